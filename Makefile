@@ -1,0 +1,48 @@
+# zugui front door: each target installs what is missing, configures and builds first.
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build demo test bench sanitize tsan fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps build test
+
+build: deps
+	@cmake -S . -B build $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build -j $(JOBS)
+
+demo: build
+	@scripts/with-display build/examples/demo/zugui-demo build/demo
+
+test: build
+	@scripts/with-display ctest --test-dir build --output-on-failure -j $(JOBS)
+
+bench:
+	@scripts/install-deps bench
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZUGUI_BENCH=ON -DZUGUI_TESTS=OFF -DZUGUI_DEMO=OFF >/dev/null
+	@cmake --build build-bench -j $(JOBS)
+	@for b in build-bench/bench/bench_*; do [ -x "$$b" ] && scripts/with-display "$$b"; done; true
+
+sanitize: deps
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZUGUI_SANITIZE=address,undefined -DZUGUI_DEMO=OFF >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp \
+	  scripts/with-display ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+tsan: deps
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZUGUI_SANITIZE=thread -DZUGUI_DEMO=OFF >/dev/null
+	@cmake --build build-tsan -j $(JOBS)
+	@TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  scripts/with-display ctest --test-dir build-tsan -L threads --output-on-failure -j $(JOBS)
+
+fuzz:
+	@scripts/install-deps build fuzz
+	@cmake -S fuzz -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build build-fuzz -j $(JOBS)
+	@for f in build-fuzz/*_fuzz; do [ -x "$$f" ] && "$$f" -max_total_time=$${FUZZ_SECONDS:-60}; done; true
+
+clean:
+	rm -rf build build-bench build-asan build-tsan build-fuzz

@@ -1,0 +1,5 @@
+// zugui: the whole public API.
+#pragma once
+
+#include "zugui/types.h"
+#include "zugui/platform.h"

@@ -1,0 +1,1 @@
+// window-system layer (being written)
