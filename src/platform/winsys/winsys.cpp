@@ -1,1 +1,0 @@
-// window-system layer (being written)

@@ -1,0 +1,95 @@
+// Cursors and icons loaded from .cur / .ico files, applied to windows of a class.
+#include <X11/Xatom.h>
+#include <X11/Xcursor/Xcursor.h>
+
+#include "platform/winsys/icon_file.h"
+#include "platform/winsys/x11/x11_internal.h"
+
+namespace zu::ws {
+namespace {
+
+// Default sizes of the classic model: 32 x 32 for cursors and icons.
+constexpr int kDefaultSize = 32;
+
+struct CursorRec {
+    Cursor cursor = 0;
+};
+struct IconRec {
+    IconImage image;
+};
+
+}  // namespace
+
+void* loadCursorFromFile(const char* path) {
+    x11::State* s = x11::live();
+    if (!s && !(open() && (s = x11::live()))) return nullptr;
+    IconFile f;
+    if (!readIconFile(path, &f)) return nullptr;
+    const int i = bestIconEntry(f, kDefaultSize);
+    if (i < 0) return nullptr;
+    const IconEntry& e = f.entries[i];
+    XcursorImage* img = XcursorImageCreate(e.width, e.height);
+    if (!img) return nullptr;
+    img->xhot = static_cast<XcursorDim>(e.hotX);
+    img->yhot = static_cast<XcursorDim>(e.hotY);
+    for (size_t p = 0; p < e.argb.size(); ++p) {
+        // Xcursor wants premultiplied alpha.
+        const uint32_t c = e.argb[p], a = c >> 24;
+        const uint32_t r = ((c >> 16) & 0xFF) * a / 255, g = ((c >> 8) & 0xFF) * a / 255,
+                       b = (c & 0xFF) * a / 255;
+        img->pixels[p] = a << 24 | r << 16 | g << 8 | b;
+    }
+    Cursor c = XcursorImageLoadCursor(s->dpy, img);
+    XcursorImageDestroy(img);
+    if (!c) return nullptr;
+    auto* rec = new CursorRec{c};
+    return rec;
+}
+
+void destroyCursor(void* cursor) {
+    auto* rec = static_cast<CursorRec*>(cursor);
+    if (!rec) return;
+    if (x11::State* s = x11::live()) XFreeCursor(s->dpy, rec->cursor);
+    delete rec;
+}
+
+void* loadIconFromFile(const char* path) {
+    IconFile f;
+    if (!readIconFile(path, &f)) return nullptr;
+    const int i = bestIconEntry(f, kDefaultSize);
+    if (i < 0) return nullptr;
+    auto* rec = new IconRec;
+    rec->image.width = f.entries[i].width;
+    rec->image.height = f.entries[i].height;
+    rec->image.argb = std::move(f.entries[i].argb);
+    return rec;
+}
+
+void destroyIcon(void* icon) { delete static_cast<IconRec*>(icon); }
+
+bool getIconImage(void* icon, IconImage* out) {
+    if (!icon || !out) return false;
+    *out = static_cast<IconRec*>(icon)->image;
+    return true;
+}
+
+namespace x11 {
+
+void applyClassLook(State& s, Window w, const ClassRec& cls) {
+    if (cls.cursor) XDefineCursor(s.dpy, w, static_cast<CursorRec*>(cls.cursor)->cursor);
+    std::vector<unsigned long> data;  // _NET_WM_ICON: width, height, ARGB pixels per icon
+    for (void* icon : {cls.icon, cls.iconSmall}) {
+        if (!icon) continue;
+        const IconImage& img = static_cast<IconRec*>(icon)->image;
+        data.push_back(static_cast<unsigned long>(img.width));
+        data.push_back(static_cast<unsigned long>(img.height));
+        data.insert(data.end(), img.argb.begin(), img.argb.end());
+    }
+    if (!data.empty())
+        XChangeProperty(s.dpy, w, s.netWmIcon, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(data.data()),
+                        static_cast<int>(data.size()));
+}
+
+}  // namespace x11
+}  // namespace zu::ws

@@ -1,0 +1,256 @@
+// Drop target side of the XDND protocol (version 5, text/uri-list), turning a drop into
+// WM_DROPFILES with a handle that answers dragQueryFile.
+#include <X11/Xatom.h>
+
+#include <cstring>
+
+#include "platform/winsys/uri_list.h"
+#include "platform/winsys/x11/x11_internal.h"
+
+namespace zu::ws::x11 {
+namespace {
+
+constexpr long kXdndVersion = 5;
+
+struct DragState {
+    Window source = 0;
+    Window toplevel = 0;
+    Window target = 0;  // the accepting window under the pointer, 0 when none
+    bool haveUriList = false;
+    long version = 0;
+};
+DragState drag;  // one drag at a time; touched only by the reader thread
+
+Window topLevelOf(State& s, Window w) {
+    for (;;) {
+        Window root = 0, parent = 0, *kids = nullptr;
+        unsigned n = 0;
+        if (!XQueryTree(s.dpy, w, &root, &parent, &kids, &n)) return w;
+        if (kids) XFree(kids);
+        if (parent == 0 || parent == root) return w;
+        w = parent;
+    }
+}
+
+// The deepest window of ours under the root point that accepts files, walking up from
+// the deepest window there.
+Window acceptingWindowAt(State& s, Window toplevel, int rx, int ry) {
+    std::vector<Window> path{toplevel};
+    Window from = s.root, to = toplevel, child = 0;
+    int x = rx, y = ry, tx = 0, ty = 0;
+    for (int depth = 0; depth < 64; ++depth) {
+        if (!XTranslateCoordinates(s.dpy, from, to, x, y, &tx, &ty, &child) || !child) break;
+        path.push_back(child);
+        from = to;
+        to = child;
+        x = tx;
+        y = ty;
+    }
+    std::lock_guard lock(s.mutex);
+    for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        WinRec* r = findWindow(s, *it);
+        if (r && r->acceptFiles) return *it;
+    }
+    return 0;
+}
+
+void sendToSource(State& s, Atom type, long l1, long l2, long l3, long l4) {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.display = s.dpy;
+    ev.xclient.window = drag.source;
+    ev.xclient.message_type = type;
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(drag.toplevel);
+    ev.xclient.data.l[1] = l1;
+    ev.xclient.data.l[2] = l2;
+    ev.xclient.data.l[3] = l3;
+    ev.xclient.data.l[4] = l4;
+    XSendEvent(s.dpy, drag.source, False, NoEventMask, &ev);
+    XFlush(s.dpy);
+}
+
+void finish(State& s, bool ok) {
+    if (drag.version >= 2)
+        sendToSource(s, s.xdndFinished, ok ? 1 : 0, ok ? static_cast<long>(s.xdndActionCopy) : 0,
+                     0, 0);
+    drag = DragState{};
+}
+
+bool sourceOffersUriList(State& s, const XClientMessageEvent& ev) {
+    if (ev.data.l[1] & 1) {  // more than three types: read the source's type list
+        Atom type;
+        int format;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        bool found = false;
+        beginTrap();
+        if (XGetWindowProperty(s.dpy, static_cast<Window>(ev.data.l[0]), s.xdndTypeList, 0,
+                               1024, False, XA_ATOM, &type, &format, &count, &after,
+                               &data) == Success &&
+            data && format == 32) {
+            const Atom* atoms = reinterpret_cast<const Atom*>(data);
+            for (unsigned long i = 0; i < count; ++i) found |= atoms[i] == s.uriList;
+        }
+        endTrap(s);
+        if (data) XFree(data);
+        return found;
+    }
+    for (int i = 2; i <= 4; ++i)
+        if (static_cast<Atom>(ev.data.l[i]) == s.uriList) return true;
+    return false;
+}
+
+}  // namespace
+
+void dndInit(State& s) {
+    auto a = [&](const char* n) { return XInternAtom(s.dpy, n, False); };
+    s.xdndAware = a("XdndAware");
+    s.xdndEnter = a("XdndEnter");
+    s.xdndPosition = a("XdndPosition");
+    s.xdndStatus = a("XdndStatus");
+    s.xdndLeave = a("XdndLeave");
+    s.xdndDrop = a("XdndDrop");
+    s.xdndFinished = a("XdndFinished");
+    s.xdndSelection = a("XdndSelection");
+    s.xdndActionCopy = a("XdndActionCopy");
+    s.xdndTypeList = a("XdndTypeList");
+    s.uriList = a("text/uri-list");
+    s.dropProperty = a("_ZUGUI_DROP");
+}
+
+void dndWindowAccepts(State& s, Window w, bool accept) {
+    {
+        std::lock_guard lock(s.mutex);
+        if (WinRec* r = findWindow(s, w)) r->acceptFiles = accept;
+    }
+    // The protocol talks to top-level windows; the awareness mark stays once set, and
+    // windows that do not accept simply refuse the drop.
+    if (!accept) return;
+    const Window top = topLevelOf(s, w);
+    Atom version = kXdndVersion;
+    beginTrap();
+    XChangeProperty(s.dpy, top, s.xdndAware, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&version), 1);
+    endTrap(s);
+}
+
+bool dndHandleClientMessage(State& s, const XClientMessageEvent& ev) {
+    const Atom t = ev.message_type;
+    if (t == s.xdndEnter) {
+        drag = DragState{};
+        drag.source = static_cast<Window>(ev.data.l[0]);
+        drag.toplevel = ev.window;
+        drag.version = (ev.data.l[1] >> 24) & 0xFF;
+        drag.haveUriList = sourceOffersUriList(s, ev);
+        return true;
+    }
+    if (t == s.xdndPosition) {
+        if (static_cast<Window>(ev.data.l[0]) != drag.source) return true;
+        const int rx = static_cast<int>((ev.data.l[2] >> 16) & 0xFFFF);
+        const int ry = static_cast<int>(ev.data.l[2] & 0xFFFF);
+        drag.target = drag.haveUriList ? acceptingWindowAt(s, drag.toplevel, rx, ry) : 0;
+        const bool ok = drag.target != 0;
+        sendToSource(s, s.xdndStatus, ok ? 1 : 0, 0, 0, ok ? static_cast<long>(s.xdndActionCopy) : 0);
+        return true;
+    }
+    if (t == s.xdndLeave) {
+        drag = DragState{};
+        return true;
+    }
+    if (t == s.xdndDrop) {
+        if (static_cast<Window>(ev.data.l[0]) != drag.source) return true;
+        if (!drag.target) {
+            finish(s, false);
+            return true;
+        }
+        const Time time = drag.version >= 1 ? static_cast<Time>(ev.data.l[2]) : CurrentTime;
+        XConvertSelection(s.dpy, s.xdndSelection, s.uriList, s.dropProperty, drag.toplevel, time);
+        XFlush(s.dpy);
+        return true;
+    }
+    return false;
+}
+
+bool dndHandleSelectionNotify(State& s, const XSelectionEvent& ev) {
+    if (ev.selection != s.xdndSelection || !drag.target) return false;
+    if (ev.property == None) {
+        finish(s, false);
+        return true;
+    }
+    std::string text;
+    long offset = 0;
+    for (;;) {
+        Atom type;
+        int format;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(s.dpy, ev.requestor, ev.property, offset, 65536, False,
+                               AnyPropertyType, &type, &format, &count, &after,
+                               &data) != Success)
+            break;
+        if (data) {
+            text.append(reinterpret_cast<char*>(data), count);
+            XFree(data);
+        }
+        offset += static_cast<long>(count / 4);
+        if (after == 0 || text.size() > (1u << 24)) break;
+    }
+    XDeleteProperty(s.dpy, ev.requestor, ev.property);
+    auto rec = std::make_unique<DropRec>();
+    rec->files = parseUriList(text);
+    const bool any = !rec->files.empty();
+    if (any) {
+        DropRec* raw = rec.get();
+        std::shared_ptr<Queue> q;
+        {
+            std::lock_guard lock(s.mutex);
+            WinRec* r = findWindow(s, drag.target);
+            if (r) {
+                q = r->owner;
+                s.drops.emplace(raw, std::move(rec));
+            }
+        }
+        if (q) pushMessage(q, ZuMSG{toHandle(drag.target), WM_DROPFILES,
+                                    reinterpret_cast<uintptr_t>(raw), 0, static_cast<unsigned>(ev.time)});
+    }
+    finish(s, any);
+    return true;
+}
+
+}  // namespace zu::ws::x11
+
+namespace zu::ws {
+using namespace x11;
+
+bool dragAcceptFiles(void* window, bool accept) {
+    State* s = live();
+    if (!s || !window || !isWindow(window)) return false;
+    dndWindowAccepts(*s, toWindow(window), accept);
+    return true;
+}
+
+unsigned dragQueryFile(void* drop, unsigned index, uint16_t* buffer, unsigned size) {
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    auto it = s.drops.find(static_cast<DropRec*>(drop));
+    if (it == s.drops.end()) return 0;
+    const auto& files = it->second->files;
+    if (index == 0xFFFFFFFFu) return static_cast<unsigned>(files.size());
+    if (index >= files.size()) return 0;
+    const std::u16string& f = files[index];
+    if (!buffer) return static_cast<unsigned>(f.size());
+    if (size == 0) return 0;
+    const size_t n = std::min<size_t>(f.size(), size - 1);
+    memcpy(buffer, f.data(), n * sizeof(uint16_t));
+    buffer[n] = 0;
+    return static_cast<unsigned>(n);
+}
+
+void dragFinish(void* drop) {
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    s.drops.erase(static_cast<DropRec*>(drop));
+}
+
+}  // namespace zu::ws
