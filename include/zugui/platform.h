@@ -28,3 +28,7 @@ ZUAPI intptr_t ZuDispatchMessage(const ZuMSG* msg);
 ZUAPI void ZuPostQuitMessage(int code);
 // A descriptor that is readable while a message waits, for hosts that poll several sources.
 ZUAPI int ZuGetMessageFd(void);
+
+// Size in pixels of the primary display (the primary monitor); 0 without a display.
+ZUAPI int ZuGetPrimaryDisplayXSize();
+ZUAPI int ZuGetPrimaryDisplayYSize();

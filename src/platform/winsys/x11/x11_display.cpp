@@ -18,14 +18,31 @@ namespace {
 
 thread_local unsigned tlsLastError = 0;
 thread_local int tlsTrapDepth = 0;
-thread_local int tlsTrappedError = 0;
+thread_local unsigned long tlsTrapStart = 0;
+
+// Errors come back on whichever thread reads them from the connection, so they are kept
+// by request serial and matched to the requests a trap covered.
+struct ErrorLog {
+    std::mutex mutex;
+    struct Entry {
+        unsigned long serial;
+        int code;
+    };
+    Entry ring[64];
+    unsigned next = 0;
+};
+ErrorLog& errorLog() {
+    static ErrorLog* log = new ErrorLog;
+    return *log;
+}
 std::once_flag openOnce;
 std::atomic<bool> opened{false};
 
 int onXError(Display*, XErrorEvent* e) {
-    // Errors of trapped requests are reported to the caller; others are ignored rather
-    // than ending the process, as Xlib's default handler would.
-    if (tlsTrapDepth > 0 && tlsTrappedError == 0) tlsTrappedError = e->error_code;
+    // Logged for the trap that covers the request; never fatal, unlike Xlib's default.
+    ErrorLog& log = errorLog();
+    std::lock_guard lock(log.mutex);
+    log.ring[log.next++ % 64] = {e->serial, e->error_code};
     return 0;
 }
 
@@ -223,17 +240,34 @@ void translate(State& s, XEvent& ev) {
         case SelectionNotify:
             dndHandleSelectionNotify(s, ev.xselection);
             break;
+        case MappingNotify:
+            // Keys typed after a keyboard remapping must translate with the new map.
+            XRefreshKeyboardMapping(&ev.xmapping);
+            break;
         default:
             break;
     }
 }
 
+int readerWakeFd = -1;
+
 void readerLoop(State* s) {
+    // The reader never blocks inside Xlib: a thread waiting in XNextEvent while another
+    // thread's request fails is not safe in this Xlib. It waits on the socket instead,
+    // and wakes on a short period for events that other threads' replies pulled in.
+    pollfd fds[2] = {{ConnectionNumber(s->dpy), POLLIN, 0}, {readerWakeFd, POLLIN, 0}};
     XEvent ev;
     while (!s->lost.load(std::memory_order_acquire)) {
-        XNextEvent(s->dpy, &ev);
+        while (!s->lost.load(std::memory_order_acquire) && XPending(s->dpy) > 0) {
+            XNextEvent(s->dpy, &ev);
+            translate(*s, ev);
+        }
         if (s->lost.load(std::memory_order_acquire)) break;
-        translate(*s, ev);
+        poll(fds, 2, 20);
+        if (fds[1].revents & POLLIN) {
+            uint64_t v;
+            (void)!read(readerWakeFd, &v, sizeof v);
+        }
     }
 }
 
@@ -298,14 +332,13 @@ void doOpen() {
     s.netWorkarea = intern(d, "_NET_WORKAREA");
     s.motifWmHints = intern(d, "_MOTIF_WM_HINTS");
     s.utf8String = intern(d, "UTF8_STRING");
-    s.wakeAtom = intern(d, "_ZUGUI_WAKE");
     dndInit(s);
     if (!chooseVisual(s)) {
         XCloseDisplay(d);
         s.dpy = nullptr;
         return;
     }
-    s.wakeWindow = XCreateSimpleWindow(d, s.root, -10, -10, 1, 1, 0, 0, 0);
+    readerWakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     XFlush(d);
     opened.store(true, std::memory_order_release);
     // The reader lives as long as the process; the state it reads is never freed.
@@ -327,18 +360,27 @@ State* live() {
 
 void setLastError(unsigned code) { tlsLastError = code; }
 
+void wakeReader() {
+    uint64_t one = 1;
+    if (readerWakeFd >= 0) (void)!write(readerWakeFd, &one, sizeof one);
+}
+
 void beginTrap() {
-    if (tlsTrapDepth++ == 0) tlsTrappedError = 0;
+    if (tlsTrapDepth++ == 0) tlsTrapStart = NextRequest(state().dpy);
 }
 
 bool endTrap(State& s) {
+    const unsigned long end = NextRequest(s.dpy);
     XSync(s.dpy, False);
-    const bool failed = tlsTrappedError != 0;
-    if (--tlsTrapDepth == 0) tlsTrappedError = 0;
-    return !failed;
+    wakeReader();  // the sync may have queued events for the reader
+    const unsigned long start = tlsTrapStart;
+    --tlsTrapDepth;
+    ErrorLog& log = errorLog();
+    std::lock_guard lock(log.mutex);
+    for (const auto& e : log.ring)
+        if (e.code && e.serial >= start && e.serial < end) return false;
+    return true;
 }
-
-int takeTrappedError() { return tlsTrappedError; }
 
 WinRec* findWindow(State& s, Window w) {
     auto it = s.windows.find(w);

@@ -200,6 +200,7 @@ bool swapBuffers(void* dc) {
         w = d->window;
     }
     glXSwapBuffers(s->dpy, w);
+    wakeReader();
     return true;
 }
 

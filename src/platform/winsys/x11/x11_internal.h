@@ -76,7 +76,6 @@ struct State {
     Display* dpy = nullptr;
     int screen = 0;
     Window root = 0;
-    Window wakeWindow = 0;  // private window used to wake the reader thread
     XVisualInfo visual{};   // the visual every window of ours is created with
     Colormap colormap = 0;
     GLXFBConfig* fbConfigs = nullptr;
@@ -97,7 +96,7 @@ struct State {
 
     // Atoms.
     Atom wmProtocols, wmDeleteWindow, wmState, netWmState, netWmStateAbove, netWmName,
-        netWmIcon, netActiveWindow, netWorkarea, motifWmHints, utf8String, wakeAtom;
+        netWmIcon, netActiveWindow, netWorkarea, motifWmHints, utf8String;
     Atom xdndAware, xdndEnter, xdndPosition, xdndStatus, xdndLeave, xdndDrop, xdndFinished,
         xdndSelection, xdndActionCopy, xdndTypeList, uriList, dropProperty;
 };
@@ -117,7 +116,6 @@ inline void* toHandle(Window w) { return reinterpret_cast<void*>(static_cast<uin
 // The request runs with the error trap installed and is followed by XSync.
 template <typename F>
 bool trapErrors(State& s, F&& request);
-int takeTrappedError();
 void beginTrap();
 bool endTrap(State& s);
 template <typename F>
@@ -128,6 +126,8 @@ bool trapErrors(State& s, F&& request) {
 }
 
 void setLastError(unsigned code);
+// Tells the event reader to look at Xlib's queue now.
+void wakeReader();
 unsigned virtualKeyFromKeysym(KeySym sym, bool* extended);
 unsigned long eventMaskFor(const WinRec& w);
 

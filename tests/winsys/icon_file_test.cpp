@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "platform/winsys/icon_file.h"
+#include "support/winsys_support.h"
+
+using namespace zu::ws;
+
+namespace {
+
+std::vector<uint8_t> readAll(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+TEST(IconFile, ShippedFilesDecodeEveryEntryWithMaskAndAlpha) {
+    IconFile ico;
+    ASSERT_TRUE(readIconFile(zu::test::sourcePath("data/icons/zugui.ico").c_str(), &ico));
+    EXPECT_FALSE(ico.cursor);
+    ASSERT_EQ(ico.entries.size(), 3u);  // 8-bit BMP, 32-bit BMP, PNG
+    const int sizes[] = {16, 32, 48};
+    for (size_t i = 0; i < 3; ++i) {
+        const IconEntry& e = ico.entries[i];
+        EXPECT_EQ(e.width, sizes[i]);
+        ASSERT_EQ(e.argb.size(), size_t(sizes[i] * sizes[i]));
+        // Rounded corners are transparent, the centre is the opaque blue of the mark.
+        EXPECT_EQ(e.argb[0] >> 24, 0u) << "entry " << i;
+        const uint32_t mid = e.argb[(e.height / 2) * e.width + 1];
+        EXPECT_EQ(mid, 0xFF1E46A0u) << "entry " << i;
+    }
+    EXPECT_EQ(bestIconEntry(ico, 32), 1);
+    EXPECT_EQ(bestIconEntry(ico, 100), 2);
+
+    IconFile cur;
+    ASSERT_TRUE(readIconFile(zu::test::sourcePath("data/icons/envoycursor.cur").c_str(), &cur));
+    EXPECT_TRUE(cur.cursor);
+    ASSERT_EQ(cur.entries.size(), 2u);
+    for (const IconEntry& e : cur.entries) {
+        EXPECT_EQ(e.hotX, 1);
+        EXPECT_EQ(e.hotY, 2);
+        EXPECT_EQ(e.argb[0], 0xFF000000u);  // the outline at the tip
+    }
+}
+
+TEST(IconFile, MalformedInputIsRefusedWithoutReadingPastTheEnd) {
+    const std::vector<uint8_t> good = readAll(zu::test::sourcePath("data/icons/zugui.ico"));
+    ASSERT_GT(good.size(), 100u);
+    IconFile out;
+    EXPECT_FALSE(decodeIconFile(nullptr, 10, &out));
+    EXPECT_FALSE(readIconFile("/nonexistent/file.ico", &out));
+    // Every truncation either fails or yields only entries that fit.
+    for (size_t n = 0; n < good.size(); n += 7) {
+        std::vector<uint8_t> cut(good.begin(), good.begin() + n);
+        IconFile f;
+        if (decodeIconFile(cut.data(), cut.size(), &f)) {
+            EXPECT_LT(f.entries.size(), 3u);
+        }
+    }
+    // Wrong type word, zero count, and an entry pointing outside the file.
+    std::vector<uint8_t> bad = good;
+    bad[2] = 3;
+    EXPECT_FALSE(decodeIconFile(bad.data(), bad.size(), &out));
+    bad = good;
+    bad[4] = bad[5] = 0;
+    EXPECT_FALSE(decodeIconFile(bad.data(), bad.size(), &out));
+    bad = good;
+    for (int e = 0; e < 3; ++e) memset(&bad[6 + e * 16 + 12], 0xFF, 4);
+    EXPECT_FALSE(decodeIconFile(bad.data(), bad.size(), &out));
+    // A BMP header claiming a huge width is refused, not allocated.
+    bad = good;
+    const uint32_t off = bad[6 + 16 + 12] | bad[6 + 16 + 13] << 8;
+    bad[off + 4] = 0xFF;
+    bad[off + 5] = 0xFF;
+    bad[off + 6] = 0xFF;
+    bad[off + 7] = 0x7F;
+    ASSERT_TRUE(decodeIconFile(bad.data(), bad.size(), &out));
+    EXPECT_EQ(out.entries.size(), 2u);
+}

@@ -1,0 +1,300 @@
+// Real input through XTest and posted messages, arriving as the classic messages.
+#include <gtest/gtest.h>
+#include <X11/keysym.h>
+#include <poll.h>
+
+#include <atomic>
+#include <thread>
+
+#include "support/winsys_support.h"
+
+using namespace zu::ws;
+using zu::test::countOf;
+using zu::test::pumpUntil;
+using zu::test::recorded;
+using zu::test::recordingProc;
+using zu::test::Recorded;
+
+namespace {
+
+class InputTest : public ::testing::Test {
+protected:
+    void* window = nullptr;
+    void* plain = nullptr;
+    zu::test::TestDisplay x;
+
+    void SetUp() override {
+        ASSERT_TRUE(open());
+        ASSERT_NE(x.dpy, nullptr);
+        WindowClass wc;
+        wc.name = "InputDbl";
+        wc.proc = recordingProc;
+        wc.styles = CS_DBLCLKS;
+        registerClass(wc);
+        wc.name = "InputPlain";
+        wc.styles = 0;
+        registerClass(wc);
+        window = make("InputDbl", 100, 100);
+        plain = make("InputPlain", 600, 100);
+        ASSERT_TRUE(pumpUntil([&] {
+            return countOf(window, WM_SHOWWINDOW) && countOf(plain, WM_SHOWWINDOW);
+        }));
+        recorded().clear();
+    }
+    void TearDown() override {
+        releaseCapture();
+        destroyWindow(window);
+        destroyWindow(plain);
+    }
+    void* make(const char* cls, int x0, int y0) {
+        CreateWindowParams p;
+        p.className = cls;
+        p.style = WS_POPUP | WS_VISIBLE;
+        p.x = x0, p.y = y0, p.width = 400, p.height = 300;
+        return createWindow(p);
+    }
+    std::vector<Recorded> of(void* w, unsigned m) {
+        std::vector<Recorded> out;
+        for (auto& r : recorded())
+            if (r.window == w && r.message == m) out.push_back(r);
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(InputTest, PointerInputArrivesWithClientCoordinatesAndKeyState) {
+    x.moveTo(110, 105);
+    ASSERT_TRUE(pumpUntil([&] { return !of(window, WM_MOUSEMOVE).empty(); }));
+    auto mv = of(window, WM_MOUSEMOVE).back();
+    EXPECT_EQ(getXLParam(mv.lParam), 10);
+    EXPECT_EQ(getYLParam(mv.lParam), 5);
+
+    x.key(XK_Control_L, true);
+    x.moveTo(150, 160);
+    x.button(1, true);
+    x.button(1, false);
+    x.button(3, true);
+    x.button(3, false);
+    x.key(XK_Control_L, false);
+    ASSERT_TRUE(pumpUntil([&] { return !of(window, WM_RBUTTONUP).empty(); }));
+    auto down = of(window, WM_LBUTTONDOWN);
+    ASSERT_EQ(down.size(), 1u);
+    EXPECT_EQ(getXLParam(down[0].lParam), 50);
+    EXPECT_EQ(getYLParam(down[0].lParam), 60);
+    EXPECT_EQ(down[0].wParam, MK_LBUTTON | MK_CONTROL);  // the pressed button included
+    EXPECT_EQ(of(window, WM_LBUTTONUP)[0].wParam, MK_CONTROL);
+    EXPECT_EQ(of(window, WM_RBUTTONDOWN)[0].wParam, MK_RBUTTON | MK_CONTROL);
+
+    // Wheel: one notch each way, 120 per notch in the high word, screen position.
+    x.click(4);
+    x.click(5);
+    ASSERT_TRUE(pumpUntil([&] { return of(window, WM_MOUSEWHEEL).size() == 2; }));
+    auto wheel = of(window, WM_MOUSEWHEEL);
+    EXPECT_EQ(getWheelDelta(wheel[0].wParam), 120);
+    EXPECT_EQ(getWheelDelta(wheel[1].wParam), -120);
+    EXPECT_EQ(getXLParam(wheel[0].lParam), 150);
+    EXPECT_EQ(getYLParam(wheel[0].lParam), 160);
+    EXPECT_EQ(of(window, WM_LBUTTONDBLCLK).size(), 0u);
+
+    // Coordinates left of and above the window arrive as negative 16-bit values.
+    setCapture(window);
+    x.moveTo(90, 95);
+    ASSERT_TRUE(pumpUntil([&] {
+        auto m = of(window, WM_MOUSEMOVE);
+        return !m.empty() && getXLParam(m.back().lParam) == -10;
+    }));
+    EXPECT_EQ(getYLParam(of(window, WM_MOUSEMOVE).back().lParam), -5);
+}
+
+TEST_F(InputTest, QuickSecondPressIsADoubleClickOnlyForClassesThatAskForIt) {
+    for (void* w : {window, plain}) {
+        Rect r;
+        getWindowRect(w, &r);
+        x.moveTo(r.left + 20, r.top + 20);
+        x.click(1);
+        x.click(1);
+        x.click(1);  // a third press starts a new pair
+        ASSERT_TRUE(pumpUntil([&] { return of(w, WM_LBUTTONUP).size() == 3; }));
+    }
+    EXPECT_EQ(of(window, WM_LBUTTONDOWN).size(), 2u);
+    EXPECT_EQ(of(window, WM_LBUTTONDBLCLK).size(), 1u);
+    EXPECT_EQ(of(plain, WM_LBUTTONDOWN).size(), 3u);
+    EXPECT_EQ(of(plain, WM_LBUTTONDBLCLK).size(), 0u);
+    // The double click is the second message of the sequence.
+    std::vector<unsigned> seq;
+    for (auto& r : recorded())
+        if (r.window == window && r.message >= WM_LBUTTONDOWN && r.message <= WM_LBUTTONDBLCLK)
+            seq.push_back(r.message);
+    EXPECT_EQ(seq, (std::vector<unsigned>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
+                                          WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    // Far apart in space is not a double click.
+    recorded().clear();
+    x.moveTo(250, 250);
+    x.click(1);
+    x.moveTo(290, 250);
+    x.click(1);
+    ASSERT_TRUE(pumpUntil([&] { return of(window, WM_LBUTTONUP).size() == 2; }));
+    EXPECT_EQ(of(window, WM_LBUTTONDBLCLK).size(), 0u);
+}
+
+TEST_F(InputTest, KeysArriveAsVirtualKeysAndLatin1Characters) {
+    ASSERT_TRUE(setForegroundWindow(window));
+    x.moveTo(200, 200);
+    ASSERT_TRUE(pumpUntil([&] { return getForegroundWindow() == window; }));
+    x.tap(XK_a);
+    x.key(XK_Shift_L, true);
+    x.tap(XK_b);
+    x.key(XK_Shift_L, false);
+    x.tap(XK_Left);
+    x.tap(XK_Return);
+    x.tap(XK_BackSpace);
+    x.tap(XK_Escape);
+    x.tap(XK_5);
+    ASSERT_TRUE(pumpUntil([&] { return of(window, WM_KEYUP).size() >= 8; }));
+    std::vector<uintptr_t> keys, chars;
+    for (auto& r : of(window, WM_KEYDOWN)) keys.push_back(r.wParam);
+    for (auto& r : of(window, WM_CHAR)) chars.push_back(r.wParam);
+    EXPECT_EQ(keys, (std::vector<uintptr_t>{'A', VK_SHIFT, 'B', VK_LEFT, VK_RETURN, VK_BACK,
+                                            VK_ESCAPE, '5'}));
+    EXPECT_EQ(chars, (std::vector<uintptr_t>{'a', 'B', 13, 8, 27, '5'}));
+    auto left = of(window, WM_KEYDOWN)[3];
+    EXPECT_TRUE(left.lParam & KF_EXTENDED_BIT);
+    EXPECT_FALSE(of(window, WM_CHAR)[0].lParam & KF_EXTENDED_BIT);
+
+    // A Latin-1 letter typed through its keysym arrives as its Latin-1 code.
+    const KeyCode spare = XKeysymToKeycode(x.dpy, XK_F12);
+    KeySym eacute = XK_eacute;
+    XChangeKeyboardMapping(x.dpy, spare, 1, &eacute, 1);
+    x.sync();
+    zu::test::pumpFor(200);  // let the library see the new keyboard map first
+    recorded().clear();
+    XTestFakeKeyEvent(x.dpy, spare, True, CurrentTime);
+    XTestFakeKeyEvent(x.dpy, spare, False, CurrentTime);
+    x.sync();
+    ASSERT_TRUE(pumpUntil([&] { return !of(window, WM_CHAR).empty(); }));
+    EXPECT_EQ(of(window, WM_CHAR)[0].wParam, 0xE9u);
+    KeySym f12 = XK_F12;
+    XChangeKeyboardMapping(x.dpy, spare, 1, &f12, 1);
+    x.sync();
+}
+
+TEST_F(InputTest, CaptureReceivesPressesAndMotionOutsideTheWindow) {
+    EXPECT_EQ(setCapture(window), nullptr);
+    EXPECT_EQ(getCapture(), window);
+    x.moveTo(700, 200);  // over the other window
+    x.click(1);
+    ASSERT_TRUE(pumpUntil([&] { return !of(window, WM_LBUTTONUP).empty(); }));
+    EXPECT_TRUE(of(plain, WM_LBUTTONDOWN).empty());
+    auto down = of(window, WM_LBUTTONDOWN);
+    ASSERT_EQ(down.size(), 1u);
+    EXPECT_EQ(getXLParam(down[0].lParam), 600);
+    EXPECT_EQ(getYLParam(down[0].lParam), 100);
+    EXPECT_FALSE(of(window, WM_MOUSEMOVE).empty());
+
+    EXPECT_TRUE(releaseCapture());
+    EXPECT_EQ(getCapture(), nullptr);
+    recorded().clear();
+    x.moveTo(710, 210);
+    x.click(1);
+    ASSERT_TRUE(pumpUntil([&] { return !of(plain, WM_LBUTTONUP).empty(); }));
+    EXPECT_TRUE(of(window, WM_LBUTTONDOWN).empty());
+    // Destroying the capture window ends the capture.
+    setCapture(plain);
+    destroyWindow(plain);
+    plain = nullptr;
+    EXPECT_EQ(getCapture(), nullptr);
+}
+
+TEST_F(InputTest, MessagesPostedFromFourThreadsArriveOnceInOrderBesideInput) {
+    constexpr int kThreads = 4, kEach = 100000;
+    std::atomic<int> ready{0};
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t) {
+        posters.emplace_back([&, t] {
+            ready.fetch_add(1);
+            while (ready.load() < kThreads) {
+            }
+            for (int i = 0; i < kEach; ++i)
+                while (!postMessage(window, WM_USER + t, static_cast<uintptr_t>(i), t)) {
+                }
+        });
+    }
+    std::atomic<bool> moving{true};
+    std::thread mover([&] {
+        zu::test::TestDisplay d;
+        for (int i = 0; moving.load(); ++i) {
+            d.moveTo(120 + i % 200, 150);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    std::vector<int> next(kThreads, 0);
+    int received = 0, moves = 0, outOfOrder = 0;
+    const int64_t deadline = performanceCounter() + 60'000'000'000;
+    while (received < kThreads * kEach && performanceCounter() < deadline) {
+        ZuMSG m;
+        if (getMessageTimeout(&m, 1000) != 1) continue;
+        if (m.message >= WM_USER && m.message < WM_USER + kThreads) {
+            const int t = static_cast<int>(m.message - WM_USER);
+            if (static_cast<int>(m.wParam) != next[t] || m.lParam != t) ++outOfOrder;
+            next[t] = static_cast<int>(m.wParam) + 1;
+            ++received;
+        } else if (m.message == WM_MOUSEMOVE) {
+            ++moves;
+        }
+    }
+    moving = false;
+    mover.join();
+    for (auto& p : posters) p.join();
+    EXPECT_EQ(received, kThreads * kEach);
+    EXPECT_EQ(outOfOrder, 0);
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(next[t], kEach);
+    EXPECT_GT(moves, 0);  // input was interleaved, not starved
+    ZuMSG m;
+    while (ZuPeekMessage(&m, 1)) {
+        EXPECT_FALSE(m.message >= WM_USER && m.message < WM_USER + kThreads);
+    }
+}
+
+TEST(MessageQueue, MessageFdIsReadableExactlyWhileAMessageWaits) {
+    ASSERT_TRUE(open());
+    WindowClass wc;
+    wc.name = "QueueClass";
+    wc.proc = recordingProc;
+    registerClass(wc);
+    // A hidden window on a thread of its own: its queue holds only what is posted.
+    std::thread loop([] {
+        CreateWindowParams p;
+        p.className = "QueueClass";
+        p.style = WS_POPUP;
+        p.width = p.height = 10;
+        void* w = createWindow(p);
+        ASSERT_NE(w, nullptr);
+        ZuMSG m;
+        const int fd = ZuGetMessageFd();
+        ASSERT_GE(fd, 0);
+        pollfd pf{fd, POLLIN, 0};
+        EXPECT_EQ(poll(&pf, 1, 0), 0);
+        std::thread poster([&] { postMessage(w, WM_USER + 9, 1, 2); });
+        EXPECT_EQ(poll(&pf, 1, 2000), 1);
+        poster.join();
+        ASSERT_EQ(ZuPeekMessage(&m, 0), 1);  // peeking leaves it there
+        EXPECT_EQ(poll(&pf, 1, 0), 1);
+        ASSERT_EQ(ZuGetMessage(&m), 1);
+        EXPECT_EQ(m.message, WM_USER + 9);
+        EXPECT_EQ(m.wParam, 1u);
+        EXPECT_EQ(m.lParam, 2);
+        EXPECT_EQ(poll(&pf, 1, 0), 0);
+
+        // Quit comes after what is already queued, and only once.
+        postMessage(w, WM_USER + 10, 0, 0);
+        ZuPostQuitMessage(0);
+        EXPECT_EQ(ZuGetMessage(&m), 1);
+        EXPECT_EQ(m.message, WM_USER + 10);
+        EXPECT_EQ(ZuGetMessage(&m), 0);
+        EXPECT_EQ(getMessageTimeout(&m, 20), -3);
+        EXPECT_EQ(poll(&pf, 1, 0), 0);
+        destroyWindow(w);
+    });
+    loop.join();
+}

@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include "platform/winsys/uri_list.h"
+
+using zu::ws::parseUriList;
+using zu::ws::utf8ToUtf16;
+
+TEST(UriList, FileUrisBecomeDecodedPathsAndOtherLinesAreSkipped) {
+    const auto files = parseUriList(
+        "# comment\r\n"
+        "file:///tmp/a%20b.mov\r\n"
+        "http://example.com/x\r\n"
+        "\r\n"
+        "file://host/srv/clip.mxf\n"
+        "file:///tmp/caf%C3%A9\n"
+        "file:///tmp/bad%zzescape");
+    ASSERT_EQ(files.size(), 4u);
+    EXPECT_EQ(files[0], u"/tmp/a b.mov");
+    EXPECT_EQ(files[1], u"/srv/clip.mxf");
+    EXPECT_EQ(files[2], u"/tmp/caf\u00e9");
+    EXPECT_EQ(files[3], u"/tmp/bad%zzescape");
+}
+
+TEST(UriList, Utf8ToUtf16HandlesEveryLengthAndReplacesInvalidBytes) {
+    struct Case {
+        const char* in;
+        std::u16string out;
+    } cases[] = {
+        {"", u""},
+        {"a", u"a"},
+        {"\xC3\xA9", u"\u00e9"},
+        {"\xE2\x82\xAC", u"\u20ac"},
+        {"\xF0\x9F\x8E\xAC", u"\U0001F3AC"},  // a surrogate pair
+        {"\xC0\xAF", u"\uFFFD"},                 // overlong
+        {"\xED\xA0\x80", u"\uFFFD"},             // encoded surrogate
+        {"\xE2\x82", u"\uFFFD\uFFFD"},           // truncated at the end
+        {"\xFF", u"\uFFFD"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(utf8ToUtf16(c.in), c.out) << c.in;
+}
