@@ -11,6 +11,105 @@
 // close. A handle that is null, already closed, of another kind or not one of ours is
 // answered with -2 (10000 from the close operations, null from creators), never followed.
 
+// ---- Files and directories ------------------------------------------------------------
+// Wide paths are converted to UTF-8, the encoding of file names on this system.
+
+union _ZuLargeInteger {
+    struct {
+        uint32_t LowPart;
+        int32_t HighPart;
+    } u;
+    int64_t QuadPart;
+};
+
+// Accepted by the read and write operations and not used: all input and output is
+// synchronous.
+struct ZuOverlapped {
+    uintptr_t Internal;
+    uintptr_t InternalHigh;
+    uint32_t Offset;
+    uint32_t OffsetHigh;
+    void* hEvent;
+};
+
+// One directory level; the parent must exist. 0 / -2.
+ZUAPI ZuErr ZuCreateDir(const char* path);
+ZUAPI ZuErr ZuCreateDir(const wchar_t* path);
+// The directory must be empty. 0 / -2.
+ZUAPI ZuErr ZuRemoveDir(const char* path);
+ZUAPI ZuErr ZuRemoveDir(const wchar_t* path);
+// 0 / -2; a null path answers 0.
+ZUAPI ZuErr ZuDeleteFile(const char* path);
+ZUAPI ZuErr ZuDeleteFile(const wchar_t* path);
+// Bytes free to the caller, total bytes and total free bytes of the file system holding
+// path (the current directory when null); written only on success. 0 / -2.
+ZUAPI ZuErr ZuGetDiskFreeSpace(const char* path, _ZuLargeInteger& freeToCaller,
+                               _ZuLargeInteger& totalBytes, _ZuLargeInteger& totalFree);
+ZUAPI ZuErr ZuGetDiskFreeSpace(const wchar_t* path, _ZuLargeInteger& freeToCaller,
+                               _ZuLargeInteger& totalBytes, _ZuLargeInteger& totalFree);
+
+// mode: 2 create always (truncates), 4 create new (fails when the file exists, used only
+// without 2), neither: open existing.
+// flags: 1 unbuffered, 2 write, 4 read, 8 share reading, 16 share writing, 128 asynchronous.
+// Unbuffered opens with O_DIRECT, so reads and writes then need buffers, sizes and offsets
+// aligned to the device's block size (ZuNew blocks are page-aligned); where the file
+// system refuses O_DIRECT (tmpfs, for one) the file is opened buffered instead.
+// The sharing bits are accepted and have no effect: POSIX has no mandatory sharing, every
+// opener may read and write alongside the others.
+// Asynchronous only marks the handle; input and output stay synchronous.
+// Directories are not opened. Returns the handle, or null.
+ZUAPI void* ZuOpenFile(const char* path, int mode, int flags);
+ZUAPI void* ZuOpenFile(const wchar_t* path, int mode, int flags);
+// Transfer count bytes in one synchronous operation. A short read at the end of the file
+// still answers 0; reading without read access or writing without write access gives -2.
+ZUAPI ZuErr ZuReadFile(void* file, void* buffer, int count, ZuOverlapped* overlapped);
+ZUAPI ZuErr ZuWriteFile(void* file, const void* buffer, int count, ZuOverlapped* overlapped);
+// origin: 2 from the current position, 3 from the end, any other value from the start.
+// Moves by offset + count * size (64-bit). 0 / -2.
+ZUAPI ZuErr ZuSeekFile(void* file, int offset, int count, int size, int origin);
+// Moves by the 64-bit distance high:low, or by low alone (sign-extended) when high is null.
+// Returns the new position's low 32 bits and writes the high part back through high; -2 on
+// failure. A new position whose low 32 bits are all set answers 0, as it always has.
+ZUAPI int ZuSeekFile(void* file, int offsetLow, int* offsetHigh, int origin);
+// The size's low 32 bits (high part through sizeHigh when given); all bits set on failure.
+ZUAPI unsigned int ZuGetFileSize(void* file, unsigned int* sizeHigh);
+// Closes a file, thread, event, semaphore or mutex handle: 0, or 10000 when refused.
+ZUAPI ZuErr ZuCloseFile(void* file);
+
+// Not available: directory enumeration, existence tests and asynchronous completion.
+ZUAPI void* ZuOpenDir(const char* path);             // null
+ZUAPI ZuErr ZuReadDir(void* dir);                    // -1
+ZUAPI ZuErr ZuCloseDir(void* dir);                   // -1
+ZUAPI ZuErr ZuFileExist(const char* path);           // -1
+ZUAPI ZuErr ZuFileExist(const wchar_t* path);        // -1
+ZUAPI ZuErr ZuFileIOComplete(void* file, int wait);  // -1
+
+// Owns one file handle. 10001 when no handle is open, 10002 when one already is. Copying
+// copies the handle value only: close it through one copy (the others then answer -2).
+class ZUAPI ZuFile {
+  public:
+    ZuFile();
+    ~ZuFile();  // closes an open handle
+
+    ZuErr OpenZuFile(const char* path, int mode, int flags);
+    ZuErr OpenZuFile(const wchar_t* path, int mode, int flags);
+    ZuErr ReadZuFile(void* buffer, int count, ZuOverlapped* overlapped);
+    ZuErr WriteZuFile(const void* buffer, int count, ZuOverlapped* overlapped);
+    ZuErr SeekZuFile(int offset, int count, int size, int origin);
+    // With use64 the distance is offsetLow sign-extended and offsetHigh is not read.
+    int SeekZuFile(int offsetLow, int* offsetHigh, int origin, unsigned char use64);
+    ZuErr CloseZuFile();
+    ZuErr IsZuFileIOComplete(int wait);
+    ZuErr CancelZuFileIO();
+    void* GetZuFileHandle();
+    unsigned int GetZuFileSize(unsigned int* sizeHigh);  // 0 when closed
+
+  private:
+    void* m_handle;
+    unsigned char m_async;
+    int m_request[3];
+};
+
 // ---- Threads ----------------------------------------------------------------------------
 // priority: 0 lowest, 1 normal, 2 highest, 3 time-critical, other values normal. On Linux:
 //   normal         SCHED_OTHER at the process's nice value
