@@ -168,6 +168,47 @@ ZUAPI ZuErr ZuMutexWait(void* mutex, int timeoutMs);
 ZUAPI ZuErr ZuMutexRelease(void* mutex);
 ZUAPI ZuErr ZuMutexClose(void* mutex);
 
+// ---- Libraries, memory, machine ---------------------------------------------------------
+// dlopen(RTLD_NOW | RTLD_LOCAL): a library name is searched as the dynamic linker does, a
+// path with '/' is taken as it is. Null on failure or for a null path.
+ZUAPI void* ZuLoadLibrary(const char* path);
+ZUAPI void* ZuLoadLibrary(const wchar_t* path);
+// Null for a module that ZuLoadLibrary did not return or a missing name.
+ZUAPI void* ZuGetProcAddress(void* module, const char* name);
+ZUAPI ZuErr ZuFreeLibrary(void* module);  // always 0
+// size bytes of zero-filled, page-aligned read-write memory (mmap), or null for size <= 0
+// or when refused.
+ZUAPI void* ZuNew(int size);
+// Gives back a block from ZuNew: 0, or -2 with nothing released when the block is not one
+// of ours or size does not cover the same pages it was allocated with.
+ZUAPI ZuErr ZuFree(void* block, int size);
+// Full path of a module (null: the executable; a handle from ZuLoadLibrary or any address
+// inside a loaded object). size is in characters, including the terminator; a name cut
+// short still answers 0 (never inside a character), -2 when nothing was written.
+ZUAPI ZuErr ZuGetModuleFileName(void* module, char* buffer, int size);
+ZUAPI ZuErr ZuGetModuleFileName(void* module, wchar_t* buffer, int size);
+// Processors the system has online (affinity bits count from these).
+ZUAPI int ZuGetNumProcs();
+
+// ---- Text encoding and byte order -------------------------------------------------------
+// Zero-terminated strings; the caller sizes every output: UTF-8 up to three bytes per
+// input unit plus one, the others one unit per input unit plus one. Null pointers do
+// nothing. All answer 0. wchar_t is 32 bits here and holds whole code points.
+// Units up to 0xFFFF as one to three bytes (surrogates one by one); code points above
+// 0xFFFF do not fit the sizing rule and become U+FFFD.
+ZUAPI ZuErr ZuWChar2UTF8(unsigned char* out, const wchar_t* in);
+// One to three bytes per unit; a lead byte with its top three bits set takes three bytes.
+// Continuation bytes are not checked; a sequence cut short by the terminator ends the text.
+ZUAPI ZuErr ZuUTF82WChar(const unsigned char* in, wchar_t* out);
+// Surrogate pairs become one code point; other units are copied.
+ZUAPI ZuErr ZuUTF162WChar(const unsigned short* in, wchar_t* out);
+// One unit per wchar_t; code points above 0xFFFF become U+FFFD.
+ZUAPI ZuErr ZuWChar2UTF16(unsigned short* out, const wchar_t* in);
+// With swap 0 the value comes back unchanged, otherwise with its bytes reversed.
+ZUAPI unsigned int ZuSwapUI4(unsigned int value, unsigned char swap);
+ZUAPI unsigned short ZuSwapUI2(unsigned short value, unsigned char swap);
+ZUAPI float ZuSwapF4(float value, unsigned char swap);
+
 // ---- Host message loop ------------------------------------------------------------
 // The library runs no loop of its own: the thread that called ZUInitGUI pumps these.
 
