@@ -1,0 +1,126 @@
+// The library-wide GUI state shared by the node tree, the window procedure and the
+// lifecycle. One GUI per process.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/winsys/winsys.h"
+#include "zugui/gui.h"
+
+struct ZUVideoWindowNode;  // defined by the video layer
+
+namespace zu::detail {
+
+inline constexpr int kHotKeyCount = 255;
+inline constexpr int kVideoSlotCount = 100;
+inline constexpr int kHandshakeTimeoutMs = 2000;
+
+struct HotKey {
+    ZUWindowNode* node;
+    int value;
+};
+
+// What the window procedure needs to know about a video window; the video layer fills a
+// slot when it makes one and clears it when it destroys it.
+struct VideoSlot {
+    ZUVideoWindowNode* video;
+    void* window;
+    ZUWindowNode* owner;
+    const std::atomic<bool>* started;  // frame display running
+};
+
+// Entry points of layers built later (text, popups). Null until those layers install
+// them; the lifecycle calls each one at its single call site.
+struct LaterHooks {
+    void (*buildFonts)(int set) = nullptr;                                    // ZUBuildFonts
+    void (*killFonts)(int set) = nullptr;                                     // ZUKillFonts
+    void (*initCombo)(int x, int y, int w, int h, char* iconFile) = nullptr;  // ZUInitCombo
+    void (*killCombo)() = nullptr;                                            // ZUKillCombo
+    void (*initMB)(char* iconFile) = nullptr;                                 // ZUInitMB
+    void (*killMB)() = nullptr;                                               // ZUKillMB
+};
+
+struct GuiState {
+    void* mainWindow = nullptr;
+    void* mainDC = nullptr;
+    void* mainRC = nullptr;
+    void* instance = nullptr;
+    int guiWidth = 0, guiHeight = 0;
+    int currentGuiHeight = 0;
+    bool embedded = false;
+    bool adopted = false;  // the host window was made outside our window-system layer
+    ws::WndProc previousProc = nullptr;
+    std::atomic<bool> procSeen{false};
+    std::atomic<int> viewportOffset{0};
+
+    std::atomic<bool> started{false};
+    std::atomic<bool> stopRequest{false};
+    std::atomic<bool> threadRunning{false};
+    void* renderThread = nullptr;
+    unsigned long threadId = 0;
+    void* inputRequest = nullptr;
+    void* inputDone = nullptr;
+    void* repaintRequest = nullptr;
+    void* repaintDone = nullptr;
+    // Set with every request so that the render thread can sleep on one event instead of
+    // polling both requests.
+    void* renderWake = nullptr;
+
+    int64_t dblClkInterval = 0;
+    int64_t lastClickTime = 0;
+    ws::Point moveOffset;
+    void* cursor = nullptr;
+    void* icon = nullptr;
+
+    HotKey* hotKeys = nullptr;
+    VideoSlot* videoTable = nullptr;
+
+    // Input references of the window procedure.
+    ZUWindowNode* root = nullptr;
+    ZUWindowNode* capture = nullptr;
+    ZUVideoWindowNode* videoCapture = nullptr;
+    ZUWindowNode* rolloverNode = nullptr;
+    ZUWindowNode* lastClicked = nullptr;
+
+    // Set by the popup layer.
+    std::atomic<bool> mbShown{false};
+    std::atomic<void*> comboWindow{nullptr};
+
+    LaterHooks hooks;
+
+    // Seams for tests: the clock behind double clicks, and a replacement for the input
+    // render handshake.
+    int64_t (*clock)() = ws::performanceCounter;
+    void (*handshakeHook)() = nullptr;
+};
+
+GuiState& gui();
+
+// Node tree (node_tree.cpp).
+ZUWindowNode* hitTest(ZUWindowNode* node, int x, int y);
+void renderWalk(ZUWindowNode* node);
+bool isLiveNode(ZUWindowNode* node);
+// Releases posted records that were never delivered.
+void releasePostedRecords();
+// Takes a record out of the pending set; false when it is not pending.
+bool takePostedRecord(ZUPostedMessage* record);
+
+// Scheme (scheme.cpp).
+void fillSchemeDefaults();
+
+// Lifecycle (lifecycle.cpp).
+void inputHandshake();
+// Signals a repaint request without waiting for it.
+void requestRepaint();
+void standardGlSetup(int w, int h);
+
+// Window procedure (window_proc.cpp).
+intptr_t guiWindowProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam);
+
+// Video-window table; -1 when the table is missing or full.
+int registerVideoWindow(ZUVideoWindowNode* video, void* window, ZUWindowNode* owner,
+                        const std::atomic<bool>* started);
+void unregisterVideoWindow(ZUVideoWindowNode* video);
+
+}  // namespace zu::detail
