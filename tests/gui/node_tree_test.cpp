@@ -1,0 +1,296 @@
+// The node tree without a display: slots, render order, hit testing, destruction, node
+// state, hot keys, capture, the scheme and the drag / maximise arithmetic.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "gui/gui_log.h"
+#include "gui/lifecycle.h"
+
+using namespace zu::test;
+using zu::detail::gui;
+
+namespace {
+
+class TreeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        heard().clear();
+        gui().hotKeys = new zu::detail::HotKey[zu::detail::kHotKeyCount]{};
+    }
+    void TearDown() override {
+        if (gui().root) ZUDestroyWindow(gui().root);
+        delete[] gui().hotKeys;
+        gui().hotKeys = nullptr;
+    }
+    std::vector<std::string> renderOrder() {
+        heard().clear();
+        zu::detail::renderWalk(gui().root);
+        std::vector<std::string> out;
+        for (auto& h : heard()) out.push_back(h.node);
+        return out;
+    }
+    static std::string hitName(int x, int y) {
+        ZUWindowNode* n = zu::detail::hitTest(gui().root, x, y);
+        return n ? n->text : "-";
+    }
+};
+
+TEST_F(TreeTest, FirstNodeIsTheRootAndANullParentIsRefusedAfterwards) {
+    ZUWindowNode* root = makeNode("root", nullptr, {0, 0, 100, 100});
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(gui().root, root);
+    EXPECT_EQ(root->enabled, 1);
+    EXPECT_EQ(root->lDblClk, 0);
+    EXPECT_EQ(root->style, 2u);
+    EXPECT_EQ(makeNode("other", nullptr, {0, 0, 1, 1}), nullptr);
+
+    // Destroying the root clears it; the next node becomes the new root.
+    EXPECT_EQ(ZUDestroyWindow(root), 1);
+    EXPECT_EQ(gui().root, nullptr);
+    ZUWindowNode* again = makeNode("again", nullptr, {0, 0, 1, 1}, 2);
+    EXPECT_EQ(gui().root, again);
+    EXPECT_EQ(again->visible, 0);
+    EXPECT_EQ(again->enabled, 0);
+    EXPECT_EQ(ZUDestroyWindow(nullptr), 0);
+}
+
+TEST_F(TreeTest, SlotsAreDrawingOrderAndTheTopmostDeepestVisibleNodeIsHit) {
+    ZUWindowNode* root = makeNode("root", nullptr, {0, 0, 200, 200});
+    ZUWindowNode* a = makeNode("a", root, {10, 10, 100, 100});
+    makeNode("b", root, {20, 20, 100, 100});
+    ZUWindowNode* c = makeNode("c", root, {30, 30, 100, 100});
+    ZUWindowNode* a1 = makeNode("a1", a, {10, 10, 20, 20});
+    EXPECT_EQ(root->children[0], a);
+    EXPECT_EQ(root->children[2], c);
+    EXPECT_EQ(root->childCount, 3u);
+    EXPECT_EQ(renderOrder(), (std::vector<std::string>{"root", "a", "a1", "b", "c"}));
+
+    struct Case {
+        int x, y;
+        const char* expect;
+    } cases[] = {
+        {50, 50, "c"},                      // covered by all three: the highest slot wins
+        {15, 15, "a1"},                     // only a covers it; its child is deeper
+        {10, 10, "a1"},                     // left and bottom edges are inside
+        {30, 15, "a"},                      // right edge of a1 is outside it
+        {129, 129, "c"},                    // last pixel of c
+        {130, 130, "root"},                 // top-right edge of c is outside
+        {199, 0, "root"},   {200, 5, "-"},  // outside the root
+        {-1, 5, "-"},
+    };
+    for (auto& k : cases) EXPECT_EQ(hitName(k.x, k.y), k.expect) << k.x << "," << k.y;
+
+    // A child outside its parent's rectangle is never found there.
+    makeNode("outside", a1, {150, 150, 10, 10});
+    EXPECT_EQ(hitName(155, 155), "root");
+
+    // Hidden parents hide and shield their whole subtree; disabled nodes are still hit.
+    ZUShowWindow(a, 0, 0);
+    EXPECT_EQ(hitName(15, 15), "root");
+    EXPECT_EQ(renderOrder(), (std::vector<std::string>{"root", "b", "c"}));
+    ZUShowWindow(a, 1, 0);
+    ZUDisableWindow(a1, 1, 0);
+    EXPECT_EQ(hitName(15, 15), "a1");
+    EXPECT_TRUE(ZUIsDisabled(a1));
+}
+
+TEST_F(TreeTest, DestructionIsBottomUpInSlotOrderAndLeavesTheParentsSlot) {
+    ZUWindowNode* root = makeNode("root", nullptr, {0, 0, 10, 10});
+    ZUWindowNode* p = makeNode("p", root, {0, 0, 10, 10});
+    ZUWindowNode* k0 = makeNode("k0", p, {0, 0, 1, 1});
+    makeNode("k0a", k0, {0, 0, 1, 1});
+    makeNode("k1", p, {0, 0, 1, 1});
+    ZUWindowNode* q = makeNode("q", root, {0, 0, 10, 10});
+    heard().clear();
+    EXPECT_EQ(ZUDestroyWindow(p), 1);
+    std::vector<std::string> order;
+    for (auto& h : heard()) {
+        EXPECT_EQ(h.msg, ZUM_DESTROY);
+        order.push_back(h.node);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"k0a", "k0", "k1", "p"}));
+    // The slot is free again and the next child takes it.
+    EXPECT_EQ(root->childCount, 1u);
+    EXPECT_EQ(root->children[0], nullptr);
+    EXPECT_EQ(root->children[1], q);
+    ZUWindowNode* r = makeNode("r", root, {0, 0, 1, 1});
+    EXPECT_EQ(root->children[0], r);
+    EXPECT_EQ(renderOrder(), (std::vector<std::string>{"root", "r", "q"}));
+}
+
+TEST_F(TreeTest, TheChildBeyondTheLastSlotIsNeverDrawnAndOutlivesItsParentSafely) {
+    ZUWindowNode* root = makeNode("root", nullptr, {0, 0, 10, 10});
+    ZUWindowNode* p = makeNode("p", root, {0, 0, 10, 10});
+    for (int i = 0; i < 140; ++i) ASSERT_NE(makeNode("k", p, {0, 0, 10, 10}), nullptr);
+    ZUWindowNode* extra = makeNode("extra", p, {0, 0, 10, 10});
+    ASSERT_NE(extra, nullptr);
+    EXPECT_EQ(p->childCount, 140u);
+    for (auto& name : renderOrder()) EXPECT_NE(name, "extra");
+    // Its parent goes first; destroying it later must not touch the released parent.
+    ZUDestroyWindow(p);
+    heard().clear();
+    EXPECT_EQ(ZUDestroyWindow(extra), 1);
+    ASSERT_EQ(heard().size(), 1u);
+    EXPECT_EQ(heard()[0].node, "extra");
+    EXPECT_EQ(ZUDestroyWindow(extra), 0);  // no longer a node
+}
+
+TEST_F(TreeTest, NodeStateAndTextFunctionsAnswerNullAndLongInputClearly) {
+    EXPECT_EQ(ZUIsVisible(nullptr), 0);
+    EXPECT_EQ(ZUIsEnabled(nullptr), 1);
+    EXPECT_EQ(ZUIsDisabled(nullptr), 1);
+    char buf[300];
+    EXPECT_EQ(ZUSetWindowText(nullptr, buf, 0), -2);
+    EXPECT_EQ(ZUGetWindowText(nullptr, buf, 300), -2);
+    EXPECT_EQ(ZUResizeWindow(nullptr, nullptr, 0), 0);
+
+    std::string longText(400, 'x');
+    ZUWindowNode* n = ZUCreateWindow(longText.data(), 0, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(strlen(n->text), 263u);
+    ZUSetWindowText(n, longText.data(), 0);
+    EXPECT_EQ(strlen(n->text), 263u);
+    memset(buf, 'z', sizeof buf);
+    EXPECT_EQ(ZUGetWindowText(n, buf, 0), 0);
+    EXPECT_EQ(strlen(buf), 263u);
+    EXPECT_EQ(buf[264], 'z');  // nothing beyond the node's 264 bytes
+    ZUGetWindowText(n, buf, 5);
+    EXPECT_STREQ(buf, "xxxx");
+    ZUSetWindowText(n, const_cast<char*>("hello"), 0);
+    ZUGetWindowText(n, buf, 300);
+    EXPECT_STREQ(buf, "hello");
+    ZUSetWindowText(n, nullptr, 0);
+    EXPECT_STREQ(n->text, "");
+
+    ZuRECT r{1, 2, 3, 4}, out{};
+    ZUResizeWindow(n, &r, 0);
+    ZUMoveWindow(n, nullptr, 0);
+    ZUGetRect(n, &out);
+    EXPECT_EQ(out.x + out.y * 10 + out.width * 100 + out.height * 1000, 4321);
+    ZUEnableWndLDblClk(n, 1);
+    ZUEnableWndMouseRollover(n, 1);
+    EXPECT_EQ(n->lDblClk + n->rollover, 2);
+}
+
+TEST_F(TreeTest, SendCallsAtOnceAndHotKeysFollowTheFirstRegistration) {
+    ZUWindowNode* a = makeNode("a", nullptr, {0, 0, 1, 1});
+    ZUWindowNode* b = makeNode("b", a, {0, 0, 1, 1});
+    int x = 7;
+    ZUSendMessage(a, ZUM_CLICKED, 3, 4, b, &x);
+    ASSERT_EQ(heard().size(), 1u);
+    EXPECT_EQ(heard()[0], (Heard{"a", ZUM_CLICKED, 3, 4, b, &x}));
+    EXPECT_EQ(heard()[0].p, b);
+    EXPECT_EQ(ZUSendMessage(nullptr, ZUM_CLICKED, 0, 0, nullptr, nullptr), 0);
+
+    auto* table = gui().hotKeys;
+    ZURegisterHotKey(a, 255, 1);
+    ZURegisterHotKey(a, -1, 1);
+    for (int k = 0; k < zu::detail::kHotKeyCount; ++k) EXPECT_EQ(table[k].node, nullptr);
+    ZURegisterHotKey(a, 13, 5);
+    ZURegisterHotKey(b, 13, 6);  // taken: no effect
+    EXPECT_EQ(table[13].node, a);
+    EXPECT_EQ(table[13].value, 5);
+    ZUUnRegisterHotKey(b, 13);  // wrong node
+    EXPECT_EQ(table[13].node, a);
+    ZUUnRegisterHotKey(a, 13);
+    EXPECT_EQ(table[13].node, nullptr);
+    EXPECT_EQ(table[13].value, 0);
+    ZURegisterHotKey(b, 13, 6);
+    EXPECT_EQ(table[13].node, b);
+    // A destroyed node leaves the table, the capture and the click references.
+    ZUCaptureMouse(b);
+    gui().rolloverNode = gui().lastClicked = b;
+    ZUDestroyWindow(b);
+    EXPECT_EQ(table[13].node, nullptr);
+    EXPECT_EQ(gui().capture, nullptr);
+    EXPECT_EQ(gui().rolloverNode, nullptr);
+    EXPECT_EQ(gui().lastClicked, nullptr);
+
+    // Without the table registration does nothing (and does not crash).
+    delete[] gui().hotKeys;
+    gui().hotKeys = nullptr;
+    EXPECT_EQ(ZURegisterHotKey(a, 1, 1), 0);
+}
+
+TEST_F(TreeTest, TheFirstCaptureWinsUntilReleased) {
+    ZUWindowNode* a = makeNode("a", nullptr, {0, 0, 1, 1});
+    ZUWindowNode* b = makeNode("b", a, {0, 0, 1, 1});
+    ZUCaptureMouse(a);
+    ZUCaptureMouse(b);
+    EXPECT_EQ(gui().capture, a);
+    ZUReleaseMouse();
+    EXPECT_EQ(gui().capture, nullptr);
+    ZUCaptureMouse(b);
+    EXPECT_EQ(gui().capture, b);
+    ZUReleaseMouse();
+    ZUReleaseMouse();
+    EXPECT_EQ(gui().capture, nullptr);
+}
+
+TEST(SchemeTest, DefaultsFillEveryEntryAndSettersRefuseBadIndices) {
+    ZuFCOLOR c{9, 9, 9, 9};
+    ZuFCOLOR red{1, 0, 0, 1};
+    ZUSetSchemeColor(21, &red);
+    zu::detail::fillSchemeDefaults();  // what ZUInitGUI does: earlier entries are lost
+    struct Case {
+        int index;
+        ZuFCOLOR expect;
+    } cases[] = {
+        {0, {0, 0, 0, 1}},      {21, {0.9f, 0.85f, 0.75f, 1}}, {29, {0.7f, 0.65f, 0.55f, 0.3f}},
+        {33, {0, 0, 0, 0.5f}},  {39, {0, 0, 0, 0.5f}},         {44, {1, 1, 0.5f, 0.75f}},
+        {50, {0, 0, 0, 0.5f}},  {100, {0.6f, 0.8f, 1, 1}},     {103, {0.3f, 0.5f, 0.4f, 0.5f}},
+        {104, {0, 0, 0, 0.5f}}, {255, {0, 0, 0, 0.5f}},
+    };
+    for (auto& k : cases) {
+        ASSERT_EQ(ZUGetSchemeColor(k.index, &c), 0);
+        EXPECT_EQ(memcmp(&c, &k.expect, sizeof c), 0) << k.index;
+    }
+    EXPECT_EQ(ZUSetSchemeColor(30, &red), 0);
+    ZUGetSchemeColor(30, &c);
+    EXPECT_EQ(c.red, 1.0f);
+    EXPECT_EQ(c.green, 0.0f);
+    for (int bad : {-1, 256}) {
+        EXPECT_EQ(ZUSetSchemeColor(bad, &red), -2);
+        EXPECT_EQ(ZUGetSchemeColor(bad, &c), -2);
+    }
+    EXPECT_EQ(ZUSetSchemeColor(1, nullptr), -2);
+    EXPECT_EQ(
+        ZUGetDefaultButtonXSize() * 10000 + ZUGetDefaultButtonYSize() * 10 + ZUGetDefaultSpacing(),
+        960326);
+}
+
+TEST(WindowArithmeticTest, MaximiseCentreAndDrag) {
+    zu::ws::MonitorInfo primary;
+    primary.monitor = {0, 0, 1920, 1080};
+    primary.primary = true;
+    zu::ws::MonitorInfo second;
+    second.monitor = {1920, 0, 3200, 1024};
+    second.work = {1920, 0, 3200, 990};
+    struct Case {
+        const zu::ws::MonitorInfo* m;
+        int w, h;
+        bool center;
+        zu::ws::Rect expect;
+    } cases[] = {
+        {&primary, 640, 480, true, {640, 300, 1280, 780}},
+        {&primary, 640, 480, false, {0, 0, 1920, 1080}},
+        {&second, 640, 480, false, {1920, 0, 3200, 1024}},  // full rectangle, not work area
+        {&second, 641, 481, true, {1920 + 640 - 320, 512 - 240, 1920 + 640 - 320 + 641, 753}},
+    };
+    for (auto& k : cases) {
+        auto r = zu::detail::maximizeTarget(*k.m, 1920, 1080, k.w, k.h, k.center);
+        EXPECT_EQ(r.left, k.expect.left);
+        EXPECT_EQ(r.top, k.expect.top);
+        EXPECT_EQ(r.right, k.expect.right);
+        EXPECT_EQ(r.bottom, k.expect.bottom);
+    }
+    // Start at pointer (110, 205) with the window at (100, 200), move to (300, 400).
+    zu::ws::Point offset{110 - 100, 205 - 200};
+    auto to = zu::detail::dragTarget({300, 400}, offset);
+    EXPECT_EQ(to.x, 290);
+    EXPECT_EQ(to.y, 395);
+}
+
+}  // namespace
