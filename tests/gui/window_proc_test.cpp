@@ -1,0 +1,311 @@
+// The window procedure driven with synthetic messages, no display: what each node callback
+// hears, in order, with render markers where the input handshake runs.
+#include <gtest/gtest.h>
+
+#include "gui/gui_log.h"
+
+using namespace zu::test;
+using namespace zu::ws;
+using zu::detail::gui;
+
+namespace {
+
+void* const kMain = reinterpret_cast<void*>(0x5151);
+void* const kVideoWindow = reinterpret_cast<void*>(0x6161);
+auto* const kVideo = reinterpret_cast<ZUVideoWindowNode*>(0x7171);
+
+int64_t fakeNow = 0;
+int64_t fakeClock() {
+    return fakeNow;
+}
+void markRender() {
+    heard().push_back({"render", 0, 0, 0, nullptr, nullptr});
+}
+
+struct HostMsg {
+    void* window;
+    unsigned message;
+};
+std::vector<HostMsg>* hostLog = nullptr;
+intptr_t hostProc(void* w, unsigned m, uintptr_t wp, intptr_t lp) {
+    (void)wp, (void)lp;
+    hostLog->push_back({w, m});
+    return 77;
+}
+
+const Heard R{"render", 0, 0, 0, nullptr, nullptr};
+Heard H(const char* n, unsigned m, int a = 0, int b = 0) {
+    return {n, m, a, b, nullptr, nullptr};
+}
+
+class ProcTest : public ::testing::Test {
+  protected:
+    ZUWindowNode *root, *left, *right, *roll;
+    std::atomic<bool> videoStarted{false};
+    std::vector<HostMsg> host;
+
+    void SetUp() override {
+        auto& g = gui();
+        g.mainWindow = kMain;
+        g.started = true;
+        g.currentGuiHeight = 600;
+        g.hotKeys = new zu::detail::HotKey[zu::detail::kHotKeyCount]{};
+        g.videoTable = new zu::detail::VideoSlot[zu::detail::kVideoSlotCount]{};
+        g.handshakeHook = markRender;
+        g.clock = fakeClock;
+        g.dblClkInterval = 500'000'000;  // half a second in nanosecond ticks
+        fakeNow = 0;
+        hostLog = &host;
+        // GUI y grows upwards: "left" covers client rows 0..99 of a 600-high GUI.
+        root = makeNode("root", nullptr, {0, 0, 800, 600});
+        left = makeNode("left", root, {0, 500, 100, 100});
+        right = makeNode("right", root, {200, 500, 100, 100});
+        roll = makeNode("roll", root, {400, 500, 100, 100});
+        ZUEnableWndMouseRollover(roll, 1);
+        zu::detail::registerVideoWindow(kVideo, kVideoWindow, left, &videoStarted);
+        heard().clear();
+    }
+    void TearDown() override {
+        auto& g = gui();
+        ZUReleaseMouse();
+        ZUDestroyWindow(root);
+        delete[] g.hotKeys;
+        delete[] g.videoTable;
+        g.hotKeys = nullptr;
+        g.videoTable = nullptr;
+        g.mainWindow = nullptr;
+        g.started = false;
+        g.mbShown = false;
+        g.embedded = false;
+        g.previousProc = nullptr;
+        g.videoCapture = nullptr;
+        g.comboWindow = nullptr;
+        g.handshakeHook = nullptr;
+        g.clock = performanceCounter;
+        g.lastClicked = g.rolloverNode = nullptr;
+    }
+    static intptr_t msg(unsigned m, uintptr_t wp, intptr_t lp, void* w = kMain) {
+        return zu::detail::guiWindowProc(w, m, wp, lp);
+    }
+    static intptr_t at(unsigned m, int x, int y, void* w = kMain) {
+        return msg(m, 0, makeLParam(x, y), w);
+    }
+    static uintptr_t wheel(int delta, unsigned keys) {
+        return (static_cast<uintptr_t>(static_cast<uint16_t>(delta)) << 16) | keys;
+    }
+};
+
+TEST_F(ProcTest, PointerInputGoesToTheHitNodeInGuiCoordinates) {
+    at(WM_MOUSEMOVE, 10, 5);  // GUI (10, 595): "left", no roll-over, so no render
+    at(WM_LBUTTONDOWN, 10, 5);
+    at(WM_LBUTTONUP, 250, 50);     // release over another node goes there
+    at(WM_RBUTTONDOWN, 700, 300);  // only the root is there
+    at(WM_RBUTTONUP, 900, 300);    // outside the GUI: nothing
+    at(WM_LBUTTONDBLCLK, 20, 20);  // the system's double click, whatever lDblClk says
+    EXPECT_EQ(heard(),
+              (std::vector<Heard>{
+                  H("left", ZUM_MOUSEMOVE, 10, 595), H("left", ZUM_LBUTTONDOWN, 10, 595), R,
+                  H("right", ZUM_LBUTTONUP, 250, 550), R, H("root", ZUM_RBUTTONDOWN, 700, 300), R,
+                  H("left", ZUM_LBUTTONDBLCLK, 20, 580), R}));
+
+    // A disabled node swallows input; it is not passed to the node beneath.
+    heard().clear();
+    ZUDisableWindow(left, 1, 0);
+    at(WM_LBUTTONDOWN, 10, 5);
+    at(WM_MOUSEMOVE, 10, 5);
+    EXPECT_TRUE(heard().empty());
+
+    // Not started, or the message box shown: nothing at all.
+    ZUDisableWindow(left, 0, 0);
+    for (int blocked = 0; blocked < 2; ++blocked) {
+        gui().started = blocked == 1;
+        gui().mbShown = blocked == 1;
+        at(WM_LBUTTONDOWN, 10, 5);
+        msg(WM_MOUSEWHEEL, wheel(120, 0), makeLParam(10, 10));
+        msg(WM_CHAR, 'a', 0);
+    }
+    EXPECT_TRUE(heard().empty());
+}
+
+TEST_F(ProcTest, RolloverNodesHearLeaveThenMoveAndEveryMotionRenders) {
+    at(WM_MOUSEMOVE, 410, 10);
+    at(WM_MOUSEMOVE, 420, 10);
+    at(WM_MOUSEMOVE, 10, 10);  // onto a node without roll-over: leave alone, one render
+    at(WM_MOUSEMOVE, 11, 10);  // no roll-over pending: no render
+    EXPECT_EQ(heard(),
+              (std::vector<Heard>{H("roll", ZUM_MOUSEMOVE, 410, 590), R, H("roll", ZUM_MOUSELEAVE),
+                                  H("roll", ZUM_MOUSEMOVE, 420, 590), R, H("roll", ZUM_MOUSELEAVE),
+                                  H("left", ZUM_MOUSEMOVE, 10, 590), R,
+                                  H("left", ZUM_MOUSEMOVE, 11, 590)}));
+}
+
+TEST_F(ProcTest, TheLibrarysDoubleClickMeasuresBetweenPressesOnOneNode) {
+    ZUEnableWndLDblClk(left, 1);
+    struct Step {
+        double seconds;
+        unsigned message;
+        int x;
+        unsigned expect;  // 0: nothing for the left node
+    } steps[] = {
+        {0.0, WM_LBUTTONDOWN, 10, ZUM_LBUTTONDOWN},
+        {0.3, WM_LBUTTONDOWN, 10, ZUM_LBUTTONDBLCLK},
+        {0.9, WM_LBUTTONDOWN, 10, ZUM_LBUTTONDOWN},  // 0.6 s after the previous press
+        {1.0, WM_RBUTTONDOWN, 10, ZUM_RBUTTONDOWN},  // clears the last-clicked node
+        {1.1, WM_LBUTTONDOWN, 10, ZUM_LBUTTONDOWN},
+        {1.2, WM_LBUTTONDOWN, 210, 0},  // another node in between
+        {1.3, WM_LBUTTONDOWN, 10, ZUM_LBUTTONDOWN},
+        {1.8, WM_LBUTTONDOWN, 10, ZUM_LBUTTONDBLCLK},  // exactly the interval still counts
+        {1.5, WM_LBUTTONDOWN, 10, ZUM_LBUTTONDOWN},    // the clock went backwards
+    };
+    for (auto& s : steps) {
+        heard().clear();
+        fakeNow = static_cast<int64_t>(s.seconds * 1e9 + 0.5);
+        at(s.message, s.x, 50);
+        const unsigned got = heard().empty() || heard()[0].node != "left" ? 0 : heard()[0].msg;
+        EXPECT_EQ(got, s.expect) << "at " << s.seconds << " s";
+    }
+}
+
+TEST_F(ProcTest, TheCaptureNodeTakesAllPointerAndKeyInput) {
+    ZUCaptureMouse(right);
+    at(WM_MOUSEMOVE, 10, 5);
+    at(WM_LBUTTONDOWN, -20, 700);  // outside the GUI altogether
+    msg(WM_MOUSEWHEEL, wheel(-120, MK_CONTROL), makeLParam(30, 100));
+    msg(WM_KEYDOWN, VK_SHIFT, 0);
+    msg(WM_KEYDOWN, 'A', 0);  // a letter: no ZUM_KEY from the key-down, but a render
+    msg(WM_CHAR, 'a', 0);
+    msg(WM_CHAR, 8, 0);                  // control codes are not characters
+    msg(WM_CHAR, 'b', KF_EXTENDED_BIT);  // nor are extended keys
+    EXPECT_EQ(heard(),
+              (std::vector<Heard>{
+                  H("right", ZUM_MOUSEMOVE, 10, 595), R, H("right", ZUM_LBUTTONDOWN, -20, -100), R,
+                  H("right", ZUM_MOUSEWHEEL, -1, 1), R, H("right", ZUM_KEY, -1, 0x10), R, R,
+                  H("right", ZUM_KEY, 'a', 0), R, R, R}));
+    auto wheels = heardOf(ZUM_MOUSEWHEEL);
+    ASSERT_EQ(wheels.size(), 1u);
+    EXPECT_NE(wheels[0].q, nullptr);  // the point, alive during the call
+}
+
+TEST_F(ProcTest, WheelNotchesAndKeyStateReachTheRootWithoutARender) {
+    ZuPOINT seen{};
+    auto keepPoint = [](void* ud, unsigned m, int a, int b, void* p, void* q) {
+        if (m == ZUM_MOUSEWHEEL) *static_cast<ZuPOINT*>(ud) = *static_cast<ZuPOINT*>(q);
+        return logCallback(nullptr, m, a, b, p, q);
+    };
+    root->callback = keepPoint;
+    root->userData = &seen;
+    struct Case {
+        int delta;
+        unsigned keys;
+        int notches, state;
+    } cases[] = {{-120, 0, -1, 0},
+                 {60, 0, 0, 0},
+                 {240, MK_SHIFT, 2, MK_SHIFT},
+                 {-360, MK_CONTROL, -3, 1},
+                 {120, MK_CONTROL | MK_SHIFT, 1, 12}};
+    for (auto& k : cases) {
+        heard().clear();
+        msg(WM_MOUSEWHEEL, wheel(k.delta, k.keys), makeLParam(300, 100));
+        ASSERT_EQ(heard().size(), 1u);  // no render marker
+        EXPECT_EQ(heard()[0].a, k.notches) << k.delta;
+        EXPECT_EQ(heard()[0].b, k.state) << k.keys;
+    }
+    EXPECT_EQ(seen.x, 300);
+    EXPECT_EQ(seen.y, 500);
+    heard().clear();
+    ZUDisableWindow(root, 1, 0);
+    msg(WM_MOUSEWHEEL, wheel(120, 0), makeLParam(300, 100));
+    EXPECT_TRUE(heard().empty());
+}
+
+TEST_F(ProcTest, HotKeysAndCharactersGoToTheRegisteredNode) {
+    ZURegisterHotKey(left, VK_RETURN, 0);
+    ZURegisterHotKey(right, 'a', 0);
+    ZURegisterHotKey(roll, VK_LEFT, 0);
+    ZUShowWindow(roll, 0, 0);  // hidden nodes take no hot keys
+    msg(WM_KEYDOWN, VK_RETURN, 0);
+    msg(WM_CHAR, 'a', 0);
+    msg(WM_CHAR, 'z', 0);         // nobody registered: nothing, no render
+    msg(WM_KEYDOWN, VK_LEFT, 0);  // hidden
+    msg(WM_KEYDOWN, 300, 0);      // beyond the table
+    EXPECT_EQ(heard(), (std::vector<Heard>{H("left", ZUM_KEY, -1, VK_RETURN), R,
+                                           H("right", ZUM_KEY, 'a', 0), R}));
+}
+
+TEST_F(ProcTest, ActivationNotifiesTheRootExceptForTheDropDownPopup) {
+    void* combo = reinterpret_cast<void*>(0x9999);
+    gui().comboWindow = combo;
+    msg(WM_ACTIVATE, WA_ACTIVE, 0);
+    msg(WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    msg(WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<intptr_t>(combo));  // popup opened
+    msg(WM_ACTIVATE, WA_INACTIVE, 0);
+    msg(WM_SETFOCUS, 0, 0);                        // own-window mode: focus messages are not ours
+    msg(WM_ACTIVATE, WA_ACTIVE, 0, kVideoWindow);  // not the main window
+    EXPECT_EQ(heard(),
+              (std::vector<Heard>{H("root", ZUM_ACTIVATE, 1), R, H("root", ZUM_ACTIVATE, 1), R,
+                                  H("root", ZUM_ACTIVATE, 0), R}));
+    heard().clear();
+    gui().embedded = true;
+    msg(WM_SETFOCUS, 0, 0);
+    msg(WM_KILLFOCUS, 0, 0);
+    gui().started = false;
+    msg(WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(heard(),
+              (std::vector<Heard>{H("root", ZUM_ACTIVATE, 1), R, H("root", ZUM_ACTIVATE, 0), R}));
+}
+
+TEST_F(ProcTest, BackgroundRendersOnlyOnceStarted) {
+    gui().started = false;
+    EXPECT_EQ(msg(WM_ERASEBKGND, 0, 0), 1);  // default processing
+    EXPECT_TRUE(heard().empty());
+    ZUStartGUI();
+    EXPECT_EQ(msg(WM_ERASEBKGND, 0, 0), 1);
+    EXPECT_EQ(heard(), (std::vector<Heard>{R}));
+}
+
+TEST_F(ProcTest, VideoWindowInputGoesToTheOwnerWithTheVideoWindow) {
+    at(WM_MOUSEMOVE, 5, 6, kVideoWindow);
+    at(WM_LBUTTONDOWN, 5, 6, kVideoWindow);
+    at(WM_LBUTTONUP, 5, 6, kVideoWindow);
+    at(WM_RBUTTONDOWN, 5, 6, kVideoWindow);  // the right button is flipped by GUI height
+    msg(WM_MOUSEWHEEL, wheel(-60, MK_MBUTTON), makeLParam(700, 800), kVideoWindow);
+    EXPECT_EQ(msg(WM_ERASEBKGND, 0, 0, kVideoWindow), 1);
+    videoStarted = true;  // a running display draws its own background
+    msg(WM_ERASEBKGND, 0, 0, kVideoWindow);
+    at(WM_MOUSEMOVE, 5, 6, reinterpret_cast<void*>(0x1234));  // unknown window
+    EXPECT_EQ(heard(),
+              (std::vector<Heard>{
+                  H("left", ZUM_VIDEOMOUSEMOVE, 5, 6), H("left", ZUM_VIDEOLBUTTONDOWN, 5, 6),
+                  H("left", ZUM_VIDEOLBUTTONUP, 5, 6), H("left", ZUM_VIDEORBUTTONDOWN, 5, 594),
+                  H("left", ZUM_VIDEOMOUSEWHEEL, -60, 1), H("left", ZUM_VIDEOERASE)}));
+    for (auto& h : heard()) EXPECT_EQ(h.p, kVideo);
+
+    // A video capture takes the main window's pointer input, except the button press.
+    heard().clear();
+    gui().videoCapture = kVideo;
+    at(WM_MOUSEMOVE, 10, 5);
+    at(WM_LBUTTONDOWN, 10, 5);
+    at(WM_LBUTTONUP, 10, 5);
+    msg(WM_CHAR, 'a', 0);
+    EXPECT_EQ(heard(), (std::vector<Heard>{H("left", ZUM_VIDEOMOUSEMOVE, 10, 5),
+                                           H("left", ZUM_VIDEOLBUTTONUP, 10, 5)}));
+    zu::detail::unregisterVideoWindow(kVideo);
+    EXPECT_EQ(gui().videoCapture, nullptr);
+    heard().clear();
+    at(WM_MOUSEMOVE, 5, 6, kVideoWindow);
+    EXPECT_TRUE(heard().empty());
+}
+
+TEST_F(ProcTest, EmbeddedModePassesOnlyUnhandledMainWindowMessagesToTheHost) {
+    gui().embedded = true;
+    gui().previousProc = hostProc;
+    EXPECT_EQ(at(WM_LBUTTONDOWN, 10, 5), 0);             // handled: not the host's business
+    EXPECT_EQ(at(WM_MOUSEMOVE, 10, 5), 77);              // reached a node but not handled
+    EXPECT_EQ(msg(WM_SIZE, 0, 0), 77);                   // not ours at all
+    EXPECT_EQ(at(WM_MOUSEMOVE, 5, 5, kVideoWindow), 0);  // video windows stay ours
+    ASSERT_EQ(host.size(), 2u);
+    EXPECT_EQ(host[0].message, WM_MOUSEMOVE);
+    EXPECT_EQ(host[1].message, WM_SIZE);
+}
+
+}  // namespace
