@@ -43,6 +43,9 @@ int renderLoop(void*) {
 void request(void* requestEvent, void* doneEvent) {
     GuiState& g = gui();
     if (!requestEvent || !doneEvent) return;  // not initialised: nothing will render
+    // A done signal left by a pass that nobody waited for (coalesced requests) must not
+    // answer this request.
+    ZuResetEvent(doneEvent);
     ZuSetEvent(requestEvent);
     ZuSetEvent(g.renderWake);
     ZuWaitForEvent(doneEvent, kHandshakeTimeoutMs);  // a time-out is not reported

@@ -1,0 +1,372 @@
+// The GUI end to end under an X server: ZUInitGUI in both modes, clicks injected with
+// XTest, the render handshake, posted delivery, dragging and maximising a real window, and
+// repeated init / kill cycles.
+#include <gtest/gtest.h>
+// X headers after gtest: they define None.
+#include <GL/gl.h>
+#include <X11/Xutil.h>
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "gui/gui_log.h"
+#include "support/winsys_support.h"
+
+using namespace zu::test;
+using zu::detail::gui;
+namespace ws = zu::ws;
+
+namespace {
+
+constexpr uint32_t kGreen = 0x00FF00, kRed = 0xFF0000;
+
+// The button's state and the colour read back at its centre at the end of each pass.
+struct Button {
+    bool pressed = false;
+    int readX = 0, readY = 0;  // window pixel (GL, bottom-up) to read
+    std::vector<uint32_t> seen;
+};
+Button button;
+std::mutex logMutex;  // renders may overlap a test thread reading the log
+
+uint32_t readPixel(int x, int y) {
+    unsigned char px[4] = {};
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    return uint32_t{px[0]} << 16 | uint32_t{px[1]} << 8 | px[2];
+}
+
+int buttonCallback(void* ud, unsigned msg, int a, int b, void* p, void* q) {
+    auto* n = static_cast<ZUWindowNode*>(ud);
+    if (msg == ZUM_LBUTTONDOWN) button.pressed = true;
+    if (msg == ZUM_LBUTTONUP) button.pressed = false;
+    if (msg == ZUM_RENDER) {
+        glColor4f(button.pressed ? 1.f : 0.f, button.pressed ? 0.f : 1.f, 0.f, 1.f);
+        glRecti(n->rect.x, n->rect.y, n->rect.x + n->rect.width, n->rect.y + n->rect.height);
+        button.seen.push_back(readPixel(button.readX, button.readY));
+    }
+    std::lock_guard lock(logMutex);
+    return logCallback(ud, msg, a, b, p, q);
+}
+
+int countEntries(const char* dir) {
+    int n = 0;
+    if (DIR* d = opendir(dir)) {
+        while (readdir(d)) ++n;
+        closedir(d);
+    }
+    return n;
+}
+
+class GuiTest : public ::testing::Test {
+  protected:
+    TestDisplay x;
+    ZUWindowNode* root = nullptr;
+    ZUWindowNode* btn = nullptr;
+
+    void SetUp() override {
+        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);  // data/icons/ relative to the current dir
+        ASSERT_TRUE(ws::open());
+        ASSERT_NE(x.dpy, nullptr);
+        heard().clear();
+        button = {};
+    }
+    void TearDown() override {
+        ZUStopGUI();
+        ZUKillGUI();
+        if (gui().root) ZUDestroyWindow(gui().root);
+    }
+    void buildTree(int w, int h) {
+        root = makeNode("root", nullptr, {0, 0, w, h});
+        ZuRECT r{50, 50, 100, 100};
+        btn = ZUCreateWindow(const_cast<char*>("btn"), 2, 1, &r, nullptr, root, buttonCallback);
+        btn->userData = btn;
+    }
+    // The sequence a click must produce: down, a full pass, up, a full pass.
+    void expectClickSequence(int gx, int gy) {
+        std::vector<Heard> h;
+        {
+            std::lock_guard lock(logMutex);
+            h = heard();
+        }
+        auto down = std::find_if(h.begin(), h.end(),
+                                 [](const Heard& e) { return e.msg == ZUM_LBUTTONDOWN; });
+        ASSERT_NE(down, h.end());
+        ASSERT_GT(down - h.begin(), 0);
+        EXPECT_EQ(*(down - 1), H("btn", ZUM_MOUSEMOVE, gx, gy));
+        std::vector<Heard> rest(down, h.end());
+        std::vector<Heard> want{
+            H("btn", ZUM_LBUTTONDOWN, gx, gy), H("root", ZUM_RENDER), H("btn", ZUM_RENDER),
+            H("btn", ZUM_LBUTTONUP, gx, gy),   H("root", ZUM_RENDER), H("btn", ZUM_RENDER)};
+        EXPECT_EQ(rest, want);
+        ASSERT_GE(button.seen.size(), 2u);
+        EXPECT_EQ(button.seen[button.seen.size() - 2], kRed);    // after the down
+        EXPECT_EQ(button.seen[button.seen.size() - 1], kGreen);  // after the up
+    }
+    static Heard H(const char* n, unsigned m, int a = 0, int b = 0) {
+        return {n, m, a, b, nullptr, nullptr};
+    }
+    void clickAt(int sx, int sy) {
+        x.moveTo(sx, sy);
+        pumpFor(100);
+        {
+            std::lock_guard lock(logMutex);
+            heard().clear();
+        }
+        x.moveTo(sx + 1, sy);
+        x.moveTo(sx, sy);
+        pumpFor(50);
+        x.click(1);
+        ASSERT_TRUE(pumpUntil([&] {
+            std::lock_guard lock(logMutex);
+            auto ups = heardOf(ZUM_LBUTTONUP);
+            return !ups.empty() && heard().back().msg == ZUM_RENDER && heard().back().node == "btn";
+        }));
+    }
+    uint32_t screenPixel(void* window, int cx, int cy) {
+        XImage* img =
+            XGetImage(x.dpy, reinterpret_cast<Window>(window), cx, cy, 1, 1, AllPlanes, ZPixmap);
+        if (!img) return 0xFFFFFFFF;
+        const uint32_t v = XGetPixel(img, 0, 0) & 0xFFFFFF;
+        XDestroyImage(img);
+        return v;
+    }
+};
+
+TEST_F(GuiTest, AClickRendersTheDownStateBeforeTheUpIsTaken) {
+    // Mode 2 without a host window is an own window.
+    ASSERT_EQ(ZUInitGUI(100, 100, 400, 300, nullptr, const_cast<char*>("zugui test"),
+                        const_cast<char*>("zugui.ico"), nullptr, 2),
+              0);
+    EXPECT_FALSE(gui().embedded);
+    EXPECT_EQ(ZUInitGUI(0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr, 0), -2);
+    void* w = ZUGetHWND();
+    ASSERT_NE(w, nullptr);
+    EXPECT_NE(ZUGetDC(), nullptr);
+    buildTree(400, 300);
+    ZUStartGUI();
+    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(w); }));
+    button.readX = 100, button.readY = 100;
+    // GUI (100, 100) is client (100, 200), the window being at (100, 100).
+    clickAt(200, 300);
+    expectClickSequence(100, 100);
+    EXPECT_EQ(screenPixel(w, 100, 200), kGreen);
+    EXPECT_EQ(screenPixel(w, 10, 10), 0u);  // cleared background
+
+    ZuPOINT origin{};
+    ZUGetWndScreenOrigin(btn, &origin);
+    EXPECT_EQ(origin.x, 150);
+    EXPECT_EQ(origin.y, 100 + 300 - 50);
+}
+
+TEST_F(GuiTest, EmbeddedInAPlainXlibWindowTheGuiTakesTheTopRows) {
+    Window host = XCreateSimpleWindow(x.dpy, DefaultRootWindow(x.dpy), 0, 0, 400, 800, 0, 0, 0);
+    XMapWindow(x.dpy, host);
+    x.sync();
+    void* hw = reinterpret_cast<void*>(host);
+    ASSERT_EQ(ZUInitGUI(0, 0, 400, 600, nullptr, nullptr, nullptr, hw, 3), 0);
+    EXPECT_TRUE(gui().embedded);
+    EXPECT_EQ(ZUGetHWND(), hw);
+    buildTree(400, 600);
+    ZUStartGUI();
+    button.readX = 100, button.readY = 300;  // GUI (100, 100) lifted by the offset
+    // GUI (100, 100) is client (100, 500) of the 800-high host.
+    clickAt(100, 500);
+    expectClickSequence(100, 100);
+    EXPECT_EQ(gui().viewportOffset.load(), 200);
+    EXPECT_EQ(screenPixel(hw, 100, 500), kGreen);
+    EXPECT_EQ(screenPixel(hw, 100, 720), 0u);  // the bottom 200 rows are not the GUI's
+
+    ZUStopGUI();
+    ZUKillGUI();
+    EXPECT_EQ(ws::getWindowProc(hw), nullptr);  // adoption undone, window left alive
+    XWindowAttributes wa{};
+    EXPECT_NE(XGetWindowAttributes(x.dpy, host, &wa), 0);
+    XDestroyWindow(x.dpy, host);
+    x.sync();
+}
+
+TEST_F(GuiTest, KillGivesAnEmbeddedHostItsProcedureBack) {
+    ws::WindowClass wc;
+    wc.name = "GuiTestHost";
+    wc.proc = recordingProc;
+    ws::registerClass(wc);
+    ws::CreateWindowParams p;
+    p.className = "GuiTestHost";
+    p.style = ws::WS_POPUP | ws::WS_VISIBLE;
+    p.width = 300, p.height = 300;
+    void* hw = ws::createWindow(p);
+    ASSERT_NE(hw, nullptr);
+    ASSERT_EQ(ZUInitGUI(0, 0, 300, 200, nullptr, nullptr, nullptr, hw, 2), 0);
+    EXPECT_EQ(ws::getWindowProc(hw), &zu::detail::guiWindowProc);
+    recorded().clear();
+    ws::sendMessage(hw, ws::WM_SIZE, 0, 0);  // not ours: on to the host
+    EXPECT_EQ(countOf(hw, ws::WM_SIZE), 1u);
+    ZUStopGUI();
+    ZUKillGUI();
+    EXPECT_EQ(ws::getWindowProc(hw), &recordingProc);
+    EXPECT_TRUE(ws::isWindow(hw));
+    ws::destroyWindow(hw);
+}
+
+TEST_F(GuiTest, RepaintsCoalesceDuringAPassAndStopEndsRendering) {
+    ASSERT_EQ(ZUInitGUI(0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr, 0), 0);
+    static std::atomic<int> passes;
+    passes = 0;
+    ZuRECT r{0, 0, 200, 200};
+    root = ZUCreateWindow(nullptr, 0, 1, &r, nullptr, nullptr,
+                          [](void*, unsigned msg, int, int, void*, void*) {
+                              if (msg == ZUM_RENDER && passes.fetch_add(1) == 0) {
+                                  zu::detail::requestRepaint();
+                                  zu::detail::requestRepaint();
+                                  ZuSleep(50);
+                              }
+                              return 0;
+                          });
+    ZURePaint();
+    ZuSleep(300);
+    EXPECT_EQ(passes.load(), 2);
+
+    ZUStopGUI();
+    EXPECT_FALSE(gui().threadRunning.load());
+    EXPECT_EQ(gui().renderThread, nullptr);
+    ZUStartGUI();  // dispatch comes back, rendering does not
+    const int64_t t0 = ws::performanceCounter();
+    ZURePaint();
+    const double ms = (ws::performanceCounter() - t0) / 1e6;
+    EXPECT_GE(ms, 1950);
+    EXPECT_LE(ms, 2600);
+    EXPECT_EQ(passes.load(), 2);
+}
+
+TEST_F(GuiTest, PostedMessagesArriveInOrderOnTheGuiThreadAndOnlyWhileStarted) {
+    ASSERT_EQ(ZUInitGUI(0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr, 0), 0);
+    struct Log {
+        std::vector<std::pair<int, int>> got;
+        std::thread::id thread;
+        bool otherThread = false;
+    };
+    static Log log;
+    log = {};
+    log.thread = std::this_thread::get_id();
+    ZuRECT r{0, 0, 200, 200};
+    root = ZUCreateWindow(nullptr, 0, 1, &r, nullptr, nullptr,
+                          [](void*, unsigned msg, int a, int b, void*, void*) {
+                              if (msg != ZUM_CLICKED) return 0;
+                              if (std::this_thread::get_id() != log.thread) log.otherThread = true;
+                              log.got.emplace_back(a, b);
+                              return 0;
+                          });
+    ZUStartGUI();
+    constexpr int kThreads = 4, kEach = 200;
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t)
+        posters.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i)
+                EXPECT_EQ(ZUPostMessage(root, ZUM_CLICKED, t, i, nullptr, nullptr), 0);
+        });
+    for (auto& t : posters) t.join();
+    EXPECT_TRUE(log.got.empty());  // nothing before the loop runs
+    ASSERT_TRUE(pumpUntil([&] { return log.got.size() == kThreads * kEach; }));
+    EXPECT_FALSE(log.otherThread);
+    std::array<int, kThreads> next{};
+    for (auto [t, i] : log.got) EXPECT_EQ(i, next[t]++);
+
+    ZUStopGUI();
+    ZUPostMessage(root, ZUM_CLICKED, 9, 9, nullptr, nullptr);
+    pumpFor(100);
+    EXPECT_EQ(log.got.size(), size_t{kThreads * kEach});
+    ZUStartGUI();
+    ZUPostMessage(root, ZUM_CLICKED, 9, 9, nullptr, nullptr);  // left queued at ZUKillGUI
+    EXPECT_EQ(ZUPostMessage(nullptr, ZUM_CLICKED, 0, 0, nullptr, nullptr), 0);
+}
+
+TEST_F(GuiTest, DragMaximiseAndCentreMoveTheWindow) {
+    ASSERT_EQ(ZUInitGUI(100, 200, 400, 300, nullptr, nullptr, nullptr, nullptr, 0), 0);
+    void* w = ZUGetHWND();
+    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(w); }));
+    ws::Rect wr;
+    ws::setCursorPos(110, 205);
+    x.sync();
+    ZUStartMoveGUI();
+    ws::setCursorPos(300, 400);
+    x.sync();
+    ZUMoveGUI();
+    ASSERT_TRUE(pumpUntil([&] { return ws::getWindowRect(w, &wr) && wr.left == 290; }));
+    EXPECT_EQ(wr.top, 395);
+
+    ZuRECT r{0, 0, 0, 0};
+    ZUMaximizeGUI(&r, 0);  // no root yet: nothing happens
+    EXPECT_EQ(r.width, 0);
+    ZuRECT titleRect{0, 0, 10, 10};
+    root = ZUCreateWindow(nullptr, 0, 1, &titleRect, nullptr, nullptr, nullptr);
+    ZUWindowNode* title = ZUCreateWindow(nullptr, 0, 1, &titleRect, nullptr, root, nullptr);
+    root->userData = title;
+    r = {5, 5, 640, 480};
+    ZUMaximizeGUI(&r, 1);
+    EXPECT_EQ(title->visible, 0);
+    EXPECT_EQ(r.x + r.y, 0);
+    EXPECT_EQ(r.width, 640);
+    EXPECT_EQ(r.height, 480);
+    EXPECT_EQ(gui().currentGuiHeight, 480);
+    ASSERT_TRUE(pumpUntil([&] { return ws::getWindowRect(w, &wr) && wr.left == 640; }));
+    EXPECT_EQ(wr.top, 300);
+    EXPECT_EQ(wr.width(), 640);
+
+    ws::MonitorInfo primary, second;
+    primary.monitor = primary.work = {0, 0, 1920, 1080};
+    primary.primary = true;
+    second.monitor = second.work = {1920, 0, 3200, 1024};
+    ws::setMonitorsForTesting({primary, second});
+    ws::setWindowPos(w, nullptr, 2000, 10, 0, 0, ws::SWP_NOSIZE | ws::SWP_NOZORDER);
+    ASSERT_TRUE(pumpUntil([&] { return ws::getWindowRect(w, &wr) && wr.left == 2000; }));
+    ZUMaximizeGUI(&r, 0);
+    ws::setMonitorsForTesting({});
+    EXPECT_EQ(r.width, 1280);
+    EXPECT_EQ(r.height, 1024);
+    ASSERT_TRUE(pumpUntil([&] { return ws::getWindowRect(w, &wr) && wr.left == 1920; }));
+    EXPECT_EQ(wr.top, 0);
+    EXPECT_EQ(wr.height(), 1024);
+}
+
+TEST_F(GuiTest, HundredCyclesLeaveNoThreadWindowOrDescriptorBehind) {
+    auto topLevelWindows = [&] {
+        Window rootRet, parentRet, *kids = nullptr;
+        unsigned n = 0;
+        XQueryTree(x.dpy, DefaultRootWindow(x.dpy), &rootRet, &parentRet, &kids, &n);
+        if (kids) XFree(kids);
+        return n;
+    };
+    void* made = nullptr;
+    auto cycle = [&](int i) {
+        ASSERT_EQ(ZUInitGUI(10 + i, 10, 120, 90, nullptr, nullptr, const_cast<char*>("zugui.ico"),
+                            nullptr, 0),
+                  0);
+        made = ZUGetHWND();
+        ZUStartGUI();
+        ZURePaint();
+        pumpFor(0);
+        ZUStopGUI();
+        ZUKillGUI();
+    };
+    cycle(0);  // the first cycle brings up the GL driver's own threads once
+    pumpFor(100);
+    const int threads = countEntries("/proc/self/task");
+    const int fds = countEntries("/proc/self/fd");
+    const unsigned windows = topLevelWindows();
+    for (int i = 1; i <= 100; ++i) cycle(i);
+    pumpFor(100);
+    x.sync();
+    EXPECT_EQ(countEntries("/proc/self/task"), threads);
+    EXPECT_EQ(countEntries("/proc/self/fd"), fds);
+    EXPECT_EQ(topLevelWindows(), windows);
+    EXPECT_FALSE(ws::isWindow(made));
+    EXPECT_EQ(ws::currentContext(), nullptr);
+    EXPECT_EQ(ZUGetDC(), nullptr);
+}
+
+}  // namespace
