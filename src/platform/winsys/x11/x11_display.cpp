@@ -164,7 +164,15 @@ Window focusWindow(State& s) {
     return f == PointerRoot ? 0 : f;
 }
 
+int xkbEventBase = -1;
+
 void translate(State& s, XEvent& ev) {
+    if (xkbEventBase >= 0 && ev.type == xkbEventBase) {
+        XkbEvent& xe = reinterpret_cast<XkbEvent&>(ev);
+        if (xe.any.xkb_type == XkbMapNotify || xe.any.xkb_type == XkbNewKeyboardNotify)
+            XkbRefreshKeyboardMapping(&xe.map);
+        return;
+    }
     switch (ev.type) {
         case ButtonPress:
         case ButtonRelease:
@@ -321,6 +329,15 @@ void doOpen() {
     XSetIOErrorExitHandler(d, onIOErrorExit, nullptr);
     Bool supported = False;
     XkbSetDetectableAutoRepeat(d, True, &supported);
+    // Keyboard map changes must reach us as events: which core notifications an XKB
+    // client gets depends on the server, so ask for the XKB ones outright.
+    int opcode = 0, error = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
+    if (XkbQueryExtension(d, &opcode, &xkbEventBase, &error, &major, &minor)) {
+        const unsigned mask = XkbMapNotifyMask | XkbNewKeyboardNotifyMask;
+        XkbSelectEvents(d, XkbUseCoreKbd, mask, mask);
+    } else {
+        xkbEventBase = -1;
+    }
     s.wmProtocols = intern(d, "WM_PROTOCOLS");
     s.wmDeleteWindow = intern(d, "WM_DELETE_WINDOW");
     s.wmState = intern(d, "WM_STATE");
