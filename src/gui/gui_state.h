@@ -66,6 +66,8 @@ struct GuiState {
     // Set with every request so that the render thread can sleep on one event instead of
     // polling both requests.
     void* renderWake = nullptr;
+    // Duration of the render thread's latest pass in counter ticks (benchmarks read it).
+    std::atomic<int64_t> lastPassTicks{0};
 
     int64_t dblClkInterval = 0;
     int64_t lastClickTime = 0;

@@ -22,14 +22,20 @@ void closeEvent(void*& e) {
 // The render thread sleeps on the wake event and serves the requests it finds set, the
 // repaint request first. Requests arriving during a pass leave their event set, so they
 // coalesce into one further pass; no time-out means an idle GUI never wakes.
+void timedPass() {
+    const int64_t t0 = ws::performanceCounter();
+    ZURenderGUI();
+    gui().lastPassTicks.store(ws::performanceCounter() - t0, std::memory_order_release);
+}
+
 int renderLoop(void*) {
     GuiState& g = gui();
     while (!g.stopRequest.load(std::memory_order_acquire)) {
         if (ZuWaitForEvent(g.repaintRequest, 0) == 0) {
-            ZURenderGUI();
+            timedPass();
             ZuSetEvent(g.repaintDone);
         } else if (ZuWaitForEvent(g.inputRequest, 0) == 0) {
-            ZURenderGUI();
+            timedPass();
             ZuSetEvent(g.inputDone);
         } else {
             ZuWaitForEvent(g.renderWake, -1);
