@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "zugui/platform.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long msSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+TEST(Events, ManualStaysSignalledAutoLetsOneWaitThrough) {
+    struct Case {
+        unsigned char manual, initial;
+        std::vector<int> polls;  // results of successive ZuWaitForEvent(e, 0) after a set
+    } cases[] = {
+        {0, 0, {0, -2, -2}},
+        {1, 0, {0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        void* e = ZuCreateEvent(c.manual, c.initial, nullptr);
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(ZuWaitForEvent(e, 0), -2);
+        EXPECT_EQ(ZuSetEvent(e), 0);
+        EXPECT_EQ(ZuSetEvent(e), 0);  // setting twice does not count twice
+        for (int expected : c.polls) EXPECT_EQ(ZuWaitForEvent(e, 0), expected) << int(c.manual);
+        EXPECT_EQ(ZuResetEvent(e), 0);
+        EXPECT_EQ(ZuWaitForEvent(e, 0), -2);
+        EXPECT_EQ(ZuCloseEvent(e), 0);
+    }
+    for (unsigned char manual : {0, 1}) {
+        void* e = ZuCreateEvent(manual, 1, nullptr);
+        EXPECT_EQ(ZuWaitForEvent(e, 0), 0) << "initially signalled";
+        ZuCloseEvent(e);
+    }
+}
+
+TEST(Events, AutoResetReleasesExactlyOneWaiterPerSet) {
+    void* e = ZuCreateEvent(0, 0, nullptr);
+    std::atomic<int> through{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 4; ++i)
+        waiters.emplace_back([&] {
+            if (ZuWaitForEvent(e, 3000) == 0) through.fetch_add(1);
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int set = 1; set <= 4; ++set) {
+        ZuSetEvent(e);
+        auto start = Clock::now();
+        while (through.load() < set && msSince(start) < 2000) std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(through.load(), set);
+    }
+    for (auto& w : waiters) w.join();
+    ZuCloseEvent(e);
+}
+
+TEST(Events, ManualResetReleasesEveryWaiter) {
+    void* e = ZuCreateEvent(1, 0, nullptr);
+    std::atomic<int> through{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 4; ++i)
+        waiters.emplace_back([&] {
+            if (ZuWaitForEvent(e, -1) == 0) through.fetch_add(1);
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(through.load(), 0);
+    ZuSetEvent(e);
+    for (auto& w : waiters) w.join();
+    EXPECT_EQ(through.load(), 4);
+    ZuCloseEvent(e);
+}
+
+TEST(Waits, TimeOutAfterTheTimeGivenWithTheCodeOfABrokenHandle) {
+    void* e = ZuCreateEvent(0, 0, nullptr);
+    auto start = Clock::now();
+    EXPECT_EQ(ZuWaitForEvent(e, 60), -2);
+    long long waited = msSince(start);
+    EXPECT_GE(waited, 60);
+    EXPECT_LT(waited, 1000);
+
+    start = Clock::now();
+    EXPECT_EQ(ZuWaitForEvent(e, 0), -2);
+    EXPECT_LT(msSince(start), 50) << "a poll does not wait";
+
+    // Negative time-outs other than -1 are refused at once and consume nothing.
+    ZuSetEvent(e);
+    start = Clock::now();
+    EXPECT_EQ(ZuWaitForEvent(e, -5), -2);
+    EXPECT_LT(msSince(start), 50);
+    EXPECT_EQ(ZuWaitForEvent(e, 0), 0);
+    ZuCloseEvent(e);
+}
+
+TEST(Semaphores, CountBetweenZeroAndMaximum) {
+    void* s = ZuCreateSemaphore(2, 3, nullptr);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(ZuWaitForSemaphore(s, 0), 0);
+    EXPECT_EQ(ZuWaitForSemaphore(s, 0), 0);
+    EXPECT_EQ(ZuWaitForSemaphore(s, 0), -2);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(ZuReleaseSemaphore(s), 0);
+    EXPECT_EQ(ZuReleaseSemaphore(s), -2) << "beyond the maximum";
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(ZuWaitForSemaphore(s, 0), 0);
+    EXPECT_EQ(ZuWaitForSemaphore(s, 0), -2);
+    EXPECT_EQ(ZuCloseSemaphore(s), 0);
+
+    struct Bad {
+        int initial, maximum;
+    } bad[] = {{0, 0}, {-1, 3}, {4, 3}, {1, -1}};
+    for (auto b : bad) EXPECT_EQ(ZuCreateSemaphore(b.initial, b.maximum, nullptr), nullptr);
+}
+
+TEST(Mutex, IsABinarySemaphoreAnyThreadMayRelease) {
+    void* m = ZuMutexCreate();
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(ZuMutexRelease(m), -2) << "free already";
+    EXPECT_EQ(ZuMutexWait(m, 0), 0);
+    auto start = Clock::now();
+    EXPECT_EQ(ZuMutexWait(m, 0), -2) << "held, even by the same thread";
+    EXPECT_LT(msSince(start), 50);
+    int fromOther = 1;
+    std::thread([&] { fromOther = ZuMutexRelease(m); }).join();
+    EXPECT_EQ(fromOther, 0);
+    EXPECT_EQ(ZuMutexWait(m, 0), 0);
+    EXPECT_EQ(ZuMutexRelease(m), 0);
+    EXPECT_EQ(ZuMutexRelease(m), -2);
+    EXPECT_EQ(ZuMutexWait(m, 0), 0) << "the failed release left the count at 1";
+    EXPECT_EQ(ZuMutexWait(m, 0), -2);
+    EXPECT_EQ(ZuMutexClose(m), 0);
+}
+
+TEST(Mutex, GuardsACounterAcrossThreads) {
+    void* m = ZuMutexCreate();
+    long counter = 0;  // plain: only the mutex orders the increments
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 5000; ++i) {
+                ASSERT_EQ(ZuMutexWait(m, -1), 0);
+                ++counter;
+                ASSERT_EQ(ZuMutexRelease(m), 0);
+            }
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(counter, 20000);
+    ZuMutexClose(m);
+}
+
+TEST(NamedObjects, SameNameSharesStateUntilTheLastHandleCloses) {
+    void* a = ZuCreateEvent(1, 0, "zu-test-shared");
+    void* b = ZuCreateEvent(0, 1, "zu-test-shared");  // initial state of the live one holds
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(ZuWaitForEvent(b, 0), -2);
+    ZuSetEvent(a);
+    EXPECT_EQ(ZuWaitForEvent(b, 0), 0);
+    EXPECT_EQ(ZuWaitForEvent(b, 0), 0) << "manual reset, as created first";
+    EXPECT_EQ(ZuCloseEvent(a), 0);
+    ZuResetEvent(b);
+    EXPECT_EQ(ZuWaitForEvent(b, 0), -2) << "still alive through b";
+    EXPECT_EQ(ZuCreateSemaphore(1, 1, "zu-test-shared"), nullptr) << "name held by an event";
+    EXPECT_EQ(ZuCloseEvent(b), 0);
+
+    void* fresh = ZuCreateEvent(0, 1, "zu-test-shared");
+    EXPECT_EQ(ZuWaitForEvent(fresh, 0), 0) << "a new object after the last close";
+    EXPECT_EQ(ZuWaitForEvent(fresh, 0), -2);
+    ZuCloseEvent(fresh);
+
+    void* s1 = ZuCreateSemaphore(0, 5, "zu-test-sem");
+    void* s2 = ZuCreateSemaphore(0, 5, "zu-test-sem");
+    ZuReleaseSemaphore(s1);
+    EXPECT_EQ(ZuWaitForSemaphore(s2, 0), 0);
+    EXPECT_EQ(ZuWaitForSemaphore(s1, 0), -2);
+    ZuCloseSemaphore(s1);
+    ZuCloseSemaphore(s2);
+
+    EXPECT_EQ(ZuCreateEvent(0, 0, std::string(261, 'n').c_str()), nullptr);
+}
+
+TEST(Handles, BadHandlesAreAnsweredNotFollowed) {
+    void* closed = ZuCreateEvent(1, 1, nullptr);
+    ZuCloseEvent(closed);
+    int local = 0;
+    void* mutex = ZuMutexCreate();
+    void* event = ZuCreateEvent(1, 1, nullptr);
+    void* bad[] = {nullptr, closed, &local, reinterpret_cast<void*>(uintptr_t{1})};
+    for (void* h : bad) {
+        EXPECT_EQ(ZuSetEvent(h), -2);
+        EXPECT_EQ(ZuResetEvent(h), -2);
+        EXPECT_EQ(ZuWaitForEvent(h, 0), -2);
+        EXPECT_EQ(ZuWaitForEvent(h, -1), -2) << "never waits on a bad handle";
+        EXPECT_EQ(ZuReleaseSemaphore(h), -2);
+        EXPECT_EQ(ZuMutexRelease(h), -2);
+        EXPECT_EQ(ZuCloseEvent(h), 10000);
+        EXPECT_EQ(ZuMutexClose(h), 10000);
+    }
+    // A handle of another kind is refused by the kind-specific operations.
+    EXPECT_EQ(ZuSetEvent(mutex), -2);
+    EXPECT_EQ(ZuReleaseSemaphore(event), -2);
+    EXPECT_EQ(ZuCloseEvent(mutex), 0) << "the close operation is shared by all kinds";
+    EXPECT_EQ(ZuMutexClose(event), 0);
+}
+
+}  // namespace

@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "zugui/platform.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Seen {
+    bool ran = false;
+    int nice = 99;
+    int policy = -1;
+    cpu_set_t affinity{};
+    unsigned long tid = 0;
+};
+
+int recordSelf(void* p) {
+    auto* s = static_cast<Seen*>(p);
+    s->nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    s->policy = sched_getscheduler(0);
+    sched_getaffinity(0, sizeof s->affinity, &s->affinity);
+    s->tid = static_cast<unsigned long>(gettid());
+    s->ran = true;
+    return 42;
+}
+
+// Runs recordSelf on a new thread and waits for it to end.
+Seen runRecorded(int priority, int affinity, unsigned long* id = nullptr) {
+    Seen seen;
+    void* t = ZuCreateThread(recordSelf, &seen, 0, priority, affinity, id);
+    EXPECT_NE(t, nullptr);
+    EXPECT_EQ(ZuWaitForEvent(t, 5000), 0);  // a thread handle is signalled when it ends
+    unsigned code = 0;
+    EXPECT_EQ(ZuGetExitCodeThread(t, &code), 0);
+    EXPECT_EQ(code, 42u);
+    EXPECT_EQ(ZuCloseThread(t), 0);
+    return seen;
+}
+
+bool canRaisePriority() {
+    bool ok = false;
+    std::thread([&] {
+        int before = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+        ok = setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), before - 1) == 0;
+    }).join();
+    return ok;
+}
+
+TEST(Threads, PriorityAndAffinityAreInPlaceBeforeTheRoutineRuns) {
+    const int base = getpriority(PRIO_PROCESS, static_cast<id_t>(getpid()));
+    const bool raise = canRaisePriority();
+    struct Case {
+        int priority;
+        int niceDelta;  // expected when the system allows it
+    } cases[] = {{1, 0}, {4, 0}, {-7, 0}, {0, 10}, {2, -5}};
+    for (auto c : cases) {
+        Seen seen = runRecorded(c.priority, -1);
+        ASSERT_TRUE(seen.ran);
+        int expected = std::clamp(base + c.niceDelta, -20, 19);
+        if (expected < base && !raise) expected = base;
+        EXPECT_EQ(seen.nice, expected) << "priority " << c.priority;
+        EXPECT_EQ(seen.policy, SCHED_OTHER) << "priority " << c.priority;
+    }
+
+    Seen critical = runRecorded(3, -1);
+    EXPECT_TRUE(critical.policy == SCHED_RR ||
+                (critical.policy == SCHED_OTHER && critical.nice <= base))
+        << "time-critical runs real-time or at least not below normal";
+
+    Seen first = runRecorded(1, 1);
+    EXPECT_EQ(CPU_COUNT(&first.affinity), 1);
+    EXPECT_TRUE(CPU_ISSET(0, &first.affinity));
+
+    cpu_set_t mine;
+    sched_getaffinity(0, sizeof mine, &mine);
+    Seen any = runRecorded(1, -1);
+    EXPECT_TRUE(CPU_EQUAL(&any.affinity, &mine)) << "-1 leaves the inherited mask";
+}
+
+TEST(Threads, IdOutIsTheSystemThreadId) {
+    unsigned long id = 0;
+    Seen seen = runRecorded(1, -1, &id);
+    EXPECT_NE(id, 0ul);
+    EXPECT_EQ(id, seen.tid);
+}
+
+struct Gate {
+    void* release = ZuCreateEvent(1, 0, nullptr);
+    std::atomic<bool> destroyed{false};
+    std::atomic<bool> pastExit{false};
+    ~Gate() { ZuCloseEvent(release); }
+};
+
+struct Flag {
+    std::atomic<bool>* set;
+    ~Flag() { set->store(true); }
+};
+
+int waitThenReturn(void* p) {
+    auto* g = static_cast<Gate*>(p);
+    ZuWaitForEvent(g->release, -1);
+    return 7;
+}
+
+void exitFromDeep(Gate* g) {
+    Flag f{&g->destroyed};
+    ZuThreadExit(9);
+    g->pastExit = true;
+}
+
+int exitEarly(void* p) {
+    exitFromDeep(static_cast<Gate*>(p));
+    return 1;
+}
+
+TEST(Threads, ExitCodeIs259WhileRunningThenTheResult) {
+    Gate g;
+    void* t = ZuCreateThread(waitThenReturn, &g, 0, 1, -1, nullptr);
+    unsigned code = 0;
+    EXPECT_EQ(ZuGetExitCodeThread(t, &code), 0);
+    EXPECT_EQ(code, 259u);
+    EXPECT_EQ(ZuWaitForEvent(t, 30), -2) << "still running";
+    ZuSetEvent(g.release);
+    EXPECT_EQ(ZuWaitForEvent(t, 5000), 0);
+    EXPECT_EQ(ZuGetExitCodeThread(t, &code), 0);
+    EXPECT_EQ(code, 7u);
+    EXPECT_EQ(ZuGetExitCodeThread(t, nullptr), -2);
+    EXPECT_EQ(ZuCloseThread(t), 0);
+    EXPECT_EQ(ZuGetExitCodeThread(t, &code), -2) << "closed";
+}
+
+TEST(Threads, ThreadExitUnwindsAndSetsTheCode) {
+    Gate g;
+    void* t = ZuCreateThread(exitEarly, &g, 0, 1, -1, nullptr);
+    ASSERT_EQ(ZuWaitForEvent(t, 5000), 0);
+    unsigned code = 0;
+    ZuGetExitCodeThread(t, &code);
+    EXPECT_EQ(code, 9u);
+    EXPECT_TRUE(g.destroyed.load()) << "destructors ran";
+    EXPECT_FALSE(g.pastExit.load());
+    ZuCloseThread(t);
+}
+
+int sleepLong(void* p) {
+    ZuSleep(60000);
+    static_cast<Gate*>(p)->pastExit = true;
+    return 1;
+}
+
+int waitLong(void* p) {
+    auto* g = static_cast<Gate*>(p);
+    Flag f{&g->destroyed};
+    ZuWaitForEvent(g->release, -1);
+    g->pastExit = true;
+    return 1;
+}
+
+TEST(Threads, TerminateEndsAThreadAtItsSafePointWithTheCode) {
+    for (auto routine : {sleepLong, waitLong}) {
+        Gate g;
+        void* t = ZuCreateThread(routine, &g, 0, 1, -1, nullptr);
+        ZuSleep(30);
+        auto start = Clock::now();
+        EXPECT_EQ(ZuTerminateThread(t, 1234), 0);
+        EXPECT_EQ(ZuWaitForEvent(t, 5000), 0);
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << "woken, not waited out";
+        unsigned code = 0;
+        ZuGetExitCodeThread(t, &code);
+        EXPECT_EQ(code, 1234u);
+        EXPECT_FALSE(g.pastExit.load());
+        EXPECT_EQ(ZuTerminateThread(t, 5), 0);
+        ZuGetExitCodeThread(t, &code);
+        EXPECT_EQ(code, 1234u) << "an ended thread keeps its code";
+        ZuCloseThread(t);
+    }
+    Gate g;
+    void* t = ZuCreateThread(waitLong, &g, 0, 1, -1, nullptr);
+    ZuSleep(20);
+    ZuTerminateThread(t, 3);
+    ZuWaitForEvent(t, 5000);
+    EXPECT_TRUE(g.destroyed.load()) << "the terminated thread's stack was unwound";
+    ZuCloseThread(t);
+}
+
+int terminateSelf(void* p) {
+    auto* handle = static_cast<std::atomic<void*>*>(p);
+    while (!handle->load()) ZuSleep(1);  // stored by the creator once ZuCreateThread returns
+    ZuTerminateThread(handle->load(), 77);
+    return 1;
+}
+
+TEST(Threads, TerminateOnItselfEndsAtOnce) {
+    std::atomic<void*> handle{nullptr};
+    void* t = ZuCreateThread(terminateSelf, &handle, 0, 1, -1, nullptr);
+    handle.store(t);
+    ASSERT_EQ(ZuWaitForEvent(t, 5000), 0);
+    unsigned code = 0;
+    ZuGetExitCodeThread(t, &code);
+    EXPECT_EQ(code, 77u);
+    ZuCloseThread(t);
+}
+
+struct Ticker {
+    std::atomic<int> ticks{0};
+    std::atomic<bool> stop{false};
+};
+
+int tick(void* p) {
+    auto* k = static_cast<Ticker*>(p);
+    while (!k->stop.load()) {
+        k->ticks.fetch_add(1);
+        ZuSleep(1);
+    }
+    return 0;
+}
+
+TEST(Threads, SuspendedThreadPausesAtItsNextSafePointUntilResumed) {
+    Ticker k;
+    void* t = ZuCreateThread(tick, &k, 0, 1, -1, nullptr);
+    ZuSleep(30);
+    EXPECT_EQ(ZuSuspendThread(t), 0);
+    EXPECT_EQ(ZuSuspendThread(t), 0);
+    ZuSleep(30);
+    int paused = k.ticks.load();
+    ZuSleep(80);
+    EXPECT_EQ(k.ticks.load(), paused);
+    EXPECT_EQ(ZuResumeThread(t), 0);
+    ZuSleep(40);
+    EXPECT_EQ(k.ticks.load(), paused) << "still suspended once";
+    EXPECT_EQ(ZuResumeThread(t), 0);
+    EXPECT_EQ(ZuResumeThread(t), 0) << "resuming a running thread is not a failure";
+    auto start = Clock::now();
+    while (k.ticks.load() == paused && Clock::now() - start < std::chrono::seconds(2)) ZuSleep(1);
+    EXPECT_GT(k.ticks.load(), paused);
+    k.stop = true;
+    EXPECT_EQ(ZuWaitForEvent(t, 5000), 0);
+    ZuCloseThread(t);
+}
+
+TEST(Threads, BadThreadHandlesAndArguments) {
+    void* event = ZuCreateEvent(0, 0, nullptr);
+    Gate g;
+    void* ended = ZuCreateThread(waitThenReturn, &g, 0, 1, -1, nullptr);
+    ZuSetEvent(g.release);
+    ZuWaitForEvent(ended, 5000);
+    ZuCloseThread(ended);
+    int local = 0;
+    unsigned code = 0;
+    for (void* h : {static_cast<void*>(nullptr), ended, event, static_cast<void*>(&local)}) {
+        EXPECT_EQ(ZuGetExitCodeThread(h, &code), -2);
+        EXPECT_EQ(ZuTerminateThread(h, 1), -2);
+        EXPECT_EQ(ZuSuspendThread(h), -2);
+        EXPECT_EQ(ZuResumeThread(h), -2);
+        if (h != event) {
+            EXPECT_EQ(ZuCloseThread(h), 10000);
+        }
+    }
+    EXPECT_EQ(ZuCreateThread(nullptr, nullptr, 0, 1, -1, nullptr), nullptr);
+    ZuCloseEvent(event);
+
+    auto start = Clock::now();
+    ZuSleep(-1);
+    ZuSleep(0);
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(50)) << "negative sleeps are 0";
+}
+
+}  // namespace
