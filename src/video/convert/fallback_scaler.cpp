@@ -154,9 +154,9 @@ Span pixelSpan(int sw, int dw) {
     return {int((sw - dw) * 0.5 + 0.5), 0, dw};
 }
 
-// Keep aspect: nearest source pixel for picture pixel x.
+// Keep aspect: source pixel for picture pixel x, rounded the way rows are.
 int nearest(int x, int sw, int pw) {
-    return std::min(int((int64_t(2 * x + 1) * sw) / (2 * int64_t(pw))), sw - 1);
+    return std::min(int(x * double(sw) / pw + 0.5), sw - 1);
 }
 
 void rowYuv422Rgb(const Ctx& c, Row s, OutRow d) {

@@ -1,0 +1,136 @@
+// Every vector kernel against the scalar reference, bit for bit.
+#include <gtest/gtest.h>
+
+#include "convert_support.h"
+
+using namespace zu::detail;
+using namespace zutest;
+
+namespace {
+
+std::vector<Kernel> kernels() {
+    std::vector<Kernel> k = {Kernel::Scalar, Kernel::Sse2};
+    if (cpuHasAvx2()) k.push_back(Kernel::Avx2);
+    return k;
+}
+
+const char* name(Kernel k) {
+    switch (k) {
+        case Kernel::Scalar:
+            return "scalar";
+        case Kernel::Sse2:
+            return "sse2";
+        case Kernel::Avx2:
+            return "avx2";
+        default:
+            return "?";
+    }
+}
+
+// Tables whose sums overflow 16 bits, so saturation order matters.
+void wildFastTables(HostTables& t, uint32_t seed) {
+    std::mt19937 rng(seed);
+    for (int i = 0; i < 256; ++i)
+        for (int l = 0; l < 4; ++l) {
+            t.luma[i][l] = short(rng());
+            t.cb[i][l] = short(rng());
+            t.cr[i][l] = short(int(rng() % 1200) - 600);
+        }
+}
+
+}  // namespace
+
+TEST(ConvertKernels, FastPathMatchesReferenceOnRandomFramesAndFactors) {
+    for (int wild = 0; wild < 2; ++wild) {
+        HostTables t;
+        if (wild) wildFastTables(t, 99);
+        for (unsigned fmt : {ZU_PF_2vuy, ZU_PF_yuy2}) {
+            Image s = makeImage(fmt, 1920, 36, 12);
+            randomFill(s, fmt);
+            for (int d : {1, 2, 4, 16}) {
+                TableOptions o;
+                o.tables = &t.t;
+                o.fast = 1;
+                Image ref = makeImage(ZU_PF_bgrA, 1920 / d, 36 / d, 4);
+                ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
+                for (Kernel k : kernels()) {
+                    Image out = makeImage(ZU_PF_bgrA, 1920 / d, 36 / d, 4);
+                    ASSERT_EQ(tableConvert(s.src(), out.dst(), o, k), 0);
+                    ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " factor " << d;
+                }
+            }
+        }
+    }
+}
+
+// All 2^24 (Y, U, V) triples through each kernel, for realistic and saturating tables.
+TEST(ConvertKernels, FastPathMatchesReferenceForEveryYuv) {
+    for (int wild = 0; wild < 2; ++wild) {
+        HostTables t;
+        if (wild) wildFastTables(t, 5);
+        TableOptions o;
+        o.tables = &t.t;
+        o.fast = 1;
+        Image s = makeImage(ZU_PF_2vuy, 512, 256);
+        Image ref = makeImage(ZU_PF_bgrA, 512, 256);
+        Image out = makeImage(ZU_PF_bgrA, 512, 256);
+        for (int u = 0; u < 256; ++u) {
+            for (int v = 0; v < 256; ++v)
+                for (int y = 0; y < 256; ++y) {
+                    uint8_t* g = s.row(v) + 4 * y;
+                    g[0] = uint8_t(u), g[1] = uint8_t(y), g[2] = uint8_t(v),
+                    g[3] = uint8_t(255 - y);
+                }
+            ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
+            for (Kernel k : kernels()) {
+                ASSERT_EQ(tableConvert(s.src(), out.dst(), o, k), 0);
+                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " U " << u;
+            }
+        }
+    }
+}
+
+TEST(ConvertKernels, FallbackKernelMatchesReferenceOnRandomFrames) {
+    for (int standard = 0; standard < 6; ++standard)
+        for (unsigned dfmt : {ZU_PF_bgrA, ZU_PF_rgba, ZU_PF_argB}) {
+            Image s = makeImage(ZU_PF_2vuy, 1280, 8, 8);
+            randomFill(s, uint32_t(standard + 1));
+            ZuColorDescriptor desc{};
+            desc.standard = standard;
+            Image ref = makeImage(dfmt, 1280, 8);
+            FallbackScaler a;
+            ASSERT_EQ(a.convert(s.src(), ref.dst(), 0, &desc, 0, nullptr, Kernel::Reference), 0);
+            for (Kernel k : kernels()) {
+                Image out = makeImage(dfmt, 1280, 8);
+                FallbackScaler b;
+                ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
+                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " standard " << standard;
+            }
+        }
+}
+
+// Every Y with every pair of chroma sums the second pixel of a pair can see (own chroma
+// and the mean with the next pair), for the BT.601 video-range descriptor.
+TEST(ConvertKernels, FallbackKernelMatchesReferenceForEveryYuv) {
+    ZuColorDescriptor desc{};
+    desc.standard = 1;
+    // Row v of a frame for chroma u: pairs alternate (u, v) and (u ^ 1, v ^ 1) chroma so the
+    // second pixel sees the odd sums too; Y runs through every value.
+    Image s = makeImage(ZU_PF_2vuy, 512, 256);
+    Image ref = makeImage(ZU_PF_bgrA, 512, 256);
+    Image out = makeImage(ZU_PF_bgrA, 512, 256);
+    const Kernel k = bestKernel();
+    for (int u = 0; u < 256; ++u) {
+        for (int v = 0; v < 256; ++v)
+            for (int p = 0; p < 256; ++p) {
+                uint8_t* g = s.row(v) + 4 * p;
+                g[0] = uint8_t((p & 1) ? u ^ 1 : u);
+                g[2] = uint8_t((p & 1) ? v ^ 1 : v);
+                g[1] = uint8_t(p), g[3] = uint8_t(255 - p);
+            }
+        FallbackScaler a, b;
+        ASSERT_EQ(a.convert(s.src(), ref.dst(), 0, &desc, 0, nullptr, Kernel::Reference), 0);
+        ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
+        ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " U " << u;
+    }
+}
