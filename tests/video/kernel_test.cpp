@@ -1,6 +1,8 @@
 // Every vector kernel against the scalar reference, bit for bit.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "convert_support.h"
 
 using namespace zu::detail;
@@ -133,4 +135,66 @@ TEST(ConvertKernels, FallbackKernelMatchesReferenceForEveryYuv) {
         ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
         ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " U " << u;
     }
+}
+
+namespace {
+
+// Host double tables with awkward values: negative zeros, infinities, NaN, huge numbers.
+void wildDoubleTables(HostTables& t, uint32_t seed) {
+    std::mt19937 rng(seed);
+    const double special[] = {-0.0, 0.0, INFINITY, -INFINITY, NAN, 1e300, -1e300, 254.5, 0.49999};
+    for (auto& table : t.d)
+        for (double& v : table)
+            v = rng() % 8 == 0 ? special[rng() % 9] : (double(rng()) / 4294967296.0 - 0.3) * 400;
+}
+
+}  // namespace
+
+TEST(ConvertKernels, GeneralPathMatchesReferenceForEveryYuvAndAlpha) {
+    for (int wild = 0; wild < 2; ++wild) {
+        HostTables t;
+        if (wild) wildDoubleTables(t, 3);
+        for (double alpha : {-1.0, 128.7}) {
+            TableOptions o;
+            o.tables = &t.t;
+            o.alpha = alpha;
+            // Row v, pair p: Y0 = p, Y1 = 255 - p, chroma (u, v) and the neighbour (u ^ 1, v ^ 1)
+            // so the rounded means are exercised too.
+            Image s = makeImage(ZU_PF_2vuy, 512, 256);
+            Image ref = makeImage(ZU_PF_argB, 512, 256);
+            Image out = makeImage(ZU_PF_argB, 512, 256);
+            for (int u = 0; u < 256; u += wild ? 1 : 5) {
+                for (int v = 0; v < 256; ++v)
+                    for (int p = 0; p < 256; ++p) {
+                        uint8_t* g = s.row(v) + 4 * p;
+                        g[0] = uint8_t((p & 1) ? u ^ 1 : u);
+                        g[2] = uint8_t((p & 1) ? v ^ 1 : v);
+                        g[1] = uint8_t(p), g[3] = uint8_t(255 - p);
+                    }
+                ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
+                for (Kernel k : kernels()) {
+                    ASSERT_EQ(tableConvert(s.src(), out.dst(), o, k), 0);
+                    ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " U " << u;
+                }
+            }
+        }
+    }
+}
+
+TEST(ConvertKernels, ByteOrderShuffleMatchesReferenceForEveryFourBytePair) {
+    const unsigned fmts[] = {ZU_PF_bgrA, ZU_PF_rleq, ZU_PF_rgba,
+                             ZU_PF_rgbb, ZU_PF_argB, ZU_PF_abgr};
+    Image s = makeImage(ZU_PF_bgrA, 203, 3, 4);
+    randomFill(s, 11);
+    for (unsigned sf : fmts)
+        for (unsigned df : fmts) {
+            s.format = sf;
+            Image ref = makeImage(df, 203, 3);
+            ASSERT_EQ(tableConvert(s.src(), ref.dst(), {}, Kernel::Reference), 0);
+            for (Kernel k : kernels()) {
+                Image out = makeImage(df, 203, 3);
+                ASSERT_EQ(tableConvert(s.src(), out.dst(), {}, k), 0);
+                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << std::hex << " " << sf << " " << df;
+            }
+        }
 }

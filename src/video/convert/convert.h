@@ -128,22 +128,32 @@ void fastRowScalar(const FastRowArgs& a);
 void fastRowSse2(const FastRowArgs& a);
 void fastRowAvx2(const FastRowArgs& a);
 
-// Fallback 8-bit 4:2:2 into 8-bit BGRA/RGBA, equal widths. Term tables hold exactly the
-// doubles the formula computes: luma[c][Y] = (Y - offset) * gain, chroma tables indexed by
-// the sum of two chroma samples (2 * C for the pair's own value).
-struct FallbackTerms {
-    double lumaR[256], lumaG[256], lumaB[256];
-    double crR[511], cbB[511], crG[511], cbG[511];
+// 8-bit 4:2:2 into a 4-byte 8-bit RGB layout through double terms interleaved in the
+// destination's byte order: component = trunc(clamp(((luma + cr) + cb) + half, 0, 255)).
+// A zero term adds exactly nothing (x + 0.0 == x up to the sign of zero, which the
+// following + 0.5 erases), so each lane computes the very sums of the scalar formula.
+// The alpha lane carries the alpha value in luma and zeros elsewhere, with half 0.
+struct RgbTerms {
+    alignas(32) double luma[256][4];
+    alignas(32) double cr[511][4];
+    alignas(32) double cb[511][4];
+    alignas(32) double half[4];
 };
-struct FallbackRowArgs {
+struct TermRowArgs {
     const uint8_t* src;
     uint8_t* dst;
-    int pairs;  // source pairs in the row (the width is even)
+    int pairs;  // source pairs in the row; the row is converted at equal width
     int yOff0, yOff1, uOff, vOff;
-    int rIdx, gIdx, bIdx, aIdx;  // destination byte of each component
-    const FallbackTerms* terms;
+    // Second pixel of a pair: true reads the chroma tables at the sum of this and the next
+    // pair's sample (fallback scaler), false at their rounded mean (table converter).
+    bool sumIndex;
+    const RgbTerms* terms;
 };
-void fallbackRowScalar(const FallbackRowArgs& a);
-void fallbackRowAvx2(const FallbackRowArgs& a);
+void termRowScalar(const TermRowArgs& a);
+void termRowAvx2(const TermRowArgs& a);
+
+// 4-byte 8-bit RGB into another 4-byte order: dst byte i = src byte map[i].
+void shuffleRowScalar(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]);
+void shuffleRowAvx2(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]);
 
 }  // namespace zu::detail

@@ -1,6 +1,7 @@
 // The fallback scaler: any size ratio, colour from the standard's descriptor.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "video/convert/convert.h"
@@ -83,7 +84,7 @@ struct Ctx {
     bool keepAspect;
     int pictureWidth;  // keep aspect: width of the picture inside the destination row
     Kernel kernel;
-    const FallbackTerms* terms;  // equal-width 8-bit 4:2:2 into 8-bit RGB, else null
+    const RgbTerms* terms;  // equal-width 8-bit 4:2:2 into 4-byte RGB, else null
 };
 
 struct Row {
@@ -174,13 +175,12 @@ void rowYuv422Rgb(const Ctx& c, Row s, OutRow d) {
     }
     Span sp = pairSpan(s.width, d.width, false);
     if (c.terms && s.width == d.width) {
-        FallbackRowArgs a{s.p,           d.p,           pairs,         sf.slot[1],
-                          sf.slot[3],    sf.slot[0],    sf.slot[2],    c.df->slot[0],
-                          c.df->slot[1], c.df->slot[2], c.df->slot[3], c.terms};
+        TermRowArgs a{s.p,        d.p,        pairs, sf.slot[1], sf.slot[3],
+                      sf.slot[0], sf.slot[2], true,  c.terms};
         if (c.kernel == Kernel::Avx2)
-            fallbackRowAvx2(a);
+            termRowAvx2(a);
         else
-            fallbackRowScalar(a);
+            termRowScalar(a);
         return;
     }
     for (int i = 0; i < sp.n; ++i) {
@@ -353,20 +353,25 @@ bool chooseKind(const FormatInfo& sf, const FormatInfo& df, RowKind& k) {
     return false;
 }
 
-void buildTerms(const ZuColorDescriptor& d, FallbackTerms& t) {
+// Terms in the destination's byte order; chroma tables are indexed by the sum of two
+// samples because the formula sees their mean.
+void buildTerms(const ZuColorDescriptor& d, const FormatInfo& df, RgbTerms& t) {
+    std::memset(&t, 0, sizeof t);
+    const int r = df.slot[0], g = df.slot[1], b = df.slot[2], a = df.slot[3];
     for (int y = 0; y < 256; ++y) {
-        t.lumaR[y] = (y - d.redLumaOffset) * d.redLumaGain;
-        t.lumaG[y] = (y - d.greenLumaOffset) * d.greenLumaGain;
-        t.lumaB[y] = (y - d.blueLumaOffset) * d.blueLumaGain;
+        t.luma[y][r] = (y - d.redLumaOffset) * d.redLumaGain;
+        t.luma[y][g] = (y - d.greenLumaOffset) * d.greenLumaGain;
+        t.luma[y][b] = (y - d.blueLumaOffset) * d.blueLumaGain;
+        t.luma[y][a] = df.maxValue;
     }
     for (int s = 0; s < 511; ++s) {
-        // s is the sum of two samples; the formula sees their mean.
         double c = s * 0.5;
-        t.crR[s] = (c - d.redChromaOffset) * d.redCrGain;
-        t.cbB[s] = (c - d.blueChromaOffset) * d.blueCbGain;
-        t.crG[s] = (c - d.greenCrOffset) * d.greenCrGain;
-        t.cbG[s] = (c - d.greenCbOffset) * d.greenCbGain;
+        t.cr[s][r] = (c - d.redChromaOffset) * d.redCrGain;
+        t.cr[s][g] = (c - d.greenCrOffset) * d.greenCrGain;
+        t.cb[s][g] = (c - d.greenCbOffset) * d.greenCbGain;
+        t.cb[s][b] = (c - d.blueChromaOffset) * d.blueCbGain;
     }
+    t.half[r] = t.half[g] = t.half[b] = 0.5;
 }
 
 }  // namespace
@@ -441,11 +446,12 @@ int FallbackScaler::convert(const SrcImage& src, const DstImage& dst, unsigned c
     c.keepAspect = keepAspect && sw != dw;
     c.pictureWidth = pw;
 
-    FallbackTerms terms;
+    std::unique_ptr<RgbTerms> terms;
     if (c.kind == RowKind::YuvRgb && sf->family == Family::Yuv422x8 && df->family == Family::Rgb8 &&
         df->bytesPerPixel == 4 && sw == dw && c.kernel != Kernel::Reference) {
-        buildTerms(state_, terms);
-        c.terms = &terms;
+        terms = std::make_unique<RgbTerms>();
+        buildTerms(state_, *df, *terms);
+        c.terms = terms.get();
     }
 
     // Destination rows [top, top + rows) receive source rows from first on.

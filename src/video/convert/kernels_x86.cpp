@@ -5,6 +5,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "video/convert/convert.h"
 #include "video/convert/pixel_io.h"
@@ -24,15 +25,21 @@ Kernel bestKernel() {
 }
 
 // ---- fast path -----------------------------------------------------------------------
+// The arguments are copied into locals: the byte stores could alias them otherwise, and
+// the compiler would reload every field after each store.
 
 void fastRowScalar(const FastRowArgs& a) {
     const uint8_t* g = a.src;
     uint8_t* d = a.dst;
-    for (int k = 0; k < a.pairs; ++k, g += 4 * a.step, d += 8) {
-        const short* cb = a.cb[g[a.uOff]];
-        const short* cr = a.cr[g[a.vOff]];
-        const short* y0 = a.luma[g[a.yOff0]];
-        const short* y1 = a.luma[g[a.yOff1]];
+    const int stride = 4 * a.step, yo0 = a.yOff0, yo1 = a.yOff1, uo = a.uOff, vo = a.vOff;
+    const short(*luma)[4] = a.luma;
+    const short(*cbT)[4] = a.cb;
+    const short(*crT)[4] = a.cr;
+    for (int k = 0; k < a.pairs; ++k, g += stride, d += 8) {
+        const short* cb = cbT[g[uo]];
+        const short* cr = crT[g[vo]];
+        const short* y0 = luma[g[yo0]];
+        const short* y1 = luma[g[yo1]];
         for (int i = 0; i < 4; ++i) {
             int s0 = std::clamp(std::clamp(y0[i] + cb[i], -32768, 32767) + cr[i], -32768, 32767);
             int s1 = std::clamp(std::clamp(y1[i] + cb[i], -32768, 32767) + cr[i], -32768, 32767);
@@ -48,121 +55,170 @@ inline __m128i load64(const short* p) {
     return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
 }
 
-// Both pixels of one pair as eight 16-bit lanes.
-inline __m128i fastPair(const FastRowArgs& a, const uint8_t* g) {
-    __m128i y = _mm_unpacklo_epi64(load64(a.luma[g[a.yOff0]]), load64(a.luma[g[a.yOff1]]));
-    __m128i cb = load64(a.cb[g[a.uOff]]);
-    __m128i cr = load64(a.cr[g[a.vOff]]);
-    cb = _mm_unpacklo_epi64(cb, cb);
-    cr = _mm_unpacklo_epi64(cr, cr);
-    return _mm_adds_epi16(_mm_adds_epi16(y, cb), cr);
-}
+struct FastLocal {
+    int yo0, yo1, uo, vo;
+    const short (*luma)[4];
+    const short (*cb)[4];
+    const short (*cr)[4];
+    explicit FastLocal(const FastRowArgs& a)
+        : yo0(a.yOff0), yo1(a.yOff1), uo(a.uOff), vo(a.vOff), luma(a.luma), cb(a.cb), cr(a.cr) {}
+    // Both pixels of one pair as eight 16-bit lanes.
+    __m128i pair(const uint8_t* g) const {
+        __m128i y = _mm_unpacklo_epi64(load64(luma[g[yo0]]), load64(luma[g[yo1]]));
+        __m128i b = load64(cb[g[uo]]);
+        __m128i r = load64(cr[g[vo]]);
+        b = _mm_unpacklo_epi64(b, b);
+        r = _mm_unpacklo_epi64(r, r);
+        return _mm_adds_epi16(_mm_adds_epi16(y, b), r);
+    }
+};
 
 }  // namespace
 
 void fastRowSse2(const FastRowArgs& a) {
+    const FastLocal f(a);
     const uint8_t* g = a.src;
     uint8_t* d = a.dst;
-    const int stride = 4 * a.step;
+    const int stride = 4 * a.step, pairs = a.pairs;
     int k = 0;
-    for (; k + 2 <= a.pairs; k += 2, g += 2 * stride, d += 16) {
-        __m128i p0 = fastPair(a, g);
-        __m128i p1 = fastPair(a, g + stride);
+    for (; k + 2 <= pairs; k += 2, g += 2 * stride, d += 16) {
+        __m128i p0 = f.pair(g);
+        __m128i p1 = f.pair(g + stride);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(p0, p1));
     }
-    if (k < a.pairs) {
-        __m128i p0 = fastPair(a, g);
+    if (k < pairs) {
+        __m128i p0 = f.pair(g);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(p0, p0));
     }
 }
 
 __attribute__((target("avx2"))) void fastRowAvx2(const FastRowArgs& a) {
+    const FastLocal f(a);
     const uint8_t* g = a.src;
     uint8_t* d = a.dst;
-    const int stride = 4 * a.step;
+    const int stride = 4 * a.step, pairs = a.pairs;
     int k = 0;
-    for (; k + 4 <= a.pairs; k += 4, g += 4 * stride, d += 32) {
+    for (; k + 4 <= pairs; k += 4, g += 4 * stride, d += 32) {
         // Lanes hold pairs (0, 2) and (1, 3) so the in-lane pack yields 0, 1, 2, 3.
-        __m256i lo = _mm256_set_m128i(fastPair(a, g + 2 * stride), fastPair(a, g));
-        __m256i hi = _mm256_set_m128i(fastPair(a, g + 3 * stride), fastPair(a, g + stride));
+        __m256i lo = _mm256_set_m128i(f.pair(g + 2 * stride), f.pair(g));
+        __m256i hi = _mm256_set_m128i(f.pair(g + 3 * stride), f.pair(g + stride));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_packus_epi16(lo, hi));
     }
     FastRowArgs rest = a;
     rest.src = g;
     rest.dst = d;
-    rest.pairs = a.pairs - k;
+    rest.pairs = pairs - k;
     fastRowSse2(rest);
 }
 
-// ---- fallback 4:2:2 to 8-bit RGB -------------------------------------------------------
+// ---- 8-bit 4:2:2 into 4-byte RGB through double terms ---------------------------------
 
-void fallbackRowScalar(const FallbackRowArgs& a) {
-    const FallbackTerms& t = *a.terms;
-    const uint8_t* g = a.src;
-    uint8_t* d = a.dst;
-    for (int k = 0; k < a.pairs; ++k, g += 4, d += 8) {
-        int y0 = g[a.yOff0], y1 = g[a.yOff1], u = g[a.uOff], v = g[a.vOff];
-        int un = u, vn = v;
-        if (k + 1 < a.pairs) un = g[4 + a.uOff], vn = g[4 + a.vOff];
-        int cu[2] = {2 * u, u + un}, cv[2] = {2 * v, v + vn}, ys[2] = {y0, y1};
-        for (int p = 0; p < 2; ++p) {
-            double r = t.lumaR[ys[p]] + t.crR[cv[p]];
-            double gr = t.lumaG[ys[p]] + t.crG[cv[p]] + t.cbG[cu[p]];
-            double b = t.lumaB[ys[p]] + t.cbB[cu[p]];
-            d[p * 4 + a.rIdx] = uint8_t(truncClamp(r + 0.5, 0, 255));
-            d[p * 4 + a.gIdx] = uint8_t(truncClamp(gr + 0.5, 0, 255));
-            d[p * 4 + a.bIdx] = uint8_t(truncClamp(b + 0.5, 0, 255));
-            d[p * 4 + a.aIdx] = 255;
+namespace {
+
+struct TermLocal {
+    const uint8_t* src;
+    int pairs, yo0, yo1, uo, vo;
+    bool sum;
+    explicit TermLocal(const TermRowArgs& a)
+        : src(a.src),
+          pairs(a.pairs),
+          yo0(a.yOff0),
+          yo1(a.yOff1),
+          uo(a.uOff),
+          vo(a.vOff),
+          sum(a.sumIndex) {}
+    // Chroma table indices of pair k's two pixels.
+    void chroma(int k, int& u0, int& v0, int& u1, int& v1) const {
+        const uint8_t* g = src + 4 * k;
+        int u = g[uo], v = g[vo], un = u, vn = v;
+        if (k + 1 < pairs) un = g[4 + uo], vn = g[4 + vo];
+        if (sum) {
+            u0 = 2 * u, v0 = 2 * v, u1 = u + un, v1 = v + vn;
+        } else {
+            u0 = u, v0 = v, u1 = (u + un + 1) >> 1, v1 = (v + vn + 1) >> 1;
         }
+    }
+};
+
+}  // namespace
+
+void termRowScalar(const TermRowArgs& a) {
+    const RgbTerms& t = *a.terms;
+    const TermLocal l(a);
+    uint8_t* d = a.dst;
+    for (int k = 0; k < l.pairs; ++k, d += 8) {
+        int u[2], v[2];
+        l.chroma(k, u[0], v[0], u[1], v[1]);
+        const int y[2] = {l.src[4 * k + l.yo0], l.src[4 * k + l.yo1]};
+        for (int p = 0; p < 2; ++p)
+            for (int i = 0; i < 4; ++i) {
+                double s = ((t.luma[y[p]][i] + t.cr[v[p]][i]) + t.cb[u[p]][i]) + t.half[i];
+                d[4 * p + i] = uint8_t(truncClamp(s, 0, 255));
+            }
     }
 }
 
 namespace {
 
-// The masked form: the plain gather leaves its source operand undefined.
-__attribute__((target("avx2"))) inline __m256d gather(const double* t, __m128i idx) {
-    const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
-    return _mm256_mask_i32gather_pd(_mm256_setzero_pd(), t, idx, all, 8);
-}
-
-__attribute__((target("avx2"))) inline __m128i finishAvx2(__m256d v) {
-    v = _mm256_add_pd(v, _mm256_set1_pd(0.5));
-    v = _mm256_max_pd(v, _mm256_setzero_pd());  // NaN and negatives become 0
-    v = _mm256_min_pd(v, _mm256_set1_pd(255.0));
-    return _mm256_cvttpd_epi32(v);
+__attribute__((target("avx2"))) inline __m128i termPixel(const RgbTerms& t, int y, int u, int v,
+                                                         __m256d half) {
+    __m256d s = _mm256_add_pd(_mm256_load_pd(t.luma[y]), _mm256_load_pd(t.cr[v]));
+    s = _mm256_add_pd(_mm256_add_pd(s, _mm256_load_pd(t.cb[u])), half);
+    s = _mm256_max_pd(s, _mm256_setzero_pd());  // s > 0 ? s : 0, so NaN becomes 0
+    s = _mm256_min_pd(s, _mm256_set1_pd(255.0));
+    return _mm256_cvttpd_epi32(s);
 }
 
 }  // namespace
 
-__attribute__((target("avx2"))) void fallbackRowAvx2(const FallbackRowArgs& a) {
-    const FallbackTerms& t = *a.terms;
-    const uint8_t* g = a.src;
+__attribute__((target("avx2"))) void termRowAvx2(const TermRowArgs& a) {
+    const RgbTerms& t = *a.terms;
+    const TermLocal l(a);
+    const __m256d half = _mm256_load_pd(t.half);
     uint8_t* d = a.dst;
-    const __m128i shR = _mm_cvtsi32_si128(8 * a.rIdx), shG = _mm_cvtsi32_si128(8 * a.gIdx);
-    const __m128i shB = _mm_cvtsi32_si128(8 * a.bIdx);
-    const __m128i alpha = _mm_set1_epi32(int(255u << (8 * a.aIdx)));
     int k = 0;
-    // Two pairs (four pixels) per step; the last pair of the row needs its own chroma.
-    for (; k + 3 <= a.pairs; k += 2, g += 8, d += 16) {
-        int u0 = g[a.uOff], v0 = g[a.vOff], u1 = g[4 + a.uOff], v1 = g[4 + a.vOff];
-        int u2 = g[8 + a.uOff], v2 = g[8 + a.vOff];
-        __m128i yi = _mm_setr_epi32(g[a.yOff0], g[a.yOff1], g[4 + a.yOff0], g[4 + a.yOff1]);
-        __m128i ui = _mm_setr_epi32(2 * u0, u0 + u1, 2 * u1, u1 + u2);
-        __m128i vi = _mm_setr_epi32(2 * v0, v0 + v1, 2 * v1, v1 + v2);
-        __m256d r = _mm256_add_pd(gather(t.lumaR, yi), gather(t.crR, vi));
-        __m256d gr = _mm256_add_pd(gather(t.lumaG, yi), gather(t.crG, vi));
-        gr = _mm256_add_pd(gr, gather(t.cbG, ui));
-        __m256d b = _mm256_add_pd(gather(t.lumaB, yi), gather(t.cbB, ui));
-        __m128i px =
-            _mm_or_si128(_mm_sll_epi32(finishAvx2(r), shR), _mm_sll_epi32(finishAvx2(gr), shG));
-        px = _mm_or_si128(px, _mm_or_si128(_mm_sll_epi32(finishAvx2(b), shB), alpha));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), px);
+    for (; k + 2 <= l.pairs; k += 2, d += 16) {
+        __m128i px[4];
+        for (int q = 0; q < 2; ++q) {
+            int u0, v0, u1, v1;
+            l.chroma(k + q, u0, v0, u1, v1);
+            const uint8_t* g = l.src + 4 * (k + q);
+            px[2 * q] = termPixel(t, g[l.yo0], u0, v0, half);
+            px[2 * q + 1] = termPixel(t, g[l.yo1], u1, v1, half);
+        }
+        __m128i w = _mm_packus_epi16(_mm_packs_epi32(px[0], px[1]), _mm_packs_epi32(px[2], px[3]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), w);
     }
-    FallbackRowArgs rest = a;
-    rest.src = g;
-    rest.dst = d;
-    rest.pairs = a.pairs - k;
-    fallbackRowScalar(rest);
+    if (k < l.pairs) {
+        TermRowArgs rest = a;
+        rest.src = l.src + 4 * k;
+        rest.dst = d;
+        rest.pairs = l.pairs - k;
+        termRowScalar(rest);
+    }
+}
+
+// ---- byte order of 4-byte RGB ----------------------------------------------------------
+
+void shuffleRowScalar(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]) {
+    const uint8_t m0 = map[0], m1 = map[1], m2 = map[2], m3 = map[3];
+    for (int x = 0; x < pixels; ++x, src += 4, dst += 4) {
+        uint8_t b[4] = {src[m0], src[m1], src[m2], src[m3]};
+        std::memcpy(dst, b, 4);
+    }
+}
+
+__attribute__((target("avx2"))) void shuffleRowAvx2(const uint8_t* src, uint8_t* dst, int pixels,
+                                                    const uint8_t map[4]) {
+    alignas(32) int8_t m[32];
+    for (int i = 0; i < 32; ++i) m[i] = int8_t((i & ~3 & 15) + map[i & 3]);
+    const __m256i mask = _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
+    int x = 0;
+    for (; x + 8 <= pixels; x += 8, src += 32, dst += 32) {
+        __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), _mm256_shuffle_epi8(v, mask));
+    }
+    shuffleRowScalar(src, dst, pixels - x, map);
 }
 
 }  // namespace zu::detail

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "video/convert/convert.h"
 #include "video/convert/pixel_io.h"
@@ -339,6 +340,22 @@ bool choosePath(Job& j) {
 
 using RowFn = void (*)(const Job&, const uint8_t*, uint8_t*);
 
+void buildHostTerms(const ZuColorTables& h, const FormatInfo& df, double alpha, RgbTerms& t) {
+    std::memset(&t, 0, sizeof t);
+    const int r = df.slot[0], g = df.slot[1], b = df.slot[2], a = df.slot[3];
+    for (int i = 0; i < 256; ++i) {
+        t.luma[i][r] = h.redFromLuma[i];
+        t.luma[i][g] = h.greenFromLuma[i];
+        t.luma[i][b] = h.blueFromLuma[i];
+        t.luma[i][a] = alpha;
+        t.cr[i][r] = h.redFromCr[i];
+        t.cr[i][g] = h.greenFromCr[i];
+        t.cb[i][g] = h.greenFromCb[i];
+        t.cb[i][b] = h.blueFromCb[i];
+    }
+    t.half[r] = t.half[g] = t.half[b] = 0.5;
+}
+
 }  // namespace
 
 int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& opt, Kernel kernel) {
@@ -387,6 +404,22 @@ int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& o
     const bool fastKernel = j.path == Path::Fast && kernel != Kernel::Reference &&
                             sf->family == Family::Yuv422x8 && (j.h.down || j.h.f == 1) &&
                             dst.width % 2 == 0;
+    // General path, 8-bit 4:2:2 into 4-byte RGB at equal width: the host's tables
+    // interleaved in the destination's byte order.
+    std::unique_ptr<RgbTerms> terms;
+    if (j.path == Path::General && kernel != Kernel::Reference && !opt.lut &&
+        sf->family == Family::Yuv422x8 && df->family == Family::Rgb8 && df->bytesPerPixel == 4 &&
+        j.h.f == 1) {
+        terms = std::make_unique<RgbTerms>();
+        buildHostTerms(*opt.tables, *df, j.alpha, *terms);
+    }
+    // 4-byte to 4-byte 8-bit RGB at equal width is a byte shuffle.
+    uint8_t shuffle[4] = {};
+    const bool shuffleKernel = j.path == Path::RgbRgb && kernel != Kernel::Reference && !opt.lut &&
+                               sf->family == Family::Rgb8 && df->family == Family::Rgb8 &&
+                               sf->bytesPerPixel == 4 && df->bytesPerPixel == 4 && j.h.f == 1;
+    if (shuffleKernel)
+        for (int i = 0; i < 4; ++i) shuffle[df->slot[i]] = uint8_t(sf->slot[i]);
     FastRowArgs fa{};
     if (fastKernel) {
         fa.pairs = dst.width / 2;
@@ -415,7 +448,19 @@ int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& o
         if (opt.fieldShift) ++sr;
         sr = std::min(sr, src.height - 1);
         const uint8_t* s = sBase + int64_t(sr) * src.rowBytes;
-        if (fastKernel) {
+        if (terms) {
+            TermRowArgs ta{s,           d,           dst.width / 2, sf->slot[1], sf->slot[3],
+                           sf->slot[0], sf->slot[2], false,         terms.get()};
+            if (kernel == Kernel::Avx2)
+                termRowAvx2(ta);
+            else
+                termRowScalar(ta);
+        } else if (shuffleKernel) {
+            if (kernel == Kernel::Avx2)
+                shuffleRowAvx2(s, d, dst.width, shuffle);
+            else
+                shuffleRowScalar(s, d, dst.width, shuffle);
+        } else if (fastKernel) {
             fa.src = s;
             fa.dst = d;
             switch (kernel) {
