@@ -133,11 +133,15 @@ void fastRowAvx2(const FastRowArgs& a);
 // A zero term adds exactly nothing (x + 0.0 == x up to the sign of zero, which the
 // following + 0.5 erases), so each lane computes the very sums of the scalar formula.
 // The alpha lane carries the alpha value in luma and zeros elsewhere, with half 0.
+// Sized for 10-bit sources (1024 levels, sums up to 2046). The planar kernel then scales:
+// component = trunc(clamp((((luma + cr) + cb) + half) * scale + half2, 0, 255)).
 struct RgbTerms {
-    alignas(32) double luma[256][4];
-    alignas(32) double cr[511][4];
-    alignas(32) double cb[511][4];
+    alignas(32) double luma[1024][4];
+    alignas(32) double cr[2047][4];
+    alignas(32) double cb[2047][4];
     alignas(32) double half[4];
+    alignas(32) double scale[4];
+    alignas(32) double half2[4];
 };
 struct TermRowArgs {
     const uint8_t* src;
@@ -151,6 +155,21 @@ struct TermRowArgs {
 };
 void termRowScalar(const TermRowArgs& a);
 void termRowAvx2(const TermRowArgs& a);
+
+// The same from unpacked rows (10-bit sources): Y per pixel, U and V per pair.
+struct PlanarRowArgs {
+    const uint16_t* y;
+    const uint16_t* u;
+    const uint16_t* v;
+    uint8_t* dst;
+    int pairs;
+    bool sumIndex;
+    const RgbTerms* terms;
+};
+void planarRowScalar(const PlanarRowArgs& a);
+void planarRowAvx2(const PlanarRowArgs& a);
+// Unpacks width pixels of a 10-bit 4:2:2 row.
+void unpackV210(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v);
 
 // 4-byte 8-bit RGB into another 4-byte order: dst byte i = src byte map[i].
 void shuffleRowScalar(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]);

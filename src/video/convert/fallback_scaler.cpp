@@ -84,7 +84,8 @@ struct Ctx {
     bool keepAspect;
     int pictureWidth;  // keep aspect: width of the picture inside the destination row
     Kernel kernel;
-    const RgbTerms* terms;  // equal-width 8-bit 4:2:2 into 4-byte RGB, else null
+    const RgbTerms* terms;  // equal-width 4:2:2 into 4-byte RGB, else null
+    uint16_t* planar;       // scratch row for unpacked 10-bit sources
 };
 
 struct Row {
@@ -174,6 +175,18 @@ void rowYuv422Rgb(const Ctx& c, Row s, OutRow d) {
         return;
     }
     Span sp = pairSpan(s.width, d.width, false);
+    if (c.terms && s.width == d.width && sf.family == Family::Yuv422x10) {
+        uint16_t* y = c.planar;
+        uint16_t* u = y + s.width;
+        uint16_t* v = u + pairs;
+        unpackV210(s.p, s.width, y, u, v);
+        PlanarRowArgs a{y, u, v, d.p, pairs, true, c.terms};
+        if (c.kernel == Kernel::Avx2)
+            planarRowAvx2(a);
+        else
+            planarRowScalar(a);
+        return;
+    }
     if (c.terms && s.width == d.width) {
         TermRowArgs a{s.p,        d.p,        pairs, sf.slot[1], sf.slot[3],
                       sf.slot[0], sf.slot[2], true,  c.terms};
@@ -354,24 +367,32 @@ bool chooseKind(const FormatInfo& sf, const FormatInfo& df, RowKind& k) {
 }
 
 // Terms in the destination's byte order; chroma tables are indexed by the sum of two
-// samples because the formula sees their mean.
-void buildTerms(const ZuColorDescriptor& d, const FormatInfo& df, RgbTerms& t) {
+// samples because the formula sees their mean. 10-bit results are brought to bytes by
+// trunc(v * 0.25 + 0.5), 8-bit ones by trunc(v + 0.5).
+void buildTerms(const ZuColorDescriptor& d, const FormatInfo& sf, const FormatInfo& df,
+                RgbTerms& t) {
     std::memset(&t, 0, sizeof t);
+    const int n = sf.maxValue == 1023 ? 1024 : 256;
     const int r = df.slot[0], g = df.slot[1], b = df.slot[2], a = df.slot[3];
-    for (int y = 0; y < 256; ++y) {
+    for (int y = 0; y < n; ++y) {
         t.luma[y][r] = (y - d.redLumaOffset) * d.redLumaGain;
         t.luma[y][g] = (y - d.greenLumaOffset) * d.greenLumaGain;
         t.luma[y][b] = (y - d.blueLumaOffset) * d.blueLumaGain;
         t.luma[y][a] = df.maxValue;
     }
-    for (int s = 0; s < 511; ++s) {
+    for (int s = 0; s < 2 * n - 1; ++s) {
         double c = s * 0.5;
         t.cr[s][r] = (c - d.redChromaOffset) * d.redCrGain;
         t.cr[s][g] = (c - d.greenCrOffset) * d.greenCrGain;
         t.cb[s][g] = (c - d.greenCbOffset) * d.greenCbGain;
         t.cb[s][b] = (c - d.blueChromaOffset) * d.blueCbGain;
     }
-    t.half[r] = t.half[g] = t.half[b] = 0.5;
+    t.scale[a] = 1.0;
+    for (int i : {r, g, b}) {
+        t.half[i] = n == 256 ? 0.5 : 0.0;
+        t.scale[i] = n == 256 ? 1.0 : 0.25;
+        t.half2[i] = n == 256 ? 0.0 : 0.5;
+    }
 }
 
 }  // namespace
@@ -447,11 +468,14 @@ int FallbackScaler::convert(const SrcImage& src, const DstImage& dst, unsigned c
     c.pictureWidth = pw;
 
     std::unique_ptr<RgbTerms> terms;
-    if (c.kind == RowKind::YuvRgb && sf->family == Family::Yuv422x8 && df->family == Family::Rgb8 &&
+    std::vector<uint16_t> planar;
+    if (c.kind == RowKind::YuvRgb && is422(*sf) && df->family == Family::Rgb8 &&
         df->bytesPerPixel == 4 && sw == dw && c.kernel != Kernel::Reference) {
         terms = std::make_unique<RgbTerms>();
-        buildTerms(state_, *df, *terms);
+        buildTerms(state_, *sf, *df, *terms);
         c.terms = terms.get();
+        if (sf->family == Family::Yuv422x10) planar.resize(size_t(sw) * 2);
+        c.planar = planar.data();
     }
 
     // Destination rows [top, top + rows) receive source rows from first on.

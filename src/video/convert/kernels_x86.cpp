@@ -198,6 +198,94 @@ __attribute__((target("avx2"))) void termRowAvx2(const TermRowArgs& a) {
     }
 }
 
+// ---- unpacked 10-bit rows ---------------------------------------------------------------
+
+void unpackV210(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v) {
+    for (int x = 0; x < width; x += 6, row += 16) {
+        uint32_t w[4];
+        std::memcpy(w, row, 16);
+        const uint16_t ys[6] = {uint16_t(w[0] >> 10 & 1023), uint16_t(w[1] & 1023),
+                                uint16_t(w[1] >> 20 & 1023), uint16_t(w[2] >> 10 & 1023),
+                                uint16_t(w[3] & 1023),       uint16_t(w[3] >> 20 & 1023)};
+        const uint16_t us[3] = {uint16_t(w[0] & 1023), uint16_t(w[1] >> 10 & 1023),
+                                uint16_t(w[2] >> 20 & 1023)};
+        const uint16_t vs[3] = {uint16_t(w[0] >> 20 & 1023), uint16_t(w[2] & 1023),
+                                uint16_t(w[3] >> 10 & 1023)};
+        const int n = std::min(6, width - x);
+        for (int i = 0; i < n; ++i) y[x + i] = ys[i];
+        for (int i = 0; i < n / 2; ++i) u[x / 2 + i] = us[i], v[x / 2 + i] = vs[i];
+    }
+}
+
+namespace {
+
+inline void planarChroma(const PlanarRowArgs& a, int k, int& u0, int& v0, int& u1, int& v1) {
+    int u = a.u[k], v = a.v[k], un = u, vn = v;
+    if (k + 1 < a.pairs) un = a.u[k + 1], vn = a.v[k + 1];
+    if (a.sumIndex) {
+        u0 = 2 * u, v0 = 2 * v, u1 = u + un, v1 = v + vn;
+    } else {
+        u0 = u, v0 = v, u1 = (u + un + 1) >> 1, v1 = (v + vn + 1) >> 1;
+    }
+}
+
+}  // namespace
+
+void planarRowScalar(const PlanarRowArgs& a) {
+    const RgbTerms& t = *a.terms;
+    uint8_t* d = a.dst;
+    for (int k = 0; k < a.pairs; ++k, d += 8) {
+        int u[2], v[2];
+        planarChroma(a, k, u[0], v[0], u[1], v[1]);
+        const int y[2] = {a.y[2 * k], a.y[2 * k + 1]};
+        for (int p = 0; p < 2; ++p)
+            for (int i = 0; i < 4; ++i) {
+                double s = ((t.luma[y[p]][i] + t.cr[v[p]][i]) + t.cb[u[p]][i]) + t.half[i];
+                d[4 * p + i] = uint8_t(truncClamp(s * t.scale[i] + t.half2[i], 0, 255));
+            }
+    }
+}
+
+namespace {
+
+__attribute__((target("avx2"))) inline __m128i planarPixel(const RgbTerms& t, int y, int u, int v) {
+    __m256d s = _mm256_add_pd(_mm256_load_pd(t.luma[y]), _mm256_load_pd(t.cr[v]));
+    s = _mm256_add_pd(_mm256_add_pd(s, _mm256_load_pd(t.cb[u])), _mm256_load_pd(t.half));
+    s = _mm256_add_pd(_mm256_mul_pd(s, _mm256_load_pd(t.scale)), _mm256_load_pd(t.half2));
+    s = _mm256_max_pd(s, _mm256_setzero_pd());
+    s = _mm256_min_pd(s, _mm256_set1_pd(255.0));
+    return _mm256_cvttpd_epi32(s);
+}
+
+}  // namespace
+
+__attribute__((target("avx2"))) void planarRowAvx2(const PlanarRowArgs& a) {
+    const RgbTerms& t = *a.terms;
+    auto pixel = [&t](int y, int u, int v) { return planarPixel(t, y, u, v); };
+    uint8_t* d = a.dst;
+    int k = 0;
+    for (; k + 2 <= a.pairs; k += 2, d += 16) {
+        __m128i px[4];
+        for (int q = 0; q < 2; ++q) {
+            int u0, v0, u1, v1;
+            planarChroma(a, k + q, u0, v0, u1, v1);
+            px[2 * q] = pixel(a.y[2 * (k + q)], u0, v0);
+            px[2 * q + 1] = pixel(a.y[2 * (k + q) + 1], u1, v1);
+        }
+        __m128i w = _mm_packus_epi16(_mm_packs_epi32(px[0], px[1]), _mm_packs_epi32(px[2], px[3]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), w);
+    }
+    if (k < a.pairs) {
+        PlanarRowArgs rest = a;
+        rest.y += 2 * k;
+        rest.u += k;
+        rest.v += k;
+        rest.dst = d;
+        rest.pairs = a.pairs - k;
+        planarRowScalar(rest);
+    }
+}
+
 // ---- byte order of 4-byte RGB ----------------------------------------------------------
 
 void shuffleRowScalar(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "video/convert/convert.h"
 #include "video/convert/pixel_io.h"
@@ -340,10 +341,14 @@ bool choosePath(Job& j) {
 
 using RowFn = void (*)(const Job&, const uint8_t*, uint8_t*);
 
-void buildHostTerms(const ZuColorTables& h, const FormatInfo& df, double alpha, RgbTerms& t) {
+// The host's tables interleaved in the destination's byte order. Sums get + 0.5; 10-bit
+// sources are then brought to bytes by v * 0.25 + 0.5, as the reference does.
+void buildHostTerms(const ZuColorTables& h, const FormatInfo& sf, const FormatInfo& df,
+                    double alpha, RgbTerms& t) {
     std::memset(&t, 0, sizeof t);
+    const int n = sf.maxValue == 1023 ? 1024 : 256;
     const int r = df.slot[0], g = df.slot[1], b = df.slot[2], a = df.slot[3];
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 0; i < n; ++i) {
         t.luma[i][r] = h.redFromLuma[i];
         t.luma[i][g] = h.greenFromLuma[i];
         t.luma[i][b] = h.blueFromLuma[i];
@@ -353,7 +358,12 @@ void buildHostTerms(const ZuColorTables& h, const FormatInfo& df, double alpha, 
         t.cb[i][g] = h.greenFromCb[i];
         t.cb[i][b] = h.blueFromCb[i];
     }
-    t.half[r] = t.half[g] = t.half[b] = 0.5;
+    t.scale[a] = 1.0;
+    for (int i : {r, g, b}) {
+        t.half[i] = 0.5;
+        t.scale[i] = n == 256 ? 1.0 : 0.25;
+        t.half2[i] = n == 256 ? 0.0 : 0.5;
+    }
 }
 
 }  // namespace
@@ -404,15 +414,15 @@ int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& o
     const bool fastKernel = j.path == Path::Fast && kernel != Kernel::Reference &&
                             sf->family == Family::Yuv422x8 && (j.h.down || j.h.f == 1) &&
                             dst.width % 2 == 0;
-    // General path, 8-bit 4:2:2 into 4-byte RGB at equal width: the host's tables
-    // interleaved in the destination's byte order.
+    // General path, 4:2:2 into 4-byte RGB at equal width: the host's tables interleaved in
+    // the destination's byte order; 10-bit rows are unpacked first.
     std::unique_ptr<RgbTerms> terms;
-    if (j.path == Path::General && kernel != Kernel::Reference && !opt.lut &&
-        sf->family == Family::Yuv422x8 && df->family == Family::Rgb8 && df->bytesPerPixel == 4 &&
-        j.h.f == 1) {
+    if (j.path == Path::General && kernel != Kernel::Reference && !opt.lut && is422(*sf) &&
+        df->family == Family::Rgb8 && df->bytesPerPixel == 4 && j.h.f == 1) {
         terms = std::make_unique<RgbTerms>();
-        buildHostTerms(*opt.tables, *df, j.alpha, *terms);
+        buildHostTerms(*opt.tables, *sf, *df, j.alpha, *terms);
     }
+    std::vector<uint16_t> planar(terms && sf->family == Family::Yuv422x10 ? src.width * 2 : 0);
     // 4-byte to 4-byte 8-bit RGB at equal width is a byte shuffle.
     uint8_t shuffle[4] = {};
     const bool shuffleKernel = j.path == Path::RgbRgb && kernel != Kernel::Reference && !opt.lut &&
@@ -448,7 +458,17 @@ int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& o
         if (opt.fieldShift) ++sr;
         sr = std::min(sr, src.height - 1);
         const uint8_t* s = sBase + int64_t(sr) * src.rowBytes;
-        if (terms) {
+        if (terms && !planar.empty()) {
+            uint16_t* y = planar.data();
+            uint16_t* u = y + src.width;
+            uint16_t* vv = u + src.width / 2;
+            unpackV210(s, src.width, y, u, vv);
+            PlanarRowArgs pa{y, u, vv, d, src.width / 2, false, terms.get()};
+            if (kernel == Kernel::Avx2)
+                planarRowAvx2(pa);
+            else
+                planarRowScalar(pa);
+        } else if (terms) {
             TermRowArgs ta{s,           d,           dst.width / 2, sf->slot[1], sf->slot[3],
                            sf->slot[0], sf->slot[2], false,         terms.get()};
             if (kernel == Kernel::Avx2)
