@@ -92,6 +92,19 @@ void fastRowSse2(const FastRowArgs& a) {
     }
 }
 
+namespace {
+
+// One pair with SSE3 loads: the high half and the duplicated chroma come straight from memory.
+__attribute__((target("avx2"))) inline __m128i fastPairAvx2(const FastLocal& f, const uint8_t* g) {
+    __m128d y = _mm_castsi128_pd(load64(f.luma[g[f.yo0]]));
+    y = _mm_loadh_pd(y, reinterpret_cast<const double*>(f.luma[g[f.yo1]]));
+    __m128i b = _mm_castpd_si128(_mm_loaddup_pd(reinterpret_cast<const double*>(f.cb[g[f.uo]])));
+    __m128i r = _mm_castpd_si128(_mm_loaddup_pd(reinterpret_cast<const double*>(f.cr[g[f.vo]])));
+    return _mm_adds_epi16(_mm_adds_epi16(_mm_castpd_si128(y), b), r);
+}
+
+}  // namespace
+
 __attribute__((target("avx2"))) void fastRowAvx2(const FastRowArgs& a) {
     const FastLocal f(a);
     const uint8_t* g = a.src;
@@ -100,8 +113,8 @@ __attribute__((target("avx2"))) void fastRowAvx2(const FastRowArgs& a) {
     int k = 0;
     for (; k + 4 <= pairs; k += 4, g += 4 * stride, d += 32) {
         // Lanes hold pairs (0, 2) and (1, 3) so the in-lane pack yields 0, 1, 2, 3.
-        __m256i lo = _mm256_set_m128i(f.pair(g + 2 * stride), f.pair(g));
-        __m256i hi = _mm256_set_m128i(f.pair(g + 3 * stride), f.pair(g + stride));
+        __m256i lo = _mm256_set_m128i(fastPairAvx2(f, g + 2 * stride), fastPairAvx2(f, g));
+        __m256i hi = _mm256_set_m128i(fastPairAvx2(f, g + 3 * stride), fastPairAvx2(f, g + stride));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_packus_epi16(lo, hi));
     }
     FastRowArgs rest = a;

@@ -3,6 +3,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "video/convert/convert.h"
 
 namespace zu::detail {
@@ -163,11 +167,19 @@ inline double clampD(double v, double lo, double hi) {
     return x < hi ? x : hi;
 }
 
-// int(v) then clamped to lo..hi, defined for every double.
+// int(v) then clamped to lo..hi, defined for every double (NaN gives lo). Written without
+// branches: on pixel data they would be unpredictable.
 inline int truncClamp(double v, int lo, int hi) {
-    if (!(v > double(lo))) return lo;
-    if (v >= double(hi)) return hi;
-    return int(v);
+#if defined(__SSE2__)
+    // maxsd / minsd return their second operand for NaN: max(v, lo) is v > lo ? v : lo.
+    __m128d x = _mm_max_sd(_mm_set_sd(v), _mm_set_sd(double(lo)));
+    x = _mm_min_sd(x, _mm_set_sd(double(hi)));
+    return _mm_cvttsd_si32(x);
+#else
+    double x = v > double(lo) ? v : double(lo);
+    x = x < double(hi) ? x : double(hi);
+    return int(x);
+#endif
 }
 
 // An RGB component from the source's range to the destination's, rounded for integer
