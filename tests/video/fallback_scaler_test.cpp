@@ -98,20 +98,21 @@ TEST(FallbackScaler, DescriptorIsFilledFromStandardAndSourceRange) {
         ZuColorDescriptor d{};
         d.standard = c.standard;
         fillColorDescriptor(d, c.fmt);
-        EXPECT_EQ(d.redLumaOffset, c.redLuma) << c.standard;
-        EXPECT_EQ(d.greenLumaOffset, c.luma);
-        EXPECT_EQ(d.lumaOffset, c.luma);
-        EXPECT_EQ(d.redChromaOffset, c.chroma);
-        EXPECT_EQ(d.greenCbOffset, c.chroma);
-        EXPECT_EQ(d.crOffset, c.chroma);
-        EXPECT_EQ(d.blueLumaGain, c.gain);
-        EXPECT_EQ(d.greenCrGain, kCoeffs[c.standard].crG);
+        // The record is packed: its doubles are read by value, never bound to references.
+        EXPECT_EQ(double(d.redLumaOffset), c.redLuma) << c.standard;
+        EXPECT_EQ(double(d.greenLumaOffset), c.luma);
+        EXPECT_EQ(double(d.lumaOffset), c.luma);
+        EXPECT_EQ(double(d.redChromaOffset), c.chroma);
+        EXPECT_EQ(double(d.greenCbOffset), c.chroma);
+        EXPECT_EQ(double(d.crOffset), c.chroma);
+        EXPECT_EQ(double(d.blueLumaGain), c.gain);
+        EXPECT_EQ(double(d.greenCrGain), kCoeffs[c.standard].crG);
     }
     ZuColorDescriptor d{};
     d.standard = 6;
     d.redCrGain = 42;
     fillColorDescriptor(d, ZU_PF_2vuy);
-    EXPECT_EQ(d.redCrGain, 42);  // outside 0 to 5 nothing is filled
+    EXPECT_EQ(double(d.redCrGain), 42);  // outside 0 to 5 nothing is filled
 }
 
 TEST(FallbackScaler, ColourBarsMatchTheFormulaForEveryStandard) {
