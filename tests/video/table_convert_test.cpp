@@ -314,6 +314,33 @@ TEST(TableConvert, YuvLayoutsRoundTrip) {
     EXPECT_EQ(small.row(0)[3], a[2]);
 }
 
+TEST(TableConvert, FloatYuvHoldsNormalisedComponentsAndComesBack) {
+    Image s = makeImage(ZU_PF_2vuy, 4, 1);
+    const uint8_t in[8] = {16, 235, 240, 16, 128, 125, 128, 130};  // U Y0 V Y1
+    std::memcpy(s.row(0), in, 8);
+    Image f = makeImage(ZU_PF_YVrF, 4, 1);
+    ASSERT_EQ(tableConvert(s.src(), f.dst(), {}), 0);
+    auto at = [&](int x, int c) {
+        float v;
+        std::memcpy(&v, f.row(0) + 16 * x + 4 * c, 4);
+        return v;
+    };
+    EXPECT_FLOAT_EQ(at(0, 2), 1.0f);                  // luma (235 - 16) / 219
+    EXPECT_FLOAT_EQ(at(1, 2), 0.0f);                  // luma 16
+    EXPECT_FLOAT_EQ(at(0, 1), (16 - 128) / 224.0f);   // Cb
+    EXPECT_FLOAT_EQ(at(0, 0), (240 - 128) / 224.0f);  // Cr first
+    EXPECT_FLOAT_EQ(at(0, 3), 1.0f);
+    Image back = makeImage(ZU_PF_2vuy, 4, 1);
+    ASSERT_EQ(tableConvert(f.src(), back.dst(), {}), 0);
+    EXPECT_EQ(back.bytes, s.bytes);
+    Image ten = makeImage(ZU_PF_v219, 4, 1);
+    ASSERT_EQ(tableConvert(f.src(), ten.dst(), {}), 0);
+    uint32_t w0;
+    std::memcpy(&w0, ten.row(0), 4);
+    EXPECT_EQ(w0 >> 10 & 1023, 940u);  // luma 1.0 at 10 bits
+    EXPECT_EQ(w0 & 1023, 64u);         // Cb -0.5 at 10 bits
+}
+
 TEST(TableConvert, GeneralPathFollowsTheHostTables) {
     HostTables t;
     Image s = makeImage(ZU_PF_2vuy, 4, 1);

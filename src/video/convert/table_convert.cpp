@@ -29,7 +29,7 @@ bool findFactor(int s, int d, Factor& out) {
     return false;
 }
 
-enum class Path { Fast, General, RgbRgb, YuvYuv, RgbYuv };
+enum class Path { Fast, General, RgbRgb, YuvYuv, RgbYuv, ToFloatYuv, FromFloatYuv };
 
 struct Job {
     const FormatInfo* sf;
@@ -264,6 +264,54 @@ void yuvRowReference(const Job& j, const uint8_t* s, uint8_t* d) {
     }
 }
 
+// "YVrF" against 4:2:2: luma = (Y - 16) / 219, chroma = (C - 128) / 224 for 8 bits,
+// (Y - 64) / 876 and (C - 512) / 896 for 10 bits. Pixels are Cr, Cb, Y, 1.0.
+struct FloatScale {
+    double yLo, yRange, cMid, cRange;
+};
+FloatScale floatScale(const FormatInfo& f) {
+    if (f.maxValue == 1023) return {64, 876, 512, 896};
+    return {16, 219, 128, 224};
+}
+
+void toFloatYuvRowReference(const Job& j, const uint8_t* s, uint8_t* d) {
+    const FormatInfo& sf = *j.sf;
+    const FloatScale k = floatScale(sf);
+    for (int x = 0; x < j.dw; ++x) {
+        int sx = mapX(j, x, true);
+        const double y = load422(sf, s, kY, sx);
+        const double u = load422(sf, s, kU, sx >> 1), v = load422(sf, s, kV, sx >> 1);
+        uint8_t* px = d + 16 * x;
+        storeFloat(px + 4 * j.df->slot[0], float((y - k.yLo) / k.yRange));
+        storeFloat(px + 4 * j.df->slot[1], float((u - k.cMid) / k.cRange));
+        storeFloat(px + 4 * j.df->slot[2], float((v - k.cMid) / k.cRange));
+        storeFloat(px + 12, 1.0f);
+    }
+}
+
+void fromFloatYuvRowReference(const Job& j, const uint8_t* s, uint8_t* d) {
+    const FormatInfo& sf = *j.sf;
+    const FormatInfo& df = *j.df;
+    const FloatScale k = floatScale(df);
+    const bool dst8 = df.family == Family::Yuv422x8;
+    const int lo = dst8 || j.opt.fullRangeBottom ? 0 : 64;
+    const int hiY = dst8 ? 255 : j.opt.fullRangeTop ? 1023 : 940;
+    const int hiC = dst8 ? 255 : j.opt.fullRangeTop ? 1023 : 960;
+    for (int p = 0; p < j.dw / 2; ++p) {
+        const uint8_t* a = s + 16 * mapX(j, 2 * p, true);
+        const uint8_t* b = s + 16 * mapX(j, 2 * p + 1, true);
+        auto comp = [&](const uint8_t* px, int c) {
+            return double(loadFloat(px + 4 * sf.slot[c]));
+        };
+        auto luma = [&](double v) { return truncClamp(v * k.yRange + k.yLo + 0.5, lo, hiY); };
+        auto chroma = [&](double v) { return truncClamp(v * k.cRange + k.cMid + 0.5, lo, hiC); };
+        store422(df, d, kY, 2 * p, luma(comp(a, 0)));
+        store422(df, d, kY, 2 * p + 1, luma(comp(b, 0)));
+        store422(df, d, kU, p, chroma((comp(a, 1) + comp(b, 1)) * 0.5));
+        store422(df, d, kV, p, chroma((comp(a, 2) + comp(b, 2)) * 0.5));
+    }
+}
+
 int clamp8(double v) {
     return truncClamp(v + 0.5, 0, 255);
 }
@@ -332,6 +380,8 @@ bool choosePath(Job& j) {
     if (df.family == Family::Yuv422x10 &&
         (sf.family == Family::Yuv422x8 || sf.family == Family::Yuv444x8))
         return j.path = Path::YuvYuv, true;
+    if (is422(sf) && df.family == Family::YuvFloat) return j.path = Path::ToFloatYuv, true;
+    if (sf.family == Family::YuvFloat && is422(df)) return j.path = Path::FromFloatYuv, true;
     if (sf.family == Family::Rgb8 && df.family == Family::Yuv422x8) {
         if (!hasRgbYuvTables(t)) return false;
         return j.path = Path::RgbYuv, true;
@@ -406,6 +456,12 @@ int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& o
             break;
         case Path::RgbYuv:
             row = rgbYuvRowReference;
+            break;
+        case Path::ToFloatYuv:
+            row = toFloatYuvRowReference;
+            break;
+        case Path::FromFloatYuv:
+            row = fromFloatYuvRowReference;
             break;
     }
     if (kernel == Kernel::Auto) kernel = bestKernel();
