@@ -37,6 +37,23 @@ inline void randomFill(Image& im, uint32_t seed) {
     for (auto& b : im.bytes) b = uint8_t(rng());
 }
 
+inline uint32_t px32(const uint8_t* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// "bgrA" image whose pixel (x, y) is B = x, G = y, R = x + y, A = 200, all mod 256.
+inline Image coordImage(int w, int h) {
+    Image im = makeImage(ZU_PF_bgrA, w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = im.row(y) + 4 * x;
+            p[0] = uint8_t(x), p[1] = uint8_t(y), p[2] = uint8_t(x + y), p[3] = 200;
+        }
+    return im;
+}
+
 // Host tables for BT.601 video range, the way a host prepares them.
 struct HostTables {
     std::vector<double> d[7];

@@ -8,27 +8,6 @@
 using namespace zu::detail;
 using namespace zutest;
 
-namespace {
-
-uint32_t px32(const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-// "bgrA" image whose pixel (x, y) is B = x, G = y, R = x + y, A = 200, all mod 256.
-Image coordImage(int w, int h) {
-    Image im = makeImage(ZU_PF_bgrA, w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* p = im.row(y) + 4 * x;
-            p[0] = uint8_t(x), p[1] = uint8_t(y), p[2] = uint8_t(x + y), p[3] = 200;
-        }
-    return im;
-}
-
-}  // namespace
-
 TEST(TableConvert, FactorsArePowersOfTwoInEachDirectionAndOthersAreRefused) {
     struct Case {
         int sw, sh, dw, dh, rc;
