@@ -3,3 +3,4 @@
 
 #include "zugui/types.h"
 #include "zugui/platform.h"
+#include "zugui/video.h"
