@@ -125,7 +125,7 @@ double toRgbDst(const Ctx& c, double v) {
 
 void yuvPixel(const Ctx& c, double y, double cb, double cr, uint8_t* out) {
     const ZuColorDescriptor& d = *c.d;
-    double px[4];
+    double px[4] = {};
     px[0] =
         toRgbDst(c, (y - d.redLumaOffset) * d.redLumaGain + (cr - d.redChromaOffset) * d.redCrGain);
     px[1] = toRgbDst(c, (y - d.greenLumaOffset) * d.greenLumaGain +
@@ -233,7 +233,7 @@ void rowRgbRgb(const Ctx& c, Row s, OutRow d) {
     }
     for (int i = 0; i < sp.n; ++i) {
         int sx = c.keepAspect ? nearest(i, s.width, c.pictureWidth) : sp.sx0 + i;
-        double px[4];
+        double px[4] = {};
         bool hasAlpha = loadRgb(sf, s.p + sx * sf.bytesPerPixel, px);
         for (int k = 0; k < 3; ++k) px[k] = clampD(mapRgbRange(sf, df, px[k]), df.lo, df.hi);
         if (df.family == Family::Rgb8 && hasAlpha)
@@ -312,7 +312,7 @@ void rowRgbYuv(const Ctx& c, Row s, OutRow d) {
         double y[2], cb = 0, cr = 0;
         for (int p = 0; p < 2; ++p) {
             int sx = c.keepAspect ? nearest(2 * k + p, s.width, sp.n) : sp.sx0 + 2 * k + p;
-            double px[4];
+            double px[4] = {};
             loadRgb(sf, s.p + sx * sf.bytesPerPixel, px);
             for (int i = 0; i < 3; ++i) px[i] = px[i] / sf.maxValue * 255.0;  // 8-bit scale
             y[p] = px[0] * w.lumaRedWeight + px[1] * w.lumaGreenWeight + px[2] * w.lumaBlueWeight +

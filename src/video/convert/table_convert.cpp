@@ -157,7 +157,7 @@ void generalRowReference(const Job& j, const uint8_t* s, uint8_t* d) {
             load444(*j.sf, s + sx * 4, yuv);
             y = yuv[0], u = yuv[1], v = yuv[2];
         }
-        double c[4];
+        double c[4] = {};
         c[0] = t.redFromLuma[y] + t.redFromCr[v] + 0.5;
         c[1] = t.greenFromLuma[y] + t.greenFromCr[v] + t.greenFromCb[u] + 0.5;
         c[2] = t.blueFromLuma[y] + t.blueFromCb[u] + 0.5;
@@ -192,7 +192,7 @@ void rgbRowReference(const Job& j, const uint8_t* s, uint8_t* d) {
     const int* tables[3] = {l ? l->red : nullptr, l ? l->green : nullptr, l ? l->blue : nullptr};
     for (int x = 0; x < j.dw; ++x) {
         int sx = mapX(j, x, false);
-        double c[4];
+        double c[4] = {};
         bool hasAlpha = loadRgb(sf, s + sx * sf.bytesPerPixel, c);
         for (int i = 0; i < 3; ++i) {
             double v;
@@ -322,7 +322,7 @@ void rgbYuvRowReference(const Job& j, const uint8_t* s, uint8_t* d) {
     for (int k = 0; k < j.dw / 2; ++k) {
         int c[2][3];
         for (int p = 0; p < 2; ++p) {
-            double v[4];
+            double v[4] = {};
             loadRgb(sf, s + mapX(j, 2 * k + p, true) * sf.bytesPerPixel, v);
             for (int i = 0; i < 3; ++i) c[p][i] = int(v[i]);
         }
