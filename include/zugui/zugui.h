@@ -4,3 +4,4 @@
 #include "zugui/types.h"
 #include "zugui/platform.h"
 #include "zugui/gui.h"
+#include "zugui/video.h"

@@ -1,0 +1,150 @@
+// Video display: pixel-format codes, colour look-up tables and colour tables.
+#pragma once
+
+#include <cstdint>
+
+#include "zugui/types.h"
+
+// ---- Pixel formats ------------------------------------------------------------------
+// A format is a FourCC whose lowest byte is the first character of its name, so the name
+// reads the bytes in memory order ("bgrA" is B, G, R, A). In the constant names a space
+// becomes '_' and the case of the code is kept, because case distinguishes formats.
+
+#define ZU_FOURCC(a, b, c, d)                                                     \
+    ((unsigned int)(unsigned char)(a) | ((unsigned int)(unsigned char)(b) << 8) | \
+     ((unsigned int)(unsigned char)(c) << 16) | ((unsigned int)(unsigned char)(d) << 24))
+
+enum : unsigned int {
+    // 8-bit 4:2:2 YUV, two pixels in 4 bytes U, Y0, V, Y1; components 0-255.
+    ZU_PF_2vuy = ZU_FOURCC('2', 'v', 'u', 'y'),
+    ZU_PF_2Vuy = ZU_FOURCC('2', 'V', 'u', 'y'),
+    ZU_PF_uyv9 = ZU_FOURCC('u', 'y', 'v', '9'),
+    ZU_PF_jpgq = ZU_FOURCC('j', 'p', 'g', 'q'),
+    ZU_PF_dvhd = ZU_FOURCC('d', 'v', 'h', 'd'),
+    ZU_PF_dv51 = ZU_FOURCC('d', 'v', '5', '1'),
+    ZU_PF_dv26 = ZU_FOURCC('d', 'v', '2', '6'),
+    // As above, drawn directly or through the shader only: never converted.
+    ZU_PF_mjbq = ZU_FOURCC('m', 'j', 'b', 'q'),
+    ZU_PF_mjaq = ZU_FOURCC('m', 'j', 'a', 'q'),
+    // 8-bit 4:2:2 YUV, two pixels in 4 bytes Y0, U, Y1, V; 0-255.
+    ZU_PF_yuy2 = ZU_FOURCC('y', 'u', 'y', '2'),
+    ZU_PF_mjai = ZU_FOURCC('m', 'j', 'a', 'i'),
+    // 8-bit 4:4:4 YUV, one pixel in 4 bytes V, U, Y, padding; 0-255.
+    ZU_PF_vuyp = ZU_FOURCC('v', 'u', 'y', 'p'),
+    // 10-bit 4:2:2 YUV: six pixels in four little-endian 32-bit words, components at bits
+    // 0, 10, 20: (U0 Y0 V0) (Y1 U1 Y2) (V1 Y3 U2) (Y4 V2 Y5); 0-1023.
+    ZU_PF_v219 = ZU_FOURCC('v', '2', '1', '9'),
+    ZU_PF_V219 = ZU_FOURCC('V', '2', '1', '9'),
+    ZU_PF_aphq = ZU_FOURCC('a', 'p', 'h', 'q'),
+    ZU_PF_apnq = ZU_FOURCC('a', 'p', 'n', 'q'),
+    // 8-bit RGB, 0-255.
+    ZU_PF_bgrA = ZU_FOURCC('b', 'g', 'r', 'A'),  // B, G, R, A
+    ZU_PF_rleq = ZU_FOURCC('r', 'l', 'e', 'q'),  // B, G, R, A
+    ZU_PF_rgba = ZU_FOURCC('r', 'g', 'b', 'a'),  // R, G, B, A
+    ZU_PF_rgbb = ZU_FOURCC('r', 'g', 'b', 'b'),  // R, G, B, A
+    ZU_PF_argB = ZU_FOURCC('a', 'r', 'g', 'B'),  // A, R, G, B
+    ZU_PF_abgr = ZU_FOURCC('a', 'b', 'g', 'r'),  // A, B, G, R
+    ZU_PF_rgb_ = ZU_FOURCC('r', 'g', 'b', ' '),  // R, G, B (3 bytes)
+    ZU_PF_rg2b = ZU_FOURCC('r', 'g', '2', 'b'),  // R, G, B (3 bytes)
+    ZU_PF_mjbi = ZU_FOURCC('m', 'j', 'b', 'i'),  // R, G, B (3 bytes)
+    ZU_PF_bgr_ = ZU_FOURCC('b', 'g', 'r', ' '),  // B, G, R (3 bytes)
+    // 16-bit RGB, little-endian words.
+    ZU_PF_RGB_ = ZU_FOURCC('R', 'G', 'B', ' '),  // R, G, B; 0-65535
+    ZU_PF_RGBA = ZU_FOURCC('R', 'G', 'B', 'A'),  // R, G, B, A; 0-65535
+    ZU_PF_BGRA = ZU_FOURCC('B', 'G', 'R', 'A'),  // B, G, R, A; 0-65535
+    ZU_PF_ARGB = ZU_FOURCC('A', 'R', 'G', 'B'),  // A, R, G, B; 0-65535
+    ZU_PF_BRgB = ZU_FOURCC('B', 'R', 'g', 'B'),  // B, G, R, A; 0-32768
+    ZU_PF_ARgB = ZU_FOURCC('A', 'R', 'g', 'B'),  // A, R, G, B; 0-32768
+    // 16-bit RGB with byte-swapped words: drawn directly only.
+    ZU_PF_RGb_ = ZU_FOURCC('R', 'G', 'b', ' '),
+    ZU_PF_RGbA = ZU_FOURCC('R', 'G', 'b', 'A'),
+    // 10-bit RGB in one 32-bit word, 0-1023.
+    ZU_PF_10rl = ZU_FOURCC('1', '0', 'r', 'l'),  // little-endian: R 22-31, G 12-21, B 2-11
+    ZU_PF_11rl = ZU_FOURCC('1', '1', 'r', 'l'),
+    ZU_PF_10rb = ZU_FOURCC('1', '0', 'r', 'b'),  // the same word stored big-endian
+    ZU_PF_11rb = ZU_FOURCC('1', '1', 'r', 'b'),
+    ZU_PF_11rQ = ZU_FOURCC('1', '1', 'r', 'Q'),  // as 10rb; 64-940 between RGB formats
+    ZU_PF_10RG = ZU_FOURCC('1', '0', 'R', 'G'),  // little-endian: R 0-9, G 10-19, B 20-29
+    ZU_PF_10RS = ZU_FOURCC('1', '0', 'R', 'S'),  // as 10RG; 64-940 between RGB formats
+    // Float RGB: B, G, R, A as 32-bit floats, 0.0-1.0.
+    ZU_PF_BPrF = ZU_FOURCC('B', 'P', 'r', 'F'),
+    // Float 4:4:4 YUV: Cr, Cb, Y, 1.0 as 32-bit floats; luma 0-1, chroma -0.5-0.5.
+    ZU_PF_YVrF = ZU_FOURCC('Y', 'V', 'r', 'F'),
+
+    // Variants known to the fallback scaler only.
+    ZU_PF__RgB = ZU_FOURCC(' ', 'R', 'g', 'B'),  // 16-bit R, G, B; 0-32768
+    ZU_PF_RgBA = ZU_FOURCC('R', 'g', 'B', 'A'),  // 16-bit R, G, B, A; 0-32768
+    ZU_PF_BGR_ = ZU_FOURCC('B', 'G', 'R', ' '),  // 16-bit B, G, R; 0-65535
+    ZU_PF_BGr_ = ZU_FOURCC('B', 'G', 'r', ' '),  // 16-bit B, G, R; 0-32768
+    ZU_PF_BGrA = ZU_FOURCC('B', 'G', 'r', 'A'),  // 16-bit B, G, R, A; 0-32768
+    ZU_PF__RgF = ZU_FOURCC(' ', 'R', 'g', 'F'),  // float R, G, B; 0.0-1.0
+    ZU_PF_ARgF = ZU_FOURCC('A', 'R', 'g', 'F'),  // float A, R, G, B
+    ZU_PF_BGrF = ZU_FOURCC('B', 'G', 'r', 'F'),  // float B, G, R
+    ZU_PF_RgBF = ZU_FOURCC('R', 'g', 'B', 'F'),  // float R, G, B, A
+    ZU_PF_10RA = ZU_FOURCC('1', '0', 'R', 'A'),  // as 10RG plus 2-bit alpha at bits 30-31
+    ZU_PF_10yb = ZU_FOURCC('1', '0', 'y', 'b'),  // 10-bit 4:4:4 YUV word: Y 0-9, U 10-19, V 20-29
+};
+
+// ---- Colour look-up table -------------------------------------------------------------
+// Entries are output levels on a 10-bit scale indexed by a 10-bit input level; an 8-bit
+// level v reads entry 4 * v. Indices beyond count - 1 read the last entry.
+struct ZuRGBLUT {
+    int* red;
+    int* blue;
+    int* green;
+    void* reserved;
+    int count;
+};
+
+// ---- Colour tables prepared by the host ---------------------------------------------
+// Handed to the converter through a frame. Double tables hold 256 entries for 8-bit
+// sources and 1024 for 10-bit ones; fast tables hold 256 entries of four contributions
+// to the blue, green, red and alpha bytes.
+struct ZuColorTables {
+    void* reserved[2];
+    double* redFromLuma;
+    double* redFromCr;
+    double* blueFromLuma;
+    double* blueFromCb;
+    double* greenFromLuma;
+    double* greenFromCr;
+    double* greenFromCb;
+    // RGB to 8-bit YUV: 256 entries each, indexed by an 8-bit component.
+    double* lumaFromRed;
+    double* lumaFromGreen;
+    double* lumaFromBlue;
+    double* cbFromRed;
+    double* cbFromGreen;
+    double* cbFromBlue;
+    double* crFromRed;
+    double* crFromGreen;
+    double* crFromBlue;
+    const short (*fastLuma)[4];
+    const short (*fastCb)[4];
+    const short (*fastCr)[4];
+};
+
+// ---- Colour-standard descriptor -----------------------------------------------------
+// The host sets standard (0 BT.601 full, 1 BT.601 video, 2 BT.709 full, 3 BT.709 video,
+// 4 BT.709 full, 5 BT.709 video range) and the two flags; the fallback converter fills
+// the doubles from the standard and the source format.
+#pragma pack(push, 1)
+struct ZuColorDescriptor {
+    int standard;
+    int reserved;
+    unsigned char fullRangeTop;     // 10-bit results may reach 1023 (else 940 / 960)
+    unsigned char fullRangeBottom;  // 10-bit results may reach 0 (else 64)
+    // R = (Y - lumaOffset) * lumaGain + (Cr - chromaOffset) * crGain
+    double redLumaGain, redLumaOffset, redCrGain, redChromaOffset;
+    // B = (Y - lumaOffset) * lumaGain + (Cb - chromaOffset) * cbGain
+    double blueLumaGain, blueLumaOffset, blueCbGain, blueChromaOffset;
+    // G = (Y - lumaOffset) * lumaGain + (Cr - crOffset) * crGain + (Cb - cbOffset) * cbGain
+    double greenLumaGain, greenLumaOffset, greenCrGain, greenCrOffset, greenCbGain, greenCbOffset;
+    // Y = R * red + G * green + B * blue + offset
+    double lumaRedWeight, lumaGreenWeight, lumaBlueWeight, lumaOffset;
+    // Cb = B * blue - (R * red + G * green) + offset
+    double cbRedWeight, cbGreenWeight, cbBlueWeight, cbOffset;
+    // Cr = R * red - (G * green + B * blue) + offset
+    double crRedWeight, crGreenWeight, crBlueWeight, crOffset;
+};
+#pragma pack(pop)

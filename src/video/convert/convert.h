@@ -1,0 +1,178 @@
+// CPU pixel-format conversion: the table converter and the fallback scaler. Internal to
+// the library; the display pipeline, the tests, the fuzz target and the benchmark call it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "zugui/video.h"
+
+namespace zu::detail {
+
+enum class Family : uint8_t {
+    Yuv422x8,   // U Y0 V Y1 or Y0 U Y1 V bytes
+    Yuv422x10,  // six pixels in four 32-bit words
+    Yuv444x8,   // "vuyp"
+    Yuv444x10,  // "10yb"
+    YuvFloat,   // "YVrF"
+    Rgb8,
+    Rgb16,
+    Rgb10,
+    RgbFloat,
+    Opaque,  // known, drawn directly only, never converted
+};
+
+enum class Packing : uint8_t { None, HighLE, HighBE, LowLE, LowAlphaLE };
+
+struct FormatInfo {
+    unsigned code;
+    Family family;
+    uint8_t bytesPerPixel;  // 0 for the 4:2:2 groups
+    // RGB: element index of R, G, B, A (-1: none). 8-bit 4:2:2: byte of U, Y0, V, Y1.
+    // 4:4:4: element of Y, U, V.
+    int8_t slot[4];
+    double maxValue;   // nominal maximum of a component
+    double lo, hi;     // range used between RGB formats
+    bool tableListed;  // the table converter takes it (the others are fallback-only)
+    Packing packing;
+};
+
+// Null for an unknown code.
+const FormatInfo* formatInfo(unsigned code);
+// Bytes that one row of width pixels needs; -1 when the width is invalid for the format.
+int64_t minRowBytes(const FormatInfo& f, int width);
+
+inline bool isYuv(const FormatInfo& f) {
+    return f.family == Family::Yuv422x8 || f.family == Family::Yuv422x10 ||
+           f.family == Family::Yuv444x8 || f.family == Family::Yuv444x10 ||
+           f.family == Family::YuvFloat;
+}
+inline bool isRgb(const FormatInfo& f) {
+    return f.family == Family::Rgb8 || f.family == Family::Rgb16 || f.family == Family::Rgb10 ||
+           f.family == Family::RgbFloat;
+}
+inline bool is422(const FormatInfo& f) {
+    return f.family == Family::Yuv422x8 || f.family == Family::Yuv422x10;
+}
+
+struct SrcImage {
+    const void* pixels;
+    int width;
+    int height;
+    unsigned format;
+    int rowBytes;
+};
+
+struct DstImage {
+    void* pixels;
+    int width;
+    int height;
+    unsigned format;
+    int rowBytes;
+};
+
+// Which implementation runs. Reference is the plain scalar code every faster kernel must
+// match bit for bit; Auto picks the best the processor has.
+enum class Kernel { Auto, Reference, Scalar, Sse2, Avx2 };
+
+bool cpuHasAvx2();
+// The kernel Auto resolves to on this processor.
+Kernel bestKernel();
+
+struct TableOptions {
+    unsigned char flip = 0;  // write the destination bottom row first
+    double alpha = -1.0;     // -1: the maximum of the destination range
+    const ZuColorTables* tables = nullptr;
+    unsigned char fullRangeTop = 0;
+    unsigned char fullRangeBottom = 0;
+    const ZuRGBLUT* lut = nullptr;
+    unsigned char fieldShift = 0;  // read from the source's second row, repeat the last row
+    unsigned char fast = 0;        // allow the fast-table path
+};
+
+// The table converter: power-of-two scaling with the host's tables. 0, or -2 for an
+// unsupported ratio or pair, missing tables or bad buffers.
+int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& opt,
+                 Kernel kernel = Kernel::Auto);
+
+// Fills the doubles of d for its standard (0 to 5; others leave them) and a source format.
+void fillColorDescriptor(ZuColorDescriptor& d, unsigned srcFormat);
+
+// The fallback scaler: any size ratio, colour tables built from the descriptor.
+class FallbackScaler {
+  public:
+    int convert(const SrcImage& src, const DstImage& dst, unsigned char keepAspect,
+                ZuColorDescriptor* descriptor, unsigned char bottomUp, const uint32_t* border,
+                Kernel kernel = Kernel::Auto);
+    const ZuColorDescriptor& state() const { return state_; }
+
+  private:
+    ZuColorDescriptor state_{};
+};
+
+// ---- kernels (kernels_x86.cpp) --------------------------------------------------------
+
+// Fast path, one row of pairs: dst gets 2 * pairs "bgrA" pixels from source pairs
+// 0, step, 2 * step, ...; yOff0/yOff1/uOff/vOff are the byte offsets inside a group.
+struct FastRowArgs {
+    const uint8_t* src;
+    uint8_t* dst;
+    int pairs;
+    int step;
+    int yOff0, yOff1, uOff, vOff;
+    const short (*luma)[4];
+    const short (*cb)[4];
+    const short (*cr)[4];
+};
+void fastRowScalar(const FastRowArgs& a);
+void fastRowSse2(const FastRowArgs& a);
+void fastRowAvx2(const FastRowArgs& a);
+
+// 8-bit 4:2:2 into a 4-byte 8-bit RGB layout through double terms interleaved in the
+// destination's byte order: component = trunc(clamp(((luma + cr) + cb) + half, 0, 255)).
+// A zero term adds exactly nothing (x + 0.0 == x up to the sign of zero, which the
+// following + 0.5 erases), so each lane computes the very sums of the scalar formula.
+// The alpha lane carries the alpha value in luma and zeros elsewhere, with half 0.
+// Sized for 10-bit sources (1024 levels, sums up to 2046). The planar kernel then scales:
+// component = trunc(clamp((((luma + cr) + cb) + half) * scale + half2, 0, 255)).
+struct RgbTerms {
+    alignas(32) double luma[1024][4];
+    alignas(32) double cr[2047][4];
+    alignas(32) double cb[2047][4];
+    alignas(32) double half[4];
+    alignas(32) double scale[4];
+    alignas(32) double half2[4];
+};
+struct TermRowArgs {
+    const uint8_t* src;
+    uint8_t* dst;
+    int pairs;  // source pairs in the row; the row is converted at equal width
+    int yOff0, yOff1, uOff, vOff;
+    // Second pixel of a pair: true reads the chroma tables at the sum of this and the next
+    // pair's sample (fallback scaler), false at their rounded mean (table converter).
+    bool sumIndex;
+    const RgbTerms* terms;
+};
+void termRowScalar(const TermRowArgs& a);
+void termRowAvx2(const TermRowArgs& a);
+
+// The same from unpacked rows (10-bit sources): Y per pixel, U and V per pair.
+struct PlanarRowArgs {
+    const uint16_t* y;
+    const uint16_t* u;
+    const uint16_t* v;
+    uint8_t* dst;
+    int pairs;
+    bool sumIndex;
+    const RgbTerms* terms;
+};
+void planarRowScalar(const PlanarRowArgs& a);
+void planarRowAvx2(const PlanarRowArgs& a);
+// Unpacks width pixels of a 10-bit 4:2:2 row.
+void unpackV210(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v);
+
+// 4-byte 8-bit RGB into another 4-byte order: dst byte i = src byte map[i].
+void shuffleRowScalar(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]);
+void shuffleRowAvx2(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]);
+
+}  // namespace zu::detail

@@ -1,0 +1,312 @@
+// The fallback scaler: descriptor, colour against the formula and libswscale, geometry.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "convert_support.h"
+
+#ifdef ZUGUI_HAVE_SWSCALE
+extern "C" {
+#include <libswscale/swscale.h>
+}
+#endif
+
+using namespace zu::detail;
+using namespace zutest;
+
+namespace {
+
+struct Coeffs {
+    double gain, crR, cbB, crG, cbG;
+    bool video;
+};
+// Gains of the six standards, as published for them.
+const Coeffs kCoeffs[6] = {
+    {1.0, 1.37073, 1.73242, -0.69824, -0.33655, false},
+    {1.164384, 1.596027, 2.017231, -0.812968, -0.39116, true},
+    {1.0, 1.53979, 1.81439, -0.45746, -0.1828, false},
+    {1.164384, 1.792742, 2.112402, -0.532909, -0.213249, true},
+    {1.0, 1.53967, 1.81421, -0.45764, -0.18311, false},
+    {1.16437, 1.79285, 2.11243, -0.53284, -0.21326, true},
+};
+
+const int kBars[8][3] = {{235, 128, 128}, {210, 16, 146}, {170, 166, 16}, {145, 54, 34},
+                         {106, 202, 222}, {81, 90, 240},  {41, 240, 110}, {16, 128, 128}};
+constexpr int kBarWidth = 24;  // a multiple of 6 so 10-bit groups do not straddle bars
+
+Image bars(unsigned fmt) {
+    const int w = 8 * kBarWidth;
+    Image im = makeImage(fmt, w, 2);
+    for (int r = 0; r < 2; ++r)
+        for (int x = 0; x < w; x += 2) {
+            const int* b = kBars[x / kBarWidth];
+            uint8_t* g = im.row(r) + 2 * x;
+            if (fmt == ZU_PF_2vuy)
+                g[0] = uint8_t(b[1]), g[1] = g[3] = uint8_t(b[0]), g[2] = uint8_t(b[2]);
+            if (fmt == ZU_PF_yuy2)
+                g[1] = uint8_t(b[1]), g[0] = g[2] = uint8_t(b[0]), g[3] = uint8_t(b[2]);
+        }
+    if (fmt == ZU_PF_v219)
+        for (int r = 0; r < 2; ++r)
+            for (int grp = 0; grp < w / 6; ++grp) {
+                const int* b = kBars[grp * 6 / kBarWidth];
+                uint32_t y = uint32_t(b[0] * 4), u = uint32_t(b[1] * 4), v = uint32_t(b[2] * 4);
+                uint32_t words[4] = {u | y << 10 | v << 20, y | u << 10 | y << 20,
+                                     v | y << 10 | u << 20, y | v << 10 | y << 20};
+                std::memcpy(im.row(r) + 16 * grp, words, 16);
+            }
+    return im;
+}
+
+int expected(const Coeffs& c, int y, int u, int v, int comp) {
+    const double lo = c.video ? 16 : 0;
+    double val = comp == 0   ? (y - lo) * c.gain + (v - 128) * c.crR
+                 : comp == 1 ? (y - lo) * c.gain + (v - 128) * c.crG + (u - 128) * c.cbG
+                             : (y - lo) * c.gain + (u - 128) * c.cbB;
+    return std::clamp(int(std::floor(val + 0.5)), 0, 255);
+}
+
+}  // namespace
+
+TEST(FallbackScaler, DescriptorIsFilledFromStandardAndSourceRange) {
+    struct Case {
+        int standard;
+        unsigned fmt;
+        double redLuma, luma, chroma, gain;
+    } cases[] = {
+        {0, ZU_PF_2vuy, 0.00006, 0, 128, 1.0},       {1, ZU_PF_2vuy, 16, 16, 128, 1.164384},
+        {1, ZU_PF_v219, 64, 64, 512, 1.164384},      {3, ZU_PF_BRgB, 2048, 2048, 16384, 1.164384},
+        {5, ZU_PF_RGBA, 4096, 4096, 32768, 1.16437}, {2, ZU_PF_BPrF, 0, 0, 32768, 1.0},
+    };
+    for (const Case& c : cases) {
+        ZuColorDescriptor d{};
+        d.standard = c.standard;
+        fillColorDescriptor(d, c.fmt);
+        // The record is packed: its doubles are read by value, never bound to references.
+        EXPECT_EQ(double(d.redLumaOffset), c.redLuma) << c.standard;
+        EXPECT_EQ(double(d.greenLumaOffset), c.luma);
+        EXPECT_EQ(double(d.lumaOffset), c.luma);
+        EXPECT_EQ(double(d.redChromaOffset), c.chroma);
+        EXPECT_EQ(double(d.greenCbOffset), c.chroma);
+        EXPECT_EQ(double(d.crOffset), c.chroma);
+        EXPECT_EQ(double(d.blueLumaGain), c.gain);
+        EXPECT_EQ(double(d.greenCrGain), kCoeffs[c.standard].crG);
+    }
+    ZuColorDescriptor d{};
+    d.standard = 6;
+    d.redCrGain = 42;
+    fillColorDescriptor(d, ZU_PF_2vuy);
+    EXPECT_EQ(double(d.redCrGain), 42);  // outside 0 to 5 nothing is filled
+}
+
+TEST(FallbackScaler, ColourBarsMatchTheFormulaForEveryStandard) {
+    for (unsigned fmt : {ZU_PF_2vuy, ZU_PF_yuy2, ZU_PF_v219})
+        for (int standard = 0; standard < 6; ++standard) {
+            Image s = bars(fmt);
+            Image d = makeImage(ZU_PF_bgrA, s.width, 2);
+            ZuColorDescriptor desc{};
+            desc.standard = standard;
+            FallbackScaler sc;
+            ASSERT_EQ(sc.convert(s.src(), d.dst(), 0, &desc, 0, nullptr), 0);
+            for (int x = 0; x < s.width; ++x) {
+                if (x % kBarWidth == kBarWidth - 1) continue;  // chroma mixes with the next bar
+                const int* b = kBars[x / kBarWidth];
+                const uint8_t* p = d.row(1) + 4 * x;
+                for (int c = 0; c < 3; ++c)
+                    ASSERT_NEAR(p[2 - c], expected(kCoeffs[standard], b[0], b[1], b[2], c), 1)
+                        << std::hex << fmt << std::dec << " standard " << standard << " x " << x
+                        << " component " << c;
+                ASSERT_EQ(p[3], 255);
+            }
+        }
+}
+
+#ifdef ZUGUI_HAVE_SWSCALE
+TEST(FallbackScaler, VideoRangeBt601AgreesWithSwscale) {
+    Image s = bars(ZU_PF_2vuy);
+    Image ours = makeImage(ZU_PF_bgrA, s.width, 2);
+    ZuColorDescriptor desc{};
+    desc.standard = 1;
+    FallbackScaler sc;
+    ASSERT_EQ(sc.convert(s.src(), ours.dst(), 0, &desc, 0, nullptr), 0);
+    SwsContext* ctx = sws_getContext(s.width, 2, AV_PIX_FMT_UYVY422, s.width, 2, AV_PIX_FMT_BGRA,
+                                     SWS_POINT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
+                                     nullptr, nullptr);
+    ASSERT_NE(ctx, nullptr);
+    Image theirs = makeImage(ZU_PF_bgrA, s.width, 2);
+    const uint8_t* in[1] = {s.bytes.data()};
+    int inStride[1] = {s.rowBytes};
+    uint8_t* out[1] = {theirs.bytes.data()};
+    int outStride[1] = {theirs.rowBytes};
+    sws_scale(ctx, in, inStride, 0, 2, out, outStride);
+    sws_freeContext(ctx);
+    for (int x = 0; x < s.width; ++x) {
+        if (x % kBarWidth < 2 || x % kBarWidth >= kBarWidth - 2) continue;  // chroma edges
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(ours.row(1)[4 * x + c], theirs.row(1)[4 * x + c], 2)
+                << "x " << x << " byte " << c;
+    }
+}
+#endif
+
+TEST(FallbackScaler, RowsAndColumnsArePlacedByTheSizeRules) {
+    struct Case {
+        int sw, sh, dw, dh;
+        int sx0, dx0, n;  // source pixel sx0 + i lands on destination pixel dx0 + i
+        int sy0, dy0, rows;
+    } cases[] = {
+        {16, 8, 16, 8, 0, 0, 16, 0, 0, 8}, {10, 8, 16, 8, 0, 3, 10, 0, 0, 8},
+        {20, 8, 16, 8, 2, 0, 16, 0, 0, 8}, {16, 12, 16, 8, 0, 0, 16, 2, 0, 8},
+        {16, 5, 16, 8, 0, 0, 16, 0, 2, 5}, {11, 6, 16, 9, 0, 3, 11, 0, 2, 6},
+        {21, 9, 16, 8, 3, 0, 16, 1, 0, 8},
+    };
+    for (unsigned dfmt : {ZU_PF_bgrA, ZU_PF_rgba})
+        for (const Case& c : cases) {
+            Image s = coordImage(c.sw, c.sh);
+            Image d = makeImage(dfmt, c.dw, c.dh, 0, 0xEE);
+            ZuColorDescriptor desc{};
+            FallbackScaler sc;
+            ASSERT_EQ(sc.convert(s.src(), d.dst(), 0, &desc, 0, nullptr), 0);
+            for (int y = 0; y < c.dh; ++y)
+                for (int x = 0; x < c.dw; ++x) {
+                    bool inside = x >= c.dx0 && x < c.dx0 + c.n && y >= c.dy0 && y < c.dy0 + c.rows;
+                    uint32_t got = px32(d.row(y) + 4 * x);
+                    if (!inside) {
+                        ASSERT_EQ(got, 0xEEEEEEEEu)
+                            << c.sw << "x" << c.sh << " at " << x << "," << y;
+                        continue;
+                    }
+                    const uint8_t* sp = s.row(c.sy0 + y - c.dy0) + 4 * (c.sx0 + x - c.dx0);
+                    const uint8_t* dp = d.row(y) + 4 * x;
+                    int b = dfmt == ZU_PF_bgrA ? dp[0] : dp[2];
+                    ASSERT_EQ(b, sp[0]) << c.sw << "x" << c.sh << " at " << x << "," << y;
+                    ASSERT_EQ(dp[1], sp[1]) << c.sw << "x" << c.sh << " at " << x << "," << y;
+                }
+        }
+}
+
+TEST(FallbackScaler, PairedSourcesAreCentredOrCutAtTheLeft) {
+    Image s = makeImage(ZU_PF_2vuy, 8, 1);
+    for (int p = 0; p < 4; ++p) {
+        uint8_t* g = s.row(0) + 4 * p;
+        g[0] = g[2] = 128, g[1] = uint8_t(20 + 40 * p), g[3] = uint8_t(40 + 40 * p);
+    }
+    ZuColorDescriptor desc{};
+    desc.standard = 0;  // full range, grey: every component equals Y
+    Image wide = makeImage(ZU_PF_bgrA, 13, 1, 0, 0xEE);
+    FallbackScaler sc;
+    ASSERT_EQ(sc.convert(s.src(), wide.dst(), 0, &desc, 0, nullptr), 0);
+    for (int x = 0; x < 13; ++x) {
+        bool inside = x >= 2 && x < 10;  // (13 - 8) / 2 = 2
+        if (!inside)
+            EXPECT_EQ(px32(wide.row(0) + 4 * x), 0xEEEEEEEEu) << x;
+        else
+            EXPECT_EQ(wide.row(0)[4 * x + 1], 20 + 20 * (x - 2)) << x;
+    }
+    Image narrow = makeImage(ZU_PF_bgrA, 4, 1);
+    ASSERT_EQ(sc.convert(s.src(), narrow.dst(), 0, &desc, 0, nullptr), 0);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(narrow.row(0)[4 * x + 1], 20 + 20 * x) << x;
+}
+
+TEST(FallbackScaler, BorderFillsRowsOutsideThePictureAndBottomUpReadsFromTheEnd) {
+    Image s = coordImage(8, 4);
+    uint32_t border;
+    const uint8_t rgba[4] = {10, 20, 30, 40};
+    std::memcpy(&border, rgba, 4);
+    Image d = makeImage(ZU_PF_bgrA, 8, 8, 0, 0xEE);
+    ZuColorDescriptor desc{};
+    FallbackScaler sc;
+    ASSERT_EQ(sc.convert(s.src(), d.dst(), 0, &desc, 1, &border), 0);
+    for (int y = 0; y < 8; ++y) {
+        const uint8_t* p = d.row(y) + 4 * 5;
+        if (y < 2 || y >= 6) {
+            EXPECT_EQ(p[0], 30) << y;
+            EXPECT_EQ(p[2], 10) << y;
+            EXPECT_EQ(p[3], 40) << y;
+        } else {
+            EXPECT_EQ(p[1], 3 - (y - 2)) << y;  // bottom-up
+            EXPECT_EQ(p[0], 5);
+        }
+    }
+    // Into 4:2:2 the border is converted with the descriptor's RGB-to-YUV weights.
+    Image y = makeImage(ZU_PF_2vuy, 8, 8, 0, 0xEE);
+    const uint8_t white[4] = {255, 255, 255, 255};
+    std::memcpy(&border, white, 4);
+    desc.standard = 1;
+    ASSERT_EQ(sc.convert(s.src(), y.dst(), 0, &desc, 0, &border), 0);
+    EXPECT_EQ(y.row(0)[1], 235);
+    EXPECT_EQ(y.row(0)[0], 128);
+    EXPECT_EQ(y.row(7)[3], 235);
+}
+
+TEST(FallbackScaler, KeepAspectShrinksThePictureAndScalesRows) {
+    Image s = coordImage(16, 8);
+    Image d = makeImage(ZU_PF_bgrA, 8, 8, 0, 0xEE);
+    uint32_t border = 0xFF000000u;
+    ZuColorDescriptor desc{};
+    FallbackScaler sc;
+    ASSERT_EQ(sc.convert(s.src(), d.dst(), 1, &desc, 0, &border), 0);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const uint8_t* p = d.row(y) + 4 * x;
+            if (y < 2 || y >= 6) {
+                EXPECT_EQ(px32(p), 0xFF000000u) << x << "," << y;
+            } else {
+                EXPECT_EQ(p[0], 2 * x) << x << "," << y;
+                EXPECT_EQ(p[1], 2 * (y - 2)) << x << "," << y;
+            }
+        }
+}
+
+TEST(FallbackScaler, TenBitDestinationsRespectTheFullRangeFlags) {
+    Image s = makeImage(ZU_PF_2vuy, 2, 1);
+    const uint8_t white[4] = {128, 255, 128, 0};
+    std::memcpy(s.row(0), white, 4);
+    for (auto [top, bottom, hi, lo] :
+         {std::tuple{0, 0, 940u, 64u}, {1, 0, 1020u, 64u}, {1, 1, 1020u, 0u}}) {
+        Image d = makeImage(ZU_PF_10rl, 2, 1);
+        ZuColorDescriptor desc{};
+        desc.standard = 0;
+        desc.fullRangeTop = uint8_t(top);
+        desc.fullRangeBottom = uint8_t(bottom);
+        FallbackScaler sc;
+        ASSERT_EQ(sc.convert(s.src(), d.dst(), 0, &desc, 0, nullptr), 0);
+        EXPECT_EQ(px32(d.row(0)) >> 22, hi) << top;
+        EXPECT_EQ((px32(d.row(0) + 4) >> 22) & 1023, lo) << bottom;
+        EXPECT_EQ(sc.state().fullRangeTop, top);  // the scaler keeps its copy
+    }
+}
+
+TEST(FallbackScaler, FallbackOnlyVariantsRoundTrip) {
+    Image s = coordImage(6, 2);
+    for (size_t i = 3; i < s.bytes.size(); i += 4) s.bytes[i] = 255;  // some have no alpha
+    for (unsigned fmt : {ZU_PF__RgB, ZU_PF_RgBA, ZU_PF_BGR_, ZU_PF_BGr_, ZU_PF_BGrA, ZU_PF__RgF,
+                         ZU_PF_ARgF, ZU_PF_BGrF, ZU_PF_RgBF, ZU_PF_10RA}) {
+        Image mid = makeImage(fmt, 6, 2);
+        Image back = makeImage(ZU_PF_bgrA, 6, 2);
+        ZuColorDescriptor desc{};
+        FallbackScaler sc;
+        ASSERT_EQ(sc.convert(s.src(), mid.dst(), 0, &desc, 0, nullptr), 0) << std::hex << fmt;
+        ASSERT_EQ(sc.convert(mid.src(), back.dst(), 0, &desc, 0, nullptr), 0) << std::hex << fmt;
+        EXPECT_EQ(back.bytes, s.bytes) << std::hex << fmt;
+    }
+}
+
+TEST(FallbackScaler, BadInputIsRefused) {
+    Image s = makeImage(ZU_PF_2vuy, 8, 2);
+    Image d = makeImage(ZU_PF_bgrA, 8, 2);
+    ZuColorDescriptor desc{};
+    FallbackScaler sc;
+    EXPECT_EQ(sc.convert(s.src(), d.dst(), 0, nullptr, 0, nullptr), -2);
+    EXPECT_EQ(sc.convert({nullptr, 8, 2, ZU_PF_2vuy, 16}, d.dst(), 0, &desc, 0, nullptr), -2);
+    EXPECT_EQ(sc.convert({s.bytes.data(), 8, 2, ZU_PF_2vuy, 12}, d.dst(), 0, &desc, 0, nullptr),
+              -2);
+    EXPECT_EQ(sc.convert(s.src(), {d.bytes.data(), 8, 2, ZU_PF_bgrA, 31}, 0, &desc, 0, nullptr),
+              -2);
+    EXPECT_EQ(sc.convert({s.bytes.data(), 8, 2, ZU_PF_mjaq, 16}, d.dst(), 0, &desc, 0, nullptr),
+              -2);
+    EXPECT_EQ(sc.convert(s.src(), {d.bytes.data(), 8, 2, ZU_PF_YVrF, 128}, 0, &desc, 0, nullptr),
+              -2);
+    EXPECT_EQ(sc.convert({s.bytes.data(), 9, 2, ZU_PF_2vuy, 20}, d.dst(), 0, &desc, 0, nullptr),
+              -2);
+}

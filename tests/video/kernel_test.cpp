@@ -1,0 +1,259 @@
+// Every vector kernel against the scalar reference, bit for bit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "convert_support.h"
+
+using namespace zu::detail;
+using namespace zutest;
+
+namespace {
+
+std::vector<Kernel> kernels() {
+    std::vector<Kernel> k = {Kernel::Scalar, Kernel::Sse2};
+    if (cpuHasAvx2()) k.push_back(Kernel::Avx2);
+    return k;
+}
+
+const char* name(Kernel k) {
+    switch (k) {
+        case Kernel::Scalar:
+            return "scalar";
+        case Kernel::Sse2:
+            return "sse2";
+        case Kernel::Avx2:
+            return "avx2";
+        default:
+            return "?";
+    }
+}
+
+// Tables whose sums overflow 16 bits, so saturation order matters.
+void wildFastTables(HostTables& t, uint32_t seed) {
+    std::mt19937 rng(seed);
+    for (int i = 0; i < 256; ++i)
+        for (int l = 0; l < 4; ++l) {
+            t.luma[i][l] = short(rng());
+            t.cb[i][l] = short(rng());
+            t.cr[i][l] = short(int(rng() % 1200) - 600);
+        }
+}
+
+}  // namespace
+
+TEST(ConvertKernels, FastPathMatchesReferenceOnRandomFramesAndFactors) {
+    for (int wild = 0; wild < 2; ++wild) {
+        HostTables t;
+        if (wild) wildFastTables(t, 99);
+        for (unsigned fmt : {ZU_PF_2vuy, ZU_PF_yuy2}) {
+            Image s = makeImage(fmt, 1920, 36, 12);
+            randomFill(s, fmt);
+            for (int d : {1, 2, 4, 16}) {
+                TableOptions o;
+                o.tables = &t.t;
+                o.fast = 1;
+                Image ref = makeImage(ZU_PF_bgrA, 1920 / d, 36 / d, 4);
+                ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
+                for (Kernel k : kernels()) {
+                    Image out = makeImage(ZU_PF_bgrA, 1920 / d, 36 / d, 4);
+                    ASSERT_EQ(tableConvert(s.src(), out.dst(), o, k), 0);
+                    ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " factor " << d;
+                }
+            }
+        }
+    }
+}
+
+// All 2^24 (Y, U, V) triples through each kernel, for realistic and saturating tables.
+TEST(ConvertKernels, FastPathMatchesReferenceForEveryYuv) {
+    for (int wild = 0; wild < 2; ++wild) {
+        HostTables t;
+        if (wild) wildFastTables(t, 5);
+        TableOptions o;
+        o.tables = &t.t;
+        o.fast = 1;
+        Image s = makeImage(ZU_PF_2vuy, 512, 256);
+        Image ref = makeImage(ZU_PF_bgrA, 512, 256);
+        Image out = makeImage(ZU_PF_bgrA, 512, 256);
+        for (int u = 0; u < 256; ++u) {
+            for (int v = 0; v < 256; ++v)
+                for (int y = 0; y < 256; ++y) {
+                    uint8_t* g = s.row(v) + 4 * y;
+                    g[0] = uint8_t(u), g[1] = uint8_t(y), g[2] = uint8_t(v),
+                    g[3] = uint8_t(255 - y);
+                }
+            ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
+            for (Kernel k : kernels()) {
+                ASSERT_EQ(tableConvert(s.src(), out.dst(), o, k), 0);
+                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " U " << u;
+            }
+        }
+    }
+}
+
+TEST(ConvertKernels, FallbackKernelMatchesReferenceOnRandomFrames) {
+    for (int standard = 0; standard < 6; ++standard)
+        for (unsigned dfmt : {ZU_PF_bgrA, ZU_PF_rgba, ZU_PF_argB}) {
+            Image s = makeImage(ZU_PF_2vuy, 1280, 8, 8);
+            randomFill(s, uint32_t(standard + 1));
+            ZuColorDescriptor desc{};
+            desc.standard = standard;
+            Image ref = makeImage(dfmt, 1280, 8);
+            FallbackScaler a;
+            ASSERT_EQ(a.convert(s.src(), ref.dst(), 0, &desc, 0, nullptr, Kernel::Reference), 0);
+            for (Kernel k : kernels()) {
+                Image out = makeImage(dfmt, 1280, 8);
+                FallbackScaler b;
+                ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
+                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " standard " << standard;
+            }
+        }
+}
+
+// Every Y with every pair of chroma sums the second pixel of a pair can see (own chroma
+// and the mean with the next pair), for the BT.601 video-range descriptor.
+TEST(ConvertKernels, FallbackKernelMatchesReferenceForEveryYuv) {
+    ZuColorDescriptor desc{};
+    desc.standard = 1;
+    // Row v of a frame for chroma u: pairs alternate (u, v) and (u ^ 1, v ^ 1) chroma so the
+    // second pixel sees the odd sums too; Y runs through every value.
+    Image s = makeImage(ZU_PF_2vuy, 512, 256);
+    Image ref = makeImage(ZU_PF_bgrA, 512, 256);
+    Image out = makeImage(ZU_PF_bgrA, 512, 256);
+    const Kernel k = bestKernel();
+    for (int u = 0; u < 256; ++u) {
+        for (int v = 0; v < 256; ++v)
+            for (int p = 0; p < 256; ++p) {
+                uint8_t* g = s.row(v) + 4 * p;
+                g[0] = uint8_t((p & 1) ? u ^ 1 : u);
+                g[2] = uint8_t((p & 1) ? v ^ 1 : v);
+                g[1] = uint8_t(p), g[3] = uint8_t(255 - p);
+            }
+        FallbackScaler a, b;
+        ASSERT_EQ(a.convert(s.src(), ref.dst(), 0, &desc, 0, nullptr, Kernel::Reference), 0);
+        ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
+        ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " U " << u;
+    }
+}
+
+namespace {
+
+// Host double tables with awkward values: negative zeros, infinities, NaN, huge numbers.
+void wildDoubleTables(HostTables& t, uint32_t seed) {
+    std::mt19937 rng(seed);
+    const double special[] = {-0.0, 0.0, INFINITY, -INFINITY, NAN, 1e300, -1e300, 254.5, 0.49999};
+    for (auto& table : t.d)
+        for (double& v : table)
+            v = rng() % 8 == 0 ? special[rng() % 9] : (double(rng()) / 4294967296.0 - 0.3) * 400;
+}
+
+}  // namespace
+
+TEST(ConvertKernels, GeneralPathMatchesReferenceForEveryYuvAndAlpha) {
+    for (int wild = 0; wild < 2; ++wild) {
+        HostTables t;
+        if (wild) wildDoubleTables(t, 3);
+        for (double alpha : {-1.0, 128.7}) {
+            TableOptions o;
+            o.tables = &t.t;
+            o.alpha = alpha;
+            // Row v, pair p: Y0 = p, Y1 = 255 - p, chroma (u, v) and the neighbour (u ^ 1, v ^ 1)
+            // so the rounded means are exercised too.
+            Image s = makeImage(ZU_PF_2vuy, 512, 256);
+            Image ref = makeImage(ZU_PF_argB, 512, 256);
+            Image out = makeImage(ZU_PF_argB, 512, 256);
+            for (int u = 0; u < 256; u += wild ? 1 : 5) {
+                for (int v = 0; v < 256; ++v)
+                    for (int p = 0; p < 256; ++p) {
+                        uint8_t* g = s.row(v) + 4 * p;
+                        g[0] = uint8_t((p & 1) ? u ^ 1 : u);
+                        g[2] = uint8_t((p & 1) ? v ^ 1 : v);
+                        g[1] = uint8_t(p), g[3] = uint8_t(255 - p);
+                    }
+                ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
+                for (Kernel k : kernels()) {
+                    ASSERT_EQ(tableConvert(s.src(), out.dst(), o, k), 0);
+                    ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " U " << u;
+                }
+            }
+        }
+    }
+}
+
+TEST(ConvertKernels, ByteOrderShuffleMatchesReferenceForEveryFourBytePair) {
+    const unsigned fmts[] = {ZU_PF_bgrA, ZU_PF_rleq, ZU_PF_rgba,
+                             ZU_PF_rgbb, ZU_PF_argB, ZU_PF_abgr};
+    Image s = makeImage(ZU_PF_bgrA, 203, 3, 4);
+    randomFill(s, 11);
+    for (unsigned sf : fmts)
+        for (unsigned df : fmts) {
+            s.format = sf;
+            Image ref = makeImage(df, 203, 3);
+            ASSERT_EQ(tableConvert(s.src(), ref.dst(), {}, Kernel::Reference), 0);
+            for (Kernel k : kernels()) {
+                Image out = makeImage(df, 203, 3);
+                ASSERT_EQ(tableConvert(s.src(), out.dst(), {}, k), 0);
+                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << std::hex << " " << sf << " " << df;
+            }
+        }
+}
+
+// 10-bit rows are unpacked and go through the planar kernels: random frames, widths that end
+// inside a six-pixel group, every standard, realistic and awkward host tables.
+TEST(ConvertKernels, TenBitKernelsMatchReference) {
+    for (int width : {1920, 1280, 722}) {
+        Image s = makeImage(ZU_PF_v219, width, 6, 16);
+        randomFill(s, uint32_t(width));
+        for (int wild = 0; wild < 2; ++wild) {
+            HostTables t(true);
+            if (wild) wildDoubleTables(t, 8);
+            TableOptions o;
+            o.tables = &t.t;
+            Image ref = makeImage(ZU_PF_bgrA, width, 6);
+            ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
+            for (Kernel k : kernels()) {
+                Image out = makeImage(ZU_PF_bgrA, width, 6);
+                ASSERT_EQ(tableConvert(s.src(), out.dst(), o, k), 0);
+                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " width " << width;
+            }
+        }
+        for (int standard = 0; standard < 6; ++standard) {
+            ZuColorDescriptor desc{};
+            desc.standard = standard;
+            Image ref = makeImage(ZU_PF_rgba, width, 6);
+            FallbackScaler a;
+            ASSERT_EQ(a.convert(s.src(), ref.dst(), 0, &desc, 0, nullptr, Kernel::Reference), 0);
+            for (Kernel k : kernels()) {
+                Image out = makeImage(ZU_PF_rgba, width, 6);
+                FallbackScaler b;
+                ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
+                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " standard " << standard;
+            }
+        }
+    }
+}
+
+// Every 10-bit Y against chroma on a stride of 7 (all 2^30 triples would take too long).
+TEST(ConvertKernels, TenBitFallbackMatchesReferenceAcrossTheRange) {
+    ZuColorDescriptor desc{};
+    desc.standard = 3;
+    const int w = 1026;  // 171 groups of six: pair p of group g gets Y = 6 g + ... below
+    Image s = makeImage(ZU_PF_v219, w, 1);
+    Image ref = makeImage(ZU_PF_bgrA, w, 1), out = makeImage(ZU_PF_bgrA, w, 1);
+    for (int u = 0; u < 1024; u += 7)
+        for (int v = 0; v < 1024; v += 7) {
+            for (int g = 0; g < w / 6; ++g) {
+                uint32_t y[6];
+                for (int i = 0; i < 6; ++i) y[i] = uint32_t(std::min(6 * g + i, 1023));
+                uint32_t cu = uint32_t(u), cv = uint32_t(v), cu2 = uint32_t(1023 - u);
+                uint32_t words[4] = {cu | y[0] << 10 | cv << 20, y[1] | cu2 << 10 | y[2] << 20,
+                                     cv | y[3] << 10 | cu << 20, y[4] | cv << 10 | y[5] << 20};
+                std::memcpy(s.row(0) + 16 * g, words, 16);
+            }
+            FallbackScaler a, b;
+            ASSERT_EQ(a.convert(s.src(), ref.dst(), 0, &desc, 0, nullptr, Kernel::Reference), 0);
+            ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, bestKernel()), 0);
+            ASSERT_EQ(out.bytes, ref.bytes) << "U " << u << " V " << v;
+        }
+}

@@ -1,0 +1,418 @@
+// The table converter: factors, alpha and range rules, layouts, repacking, bad input.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "convert_support.h"
+
+using namespace zu::detail;
+using namespace zutest;
+
+TEST(TableConvert, FactorsArePowersOfTwoInEachDirectionAndOthersAreRefused) {
+    struct Case {
+        int sw, sh, dw, dh, rc;
+    } cases[] = {
+        {1920, 1080, 960, 540, 0}, {1920, 1080, 1000, 540, -2}, {1920, 1080, 480, 1080, 0},
+        {1920, 1080, 120, 67, 0},  {1920, 1080, 60, 1080, -2},  {64, 32, 128, 64, 0},
+        {64, 32, 1024, 512, 0},    {64, 32, 2048, 32, -2},      {64, 32, 64, 48, -2},
+        {65, 33, 130, 16, 0},  // truncating division: 33 / 2 = 16
+    };
+    for (const Case& c : cases) {
+        Image s = coordImage(c.sw, c.sh);
+        Image d = makeImage(ZU_PF_bgrA, c.dw, c.dh);
+        EXPECT_EQ(tableConvert(s.src(), d.dst(), {}), c.rc)
+            << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh;
+    }
+}
+
+TEST(TableConvert, DownScalingTakesEveryNthPixelAndUpScalingRepeats) {
+    Image s = coordImage(64, 32);
+    Image down = makeImage(ZU_PF_bgrA, 16, 8);
+    ASSERT_EQ(tableConvert(s.src(), down.dst(), {}), 0);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x)
+            EXPECT_EQ(px32(down.row(y) + 4 * x), px32(s.row(4 * y) + 16 * x)) << x << "," << y;
+    Image up = makeImage(ZU_PF_bgrA, 128, 128);
+    ASSERT_EQ(tableConvert(s.src(), up.dst(), {}), 0);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x)
+            ASSERT_EQ(px32(up.row(y) + 4 * x), px32(s.row(y / 4) + 4 * (x / 2))) << x << "," << y;
+}
+
+TEST(TableConvert, FlipAndFieldShiftChooseRows) {
+    Image s = coordImage(8, 6);
+    struct Case {
+        unsigned char flip, shift;
+        int expectRow[6];
+    } cases[] = {
+        {0, 0, {0, 1, 2, 3, 4, 5}},
+        {1, 0, {5, 4, 3, 2, 1, 0}},
+        {0, 1, {1, 2, 3, 4, 5, 5}},  // last row repeats the one above
+        {1, 1, {5, 5, 4, 3, 2, 1}},
+    };
+    for (const Case& c : cases) {
+        Image d = makeImage(ZU_PF_bgrA, 8, 6);
+        TableOptions o;
+        o.flip = c.flip;
+        o.fieldShift = c.shift;
+        ASSERT_EQ(tableConvert(s.src(), d.dst(), o), 0);
+        for (int r = 0; r < 6; ++r)
+            EXPECT_EQ(d.row(r)[1], c.expectRow[r])
+                << "flip " << int(c.flip) << " shift " << int(c.shift) << " row " << r;
+    }
+}
+
+TEST(TableConvert, AlphaComesFromTheSourceOrTheArgument) {
+    Image s = makeImage(ZU_PF_bgrA, 2, 1);
+    const uint8_t bgra[8] = {1, 2, 3, 77, 4, 5, 6, 0};
+    std::memcpy(s.row(0), bgra, 8);
+    Image d = makeImage(ZU_PF_rgba, 2, 1);
+    ASSERT_EQ(tableConvert(s.src(), d.dst(), {}), 0);
+    const uint8_t rgba[8] = {3, 2, 1, 77, 6, 5, 4, 0};
+    EXPECT_EQ(0, std::memcmp(d.row(0), rgba, 8));
+
+    Image rgb = makeImage(ZU_PF_rgb_, 1, 1);
+    rgb.row(0)[0] = 9, rgb.row(0)[1] = 8, rgb.row(0)[2] = 7;
+    struct Case {
+        double alpha;
+        int expect;
+    } cases[] = {{-1, 255}, {100, 100}, {300, 255}, {-5, 0}, {NAN, 255}};
+    for (const Case& c : cases) {
+        Image out = makeImage(ZU_PF_bgrA, 1, 1);
+        TableOptions o;
+        o.alpha = c.alpha;
+        ASSERT_EQ(tableConvert(rgb.src(), out.dst(), o), 0);
+        EXPECT_EQ(out.row(0)[3], c.expect) << c.alpha;
+        EXPECT_EQ(out.row(0)[0], 7);
+        EXPECT_EQ(out.row(0)[2], 9);
+    }
+}
+
+TEST(TableConvert, TenBitRedScalesToEightBits) {
+    for (auto [red, expect] : {std::pair{1023, 255}, {512, 128}, {0, 0}, {2, 0}, {3, 1}}) {
+        Image s = makeImage(ZU_PF_10rl, 1, 1);
+        uint32_t w = uint32_t(red) << 22;
+        std::memcpy(s.row(0), &w, 4);
+        Image d = makeImage(ZU_PF_bgrA, 1, 1);
+        ASSERT_EQ(tableConvert(s.src(), d.dst(), {}), 0);
+        EXPECT_EQ(d.row(0)[2], expect) << red;
+        EXPECT_EQ(d.row(0)[0], 0);
+    }
+}
+
+TEST(TableConvert, LookUpTableIndicesAreClampedToItsLength) {
+    std::vector<int> red(256), green(256), blue(256);
+    for (int i = 0; i < 256; ++i) red[i] = 4 * i, green[i] = 1023 - 4 * i, blue[i] = 600;
+    ZuRGBLUT lut{red.data(), blue.data(), green.data(), nullptr, 256};
+    Image s = makeImage(ZU_PF_rgba, 3, 1);
+    const uint8_t in[12] = {10, 10, 0, 255, 63, 63, 0, 255, 200, 200, 200, 255};
+    std::memcpy(s.row(0), in, 12);
+    Image d = makeImage(ZU_PF_rgba, 3, 1);
+    TableOptions o;
+    o.lut = &lut;
+    ASSERT_EQ(tableConvert(s.src(), d.dst(), o), 0);
+    // 10 reads entry 40; 63 reads 252; 200 reads 800, clamped to 255.
+    EXPECT_EQ(d.row(0)[0], int(160 * 0.25 + 0.5));
+    EXPECT_EQ(d.row(0)[4], int(1008 * 0.25 + 0.5));
+    EXPECT_EQ(d.row(0)[8], 255);
+    EXPECT_EQ(d.row(0)[9], int(3 * 0.25 + 0.5));
+    EXPECT_EQ(d.row(0)[10], 150);
+
+    // The fast path applies the table the same way, 4 * value with integer division.
+    HostTables t;
+    Image y = makeImage(ZU_PF_2vuy, 2, 1);
+    const uint8_t uyvy[4] = {128, 16, 128, 235};
+    std::memcpy(y.row(0), uyvy, 4);
+    Image f = makeImage(ZU_PF_bgrA, 2, 1);
+    o.tables = &t.t;
+    o.fast = 1;
+    ASSERT_EQ(tableConvert(y.src(), f.dst(), o), 0);
+    EXPECT_EQ(f.row(0)[2], 0);                  // red 0 -> entry 0
+    EXPECT_EQ(f.row(0)[6], 255);                // red 255 -> clamped index 255 -> 1020 / 4
+    EXPECT_EQ(f.row(0)[5], (1023 - 1020) / 4);  // green 255
+}
+
+TEST(TableConvert, VuypPairsAverageChromaInto2vuy) {
+    Image s = makeImage(ZU_PF_vuyp, 2, 1);
+    const uint8_t in[8] = {200, 10, 50, 0, 203, 13, 60, 0};  // V U Y pad
+    std::memcpy(s.row(0), in, 8);
+    Image d = makeImage(ZU_PF_2vuy, 2, 1);
+    ASSERT_EQ(tableConvert(s.src(), d.dst(), {}), 0);
+    const uint8_t out[4] = {11, 50, 201, 60};
+    EXPECT_EQ(0, std::memcmp(d.row(0), out, 4));
+}
+
+TEST(TableConvert, RepackingBetweenEightAndTenBitClampsToVideoRangeUnlessFull) {
+    Image s = makeImage(ZU_PF_2vuy, 6, 1);
+    const uint8_t in[12] = {0, 255, 250, 100, 128, 16, 240, 235, 10, 1, 2, 3};
+    std::memcpy(s.row(0), in, 12);
+    struct Case {
+        unsigned char top, bottom;
+        int lo, hiY, hiC;
+    } cases[] = {{0, 0, 64, 940, 960}, {1, 1, 0, 1023, 1023}, {1, 0, 64, 1023, 1023}};
+    for (const Case& c : cases) {
+        Image d = makeImage(ZU_PF_v219, 6, 1);
+        TableOptions o;
+        o.fullRangeTop = c.top, o.fullRangeBottom = c.bottom;
+        ASSERT_EQ(tableConvert(s.src(), d.dst(), o), 0);
+        const uint8_t* w = d.row(0);
+        auto word = [&](int i) { return px32(w + 4 * i); };
+        auto comp = [&](int i, int slot) { return int(word(i) >> (10 * slot)) & 1023; };
+        // U0 Y0 V0 | Y1 U1 Y2 | V1 Y3 U2 | Y4 V2 Y5
+        EXPECT_EQ(comp(0, 0), std::clamp(0, c.lo, c.hiC));
+        EXPECT_EQ(comp(0, 1), std::clamp(1020, c.lo, c.hiY));
+        EXPECT_EQ(comp(0, 2), std::clamp(1000, c.lo, c.hiC));
+        EXPECT_EQ(comp(1, 0), std::clamp(400, c.lo, c.hiY));
+        EXPECT_EQ(comp(1, 1), 512);
+        EXPECT_EQ(comp(1, 2), 64);
+        EXPECT_EQ(comp(3, 2), std::clamp(12, c.lo, c.hiY));
+        // And back: 10-bit into 8-bit rounds v / 4.
+        Image back = makeImage(ZU_PF_yuy2, 6, 1);
+        ASSERT_EQ(tableConvert(d.src(), back.dst(), {}), 0);
+        EXPECT_EQ(back.row(0)[0], std::clamp(1020, c.lo, c.hiY) / 4);     // Y0
+        EXPECT_EQ(back.row(0)[1], (std::clamp(0, c.lo, c.hiC) + 2) / 4);  // U0
+    }
+}
+
+// Every RGB layout: components packed by hand land where the layout says and come back.
+TEST(TableConvert, EveryRgbLayoutRoundTripsThroughBgrA) {
+    struct Layout {
+        unsigned fmt;
+        int bytes;     // per component: 1, 2 or 4 (float); 0 for the 10-bit words
+        int order[4];  // element of R, G, B, A, or -1
+        double max;
+    } layouts[] = {
+        {ZU_PF_bgrA, 1, {2, 1, 0, 3}, 255},
+        {ZU_PF_rleq, 1, {2, 1, 0, 3}, 255},
+        {ZU_PF_rgba, 1, {0, 1, 2, 3}, 255},
+        {ZU_PF_rgbb, 1, {0, 1, 2, 3}, 255},
+        {ZU_PF_argB, 1, {1, 2, 3, 0}, 255},
+        {ZU_PF_abgr, 1, {3, 2, 1, 0}, 255},
+        {ZU_PF_rgb_, 1, {0, 1, 2, -1}, 255},
+        {ZU_PF_rg2b, 1, {0, 1, 2, -1}, 255},
+        {ZU_PF_mjbi, 1, {0, 1, 2, -1}, 255},
+        {ZU_PF_bgr_, 1, {2, 1, 0, -1}, 255},
+        {ZU_PF_RGB_, 2, {0, 1, 2, -1}, 65535},
+        {ZU_PF_RGBA, 2, {0, 1, 2, 3}, 65535},
+        {ZU_PF_BGRA, 2, {2, 1, 0, 3}, 65535},
+        {ZU_PF_ARGB, 2, {1, 2, 3, 0}, 65535},
+        {ZU_PF_BRgB, 2, {2, 1, 0, 3}, 32768},
+        {ZU_PF_ARgB, 2, {1, 2, 3, 0}, 32768},
+        {ZU_PF_BPrF, 4, {2, 1, 0, 3}, 1.0},
+        {ZU_PF_10rl, 0, {}, 1023},
+        {ZU_PF_11rl, 0, {}, 1023},
+        {ZU_PF_10rb, 0, {}, 1023},
+        {ZU_PF_11rb, 0, {}, 1023},
+        {ZU_PF_10RG, 0, {}, 1023},
+    };
+    const uint8_t rgb8[4][3] = {{0, 128, 255}, {1, 2, 3}, {254, 77, 200}, {100, 0, 31}};
+    for (const Layout& l : layouts) {
+        const int n = 4;
+        Image packed = makeImage(l.fmt, n, 1);
+        for (int x = 0; x < n; ++x) {
+            double v[3];
+            for (int c = 0; c < 3; ++c)
+                v[c] = l.bytes == 4 ? rgb8[x][c] / 255.0 : int(rgb8[x][c] / 255.0 * l.max + 0.5);
+            if (l.max == 255) v[0] = rgb8[x][0], v[1] = rgb8[x][1], v[2] = rgb8[x][2];
+            const int bpp = packed.rowBytes / n;
+            uint8_t* p = packed.row(0) + x * bpp;
+            if (l.bytes == 0) {
+                auto r = uint32_t(v[0]), g = uint32_t(v[1]), b = uint32_t(v[2]);
+                uint32_t w = r << 22 | g << 12 | b << 2;
+                if (l.fmt == ZU_PF_10RG) w = r | g << 10 | b << 20;
+                if (l.fmt == ZU_PF_10rb || l.fmt == ZU_PF_11rb) w = __builtin_bswap32(w);
+                std::memcpy(p, &w, 4);
+                continue;
+            }
+            for (int c = 0; c < 4; ++c) {
+                if (l.order[c] < 0) continue;
+                double val = c == 3 ? (l.bytes == 4 ? 1.0 : l.max) : v[c];
+                if (l.bytes == 1) p[l.order[c]] = uint8_t(val);
+                if (l.bytes == 2) {
+                    auto w = uint16_t(val);
+                    std::memcpy(p + 2 * l.order[c], &w, 2);
+                }
+                if (l.bytes == 4) {
+                    auto f = float(val);
+                    std::memcpy(p + 4 * l.order[c], &f, 4);
+                }
+            }
+        }
+        Image bgra = makeImage(ZU_PF_bgrA, n, 1);
+        ASSERT_EQ(tableConvert(packed.src(), bgra.dst(), {}), 0) << std::hex << l.fmt;
+        for (int x = 0; x < n; ++x) {
+            EXPECT_EQ(bgra.row(0)[4 * x + 2], rgb8[x][0]) << std::hex << l.fmt << " pixel " << x;
+            EXPECT_EQ(bgra.row(0)[4 * x + 1], rgb8[x][1]) << std::hex << l.fmt << " pixel " << x;
+            EXPECT_EQ(bgra.row(0)[4 * x + 0], rgb8[x][2]) << std::hex << l.fmt << " pixel " << x;
+        }
+        Image again = makeImage(l.fmt, n, 1);
+        ASSERT_EQ(tableConvert(bgra.src(), again.dst(), {}), 0);
+        EXPECT_EQ(again.bytes, packed.bytes) << std::hex << l.fmt;
+    }
+}
+
+TEST(TableConvert, VideoRangeTenBitFormatsMapOntoSixtyFourToNineForty) {
+    Image s = makeImage(ZU_PF_bgrA, 2, 1);
+    const uint8_t in[8] = {0, 0, 0, 255, 255, 255, 255, 255};
+    std::memcpy(s.row(0), in, 8);
+    for (unsigned fmt : {ZU_PF_11rQ, ZU_PF_10RS}) {
+        Image d = makeImage(fmt, 2, 1);
+        ASSERT_EQ(tableConvert(s.src(), d.dst(), {}), 0);
+        uint32_t w0 = px32(d.row(0)), w1 = px32(d.row(0) + 4);
+        if (fmt == ZU_PF_11rQ) {
+            w0 = __builtin_bswap32(w0), w1 = __builtin_bswap32(w1);
+            EXPECT_EQ(w0 >> 22, 64u);
+            EXPECT_EQ(w1 >> 22, 940u);
+        } else {
+            EXPECT_EQ(w0 & 1023, 64u);
+            EXPECT_EQ((w1 >> 20) & 1023, 940u);
+        }
+    }
+}
+
+TEST(TableConvert, YuvLayoutsRoundTrip) {
+    Image uyvy = makeImage(ZU_PF_2vuy, 12, 2);
+    randomFill(uyvy, 7);
+    for (unsigned other : {ZU_PF_yuy2, ZU_PF_mjai, ZU_PF_2Vuy, ZU_PF_v219, ZU_PF_apnq}) {
+        Image mid = makeImage(other, 12, 2);
+        TableOptions o;
+        o.fullRangeTop = o.fullRangeBottom = 1;  // lossless 8 -> 10 -> 8
+        ASSERT_EQ(tableConvert(uyvy.src(), mid.dst(), o), 0) << std::hex << other;
+        Image back = makeImage(ZU_PF_2vuy, 12, 2);
+        ASSERT_EQ(tableConvert(mid.src(), back.dst(), {}), 0) << std::hex << other;
+        EXPECT_EQ(back.bytes, uyvy.bytes) << std::hex << other;
+    }
+    Image yuy2 = makeImage(ZU_PF_yuy2, 2, 1);
+    ASSERT_EQ(tableConvert(uyvy.src(), yuy2.dst(), {}), -2);  // different size, not a factor
+    Image small = makeImage(ZU_PF_yuy2, 12, 1);
+    ASSERT_EQ(tableConvert(uyvy.src(), small.dst(), {}), 0);
+    const uint8_t* a = uyvy.row(0);
+    EXPECT_EQ(small.row(0)[0], a[1]);
+    EXPECT_EQ(small.row(0)[1], a[0]);
+    EXPECT_EQ(small.row(0)[2], a[3]);
+    EXPECT_EQ(small.row(0)[3], a[2]);
+}
+
+TEST(TableConvert, FloatYuvHoldsNormalisedComponentsAndComesBack) {
+    Image s = makeImage(ZU_PF_2vuy, 4, 1);
+    const uint8_t in[8] = {16, 235, 240, 16, 128, 125, 128, 130};  // U Y0 V Y1
+    std::memcpy(s.row(0), in, 8);
+    Image f = makeImage(ZU_PF_YVrF, 4, 1);
+    ASSERT_EQ(tableConvert(s.src(), f.dst(), {}), 0);
+    auto at = [&](int x, int c) {
+        float v;
+        std::memcpy(&v, f.row(0) + 16 * x + 4 * c, 4);
+        return v;
+    };
+    EXPECT_FLOAT_EQ(at(0, 2), 1.0f);                  // luma (235 - 16) / 219
+    EXPECT_FLOAT_EQ(at(1, 2), 0.0f);                  // luma 16
+    EXPECT_FLOAT_EQ(at(0, 1), (16 - 128) / 224.0f);   // Cb
+    EXPECT_FLOAT_EQ(at(0, 0), (240 - 128) / 224.0f);  // Cr first
+    EXPECT_FLOAT_EQ(at(0, 3), 1.0f);
+    Image back = makeImage(ZU_PF_2vuy, 4, 1);
+    ASSERT_EQ(tableConvert(f.src(), back.dst(), {}), 0);
+    EXPECT_EQ(back.bytes, s.bytes);
+    Image ten = makeImage(ZU_PF_v219, 4, 1);
+    ASSERT_EQ(tableConvert(f.src(), ten.dst(), {}), 0);
+    uint32_t w0;
+    std::memcpy(&w0, ten.row(0), 4);
+    EXPECT_EQ(w0 >> 10 & 1023, 940u);  // luma 1.0 at 10 bits
+    EXPECT_EQ(w0 & 1023, 64u);         // Cb -0.5 at 10 bits
+}
+
+TEST(TableConvert, GeneralPathFollowsTheHostTables) {
+    HostTables t;
+    Image s = makeImage(ZU_PF_2vuy, 4, 1);
+    const uint8_t in[8] = {100, 80, 200, 90, 110, 180, 150, 235};
+    std::memcpy(s.row(0), in, 8);
+    Image d = makeImage(ZU_PF_rgba, 4, 1);
+    TableOptions o;
+    o.tables = &t.t;
+    ASSERT_EQ(tableConvert(s.src(), d.dst(), o), 0);
+    auto expect = [&](int y, int u, int v, const uint8_t* px) {
+        auto c = [](double x) { return int(std::clamp(x + 0.5, 0.0, 255.0)); };
+        EXPECT_EQ(px[0], c(t.d[0][y] + t.d[1][v]));
+        EXPECT_EQ(px[1], c(t.d[4][y] + t.d[5][v] + t.d[6][u]));
+        EXPECT_EQ(px[2], c(t.d[2][y] + t.d[3][u]));
+        EXPECT_EQ(px[3], 255);
+    };
+    expect(80, 100, 200, d.row(0));
+    expect(90, int((100 + 110) * 0.5 + 0.5), int((200 + 150) * 0.5 + 0.5), d.row(0) + 4);
+    expect(180, 110, 150, d.row(0) + 8);
+    expect(235, 110, 150, d.row(0) + 12);  // last pair keeps its own chroma
+
+    // 10-bit sources read 1024-entry tables and are scaled by a quarter into bytes.
+    HostTables t10(true);
+    Image v = makeImage(ZU_PF_v219, 6, 1);
+    uint32_t w[4] = {512u | 940u << 10 | 512u << 20, 64u, 0, 0};
+    std::memcpy(v.row(0), w, 16);
+    Image out = makeImage(ZU_PF_bgrA, 6, 1);
+    o.tables = &t10.t;
+    ASSERT_EQ(tableConvert(v.src(), out.dst(), o), 0);
+    const double r = t10.d[0][940] + t10.d[1][512] + 0.5;
+    EXPECT_EQ(out.row(0)[2], int(std::clamp(r * 0.25 + 0.5, 0.0, 255.0)));
+    EXPECT_EQ(out.row(0)[1], 255);
+}
+
+TEST(TableConvert, BadInputIsRefusedWithoutTouchingMemory) {
+    HostTables t;
+    Image s = makeImage(ZU_PF_2vuy, 8, 4);
+    Image d = makeImage(ZU_PF_bgrA, 8, 4);
+    TableOptions o;
+    o.tables = &t.t;
+    ZuColorTables noGeneral = t.t;
+    noGeneral.greenFromCb = nullptr;
+    ZuColorTables none{};
+    std::vector<int> lutTable(4, 0);
+    ZuRGBLUT emptyLut{lutTable.data(), lutTable.data(), lutTable.data(), nullptr, 0};
+    ZuRGBLUT nullLut{nullptr, lutTable.data(), lutTable.data(), nullptr, 4};
+    struct Case {
+        const char* what;
+        SrcImage src;
+        DstImage dst;
+        const ZuColorTables* tables;
+        const ZuRGBLUT* lut;
+    } cases[] = {
+        {"null source", {nullptr, 8, 4, ZU_PF_2vuy, 16}, d.dst(), &t.t, nullptr},
+        {"null destination", s.src(), {nullptr, 8, 4, ZU_PF_bgrA, 32}, &t.t, nullptr},
+        {"source row bytes", {s.bytes.data(), 8, 4, ZU_PF_2vuy, 15}, d.dst(), &t.t, nullptr},
+        {"destination row bytes", s.src(), {d.bytes.data(), 8, 4, ZU_PF_bgrA, 31}, &t.t, nullptr},
+        {"negative row bytes", {s.bytes.data(), 8, 4, ZU_PF_2vuy, -16}, d.dst(), &t.t, nullptr},
+        {"odd 4:2:2 width", {s.bytes.data(), 7, 4, ZU_PF_2vuy, 16}, d.dst(), &t.t, nullptr},
+        {"zero height", {s.bytes.data(), 8, 0, ZU_PF_2vuy, 16}, d.dst(), &t.t, nullptr},
+        {"unknown format", {s.bytes.data(), 8, 4, 0x12345678, 16}, d.dst(), &t.t, nullptr},
+        {"never converted", {s.bytes.data(), 8, 4, ZU_PF_mjbq, 16}, d.dst(), &t.t, nullptr},
+        {"fallback-only format", s.src(), {d.bytes.data(), 8, 4, ZU_PF_RgBF, 32}, &t.t, nullptr},
+        {"no tables", s.src(), d.dst(), nullptr, nullptr},
+        {"missing table", s.src(), d.dst(), &noGeneral, nullptr},
+        {"empty table set", s.src(), d.dst(), &none, nullptr},
+        {"RGB to YUV without tables",
+         d.src(),
+         {s.bytes.data(), 8, 4, ZU_PF_2vuy, 16},
+         &t.t,
+         nullptr},
+        {"empty look-up table", s.src(), d.dst(), &t.t, &emptyLut},
+        {"look-up table without red", s.src(), d.dst(), &t.t, &nullLut},
+        {"10-bit to 10-bit",
+         {s.bytes.data(), 6, 1, ZU_PF_v219, 16},
+         {d.bytes.data(), 6, 1, ZU_PF_V219, 32},
+         &t.t,
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        std::fill(d.bytes.begin(), d.bytes.end(), 0xAB);
+        TableOptions oc;
+        oc.tables = c.tables;
+        oc.lut = c.lut;
+        EXPECT_EQ(tableConvert(c.src, c.dst, oc), -2) << c.what;
+        EXPECT_TRUE(std::all_of(d.bytes.begin(), d.bytes.end(), [](uint8_t b) {
+            return b == 0xAB;
+        })) << c.what;
+    }
+    // The fast path falls back to the double tables when the fast ones are missing.
+    ZuColorTables noFast = t.t;
+    noFast.fastCr = nullptr;
+    o.tables = &noFast;
+    o.fast = 1;
+    EXPECT_EQ(tableConvert(s.src(), d.dst(), o), 0);
+}
