@@ -259,19 +259,34 @@ void translate(State& s, XEvent& ev) {
 
 int readerWakeFd = -1;
 
+// Called by Xlib after each request function on any thread: a reply read there may have
+// moved events into the queue without the socket becoming readable again.
+int afterRequest(Display* d) {
+    if (XQLength(d) > 0) wakeReader();
+    return 0;
+}
+
 void readerLoop(State* s) {
     // The reader never blocks inside Xlib: a thread waiting in XNextEvent while another
-    // thread's request fails is not safe in this Xlib. It waits on the socket instead,
-    // and wakes on a short period for events that other threads' replies pulled in.
+    // thread's request fails is not safe in this Xlib. It waits on the socket and on its
+    // wake descriptor instead, which requests on other threads and GL calls kick when they
+    // may have queued events. Replies read directly through xcb (GL) can still leave
+    // events behind unseen, so while input is flowing the reader also looks every 20 ms;
+    // once idle it looks once a second, which keeps an idle GUI at next to no cost.
     pollfd fds[2] = {{ConnectionNumber(s->dpy), POLLIN, 0}, {readerWakeFd, POLLIN, 0}};
     XEvent ev;
+    int idleRounds = 0;
     while (!s->lost.load(std::memory_order_acquire)) {
+        bool any = false;
         while (!s->lost.load(std::memory_order_acquire) && XPending(s->dpy) > 0) {
             XNextEvent(s->dpy, &ev);
             translate(*s, ev);
+            any = true;
         }
         if (s->lost.load(std::memory_order_acquire)) break;
-        poll(fds, 2, 20);
+        idleRounds = any ? 0 : idleRounds + 1;
+        const int ready = poll(fds, 2, idleRounds < 25 ? 20 : 1000);
+        if (ready > 0) idleRounds = 0;
         if (fds[1].revents & POLLIN) {
             uint64_t v;
             (void)!read(readerWakeFd, &v, sizeof v);
@@ -327,6 +342,7 @@ void doOpen() {
     XSetErrorHandler(onXError);
     XSetIOErrorHandler(onIOError);
     XSetIOErrorExitHandler(d, onIOErrorExit, nullptr);
+    XSetAfterFunction(d, afterRequest);
     Bool supported = False;
     XkbSetDetectableAutoRepeat(d, True, &supported);
     // Keyboard map changes must reach us as events: which core notifications an XKB
