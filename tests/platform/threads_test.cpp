@@ -229,8 +229,13 @@ TEST(Threads, SuspendedThreadPausesAtItsNextSafePointUntilResumed) {
     ZuSleep(30);
     EXPECT_EQ(ZuSuspendThread(t), 0);
     EXPECT_EQ(ZuSuspendThread(t), 0);
-    ZuSleep(30);
+    // The thread may finish the tick it is in before it reaches its safe point.
     int paused = k.ticks.load();
+    for (int settle = 0; settle < 100; ++settle) {
+        ZuSleep(30);
+        if (k.ticks.load() == paused) break;
+        paused = k.ticks.load();
+    }
     ZuSleep(80);
     EXPECT_EQ(k.ticks.load(), paused);
     EXPECT_EQ(ZuResumeThread(t), 0);
