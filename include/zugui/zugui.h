@@ -4,4 +4,5 @@
 #include "zugui/types.h"
 #include "zugui/platform.h"
 #include "zugui/gui.h"
+#include "zugui/text.h"
 #include "zugui/video.h"
