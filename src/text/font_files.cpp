@@ -83,7 +83,9 @@ void rasterise(FT_Face face, int code, GlyphBitmap& out) {
     FT_Done_Glyph(glyph);
 }
 
-std::unique_ptr<RasterFont> load(bool bold, int size) {
+}  // namespace
+
+std::unique_ptr<RasterFont> rasteriseFont(bool bold, int size) {
     auto font = std::make_unique<RasterFont>();
     const std::string path = facePath(bold);
     FT_Library library = nullptr;
@@ -98,8 +100,6 @@ std::unique_ptr<RasterFont> load(bool bold, int size) {
     FT_Done_FreeType(library);
     return font;
 }
-
-}  // namespace
 
 std::string facePath(bool bold) {
     static std::string paths[2];
@@ -122,7 +122,7 @@ const RasterFont& rasterFont(bool bold, int pixelSize) {
         auto it = cache.find({bold, pixelSize});
         if (it != cache.end()) return *it->second;
     }
-    auto font = load(bold, pixelSize);  // outside the lock: facePath takes it too
+    auto font = rasteriseFont(bold, pixelSize);  // outside the lock: facePath takes it too
     std::lock_guard lock(cacheMutex);
     auto& slot = cache[{bold, pixelSize}];
     if (!slot) slot = std::move(font);

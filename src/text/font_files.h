@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct RasterFont {
 
 // Path of the bold or regular face, empty when none can be found.
 std::string facePath(bool bold);
+// Opens the face and rasterises all its glyphs at one size, without the cache.
+std::unique_ptr<RasterFont> rasteriseFont(bool bold, int pixelSize);
 // The rasterised glyphs of one face at one pixel size, made on first use and kept for
 // the life of the process. Thread-safe.
 const RasterFont& rasterFont(bool bold, int pixelSize);
