@@ -1,0 +1,142 @@
+// Start-up cost: ZUInitGUI to the end of the first render pass, and the three font sets
+// built into three contexts, beside what they are measured against in the same run: a
+// bare window with a GL context and one swap, and the six faces rasterised afresh for
+// every set (what building each set from the font files would cost).
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "gui/gui_state.h"
+#include "platform/winsys/winsys.h"
+#include "text/font_files.h"
+#include "zugui/zugui.h"
+
+namespace {
+
+namespace ws = zu::ws;
+using zu::detail::gui;
+
+double msSince(int64_t start) {
+    return static_cast<double>(ws::performanceCounter() - start) * 1000.0 /
+           static_cast<double>(ws::performanceFrequency());
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int rootCallback(void*, unsigned, int, int, void*, void*) {
+    return 0;
+}
+
+intptr_t plainProc(void* w, unsigned m, uintptr_t wp, intptr_t lp) {
+    return ws::defWindowProc(w, m, wp, lp);
+}
+
+// The floor under any GUI: a window, a context made current and one swap.
+double bareWindow() {
+    const int64_t t0 = ws::performanceCounter();
+    ws::WindowClass wc;
+    wc.name = "BenchBare";
+    wc.proc = plainProc;
+    ws::registerClass(wc);
+    ws::CreateWindowParams p;
+    p.className = "BenchBare";
+    p.style = ws::WS_POPUP | ws::WS_VISIBLE;
+    p.width = 1280, p.height = 720;
+    void* w = ws::createWindow(p);
+    void* dc = ws::getDC(w);
+    ws::PixelFormatDescriptor pfd;
+    pfd.flags = ws::PFD_DRAW_TO_WINDOW | ws::PFD_SUPPORT_OPENGL | ws::PFD_DOUBLEBUFFER;
+    ws::setPixelFormat(dc, ws::choosePixelFormat(dc, pfd));
+    void* rc = ws::createContext(dc);
+    ws::makeCurrent(dc, rc);
+    zu::detail::standardGlSetup(1280, 720);
+    ws::swapBuffers(dc);
+    glFinish();
+    const double ms = msSince(t0);
+    ws::makeCurrent(nullptr, nullptr);
+    ws::deleteContext(rc);
+    ws::releaseDC(w, dc);
+    ws::destroyWindow(w);
+    ws::unregisterClass("BenchBare");
+    return ms;
+}
+
+double initToFirstPass() {
+    const int64_t t0 = ws::performanceCounter();
+    if (ZUInitGUI(0, 0, 1280, 720, nullptr, const_cast<char*>("bench"), nullptr, nullptr, 0) != 0)
+        return -1;
+    ZuRECT r{0, 0, 1280, 720};
+    ZUWindowNode* root =
+        ZUCreateWindow(const_cast<char*>("root"), 0, 1, &r, nullptr, nullptr, rootCallback);
+    ZURenderGUI();
+    ws::makeCurrent(gui().mainDC, gui().mainRC);
+    glFinish();
+    ws::makeCurrent(nullptr, nullptr);
+    const double ms = msSince(t0);
+    ZUKillGUI();
+    ZUDestroyWindow(root);
+    return ms;
+}
+
+}  // namespace
+
+int main() {
+    if (chdir(ZUGUI_SOURCE_DIR) != 0) return 1;
+    const double cold = initToFirstPass();  // fontconfig lookup and rasterising included
+    if (cold < 0) {
+        std::fprintf(stderr, "bench_startup: no display\n");
+        return 1;
+    }
+    std::vector<double> warm, bare, sets, raster;
+    for (int i = 0; i < 7; ++i) warm.push_back(initToFirstPass());
+    for (int i = 0; i < 7; ++i) bare.push_back(bareWindow());
+
+    ZUInitGUI(0, 0, 1280, 720, nullptr, const_cast<char*>("bench"), nullptr, nullptr, 0);
+    void* rc[3] = {gui().mainRC, ws::createContext(gui().mainDC), ws::createContext(gui().mainDC)};
+    for (int i = 0; i < 7; ++i) {
+        for (int set = 0; set < 3; ++set) {
+            ws::makeCurrent(gui().mainDC, rc[set]);
+            ZUKillFonts(set);
+        }
+        const int64_t t0 = ws::performanceCounter();
+        for (int set = 0; set < 3; ++set) {
+            ws::makeCurrent(gui().mainDC, rc[set]);
+            ZUBuildFonts(set);
+            glFinish();
+        }
+        sets.push_back(msSince(t0));
+        const int64_t t1 = ws::performanceCounter();
+        for (int set = 0; set < 3; ++set)
+            for (int size : {14, 12, 10})
+                for (bool bold : {true, false}) zu::detail::rasteriseFont(bold, size);
+        raster.push_back(msSince(t1));
+    }
+    for (int set = 1; set < 3; ++set) {
+        ws::makeCurrent(gui().mainDC, rc[set]);
+        ZUKillFonts(set);
+        ws::makeCurrent(nullptr, nullptr);
+        ws::deleteContext(rc[set]);
+    }
+    ws::makeCurrent(nullptr, nullptr);
+    ZUKillGUI();
+
+    std::printf("bench_startup (medians of 7, ms)\n");
+    std::printf("  ZUInitGUI to end of first pass, first in process: %8.2f\n", cold);
+    std::printf("  ZUInitGUI to end of first pass, later:            %8.2f\n", median(warm));
+    std::printf("  peer: bare window + GL context + one swap:        %8.2f  (ratio %.2f)\n",
+                median(bare), median(warm) / median(bare));
+    std::printf("  three font sets built (bitmaps shared):           %8.2f  (target < 60)\n",
+                median(sets));
+    std::printf(
+        "  peer: 18 faces rasterised afresh, as per-set builds from the files\n"
+        "        would add on top of the uploads:            %8.2f  (sum %.2f, ratio %.2f)\n",
+        median(raster), median(raster) + median(sets),
+        (median(raster) + median(sets)) / median(sets));
+    return 0;
+}

@@ -1,0 +1,29 @@
+#include "support/gl_capture.h"
+
+#include <GL/gl.h>
+#include <png.h>
+
+namespace zu::test {
+
+Capture capture(int x, int y, int width, int height) {
+    Capture c{x, y, width, height, std::vector<uint8_t>(4 * static_cast<size_t>(width) * height)};
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, c.rgba.data());
+    return c;
+}
+
+bool writePng(const std::string& path, const Capture& c) {
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    img.width = static_cast<png_uint_32>(c.width);
+    img.height = static_cast<png_uint_32>(c.height);
+    img.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> opaque(c.rgba);
+    for (size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
+    // A negative stride makes libpng write the bottom-up rows top row first.
+    return png_image_write_to_file(&img, path.c_str(), 0, opaque.data(), -c.width * 4, nullptr) !=
+           0;
+}
+
+}  // namespace zu::test

@@ -1,0 +1,22 @@
+// Reading back what the current GL context drew, for pixel tests and screenshots.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zu::test {
+
+// RGBA rows of a region of the current read buffer, bottom row first (GL order).
+struct Capture {
+    int x = 0, y = 0, width = 0, height = 0;
+    std::vector<uint8_t> rgba;
+    const uint8_t* at(int gx, int gy) const {  // GL window coordinates
+        return &rgba[4 * (static_cast<size_t>(gy - y) * width + (gx - x))];
+    }
+};
+Capture capture(int x, int y, int width, int height);
+// Writes a capture as a PNG file, top row first; false on failure.
+bool writePng(const std::string& path, const Capture& c);
+
+}  // namespace zu::test

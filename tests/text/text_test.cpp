@@ -1,0 +1,447 @@
+// Font sets and text drawing against a real GL context (Xvfb, Mesa): glyph textures and
+// lists read back through feedback mode, placement, clipping, underlines and the caret
+// read back as pixels.
+#include <gtest/gtest.h>
+// GL and X headers after gtest: X defines None.
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "gui/gui_state.h"
+#include "support/gl_capture.h"
+#include "text/font_files.h"
+#include "text/text.h"
+#include "zugui/gui.h"
+
+using namespace zu::test;
+using zu::detail::GlyphFont;
+using zu::detail::gui;
+namespace ws = zu::ws;
+
+namespace {
+
+constexpr int kW = 440, kH = 240;
+
+struct Ink {
+    int minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1, count = 0;
+    bool any() const { return count > 0; }
+};
+// Bounds of the pixels whose channel (0 red, 1 green, 2 blue) is lit.
+Ink inkOf(const Capture& c, int channel = 0, int threshold = 40) {
+    Ink ink;
+    for (int y = c.y; y < c.y + c.height; ++y)
+        for (int x = c.x; x < c.x + c.width; ++x)
+            if (c.at(x, y)[channel] > threshold) {
+                ink.minX = std::min(ink.minX, x), ink.maxX = std::max(ink.maxX, x);
+                ink.minY = std::min(ink.minY, y), ink.maxY = std::max(ink.maxY, y);
+                ++ink.count;
+            }
+    return ink;
+}
+
+// The rasterised glyph data of a font id, an oracle independent of the GL side.
+const zu::detail::RasterFont& rasterOf(int id) {
+    static constexpr bool kBold[6] = {false, false, false, true, true, true};
+    static constexpr int kSize[6] = {10, 12, 14, 10, 12, 14};
+    return zu::detail::rasterFont(kBold[id], kSize[id]);
+}
+int advanceOf(int id, const char* text, int n = -1) {
+    int w = 0;
+    const int len = n < 0 ? static_cast<int>(std::strlen(text)) : n;
+    for (int i = 0; i < len; ++i) {
+        const auto& g = rasterOf(id).glyphs[static_cast<unsigned char>(text[i])];
+        if (g.valid) w += g.advance;
+    }
+    return w;
+}
+
+ZuFCOLOR white{1, 1, 1, 1};
+
+class TextTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
+        ASSERT_EQ(ZUInitGUI(0, 0, kW, kH, nullptr, const_cast<char*>("text"), nullptr, nullptr, 0),
+                  0);
+    }
+    static void TearDownTestSuite() { ZUKillGUI(); }
+    void SetUp() override {
+        ASSERT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+        gui().viewportOffset.store(0);
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    void TearDown() override { ws::makeCurrent(nullptr, nullptr); }
+    static void print(const char* text, ZuRECT r, int font, int flags, int caret = -1) {
+        ZUPrintEditText(const_cast<char*>(text), &r, &white, font, flags, caret, nullptr);
+    }
+    static void fill(ZuRECT r, float red, float green, float blue) {
+        glColor3f(red, green, blue);
+        glRecti(r.x, r.y, r.x + r.width, r.y + r.height);
+    }
+};
+
+TEST_F(TextTest, GlyphTexturesAndQuadsFollowThePowerOfTwoRule) {
+    struct Case {
+        int font;
+        unsigned char code;
+    };
+    const Case cases[] = {{0, 'H'}, {2, 'W'}, {3, 'g'}, {5, 'M'}, {1, '.'}, {4, 0xE9}, {5, ' '}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "font " << k.font << " code " << int(k.code));
+        const GlyphFont* f = zu::detail::fontForId(k.font);
+        const auto& g = rasterOf(k.font).glyphs[k.code];
+        ASSERT_TRUE(g.valid);
+        int W = 2, H = 2;
+        while (W < g.width) W <<= 1;
+        while (H < g.rows) H <<= 1;
+        glBindTexture(GL_TEXTURE_2D, f->textures[k.code]);
+        GLint tw = 0, th = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &tw);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &th);
+        EXPECT_EQ(tw, W);
+        EXPECT_EQ(th, H);
+        std::vector<uint8_t> texels(4 * static_cast<size_t>(tw) * th);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        int maxAlpha = 0;
+        for (size_t i = 0; i < texels.size(); i += 4) {
+            EXPECT_EQ(texels[i], 255);
+            maxAlpha = std::max<int>(maxAlpha, texels[i + 3]);
+        }
+        EXPECT_EQ(maxAlpha > 0, g.width > 0);  // the space is fully transparent
+
+        // Feedback gives the quad's texture coordinates and vertices, and the raster
+        // position the pen's advance.
+        GLfloat fb[256];
+        glFeedbackBuffer(256, GL_3D_COLOR_TEXTURE, fb);
+        glRenderMode(GL_FEEDBACK);
+        glEnable(GL_TEXTURE_2D);
+        glPushMatrix();
+        glLoadIdentity();
+        glTranslatef(100, 100, 0);
+        glWindowPos2f(100, 100);
+        glCallList(f->listBase + k.code);
+        GLfloat raster[4];
+        glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+        glPopMatrix();
+        glDisable(GL_TEXTURE_2D);
+        const int n = glRenderMode(GL_RENDER);
+        EXPECT_FLOAT_EQ(raster[0], 100.0f + g.advance);
+        float maxS = 0, maxT = 0, minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
+        int vertices = 0;
+        for (int i = 0; i < n;) {
+            if (fb[i] == GL_POLYGON_TOKEN) {
+                const int count = static_cast<int>(fb[i + 1]);
+                for (int v = 0; v < count; ++v, ++vertices) {
+                    const GLfloat* p = &fb[i + 2 + v * 11];  // x y z, rgba, strq
+                    minX = std::min(minX, p[0]), maxX = std::max(maxX, p[0]);
+                    minY = std::min(minY, p[1]), maxY = std::max(maxY, p[1]);
+                    maxS = std::max(maxS, p[7]), maxT = std::max(maxT, p[8]);
+                }
+                i += 2 + count * 11;
+            } else if (fb[i] == GL_BITMAP_TOKEN) {
+                i += 1 + 11;
+            } else {
+                ADD_FAILURE() << "unexpected feedback token " << fb[i];
+                break;
+            }
+        }
+        if (g.width == 0) continue;  // the empty quad leaves no polygon
+        EXPECT_EQ(vertices, 6);      // the quad as two triangles
+        EXPECT_FLOAT_EQ(maxS, float(g.width) / W);
+        EXPECT_FLOAT_EQ(maxT, float(g.rows) / H);
+        EXPECT_FLOAT_EQ(minX, 100.0f + g.left);
+        EXPECT_FLOAT_EQ(maxX, 100.0f + g.left + g.width);
+        EXPECT_FLOAT_EQ(minY, 100.0f + g.top - g.rows);
+        EXPECT_FLOAT_EQ(maxY, 100.0f + g.top);
+    }
+    // Code 0 and the Latin-1 letters have lists.
+    const GlyphFont* f = zu::detail::fontForId(0);
+    EXPECT_TRUE(glIsList(f->listBase + 0));
+    EXPECT_TRUE(glIsList(f->listBase + 0xE9));
+    // Other set numbers are ignored.
+    EXPECT_EQ(ZUBuildFonts(3), 0);
+    EXPECT_EQ(ZUKillFonts(-1), 0);
+    EXPECT_TRUE(glIsList(f->listBase + 'A'));
+}
+
+TEST_F(TextTest, PlacementFollowsTheAlignmentAndBaselineArithmetic) {
+    // Centred: the baseline sits at 20 + 16 - 5 = 31, the ink in the middle.
+    print("HH", {10, 20, 96, 32}, 0, 0);
+    Ink c = inkOf(capture(0, 0, 200, 100));
+    ASSERT_TRUE(c.any());
+    EXPECT_EQ(c.minY, 31);
+    const auto& h = rasterOf(0).glyphs['H'];
+    const int w = advanceOf(0, "HH");
+    const int startX = static_cast<int>(96 * 0.5f - w * 0.5f + 10);
+    EXPECT_EQ(c.minX, startX + h.left);
+    EXPECT_NEAR((c.minX + c.maxX + 1) / 2.0, 10 + 48, 1.0);
+    GLint box[4];
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{11, 20, 95, 32}));
+
+    struct Case {
+        const char* text;
+        int flags;
+        int expectMinX;  // -1: not checked
+        int expectMaxX;
+    };
+    const ZuRECT r{40, 100, 120, 30};
+    const int wText = advanceOf(0, "Left");
+    const Case cases[] = {
+        {"Left", ZU_TEXT_LEFT, 40 + rasterOf(0).glyphs['L'].left, -1},
+        {"Left", ZU_TEXT_RIGHT, 40 + 120 - wText + rasterOf(0).glyphs['L'].left, -1},
+        // An underline bit makes the value centred.
+        {"Left", ZU_TEXT_LEFT | ZU_TEXT_DOTTED, static_cast<int>(120 * 0.5f - wText * 0.5f + 40),
+         -1},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.flags);
+        glClear(GL_COLOR_BUFFER_BIT);
+        print(k.text, r, 0, k.flags);
+        Ink ink = inkOf(capture(0, 90, 200, 50));
+        ASSERT_TRUE(ink.any());
+        EXPECT_EQ(ink.minX, k.expectMinX);
+    }
+
+    // Two lines one font height apart, both centred on their own width.
+    glClear(GL_COLOR_BUFFER_BIT);
+    print("HH\nHH", {10, 20, 96, 32}, 0, 0);
+    Ink two = inkOf(capture(0, 0, 200, 100));
+    EXPECT_EQ(two.minY, 31 - 10);
+    EXPECT_EQ(two.maxY, c.maxY);
+    EXPECT_EQ(two.minX, c.minX);
+}
+
+TEST_F(TextTest, OverflowingTextShowsItsEndClippedAndWithoutUnderline) {
+    const char* text = "A rather long caption that overflows";
+    const ZuRECT r{50, 60, 80, 20};
+    fill({0, 0, kW, kH}, 0, 0, 0);
+    print(text, r, 2, ZU_TEXT_LEFT | ZU_TEXT_UNDERLINE);
+    const Capture all = capture(0, 0, kW, kH);
+    Ink ink = inkOf(all);
+    ASSERT_TRUE(ink.any());
+    // Nothing outside the scissor box (x + 1 .. x + width - 1, y .. y + height - 1).
+    EXPECT_GE(ink.minX, r.x + 1);
+    EXPECT_LE(ink.maxX, r.x + r.width - 1);
+    EXPECT_GE(ink.minY, r.y);
+    EXPECT_LE(ink.maxY, r.y + r.height - 1);
+    // The last glyph ends at the right edge: right-aligned, its end visible.
+    const auto& s = rasterOf(2).glyphs['s'];
+    const int endInk = r.x + r.width - s.advance + s.left + s.width - 1;
+    EXPECT_NEAR(ink.maxX, endInk, 1);
+    // No underline: the rows under the baseline hold only descender ink, not a full line.
+    const int baseline = static_cast<int>(r.height * 0.5f + r.y - 7.0f);
+    for (int row = baseline - 3; row <= baseline - 2; ++row) {
+        int lit = 0;
+        for (int x = r.x + 1; x < r.x + r.width; ++x) lit += all.at(x, row)[0] > 40;
+        EXPECT_LT(lit, r.width / 2) << "row " << row;
+    }
+}
+
+TEST_F(TextTest, ScissorStateAfterTheCallInOwnAndEmbeddedMode) {
+    struct Case {
+        bool enabledBefore;
+        int offset;
+    };
+    for (const Case k : {Case{false, 0}, Case{true, 0}, Case{false, 40}, Case{true, 25}}) {
+        SCOPED_TRACE(testing::Message() << k.enabledBefore << " " << k.offset);
+        gui().viewportOffset.store(k.offset);
+        if (k.enabledBefore) glEnable(GL_SCISSOR_TEST);
+        glScissor(1, 2, 3, 4);
+        ZuFCOLOR blue{0.f, 0.f, 1.f, 1.f};
+        ZuRECT r{30, 40, 100, 20};
+        EXPECT_EQ(ZUPrintText(const_cast<char*>("x"), &r, &blue, 0, 0, nullptr), 0);
+        EXPECT_EQ(glIsEnabled(GL_SCISSOR_TEST), k.enabledBefore ? GL_TRUE : GL_FALSE);
+        GLint box[4];
+        glGetIntegerv(GL_SCISSOR_BOX, box);
+        // The box is replaced, not restored or intersected.
+        EXPECT_EQ(std::vector<GLint>(box, box + 4),
+                  (std::vector<GLint>{31, 40 + k.offset, 99, 20}));
+        GLfloat colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_EQ(std::vector<GLfloat>(colour, colour + 4), (std::vector<GLfloat>{0, 0, 1, 1}));
+        glDisable(GL_SCISSOR_TEST);
+    }
+    // Degenerate and missing arguments draw nothing and do not crash.
+    ZuRECT empty{10, 10, 0, -5};
+    EXPECT_EQ(ZUPrintText(nullptr, &empty, &white, 0, 0, nullptr), 0);
+    EXPECT_EQ(ZUPrintText(const_cast<char*>("x"), nullptr, &white, 0, 0, nullptr), 0);
+    EXPECT_FALSE(inkOf(capture(0, 0, 60, 60)).any());
+}
+
+TEST_F(TextTest, SolidAndDottedUnderlineRows) {
+    const ZuRECT r{20, 50, 200, 30};
+    const int baseline = static_cast<int>(r.height * 0.5f + r.y - 5.0f);  // 60
+    const int w = advanceOf(0, "Underlined");
+    const int startX = static_cast<int>(r.width * 0.5f - w * 0.5f + r.x);
+    struct Case {
+        int flags;
+        bool dotted;
+    };
+    for (const Case k : {Case{ZU_TEXT_UNDERLINE, false}, Case{ZU_TEXT_DOTTED, true},
+                         Case{ZU_TEXT_DOTTED | ZU_TEXT_UNDERLINE, true}}) {
+        SCOPED_TRACE(k.flags);
+        glClear(GL_COLOR_BUFFER_BIT);
+        print("Underlined", r, 0, k.flags);
+        const Capture c = capture(0, baseline - 4, kW, 3);  // rows baseline-4 .. -2
+        int lit = 0, changes = 0;
+        bool last = false;
+        for (int x = startX; x < startX + w; ++x) {
+            bool on = c.at(x, baseline - 2)[0] > 40 || c.at(x, baseline - 3)[0] > 40;
+            lit += on;
+            if (x > startX && on != last) ++changes;
+            last = on;
+        }
+        if (k.dotted) {
+            EXPECT_NEAR(lit, w / 2, 2);
+            EXPECT_GT(changes, w / 2 - 3);
+        } else {
+            EXPECT_EQ(lit, w);
+        }
+        // Nothing below the underline.
+        EXPECT_FALSE(inkOf(capture(0, 0, kW, baseline - 4)).any());
+    }
+}
+
+TEST_F(TextTest, CaretStandsBeforeItsCharacter) {
+    const ZuRECT r{100, 100, 160, 24};
+    const char* text = "Caret";
+    const int w = advanceOf(0, text);
+    const int startX = static_cast<int>(r.width * 0.5f - w * 0.5f + r.x);
+    struct Case {
+        const char* text;
+        int caret;
+        int flags;
+        int expectX;
+    };
+    const Case cases[] = {
+        {text, 0, 0, startX},
+        {text, 2, 0, startX + advanceOf(0, text, 2)},
+        {text, 5, 0, startX + w},
+        {text, 40, 0, startX + w},
+        {text, 3, ZU_TEXT_LEFT, r.x + advanceOf(0, text, 3)},
+        {"", 0, 0, r.x + r.width / 2},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.text << " caret " << k.caret);
+        glClear(GL_COLOR_BUFFER_BIT);
+        print(k.text, r, 0, k.flags, k.caret);
+        const Capture c = capture(0, 0, kW, kH);
+        // Red, and not the white of the glyphs.
+        long sum = 0, n = 0;
+        int minY = kH, maxY = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                const uint8_t* p = c.at(x, y);
+                if (p[0] > 100 && p[1] < 60 && p[2] < 60)
+                    sum += x, ++n, minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+        ASSERT_GT(n, 0);
+        EXPECT_NEAR(double(sum) / n, k.expectX, 1.0);
+        const int baseline = static_cast<int>(r.height * 0.5f + r.y - 5.0f);
+        EXPECT_NEAR(minY, baseline - 2, 1);
+        EXPECT_NEAR(maxY, baseline + 10 + 4, 1);
+    }
+}
+
+TEST_F(TextTest, LatinOneTextDrawsTheAccentedGlyph) {
+    const ZuRECT r{10, 10, 200, 40};
+    print("Cafe", r, 5, ZU_TEXT_LEFT);
+    const Ink plain = inkOf(capture(0, 0, kW, 100));
+    glClear(GL_COLOR_BUFFER_BIT);
+    print("Caf\xE9", r, 5, ZU_TEXT_LEFT);
+    const Ink accented = inkOf(capture(0, 0, kW, 100));
+    // The acute rises above the plain e, and the letters before it stay put.
+    ASSERT_TRUE(accented.any());
+    EXPECT_EQ(accented.minX, plain.minX);
+    EXPECT_GT(accented.count, plain.count);
+    const auto& e = rasterOf(5).glyphs[0xE9];
+    EXPECT_GT(e.top, rasterOf(5).glyphs['e'].top);
+    // A code without a glyph adds no width.
+    EXPECT_EQ(advanceOf(5, "a\x81z"), advanceOf(5, "az"));
+    glClear(GL_COLOR_BUFFER_BIT);
+    print("a\x81z", r, 5, ZU_TEXT_LEFT);
+    const Ink gap = inkOf(capture(0, 0, kW, 100));
+    glClear(GL_COLOR_BUFFER_BIT);
+    print("az", r, 5, ZU_TEXT_LEFT);
+    const Ink none = inkOf(capture(0, 0, kW, 100));
+    EXPECT_EQ(gap.maxX, none.maxX);
+}
+
+TEST_F(TextTest, SetsBuiltInOtherContextsDrawTheSamePixels) {
+    auto drawSample = [] {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        for (int id = 0; id < 6; ++id)
+            print("Sample 09 \xE9", {10, 10 + id * 30, 200, 28}, id, ZU_TEXT_LEFT);
+        return capture(0, 0, 220, 200);
+    };
+    const Capture reference = drawSample();
+    const uint32_t base0 = zu::detail::fontOfSet(0, 0)->listBase;
+    for (int set = 1; set <= 2; ++set) {
+        SCOPED_TRACE(set);
+        void* rc = ws::createContext(gui().mainDC);
+        ASSERT_NE(rc, nullptr);
+        ASSERT_TRUE(ws::makeCurrent(gui().mainDC, rc));
+        zu::detail::standardGlSetup(kW, kH);
+        ZUBuildFonts(set);
+        EXPECT_EQ(zu::detail::fontOfSet(set, 0)->listBase, base0);
+        EXPECT_EQ(zu::detail::fontForId(0), zu::detail::fontOfSet(set, 5));
+        const Capture other = drawSample();
+        EXPECT_TRUE(other.rgba == reference.rgba);
+        ZUKillFonts(set);
+        EXPECT_EQ(zu::detail::fontOfSet(set, 0)->listBase, 0u);
+        ws::makeCurrent(nullptr, nullptr);
+        ws::deleteContext(rc);
+    }
+}
+
+// The sample sheet of the documentation (written where ZUGUI_TEXT_SHEET says): six fonts
+// whose rows grow with their size, the alignments, both underlines and a caret.
+TEST_F(TextTest, SampleSheetShowsEveryFontAtItsSize) {
+    zu::detail::standardGlSetup(kW, kH);
+    fill({0, 0, kW, kH}, 0.16f, 0.17f, 0.19f);
+    const char* names[6] = {"Regular 10", "Regular 12", "Regular 14",
+                            "Bold 10",    "Bold 12",    "Bold 14"};
+    int lastHeight[2] = {0, 0};
+    for (int id = 0; id < 6; ++id) {
+        const ZuRECT r{12, kH - 30 - id * 24, 206, 22};
+        print((std::string(names[id]) + " \xB1"
+                                        "5 dB Caf\xE9")
+                  .c_str(),
+              r, id, ZU_TEXT_LEFT);
+        const Ink ink = inkOf(capture(r.x, r.y, r.width, r.height), 0, 120);
+        ASSERT_TRUE(ink.any()) << names[id];
+        EXPECT_GT(ink.maxY - ink.minY, lastHeight[id / 3]) << names[id];
+        lastHeight[id / 3] = ink.maxY - ink.minY;
+    }
+    const char* aligned[3] = {"left", "centred", "right"};
+    const int flags[3] = {ZU_TEXT_LEFT, 0, ZU_TEXT_RIGHT};
+    for (int i = 0; i < 3; ++i) {
+        const ZuRECT r{232, kH - 30 - i * 24, 196, 22};
+        fill(r, 0.25f, 0.27f, 0.3f);
+        print(aligned[i], r, 4, flags[i]);
+    }
+    fill({232, 90, 196, 22}, 0.25f, 0.27f, 0.3f);
+    print("solid underline", {232, 90, 196, 22}, 1, ZU_TEXT_UNDERLINE);
+    fill({232, 62, 196, 22}, 0.25f, 0.27f, 0.3f);
+    print("dotted underline", {232, 62, 196, 22}, 1, ZU_TEXT_DOTTED);
+    fill({12, 62, 206, 22}, 0.1f, 0.1f, 0.1f);
+    print("00:01:02:03", {12, 62, 206, 22}, 2, ZU_TEXT_LEFT, 5);
+    fill({12, 20, 416, 30}, 0.25f, 0.27f, 0.3f);
+    print("an overflowing text shows its end: right-aligned and clipped to its box",
+          {12, 20, 416, 30}, 2, ZU_TEXT_LEFT);
+    const char* out = getenv("ZUGUI_TEXT_SHEET");
+    if (out) {
+        EXPECT_TRUE(writePng(out, capture(0, 0, kW, kH)));
+    }
+}
+
+}  // namespace
