@@ -5,4 +5,5 @@
 #include "zugui/platform.h"
 #include "zugui/gui.h"
 #include "zugui/text.h"
+#include "zugui/popups.h"
 #include "zugui/video.h"
