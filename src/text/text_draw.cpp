@@ -7,7 +7,6 @@
 
 #include <cstring>
 
-#include "gui/gui_state.h"
 #include "text/text.h"
 
 namespace zu::detail {
@@ -156,7 +155,11 @@ void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, 
     // A degenerate rectangle clips everything instead of leaving an older box in force.
     const int sw = rect->width - 1 > 0 ? rect->width - 1 : 0;
     const int sh = rect->height > 0 ? rect->height : 0;
-    glScissor(rect->x + 1, rect->y + gui().viewportOffset.load(std::memory_order_acquire), sw, sh);
+    // The viewport's own y is the GUI's offset in the window while the main context is
+    // current, and 0 in the popups' contexts, whatever the main GUI's offset.
+    GLint vp[4] = {};
+    glGetIntegerv(GL_VIEWPORT, vp);
+    glScissor(rect->x + 1, rect->y + vp[1], sw, sh);
     glPushMatrix();
     glLoadIdentity();
     DrawGlyphText(f, static_cast<float>(rect->x), baseline, static_cast<float>(rect->width), text,

@@ -1,6 +1,6 @@
 // Real input through XTest and posted messages, arriving as the classic messages.
-#include <gtest/gtest.h>
 #include <X11/keysym.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 
 #include <atomic>
@@ -12,13 +12,13 @@ using namespace zu::ws;
 using zu::test::countOf;
 using zu::test::pumpUntil;
 using zu::test::recorded;
-using zu::test::recordingProc;
 using zu::test::Recorded;
+using zu::test::recordingProc;
 
 namespace {
 
 class InputTest : public ::testing::Test {
-protected:
+  protected:
     void* window = nullptr;
     void* plain = nullptr;
     zu::test::TestDisplay x;
@@ -36,9 +36,8 @@ protected:
         registerClass(wc);
         window = make("InputDbl", 100, 100);
         plain = make("InputPlain", 600, 100);
-        ASSERT_TRUE(pumpUntil([&] {
-            return countOf(window, WM_SHOWWINDOW) && countOf(plain, WM_SHOWWINDOW);
-        }));
+        ASSERT_TRUE(pumpUntil(
+            [&] { return countOf(window, WM_SHOWWINDOW) && countOf(plain, WM_SHOWWINDOW); }));
         recorded().clear();
     }
     void TearDown() override {
@@ -136,6 +135,18 @@ TEST_F(InputTest, QuickSecondPressIsADoubleClickOnlyForClassesThatAskForIt) {
     x.click(1);
     ASSERT_TRUE(pumpUntil([&] { return of(window, WM_LBUTTONUP).size() == 2; }));
     EXPECT_EQ(of(window, WM_LBUTTONDBLCLK).size(), 0u);
+    // A press on another window in between ends the pair.
+    recorded().clear();
+    Rect other;
+    getWindowRect(plain, &other);
+    x.moveTo(250, 250);
+    x.click(1);
+    x.moveTo(other.left + 20, other.top + 20);
+    x.click(1);
+    x.moveTo(250, 250);
+    x.click(1);
+    ASSERT_TRUE(pumpUntil([&] { return of(window, WM_LBUTTONUP).size() == 2; }));
+    EXPECT_EQ(of(window, WM_LBUTTONDOWN).size(), 2u);
 }
 
 TEST_F(InputTest, KeysArriveAsVirtualKeysAndLatin1Characters) {

@@ -1,11 +1,10 @@
 // Display connection, error handling, the event reader thread and the message queues.
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <time.h>
 #include <unistd.h>
-
-#include <X11/XKBlib.h>
-#include <X11/keysym.h>
 
 #include <cerrno>
 #include <cstring>
@@ -65,7 +64,9 @@ void onIOErrorExit(Display*, void*) {
     wakeAllQueues(s);
 }
 
-int onIOError(Display*) { return 0; }
+int onIOError(Display*) {
+    return 0;
+}
 
 unsigned keyStateFrom(unsigned xstate) {
     unsigned k = 0;
@@ -79,10 +80,14 @@ unsigned keyStateFrom(unsigned xstate) {
 
 unsigned buttonBit(unsigned button) {
     switch (button) {
-        case 1: return MK_LBUTTON;
-        case 2: return MK_MBUTTON;
-        case 3: return MK_RBUTTON;
-        default: return 0;
+        case 1:
+            return MK_LBUTTON;
+        case 2:
+            return MK_MBUTTON;
+        case 3:
+            return MK_RBUTTON;
+        default:
+            return 0;
     }
 }
 
@@ -122,8 +127,8 @@ void translateButton(State& s, const XButtonEvent& e, bool press) {
         WinRec* r = findWindow(s, e.window);
         if (!r) return;
         const bool wantsDouble = r->cls && (r->cls->styles & CS_DBLCLKS);
-        const bool quick = r->lastButton == e.button && !r->lastWasDouble &&
-                           e.time - r->lastPressTime <= 500 &&
+        const bool quick = s.lastPressWindow == e.window && r->lastButton == e.button &&
+                           !r->lastWasDouble && e.time - r->lastPressTime <= 500 &&
                            std::abs(e.x - r->lastPressX) <= 4 && std::abs(e.y - r->lastPressY) <= 4;
         if (wantsDouble && quick) {
             msg += 2;  // WM_xBUTTONDBLCLK follows WM_xBUTTONDOWN by two
@@ -131,6 +136,7 @@ void translateButton(State& s, const XButtonEvent& e, bool press) {
         } else {
             r->lastWasDouble = false;
         }
+        s.lastPressWindow = e.window;
         r->lastButton = e.button;
         r->lastPressTime = e.time;
         r->lastPressX = e.x;
@@ -189,8 +195,8 @@ void translate(State& s, XEvent& ev) {
         case FocusIn:
         case FocusOut: {
             const XFocusChangeEvent& f = ev.xfocus;
-            if (f.detail == NotifyPointer || f.detail == NotifyInferior ||
-                f.mode == NotifyGrab || f.mode == NotifyUngrab)
+            if (f.detail == NotifyPointer || f.detail == NotifyInferior || f.mode == NotifyGrab ||
+                f.mode == NotifyUngrab)
                 break;
             if (ev.type == FocusIn) {
                 post(s, f.window, WM_SETFOCUS, 0, 0, 0);
@@ -294,12 +300,24 @@ void readerLoop(State* s) {
     }
 }
 
-Atom intern(Display* d, const char* name) { return XInternAtom(d, name, False); }
+Atom intern(Display* d, const char* name) {
+    return XInternAtom(d, name, False);
+}
 
 bool chooseVisual(State& s) {
-    static const int attrs[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT,
-                                GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_RED_SIZE, 8, GLX_GREEN_SIZE,
-                                8, GLX_BLUE_SIZE, 8, None};
+    static const int attrs[] = {GLX_X_RENDERABLE,
+                                True,
+                                GLX_DRAWABLE_TYPE,
+                                GLX_WINDOW_BIT,
+                                GLX_RENDER_TYPE,
+                                GLX_RGBA_BIT,
+                                GLX_RED_SIZE,
+                                8,
+                                GLX_GREEN_SIZE,
+                                8,
+                                GLX_BLUE_SIZE,
+                                8,
+                                None};
     s.fbConfigs = glXChooseFBConfig(s.dpy, s.screen, attrs, &s.fbConfigCount);
     if (!s.fbConfigs || s.fbConfigCount == 0) return false;
     const VisualID defaultVisual = XVisualIDFromVisual(DefaultVisual(s.dpy, s.screen));
@@ -391,7 +409,9 @@ State* live() {
     return s.lost.load(std::memory_order_acquire) ? nullptr : &s;
 }
 
-void setLastError(unsigned code) { tlsLastError = code; }
+void setLastError(unsigned code) {
+    tlsLastError = code;
+}
 
 void wakeReader() {
     uint64_t one = 1;
@@ -449,9 +469,15 @@ bool open() {
     std::call_once(openOnce, doOpen);
     return live() != nullptr;
 }
-bool isOpen() { return live() != nullptr; }
-bool displayLost() { return opened.load() && state().lost.load(std::memory_order_acquire); }
-unsigned lastError() { return tlsLastError; }
+bool isOpen() {
+    return live() != nullptr;
+}
+bool displayLost() {
+    return opened.load() && state().lost.load(std::memory_order_acquire);
+}
+unsigned lastError() {
+    return tlsLastError;
+}
 
 bool postMessage(void* window, unsigned message, uintptr_t wParam, intptr_t lParam) {
     State* s = live();
@@ -605,14 +631,20 @@ int64_t performanceCounter() {
     clock_gettime(CLOCK_MONOTONIC, &t);
     return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
 }
-int64_t performanceFrequency() { return 1000000000; }
-unsigned tickCount() { return static_cast<unsigned>(performanceCounter() / 1000000); }
+int64_t performanceFrequency() {
+    return 1000000000;
+}
+unsigned tickCount() {
+    return static_cast<unsigned>(performanceCounter() / 1000000);
+}
 
 }  // namespace zu::ws
 
 // ---- the public host loop -----------------------------------------------------------------
 
-ZUAPI int ZuGetMessage(ZuMSG* msg) { return zu::ws::getMessageTimeout(msg, -1); }
+ZUAPI int ZuGetMessage(ZuMSG* msg) {
+    return zu::ws::getMessageTimeout(msg, -1);
+}
 
 ZUAPI int ZuPeekMessage(ZuMSG* msg, int remove) {
     auto q = zu::ws::x11::currentQueue();
@@ -642,4 +674,6 @@ ZUAPI void ZuPostQuitMessage(int) {
     (void)!write(q->eventFd, &one, sizeof one);
 }
 
-ZUAPI int ZuGetMessageFd(void) { return zu::ws::x11::currentQueue()->eventFd; }
+ZUAPI int ZuGetMessageFd(void) {
+    return zu::ws::x11::currentQueue()->eventFd;
+}

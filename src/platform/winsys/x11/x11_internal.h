@@ -40,7 +40,7 @@ struct DcRec;
 
 struct WinRec {
     Window id = 0;
-    Window parent = 0;  // parent window for children, 0 for top-level windows
+    Window parent = 0;              // parent window for children, 0 for top-level windows
     std::shared_ptr<ClassRec> cls;  // null for adopted windows
     WndProc proc = nullptr;
     std::shared_ptr<Queue> owner;
@@ -74,9 +74,11 @@ struct DropRec {
 
 struct State {
     Display* dpy = nullptr;
+    // The window of the latest press: a press elsewhere in between ends a double click.
+    Window lastPressWindow = 0;
     int screen = 0;
     Window root = 0;
-    XVisualInfo visual{};   // the visual every window of ours is created with
+    XVisualInfo visual{};  // the visual every window of ours is created with
     Colormap colormap = 0;
     GLXFBConfig* fbConfigs = nullptr;
     int fbConfigCount = 0;
@@ -95,8 +97,8 @@ struct State {
     bool useTestMonitors = false;
 
     // Atoms.
-    Atom wmProtocols, wmDeleteWindow, wmState, netWmState, netWmStateAbove, netWmName,
-        netWmIcon, netActiveWindow, netWorkarea, motifWmHints, utf8String;
+    Atom wmProtocols, wmDeleteWindow, wmState, netWmState, netWmStateAbove, netWmName, netWmIcon,
+        netActiveWindow, netWorkarea, motifWmHints, utf8String;
     Atom xdndAware, xdndEnter, xdndPosition, xdndStatus, xdndLeave, xdndDrop, xdndFinished,
         xdndSelection, xdndActionCopy, xdndTypeList, uriList, dropProperty;
 };
@@ -109,8 +111,12 @@ std::shared_ptr<Queue> currentQueue();
 void pushMessage(const std::shared_ptr<Queue>& q, const ZuMSG& m);
 // Finds the record of a window; call with state().mutex held.
 WinRec* findWindow(State& s, Window w);
-inline Window toWindow(void* h) { return static_cast<Window>(reinterpret_cast<uintptr_t>(h)); }
-inline void* toHandle(Window w) { return reinterpret_cast<void*>(static_cast<uintptr_t>(w)); }
+inline Window toWindow(void* h) {
+    return static_cast<Window>(reinterpret_cast<uintptr_t>(h));
+}
+inline void* toHandle(Window w) {
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(w));
+}
 
 // Runs an X request and reports whether the server answered it with an error.
 // The request runs with the error trap installed and is followed by XSync.

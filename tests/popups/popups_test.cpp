@@ -1,0 +1,273 @@
+// The drop-down popup and the message box against a real X server: the row under a
+// pointer moved with XTest, what each popup draws (read back from the screen), the
+// message box's size and place, and the input block while it is shown.
+#include <gtest/gtest.h>
+// X headers after gtest: they define None.
+#include <X11/Xutil.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "gui/gui_log.h"
+#include "gui/gui_state.h"
+#include "popups/popup_window.h"
+#include "support/gl_capture.h"
+#include "support/winsys_support.h"
+#include "zugui/popups.h"
+
+using namespace zu::test;
+using zu::detail::gui;
+namespace ws = zu::ws;
+
+namespace {
+
+struct Rgb {
+    int r, g, b;
+};
+
+class PopupTest : public ::testing::Test {
+  protected:
+    TestDisplay x;
+    ZUWindowNode* root = nullptr;
+
+    void SetUp() override {
+        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
+        ASSERT_TRUE(ws::open());
+        heard().clear();
+        ASSERT_EQ(ZUInitGUI(100, 50, 800, 600, nullptr, const_cast<char*>("popups"),
+                            const_cast<char*>("zugui.ico"), nullptr, 0),
+                  0);
+        root = makeNode("root", nullptr, {0, 0, 800, 600});  // its user data: itself at (0, 0)
+        makeNode("child", root, {100, 100, 200, 100});
+        ASSERT_TRUE(pumpUntil([] { return ws::isWindowVisible(gui().mainWindow); }));
+    }
+    void TearDown() override {
+        ZUStopGUI();
+        ZUKillGUI();
+        if (gui().root) ZUDestroyWindow(gui().root);
+    }
+    Rgb screenPixel(void* window, int cx, int cy) {
+        XImage* img =
+            XGetImage(x.dpy, reinterpret_cast<Window>(window), cx, cy, 1, 1, AllPlanes, ZPixmap);
+        if (!img) return {-1, -1, -1};
+        const unsigned long v = XGetPixel(img, 0, 0);
+        XDestroyImage(img);
+        return {int(v >> 16 & 255), int(v >> 8 & 255), int(v & 255)};
+    }
+    // The window's pixels, bottom row first as GL reads them.
+    Capture windowImage(void* window) {
+        ws::Rect r;
+        ws::getWindowRect(window, &r);
+        Capture c{0, 0, r.width(), r.height(), {}};
+        c.rgba.resize(4 * size_t(c.width) * c.height);
+        XImage* img = XGetImage(x.dpy, reinterpret_cast<Window>(window), 0, 0, c.width, c.height,
+                                AllPlanes, ZPixmap);
+        if (!img) return c;
+        for (int y = 0; y < c.height; ++y)
+            for (int xx = 0; xx < c.width; ++xx) {
+                const unsigned long v = XGetPixel(img, xx, c.height - 1 - y);
+                uint8_t* p = &c.rgba[4 * (size_t(y) * c.width + xx)];
+                p[0] = v >> 16 & 255, p[1] = v >> 8 & 255, p[2] = v & 255, p[3] = 255;
+            }
+        XDestroyImage(img);
+        return c;
+    }
+    void pointerAt(int sx, int sy) {
+        x.moveTo(sx, sy);
+        ASSERT_TRUE(pumpUntil([&] {
+            ws::Point p;
+            return ws::getCursorPos(&p) && p.x == sx && p.y == sy;
+        }));
+    }
+};
+
+void expectNear(Rgb got, float r, float g, float b, int tolerance = 2) {
+    EXPECT_NEAR(got.r, r * 255, tolerance);
+    EXPECT_NEAR(got.g, g * 255, tolerance);
+    EXPECT_NEAR(got.b, b * 255, tolerance);
+}
+
+char* items4[] = {const_cast<char*>("First"), const_cast<char*>("Second"),
+                  const_cast<char*>("Third"), const_cast<char*>("Fourth")};
+
+TEST_F(PopupTest, HideGivesTheRowUnderThePointer) {
+    struct Case {
+        int screenY;
+        int row;
+    };
+    // Four 20-pixel rows from screen y 300: the first pixel of each row belongs to it.
+    const Case cases[] = {{305, 0}, {300, 0}, {319, 0}, {320, 1}, {379, 3}, {380, -1}, {299, -1}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.screenY);
+        ASSERT_EQ(ZUShowCombo(100, 300, 120, 80, 4, items4), 0);
+        pointerAt(150, k.screenY);
+        EXPECT_EQ(ZUHideCombo(), k.row);
+    }
+    pointerAt(99, 310);  // left of the popup
+    ZUShowCombo(100, 300, 120, 80, 4, items4);
+    EXPECT_EQ(ZUHideCombo(), -1);
+    pointerAt(150, 310);
+    ZUShowCombo(100, 300, 120, 80, 0, items4);  // no items: nothing to pick
+    EXPECT_EQ(ZUHideCombo(), -1);
+    ZUShowCombo(100, 300, 120, 80, 4, nullptr);
+    ZURenderComboGUI();  // a null list draws the background only
+    EXPECT_EQ(ZUHideCombo(), -1);
+}
+
+TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
+    void* popup = gui().comboWindow.load();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(ZUShowCombo(100, 300, 120, 80, 4, items4), 0);
+    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(popup); }));
+    pointerAt(150, 345);  // row 2
+    ZURenderComboGUI();
+    pumpFor(50);
+    ws::Rect r;
+    ASSERT_TRUE(ws::getWindowRect(popup, &r));
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 300);
+    EXPECT_EQ(r.height(), 80);
+    // Background (colour 30) right of the text in rows 0, 1, 3; highlight (31) in row 2.
+    for (int row : {0, 1, 3}) expectNear(screenPixel(popup, 115, row * 20 + 3), 0.2f, 0.2f, 0.25f);
+    expectNear(screenPixel(popup, 115, 2 * 20 + 3), 0.1f, 0.1f, 0.1f);
+    // Item text (colour 27) starts two pixels in, centred in its row.
+    auto inkIn = [&](int row, int& minX, int& minY, int& maxY) {
+        minX = 999, minY = 999, maxY = -1;
+        for (int cy = row * 20; cy < row * 20 + 20; ++cy)
+            for (int cx = 0; cx < 60; ++cx)
+                if (screenPixel(popup, cx, cy).r > 150)
+                    minX = std::min(minX, cx), minY = std::min(minY, cy), maxY = std::max(maxY, cy);
+    };
+    for (int row = 0; row < 4; ++row) {
+        SCOPED_TRACE(row);
+        int minX, minY, maxY;
+        inkIn(row, minX, minY, maxY);
+        ASSERT_LT(minX, 60);
+        EXPECT_GE(minX, 2);
+        EXPECT_LE(minX, 4);
+        // Baseline at the row bottom + 10 - 5: capital letters end 5 rows above the bottom.
+        EXPECT_EQ(maxY, row * 20 + 20 - 5 - 1);
+    }
+    // The highlight moves only when drawn again.
+    pointerAt(150, 305);
+    pumpFor(30);
+    expectNear(screenPixel(popup, 115, 2 * 20 + 3), 0.1f, 0.1f, 0.1f);
+    ZURenderComboGUI();
+    pumpFor(30);
+    expectNear(screenPixel(popup, 115, 3), 0.1f, 0.1f, 0.1f);
+    expectNear(screenPixel(popup, 115, 2 * 20 + 3), 0.2f, 0.2f, 0.25f);
+    EXPECT_EQ(ZUHideCombo(), 0);
+    ASSERT_TRUE(pumpUntil([&] { return !ws::isWindowVisible(popup); }));
+
+    // Fewer items later: the whole popup is filled anew.
+    ASSERT_EQ(ZUShowCombo(100, 300, 120, 40, 2, items4), 0);
+    pointerAt(400, 400);
+    ZURenderComboGUI();
+    pumpFor(50);
+    for (int cy : {3, 23, 37}) expectNear(screenPixel(popup, 115, cy), 0.2f, 0.2f, 0.25f);
+    ZUHideCombo();
+}
+
+TEST_F(PopupTest, MessageBoxSizeAndPlace) {
+    void* boxWindow = zu::detail::messageBoxWindow();
+    ASSERT_NE(boxWindow, nullptr);
+    struct Case {
+        size_t length;
+        int width;
+    };
+    for (const Case k : {Case{30, 256}, Case{31, 360}, Case{0, 256}}) {
+        SCOPED_TRACE(k.length);
+        std::string message(k.length, 'm');
+        ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), message.data()), 0);
+        ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(boxWindow); }));
+        ws::Rect r;
+        ASSERT_TRUE(ws::getWindowRect(boxWindow, &r));
+        EXPECT_EQ(r.width(), k.width);
+        EXPECT_EQ(r.height(), 100);
+        // Centred over the root, measured from its user-data node at (0, 0).
+        EXPECT_EQ(r.left, 100 + 400 - k.width / 2);
+        EXPECT_EQ(r.top, 50 + 600 - 300 - 50);
+        EXPECT_TRUE(gui().mbShown.load());
+        EXPECT_EQ(ZUHideMB(), 1);
+        EXPECT_FALSE(gui().mbShown.load());
+    }
+    // No user-data node: centred over the main window all the same. Overlong texts are cut.
+    root->userData = nullptr;
+    std::string huge(10000, 'x');
+    ASSERT_EQ(ZUShowMB(huge.data(), huge.data()), 0);
+    ws::Rect r;
+    ASSERT_TRUE(ws::getWindowRect(boxWindow, &r));
+    EXPECT_EQ(r.left, 100 + 400 - 180);
+    EXPECT_EQ(r.top, 50 + 300 - 50);
+    ZUHideMB();
+    root->userData = root;
+}
+
+TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTexts) {
+    void* boxWindow = zu::detail::messageBoxWindow();
+    ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), const_cast<char*>("Message")), 0);
+    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(boxWindow); }));
+    pumpFor(100);
+    if (const char* out = getenv("ZUGUI_MB_IMAGE")) writePng(out, windowImage(boxWindow));
+    const Capture c = windowImage(boxWindow);
+    auto at = [&](int gx, int gy) {
+        const uint8_t* p = c.at(gx, gy);
+        return Rgb{p[0], p[1], p[2]};
+    };
+    // The bar fades from red at the top over 16 rows, drawn half transparent below its
+    // middle; GL rows count from the bottom.
+    EXPECT_GT(at(20, 99).r, 180);
+    EXPECT_LT(at(20, 99).g, 60);
+    EXPECT_GT(at(20, 92).r, at(20, 86).r);
+    EXPECT_LT(at(20, 84).r, 20);
+    expectNear(at(20, 50), 0, 0, 0);  // cleared body
+    // Frame: three columns on each side, three rows at the bottom.
+    const float c1[3] = {0.2267f, 0.0547f, 0.0547f}, c2[3] = {0.1875f, 0.0469f, 0.0469f},
+                c3[3] = {0.125f, 0.0391f, 0.0391f};
+    const float* left[3] = {c1, c2, c3};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        expectNear(at(i, 40), left[i][0], left[i][1], left[i][2]);
+        expectNear(at(255 - i, 40), left[i][0], left[i][1], left[i][2]);
+    }
+    expectNear(at(128, 2), c1[0], c1[1], c1[2]);
+    expectNear(at(128, 1), c2[0], c2[1], c2[2]);
+    expectNear(at(128, 0), c3[0], c3[1], c3[2]);
+    // Both texts in colour 17: the title inside the bar, the message in the middle.
+    int titleInk = 0, messageInk = 0;
+    for (int cy = 0; cy < 100; ++cy)
+        for (int cx = 100; cx < 160; ++cx) {
+            const Rgb p = screenPixel(boxWindow, cx, cy);
+            if (p.r > 150 && p.g > 150) (cy < 16 ? titleInk : messageInk)++;
+        }
+    EXPECT_GT(titleInk, 10);
+    EXPECT_GT(messageInk, 10);
+    ZUHideMB();
+}
+
+TEST_F(PopupTest, MessageBoxBlocksMainInputUntilClickedAway) {
+    ZUStartGUI();
+    void* boxWindow = zu::detail::messageBoxWindow();
+    ASSERT_EQ(ZUShowMB(const_cast<char*>("Wait"), const_cast<char*>("Input is blocked")), 0);
+    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(boxWindow); }));
+    // A click on the child (GUI 150, 150: screen 250, 500) reaches no node.
+    x.moveTo(250, 500);
+    x.click(1);
+    pumpFor(200);
+    EXPECT_TRUE(heardOf(ZUM_LBUTTONDOWN).empty());
+    // A click on the box dismisses it.
+    ws::Rect r;
+    ASSERT_TRUE(ws::getWindowRect(boxWindow, &r));
+    x.moveTo(r.left + 20, r.top + 50);
+    x.click(1);
+    ASSERT_TRUE(pumpUntil([&] { return !gui().mbShown.load(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !ws::isWindowVisible(boxWindow); }));
+    // And the next click on the main window is dispatched again.
+    x.moveTo(250, 500);
+    x.click(1);
+    const bool dispatched = pumpUntil([] { return !heardOf(ZUM_LBUTTONDOWN).empty(); });
+    ASSERT_TRUE(dispatched);
+    EXPECT_EQ(heardOf(ZUM_LBUTTONDOWN).front().node, "child");
+}
+
+}  // namespace
