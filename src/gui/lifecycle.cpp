@@ -49,6 +49,8 @@ int renderLoop(void*) {
 void request(void* requestEvent, void* doneEvent) {
     GuiState& g = gui();
     if (!requestEvent || !doneEvent) return;  // not initialised: nothing will render
+    // Nobody would answer: the thread has ended or the display is gone.
+    if (!g.threadRunning.load(std::memory_order_acquire) || ws::displayLost()) return;
     // A done signal left by a pass that nobody waited for (coalesced requests) must not
     // answer this request.
     ZuResetEvent(doneEvent);
