@@ -49,8 +49,9 @@ int renderLoop(void*) {
 void request(void* requestEvent, void* doneEvent) {
     GuiState& g = gui();
     if (!requestEvent || !doneEvent) return;  // not initialised: nothing will render
-    // Nobody would answer: the thread has ended or the display is gone.
-    if (!g.threadRunning.load(std::memory_order_acquire) || ws::displayLost()) return;
+    // With the display gone nothing will ever render: the host must not wait to exit.
+    // (A stopped GUI still waits its time-out, as callers of a stopped GUI expect.)
+    if (ws::displayLost()) return;
     // A done signal left by a pass that nobody waited for (coalesced requests) must not
     // answer this request.
     ZuResetEvent(doneEvent);
