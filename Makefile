@@ -42,7 +42,7 @@ fuzz:
 	@scripts/install-deps build fuzz
 	@cmake -S fuzz -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
-	@for f in build-fuzz/*_fuzz; do [ -x "$$f" ] && scripts/with-display "$$f" -max_total_time=$${FUZZ_SECONDS:-60}; done; true
+	@for f in build-fuzz/*_fuzz; do [ -x "$$f" ] && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp scripts/with-display "$$f" -max_total_time=$${FUZZ_SECONDS:-60}; done; true
 
 clean:
 	rm -rf build build-bench build-asan build-tsan build-fuzz
