@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build demo test bench sanitize tsan fuzz clean
+.PHONY: all deps build demo test bench sanitize tsan fuzz docs clean
 
 all: build
 
@@ -42,7 +42,12 @@ fuzz:
 	@scripts/install-deps build fuzz
 	@cmake -S fuzz -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
-	@for f in build-fuzz/*_fuzz; do [ -x "$$f" ] && "$$f" -max_total_time=$${FUZZ_SECONDS:-60}; done; true
+	@for f in build-fuzz/*_fuzz; do [ -x "$$f" ] && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp scripts/with-display "$$f" -max_total_time=$${FUZZ_SECONDS:-60}; done; true
+
+docs:
+	@scripts/install-deps docs
+	@doxygen docs/Doxyfile
+	@echo "docs: build/docs/html/index.html"
 
 clean:
 	rm -rf build build-bench build-asan build-tsan build-fuzz

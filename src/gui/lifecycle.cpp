@@ -49,6 +49,9 @@ int renderLoop(void*) {
 void request(void* requestEvent, void* doneEvent) {
     GuiState& g = gui();
     if (!requestEvent || !doneEvent) return;  // not initialised: nothing will render
+    // With the display gone nothing will ever render: the host must not wait to exit.
+    // (A stopped GUI still waits its time-out, as callers of a stopped GUI expect.)
+    if (ws::displayLost()) return;
     // A done signal left by a pass that nobody waited for (coalesced requests) must not
     // answer this request.
     ZuResetEvent(doneEvent);

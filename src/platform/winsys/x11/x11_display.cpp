@@ -56,12 +56,16 @@ void wakeAllQueues(State& s) {
     }
 }
 
-void onIOErrorExit(Display*, void*) {
+void onIOErrorExit(Display* dpy, void*) {
     // The server is gone. Mark it, wake every waiting loop, and end the reader thread
     // instead of the process; every later call sees displayLost().
     State& s = state();
     s.lost.store(true, std::memory_order_release);
     wakeAllQueues(s);
+    // Xlib takes the display's user lock before calling this, expecting the process to
+    // exit; as it goes on, the lock is given back, or the next thread that meets the dead
+    // connection (a GL swap on the render thread) would wait for it for ever.
+    XUnlockDisplay(dpy);
 }
 
 int onIOError(Display*) {
@@ -506,6 +510,8 @@ int getMessageTimeout(ZuMSG* msg, int timeoutMs) {
     auto q = currentQueue();
     const int64_t deadline = performanceCounter() + int64_t{timeoutMs} * 1000000;
     for (;;) {
+        // Whatever is still queued speaks of windows that no longer exist.
+        if (displayLost()) return -1;
         {
             std::lock_guard lock(q->mutex);
             if (!q->messages.empty()) {
@@ -525,7 +531,6 @@ int getMessageTimeout(ZuMSG* msg, int timeoutMs) {
                 return 0;
             }
         }
-        if (displayLost()) return -1;
         int wait = -1;
         if (timeoutMs >= 0) {
             const int64_t left = deadline - performanceCounter();

@@ -1,0 +1,113 @@
+// The X server dies under a running GUI: the host's loop must end, every later call must
+// answer its failure code, and the process must exit cleanly and soon.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "zugui/zugui.h"
+
+namespace {
+
+double nowMs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+int painter(void*, unsigned msg, int, int, void*, void*) {
+    return msg == ZUM_RENDER;
+}
+
+// What the host does after its loop ended, written to the pipe as one line.
+struct Report {
+    int loopResult;
+    int postResult;
+    int initAgain;
+    double loopEndMs;  // monotonic time the loop returned
+};
+
+[[noreturn]] void runHost(int fd) {
+    if (ZUInitGUI(0, 0, 320, 240, nullptr, const_cast<char*>("loss"), nullptr, nullptr, 0) != 0)
+        _exit(10);
+    ZuRECT r{0, 0, 320, 240};
+    ZUWindowNode* root =
+        ZUCreateWindow(const_cast<char*>("root"), 0, 1, &r, nullptr, nullptr, painter);
+    ZUStartGUI();
+    (void)!write(fd, "R", 1);
+    ZuMSG m;
+    int got;
+    // Keep the render thread busy so that the loss can come in the middle of a pass.
+    while ((got = ZuGetMessage(&m)) > 0) {
+        ZuDispatchMessage(&m);
+        ZUPostMessage(root, ZUM_CLICKED, 0, 0, nullptr, nullptr);
+        ZURePaint();
+    }
+    Report rep{got, 0, 0, nowMs()};
+    ZURePaint();  // must not wait 2 s for a render thread that has stopped
+    rep.postResult = ZUPostMessage(root, ZUM_CLICKED, 0, 0, nullptr, nullptr);
+    ZUStopGUI();
+    ZUKillGUI();
+    ZUDestroyWindow(root);
+    rep.initAgain = ZUInitGUI(0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr, 0);
+    (void)!write(fd, &rep, sizeof rep);
+    _exit(0);
+}
+
+TEST(DisplayLoss, HostLoopEndsAndTheProcessExitsCleanly) {
+    int n = 150;
+    while (access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) ++n;
+    const std::string display = ":" + std::to_string(n);
+    const pid_t server = fork();
+    ASSERT_GE(server, 0);
+    if (server == 0) {
+        execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    for (int i = 0; i < 100 && access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK); ++i)
+        usleep(50000);
+    usleep(200000);
+
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t host = fork();
+    ASSERT_GE(host, 0);
+    if (host == 0) {
+        close(fds[0]);
+        setenv("DISPLAY", display.c_str(), 1);
+        runHost(fds[1]);
+    }
+    close(fds[1]);
+    char ready = 0;
+    ASSERT_EQ(read(fds[0], &ready, 1), 1);
+    usleep(300000);  // renders and posts in full flow
+    const double killedAt = nowMs();
+    kill(server, SIGKILL);
+    waitpid(server, nullptr, 0);
+
+    Report rep{};
+    ASSERT_EQ(read(fds[0], &rep, sizeof rep), static_cast<ssize_t>(sizeof rep));
+    int status = 0;
+    const double waitStart = nowMs();
+    pid_t done = 0;
+    while ((done = waitpid(host, &status, WNOHANG)) == 0 && nowMs() - waitStart < 5000)
+        usleep(10000);
+    const double exitedAt = nowMs();
+    if (done == 0) kill(host, SIGKILL), waitpid(host, &status, 0);
+    ASSERT_EQ(done, host) << "the host did not exit";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(rep.loopResult, -1);
+    EXPECT_LT(rep.loopEndMs - killedAt, 1000.0);
+    EXPECT_LT(exitedAt - killedAt, 1000.0);  // clean-up included
+    EXPECT_EQ(rep.postResult, -2);
+    EXPECT_EQ(rep.initAgain, -2);
+    close(fds[0]);
+}
+
+}  // namespace
