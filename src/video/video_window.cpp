@@ -49,9 +49,11 @@ bool registerClassOnce(const char* name, ws::WndProc proc, unsigned styles, void
 void probeOnce() {
     VideoCaps& c = videoCaps();
     if (c.probed) return;
-    glewExperimental = GL_TRUE;
-    glewInit();  // with GLX the GLX part may fail without harm; the GL part is what counts
-    glGetError();  // glewInit may leave an enum error from core-profile probing
+    // Not experimental: that mode marks an extension present whenever its entry points
+    // resolve, and Mesa resolves every name, so flags would claim what the driver lacks.
+    // The context is a compatibility one, whose extension string GLEW reads as it is.
+    glewInit();
+    glGetError();
     c.has422Pixels = glewIsSupported("GL_EXT_422_pixels");
     c.hasPackedPixels = glewIsSupported("GL_EXT_packed_pixels");
     c.hasBGRA = glewIsSupported("GL_EXT_bgra");
