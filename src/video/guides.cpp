@@ -60,9 +60,10 @@ int64_t roundUp(int64_t v, int m) {
     return (v + m - 1) / m * m;
 }
 
-int percentOf(float percent, int size) {
-    if (!(percent > 0.f)) return 0;  // also NaN
-    return static_cast<int>(std::min(percent, 200.f) / 200.0 * size);
+// The part of size that a guide leaves outside on one side.
+double marginOf(float percent, int size) {
+    if (!(percent > 0.f)) return 0.0;  // also NaN
+    return std::min(percent, 200.f) / 200.0 * size;
 }
 
 }  // namespace
@@ -75,10 +76,10 @@ void drawGuide(void* pixels, unsigned format, int width, int height, int rowByte
     const int64_t need = g == Group::Rgb ? int64_t{width} * rgbBytes(format) : minRowBytes(*fi, width);
     if (need <= 0) return;
 
-    const int left = percentOf(hPercent, width);
-    const int right = std::max(left, width - percentOf(hPercent, width));
-    const int top = percentOf(vPercent, height);
-    const int bottom = std::max(top, height - percentOf(vPercent, height));
+    const int left = static_cast<int>(marginOf(hPercent, width));
+    const int right = std::max(left, static_cast<int>(width - marginOf(hPercent, width)));
+    const int top = static_cast<int>(marginOf(vPercent, height));
+    const int bottom = std::max(top, static_cast<int>(height - marginOf(vPercent, height)));
 
     static const uint8_t kYuv10[16] = {0x00, 0xB2, 0x0E, 0x20, 0xAC, 0x03, 0xC8, 0x3A,
                                        0x00, 0xB2, 0x0E, 0x20, 0xAC, 0x03, 0xC8, 0x3A};
