@@ -230,6 +230,8 @@ ZUAPI ZuErr ZUVReleaseMouse(void);
 // shader program, lut applied in the shader); otherwise frames are drawn as pixels, or
 // converted on the CPU first when OpenGL cannot take them or a lut is given per frame.
 // With the texture path on and no shader program, 4:2:2 frames are shown as uploaded.
+// The texture is filtered linearly for RGB frames; 4:2:2 frames, two pixels per texel,
+// are read texel by texel (nearest), so a scaled 4:2:2 picture is not smoothed.
 // Frames drawn as pixels need rows without gaps beyond 4-byte alignment. Safe-area guides
 // are burnt into the pixels shown: into the host's frame for directly drawn 4:2:2 and
 // 4-byte RGB formats (other directly drawn formats get none), into the buffer otherwise.

@@ -173,9 +173,17 @@ void applyLayout(ZUVideoWindowNode& v, const LayoutInput& in, unsigned format) {
         glRasterPos2i(l.rasterX, std::min(l.rasterY, top));
         if (l.rasterY > top)
             glBitmap(0, 0, 0.f, 0.f, 0.f, static_cast<float>(l.rasterY - top), nullptr);
-    } else if (v.program) {
-        setUniform(v.program, "UseYUV", format == ZU_PF_mjai ? 2 : isPacked422(format) ? 1 : 0);
-        setUniform(v.program, "UseYUVType", in.frameWidth <= 800 ? 1 : 0);
+    } else {
+        if (v.program) {
+            setUniform(v.program, "UseYUV",
+                       format == ZU_PF_mjai ? 2 : isPacked422(format) ? 1 : 0);
+            setUniform(v.program, "UseYUVType", in.frameWidth <= 800 ? 1 : 0);
+        }
+        // A 4:2:2 texel is a pair of pixels, which the shader reads whole: filtering between
+        // texels mixes pairs and, in a software rasteriser, doubles the cost of the draw.
+        const GLint filter = isPacked422(format) ? GL_NEAREST : GL_LINEAR;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     }
 }
 
