@@ -90,9 +90,9 @@ double sdlFps(const std::vector<uint8_t>& uyvy) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return 0;
     SDL_Window* w = SDL_CreateWindow("sdl peer", 0, 0, kWinW, kWinH, SDL_WINDOW_OPENGL);
     SDL_Renderer* r = w ? SDL_CreateRenderer(w, -1, SDL_RENDERER_ACCELERATED) : nullptr;
-    SDL_Texture* t = r ? SDL_CreateTexture(r, SDL_PIXELFORMAT_UYVY, SDL_TEXTUREACCESS_STREAMING,
-                                           kW, kH)
-                       : nullptr;
+    SDL_Texture* t =
+        r ? SDL_CreateTexture(r, SDL_PIXELFORMAT_UYVY, SDL_TEXTUREACCESS_STREAMING, kW, kH)
+          : nullptr;
     double result = 0;
     if (t) {
         SDL_RendererInfo info{};
@@ -157,8 +157,8 @@ int main() {
             const Yuv& c = kBars[x * 8 / kW];
             uint8_t* p = bgra.data() + (size_t(y) * kW + x) * 4;
             for (int k = 0; k < 4; ++k)
-                p[k] = uint8_t(std::clamp(tables.luma[c.y][k] + tables.cb[c.u][k] + tables.cr[c.v][k],
-                                          0, 255));
+                p[k] = uint8_t(std::clamp(
+                    tables.luma[c.y][k] + tables.cb[c.u][k] + tables.cr[c.v][k], 0, 255));
         }
 
     ZUVideoFrame soft = yuv;
@@ -187,6 +187,7 @@ int main() {
     line("texture path, 2vuy through the shader", tex);
     line("direct path, bgrA drawn as pixels", dir);
     line("software path, 2vuy fast tables, 1/2 size", sw);
-    std::printf("ratio = zugui / SDL2 (streaming UYVY texture, OpenGL renderer); above 1 is faster\n");
+    std::printf(
+        "ratio = zugui / SDL2 (streaming UYVY texture, OpenGL renderer); above 1 is faster\n");
     return 0;
 }

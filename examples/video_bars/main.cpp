@@ -35,8 +35,10 @@ std::vector<uint8_t> bars422(int w, int h, bool uyvy) {
             const Yuv& c = kBars[x * 8 / w];
             uint8_t* p = px.data() + (size_t(r) * w + x) * 2;
             const uint8_t y = uint8_t(c.y), u = uint8_t(c.u), v = uint8_t(c.v);
-            if (uyvy) p[0] = u, p[1] = y, p[2] = v, p[3] = y;
-            else p[0] = y, p[1] = u, p[2] = y, p[3] = v;
+            if (uyvy)
+                p[0] = u, p[1] = y, p[2] = v, p[3] = y;
+            else
+                p[0] = y, p[1] = u, p[2] = y, p[3] = v;
         }
     return px;
 }

@@ -175,7 +175,7 @@ struct ZUVideoWindowNode {
     unsigned int textureTarget;
     int textureWidth, textureHeight;
     unsigned char has422, hasPacked, hasBGRA, hasABGR;  // copies of the probed capabilities
-    int adopted;  // the window came from the host
+    int adopted;                                        // the window came from the host
 };
 
 // ---- Frames ---------------------------------------------------------------------------
@@ -185,9 +185,9 @@ struct ZUVideoFrame {
     int rowBytes;
     int aspectNum, aspectDen;  // pixel aspect: the width is multiplied by num / den
     unsigned int format;
-    int topDown;               // first row in memory is the top of the picture
-    int offsetX, offsetY;      // pan: right by offsetX, down by offsetY window pixels
-    float zoomX, zoomY;        // both above 0: fixed zoom; otherwise fit to the window
+    int topDown;                   // first row in memory is the top of the picture
+    int offsetX, offsetY;          // pan: right by offsetX, down by offsetY window pixels
+    float zoomX, zoomY;            // both above 0: fixed zoom; otherwise fit to the window
     int decimationX, decimationY;  // software path divisors: 1, 2, 4, 8 or 16
     unsigned char fastTables;
     unsigned char guideBOn;

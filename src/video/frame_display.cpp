@@ -16,14 +16,22 @@ namespace zu::detail {
 namespace {
 
 // Enums of the 4:2:2 pixel extensions, which GLEW's headers may not name.
-constexpr GLenum kYcbcr422 = 0x85B9;        // YCbCr 4:2:2 pixel format
+constexpr GLenum kYcbcr422 = 0x85B9;         // YCbCr 4:2:2 pixel format
 constexpr GLenum kUnsignedShort88 = 0x85BA;  // its unsigned short 8_8 type
 constexpr GLenum k422 = 0x80CC;              // the 422 pixel format of the software path
 
 bool isPacked422(unsigned f) {
     switch (f) {
-        case ZU_PF_2vuy: case ZU_PF_2Vuy: case ZU_PF_uyv9: case ZU_PF_jpgq: case ZU_PF_mjai:
-        case ZU_PF_mjbq: case ZU_PF_mjaq: case ZU_PF_dvhd: case ZU_PF_dv51: case ZU_PF_dv26:
+        case ZU_PF_2vuy:
+        case ZU_PF_2Vuy:
+        case ZU_PF_uyv9:
+        case ZU_PF_jpgq:
+        case ZU_PF_mjai:
+        case ZU_PF_mjbq:
+        case ZU_PF_mjaq:
+        case ZU_PF_dvhd:
+        case ZU_PF_dv51:
+        case ZU_PF_dv26:
             return true;
         default:
             return false;
@@ -33,8 +41,13 @@ bool isPacked422(unsigned f) {
 // Formats whose guides can be burnt into the host's pixels as they are drawn.
 bool guidesInPlace(unsigned f) {
     switch (f) {
-        case ZU_PF_bgrA: case ZU_PF_rleq: case ZU_PF_rgba: case ZU_PF_rgbb: case ZU_PF_argB:
-        case ZU_PF_abgr: case ZU_PF_yuy2:
+        case ZU_PF_bgrA:
+        case ZU_PF_rleq:
+        case ZU_PF_rgba:
+        case ZU_PF_rgbb:
+        case ZU_PF_argB:
+        case ZU_PF_abgr:
+        case ZU_PF_yuy2:
             return true;
         default:
             return isPacked422(f);
@@ -53,7 +66,8 @@ Way directWay(const ZUVideoWindowNode& v, unsigned format) {
     auto row = [](GLenum f, GLenum t, int s) { return Way{f, t, s, true}; };
     const bool tex = v.texturePath != 0;
     switch (format) {
-        case ZU_PF_bgrA: case ZU_PF_rleq:
+        case ZU_PF_bgrA:
+        case ZU_PF_rleq:
             if (v.hasBGRA) return row(GL_BGRA, GL_UNSIGNED_BYTE, 0);
             break;
         case ZU_PF_argB:
@@ -65,21 +79,32 @@ Way directWay(const ZUVideoWindowNode& v, unsigned format) {
         case ZU_PF_bgr_:
             if (v.hasBGRA) return row(GL_BGR, GL_UNSIGNED_BYTE, 0);
             break;
-        case ZU_PF_rgba: case ZU_PF_rgbb:
+        case ZU_PF_rgba:
+        case ZU_PF_rgbb:
             return row(GL_RGBA, GL_UNSIGNED_BYTE, 0);
-        case ZU_PF_rgb_: case ZU_PF_rg2b: case ZU_PF_mjbi:
+        case ZU_PF_rgb_:
+        case ZU_PF_rg2b:
+        case ZU_PF_mjbi:
             return row(GL_RGB, GL_UNSIGNED_BYTE, 0);
-        case ZU_PF_RGB_: return row(GL_RGB, GL_UNSIGNED_SHORT, 0);
-        case ZU_PF_RGBA: return row(GL_RGBA, GL_UNSIGNED_SHORT, 0);
-        case ZU_PF_RGb_: return row(GL_RGB, GL_UNSIGNED_SHORT, 1);
-        case ZU_PF_RGbA: return row(GL_RGBA, GL_UNSIGNED_SHORT, 1);
-        case ZU_PF_10rb: case ZU_PF_11rb: case ZU_PF_11rQ:
+        case ZU_PF_RGB_:
+            return row(GL_RGB, GL_UNSIGNED_SHORT, 0);
+        case ZU_PF_RGBA:
+            return row(GL_RGBA, GL_UNSIGNED_SHORT, 0);
+        case ZU_PF_RGb_:
+            return row(GL_RGB, GL_UNSIGNED_SHORT, 1);
+        case ZU_PF_RGbA:
+            return row(GL_RGBA, GL_UNSIGNED_SHORT, 1);
+        case ZU_PF_10rb:
+        case ZU_PF_11rb:
+        case ZU_PF_11rQ:
             if (v.hasPacked) return row(GL_RGBA, GL_UNSIGNED_INT_10_10_10_2, 1);
             break;
-        case ZU_PF_10RG: case ZU_PF_10RS:
+        case ZU_PF_10RG:
+        case ZU_PF_10RS:
             if (v.hasPacked) return row(GL_RGBA, GL_UNSIGNED_INT_2_10_10_10_REV, 0);
             break;
-        case ZU_PF_10rl: case ZU_PF_11rl:
+        case ZU_PF_10rl:
+        case ZU_PF_11rl:
             if (v.hasPacked) return row(GL_RGBA, GL_UNSIGNED_INT_10_10_10_2, 0);
             break;
         default:
@@ -99,8 +124,8 @@ int validDecimation(int d) {
 bool haveShaders() {
     const VideoCaps& c = videoCaps();
     return c.hasShadingLanguage && c.hasShaderObjects && glCreateProgram && glCreateShader &&
-           glShaderSource && glCompileShader && glAttachShader && glLinkProgram &&
-           glUseProgram && glGetUniformLocation && glUniform1i;
+           glShaderSource && glCompileShader && glAttachShader && glLinkProgram && glUseProgram &&
+           glGetUniformLocation && glUniform1i;
 }
 
 void setUniform(GLuint program, const char* name, int value) {
@@ -175,8 +200,7 @@ void applyLayout(ZUVideoWindowNode& v, const LayoutInput& in, unsigned format) {
             glBitmap(0, 0, 0.f, 0.f, 0.f, static_cast<float>(l.rasterY - top), nullptr);
     } else {
         if (v.program) {
-            setUniform(v.program, "UseYUV",
-                       format == ZU_PF_mjai ? 2 : isPacked422(format) ? 1 : 0);
+            setUniform(v.program, "UseYUV", format == ZU_PF_mjai ? 2 : isPacked422(format) ? 1 : 0);
             setUniform(v.program, "UseYUVType", in.frameWidth <= 800 ? 1 : 0);
         }
         // A 4:2:2 texel is a pair of pixels, which the shader reads whole: filtering between
@@ -363,8 +387,10 @@ ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, Z
         const float smax = std::min(1.f, static_cast<float>(w) / std::max(1, video->textureWidth));
         const float tmax = std::min(1.f, static_cast<float>(h) / std::max(1, video->textureHeight));
         const float y0 = f.topDown ? 1.f : -1.f, y1 = -y0;
-        const float corners[4][4] = {
-            {0.f, 0.f, -1.f, y0}, {0.f, tmax, -1.f, y1}, {smax, tmax, 1.f, y1}, {smax, 0.f, 1.f, y0}};
+        const float corners[4][4] = {{0.f, 0.f, -1.f, y0},
+                                     {0.f, tmax, -1.f, y1},
+                                     {smax, tmax, 1.f, y1},
+                                     {smax, 0.f, 1.f, y0}};
         glBegin(GL_QUADS);
         for (const auto& c : corners) {
             glMultiTexCoord2f(GL_TEXTURE0, c[0], c[1]);

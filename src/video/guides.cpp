@@ -14,12 +14,23 @@ enum class Group { Yuv10, Uyvy, Yuy2, Rgb };
 
 Group groupOf(unsigned format) {
     switch (format) {
-        case ZU_PF_v219: case ZU_PF_V219: case ZU_PF_aphq: case ZU_PF_apnq:
+        case ZU_PF_v219:
+        case ZU_PF_V219:
+        case ZU_PF_aphq:
+        case ZU_PF_apnq:
             return Group::Yuv10;
-        case ZU_PF_2vuy: case ZU_PF_2Vuy: case ZU_PF_uyv9: case ZU_PF_jpgq: case ZU_PF_mjbq:
-        case ZU_PF_mjaq: case ZU_PF_dvhd: case ZU_PF_dv51: case ZU_PF_dv26:
+        case ZU_PF_2vuy:
+        case ZU_PF_2Vuy:
+        case ZU_PF_uyv9:
+        case ZU_PF_jpgq:
+        case ZU_PF_mjbq:
+        case ZU_PF_mjaq:
+        case ZU_PF_dvhd:
+        case ZU_PF_dv51:
+        case ZU_PF_dv26:
             return Group::Uyvy;
-        case ZU_PF_yuy2: case ZU_PF_mjai:
+        case ZU_PF_yuy2:
+        case ZU_PF_mjai:
             return Group::Yuy2;
         default:
             return Group::Rgb;
@@ -28,7 +39,10 @@ Group groupOf(unsigned format) {
 
 int rgbBytes(unsigned format) {
     switch (format) {
-        case ZU_PF_rgb_: case ZU_PF_rg2b: case ZU_PF_bgr_: case ZU_PF_mjbi:
+        case ZU_PF_rgb_:
+        case ZU_PF_rg2b:
+        case ZU_PF_bgr_:
+        case ZU_PF_mjbi:
             return 3;
         default:
             return 4;
@@ -68,12 +82,13 @@ double marginOf(float percent, int size) {
 
 }  // namespace
 
-void drawGuide(void* pixels, unsigned format, int width, int height, int rowBytes,
-               float hPercent, float vPercent) {
+void drawGuide(void* pixels, unsigned format, int width, int height, int rowBytes, float hPercent,
+               float vPercent) {
     const FormatInfo* fi = formatInfo(format);
     if (!pixels || !fi || width <= 0 || height <= 0 || rowBytes <= 0) return;
     const Group g = groupOf(format);
-    const int64_t need = g == Group::Rgb ? int64_t{width} * rgbBytes(format) : minRowBytes(*fi, width);
+    const int64_t need =
+        g == Group::Rgb ? int64_t{width} * rgbBytes(format) : minRowBytes(*fi, width);
     if (need <= 0) return;
 
     const int left = static_cast<int>(marginOf(hPercent, width));
@@ -87,8 +102,8 @@ void drawGuide(void* pixels, unsigned format, int width, int height, int rowByte
     static const uint8_t kYuy2[4] = {0xEB, 0x80, 0xEB, 0x80};  // the word 0x80EB80EB
     static const uint8_t kFF[4] = {0xFF, 0xFF, 0xFF, 0xFF};
 
-    Canvas c{static_cast<uint8_t*>(pixels), height, rowBytes, std::min<int64_t>(rowBytes, need),
-             kFF, 1};
+    Canvas c{static_cast<uint8_t*>(pixels),     height, rowBytes,
+             std::min<int64_t>(rowBytes, need), kFF,    1};
     int64_t lineStart = 0, lineUnits = 0, markUnits = 0;
     switch (g) {
         case Group::Yuv10:
@@ -141,7 +156,8 @@ void drawGuide(void* pixels, unsigned format, int width, int height, int rowByte
     for (int edge : {top, bottom}) {
         int r0 = edge - 8;
         r0 = std::max(0, std::min(r0, height - 18));
-        for (int r = r0; r < r0 + 18; ++r) c.put(r, int64_t{std::max(0, col)} * bpp, std::min(3, width));
+        for (int r = r0; r < r0 + 18; ++r)
+            c.put(r, int64_t{std::max(0, col)} * bpp, std::min(3, width));
     }
 }
 

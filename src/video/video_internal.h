@@ -26,10 +26,10 @@ VideoCaps& videoCaps();
 
 // ---- layout (layout.cpp) ------------------------------------------------------------
 struct LayoutInput {
-    int winW = 0, winH = 0;       // the record's drawing area
-    int w = 0, h = 0;             // working size (texels for 4:2:2 in a texture)
-    float zx0 = 1.f, zy0 = 1.f;   // base zooms
-    int frameWidth = 0;           // the frame's own width
+    int winW = 0, winH = 0;      // the record's drawing area
+    int w = 0, h = 0;            // working size (texels for 4:2:2 in a texture)
+    float zx0 = 1.f, zy0 = 1.f;  // base zooms
+    int frameWidth = 0;          // the frame's own width
     int aspectNum = 1, aspectDen = 1;
     float zoomX = 0.f, zoomY = 0.f;
     int topDown = 0;
@@ -50,8 +50,8 @@ Layout computeLayout(const LayoutInput& in);
 // pixels, not groups), leaving hPercent / 2 of the width and vPercent / 2 of the height
 // outside on each side. Writes stay inside the rows and the bytes a row of that width
 // has; unusable arguments write nothing.
-void drawGuide(void* pixels, unsigned format, int width, int height, int rowBytes,
-               float hPercent, float vPercent);
+void drawGuide(void* pixels, unsigned format, int width, int height, int rowBytes, float hPercent,
+               float vPercent);
 // Both guides of a frame that are on.
 void drawFrameGuides(void* pixels, unsigned format, int width, int height, int rowBytes,
                      const ZUVideoFrame& f);

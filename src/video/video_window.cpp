@@ -137,8 +137,10 @@ ZUAPI ZUVideoWindowNode* ZUCreateVideoWindow(ZUWindowNode* owner, char* title, Z
         void* w = static_cast<void*>(owner);
         // A window made outside our window-system layer is adopted to get a context on it.
         if (w && !ws::getWindowProc(w)) {
-            if (ws::adoptWindow(w)) zu::detail::adoptedHere().insert(w);
-            else w = nullptr;
+            if (ws::adoptWindow(w))
+                zu::detail::adoptedHere().insert(w);
+            else
+                w = nullptr;
         }
         v->window = w;
     }

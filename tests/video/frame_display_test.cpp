@@ -49,8 +49,12 @@ TEST_F(DisplayTest, BgrAIsDrawnDirectlyAndGoesThroughTheConverterOnlyForALookUpT
         bool converted;
     } cases[] = {
         {"direct", false, false, kRed, {10, 100, 200}, false},
-        {"look-up table", true, false, {inverted(255), inverted(0), inverted(0)},
-         {inverted(10), inverted(100), inverted(200)}, true},
+        {"look-up table",
+         true,
+         false,
+         {inverted(255), inverted(0), inverted(0)},
+         {inverted(10), inverted(100), inverted(200)},
+         true},
         {"no BGRA", false, true, kRed, {10, 100, 200}, true},
     };
     for (const Case& c : cases) {
@@ -102,8 +106,7 @@ TEST_F(DisplayTest, ColourBarsThroughTheShaderMatchTheFormulaForBothMatricesAndB
             EXPECT_TRUE(near(got, want, 2)) << "bar " << bar << " " << got << " want " << want;
         }
         // The texture's right half holds no picture: the quad stops at coordinate 0.5.
-        EXPECT_TRUE(near(shown(x0 + pw - 2, 270), shaderColour(kBars[7], c.bt601), 2) ||
-                    c.lut);
+        EXPECT_TRUE(near(shown(x0 + pw - 2, 270), shaderColour(kBars[7], c.bt601), 2) || c.lut);
         ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
         EXPECT_EQ(video->program, 0u);
         EXPECT_EQ(video->frameTexture, 0u);

@@ -19,9 +19,10 @@
 #include "video/video_internal.h"
 #include "zugui/video.h"
 //
+#include <X11/Xutil.h>
+
 #include "gui/gui_log.h"
 #include "support/winsys_support.h"
-#include <X11/Xutil.h>
 
 namespace zu::test {
 
@@ -80,8 +81,10 @@ inline std::vector<uint8_t> bars422(int width, int height, bool uyvy) {
         for (int x = 0; x < width; x += 2) {
             const Yuv& c = kBars[x * 8 / width];
             uint8_t* p = px.data() + (size_t(r) * width + x) * 2;
-            if (uyvy) p[0] = uint8_t(c.u), p[1] = uint8_t(c.y), p[2] = uint8_t(c.v), p[3] = uint8_t(c.y);
-            else p[0] = uint8_t(c.y), p[1] = uint8_t(c.u), p[2] = uint8_t(c.y), p[3] = uint8_t(c.v);
+            if (uyvy)
+                p[0] = uint8_t(c.u), p[1] = uint8_t(c.y), p[2] = uint8_t(c.v), p[3] = uint8_t(c.y);
+            else
+                p[0] = uint8_t(c.y), p[1] = uint8_t(c.u), p[2] = uint8_t(c.y), p[3] = uint8_t(c.v);
         }
     return px;
 }
@@ -141,8 +144,8 @@ class VideoTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
         ASSERT_TRUE(ws::open());
-        ASSERT_EQ(ZUInitGUI(0, 0, kGuiW, kGuiH, nullptr, const_cast<char*>("video test"),
-                            nullptr, nullptr, 0),
+        ASSERT_EQ(ZUInitGUI(0, 0, kGuiW, kGuiH, nullptr, const_cast<char*>("video test"), nullptr,
+                            nullptr, 0),
                   0);
         root = makeNode("root", nullptr, {0, 0, kGuiW, kGuiH});
         ZUStartGUI();
@@ -170,8 +173,9 @@ class VideoTest : public ::testing::Test {
     // Window pixel (x, y), y counted upwards as OpenGL does, as the window shows it.
     Rgb shown(int px, int py) {
         XSync(x.dpy, False);
-        XImage* img = XGetImage(x.dpy, static_cast<Window>(reinterpret_cast<uintptr_t>(video->window)),
-                                px, winH - 1 - py, 1, 1, AllPlanes, ZPixmap);
+        XImage* img =
+            XGetImage(x.dpy, static_cast<Window>(reinterpret_cast<uintptr_t>(video->window)), px,
+                      winH - 1 - py, 1, 1, AllPlanes, ZPixmap);
         if (!img) return {-1, -1, -1};
         const unsigned long v = XGetPixel(img, 0, 0);
         XDestroyImage(img);

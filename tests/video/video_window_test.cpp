@@ -3,11 +3,11 @@
 // owner node, the video capture, and a display running on a host thread of its own.
 #include "video/video_support.h"
 //
-#include "support/xdnd_source.h"
-
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "support/xdnd_source.h"
 
 using namespace zu::test;
 using zu::detail::gui;
@@ -192,7 +192,7 @@ TEST_F(WindowTest, NullRecordsAreAnsweredWithSuccessAndNoEffect) {
     EXPECT_EQ(gui().videoCapture, nullptr);
     EXPECT_EQ(ZUVReleaseMouse(), 0);
     EXPECT_EQ(ZUCreateVideoWindow(root, nullptr, nullptr, 0), nullptr);  // no rectangle
-    EXPECT_EQ(ZUCreateVideoWindow(nullptr, nullptr, &r, 1), nullptr);   // nothing to adopt
+    EXPECT_EQ(ZUCreateVideoWindow(nullptr, nullptr, &r, 1), nullptr);    // nothing to adopt
     openVideo(100, 100);
     EXPECT_EQ(ZUResetVideoWindow(video, nullptr), 0);
     EXPECT_EQ(ZUResizeVideoWindow(video, nullptr), 0);
@@ -301,8 +301,10 @@ TEST_F(WindowTest, FilesDroppedOnARegisteredVideoWindowArriveWithTheFirstPath) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.registered);
         clearGot();
-        if (c.registered) ZURegDropFilesVideoWindow(video);
-        else ZUUnRegDropFilesVideoWindow(video);
+        if (c.registered)
+            ZURegDropFilesVideoWindow(video);
+        else
+            ZUUnRegDropFilesVideoWindow(video);
         XdndSource src;
         std::thread source([&] { src.serve(top, kVx + 100, kVy + 100, uris); });
         // The source ends on its own thread: look at it between short pumps.
