@@ -1,9 +1,12 @@
 // Video display: pixel-format codes, colour look-up tables and colour tables.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "zugui/types.h"
+
+struct ZUWindowNode;
 
 // ---- Pixel formats ------------------------------------------------------------------
 // A format is a FourCC whose lowest byte is the first character of its name, so the name
@@ -148,3 +151,96 @@ struct ZuColorDescriptor {
     double crRedWeight, crGreenWeight, crBlueWeight, crOffset;
 };
 #pragma pack(pop)
+
+// ---- Video windows --------------------------------------------------------------------
+// A child window of the main window with an OpenGL context of its own. The record is the
+// library's; hosts hold the pointer and leave the fields alone.
+struct ZUVideoWindowNode {
+    ZUWindowNode* owner;  // receives the ZUM_VIDEO... messages; null for an adopted window
+    void* window;
+    int x, y, width, height;  // drawing area of the display
+    void* dc;
+    void* rc;
+    std::atomic<bool> started;  // display running (also held during ZUResizeVideoWindow)
+    unsigned int lastFormat;    // what the last layout was made for
+    int lastTopDown;
+    int lastWidth, lastHeight;
+    float lastZoomX, lastZoomY;
+    int lastOffsetX, lastOffsetY;
+    unsigned char layoutStale;
+    int texturePath;  // 1: frames go through a texture and the shader program
+    unsigned int frameTexture;
+    unsigned int lutTexture;
+    unsigned int program;
+    unsigned int textureTarget;
+    int textureWidth, textureHeight;
+    unsigned char has422, hasPacked, hasBGRA, hasABGR;  // copies of the probed capabilities
+    int adopted;                                        // the window came from the host
+};
+
+// ---- Frames ---------------------------------------------------------------------------
+struct ZUVideoFrame {
+    void* pixels;
+    int width, height;
+    int rowBytes;
+    int aspectNum, aspectDen;  // pixel aspect: the width is multiplied by num / den
+    unsigned int format;
+    int topDown;                   // first row in memory is the top of the picture
+    int offsetX, offsetY;          // pan: right by offsetX, down by offsetY window pixels
+    float zoomX, zoomY;            // both above 0: fixed zoom; otherwise fit to the window
+    int decimationX, decimationY;  // software path divisors: 1, 2, 4, 8 or 16
+    unsigned char fastTables;
+    unsigned char guideBOn;
+    float guideBHorizontal, guideBVertical;  // percent left outside, half on each side
+    unsigned char guideAOn;
+    float guideAHorizontal, guideAVertical;
+    void* conversionTables;  // ZuColorTables*, the host's
+    ZuColorDescriptor colorDescriptor;
+    void* conversionBuffer;  // optional destination of the software path
+    int conversionBufferSize;
+};
+
+// Video windows are created and destroyed on the GUI thread. Null records are answered
+// with 0 (and null handles) except where noted.
+//   owner: the node told about input, or the host's window handle when adopt is non-zero.
+//   rect:  position and size in the main window's client pixels.
+ZUAPI ZUVideoWindowNode* ZUCreateVideoWindow(ZUWindowNode* owner, char* title, ZuRECT* rect,
+                                             int adopt);
+// Tells the record the size the window already has; the window is not moved.
+ZUAPI ZuErr ZUResetVideoWindow(ZUVideoWindowNode* video, ZuRECT* rect);
+// Moves and sizes the window; the next frame lays out again. Call while stopped.
+ZUAPI ZuErr ZUResizeVideoWindow(ZUVideoWindowNode* video, ZuRECT* rect);
+ZUAPI ZuErr ZUShowVideoWindow(ZUVideoWindowNode* video, int show);
+ZUAPI unsigned char ZUIsVideoWindowVisible(ZUVideoWindowNode* video);
+// Deletes the context and frees the record; a window adopted from the host stays alive.
+ZUAPI ZuErr ZUDestroyVideoWindow(ZUVideoWindowNode* video);
+ZUAPI void* ZUGetVideoWindowHWND(ZUVideoWindowNode* video);
+ZUAPI void* ZUGetVideoWindowDC(ZUVideoWindowNode* video);
+ZUAPI ZuErr ZUReleaseVideoWindowDC(ZUVideoWindowNode* video, void* dc);
+// Files dropped on the window reach the owner as ZUM_VIDEODROPFILES (first path, UTF-16).
+ZUAPI ZuErr ZURegDropFilesVideoWindow(ZUVideoWindowNode* video);
+ZUAPI ZuErr ZUUnRegDropFilesVideoWindow(ZUVideoWindowNode* video);
+// Video mouse capture, apart from the node capture: the first capture holds until released.
+ZUAPI ZuErr ZUVCaptureMouse(ZUVideoWindowNode* video);
+ZUAPI ZuErr ZUVReleaseMouse(void);
+
+// ---- Frame display --------------------------------------------------------------------
+// Start, frames, stop, all on one thread: the window's context stays current on it in
+// between. textureMode 1 asks for the texture path (frames uploaded and converted by the
+// shader program, lut applied in the shader); otherwise frames are drawn as pixels, or
+// converted on the CPU first when OpenGL cannot take them or a lut is given per frame.
+// With the texture path on and no shader program, 4:2:2 frames are shown as uploaded.
+// The texture is filtered linearly for RGB frames; 4:2:2 frames, two pixels per texel,
+// are read texel by texel (nearest), so a scaled 4:2:2 picture is not smoothed.
+// Frames drawn as pixels need rows without gaps beyond 4-byte alignment. Safe-area guides
+// are burnt into the pixels shown: into the host's frame for directly drawn 4:2:2 and
+// 4-byte RGB formats (other directly drawn formats get none), into the buffer otherwise.
+//   start: 0, or -2 when the context cannot be made current.
+//   display: -2 for a null or stopped record; a null frame clears; null pixels return 0
+//            without presenting.
+//   stop: -2 when not started.
+ZUAPI ZuErr ZUStartDisplayVideoFrame(ZUVideoWindowNode* video, unsigned int textureWidth,
+                                     unsigned int textureHeight, unsigned int textureMode,
+                                     ZuRGBLUT* lut);
+ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, ZuRGBLUT* lut);
+ZUAPI ZuErr ZUStopDisplayVideoFrame(ZUVideoWindowNode* video);

@@ -1,0 +1,443 @@
+// The per-frame display: each frame takes the cheapest way to the screen (drawn as
+// pixels, uploaded to a texture that the shader program converts, or converted on the CPU
+// first), is laid out scaled and centred when its geometry changes, gets its safe-area
+// guides, and is presented.
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "gui/gui_state.h"
+#include "video/convert/convert.h"
+#include "video/video_internal.h"
+
+namespace zu::detail {
+namespace {
+
+// Enums of the 4:2:2 pixel extensions, which GLEW's headers may not name.
+constexpr GLenum kYcbcr422 = 0x85B9;         // YCbCr 4:2:2 pixel format
+constexpr GLenum kUnsignedShort88 = 0x85BA;  // its unsigned short 8_8 type
+constexpr GLenum k422 = 0x80CC;              // the 422 pixel format of the software path
+
+bool isPacked422(unsigned f) {
+    switch (f) {
+        case ZU_PF_2vuy:
+        case ZU_PF_2Vuy:
+        case ZU_PF_uyv9:
+        case ZU_PF_jpgq:
+        case ZU_PF_mjai:
+        case ZU_PF_mjbq:
+        case ZU_PF_mjaq:
+        case ZU_PF_dvhd:
+        case ZU_PF_dv51:
+        case ZU_PF_dv26:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Formats whose guides can be burnt into the host's pixels as they are drawn.
+bool guidesInPlace(unsigned f) {
+    switch (f) {
+        case ZU_PF_bgrA:
+        case ZU_PF_rleq:
+        case ZU_PF_rgba:
+        case ZU_PF_rgbb:
+        case ZU_PF_argB:
+        case ZU_PF_abgr:
+        case ZU_PF_yuy2:
+            return true;
+        default:
+            return isPacked422(f);
+    }
+}
+
+struct Way {
+    GLenum format = GL_BGRA;
+    GLenum type = GL_UNSIGNED_BYTE;
+    int swap = 0;
+    bool found = false;
+};
+
+// The direct row of the format table for this frame, if one applies.
+Way directWay(const ZUVideoWindowNode& v, unsigned format) {
+    auto row = [](GLenum f, GLenum t, int s) { return Way{f, t, s, true}; };
+    const bool tex = v.texturePath != 0;
+    switch (format) {
+        case ZU_PF_bgrA:
+        case ZU_PF_rleq:
+            if (v.hasBGRA) return row(GL_BGRA, GL_UNSIGNED_BYTE, 0);
+            break;
+        case ZU_PF_argB:
+            if (v.hasBGRA) return row(GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 1);
+            break;
+        case ZU_PF_abgr:
+            return v.hasABGR ? row(GL_ABGR_EXT, GL_UNSIGNED_BYTE, 0)
+                             : row(GL_RGBA, GL_UNSIGNED_BYTE, 1);
+        case ZU_PF_bgr_:
+            if (v.hasBGRA) return row(GL_BGR, GL_UNSIGNED_BYTE, 0);
+            break;
+        case ZU_PF_rgba:
+        case ZU_PF_rgbb:
+            return row(GL_RGBA, GL_UNSIGNED_BYTE, 0);
+        case ZU_PF_rgb_:
+        case ZU_PF_rg2b:
+        case ZU_PF_mjbi:
+            return row(GL_RGB, GL_UNSIGNED_BYTE, 0);
+        case ZU_PF_RGB_:
+            return row(GL_RGB, GL_UNSIGNED_SHORT, 0);
+        case ZU_PF_RGBA:
+            return row(GL_RGBA, GL_UNSIGNED_SHORT, 0);
+        case ZU_PF_RGb_:
+            return row(GL_RGB, GL_UNSIGNED_SHORT, 1);
+        case ZU_PF_RGbA:
+            return row(GL_RGBA, GL_UNSIGNED_SHORT, 1);
+        case ZU_PF_10rb:
+        case ZU_PF_11rb:
+        case ZU_PF_11rQ:
+            if (v.hasPacked) return row(GL_RGBA, GL_UNSIGNED_INT_10_10_10_2, 1);
+            break;
+        case ZU_PF_10RG:
+        case ZU_PF_10RS:
+            if (v.hasPacked) return row(GL_RGBA, GL_UNSIGNED_INT_2_10_10_10_REV, 0);
+            break;
+        case ZU_PF_10rl:
+        case ZU_PF_11rl:
+            if (v.hasPacked) return row(GL_RGBA, GL_UNSIGNED_INT_10_10_10_2, 0);
+            break;
+        default:
+            if (isPacked422(format)) {
+                if (v.has422 && !tex) return row(kYcbcr422, kUnsignedShort88, 0);
+                if (tex) return row(GL_BGRA, GL_UNSIGNED_BYTE, 0);
+            }
+            break;
+    }
+    return {};
+}
+
+int validDecimation(int d) {
+    return d == 1 || d == 2 || d == 4 || d == 8 || d == 16 ? d : 1;
+}
+
+bool haveShaders() {
+    const VideoCaps& c = videoCaps();
+    return c.hasShadingLanguage && c.hasShaderObjects && glCreateProgram && glCreateShader &&
+           glShaderSource && glCompileShader && glAttachShader && glLinkProgram && glUseProgram &&
+           glGetUniformLocation && glUniform1i;
+}
+
+void setUniform(GLuint program, const char* name, int value) {
+    const GLint at = glGetUniformLocation(program, name);
+    if (at >= 0) glUniform1i(at, value);
+}
+
+GLuint buildProgram(bool withLut, int textureWidth) {
+    const GLuint program = glCreateProgram();
+    if (!program) return 0;
+    const struct {
+        GLenum stage;
+        const char* source;
+    } stages[] = {{GL_VERTEX_SHADER, kVideoVertexShader},
+                  {GL_FRAGMENT_SHADER, kVideoFragmentShader}};
+    for (auto& s : stages) {
+        const GLuint shader = glCreateShader(s.stage);
+        glShaderSource(shader, 1, &s.source, nullptr);
+        glCompileShader(shader);
+        glAttachShader(program, shader);
+        glDeleteShader(shader);  // flagged: goes with the program
+    }
+    glLinkProgram(program);
+    glValidateProgram(program);
+    glUseProgram(program);
+    setUniform(program, "tex0", 1);
+    setUniform(program, "Use1DLut", withLut ? 1 : 0);
+    if (withLut) setUniform(program, "tex1DLut", 2);
+    const GLint at = glGetUniformLocation(program, "TexWidth");
+    if (at >= 0) glUniform1f(at, static_cast<float>(std::max(1, textureWidth)));
+    return program;
+}
+
+// 256 RGB entries from a 10-bit table: entry i reads level 4 * i.
+void fillLutTexture(const ZuRGBLUT& lut) {
+    unsigned char rgb[256 * 3];
+    const int last = std::max(0, lut.count - 1);
+    auto level = [&](const int* table, int i) -> unsigned char {
+        if (!table || lut.count <= 0) return static_cast<unsigned char>(i);
+        const double v = table[std::min(4 * i, last)] * 0.25 + 0.5;
+        return static_cast<unsigned char>(std::clamp(v, 0.0, 255.0));
+    };
+    for (int i = 0; i < 256; ++i) {
+        rgb[3 * i + 0] = level(lut.red, i);
+        rgb[3 * i + 1] = level(lut.green, i);
+        rgb[3 * i + 2] = level(lut.blue, i);
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+}
+
+void clearAll() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void applyLayout(ZUVideoWindowNode& v, const LayoutInput& in, unsigned format) {
+    const Layout l = computeLayout(in);
+    glViewport(l.vpX, l.vpY, l.vpW, l.vpH);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    if (l.ortho) gluOrtho2D(0, in.winW, 0, in.winH);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    if (l.ortho) {
+        glPixelZoom(l.pixelZoomX, l.pixelZoomY);
+        // A raster position on the top clip edge may be rejected: take one row below it
+        // and step up with an empty bitmap, which moves the position without clipping.
+        const int top = std::max(0, in.winH - 1);
+        glRasterPos2i(l.rasterX, std::min(l.rasterY, top));
+        if (l.rasterY > top)
+            glBitmap(0, 0, 0.f, 0.f, 0.f, static_cast<float>(l.rasterY - top), nullptr);
+    } else {
+        if (v.program) {
+            setUniform(v.program, "UseYUV", format == ZU_PF_mjai ? 2 : isPacked422(format) ? 1 : 0);
+            setUniform(v.program, "UseYUVType", in.frameWidth <= 800 ? 1 : 0);
+        }
+        // A 4:2:2 texel is a pair of pixels, which the shader reads whole: filtering between
+        // texels mixes pairs and, in a software rasteriser, doubles the cost of the draw.
+        const GLint filter = isPacked422(format) ? GL_NEAREST : GL_LINEAR;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    }
+}
+
+}  // namespace
+}  // namespace zu::detail
+
+using namespace zu::detail;
+namespace ws = zu::ws;
+
+ZUAPI ZuErr ZUStartDisplayVideoFrame(ZUVideoWindowNode* video, unsigned int textureWidth,
+                                     unsigned int textureHeight, unsigned int textureMode,
+                                     ZuRGBLUT* lut) {
+    if (!video || video->started.load(std::memory_order_acquire)) return 0;
+    if (!video->rc || !ws::makeCurrent(video->dc, video->rc)) return -2;
+    clearAll();
+    video->layoutStale = 1;
+    ws::swapInterval(video->dc, 0);  // never wait for the vertical retrace
+
+    video->textureTarget = GL_TEXTURE_2D;
+    video->textureWidth = static_cast<int>(std::min(textureWidth, 1u << 16));
+    video->textureHeight = static_cast<int>(std::min(textureHeight, 1u << 16));
+    video->texturePath = textureMode == 1 && !video->adopted ? 1 : 0;
+    if (!video->texturePath || !videoCaps().hasNonPowerOfTwo || !glActiveTexture) {
+        glDisable(GL_TEXTURE_1D);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(video->textureTarget);
+        if (GLEW_NV_texture_shader) glDisable(GL_TEXTURE_SHADER_NV);
+        if (GLEW_NV_register_combiners) glDisable(GL_REGISTER_COMBINERS_NV);
+        video->texturePath = 0;
+        video->started.store(true, std::memory_order_release);
+        return 0;
+    }
+
+    glActiveTexture(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    glGenTextures(1, &video->frameTexture);
+    glBindTexture(GL_TEXTURE_2D, video->frameTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, video->textureWidth, video->textureHeight, 0, GL_BGRA,
+                 GL_UNSIGNED_BYTE, nullptr);
+
+    if (lut) {
+        glActiveTexture(GL_TEXTURE2);
+        glEnable(GL_TEXTURE_1D);
+        glGenTextures(1, &video->lutTexture);
+        glBindTexture(GL_TEXTURE_1D, video->lutTexture);
+        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        fillLutTexture(*lut);
+    }
+    glActiveTexture(GL_TEXTURE1);
+    if (haveShaders()) video->program = buildProgram(video->lutTexture != 0, video->textureWidth);
+    if (!video->program && video->lutTexture) {
+        // Without the program the look-up texture would modulate the picture.
+        glActiveTexture(GL_TEXTURE2);
+        glDisable(GL_TEXTURE_1D);
+    }
+    glActiveTexture(GL_TEXTURE1);
+    video->started.store(true, std::memory_order_release);
+    return 0;
+}
+
+ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, ZuRGBLUT* lut) {
+    if (!video || !video->started.load(std::memory_order_acquire)) return -2;
+    if (!frame) {
+        clearAll();
+        ws::swapBuffers(video->dc);
+        return 0;
+    }
+    const ZUVideoFrame& f = *frame;
+    if (f.width <= 0 || f.height <= 0) return -2;
+
+    GLint swapNow = 0;
+    glGetIntegerv(GL_UNPACK_SWAP_BYTES, &swapNow);
+    int w = f.width, h = f.height;
+    float zx0 = 1.f, zy0 = 1.f;
+    const void* source = f.pixels;
+    const bool needsSoftware = !video->texturePath && lut;
+
+    Way way;
+    if (!needsSoftware) way = directWay(*video, f.format);
+    void* buffer = nullptr;
+    int bufferSize = 0;
+    bool ownBuffer = false;
+    if (way.found) {
+        if (video->texturePath && isPacked422(f.format)) w = f.width / 2, zx0 = 2.f;
+        if (way.swap != swapNow) glPixelStorei(GL_UNPACK_SWAP_BYTES, way.swap);
+        if (source && (f.guideAOn || f.guideBOn) && guidesInPlace(f.format))
+            drawFrameGuides(f.pixels, f.format, f.width, f.height, f.rowBytes, f);
+    } else {
+        unsigned target = ZU_PF_bgrA;
+        int bpp = 4;
+        way = {GL_BGRA, GL_UNSIGNED_BYTE, 0, true};
+        if (isPacked422(f.format) && video->has422 && !video->texturePath) {
+            target = ZU_PF_uyv9, bpp = 2, way = {k422, GL_UNSIGNED_BYTE, 0, true};
+        } else if (!video->hasBGRA) {
+            target = ZU_PF_rgba, way = {GL_RGBA, GL_UNSIGNED_BYTE, 0, true};
+        }
+        const int dx = validDecimation(f.decimationX), dy = validDecimation(f.decimationY);
+        w = f.width / dx, h = f.height / dy;
+        if (w <= 0 || h <= 0) return -2;
+        const int64_t rowBytes = int64_t{f.width} * bpp / dx;
+        const int64_t size = rowBytes * h;
+        zx0 = static_cast<float>(dx), zy0 = static_cast<float>(dy);
+        if (swapNow) glPixelStorei(GL_UNPACK_SWAP_BYTES, 0);
+        if (source) {
+            if (f.conversionBuffer && f.conversionBufferSize >= size) {
+                buffer = f.conversionBuffer;
+            } else if (size <= 0x7FFFFFFF) {
+                bufferSize = static_cast<int>(size);
+                buffer = ZuNew(bufferSize);
+                ownBuffer = buffer != nullptr;
+            }
+            if (!buffer) {
+                clearAll();
+                return -2;
+            }
+            const SrcImage src{f.pixels, f.width, f.height, f.format, f.rowBytes};
+            const DstImage dst{buffer, w, h, target, static_cast<int>(rowBytes)};
+            TableOptions opt;
+            opt.tables = static_cast<const ZuColorTables*>(f.conversionTables);
+            opt.lut = lut;
+            opt.fast = f.fastTables;
+            int r = tableConvert(src, dst, opt);
+            if (r == -2) {
+                FallbackScaler scaler;
+                r = scaler.convert(src, dst, 0, &frame->colorDescriptor, 0, nullptr);
+            }
+            if (r != 0) {
+                // Neither converter takes this frame: show black rather than stale memory.
+                if (ownBuffer) ZuFree(buffer, bufferSize);
+                clearAll();
+                ws::swapBuffers(video->dc);
+                return -2;
+            }
+            source = buffer;
+            if (f.guideAOn || f.guideBOn)
+                drawFrameGuides(buffer, target, w, h, static_cast<int>(rowBytes), f);
+        }
+    }
+
+    const unsigned format = f.format;
+    const bool same = !video->layoutStale && video->lastWidth == w && video->lastHeight == h &&
+                      video->lastFormat == format && video->lastTopDown == f.topDown &&
+                      video->lastZoomX == f.zoomX && video->lastZoomY == f.zoomY &&
+                      video->lastOffsetX == f.offsetX && video->lastOffsetY == f.offsetY;
+    if (!same) {
+        LayoutInput in;
+        in.winW = video->width, in.winH = video->height;
+        in.w = w, in.h = h, in.zx0 = zx0, in.zy0 = zy0;
+        in.frameWidth = f.width;
+        in.aspectNum = f.aspectNum, in.aspectDen = f.aspectDen;
+        in.zoomX = f.zoomX, in.zoomY = f.zoomY;
+        in.topDown = f.topDown;
+        in.offsetX = f.offsetX, in.offsetY = f.offsetY;
+        in.texture = video->texturePath != 0;
+        applyLayout(*video, in, format);
+        clearAll();
+        video->lastWidth = w, video->lastHeight = h;
+        video->lastFormat = format;
+        video->lastTopDown = f.topDown;
+        video->lastZoomX = f.zoomX, video->lastZoomY = f.zoomY;
+        video->lastOffsetX = f.offsetX, video->lastOffsetY = f.offsetY;
+        video->layoutStale = 0;
+    }
+    if (!source) return 0;
+
+    if (video->texturePath) {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, way.format, way.type, source);
+        // The picture covers w x h texels of the texture made at start.
+        const float smax = std::min(1.f, static_cast<float>(w) / std::max(1, video->textureWidth));
+        const float tmax = std::min(1.f, static_cast<float>(h) / std::max(1, video->textureHeight));
+        const float y0 = f.topDown ? 1.f : -1.f, y1 = -y0;
+        const float corners[4][4] = {{0.f, 0.f, -1.f, y0},
+                                     {0.f, tmax, -1.f, y1},
+                                     {smax, tmax, 1.f, y1},
+                                     {smax, 0.f, 1.f, y0}};
+        glBegin(GL_QUADS);
+        for (const auto& c : corners) {
+            glMultiTexCoord2f(GL_TEXTURE0, c[0], c[1]);
+            glMultiTexCoord2f(GL_TEXTURE1, c[0], c[1]);  // the fixed pipeline reads unit 1
+            glVertex2f(c[2], c[3]);
+        }
+        glEnd();
+    } else {
+        glDrawPixels(w, h, way.format, way.type, source);
+    }
+    ws::swapBuffers(video->dc);
+    if (ownBuffer) ZuFree(buffer, bufferSize);
+    return 0;
+}
+
+ZUAPI ZuErr ZUStopDisplayVideoFrame(ZUVideoWindowNode* video) {
+    if (!video) return 0;
+    if (!video->started.load(std::memory_order_acquire)) return -2;
+    glFinish();
+    if (video->texturePath) {
+        if (video->program) {
+            glUseProgram(0);
+            GLuint shaders[255];
+            GLsizei count = 0;
+            glGetAttachedShaders(video->program, 255, &count, shaders);
+            for (GLsizei i = 0; i < count; ++i) {
+                glDetachShader(video->program, shaders[i]);
+                glDeleteShader(shaders[i]);
+            }
+            glDeleteProgram(video->program);
+            video->program = 0;
+        }
+        if (video->lutTexture) {
+            glActiveTexture(GL_TEXTURE2);
+            glDeleteTextures(1, &video->lutTexture);
+            glDisable(GL_TEXTURE_1D);
+            video->lutTexture = 0;
+        }
+        if (video->frameTexture) {
+            glActiveTexture(GL_TEXTURE1);
+            glDeleteTextures(1, &video->frameTexture);
+            glDisable(video->textureTarget);
+            video->frameTexture = 0;
+        }
+        glActiveTexture(GL_TEXTURE0);
+    }
+    ws::makeCurrent(nullptr, nullptr);
+    video->started.store(false, std::memory_order_release);
+    return 0;
+}

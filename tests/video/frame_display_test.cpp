@@ -1,0 +1,256 @@
+// Frames through each way to the screen, read back from the video window's context:
+// direct pixel drawing, the software converter, the texture path with the shader program,
+// and the call protocol of start, display and stop.
+#include "video/convert_support.h"
+#include "video/video_support.h"
+
+using namespace zu::test;
+using zu::detail::videoCaps;
+
+namespace {
+
+constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255},
+    kBlack{0, 0, 0};
+
+// Inverting 10-bit table: level i becomes 1023 - i.
+struct InvertLut {
+    std::vector<int> t = std::vector<int>(1024);
+    ZuRGBLUT lut{};
+    InvertLut() {
+        for (int i = 0; i < 1024; ++i) t[i] = 1023 - i;
+        lut = {t.data(), t.data(), t.data(), nullptr, 1024};
+    }
+};
+// What the inverting table makes of an 8-bit level, by the converter's and the look-up
+// texture's rounding: (1023 - 4v) / 4 + 0.5, truncated.
+int inverted(int v) {
+    return std::min(255, int((1023 - 4 * v) * 0.25 + 0.5));
+}
+
+class DisplayTest : public VideoTest {};
+
+TEST_F(DisplayTest, BgrAIsDrawnDirectlyAndGoesThroughTheConverterOnlyForALookUpTable) {
+    openVideo(320, 180);
+    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 320, 180, 0, nullptr), 0);
+    EXPECT_EQ(video->texturePath, 0);
+    Quadrants q(320, 180, kRed, kGreen, kBlue, {10, 100, 200});
+    // A conversion buffer shows whether the converter ran: it writes the buffer.
+    std::vector<uint8_t> conv(320 * 180 * 4, 0xAB);
+    ZUVideoFrame f = q.frame();
+    f.conversionBuffer = conv.data();
+    f.conversionBufferSize = int(conv.size());
+    InvertLut inv;
+
+    struct Case {
+        const char* name;
+        bool lut;
+        bool noBgra;  // the capability forced off: the converter makes "rgba"
+        Rgb bottomLeft, topRight;
+        bool converted;
+    } cases[] = {
+        {"direct", false, false, kRed, {10, 100, 200}, false},
+        {"look-up table",
+         true,
+         false,
+         {inverted(255), inverted(0), inverted(0)},
+         {inverted(10), inverted(100), inverted(200)},
+         true},
+        {"no BGRA", false, true, kRed, {10, 100, 200}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::fill(conv.begin(), conv.end(), 0xAB);
+        video->hasBGRA = c.noBgra ? 0 : videoCaps().hasBGRA;
+        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, c.lut ? &inv.lut : nullptr), 0);
+        // Bottom-up frame: the first memory rows are the bottom of the picture.
+        EXPECT_EQ(shown(10, 10), c.bottomLeft);
+        EXPECT_EQ(shown(310, 170), c.topRight);
+        EXPECT_EQ(conv[0] != 0xAB || conv[1] != 0xAB, c.converted);
+    }
+    video->hasBGRA = videoCaps().hasBGRA;
+}
+
+TEST_F(DisplayTest, ColourBarsThroughTheShaderMatchTheFormulaForBothMatricesAndByteOrders) {
+    const auto& caps = videoCaps();
+    openVideo(960, 540);
+    if (!caps.hasShadingLanguage || !caps.hasShaderObjects || !caps.hasNonPowerOfTwo)
+        GTEST_SKIP() << "no shader support in this OpenGL";
+    InvertLut inv;
+    struct Case {
+        const char* name;
+        int width, height;
+        unsigned format;
+        bool uyvy, bt601, lut;
+    } cases[] = {
+        {"2vuy 720 BT.601", 720, 576, ZU_PF_2vuy, true, true, false},
+        {"2vuy 1920 BT.709", 1920, 1080, ZU_PF_2vuy, true, false, false},
+        {"mjai 720 Y0 U Y1 V", 720, 576, ZU_PF_mjai, false, true, false},
+        {"2vuy 1920 with a look-up texture", 1920, 1080, ZU_PF_2vuy, true, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(ZUStartDisplayVideoFrame(video, c.width, c.height, 1, c.lut ? &inv.lut : nullptr),
+                  0);
+        ASSERT_EQ(video->texturePath, 1);
+        ASSERT_NE(video->program, 0u);
+        EXPECT_EQ(video->lutTexture != 0, c.lut);
+        auto px = bars422(c.width, c.height, c.uyvy);
+        ZUVideoFrame f = makeFrame(px.data(), c.width, c.height, c.width * 2, c.format);
+        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+        // Fitted and centred: 720 x 576 becomes 675 x 540 from x 142; 1920 x 1080 fills.
+        const int x0 = c.width == 720 ? 142 : 0, pw = c.width == 720 ? 675 : 960;
+        for (int bar = 0; bar < 8; ++bar) {
+            Rgb want = shaderColour(kBars[bar], c.bt601);
+            if (c.lut) want = {inverted(want.r), inverted(want.g), inverted(want.b)};
+            const Rgb got = shown(x0 + pw * (2 * bar + 1) / 16, 270);
+            EXPECT_TRUE(near(got, want, 2)) << "bar " << bar << " " << got << " want " << want;
+        }
+        // The texture's right half holds no picture: the quad stops at coordinate 0.5.
+        EXPECT_TRUE(near(shown(x0 + pw - 2, 270), shaderColour(kBars[7], c.bt601), 2) || c.lut);
+        ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+        EXPECT_EQ(video->program, 0u);
+        EXPECT_EQ(video->frameTexture, 0u);
+    }
+}
+
+// The descriptor's formula for BT.601 video range, 8-bit levels.
+Rgb videoRange601(const Yuv& c) {
+    const double y = (c.y - 16) * 1.164384, u = c.u - 128.0, v = c.v - 128.0;
+    auto q = [](double x) { return int(std::clamp(x + 0.5, 0.0, 255.0)); };
+    return {q(y + 1.596027 * v), q(y - 0.812968 * v - 0.39116 * u), q(y + 2.017231 * u)};
+}
+
+TEST_F(DisplayTest, FormatsOpenGLCannotTakeGoThroughTheSoftwareConverter) {
+    openVideo(720, 576);
+    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 720, 576, 0, nullptr), 0);
+    struct Case {
+        const char* name;
+        unsigned format;
+        std::vector<uint8_t> px;
+        int rowBytes;
+    } cases[] = {
+        {"v219", ZU_PF_v219, bars10(720, 576), 720 / 6 * 16},
+        {"yuy2", ZU_PF_yuy2, bars422(720, 576, false), 1440},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ZUVideoFrame f = makeFrame(c.px.data(), 720, 576, c.rowBytes, c.format);
+        f.colorDescriptor.standard = 1;  // no host tables: the fallback converter's own
+        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+        for (int bar = 0; bar < 8; ++bar) {
+            const Rgb want = videoRange601(kBars[bar]), got = shown(90 * bar + 45, 288);
+            EXPECT_TRUE(near(got, want, 2)) << "bar " << bar << " " << got << " want " << want;
+        }
+    }
+}
+
+TEST_F(DisplayTest, DecimatedSoftwareFramesWithHostTablesAreScaledBackUp) {
+    openVideo(720, 576);
+    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 720, 576, 0, nullptr), 0);
+    auto px = bars10(720, 576);
+    zutest::HostTables tables(true);
+    ZUVideoFrame f = makeFrame(px.data(), 720, 576, 720 / 6 * 16, ZU_PF_v219);
+    f.conversionTables = &tables.t;
+    f.decimationX = f.decimationY = 2;
+    f.zoomX = f.zoomY = 1.f;  // fixed zoom 1 shows the full size again
+    ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+    EXPECT_EQ(video->lastWidth, 360);
+    EXPECT_TRUE(near(shown(45, 288), videoRange601(kBars[0]), 2));
+    EXPECT_TRUE(near(shown(675, 288), videoRange601(kBars[7]), 2));
+    EXPECT_TRUE(near(shown(715, 5), videoRange601(kBars[7]), 2));
+}
+
+TEST_F(DisplayTest, CallOrderAndNullFramesGiveTheirResults) {
+    openVideo(320, 180);
+    Quadrants q(320, 180, kRed, kRed, kRed, kRed);
+    ZUVideoFrame f = q.frame();
+    EXPECT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), -2);  // not started
+    EXPECT_EQ(ZUStopDisplayVideoFrame(video), -2);
+    EXPECT_EQ(ZUStartDisplayVideoFrame(nullptr, 1, 1, 1, nullptr), 0);
+    EXPECT_EQ(ZUStopDisplayVideoFrame(nullptr), 0);
+    EXPECT_EQ(ZUDisplayVideoFrame(nullptr, &f, nullptr), -2);
+
+    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 320, 180, 1, nullptr), 0);
+    const unsigned program = video->program, texture = video->frameTexture;
+    EXPECT_EQ(ZUStartDisplayVideoFrame(video, 64, 64, 0, nullptr), 0);  // started: no change
+    EXPECT_EQ(video->program, program);
+    EXPECT_EQ(video->frameTexture, texture);
+    EXPECT_EQ(video->textureWidth, 320);
+
+    ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+    EXPECT_EQ(shown(160, 90), kRed);
+    // Null pixels: laid out (the pending buffer is cleared) but not presented.
+    ZUVideoFrame empty = makeFrame(nullptr, 100, 100, 400, ZU_PF_bgrA);
+    EXPECT_EQ(ZUDisplayVideoFrame(video, &empty, nullptr), 0);
+    EXPECT_EQ(shown(160, 90), kRed);
+    EXPECT_EQ(pending(160, 90), kBlack);
+    // A null frame clears and presents.
+    ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+    EXPECT_EQ(ZUDisplayVideoFrame(video, nullptr, nullptr), 0);
+    EXPECT_EQ(shown(160, 90), kBlack);
+    // Sizes no picture can have are refused.
+    ZUVideoFrame bad = f;
+    bad.width = 0;
+    EXPECT_EQ(ZUDisplayVideoFrame(video, &bad, nullptr), -2);
+    bad = f;
+    bad.height = -5;
+    EXPECT_EQ(ZUDisplayVideoFrame(video, &bad, nullptr), -2);
+
+    EXPECT_EQ(ZUStopDisplayVideoFrame(video), 0);
+    EXPECT_FALSE(video->started);
+    EXPECT_EQ(ZUStopDisplayVideoFrame(video), -2);
+    EXPECT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), -2);
+}
+
+TEST_F(DisplayTest, GuidesAreBurntIntoEachWayOfDrawing) {
+    openVideo(720, 576);
+    const auto& caps = videoCaps();
+    const bool shaders = caps.hasShadingLanguage && caps.hasShaderObjects && caps.hasNonPowerOfTwo;
+    struct Case {
+        const char* name;
+        unsigned format;
+        int mode;
+    } cases[] = {
+        {"bgrA direct", ZU_PF_bgrA, 0},
+        {"2vuy texture", ZU_PF_2vuy, 1},
+        {"yuy2 software", ZU_PF_yuy2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.mode == 1 && !shaders) continue;
+        std::vector<uint8_t> px;
+        int rowBytes;
+        if (c.format == ZU_PF_bgrA) {
+            px.assign(720 * 576 * 4, 0);
+            for (size_t i = 3; i < px.size(); i += 4) px[i] = 255;
+            rowBytes = 720 * 4;
+        } else {
+            // Black in 4:2:2 (luma 16, chroma 128).
+            px = bars422(720, 576, c.format == ZU_PF_2vuy);
+            for (int i = 0; i < 720 * 576 * 2; i += 4) {
+                const bool uyvy = c.format == ZU_PF_2vuy;
+                px[i + (uyvy ? 1 : 0)] = px[i + (uyvy ? 3 : 2)] = 16;
+                px[i + (uyvy ? 0 : 1)] = px[i + (uyvy ? 2 : 3)] = 128;
+            }
+            rowBytes = 1440;
+        }
+        ASSERT_EQ(ZUStartDisplayVideoFrame(video, 720, 576, c.mode, nullptr), 0);
+        ZUVideoFrame f = makeFrame(px.data(), 720, 576, rowBytes, c.format);
+        f.colorDescriptor.standard = 1;
+        f.guideAOn = 1;
+        f.guideAHorizontal = 10.f, f.guideAVertical = 10.f;
+        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+        // 10 % leaves 36 pixels each side and 28 rows at top and bottom (row 28 in
+        // memory is window row 576 - 1 - 28 for a bottom-up frame... read the memory row).
+        const int row = 28;  // memory row of the top line, drawn at window row 28
+        EXPECT_TRUE(near(shown(36, row), kWhite, 3)) << shown(36, row);
+        EXPECT_TRUE(near(shown(683, row), kWhite, 3)) << shown(683, row);
+        EXPECT_TRUE(near(shown(35, row), kBlack, 3)) << shown(35, row);
+        EXPECT_TRUE(near(shown(684, row), kBlack, 3)) << shown(684, row);
+        EXPECT_TRUE(near(shown(360, 200), kBlack, 3));  // inside the rectangle
+        EXPECT_TRUE(near(shown(36, 200), kWhite, 3));   // a vertical mark
+        ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+// Safe-area guides written into each format group's pixels, and never outside them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "video/convert/convert.h"
+#include "video/video_internal.h"
+
+using zu::detail::drawGuide;
+
+namespace {
+
+constexpr int kW = 720, kH = 576;
+
+struct Target {
+    const char* name;
+    unsigned format;
+    int rowBytes;
+    std::vector<uint8_t> white;  // one unit of white
+    int pixelsPerUnit;
+};
+
+// Byte offset of a pixel's unit in a row.
+int unitByte(const Target& t, int pixel) {
+    return pixel / t.pixelsPerUnit * int(t.white.size());
+}
+bool isWhite(const std::vector<uint8_t>& img, const Target& t, int row, int pixel) {
+    const uint8_t* p = img.data() + size_t(row) * t.rowBytes + unitByte(t, pixel);
+    return std::memcmp(p, t.white.data(), t.white.size()) == 0;
+}
+bool untouched(const std::vector<uint8_t>& img, const Target& t, int row, int pixel) {
+    const uint8_t* p = img.data() + size_t(row) * t.rowBytes + unitByte(t, pixel);
+    for (size_t i = 0; i < t.white.size(); ++i)
+        if (p[i] != 0) return false;
+    return true;
+}
+
+TEST(Guides, TenPercentLeavesThirtySixPixelsEachSideInEveryFormatGroup) {
+    const Target targets[] = {
+        {"bgrA", ZU_PF_bgrA, kW * 4, {0xFF, 0xFF, 0xFF, 0xFF}, 1},
+        {"2vuy", ZU_PF_2vuy, kW * 2, {0x80, 0xEB, 0x80, 0xEB}, 2},
+        {"yuy2", ZU_PF_yuy2, kW * 2, {0xEB, 0x80, 0xEB, 0x80}, 2},
+        {"v219",
+         ZU_PF_v219,
+         kW / 6 * 16,
+         {0x00, 0xB2, 0x0E, 0x20, 0xAC, 0x03, 0xC8, 0x3A, 0x00, 0xB2, 0x0E, 0x20, 0xAC, 0x03, 0xC8,
+          0x3A},
+         6},
+    };
+    // 10 % of 576 rows is 28.8: the top line is on row 28, the bottom edge on row 547.
+    for (const Target& t : targets) {
+        SCOPED_TRACE(t.name);
+        std::vector<uint8_t> img(size_t(t.rowBytes) * kH, 0);
+        drawGuide(img.data(), t.format, kW, kH, t.rowBytes, 10.f, 10.f);
+        for (int row : {28, 29, 30, 546, 547, 548}) {
+            SCOPED_TRACE(row);
+            EXPECT_TRUE(untouched(img, t, row, 36 - t.pixelsPerUnit));
+            EXPECT_TRUE(isWhite(img, t, row, 36));
+            EXPECT_TRUE(isWhite(img, t, row, 360));
+            EXPECT_TRUE(isWhite(img, t, row, 683));
+            EXPECT_TRUE(untouched(img, t, row, 684));
+        }
+        for (int row : {27, 549}) EXPECT_TRUE(untouched(img, t, row, 300)) << row;
+        // Between the lines only the side marks.
+        EXPECT_TRUE(isWhite(img, t, 100, 36));
+        EXPECT_TRUE(isWhite(img, t, 100, 683));
+        EXPECT_TRUE(untouched(img, t, 100, 360));
+        EXPECT_TRUE(untouched(img, t, 100, 36 + 2 * t.pixelsPerUnit + 6));
+    }
+}
+
+TEST(Guides, RgbGuidesHaveTicksAcrossTheMiddleOfEachSide) {
+    std::vector<uint8_t> img(size_t(kW) * 4 * kH, 0);
+    drawGuide(img.data(), ZU_PF_bgrA, kW, kH, kW * 4, 10.f, 10.f);
+    auto white = [&](int row, int x) { return img[size_t(row) * kW * 4 + x * 4] == 0xFF; };
+    // Horizontal ticks on rows 286..288 from 7 pixels left of each edge, 18 long.
+    for (int row : {286, 287, 288}) {
+        EXPECT_FALSE(white(row, 28));
+        EXPECT_TRUE(white(row, 29));
+        EXPECT_TRUE(white(row, 46));
+        EXPECT_FALSE(white(row, 47));
+        EXPECT_TRUE(white(row, 684 - 7));
+        EXPECT_TRUE(white(row, 684 + 10));
+        EXPECT_FALSE(white(row, 684 + 11));
+    }
+    EXPECT_FALSE(white(285, 40));
+    // Vertical ticks 3 wide at the middle column, from 8 rows above each edge.
+    EXPECT_TRUE(white(20, 359));
+    EXPECT_TRUE(white(20, 361));
+    EXPECT_FALSE(white(20, 362));
+    EXPECT_FALSE(white(19, 360));
+    EXPECT_TRUE(white(37, 360));
+    EXPECT_FALSE(white(38, 360));
+    EXPECT_TRUE(white(539, 360));
+    EXPECT_FALSE(white(538, 360));
+}
+
+TEST(Guides, UnusableArgumentsNeverWriteOutsideTheImage) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case {
+        unsigned format;
+        int width, height, rowBytes;
+        float h, v;
+    } cases[] = {
+        {ZU_PF_bgrA, 720, 576, 720 * 4, 500.f, 500.f},  // more than the picture
+        {ZU_PF_bgrA, 720, 576, 720 * 4, -10.f, nan},
+        {ZU_PF_bgrA, 1, 1, 4, 0.f, 0.f},  // ticks reach past a one-pixel picture
+        {ZU_PF_bgrA, 12, 6, 12 * 4, 10.f, 10.f},
+        {ZU_PF_rgb_, 10, 30, 30, 0.f, 0.f},
+        {ZU_PF_2vuy, 720, 576, 100, 10.f, 10.f},  // rows shorter than the width
+        {ZU_PF_v219, 6, 2, 16, 0.f, 0.f},
+        {ZU_PF_v219, 720, 576, 720 / 6 * 16, 199.f, 199.f},
+        {ZU_PF_yuy2, 0, 576, 1440, 10.f, 10.f},
+        {0x12345678, 720, 576, 2880, 10.f, 10.f},  // unknown format
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        const size_t size = size_t(c.rowBytes) * std::max(0, c.height);
+        std::vector<uint8_t> img(size + 64, 0x11);
+        drawGuide(img.data(), c.format, c.width, c.height, c.rowBytes, c.h, c.v);
+        for (size_t i = size; i < img.size(); ++i) ASSERT_EQ(img[i], 0x11) << i;
+    }
+    drawGuide(nullptr, ZU_PF_bgrA, 720, 576, 2880, 10.f, 10.f);  // nothing to write into
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// The layout checked on screen: the picture's corners land where the arithmetic puts
+// them in both the direct and the texture path, and unchanged geometry is not laid out
+// again.
+#include "video/video_support.h"
+
+using namespace zu::test;
+
+namespace {
+
+constexpr Rgb kA{255, 0, 0}, kB{0, 255, 0}, kC{0, 0, 255}, kD{255, 255, 0}, kBlack{0, 0, 0};
+
+class LayoutShownTest : public VideoTest {};
+
+TEST_F(LayoutShownTest, PictureCornersLandWhereTheLayoutPutsThem) {
+    openVideo(960, 540);
+    struct Case {
+        const char* name;
+        int mode;
+        int w, h;
+        int aspectNum, aspectDen;
+        float zoom;
+        int offX, offY, topDown;
+        int x0, y0, x1, y1;  // the picture's first and last window pixels
+    } cases[] = {
+        {"fit, aspect 4:3, direct", 0, 720, 576, 4, 3, 0.f, 0, 0, 0, 30, 0, 929, 539},
+        {"fit, aspect 4:3, texture", 1, 720, 576, 4, 3, 0.f, 0, 0, 0, 30, 0, 929, 539},
+        {"top down, direct", 0, 720, 576, 4, 3, 0.f, 0, 0, 1, 30, 0, 929, 539},
+        {"top down, texture", 1, 720, 576, 4, 3, 0.f, 0, 0, 1, 30, 0, 929, 539},
+        {"top down filling the height", 0, 480, 270, 1, 1, 0.f, 0, 0, 1, 0, 0, 959, 539},
+        {"fixed zoom, direct", 0, 100, 50, 2, 1, 1.f, 0, 0, 0, 380, 245, 579, 294},
+        {"fixed zoom, texture", 1, 100, 50, 2, 1, 1.f, 0, 0, 0, 380, 245, 579, 294},
+        {"pan, direct", 0, 100, 50, 2, 1, 1.f, 10, 20, 0, 390, 225, 589, 274},
+        {"pan, texture", 1, 100, 50, 2, 1, 1.f, 10, 20, 0, 390, 225, 589, 274},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(ZUStartDisplayVideoFrame(video, c.w, c.h, c.mode, nullptr), 0);
+        if (c.mode == 1 && !video->texturePath) {
+            ZUStopDisplayVideoFrame(video);
+            continue;  // no texture path in this OpenGL
+        }
+        // First memory rows: A left, B right; last rows: C left, D right.
+        Quadrants q(c.w, c.h, kA, kB, kC, kD);
+        ZUVideoFrame f = q.frame();
+        f.aspectNum = c.aspectNum, f.aspectDen = c.aspectDen;
+        f.zoomX = f.zoomY = c.zoom;
+        f.offsetX = c.offX, f.offsetY = c.offY;
+        f.topDown = c.topDown;
+        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+        // Bottom up, the first memory row is the bottom of the picture.
+        const Rgb bottomLeft = c.topDown ? kC : kA, topRight = c.topDown ? kB : kD;
+        EXPECT_EQ(shown(c.x0, c.y0), bottomLeft);
+        EXPECT_EQ(shown(c.x1, c.y1), topRight);
+        // Just outside the picture is the cleared window.
+        if (c.x0 > 0) {
+            EXPECT_EQ(shown(c.x0 - 1, c.y0), kBlack);
+        }
+        if (c.x1 < winW - 1) {
+            EXPECT_EQ(shown(c.x1 + 1, c.y1), kBlack);
+        }
+        if (c.y0 > 0) {
+            EXPECT_EQ(shown(c.x0, c.y0 - 1), kBlack);
+        }
+        if (c.y1 < winH - 1) {
+            EXPECT_EQ(shown(c.x1, c.y1 + 1), kBlack);
+        }
+        ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+    }
+}
+
+TEST_F(LayoutShownTest, IdenticalFramesAreLaidOutOnceAndAResizeLaysOutAgain) {
+    openVideo(320, 180);
+    // Only a layout clears the window: a new clear colour shows when one happens.
+    Quadrants q(100, 100, kA, kA, kA, kA);
+    ZUVideoFrame f = q.frame();
+    f.zoomX = f.zoomY = 1.f;
+    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 100, 100, 0, nullptr), 0);
+    ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+    EXPECT_EQ(shown(5, 5), kBlack);
+    glClearColor(0.f, 0.f, 1.f, 1.f);
+    ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+    EXPECT_EQ(shown(5, 5), kBlack);  // same geometry: no layout, no clear
+    EXPECT_EQ(shown(160, 90), kA);
+    f.offsetX = 1;
+    ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+    EXPECT_EQ(shown(5, 5), kC);  // a pan is a new layout
+
+    ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+    ZuRECT r{kVx, kVy, 300, 160};
+    ASSERT_EQ(ZUResizeVideoWindow(video, &r), 0);
+    EXPECT_EQ(video->layoutStale, 1);
+    EXPECT_FALSE(video->started);
+    winW = 300, winH = 160;
+    pumpFor(50);
+    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 100, 100, 0, nullptr), 0);
+    glClearColor(0.f, 1.f, 0.f, 1.f);
+    ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+    EXPECT_EQ(shown(5, 5), kB);
+    // Centred in the new size, moved one pixel right by the pan.
+    EXPECT_EQ(shown(101, 30), kA);
+    EXPECT_EQ(shown(100, 30), kB);
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+// Where frames land: the layout arithmetic for direct drawing and for the texture quad.
+#include <gtest/gtest.h>
+
+#include "video/video_internal.h"
+
+using zu::detail::computeLayout;
+using zu::detail::Layout;
+using zu::detail::LayoutInput;
+
+namespace {
+
+LayoutInput input(int W, int H, int w, int h, bool texture) {
+    LayoutInput in;
+    in.winW = W, in.winH = H, in.w = w, in.h = h, in.frameWidth = w, in.texture = texture;
+    return in;
+}
+
+TEST(Layout, DirectDrawingPlacesTheRasterAndZoomsAsTheArithmeticSays) {
+    struct Case {
+        const char* name;
+        LayoutInput in;
+        Layout want;
+    };
+    auto fitAspect = input(960, 540, 720, 576, false);
+    fitAspect.aspectNum = 4, fitAspect.aspectDen = 3;
+    auto fixed = input(960, 540, 100, 50, false);
+    fixed.zoomX = 2.f, fixed.zoomY = 1.f;
+    auto pan = input(960, 540, 480, 270, false);
+    pan.offsetX = 10, pan.offsetY = 20;
+    auto topFit = input(960, 540, 480, 270, false);
+    topFit.topDown = 1;
+    auto topSmall = input(960, 540, 100, 100, false);
+    topSmall.topDown = 1, topSmall.zoomX = topSmall.zoomY = 1.f;
+    auto big = input(960, 540, 1920, 1080, false);
+    big.zoomX = big.zoomY = 1.f;
+    auto bigTop = big;
+    bigTop.topDown = 1;
+    auto zoomedUp = input(960, 540, 480, 270, false);  // fills the width: no shift
+    zoomedUp.zoomX = zoomedUp.zoomY = 3.f;
+    auto decimated = input(960, 540, 360, 288, false);  // software path, decimation 2
+    decimated.zx0 = decimated.zy0 = 2.f, decimated.frameWidth = 720;
+    auto badAspect = input(960, 540, 480, 270, false);
+    badAspect.aspectNum = 3, badAspect.aspectDen = 0;
+
+    const Case cases[] = {
+        {"fit with aspect 4:3", fitAspect, {0, 0, 960, 540, 1.25f, 0.9375f, 30, 0, true}},
+        {"fixed zoom", fixed, {0, 0, 960, 540, 2.f, 1.f, 380, 245, true}},
+        {"pan moves right and down", pan, {10, -20, 960, 540, 2.f, 2.f, 0, 0, true}},
+        {"top down filling the height", topFit, {0, 0, 960, 540, 2.f, -2.f, 0, 540, true}},
+        {"top down centred", topSmall, {0, 0, 960, 540, 1.f, -1.f, 430, 320, true}},
+        {"larger than the window", big, {-480, -270, 960, 540, 1.f, 1.f, 0, 0, true}},
+        {"larger, top down", bigTop, {-480, 270, 960, 540, 1.f, -1.f, 0, 540, true}},
+        {"zoomed past the window", zoomedUp, {0, -135, 960, 540, 3.f, 3.f, 0, 0, true}},
+        {"decimated", decimated, {0, 0, 960, 540, 1.875f, 1.875f, 142, 0, true}},
+        {"zero denominator is square", badAspect, {0, 0, 960, 540, 2.f, 2.f, 0, 0, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Layout l = computeLayout(c.in);
+        EXPECT_EQ(l.vpX, c.want.vpX);
+        EXPECT_EQ(l.vpY, c.want.vpY);
+        EXPECT_EQ(l.vpW, c.want.vpW);
+        EXPECT_EQ(l.vpH, c.want.vpH);
+        EXPECT_FLOAT_EQ(l.pixelZoomX, c.want.pixelZoomX);
+        EXPECT_FLOAT_EQ(l.pixelZoomY, c.want.pixelZoomY);
+        EXPECT_EQ(l.rasterX, c.want.rasterX);
+        EXPECT_EQ(l.rasterY, c.want.rasterY);
+        EXPECT_TRUE(l.ortho);
+    }
+}
+
+TEST(Layout, TheTextureQuadTakesAViewportOfThePictureSize) {
+    struct Case {
+        const char* name;
+        LayoutInput in;
+        int vpX, vpY, vpW, vpH;
+    };
+    auto fitAspect = input(960, 540, 720, 576, true);
+    fitAspect.aspectNum = 4, fitAspect.aspectDen = 3;
+    auto yuv1080 = input(960, 540, 960, 1080, true);  // 1920 pixels as 960 texels
+    yuv1080.zx0 = 2.f, yuv1080.frameWidth = 1920;
+    auto fixedPan = input(960, 540, 320, 180, true);
+    fixedPan.zoomX = fixedPan.zoomY = 1.5f, fixedPan.offsetX = 7, fixedPan.offsetY = 9;
+    auto narrow = input(960, 540, 360, 576, true);  // 720 x 576 4:2:2 fitted
+    narrow.zx0 = 2.f, narrow.frameWidth = 720;
+    auto empty = input(960, 540, 0, 0, true);
+
+    const Case cases[] = {
+        {"fit with aspect 4:3", fitAspect, 30, 0, 900, 540},
+        {"1920 x 1080 4:2:2 fills", yuv1080, 0, 0, 960, 540},
+        {"fixed zoom with pan", fixedPan, 7 + 240, 135 - 9, 480, 270},
+        {"720 x 576 4:2:2 centred", narrow, 142, 0, 675, 540},
+        {"no picture", empty, 480, 270, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Layout l = computeLayout(c.in);
+        EXPECT_EQ(l.vpX, c.vpX);
+        EXPECT_EQ(l.vpY, c.vpY);
+        EXPECT_EQ(l.vpW, c.vpW);
+        EXPECT_EQ(l.vpH, c.vpH);
+        EXPECT_FALSE(l.ortho);
+    }
+}
+
+}  // namespace

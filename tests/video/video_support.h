@@ -1,0 +1,190 @@
+// Shared pieces of the video window and frame display tests: a running GUI with one video
+// window, frames built in memory, read-back of what the display drew, and the colours a
+// 4:2:2 pixel must become by the shader's formula.
+#pragma once
+
+#include <gtest/gtest.h>
+// X headers after gtest: they define None.
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+// Before the X headers, which define None.
+#include "video/convert/convert.h"
+#include "video/video_internal.h"
+#include "zugui/video.h"
+//
+#include <X11/Xutil.h>
+
+#include "gui/gui_log.h"
+#include "support/winsys_support.h"
+
+namespace zu::test {
+
+// Mesa's rasteriser on the calling thread only (see the GUI lifecycle tests).
+inline const bool kSingleThreadedMesa = setenv("LP_NUM_THREADS", "0", 0) == 0;
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+inline std::ostream& operator<<(std::ostream& os, const Rgb& c) {
+    return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+inline bool near(const Rgb& a, const Rgb& b, int tol) {
+    return std::abs(a.r - b.r) <= tol && std::abs(a.g - b.g) <= tol && std::abs(a.b - b.b) <= tol;
+}
+
+// Window pixel (x, y), y counted upwards as OpenGL does, in the buffer the next
+// presentation will show (Mesa keeps its content across a swap).
+inline Rgb pending(int x, int y) {
+    unsigned char px[4] = {};
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    return {px[0], px[1], px[2]};
+}
+
+struct Yuv {
+    int y, u, v;
+};
+// 75% colour bars, left to right: white, yellow, cyan, green, magenta, red, blue, black.
+inline const Yuv kBars[8] = {{180, 128, 128}, {162, 44, 142}, {131, 156, 44}, {112, 72, 58},
+                             {84, 184, 198},  {65, 100, 212}, {35, 212, 114}, {16, 128, 128}};
+
+// The shader's formula: bias, then the BT.601 (bt601) or BT.709 matrix, on a 0-1 scale.
+inline Rgb shaderColour(const Yuv& c, bool bt601) {
+    const double y = c.y / 255.0 - 0.0625, u = c.u / 255.0 - 0.5, v = c.v / 255.0 - 0.5;
+    double r, g, b;
+    if (bt601) {
+        r = 1.16438355 * y + 1.59602715 * v;
+        g = 1.16438355 * y - 0.39115980 * u - 0.81296805 * v;
+        b = 1.16438355 * y + 2.01723105 * u;
+    } else {
+        r = 1.16438355 * y + 0.0008 * u + 1.79274180 * v;
+        g = 1.16438355 * y - 0.21324885 * u - 0.53290920 * v;
+        b = 1.16438355 * y + 2.11240215 * u + 0.0011 * v;
+    }
+    auto q = [](double x) { return int(std::lround(std::clamp(x, 0.0, 1.0) * 255.0)); };
+    return {q(r), q(g), q(b)};
+}
+
+// 8-bit 4:2:2 bars; uyvy selects the U Y0 V Y1 byte order, else Y0 U Y1 V.
+inline std::vector<uint8_t> bars422(int width, int height, bool uyvy) {
+    std::vector<uint8_t> px(size_t(width) * 2 * height);
+    for (int r = 0; r < height; ++r)
+        for (int x = 0; x < width; x += 2) {
+            const Yuv& c = kBars[x * 8 / width];
+            uint8_t* p = px.data() + (size_t(r) * width + x) * 2;
+            if (uyvy)
+                p[0] = uint8_t(c.u), p[1] = uint8_t(c.y), p[2] = uint8_t(c.v), p[3] = uint8_t(c.y);
+            else
+                p[0] = uint8_t(c.y), p[1] = uint8_t(c.u), p[2] = uint8_t(c.y), p[3] = uint8_t(c.v);
+        }
+    return px;
+}
+
+// 10-bit 4:2:2 bars ("v219"), each bar a multiple of six pixels wide.
+inline std::vector<uint8_t> bars10(int width, int height) {
+    const int rowBytes = width / 6 * 16;
+    std::vector<uint8_t> px(size_t(rowBytes) * height);
+    for (int r = 0; r < height; ++r)
+        for (int g = 0; g < width / 6; ++g) {
+            const Yuv& c = kBars[g * 6 * 8 / width];
+            const uint32_t Y = uint32_t(c.y) * 4, U = uint32_t(c.u) * 4, V = uint32_t(c.v) * 4;
+            const uint32_t words[4] = {U | Y << 10 | V << 20, Y | U << 10 | Y << 20,
+                                       V | Y << 10 | U << 20, Y | V << 10 | Y << 20};
+            std::memcpy(px.data() + size_t(r) * rowBytes + g * 16, words, 16);
+        }
+    return px;
+}
+
+inline ZUVideoFrame makeFrame(void* pixels, int w, int h, int rowBytes, unsigned format) {
+    ZUVideoFrame f{};
+    f.pixels = pixels;
+    f.width = w, f.height = h, f.rowBytes = rowBytes;
+    f.aspectNum = f.aspectDen = 1;
+    f.format = format;
+    f.decimationX = f.decimationY = 1;
+    return f;
+}
+
+// "bgrA" image of one colour per quadrant, each quadrant in memory-row order: the first
+// rows in memory are the top half when shown top down.
+struct Quadrants {
+    std::vector<uint8_t> px;
+    int w, h;
+    Quadrants(int w_, int h_, Rgb firstLeft, Rgb firstRight, Rgb lastLeft, Rgb lastRight)
+        : px(size_t(w_) * h_ * 4), w(w_), h(h_) {
+        for (int r = 0; r < h; ++r)
+            for (int x = 0; x < w; ++x) {
+                const Rgb& c = r < h / 2 ? (x < w / 2 ? firstLeft : firstRight)
+                                         : (x < w / 2 ? lastLeft : lastRight);
+                uint8_t* p = px.data() + (size_t(r) * w + x) * 4;
+                p[0] = uint8_t(c.b), p[1] = uint8_t(c.g), p[2] = uint8_t(c.r), p[3] = 255;
+            }
+    }
+    ZUVideoFrame frame() { return makeFrame(px.data(), w, h, w * 4, ZU_PF_bgrA); }
+};
+
+// A started GUI whose root node owns one video window of winW x winH at (20, 40).
+class VideoTest : public ::testing::Test {
+  protected:
+    static constexpr int kGuiW = 1000, kGuiH = 620, kVx = 20, kVy = 40;
+    TestDisplay x;
+    ZUWindowNode* root = nullptr;
+    ZUVideoWindowNode* video = nullptr;
+    int winW = 960, winH = 540;
+
+    void SetUp() override {
+        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
+        ASSERT_TRUE(ws::open());
+        ASSERT_EQ(ZUInitGUI(0, 0, kGuiW, kGuiH, nullptr, const_cast<char*>("video test"), nullptr,
+                            nullptr, 0),
+                  0);
+        root = makeNode("root", nullptr, {0, 0, kGuiW, kGuiH});
+        ZUStartGUI();
+        heard().clear();
+    }
+    void TearDown() override {
+        if (video) {
+            if (video->started) ZUStopDisplayVideoFrame(video);
+            ZUDestroyVideoWindow(video);
+        }
+        ZUStopGUI();
+        ZUKillGUI();
+        if (root) ZUDestroyWindow(root);
+    }
+    ZUVideoWindowNode* makeVideo(int w, int h) {
+        winW = w, winH = h;
+        ZuRECT r{kVx, kVy, w, h};
+        ZUVideoWindowNode* v = ZUCreateVideoWindow(root, const_cast<char*>("video"), &r, 0);
+        if (!v) return nullptr;
+        ZUShowVideoWindow(v, 1);
+        pumpUntil([&] { return ZUIsVideoWindowVisible(v) == 1; });
+        pumpFor(50);
+        return v;
+    }
+    // Window pixel (x, y), y counted upwards as OpenGL does, as the window shows it.
+    Rgb shown(int px, int py) {
+        XSync(x.dpy, False);
+        XImage* img =
+            XGetImage(x.dpy, static_cast<Window>(reinterpret_cast<uintptr_t>(video->window)), px,
+                      winH - 1 - py, 1, 1, AllPlanes, ZPixmap);
+        if (!img) return {-1, -1, -1};
+        const unsigned long v = XGetPixel(img, 0, 0);
+        XDestroyImage(img);
+        return {int(v >> 16 & 255), int(v >> 8 & 255), int(v & 255)};
+    }
+    void openVideo(int w, int h) {
+        video = makeVideo(w, h);
+        ASSERT_NE(video, nullptr);
+    }
+};
+
+}  // namespace zu::test

@@ -1,0 +1,368 @@
+// Video windows under an X server: creation and the one-time probe, the table's limit,
+// adopted host windows, show, reset and resize, null records, input and drops reaching the
+// owner node, the video capture, and a display running on a host thread of its own.
+#include "video/video_support.h"
+//
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "support/xdnd_source.h"
+
+using namespace zu::test;
+using zu::detail::gui;
+using zu::detail::videoCaps;
+namespace ws = zu::ws;
+
+namespace {
+
+struct Got {
+    unsigned msg;
+    int a, b;
+    void* p;
+    ZuPOINT point;
+    std::u16string name;
+};
+std::mutex gotMutex;
+std::vector<Got> got;
+
+// The owner's callback: keeps what the pointers point at, which lives only for the call.
+int ownerCallback(void*, unsigned msg, int a, int b, void* p, void* q) {
+    if (msg == ZUM_RENDER) return 0;  // from the render thread
+    Got g{msg, a, b, p, {}, {}};
+    if (msg == ZUM_VIDEOMOUSEWHEEL && q) g.point = *static_cast<ZuPOINT*>(q);
+    if (msg == ZUM_VIDEODROPFILES && q) g.name = reinterpret_cast<const char16_t*>(q);
+    std::lock_guard lock(gotMutex);
+    got.push_back(g);
+    return 0;
+}
+std::vector<Got> gotOf(unsigned msg) {
+    std::lock_guard lock(gotMutex);
+    std::vector<Got> out;
+    for (auto& g : got)
+        if (g.msg == msg) out.push_back(g);
+    return out;
+}
+void clearGot() {
+    std::lock_guard lock(gotMutex);
+    got.clear();
+}
+
+// Grabs go out on the library's connection and the test's motion on its own: a round trip
+// on the library's connection makes sure the server has taken the grab before we move.
+void serverCaughtUp() {
+    ws::Point p;
+    ws::getCursorPos(&p);
+}
+
+bool inTable(ZUVideoWindowNode* v) {
+    for (int i = 0; i < zu::detail::kVideoSlotCount; ++i)
+        if (gui().videoTable[i].video == v) return true;
+    return false;
+}
+
+class WindowTest : public VideoTest {
+  protected:
+    void SetUp() override {
+        VideoTest::SetUp();
+        root->callback = ownerCallback;
+        clearGot();
+    }
+    // A bgrA frame of one colour drawn directly; the colour read back at the centre.
+    Rgb drawOneColour(ZUVideoWindowNode* v, int w, int h, Rgb c) {
+        Quadrants q(w, h, c, c, c, c);
+        ZUVideoFrame f = q.frame();
+        if (ZUStartDisplayVideoFrame(v, w, h, 0, nullptr) != 0) return {-1, -1, -1};
+        ZUDisplayVideoFrame(v, &f, nullptr);
+        ZUVideoWindowNode* keep = video;
+        video = v;
+        const Rgb seen = shown(w / 2, h / 2);
+        video = keep;
+        ZUStopDisplayVideoFrame(v);
+        return seen;
+    }
+};
+
+TEST_F(WindowTest, TheProbeRunsOnceAndLaterWindowsCopyItsCapabilities) {
+    openVideo(320, 180);
+    ZUVideoWindowNode* second = makeVideo(200, 100);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(videoCaps().probeCount, 1);
+    EXPECT_TRUE(videoCaps().probed);
+    for (ZUVideoWindowNode* v : {video, second}) {
+        EXPECT_EQ(v->has422, videoCaps().has422Pixels);
+        EXPECT_EQ(v->hasPacked, videoCaps().hasPackedPixels);
+        EXPECT_EQ(v->hasBGRA, videoCaps().hasBGRA);
+        EXPECT_EQ(v->hasABGR, videoCaps().hasABGR);
+    }
+    EXPECT_EQ(second->owner, root);
+    EXPECT_EQ(second->lastFormat, ZU_PF_bgrA);
+    EXPECT_FLOAT_EQ(second->lastZoomX, -1.f);
+    EXPECT_EQ(second->layoutStale, 1);
+    EXPECT_EQ(ws::getParent(second->window), ZUGetHWND());
+    EXPECT_EQ(ws::currentContext(), nullptr);  // creation leaves no context current
+    EXPECT_EQ(ZUDestroyVideoWindow(second), 0);
+}
+
+TEST_F(WindowTest, TheHundredAndFirstWindowWorksButIsNotInTheTable) {
+    std::vector<ZUVideoWindowNode*> all;
+    for (int i = 0; i < 101; ++i) {
+        ZuRECT r{i, 0, 64, 32};
+        ZUVideoWindowNode* v = ZUCreateVideoWindow(root, const_cast<char*>("v"), &r, 0);
+        ASSERT_NE(v, nullptr) << i;
+        all.push_back(v);
+    }
+    EXPECT_TRUE(inTable(all[99]));
+    ZUVideoWindowNode* last = all[100];
+    EXPECT_FALSE(inTable(last));
+    ZuRECT bigger{500, 300, 128, 64};
+    ZUResizeVideoWindow(last, &bigger);
+    EXPECT_EQ(last->width, 64);  // not in the table: the record keeps its size
+    ZUResizeVideoWindow(all[0], &bigger);
+    EXPECT_EQ(all[0]->width, 128);
+    EXPECT_EQ(all[0]->x, 0);
+    // It still displays.
+    ZUShowVideoWindow(last, 1);
+    ASSERT_TRUE(pumpUntil([&] { return ZUIsVideoWindowVisible(last) == 1; }));
+    pumpFor(50);
+    winH = 32;
+    EXPECT_EQ(drawOneColour(last, 64, 32, {0, 0, 255}), (Rgb{0, 0, 255}));
+    // Destroying frees the slot for the next window.
+    ZUDestroyVideoWindow(all[5]);
+    all.erase(all.begin() + 5);
+    ZuRECT r{0, 0, 10, 10};
+    ZUVideoWindowNode* again = ZUCreateVideoWindow(root, nullptr, &r, 0);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(gui().videoTable[5].video, again);
+    all.push_back(again);
+    for (auto* v : all) EXPECT_EQ(ZUDestroyVideoWindow(v), 0);
+    EXPECT_FALSE(inTable(again));
+}
+
+TEST_F(WindowTest, AdoptedHostWindowsSurviveDestructionAndHaveNoTexturePath) {
+    // A window of the host made through our window-system layer.
+    ws::WindowClass wc;
+    wc.name = "VideoTestHost";
+    wc.proc = ws::defWindowProc;
+    ws::registerClass(wc);
+    ws::CreateWindowParams p;
+    p.className = "VideoTestHost";
+    p.style = ws::WS_POPUP | ws::WS_VISIBLE;
+    p.x = 1100, p.y = 100, p.width = 160, p.height = 90;
+    void* host = ws::createWindow(p);
+    ASSERT_NE(host, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(host); }));
+    pumpFor(50);
+    ZuRECT r{0, 0, 160, 90};
+    ZUVideoWindowNode* v = ZUCreateVideoWindow(static_cast<ZUWindowNode*>(host), nullptr, &r, 1);
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->window, host);
+    EXPECT_EQ(v->owner, nullptr);
+    EXPECT_FALSE(inTable(v));
+    ASSERT_EQ(ZUStartDisplayVideoFrame(v, 160, 90, 1, nullptr), 0);
+    EXPECT_EQ(v->texturePath, 0);
+    ZUStopDisplayVideoFrame(v);
+    winH = 90;
+    EXPECT_EQ(drawOneColour(v, 160, 90, {0, 255, 0}), (Rgb{0, 255, 0}));
+    EXPECT_EQ(ZUDestroyVideoWindow(v), 0);
+    EXPECT_TRUE(ws::isWindow(host));
+    ws::destroyWindow(host);
+    ws::unregisterClass("VideoTestHost");
+
+    // A window made by another client altogether: adopted for the context, given back.
+    Window foreign = XCreateSimpleWindow(x.dpy, DefaultRootWindow(x.dpy), 0, 0, 64, 64, 0, 0, 0);
+    x.sync();
+    void* fw = reinterpret_cast<void*>(foreign);
+    ZUVideoWindowNode* f = ZUCreateVideoWindow(static_cast<ZUWindowNode*>(fw), nullptr, &r, 1);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(ZUDestroyVideoWindow(f), 0);
+    EXPECT_EQ(ws::getWindowProc(fw), nullptr);  // no longer ours
+    XWindowAttributes wa{};
+    EXPECT_NE(XGetWindowAttributes(x.dpy, foreign, &wa), 0);
+    XDestroyWindow(x.dpy, foreign);
+    x.sync();
+}
+
+TEST_F(WindowTest, NullRecordsAreAnsweredWithSuccessAndNoEffect) {
+    ZuRECT r{0, 0, 10, 10};
+    EXPECT_EQ(ZUResetVideoWindow(nullptr, &r), 0);
+    EXPECT_EQ(ZUResizeVideoWindow(nullptr, &r), 0);
+    EXPECT_EQ(ZUShowVideoWindow(nullptr, 1), 0);
+    EXPECT_EQ(ZUIsVideoWindowVisible(nullptr), 0);
+    EXPECT_EQ(ZUDestroyVideoWindow(nullptr), 0);
+    EXPECT_EQ(ZUGetVideoWindowHWND(nullptr), nullptr);
+    EXPECT_EQ(ZUGetVideoWindowDC(nullptr), nullptr);
+    EXPECT_EQ(ZUReleaseVideoWindowDC(nullptr, nullptr), 0);
+    EXPECT_EQ(ZURegDropFilesVideoWindow(nullptr), 0);
+    EXPECT_EQ(ZUUnRegDropFilesVideoWindow(nullptr), 0);
+    EXPECT_EQ(ZUVCaptureMouse(nullptr), 0);
+    EXPECT_EQ(gui().videoCapture, nullptr);
+    EXPECT_EQ(ZUVReleaseMouse(), 0);
+    EXPECT_EQ(ZUCreateVideoWindow(root, nullptr, nullptr, 0), nullptr);  // no rectangle
+    EXPECT_EQ(ZUCreateVideoWindow(nullptr, nullptr, &r, 1), nullptr);    // nothing to adopt
+    openVideo(100, 100);
+    EXPECT_EQ(ZUResetVideoWindow(video, nullptr), 0);
+    EXPECT_EQ(ZUResizeVideoWindow(video, nullptr), 0);
+    EXPECT_EQ(video->width, 100);
+}
+
+TEST_F(WindowTest, ShowResetAndDeviceContextsActOnTheWindow) {
+    openVideo(200, 100);
+    EXPECT_EQ(ZUIsVideoWindowVisible(video), 1);
+    ZUShowVideoWindow(video, 0);
+    EXPECT_EQ(ZUIsVideoWindowVisible(video), 0);
+    ZUShowVideoWindow(video, 7);  // any non-zero value shows
+    EXPECT_EQ(ZUIsVideoWindowVisible(video), 1);
+    EXPECT_EQ(ZUGetVideoWindowHWND(video), video->window);
+    void* dc = ZUGetVideoWindowDC(video);
+    EXPECT_NE(dc, nullptr);
+    EXPECT_EQ(ws::windowFromDC(dc), video->window);
+    EXPECT_EQ(ZUReleaseVideoWindowDC(video, dc), 0);
+
+    // Reset tells the record a size; the window itself stays as it is.
+    ZuRECT told{5, 6, 150, 80};
+    EXPECT_EQ(ZUResetVideoWindow(video, &told), 0);
+    EXPECT_EQ(video->x, 5);
+    EXPECT_EQ(video->width, 150);
+    ws::Rect client;
+    ASSERT_TRUE(ws::getClientRect(video->window, &client));
+    EXPECT_EQ(client.width(), 200);
+    EXPECT_EQ(ws::currentContext(), nullptr);
+    // Resize moves and sizes it, and leaves it stopped.
+    ZuRECT moved{30, 50, 120, 60};
+    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 10, 10, 0, nullptr), 0);
+    EXPECT_EQ(ZUStopDisplayVideoFrame(video), 0);
+    EXPECT_EQ(ZUResizeVideoWindow(video, &moved), 0);
+    EXPECT_FALSE(video->started);
+    ASSERT_TRUE(ws::getClientRect(video->window, &client));
+    EXPECT_EQ(client.width(), 120);
+    EXPECT_EQ(client.height(), 60);
+    EXPECT_EQ(video->width, 120);
+    EXPECT_EQ(video->height, 60);
+}
+
+TEST_F(WindowTest, InputOnAVideoWindowReachesTheOwnerAsVideoMessages) {
+    openVideo(320, 180);
+    EXPECT_FALSE(gotOf(ZUM_VIDEOERASE).empty());  // exposed while stopped
+    for (auto& g : gotOf(ZUM_VIDEOERASE)) EXPECT_EQ(g.p, video);
+    clearGot();
+    // Client (50, 60) of the video window, which sits at (20, 40) in the main window.
+    x.moveTo(kVx + 50, kVy + 60);
+    ASSERT_TRUE(pumpUntil([] { return !gotOf(ZUM_VIDEOMOUSEMOVE).empty(); }));
+    x.click(1);
+    ASSERT_TRUE(pumpUntil([] { return !gotOf(ZUM_VIDEOLBUTTONUP).empty(); }));
+    x.click(3);
+    ASSERT_TRUE(pumpUntil([] { return !gotOf(ZUM_VIDEORBUTTONUP).empty(); }));
+    x.click(4);  // one wheel notch up
+    ASSERT_TRUE(pumpUntil([] { return !gotOf(ZUM_VIDEOMOUSEWHEEL).empty(); }));
+
+    struct Want {
+        unsigned msg;
+        int a, b;
+    } wants[] = {
+        {ZUM_VIDEOMOUSEMOVE, 50, 60},
+        {ZUM_VIDEOLBUTTONDOWN, 50, 60},
+        {ZUM_VIDEOLBUTTONUP, 50, 60},
+        {ZUM_VIDEORBUTTONDOWN, 50, kGuiH - 60},  // right buttons count from the bottom
+        {ZUM_VIDEORBUTTONUP, 50, kGuiH - 60},
+        {ZUM_VIDEOMOUSEWHEEL, 120, 0},
+    };
+    for (const Want& w : wants) {
+        SCOPED_TRACE(w.msg);
+        auto list = gotOf(w.msg);
+        ASSERT_FALSE(list.empty());
+        EXPECT_EQ(list[0].a, w.a);
+        EXPECT_EQ(list[0].b, w.b);
+        EXPECT_EQ(list[0].p, video);
+    }
+    // The wheel's point is the screen position, as it comes.
+    EXPECT_EQ(gotOf(ZUM_VIDEOMOUSEWHEEL)[0].point.x, kVx + 50);
+    EXPECT_EQ(gotOf(ZUM_VIDEOMOUSEWHEEL)[0].point.y, kVy + 60);
+    EXPECT_TRUE(gotOf(ZUM_LBUTTONDOWN).empty());  // nothing went to the main tree
+
+    // The video capture takes motion over the main window, in the video window's terms.
+    ZUVCaptureMouse(video);
+    ZUVCaptureMouse(nullptr);  // the first capture holds
+    EXPECT_EQ(gui().videoCapture, video);
+    serverCaughtUp();
+    clearGot();
+    x.moveTo(500, 600);
+    ASSERT_TRUE(pumpUntil([] { return !gotOf(ZUM_VIDEOMOUSEMOVE).empty(); }));
+    EXPECT_EQ(gotOf(ZUM_VIDEOMOUSEMOVE).back().a, 500 - kVx);
+    EXPECT_EQ(gotOf(ZUM_VIDEOMOUSEMOVE).back().b, 600 - kVy);
+    EXPECT_TRUE(gotOf(ZUM_MOUSEMOVE).empty());
+    ZUVReleaseMouse();
+    EXPECT_EQ(gui().videoCapture, nullptr);
+    serverCaughtUp();
+    clearGot();
+    x.moveTo(501, 600);
+    ASSERT_TRUE(pumpUntil([] { return !gotOf(ZUM_MOUSEMOVE).empty(); }));
+    EXPECT_TRUE(gotOf(ZUM_VIDEOMOUSEMOVE).empty());
+}
+
+TEST_F(WindowTest, FilesDroppedOnARegisteredVideoWindowArriveWithTheFirstPath) {
+    openVideo(320, 180);
+    const Window top = static_cast<Window>(reinterpret_cast<uintptr_t>(ZUGetHWND()));
+    const std::string uris = "file:///tmp/zugui%20video/first.mov\r\nfile:///tmp/second.mov\r\n";
+    struct Case {
+        bool registered;
+    } cases[] = {{true}, {false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.registered);
+        clearGot();
+        if (c.registered)
+            ZURegDropFilesVideoWindow(video);
+        else
+            ZUUnRegDropFilesVideoWindow(video);
+        XdndSource src;
+        std::thread source([&] { src.serve(top, kVx + 100, kVy + 100, uris); });
+        // The source ends on its own thread: look at it between short pumps.
+        for (int i = 0; i < 600 && !src.done; ++i) pumpFor(10);
+        source.join();
+        pumpFor(50);
+        EXPECT_EQ(src.accepted.load(), c.registered);
+        auto drops = gotOf(ZUM_VIDEODROPFILES);
+        if (c.registered) {
+            ASSERT_EQ(drops.size(), 1u);
+            EXPECT_EQ(drops[0].p, video);
+            EXPECT_EQ(drops[0].name, u"/tmp/zugui video/first.mov");
+        } else {
+            EXPECT_TRUE(drops.empty());
+        }
+    }
+}
+
+TEST_F(WindowTest, ADisplayThreadPresentsFramesWhileTheGuiThreadTakesInput) {
+    openVideo(320, 180);
+    std::atomic<int> frames{0};
+    std::atomic<bool> stop{false};
+    int results[3] = {-9, -9, -9};
+    std::thread display([&] {
+        Quadrants q(320, 180, {255, 0, 255}, {255, 0, 255}, {255, 0, 255}, {255, 0, 255});
+        ZUVideoFrame f = q.frame();
+        results[0] = ZUStartDisplayVideoFrame(video, 320, 180, 1, nullptr);
+        while (!stop.load()) {
+            if (ZUDisplayVideoFrame(video, &f, nullptr) != 0) break;
+            ++frames;
+        }
+        results[1] = frames > 0 ? 0 : -1;
+        results[2] = ZUStopDisplayVideoFrame(video);
+    });
+    // Input meanwhile: the window procedure reads the started flag of the display.
+    for (int i = 0; i < 20; ++i) {
+        x.moveTo(kVx + 10 + i, kVy + 10);
+        pumpFor(10);
+    }
+    for (int i = 0; i < 500 && frames.load() <= 10; ++i) pumpFor(10);
+    EXPECT_GT(frames.load(), 10);
+    stop = true;
+    display.join();
+    EXPECT_EQ(results[0], 0);
+    EXPECT_EQ(results[1], 0);
+    EXPECT_EQ(results[2], 0);
+    EXPECT_FALSE(gotOf(ZUM_VIDEOMOUSEMOVE).empty());
+    EXPECT_FALSE(video->started);
+    EXPECT_EQ(shown(160, 90), (Rgb{255, 0, 255}));
+}
+
+}  // namespace
