@@ -5,5 +5,6 @@
 #include "zugui/platform.h"
 #include "zugui/gui.h"
 #include "zugui/text.h"
+#include "zugui/widgets.h"
 #include "zugui/popups.h"
 #include "zugui/video.h"

@@ -1,0 +1,241 @@
+// Widgets: the ZUWindow base class and the library's widget classes.
+//
+// A widget object owns one window node whose user data is the object; the node's messages
+// become virtual ReceiveZUMessage calls. The host allocates and frees the objects itself,
+// creates each with CreateZUWindow under a parent widget, and hears the widgets' actions
+// (ZUM_CLICKED, ZUM_SELECT, ...) in the ReceiveZUMessage of its own ZUWindow-derived parent,
+// with p = the widget. Widgets never change their own checked or selected state on a click:
+// the parent decides and calls the setter.
+//
+// Threads: input reaches a widget on the main window's thread, ZUM_RENDER on the render
+// thread while the input thread waits, so nothing is locked. Create, destroy and change
+// widgets on the main window's thread or while no render pass runs.
+#pragma once
+
+#include "zugui/gui.h"
+#include "zugui/text.h"
+
+class ZUAPI ZUWindow {
+  public:
+    ZUWindow() = default;
+    // Copies share the node; its messages keep reaching the first object.
+    ZUWindow(const ZUWindow& other) = default;
+    ZUWindow& operator=(const ZUWindow& other) = default;
+    // Destroys a node that is still there, and with it the node's whole subtree.
+    virtual ~ZUWindow();
+
+    // -2 when the object already has a node or no node could be made (a root exists and
+    // parent has no node). The first widget made while no root exists becomes the root.
+    virtual ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags,
+                                 unsigned int reserved, ZuRECT* rect, ZUWindow* parent);
+    // Runs OnZUDestroy, then destroys the node; 0, also without a node.
+    virtual ZuErr DestroyZUWindow(void);
+    virtual ZuErr ResizeZUWindow(ZuRECT* rect, unsigned char repaint);
+    virtual ZuErr SetZUFocus(void);  // focus is not supported: always -2
+    virtual ZuErr ShowZUWindow(int show, unsigned char repaint);
+    virtual ZuErr EnableZUWindow(int enable, unsigned char repaint);
+    virtual unsigned char IsVisible(void);  // 0 without a node
+    virtual unsigned char IsEnabled(void);  // 0 without a node
+    virtual ZuErr RenderZUWindow(void);
+    virtual ZuErr GetZURect(ZuRECT* rect);  // -2 without a node
+    virtual ZuErr SetWindowZUText(char* text, unsigned char repaint);
+    // buffer must hold 256 bytes; size is not used to cut the text. -2 without a node.
+    virtual ZuErr GetWindowZUText(char* buffer, int size);
+    virtual ZuErr SetWindowZUTextStyle(int font, int flags, unsigned char repaint);
+    virtual ZuErr GetWindowZUTextStyle(int& font, int& flags);
+    virtual ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q);
+    // Calls target->ReceiveZUMessage at once; 0 (also for a null target, which hears nothing).
+    virtual ZuErr SendZUMessage(ZUWindow* target, unsigned int msg, int a, int b, void* p, void* q);
+    virtual ZUWindow* GetZUParent(void);
+    virtual ZUWindowNode* GetZUParentWnd(void);
+    virtual ZuErr OnZUCreate(void);
+    virtual ZuErr OnZUResize(void);
+    virtual ZuErr OnZUDestroy(void);
+
+    ZUWindowNode* GetZUWndHandle(void) { return node; }
+    static int stWinMsgHandler(void* userData, unsigned int msg, int a, int b, void* p, void* q);
+
+    ZUWindow* parent = nullptr;
+    ZuRECT rect{};
+    int fontId = 0;
+    int textFlags = 0;
+    ZUWindowNode* node = nullptr;
+
+  protected:
+    // The creation shared by the library's widgets: node style 2 whatever the caller asks,
+    // double clicks switched on when asked, then OnZUCreate.
+    ZuErr createWidget(char* text, unsigned int flags, ZuRECT* rect, ZUWindow* parent,
+                       bool doubleClicks = false);
+    // The destruction shared by the library's widgets: no OnZUDestroy hook.
+    ZuErr destroyWidget(void);
+    // Tells the parent widget, if any: (parent, msg, a, 0, this, 0).
+    void notifyParent(unsigned int msg, int a);
+    bool contains(int x, int y) const {
+        return x >= rect.x && x < rect.x + rect.width && y >= rect.y && y < rect.y + rect.height;
+    }
+    bool drawable() const { return node && node->visible; }
+};
+
+// ---- Push buttons and check boxes ---------------------------------------------------------
+// Type 0 push, 1 latching (check box: checkable), 2 inert: a press captures and the release
+// only gives the capture back. A click sends (parent, ZUM_CLICKED, value, 0, this, 0);
+// value is 0, or for a check box the state the user asks for.
+class ZUAPI ZUButton : public ZUWindow {
+  public:
+    ZUButton();
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    // Bit 0: type 1; else bit 1: type 2; else unchanged.
+    virtual int ButtonZUType(unsigned int bits);
+    // Type 1 only; requests no repaint.
+    virtual int SetZUCheck(int state);
+    virtual int GetZUCheck();
+
+    int pressed = 0;
+    int buttonType = 0;
+    int checked = 0;
+    int pressPending = 0;
+
+  protected:
+    void press();
+    // Returns whether the release completes a click inside.
+    bool release(int x, int y);
+};
+
+class ZUAPI ZUCheckBox : public ZUButton {
+  public:
+    ZUCheckBox();
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    int SetZUCheck(int state) override;
+};
+
+// ---- Picture buttons ------------------------------------------------------------------------
+enum : unsigned int {
+    ZU_PICT_NONE = 0,
+    ZU_PICT_PAUSE = 1,
+    ZU_PICT_STOP = 2,
+    ZU_PICT_PLAY = 3,
+    ZU_PICT_PLAYBACK = 4,
+    ZU_PICT_FASTFORWARD = 5,
+    ZU_PICT_REWIND = 6,
+    ZU_PICT_STEPFORWARD = 7,
+    ZU_PICT_STEPBACK = 8,
+    ZU_PICT_TOEND = 9,
+    ZU_PICT_TOSTART = 10,
+    ZU_PICT_CLOSE = 11,
+    ZU_PICT_MINIMIZE = 12,
+    ZU_PICT_DISC = 13,
+    ZU_PICT_BOX = 14,
+    ZU_PICT_OPENBRACE = 15,
+    ZU_PICT_CLOSEBRACE = 16,
+    ZU_PICT_DISCPRESSED = 17,  // the disc, active only while pressed
+    ZU_PICT_MAXIMIZE = 23,
+};
+
+// Button types: 0 push, 1 latch, 2 inert (the release gives the capture back), 3 action:
+// the first click inside engages it and keeps the pointer captured, a second click or
+// ResetZUActionState releases it; each click sends ZUM_CLICKED. Background 0 plain, 1 framed.
+class ZUAPI ZUPictureButton : public ZUWindow {
+  public:
+    ZUPictureButton();
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    virtual int ButtonZUPictureType(unsigned int type);  // any value
+    virtual int ButtonZUType(unsigned int type);         // 0 to 3, others ignored
+    virtual int ResetZUActionState(bool redraw);
+    virtual int SetZUCheck(int state);
+    virtual int GetZUCheck();
+    virtual int SetZUBkType(int type);  // 0 or 1, others ignored
+    virtual int GetZUBkType();
+
+    int pictureType = 0;
+    int pressed = 0;
+    int buttonType = 0;
+    int check = 0;
+    int armed = 0;
+    int engaged = 0;
+    int bkType = 0;
+};
+
+// ---- Tabs ----------------------------------------------------------------------------------
+// A click sends ZUM_CLICKED; the parent makes a tab current with SetZUTabCheck.
+// DestroyZUWindow returns -2 in every case, as the design has it.
+class ZUAPI ZUTabButton : public ZUWindow {
+  public:
+    ZUTabButton();
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    virtual int SetZUTabCheck(int state);  // requests no repaint
+    virtual int GetZUTabCheck();
+
+    int tabChecked = 0;
+    int pressed = 0;
+};
+
+// The caption-only tab; it hears the pointer pass over it through mouse rollover.
+class ZUAPI ZUMiniTabButton : public ZUTabButton {
+  public:
+    ZUMiniTabButton();
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+
+    bool hover = false;
+};
+
+// ---- Static text and text input ---------------------------------------------------------------
+class ZUAPI ZUStatic : public ZUWindow {
+  public:
+    ZUStatic();
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+};
+
+// A click starts an edit (the field captures the pointer and so receives the keys); Enter
+// or another click commits it and sends (parent, ZUM_TEXTENTERED, 0, 0, this, 0); Escape or
+// a right click restores the text from before the edit and sends nothing.
+class ZUAPI ZUText : public ZUWindow {
+  public:
+    ZUText();
+    ZUText(const ZUText& other);
+    ZUText& operator=(const ZUText& other);
+    ~ZUText() override;
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    // Punctuation: the nine characters a file name may not hold (\ / : * ? " < > |).
+    // Digits only still accepts that punctuation and the space when they are allowed.
+    virtual int SetZUTextInputType(bool allowPunctuation, bool digitsOnly, bool allowSpace);
+    virtual int SetZUTextInputMax(int max);  // 1 to 254, others ignored
+
+    int maxLength = 255;
+    bool editing = false;
+    bool allowPunctuation = true;
+    bool digitsOnly = false;
+    bool allowSpace = true;
+    char* savedText = nullptr;  // the text from before the edit (512-byte buffer)
+    int caret = 0;
+
+  protected:
+    void beginEdit();
+    void commit(bool byClick);
+    void cancel();
+    void key(int ch, int vk);
+};
+
+// @@widgets-ii: the item lists, number field, slider, scroll and colour widgets follow.

@@ -1,0 +1,79 @@
+// Drawing helpers shared by the widget families: scheme colours, gradient quads and the
+// one-pixel frame lines, in GUI coordinates (y up) with the render pass's projection.
+#pragma once
+
+#include <GL/gl.h>
+
+#include "zugui/gui.h"
+#include "zugui/text.h"
+
+namespace zu::widgets {
+
+struct Rgba {
+    float r, g, b, a;
+};
+
+inline Rgba scheme(int index) {
+    ZuFCOLOR c{0, 0, 0, 1};
+    ZUGetSchemeColor(index, &c);
+    return {c.red, c.green, c.blue, c.alpha};
+}
+inline ZuFCOLOR fcolor(const Rgba& c) {
+    return ZuFCOLOR{c.r, c.g, c.b, c.a};
+}
+inline void colour(const Rgba& c) {
+    glColor4f(c.r, c.g, c.b, c.a);
+}
+
+// A quad from x0 to x1 and y0 to y1 shaded from top (at y1) to bottom (at y0).
+inline void gradientQuad(float x0, float y0, float x1, float y1, const Rgba& top,
+                         const Rgba& bottom) {
+    glBegin(GL_QUADS);
+    colour(bottom);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y0);
+    colour(top);
+    glVertex2f(x1, y1);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+inline void fillQuad(float x0, float y0, float x1, float y1, const Rgba& c) {
+    gradientQuad(x0, y0, x1, y1, c, c);
+}
+
+// One-pixel lines on pixel row y from x0 to x1, and on pixel column x from y0 to y1; they go
+// through the pixel centres so that each lands on exactly the row or column named.
+inline void hline(float x0, float x1, float y) {
+    glBegin(GL_LINES);
+    glVertex2f(x0, y + 0.5f);
+    glVertex2f(x1, y + 0.5f);
+    glEnd();
+}
+inline void vline(float x, float y0, float y1) {
+    glBegin(GL_LINES);
+    glVertex2f(x + 0.5f, y0);
+    glVertex2f(x + 0.5f, y1);
+    glEnd();
+}
+
+// Remembers a capability and puts it back when the scope ends.
+class Restore {
+  public:
+    explicit Restore(GLenum cap) : cap_(cap), was_(glIsEnabled(cap)) {}
+    ~Restore() { was_ ? glEnable(cap_) : glDisable(cap_); }
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
+  private:
+    GLenum cap_;
+    GLboolean was_;
+};
+
+// The text flags and font of a widget drawn at its rectangle.
+inline void printText(char* text, const ZuRECT& r, const Rgba& c, int font, int flags) {
+    ZuRECT rr = r;
+    ZuFCOLOR fc = fcolor(c);
+    ZUPrintText(text, &rr, &fc, font, flags, nullptr);
+}
+
+}  // namespace zu::widgets
