@@ -1,0 +1,414 @@
+// The widget classes' message behaviour, through ReceiveZUMessage and through the node
+// callback: captures, notifications, latching and check values, the action button's cycle,
+// tab hover and the text field's editing.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "gui/gui_state.h"
+#include "widget_host.h"
+
+using namespace zu::test;
+using zu::detail::gui;
+
+namespace {
+
+class WidgetTest : public ::testing::Test {
+  protected:
+    HostWidget host;
+    void SetUp() override {
+        ZuRECT r{0, 0, 800, 600};
+        ASSERT_EQ(host.CreateZUWindow(cs("host"), 0, 1, 0, &r, nullptr), 0);
+    }
+    void TearDown() override {
+        ZUReleaseMouse();
+        host.DestroyZUWindow();
+        ASSERT_EQ(gui().root, nullptr);
+    }
+    template <class W>
+    void make(W& w, ZuRECT r = {100, 100, 96, 32}, const char* text = "Caption") {
+        ASSERT_EQ(w.CreateZUWindow(cs(text), 0, 1, 0, &r, &host), 0);
+    }
+    // Drives a widget through its node, the way the window procedure does.
+    static void send(ZUWindow& w, unsigned msg, int a = 0, int b = 0) {
+        ZUSendMessage(w.GetZUWndHandle(), msg, a, b, nullptr, nullptr);
+    }
+};
+
+TEST_F(WidgetTest, BaseClassLifecycle) {
+    ZUWindow fresh;
+    int font = -1, flags = -1;
+    ZuRECT r{};
+    char buf[256];
+    EXPECT_EQ(fresh.IsVisible(), 0);
+    EXPECT_EQ(fresh.IsEnabled(), 0);
+    EXPECT_EQ(fresh.GetZURect(&r), -2);
+    EXPECT_EQ(fresh.GetWindowZUText(buf, 256), -2);
+    EXPECT_EQ(fresh.SetWindowZUText(cs("x"), 0), 0);
+    EXPECT_EQ(fresh.SetZUFocus(), -2);
+    fresh.GetWindowZUTextStyle(font, flags);
+    EXPECT_EQ(font, 0);
+    EXPECT_EQ(flags, 0);
+
+    ZUWindow parentless;  // a root exists: a widget without a parent node gets none
+    ZuRECT cr{10, 10, 20, 20};
+    EXPECT_EQ(parentless.CreateZUWindow(cs("p"), 0, 1, 0, &cr, nullptr), -2);
+    ZUWindow orphan;
+    EXPECT_EQ(orphan.CreateZUWindow(cs("o"), 0, 1, 0, &cr, &parentless), -2);
+
+    ZUWindow panel, child;
+    ASSERT_EQ(panel.CreateZUWindow(cs("panel"), 0, 1, 0, &cr, &host), 0);
+    EXPECT_EQ(panel.CreateZUWindow(cs("again"), 0, 1, 0, &cr, &host), -2);
+    EXPECT_EQ(host.GetZUWndHandle()->childCount, 1u);
+    ASSERT_EQ(child.CreateZUWindow(cs("child"), 0, 1, 0, &cr, &panel), 0);
+    EXPECT_EQ(child.GetZUParentWnd(), panel.GetZUWndHandle());
+    EXPECT_EQ(child.IsVisible(), 1);
+    EXPECT_EQ(textOf(child), "child");
+
+    panel.SetWindowZUTextStyle(4, 1, 0);
+    panel.GetWindowZUTextStyle(font, flags);
+    EXPECT_EQ(font, 4);
+    EXPECT_EQ(flags, 1);
+
+    // A message sent to a target reaches the target only.
+    HostWidget other;
+    panel.SendZUMessage(&other, ZUM_CLICKED, 7, 0, &panel, nullptr);
+    ASSERT_EQ(other.heard.size(), 1u);
+    EXPECT_EQ(other.heard[0].a, 7);
+    EXPECT_TRUE(host.heard.empty());
+
+    // Destroying the panel's node takes the child's node too.
+    EXPECT_EQ(panel.DestroyZUWindow(), 0);
+    EXPECT_EQ(child.GetZUWndHandle(), nullptr);
+    EXPECT_EQ(child.IsVisible(), 0);
+    EXPECT_EQ(child.DestroyZUWindow(), 0);
+    EXPECT_EQ(host.GetZUWndHandle()->childCount, 0u);
+
+    // Deleting an object that still has its node removes the node from the tree.
+    auto temp = std::make_unique<ZUButton>();
+    ASSERT_EQ(temp->CreateZUWindow(cs("t"), 0, 1, 0, &cr, &host), 0);
+    EXPECT_EQ(host.GetZUWndHandle()->childCount, 1u);
+    temp.reset();
+    EXPECT_EQ(host.GetZUWndHandle()->childCount, 0u);
+}
+
+// One press and release on a button: where they land, and what the parent then hears.
+struct Click {
+    const char* name;
+    int type;  // ButtonZUType bits
+    int checkedBefore;
+    int downX, downY, upX, upY;
+    size_t clicks;
+    int value;
+};
+
+TEST_F(WidgetTest, ButtonsAndCheckBoxesReportClicksReleasedInside) {
+    const Click cases[] = {
+        {"push inside", 0, 0, 110, 110, 150, 120, 1, 0},
+        {"push released outside", 0, 0, 110, 110, 300, 120, 0, 0},
+        {"push released on the right edge", 0, 0, 110, 110, 196, 120, 0, 0},
+        {"push released on the bottom row", 0, 0, 110, 110, 150, 100, 1, 0},
+        {"latching", 1, 0, 110, 110, 150, 120, 1, 0},
+        {"latched ignores the mouse", 1, 1, 110, 110, 150, 120, 0, 0},
+        {"inert", 2, 0, 110, 110, 150, 120, 0, 0},
+    };
+    for (const Click& k : cases) {
+        SCOPED_TRACE(k.name);
+        host.heard.clear();
+        ZUButton b;
+        make(b);
+        b.ButtonZUType(k.type);
+        b.SetZUCheck(k.checkedBefore);
+        send(b, ZUM_LBUTTONDOWN, k.downX, k.downY);
+        if (!k.checkedBefore) EXPECT_EQ(gui().capture, b.GetZUWndHandle());
+        if (k.type == 0) EXPECT_EQ(b.pressed, 1);
+        send(b, ZUM_LBUTTONUP, k.upX, k.upY);
+        EXPECT_EQ(gui().capture, nullptr);
+        EXPECT_EQ(b.pressed, k.checkedBefore);
+        ASSERT_EQ(host.count(ZUM_CLICKED), k.clicks);
+        if (k.clicks) {
+            EXPECT_EQ(host.heard[0].a, k.value);
+            EXPECT_EQ(host.heard[0].p, &b);
+        }
+        EXPECT_EQ(b.GetZUCheck(), k.checkedBefore);  // the parent decides
+        b.DestroyZUWindow();
+    }
+
+    ZUButton push;
+    make(push);
+    push.SetZUCheck(1);  // not a latching button
+    EXPECT_EQ(push.GetZUCheck(), 0);
+    push.ButtonZUType(0);
+    EXPECT_EQ(push.buttonType, 0);
+    push.ButtonZUType(3);
+    EXPECT_EQ(push.buttonType, 1);
+    push.SetZUCheck(1);
+    EXPECT_EQ(push.pressed, 1);
+    send(push, ZUM_LBUTTONUP, 110, 110);  // an up without a down
+    EXPECT_EQ(push.pressed, 1);
+
+    // The check box asks for the other state and keeps its own until told.
+    ZUCheckBox box;
+    make(box, {100, 200, 16, 16});
+    for (int before : {0, 1}) {
+        host.heard.clear();
+        box.SetZUCheck(before);
+        send(box, ZUM_LBUTTONDOWN, 105, 205);
+        send(box, ZUM_LBUTTONUP, 105, 205);
+        ASSERT_EQ(host.count(ZUM_CLICKED), 1u);
+        EXPECT_EQ(host.heard[0].a, before ? 0 : 1);
+        EXPECT_EQ(box.GetZUCheck(), before);
+        EXPECT_EQ(box.pressed, 0);
+    }
+    box.SetZUCheck(5);
+    EXPECT_EQ(box.GetZUCheck(), 1);
+}
+
+TEST_F(WidgetTest, PictureButtonBehaviours) {
+    ZUPictureButton p;
+    make(p, {100, 100, 40, 30});
+    // Push pressed inside, released outside: nothing, capture given back.
+    send(p, ZUM_LBUTTONDOWN, 110, 110);
+    EXPECT_EQ(p.pressed, 1);
+    send(p, ZUM_LBUTTONUP, 10, 10);
+    EXPECT_EQ(gui().capture, nullptr);
+    EXPECT_EQ(host.count(ZUM_CLICKED), 0u);
+    // Reset on a push button does nothing.
+    p.pressed = 1;
+    p.ResetZUActionState(false);
+    EXPECT_EQ(p.pressed, 1);
+    p.pressed = 0;
+
+    // Action: the first click engages and keeps the capture; outside releases do nothing.
+    p.ButtonZUType(3);
+    send(p, ZUM_LBUTTONDOWN, 110, 110);
+    send(p, ZUM_LBUTTONUP, 110, 110);
+    EXPECT_EQ(host.count(ZUM_CLICKED), 1u);
+    EXPECT_EQ(p.engaged, 1);
+    EXPECT_EQ(p.pressed, 1);
+    EXPECT_EQ(gui().capture, p.GetZUWndHandle());
+    send(p, ZUM_LBUTTONUP, 500, 500);
+    EXPECT_EQ(p.engaged, 1);
+    EXPECT_EQ(gui().capture, p.GetZUWndHandle());
+    // A second click inside releases it.
+    send(p, ZUM_LBUTTONDOWN, 110, 110);  // ignored: still pressed
+    send(p, ZUM_LBUTTONUP, 110, 110);
+    EXPECT_EQ(host.count(ZUM_CLICKED), 2u);
+    EXPECT_EQ(p.engaged, 0);
+    EXPECT_EQ(p.pressed, 0);
+    EXPECT_EQ(gui().capture, nullptr);
+    // Engaged again, then reset by the host.
+    send(p, ZUM_LBUTTONDOWN, 110, 110);
+    send(p, ZUM_LBUTTONUP, 110, 110);
+    p.ResetZUActionState(false);
+    EXPECT_EQ(p.engaged, 0);
+    EXPECT_EQ(p.pressed, 0);
+    EXPECT_EQ(gui().capture, nullptr);
+    // Pressed, released outside before engaging: back to idle silently.
+    send(p, ZUM_LBUTTONDOWN, 110, 110);
+    send(p, ZUM_LBUTTONUP, 10, 10);
+    EXPECT_EQ(p.pressed, 0);
+    EXPECT_EQ(host.count(ZUM_CLICKED), 3u);
+
+    // Latch: the click is reported, the look follows the host's check.
+    p.ButtonZUType(1);
+    send(p, ZUM_LBUTTONDOWN, 110, 110);
+    EXPECT_EQ(p.armed, 1);
+    send(p, ZUM_LBUTTONUP, 110, 110);
+    EXPECT_EQ(host.count(ZUM_CLICKED), 4u);
+    EXPECT_EQ(p.GetZUCheck(), 0);
+    // Inert: the capture still comes back.
+    p.ButtonZUType(2);
+    send(p, ZUM_LBUTTONDOWN, 110, 110);
+    send(p, ZUM_LBUTTONUP, 110, 110);
+    EXPECT_EQ(gui().capture, nullptr);
+    EXPECT_EQ(host.count(ZUM_CLICKED), 4u);
+
+    p.ButtonZUType(4);
+    EXPECT_EQ(p.buttonType, 2);
+    p.SetZUBkType(1);
+    p.SetZUBkType(2);
+    EXPECT_EQ(p.GetZUBkType(), 1);
+    p.ButtonZUPictureType(999);
+    EXPECT_EQ(p.pictureType, 999);
+}
+
+TEST_F(WidgetTest, TabsReportClicksAndTheMiniTabHovers) {
+    ZUTabButton tab;
+    ZUMiniTabButton mini;
+    make(tab, {0, 500, 100, 30});
+    make(mini, {200, 500, 60, 20});
+    EXPECT_TRUE(mini.GetZUWndHandle()->rollover);
+    tab.SetZUTabCheck(1);
+    send(tab, ZUM_LBUTTONDOWN, 10, 510);
+    send(tab, ZUM_LBUTTONUP, 10, 510);  // the current tab still reports
+    send(tab, ZUM_LBUTTONDOWN, 10, 510);
+    send(tab, ZUM_LBUTTONUP, 10, 400);
+    EXPECT_EQ(host.count(ZUM_CLICKED), 1u);
+    EXPECT_EQ(gui().capture, nullptr);
+
+    send(mini, ZUM_MOUSEMOVE, 210, 505);
+    EXPECT_TRUE(mini.hover);
+    send(mini, ZUM_RENDER);
+    EXPECT_FALSE(mini.hover);  // shown once, then the normal colour
+    send(mini, ZUM_MOUSEMOVE, 210, 505);
+    send(mini, ZUM_MOUSELEAVE);
+    EXPECT_FALSE(mini.hover);
+    send(mini, ZUM_MOUSEMOVE, 210, 505);
+    send(mini, ZUM_LBUTTONDOWN, 210, 505);
+    EXPECT_FALSE(mini.hover);
+    send(mini, ZUM_MOUSEMOVE, 210, 505);  // no hover while pressed
+    EXPECT_FALSE(mini.hover);
+    send(mini, ZUM_LBUTTONUP, 210, 505);
+    EXPECT_EQ(host.count(ZUM_CLICKED), 2u);
+
+    EXPECT_EQ(tab.DestroyZUWindow(), -2);
+    EXPECT_EQ(tab.GetZUWndHandle(), nullptr);
+    EXPECT_EQ(tab.DestroyZUWindow(), -2);
+}
+
+// Key input to a text field: a character, or -1 with a virtual key.
+struct Key {
+    int ch, vk;
+};
+constexpr Key chr(char c) {
+    return {static_cast<unsigned char>(c), 0};
+}
+constexpr Key kLeft{-1, 37}, kRight{-1, 39}, kBack{-1, 8}, kDel{-1, 46}, kEnter{-1, 13},
+    kEsc{-1, 27};
+
+struct EditCase {
+    const char* name;
+    const char* before;
+    int max;  // 0: default
+    bool punct, digits, space;
+    std::vector<Key> keys;
+    const char* after;
+    int caret;
+    size_t entered;
+};
+
+TEST_F(WidgetTest, TextFieldEditsFiltersCommitsAndCancels) {
+    const EditCase cases[] = {
+        {"typed at the end", "ab", 0, true, false, true, {chr('c'), chr('d')}, "abcd", 4, 0},
+        {"insert after Left",
+         "",
+         0,
+         true,
+         false,
+         true,
+         {chr('a'), chr('b'), kLeft, chr('c')},
+         "acb",
+         2,
+         0},
+        {"max length", "abcde", 5, true, false, true, {chr('f')}, "abcde", 5, 0},
+        {"digits with space and colon",
+         "",
+         0,
+         true,
+         true,
+         true,
+         {chr('1'), chr('x'), chr(' '), chr(':'), chr('2')},
+         "1 :2",
+         4,
+         0},
+        {"no punctuation, no space",
+         "",
+         0,
+         false,
+         false,
+         false,
+         {chr('a'), chr('/'), chr(' '), chr('|'), chr('b')},
+         "ab",
+         2,
+         0},
+        {"backspace at 0 does nothing",
+         "abc",
+         0,
+         true,
+         false,
+         true,
+         {kLeft, kLeft, kLeft, kLeft, kBack},
+         "abc",
+         0,
+         0},
+        {"backspace in the middle", "abc", 0, true, false, true, {kLeft, kBack}, "ac", 1, 0},
+        {"backspace at the end", "abc", 0, true, false, true, {kBack}, "ab", 2, 0},
+        {"delete empties", "abc", 0, true, false, true, {kLeft, kDel}, "", 0, 0},
+        {"right stops at the end", "ab", 0, true, false, true, {kRight, kRight}, "ab", 2, 0},
+        {"enter commits once", "ab", 0, true, false, true, {chr('c'), kEnter}, "abc", 3, 1},
+        {"escape restores",
+         "ab",
+         0,
+         true,
+         false,
+         true,
+         {chr('c'), kDel, chr('z'), kEsc},
+         "ab",
+         1,
+         0},
+        {"Latin-1 accepted", "Caf", 0, true, false, true, {chr('\xe9')}, "Caf\xe9", 4, 0},
+    };
+    for (const EditCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        host.heard.clear();
+        ZUText t;
+        make(t, {100, 100, 200, 24}, k.before);
+        if (k.max) t.SetZUTextInputMax(k.max);
+        t.SetZUTextInputType(k.punct, k.digits, k.space);
+        send(t, ZUM_LBUTTONDOWN, 110, 110);
+        ASSERT_TRUE(t.editing);
+        EXPECT_EQ(gui().capture, t.GetZUWndHandle());
+        for (const Key& key : k.keys) send(t, ZUM_KEY, key.ch, key.vk);
+        EXPECT_EQ(textOf(t), k.after);
+        EXPECT_EQ(t.caret, k.caret);
+        EXPECT_EQ(host.count(ZUM_TEXTENTERED), k.entered);
+        t.DestroyZUWindow();
+        ZUReleaseMouse();
+    }
+}
+
+TEST_F(WidgetTest, TextFieldClicksAndLimits) {
+    ZUText t;
+    make(t, {100, 100, 200, 24}, "old");
+    send(t, ZUM_KEY, 'x', 0);  // not editing: ignored
+    EXPECT_EQ(textOf(t), "old");
+    // Click, type, click again (anywhere): committed with one notification.
+    send(t, ZUM_LBUTTONDOWN, 110, 110);
+    send(t, ZUM_KEY, '!', 0);
+    send(t, ZUM_LBUTTONDOWN, 500, 500);
+    EXPECT_FALSE(t.editing);
+    EXPECT_EQ(t.savedText, nullptr);
+    EXPECT_EQ(gui().capture, nullptr);
+    EXPECT_EQ(host.count(ZUM_TEXTENTERED), 1u);
+    EXPECT_EQ(textOf(t), "old!");
+    // A right click cancels without a word.
+    send(t, ZUM_LBUTTONDOWN, 110, 110);
+    send(t, ZUM_KEY, '?', 0);
+    send(t, ZUM_RBUTTONDOWN, 110, 110);
+    EXPECT_EQ(textOf(t), "old!");
+    EXPECT_EQ(host.count(ZUM_TEXTENTERED), 1u);
+
+    for (int bad : {0, 255, -3}) {
+        t.SetZUTextInputMax(bad);
+        EXPECT_EQ(t.maxLength, 255);
+    }
+    t.SetZUTextInputMax(254);
+    EXPECT_EQ(t.maxLength, 254);
+    // The field never holds more than 254 then, however much is typed.
+    send(t, ZUM_LBUTTONDOWN, 110, 110);
+    for (int i = 0; i < 400; ++i) send(t, ZUM_KEY, 'a' + i % 26, 0);
+    EXPECT_EQ(textOf(t).size(), 254u);
+    // A copy owns its saved text.
+    {
+        ZUText copy(t);
+        ASSERT_NE(copy.savedText, nullptr);
+        EXPECT_NE(copy.savedText, t.savedText);
+        EXPECT_STREQ(copy.savedText, "old!");
+        copy.node = nullptr;  // the node is the first object's
+    }
+    send(t, ZUM_KEY, -1, 27);
+    EXPECT_EQ(textOf(t), "old!");
+}
+
+}  // namespace
