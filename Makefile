@@ -29,7 +29,7 @@ sanitize: deps
 	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZUGUI_SANITIZE=address,undefined -DZUGUI_DEMO=OFF >/dev/null
 	@cmake --build build-asan -j $(JOBS)
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:use_tls=0 \
 	  scripts/with-display ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 tsan: deps
@@ -42,7 +42,7 @@ fuzz:
 	@scripts/install-deps build fuzz
 	@cmake -S fuzz -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
-	@for f in build-fuzz/*_fuzz; do [ -x "$$f" ] && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp scripts/with-display "$$f" -max_total_time=$${FUZZ_SECONDS:-60}; done; true
+	@for f in build-fuzz/*_fuzz; do [ -x "$$f" ] && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:use_tls=0 scripts/with-display "$$f" -max_total_time=$${FUZZ_SECONDS:-60}; done; true
 
 docs:
 	@scripts/install-deps docs

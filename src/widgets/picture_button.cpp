@@ -88,12 +88,11 @@ void disc(float cx, float cy, bool active, bool disabled) {
 
 void boxIcon(float L, float T) {
     glColor4f(0.66f, 0.67f, 0.69f, 1.0f);
-    glBegin(GL_LINES);
-    const float h[][3] = {{L + 4, L + 13, T - 4}, {L + 4, L + 13, T - 6}, {L + 5, L + 12, T - 12}};
-    for (auto& s : h) glVertex2f(s[0], s[2]), glVertex2f(s[1], s[2]);
-    for (float x : {L + 5, L + 7, L + 9, L + 11}) glVertex2f(x, T - 6), glVertex2f(x, T - 12);
-    for (float x : {L + 4, L + 12}) glVertex2f(x, T - 4), glVertex2f(x, T - 6);
-    glEnd();
+    hline(L + 4, L + 13, T - 4);
+    hline(L + 4, L + 13, T - 6);
+    hline(L + 5, L + 12, T - 12);
+    for (float x : {L + 5, L + 7, L + 9, L + 11}) vline(x, T - 12, T - 6);
+    for (float x : {L + 4, L + 12}) vline(x, T - 6, T - 4);
 }
 
 }  // namespace

@@ -1,0 +1,295 @@
+// What the widgets draw, read back from the main GL context: gradients and frame lines,
+// caption and mark colours, each pictogram at its geometry, tab and text-field colours.
+// Scheme entries are set to pure primaries so that every colour can be told apart.
+#include <gtest/gtest.h>
+// GL after gtest: X defines None.
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <cmath>
+
+#include "gui/gui_state.h"
+#include "support/gl_capture.h"
+#include "widget_host.h"
+
+using namespace zu::test;
+using zu::detail::gui;
+namespace ws = zu::ws;
+
+namespace {
+
+constexpr int kW = 480, kH = 360;
+
+struct Rgb {
+    float r, g, b;
+};
+
+class LookTest : public ::testing::Test {
+  protected:
+    HostWidget host;
+    static void SetUpTestSuite() {
+        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
+        ASSERT_EQ(ZUInitGUI(0, 0, kW, kH, nullptr, cs("looks"), nullptr, nullptr, 0), 0);
+    }
+    static void TearDownTestSuite() { ZUKillGUI(); }
+    void SetUp() override {
+        ZuRECT r{0, 0, kW, kH};
+        ASSERT_EQ(host.CreateZUWindow(cs("host"), 0, 1, 0, &r, nullptr), 0);
+        const std::pair<int, ZuFCOLOR> primaries[] = {
+            {4, {1, 0, 0, 1}},   {5, {0, 1, 0, 1}},   {6, {0, 0, 1, 1}},  {7, {1, 1, 0, 1}},
+            {8, {0, 1, 1, 1}},   {9, {0, 0, 1, 1}},   {10, {1, 0, 1, 1}}, {11, {0, 1, 0, 1}},
+            {17, {0, 1, 0, 1}},  {20, {0, 0, 1, 1}},  {21, {0, 1, 0, 1}}, {23, {1, 0, 0, 1}},
+            {100, {0, 1, 0, 1}}, {101, {0, 0, 1, 1}},
+        };
+        for (auto [i, c] : primaries) ZUSetSchemeColor(i, &c);
+    }
+    void TearDown() override {
+        host.DestroyZUWindow();
+        zu::detail::fillSchemeDefaults();
+    }
+    // One render walk into the back buffer, read back whole.
+    Capture draw() {
+        EXPECT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        zu::detail::renderWalk(host.GetZUWndHandle());
+        Capture c = capture(0, 0, kW, kH);
+        ws::makeCurrent(nullptr, nullptr);
+        return c;
+    }
+    template <class W>
+    void make(W& w, ZuRECT r, const char* text = "") {
+        ASSERT_EQ(w.CreateZUWindow(cs(text), 0, 1, 0, &r, &host), 0);
+    }
+};
+
+void expectPixel(const Capture& c, int x, int y, Rgb want, int tolerance = 3) {
+    SCOPED_TRACE(testing::Message() << "pixel " << x << "," << y);
+    const uint8_t* p = c.at(x, y);
+    EXPECT_NEAR(p[0], want.r * 255, tolerance);
+    EXPECT_NEAR(p[1], want.g * 255, tolerance);
+    EXPECT_NEAR(p[2], want.b * 255, tolerance);
+}
+// Pixels of a region whose given channel is lit while the other two are dark.
+int pureCount(const Capture& c, ZuRECT r, int channel) {
+    int n = 0;
+    for (int y = r.y; y < r.y + r.height; ++y)
+        for (int x = r.x; x < r.x + r.width; ++x) {
+            const uint8_t* p = c.at(x, y);
+            bool ok = p[channel] > 100;
+            for (int k = 0; k < 3; ++k)
+                if (k != channel && p[k] > 40) ok = false;
+            n += ok;
+        }
+    return n;
+}
+Rgb lerp(Rgb bottom, Rgb top, float t) {
+    return {bottom.r + (top.r - bottom.r) * t, bottom.g + (top.g - bottom.g) * t,
+            bottom.b + (top.b - bottom.b) * t};
+}
+
+TEST_F(LookTest, PushButtonGradientFrameAndCaption) {
+    ZUButton b;
+    make(b, {40, 40, 96, 32}, "OK");
+    const Rgb normalTop{0.2f, 0.25f, 0.35f}, normalBottom{0.025f, 0.05f, 0.075f};
+    const Rgb pressedTop{0.1f, 0.1f, 0.1f}, pressedBottom{0.2f, 0.25f, 0.35f};
+    for (bool pressed : {false, true}) {
+        SCOPED_TRACE(pressed);
+        b.pressed = pressed;
+        const Capture c = draw();
+        const Rgb top = pressed ? pressedTop : normalTop;
+        const Rgb bottom = pressed ? pressedBottom : normalBottom;
+        // Pixel rows inside the frame sample the gradient at their centres.
+        for (int y : {41, 56, 71}) expectPixel(c, 125, y, lerp(bottom, top, (y + 0.5f - 40) / 32));
+        for (int y : {40, 72}) expectPixel(c, 100, y, {0, 0, 0});      // bottom and top edges
+        for (int x : {39, 40, 135}) expectPixel(c, x, 60, {0, 0, 0});  // the verticals
+        expectPixel(c, 136, 60, {0, 0, 0});                            // outside: background
+        expectPixel(c, 38, 60, {0, 0, 0});
+        EXPECT_GT(pureCount(c, {40, 40, 96, 32}, 1), 15);  // caption in colour 21 (green)
+    }
+    b.EnableZUWindow(0, 0);  // the caption keeps its colour when disabled
+    EXPECT_GT(pureCount(draw(), {40, 40, 96, 32}, 1), 15);
+    b.ShowZUWindow(0, 0);
+    expectPixel(draw(), 125, 56, {0, 0, 0});
+}
+
+TEST_F(LookTest, CheckBoxMarkColours) {
+    ZUCheckBox box;
+    make(box, {40, 40, 16, 16});
+    Capture c = draw();
+    expectPixel(c, 48, 42, {0.11f, 0.15f, 0.22f});
+    for (int x : {40, 55}) expectPixel(c, x, 48, {0, 0, 0});
+    box.SetZUCheck(1);
+    c = draw();
+    // Two green strokes over the box (alpha 0.8): the greenest pixel tells the colour.
+    int best = 0;
+    for (int y = 40; y < 56; ++y)
+        for (int x = 41; x < 55; ++x) best = std::max<int>(best, c.at(x, y)[1]);
+    EXPECT_GT(best, 150);
+    box.EnableZUWindow(0, 0);
+    c = draw();
+    int blue = 0, green = 0;
+    for (int y = 40; y < 56; ++y)
+        for (int x = 41; x < 55; ++x)
+            blue = std::max<int>(blue, c.at(x, y)[2]), green = std::max<int>(green, c.at(x, y)[1]);
+    EXPECT_GT(blue, 150);  // colour 20 when disabled
+    EXPECT_LT(green, 60);
+}
+
+// A pixel that must be lit in the pictogram colour (red, scheme 4) and one that must not.
+struct Probe {
+    int type;
+    int inDx, inDy, outDx, outDy;
+};
+
+TEST_F(LookTest, EveryPictogramAtItsGeometry) {
+    const Probe probes[] = {
+        {1, -6, 0, 0, 0},      // pause: a bar left of centre, a gap in the middle
+        {1, 6, 5, -2, 0},      //
+        {2, 0, 0, 11, 0},      // stop
+        {3, 0, 0, -9, 0},      // play points right
+        {3, 6, 1, 0, 9},       //
+        {4, 0, 0, 9, 0},       // play backwards points left
+        {5, -10, 0, 19, 0},    // fast forward: two triangles
+        {5, 8, 0, -16, 0},     //
+        {6, -8, 0, 16, 0},     // rewind
+        {7, 12, 0, 16, 0},     // step forward: the bar after the triangle
+        {8, -12, 0, -16, 0},   // step backwards
+        {9, 20, 0, 24, 0},     // to end
+        {10, -20, 0, -24, 0},  // to start
+        {11, 0, 0, 0, 4},      // close: the cross
+        {11, 3, 3, 3, -1},     //
+        {12, 0, -5, 0, 0},     // minimise
+        {23, 4, 0, 0, 0},      // maximise: the outline, not the middle
+        {23, 0, 5, 0, 2},      //
+    };
+    ZUPictureButton p;
+    make(p, {100, 100, 60, 40});
+    const int cx = 130, cy = 120;
+    for (const Probe& k : probes) {
+        SCOPED_TRACE(testing::Message() << "type " << k.type);
+        p.ButtonZUPictureType(k.type);
+        const Capture c = draw();
+        const uint8_t* in = c.at(cx + k.inDx, cy + k.inDy);
+        const uint8_t* out = c.at(cx + k.outDx, cy + k.outDy);
+        EXPECT_GT(in[0], 90) << "inside";
+        EXPECT_LT(in[1], 20);
+        EXPECT_LT(out[0], 20) << "outside";
+    }
+    // The disc: red and fading when active, light when idle (type 17: active only pressed).
+    p.ButtonZUPictureType(13);
+    Capture c = draw();
+    EXPECT_GT(c.at(cx + 12, cy + 1)[1], 100);  // idle, just after angle 0: (1, 0.6, 0.6)
+    expectPixel(c, cx + 16, cy, {0, 0, 0});
+    p.SetZUCheck(1);
+    c = draw();
+    EXPECT_LT(c.at(cx + 12, cy + 1)[1], 60);  // active: red only
+    EXPECT_GT(c.at(cx + 12, cy + 1)[0], 150);
+    p.ButtonZUPictureType(17);
+    c = draw();
+    EXPECT_GT(c.at(cx + 12, cy + 1)[1], 60);  // checked but not pressed: still light
+    p.SetZUCheck(0);
+    // The box icon in the top-left corner, in its own grey.
+    p.ButtonZUPictureType(14);
+    c = draw();
+    expectPixel(c, 100 + 8, 140 - 4, {0.66f, 0.67f, 0.69f});
+    expectPixel(c, 100 + 6, 140 - 9, {0, 0, 0});  // between two of its verticals
+    // Braces in caption colour K (4 for a push button: red).
+    p.ButtonZUPictureType(15);
+    EXPECT_GT(pureCount(draw(), {100, 100, 60, 40}, 0), 5);
+    p.ButtonZUPictureType(99);  // no pictogram
+    EXPECT_EQ(pureCount(draw(), {100, 100, 60, 40}, 0), 0);
+}
+
+TEST_F(LookTest, PictureButtonBackgrounds) {
+    ZUPictureButton p;
+    make(p, {100, 100, 60, 40});
+    p.ButtonZUPictureType(2);  // stop: a 16-pixel square at the centre
+    // Plain and idle: no background, pictogram in colour 4.
+    Capture c = draw();
+    expectPixel(c, 105, 135, {0, 0, 0});
+    EXPECT_GT(c.at(130, 120)[0], 200);
+    // Plain and active (latch, checked): the highlight, and the pictogram in grey 0.7.
+    p.ButtonZUType(1);
+    p.SetZUCheck(1);
+    c = draw();
+    EXPECT_GT(c.at(105, 102)[2], 60);      // the lower highlight's blue
+    const uint8_t* grey = c.at(130, 120);  // (0.7, 0.7, 0.7) under the bar's alphas
+    EXPECT_GT(grey[0], 120);
+    EXPECT_EQ(grey[0], grey[1]);
+    EXPECT_EQ(grey[1], grey[2]);
+    expectPixel(c, 105, 100, {0.117f, 0.137f, 0.161f});  // its outline
+    // Disabled plain idle: colour 6 (blue).
+    p.SetZUCheck(0);
+    p.EnableZUWindow(0, 0);
+    c = draw();
+    EXPECT_GT(c.at(130, 120)[2], 200);
+    EXPECT_LT(c.at(130, 120)[0], 20);
+    // Framed: the gradient and black frame, pictogram in colour 4 even when disabled.
+    p.SetZUBkType(1);
+    c = draw();
+    expectPixel(c, 105, 100, {0, 0, 0});
+    expectPixel(c, 105, 101, lerp({0.025f, 0.05f, 0.075f}, {0.2f, 0.25f, 0.35f}, 1.5f / 40));
+    EXPECT_GT(c.at(130, 120)[0], 200);
+    EXPECT_LT(c.at(130, 120)[2], 20);
+}
+
+TEST_F(LookTest, TabCaptionsAndPlates) {
+    ZUTabButton tab;
+    ZUMiniTabButton mini;
+    make(tab, {40, 200, 120, 40}, "Tab");
+    make(mini, {200, 200, 80, 24}, "Mini");
+    Capture c = draw();
+    EXPECT_GT(pureCount(c, {40, 200, 120, 40}, 2), 10);  // not current: colour 101 (blue)
+    EXPECT_GT(pureCount(c, {200, 200, 80, 24}, 2), 10);
+    // Not current: (0.4, 0.5, 0.7, 0.5) at the top over black.
+    expectPixel(c, 45, 239, lerp({0.075f, 0.075f, 0.075f}, {0.2f, 0.25f, 0.35f}, 39.5f / 40), 4);
+    tab.SetZUTabCheck(1);
+    mini.SetZUTabCheck(1);
+    c = draw();
+    EXPECT_GT(pureCount(c, {200, 200, 80, 24}, 1), 10);  // current: colour 100 (green)
+    expectPixel(c, 45, 239, lerp({0.175f, 0.2f, 0.25f}, {0.6f, 0.8f, 1.0f}, 19.5f / 20), 4);
+    expectPixel(c, 45, 200, lerp({0.2f, 0.25f, 0.35f}, {0.175f, 0.2f, 0.25f}, 0.5f / 20), 4);
+    mini.hover = true;  // the hover colour (0.4, 0.5, 0.6) for the one pass after a move
+    ZUSendMessage(mini.GetZUWndHandle(), ZUM_MOUSEMOVE, 210, 210, nullptr, nullptr);
+    c = draw();
+    EXPECT_EQ(pureCount(c, {200, 200, 80, 24}, 1), 0);
+    EXPECT_GT(pureCount(draw(), {200, 200, 80, 24}, 1), 10);
+    tab.EnableZUWindow(0, 0);
+    EXPECT_GT(pureCount(draw(), {40, 200, 120, 40}, 0), 10);  // disabled: colour 23 (red)
+}
+
+TEST_F(LookTest, TextFieldColoursAndCaret) {
+    ZUText t;
+    ZUStatic label;
+    make(t, {40, 40, 200, 24}, "ab");
+    make(label, {40, 100, 200, 24}, "Label");
+    // The smoothed caret covers two columns partly: count pixels where red dominates.
+    auto caretPixels = [](const Capture& c) {
+        int n = 0;
+        for (int y = 41; y < 63; ++y)
+            for (int x = 41; x < 239; ++x) {
+                const uint8_t* p = c.at(x, y);
+                n += p[0] > p[1] + 60 && p[0] > p[2] + 60;
+            }
+        return n;
+    };
+    Capture c = draw();
+    expectPixel(c, 45, 52, {1, 1, 0});  // normal: colour 7
+    for (int x : {40, 239}) expectPixel(c, x, 52, {0, 0, 0});
+    for (int y : {40, 64}) expectPixel(c, 100, y, {0, 0, 0});
+    EXPECT_GT(pureCount(c, {40, 100, 200, 24}, 1), 15);  // the label in colour 17
+    ZUSendMessage(t.GetZUWndHandle(), ZUM_LBUTTONDOWN, 45, 45, nullptr, nullptr);
+    ASSERT_TRUE(t.editing);
+    c = draw();
+    expectPixel(c, 45, 52, {0, 1, 0});  // editing: colour 11
+    EXPECT_GT(caretPixels(c), 5);       // the red caret
+    ZUSendMessage(t.GetZUWndHandle(), ZUM_KEY, -1, 27, nullptr, nullptr);
+    t.EnableZUWindow(0, 0);
+    c = draw();
+    expectPixel(c, 45, 52, {0, 1, 1});  // disabled: colour 8
+    EXPECT_EQ(caretPixels(c), 0);
+}
+
+}  // namespace
