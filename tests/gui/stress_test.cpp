@@ -194,8 +194,15 @@ TEST_F(StressTest, TwoHundredLifecyclesGiveEverythingBack) {
         const auto it = before.find(type);
         EXPECT_EQ(count, it == before.end() ? 0 : it->second) << type;
     }
-    // Allocator noise aside, 190 cycles must not grow the process.
-    EXPECT_LT(residentKb() - rss, 2048) << "resident " << rss << " -> " << residentKb() << " kB";
+    // Allocator noise aside, 190 cycles must not grow the process. Under AddressSanitizer
+    // freed blocks wait in quarantine, so memory grows by design there and its leak check
+    // at exit does this job.
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr long kAllowanceKb = 64 * 1024;
+#else
+    constexpr long kAllowanceKb = 2048;
+#endif
+    EXPECT_LT(residentKb() - rss, kAllowanceKb) << "resident " << rss << " -> " << residentKb() << " kB";
     printf("threads %d, descriptors %d, resident %ld -> %ld kB, X resource types %zu\n", threads,
            fds, rss, residentKb(), after.size());
 }
