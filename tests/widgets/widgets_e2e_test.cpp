@@ -1,0 +1,202 @@
+// One of each widget in a running GUI, driven with XTest: the parent hears the expected
+// notifications in order, each state shows on screen, and the screenshot is kept.
+#include <gtest/gtest.h>
+// X headers after gtest: they define None.
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "gui/gui_state.h"
+#include "support/gl_capture.h"
+#include "support/winsys_support.h"
+#include "widget_host.h"
+
+using namespace zu::test;
+using zu::detail::gui;
+namespace ws = zu::ws;
+
+namespace {
+
+constexpr int kLeft = 100, kTop = 50, kW = 520, kH = 300;
+
+// A host page that decides as hosts do: it checks the box and selects the tab it is told.
+class Page : public HostWidget {
+  public:
+    ZUButton push, latch;
+    ZUCheckBox box;
+    ZUPictureButton play, record;
+    ZUTabButton tab1, tab2;
+    ZUMiniTabButton mini;
+    ZUStatic label;
+    ZUText field;
+
+    void build() {
+        ZuRECT r{0, 0, kW, kH};
+        ASSERT_EQ(CreateZUWindow(cs("page"), 0, 1, 0, &r, nullptr), 0);
+        add(tab1, {10, 260, 120, 30}, "Controls");
+        add(tab2, {134, 260, 120, 30}, "Video");
+        add(mini, {270, 264, 80, 22}, "Guides");
+        add(push, {10, 200, 96, 32}, "Push");
+        add(latch, {112, 200, 96, 32}, "Latch");
+        latch.ButtonZUType(1);
+        add(box, {220, 208, 16, 16}, "");
+        add(label, {240, 204, 120, 24}, "Check me");
+        add(play, {10, 140, 48, 40}, "");
+        play.ButtonZUPictureType(ZU_PICT_PLAY);
+        play.SetZUBkType(1);
+        add(record, {64, 140, 48, 40}, "");
+        record.ButtonZUPictureType(ZU_PICT_DISC);
+        record.ButtonZUType(3);
+        add(field, {10, 80, 240, 26}, "name");
+        tab1.SetZUTabCheck(1);
+    }
+    template <class W>
+    void add(W& w, ZuRECT r, const char* text) {
+        ASSERT_EQ(w.CreateZUWindow(cs(text), 0, 1, 0, &r, this), 0);
+    }
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override {
+        HostWidget::ReceiveZUMessage(msg, a, b, p, q);
+        if (msg == ZUM_CLICKED && p == &box) box.SetZUCheck(a);
+        if (msg == ZUM_CLICKED && p == &latch) latch.SetZUCheck(!latch.GetZUCheck());
+        if (msg == ZUM_CLICKED && (p == &tab1 || p == &tab2)) {
+            tab1.SetZUTabCheck(p == &tab1);
+            tab2.SetZUTabCheck(p == &tab2);
+        }
+        return 0;
+    }
+};
+
+class WidgetsEndToEnd : public ::testing::Test {
+  protected:
+    TestDisplay x;
+    Page page;
+    void SetUp() override {
+        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
+        ASSERT_TRUE(ws::open());
+        ASSERT_EQ(
+            ZUInitGUI(kLeft, kTop, kW, kH, nullptr, cs("widgets"), cs("zugui.ico"), nullptr, 0), 0);
+        page.build();
+        ZUStartGUI();
+        ASSERT_TRUE(pumpUntil([] { return ws::isWindowVisible(gui().mainWindow); }));
+        ASSERT_TRUE(ws::setForegroundWindow(gui().mainWindow));
+        ASSERT_TRUE(pumpUntil([] { return ws::getForegroundWindow() == gui().mainWindow; }));
+    }
+    void TearDown() override {
+        ZUStopGUI();
+        ZUKillGUI();
+        page.DestroyZUWindow();
+    }
+    // The screen point of a GUI point (GUI y grows upwards).
+    void clickAt(ZUWindow& w, int dx = -1, int dy = -1, unsigned button = 1) {
+        const int gx = w.rect.x + (dx < 0 ? w.rect.width / 2 : dx);
+        const int gy = w.rect.y + (dy < 0 ? w.rect.height / 2 : dy);
+        x.moveTo(kLeft + gx, kTop + kH - 1 - gy);
+        x.click(button);
+        x.sync();
+        pumpFor(60);
+    }
+    void type(const char* keys) {
+        for (const char* k = keys; *k; ++k) x.tap(XStringToKeysym(std::string(1, *k).c_str()));
+        x.sync();
+        pumpFor(60);
+    }
+    // Pixel of the main window at a GUI point, as the screen shows it.
+    uint8_t* pixel(Capture& c, int gx, int gy) { return const_cast<uint8_t*>(c.at(gx, gy)); }
+    Capture screen() {
+        ZURePaint();
+        pumpFor(30);
+        Capture c{0, 0, kW, kH, {}};
+        c.rgba.resize(4 * size_t(kW) * kH);
+        XImage* img = XGetImage(x.dpy, reinterpret_cast<Window>(gui().mainWindow), 0, 0, kW, kH,
+                                AllPlanes, ZPixmap);
+        if (!img) return c;
+        for (int y = 0; y < kH; ++y)
+            for (int xx = 0; xx < kW; ++xx) {
+                const unsigned long v = XGetPixel(img, xx, kH - 1 - y);
+                uint8_t* p = &c.rgba[4 * (size_t(y) * kW + xx)];
+                p[0] = v >> 16 & 255, p[1] = v >> 8 & 255, p[2] = v & 255, p[3] = 255;
+            }
+        XDestroyImage(img);
+        return c;
+    }
+};
+
+TEST_F(WidgetsEndToEnd, ClicksTypingEnterAndEscapeReachTheParentInOrder) {
+    clickAt(page.push);
+    clickAt(page.latch);
+    clickAt(page.box);
+    clickAt(page.tab2);
+    clickAt(page.play);
+    clickAt(page.record);  // engaged: it keeps the pointer until clicked again
+    EXPECT_EQ(gui().capture, page.record.GetZUWndHandle());
+    clickAt(page.push);  // goes to the engaged record button, which stays engaged
+    EXPECT_EQ(page.record.engaged, 1);
+    pumpFor(550);
+    clickAt(page.record);
+    EXPECT_EQ(page.record.engaged, 0);
+    // Edit the field: select, Delete, type, Enter.
+    clickAt(page.field);
+    EXPECT_TRUE(page.field.editing);
+    x.tap(XK_Delete);
+    type("clip");
+    x.tap(XK_Return);
+    x.sync();
+    ASSERT_TRUE(pumpUntil([&] { return page.count(ZUM_TEXTENTERED) == 1; }));
+    EXPECT_EQ(textOf(page.field), "clip");
+    // A second edit cancelled with Escape leaves the text and says nothing. (Wait out the
+    // double-click time: a quick second press arrives as a double click, which the field
+    // does not take.)
+    pumpFor(550);
+    clickAt(page.field);
+    type("zz");
+    EXPECT_EQ(textOf(page.field), "clipzz");
+    x.tap(XK_Escape);
+    x.sync();
+    ASSERT_TRUE(pumpUntil([&] { return !page.field.editing; }));
+    EXPECT_EQ(textOf(page.field), "clip");
+    EXPECT_EQ(gui().capture, nullptr);
+
+    std::vector<std::pair<unsigned, void*>> got;
+    for (auto& h : page.heard)
+        if (h.msg == ZUM_CLICKED || h.msg == ZUM_TEXTENTERED) got.push_back({h.msg, h.p});
+    const std::vector<std::pair<unsigned, void*>> want = {
+        {ZUM_CLICKED, &page.push},   {ZUM_CLICKED, &page.latch},     {ZUM_CLICKED, &page.box},
+        {ZUM_CLICKED, &page.tab2},   {ZUM_CLICKED, &page.play},      {ZUM_CLICKED, &page.record},
+        {ZUM_CLICKED, &page.record}, {ZUM_TEXTENTERED, &page.field},
+    };
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(page.box.GetZUCheck(), 1);
+    EXPECT_EQ(page.latch.pressed, 1);
+    EXPECT_EQ(page.tab2.GetZUTabCheck(), 1);
+    EXPECT_EQ(page.tab1.GetZUTabCheck(), 0);
+
+    // The screen shows the states: the latched button pressed (dark top), the current tab's
+    // bright plate on the second tab, the check mark.
+    Capture c = screen();
+    EXPECT_LT(pixel(c, 200, 230)[2], pixel(c, 100, 230)[2]);  // latch top darker than push
+    EXPECT_GT(pixel(c, 140, 288)[2], 200);                    // tab 2: (0.6, 0.8, 1.0) top
+    EXPECT_LT(pixel(c, 20, 288)[2], 150);
+    int mark = 0;
+    for (int gy = 208; gy < 224; ++gy)
+        for (int gx = 221; gx < 235; ++gx) mark = std::max<int>(mark, pixel(c, gx, gy)[0]);
+    EXPECT_GT(mark, 150);
+    const std::string out = std::string(ZUGUI_BINARY_DIR) + "/widgets-1.png";
+    EXPECT_TRUE(writePng(out, c));
+
+    // A scheme change shows at the next render pass: caption colour 21 turned pure red.
+    ZuFCOLOR red{1, 0, 0, 1};
+    ZUSetSchemeColor(21, &red);
+    c = screen();
+    int redInk = 0;
+    for (int gy = 200; gy < 232; ++gy)
+        for (int gx = 12; gx < 104; ++gx) {
+            const uint8_t* p = pixel(c, gx, gy);
+            redInk += p[0] > 150 && p[1] < 60;
+        }
+    EXPECT_GT(redInk, 10);
+    zu::detail::fillSchemeDefaults();
+}
+
+}  // namespace
