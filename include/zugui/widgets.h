@@ -239,3 +239,81 @@ class ZUAPI ZUText : public ZUWindow {
 };
 
 // @@widgets-ii: the item lists, number field, slider, scroll and colour widgets follow.
+
+// ---- Item lists ------------------------------------------------------------------------------
+// Up to 128 items, appended only; user input never changes the selection: the widget asks
+// its parent with the index and the parent calls SetZUCurSel. The redraw arguments have no
+// effect; the next render pass shows every change.
+enum : int { ZU_MAX_ITEMS = 128 };
+
+// Type 0 opens the drop-down popup while the button is held; 1 and 3 step back or forward
+// by the half clicked; 2 steps forward on every click and draws the keywords
+// "XP_PLAYSTRAIGHT", "XP_PLAYLOOP", "XP_PLAYBOUNCE", "XP_RANGE" and "XP_INFINITY" as
+// pictograms. A choice sends (parent, ZUM_SELECT, index, 0, this, 0).
+class ZUAPI ZUComboButton : public ZUWindow {
+  public:
+    ZUComboButton();
+    ZUComboButton(const ZUComboButton& other);
+    ZUComboButton& operator=(const ZUComboButton& other);
+    ~ZUComboButton() override;
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    // 0, or 1 when index is neither the count nor -1, the list is full or text is null.
+    virtual int InsertZUItem(int index, char* text, bool redraw);
+    // size: the longest text the buffer takes (it holds size + 1 bytes). 0, or 1.
+    virtual int GetZUItemText(int index, char* buffer, int size);
+    virtual int SetZUCurSel(int index, bool redraw);  // -1 for an index out of range
+    virtual int GetZUCurSel();                        // -1 without items
+    virtual int ResetZUAll(bool redraw);              // keeps the selection value
+    virtual int SetZUComboType(int type);             // 0 to 3, others ignored
+
+    int comboType = 0;
+    int pressed = 0;
+    int curSel = 0;
+    int count = 0;
+    char* items[ZU_MAX_ITEMS] = {};
+};
+
+// A clickable label on a flat dark plate: ZUM_CLICKED.
+class ZUAPI ZUHotText : public ZUWindow {
+  public:
+    ZUHotText();
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+
+    int pressed = 0;
+};
+
+// Every item in its own row, row 0 at the top: a press sends ZUM_ITEMPRESSED with the row,
+// the release inside ZUM_CLICKED, a double click on the same row ZUM_ITEMDBLCLK.
+class ZUAPI ZUHotTextList : public ZUWindow {
+  public:
+    ZUHotTextList();
+    ZUHotTextList(const ZUHotTextList& other);
+    ZUHotTextList& operator=(const ZUHotTextList& other);
+    ~ZUHotTextList() override;
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    virtual int InsertZUItem(int index, char* text, bool redraw);
+    virtual int GetZUItemText(int index, char* buffer, int size);
+    virtual int SetZUCurSel(int index, bool redraw);  // -1 clears the highlight
+    virtual int GetZUCurSel();
+    virtual int ResetZUAll(bool redraw);
+    // The row under GUI height y (row 0 at the top).
+    int RowAt(int y) const;
+
+    int highlighted = -1;
+    int count = 0;
+    char* items[ZU_MAX_ITEMS] = {};
+    int pressed = 0;
+    int lastPressedRow = -1;
+};

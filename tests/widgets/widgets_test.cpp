@@ -120,8 +120,8 @@ TEST_F(WidgetTest, ButtonsAndCheckBoxesReportClicksReleasedInside) {
         b.ButtonZUType(k.type);
         b.SetZUCheck(k.checkedBefore);
         send(b, ZUM_LBUTTONDOWN, k.downX, k.downY);
-        if (!k.checkedBefore) EXPECT_EQ(gui().capture, b.GetZUWndHandle());
-        if (k.type == 0) EXPECT_EQ(b.pressed, 1);
+        EXPECT_EQ(gui().capture, k.checkedBefore ? nullptr : b.GetZUWndHandle());
+        EXPECT_EQ(b.pressed, k.type == 0 || k.checkedBefore ? 1 : 0);
         send(b, ZUM_LBUTTONUP, k.upX, k.upY);
         EXPECT_EQ(gui().capture, nullptr);
         EXPECT_EQ(b.pressed, k.checkedBefore);
@@ -409,6 +409,120 @@ TEST_F(WidgetTest, TextFieldClicksAndLimits) {
     }
     send(t, ZUM_KEY, -1, 27);
     EXPECT_EQ(textOf(t), "old!");
+}
+
+TEST_F(WidgetTest, ItemListsInsertReadAndReset) {
+    ZUComboButton combo;
+    ZUHotTextList list;
+    make(combo);
+    make(list, {300, 100, 100, 90});
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(combo.InsertZUItem(-1, cs("a"), false), 0);
+        EXPECT_EQ(list.InsertZUItem(i, cs("b"), false), 0);
+    }
+    EXPECT_EQ(combo.InsertZUItem(3, cs("x"), false), 1);  // appends only
+    EXPECT_EQ(combo.InsertZUItem(0, cs("x"), false), 1);
+    EXPECT_EQ(combo.InsertZUItem(2, nullptr, false), 1);
+    EXPECT_EQ(combo.InsertZUItem(2, cs("abcde"), false), 0);
+    char buf[8] = {};
+    EXPECT_EQ(combo.GetZUItemText(2, buf, 5), 0);  // the size excludes the terminator
+    EXPECT_STREQ(buf, "abcde");
+    EXPECT_EQ(combo.GetZUItemText(2, buf, 4), 1);
+    for (int bad : {-1, 3, 128}) EXPECT_EQ(combo.GetZUItemText(bad, buf, 7), 1);
+    EXPECT_EQ(combo.GetZUItemText(0, nullptr, 7), 1);
+    while (list.count < ZU_MAX_ITEMS) ASSERT_EQ(list.InsertZUItem(-1, cs("r"), false), 0);
+    EXPECT_EQ(list.InsertZUItem(-1, cs("129th"), false), 1);
+    EXPECT_EQ(list.count, 128);
+
+    // Selections: the combo refuses -1, the list takes it as "none".
+    EXPECT_EQ(combo.SetZUCurSel(-1, false), -1);
+    EXPECT_EQ(combo.SetZUCurSel(3, false), -1);
+    EXPECT_EQ(combo.SetZUCurSel(2, false), 0);
+    EXPECT_EQ(list.SetZUCurSel(-1, false), 0);
+    EXPECT_EQ(list.GetZUCurSel(), -1);
+    EXPECT_EQ(list.SetZUCurSel(5, false), 0);
+    list.ResetZUAll(false);
+    EXPECT_EQ(list.GetZUCurSel(), -1);
+    EXPECT_EQ(list.count, 0);
+    combo.ResetZUAll(false);
+    EXPECT_EQ(combo.GetZUCurSel(), -1);  // no items
+    combo.InsertZUItem(-1, cs("a"), false);
+    EXPECT_EQ(combo.GetZUCurSel(), 2);  // the old value stays, out of range
+    combo.SetZUComboType(7);
+    EXPECT_EQ(combo.comboType, 0);
+    // Copies own their texts.
+    ZUComboButton copy(combo);
+    EXPECT_NE(copy.items[0], combo.items[0]);
+    EXPECT_STREQ(copy.items[0], "a");
+    copy.node = nullptr;
+}
+
+// A click on a stepping combo: where it lands and the index asked for.
+struct Step {
+    int type, count, current, x, y;
+    int asked;  // -1: nothing sent
+};
+
+TEST_F(WidgetTest, SteppingCombosAskTheParent) {
+    const Step cases[] = {
+        {1, 3, 0, 110, 110, 2},  {1, 3, 0, 190, 110, 1},  {1, 3, 2, 190, 110, 0},
+        {3, 3, 1, 147, 110, 0},  {3, 3, 1, 148, 110, 2},  {1, 3, 0, 110, 140, -1},
+        {1, 1, 0, 110, 110, -1}, {1, 1, 0, 190, 110, -1}, {2, 3, 2, 150, 110, 0},
+        {2, 3, 0, 150, 110, 1},  {2, 3, 0, 300, 110, -1}, {2, 0, 0, 150, 110, -1},
+    };
+    for (const Step& k : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << k.type << " x " << k.x);
+        host.heard.clear();
+        ZUComboButton c;
+        make(c);  // 100..196 wide: halves meet at 148
+        c.SetZUComboType(k.type);
+        for (int i = 0; i < k.count; ++i) c.InsertZUItem(-1, cs("item"), false);
+        c.SetZUCurSel(k.current, false);
+        send(c, ZUM_LBUTTONDOWN, 150, 110);
+        EXPECT_EQ(gui().capture, k.count ? c.GetZUWndHandle() : nullptr);
+        send(c, ZUM_LBUTTONUP, k.x, k.y);
+        EXPECT_EQ(gui().capture, nullptr);
+        ASSERT_EQ(host.count(ZUM_SELECT), k.asked < 0 ? 0u : 1u);
+        if (k.asked >= 0) {
+            EXPECT_EQ(host.heard[0].a, k.asked);
+        }
+        EXPECT_EQ(c.GetZUCurSel(), k.count ? k.current : -1);  // unchanged
+    }
+}
+
+TEST_F(WidgetTest, HotTextsReportRowsClicksAndDoubleClicks) {
+    ZUHotTextList list;
+    make(list, {300, 100, 100, 90});
+    for (int i = 0; i < 3; ++i) list.InsertZUItem(-1, cs("row"), false);
+    EXPECT_TRUE(list.GetZUWndHandle()->lDblClk);
+    struct RowCase {
+        int y, row;
+    };
+    for (RowCase k : {RowCase{175, 0}, {160, 0}, {159, 1}, {130, 1}, {129, 2}, {105, 2}})
+        EXPECT_EQ(list.RowAt(k.y), k.row) << k.y;
+    // Press, release inside, double click on the same row; then a double click elsewhere.
+    send(list, ZUM_LBUTTONDOWN, 310, 175);
+    send(list, ZUM_LBUTTONUP, 310, 175);
+    send(list, ZUM_LBUTTONDBLCLK, 310, 175);
+    send(list, ZUM_LBUTTONUP, 310, 175);  // pressed is clear: ignored
+    send(list, ZUM_LBUTTONDBLCLK, 310, 105);
+    std::vector<std::pair<unsigned, int>> got;
+    for (auto& h : host.heard) got.push_back({h.msg, h.a});
+    const std::vector<std::pair<unsigned, int>> want = {
+        {ZUM_ITEMPRESSED, 0}, {ZUM_CLICKED, 0}, {ZUM_ITEMDBLCLK, 0}, {ZUM_ITEMPRESSED, 2}};
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(list.lastPressedRow, 0);
+    EXPECT_EQ(list.GetZUCurSel(), -1);  // the highlight is the parent's to set
+
+    ZUHotText hot;
+    make(hot, {100, 300, 80, 20}, "hot");
+    host.heard.clear();
+    send(hot, ZUM_LBUTTONDOWN, 110, 305);
+    send(hot, ZUM_LBUTTONUP, 500, 305);
+    send(hot, ZUM_LBUTTONDOWN, 110, 305);
+    send(hot, ZUM_LBUTTONUP, 110, 305);
+    EXPECT_EQ(host.count(ZUM_CLICKED), 1u);
+    EXPECT_EQ(gui().capture, nullptr);
 }
 
 }  // namespace
