@@ -199,4 +199,57 @@ TEST_F(WidgetsEndToEnd, ClicksTypingEnterAndEscapeReachTheParentInOrder) {
     zu::detail::fillSchemeDefaults();
 }
 
+TEST_F(WidgetsEndToEnd, ComboOpensThePopupBelowItselfAndAsksForTheReleasedRow) {
+    ZUComboButton combo;
+    ZuRECT r{300, 200, 120, 20};
+    ASSERT_EQ(combo.CreateZUWindow(cs("combo"), 0, 1, 0, &r, &page), 0);
+    for (const char* item : {"2vuy", "yuy2", "v219", "bgrA"}) combo.InsertZUItem(-1, cs(item), 0);
+    void* popup = gui().comboWindow.load();
+    ASSERT_NE(popup, nullptr);
+    // The node's screen origin is its bottom-left corner (GUI y grows up): the popup's
+    // first row starts just below the combo.
+    const int sx = kLeft + 300, sy = kTop + kH - 200;
+    for (int release : {2, -1}) {
+        SCOPED_TRACE(release);
+        page.heard.clear();
+        x.moveTo(sx + 40, sy - 10);
+        x.button(1, true);
+        x.sync();
+        ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(popup); }));
+        ws::Rect pr;
+        ASSERT_TRUE(ws::getWindowRect(popup, &pr));
+        EXPECT_EQ(pr.left, sx);
+        EXPECT_EQ(pr.top, sy);
+        EXPECT_EQ(pr.height(), 80);
+        // The highlight (colour 31) follows the pointer to row 1.
+        x.moveTo(sx + 100, sy + 30);
+        x.sync();
+        pumpFor(100);
+        XImage* img =
+            XGetImage(x.dpy, reinterpret_cast<Window>(popup), 110, 0, 1, 80, AllPlanes, ZPixmap);
+        ASSERT_NE(img, nullptr);
+        EXPECT_EQ(XGetPixel(img, 0, 25) & 0xff, 0x1au);  // (0.1, 0.1, 0.1): highlighted
+        EXPECT_EQ(XGetPixel(img, 0, 5) & 0xff, 0x40u);   // (0.2, 0.2, 0.25): not
+        XDestroyImage(img);
+        if (release == 2)
+            x.moveTo(sx + 100, sy + 50);
+        else
+            x.moveTo(sx + 200, sy + 50);  // beside the popup
+        x.sync();
+        pumpFor(60);
+        x.button(1, false);
+        x.sync();
+        ASSERT_TRUE(pumpUntil([&] { return !ws::isWindowVisible(popup); }));
+        pumpFor(60);
+        EXPECT_EQ(page.count(ZUM_SELECT), release < 0 ? 0u : 1u);
+        if (release >= 0 && !page.heard.empty()) {
+            EXPECT_EQ(page.heard.back().a, 2);
+            EXPECT_EQ(page.heard.back().p, &combo);
+        }
+        EXPECT_EQ(combo.GetZUCurSel(), 0);
+        EXPECT_EQ(gui().capture, nullptr);
+        pumpFor(550);
+    }
+}
+
 }  // namespace

@@ -292,4 +292,44 @@ TEST_F(LookTest, TextFieldColoursAndCaret) {
     EXPECT_EQ(caretPixels(c), 0);
 }
 
+TEST_F(LookTest, ComboKeywordsArrowBoxesAndListHighlight) {
+    ZUComboButton mode, step;
+    ZUHotTextList list;
+    make(mode, {40, 40, 80, 24});
+    make(step, {200, 40, 120, 24});
+    make(list, {40, 200, 120, 90});
+    mode.SetZUComboType(2);
+    for (const char* k : {"XP_RANGE", "xp_range", "XP_PLAYSTRAIGHT"})
+        mode.InsertZUItem(-1, cs(k), 0);
+    // Keyword pictograms in colour 4 (red): the range braces, then nothing for a wrong case.
+    EXPECT_GT(pureCount(draw(), {40, 40, 80, 24}, 0), 10);
+    mode.SetZUCurSel(1, false);
+    EXPECT_EQ(pureCount(draw(), {40, 40, 80, 24}, 0), 0);
+    mode.SetZUCurSel(2, false);
+    Capture c = draw();
+    EXPECT_GT(c.at(80 + 9, 52)[0], 150);  // the arrow's head, right of the shaft
+    EXPECT_GT(c.at(80 - 6, 52)[0], 100);  // the shaft
+    EXPECT_LT(c.at(80, 58)[0], 20);       // above the shaft
+
+    // A stepping combo with one item has no arrow boxes; with two it has both.
+    step.SetZUComboType(1);
+    step.InsertZUItem(-1, cs("one"), 0);
+    c = draw();
+    expectPixel(c, 205, 41, {0, 0, 0});
+    step.InsertZUItem(-1, cs("two"), 0);
+    c = draw();
+    expectPixel(c, 205, 41, lerp({0.025f, 0.05f, 0.075f}, {0.2f, 0.25f, 0.35f}, 1.5f / 24));
+    expectPixel(c, 315, 41, lerp({0.025f, 0.05f, 0.075f}, {0.2f, 0.25f, 0.35f}, 1.5f / 24));
+    expectPixel(c, 260, 41, {0, 0, 0});
+    EXPECT_GT(pureCount(c, {216, 40, 88, 24}, 1), 10);  // the item text in colour 100
+
+    // Three 30-pixel rows: the highlighted one filled with colour 31, top row first.
+    for (const char* k : {"a", "b", "c"}) list.InsertZUItem(-1, cs(k), 0);
+    list.SetZUCurSel(1, false);
+    c = draw();
+    expectPixel(c, 45, 245, {0.1f, 0.1f, 0.1f});     // row 1: 230..259
+    expectPixel(c, 45, 275, {0.11f, 0.15f, 0.22f});  // row 0
+    expectPixel(c, 45, 215, {0.11f, 0.15f, 0.22f});  // row 2
+}
+
 }  // namespace
