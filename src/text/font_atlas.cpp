@@ -83,8 +83,10 @@ void buildFont(GlyphFont& font, const FontSpec& spec) {
     GLint unpack = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
     for (int c = 0; c < kGlyphCount; ++c)
-        if (raster.glyphs[c].valid)
+        if (raster.glyphs[c].valid) {
             buildGlyph(raster.glyphs[c], font.listBase + c, font.textures[c]);
+            font.advances[c] = static_cast<float>(raster.glyphs[c].advance);
+        }
     glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
     glBindTexture(GL_TEXTURE_2D, 0);
 }

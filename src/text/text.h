@@ -14,9 +14,10 @@ inline constexpr int kFontSetCount = 3;
 inline constexpr int kFontsPerSet = 6;
 
 struct GlyphFont {
-    float height;        // nominal pixel size: line height and vertical centring
-    uint32_t* textures;  // kGlyphCount texture names, owned
-    uint32_t listBase;   // listBase + c draws code c; 0 while the font has no lists
+    float height;         // nominal pixel size: line height and vertical centring
+    uint32_t* textures;   // kGlyphCount texture names, owned
+    uint32_t listBase;    // listBase + c draws code c; 0 while the font has no lists
+    float advances[256];  // how far list c moves the pen and the raster position
 };
 
 // Position 0 to 5 of a set in build order: bold 14, 12, 10, regular 14, 12, 10.

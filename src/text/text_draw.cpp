@@ -1,5 +1,5 @@
-// Text layout with the display-list fonts: lines are measured by replaying their lists
-// with colour writes off and reading back the raster position the glyphs advance.
+// Text layout with the display-list fonts: lines are measured by the advances their
+// glyphs move the raster position by.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -17,15 +17,12 @@ constexpr int kMaxLines = kWorkingBuffer;
 
 float lineWidth(const GlyphFont* font, const char* line, int length) {
     if (!font->listBase || length <= 0) return 0.0f;
-    // A window position is always valid, unlike one projected from a point outside the
-    // viewport, so a text that starts off-screen still measures right.
-    glPushMatrix();
-    glWindowPos2f(0.0f, 0.0f);
-    glCallLists(length, GL_UNSIGNED_BYTE, line);
-    GLfloat raster[4] = {};
-    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
-    glPopMatrix();
-    return raster[0];
+    // The sum of the advances the lists' bitmaps move the raster position by, in their
+    // order: what replaying the lists and reading the raster position back gives, without
+    // drawing every text twice and waiting on the driver for each.
+    float x = 0.0f;
+    for (int i = 0; i < length; ++i) x += font->advances[static_cast<unsigned char>(line[i])];
+    return x;
 }
 
 void callLine(const GlyphFont* font, float x, float y, const GLfloat* m, const char* line,
@@ -81,12 +78,10 @@ void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, i
     for (int i = 0; i < lineCount; ++i) {
         const float lineY = y - static_cast<float>(i) * font->height;
         const int length = lengths[i];
-        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
         w = lineWidth(font, lines[i], length);
         int caretOffset = 0;
         if (caret >= 1 && caret < length)
             caretOffset = static_cast<int>(lineWidth(font, lines[i], caret));
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 
         // Show the end of a text that does not fit, here and for all later lines.
         if (w > width) flags = ZU_TEXT_RIGHT;
