@@ -314,3 +314,56 @@ class ZUAPI ZUNumber : public ZUWindow {
     void typeTimecode(int ch);
     void backspace();
 };
+
+// A position in a range, drawn as a filled bar with a position line (type 0) or as a track
+// with a diamond knob (type 1), with an optional highlighted sub-range. Holding the mouse on
+// it reports the position under the pointer: (parent, ZUM_SLIDERPRESS / ZUM_SLIDERDRAG /
+// ZUM_SLIDERRELEASE, position, 0, this, 0); the parent moves it with PutZUSliderPos.
+// Setters refuse bad values silently and request no repaint during a drag.
+class ZUAPI ZUSlider : public ZUWindow {
+  public:
+    ZUSlider() = default;
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    virtual int GetZUSliderType();
+    virtual int SetZUSliderType(int type, bool repaint);           // 0 or 1
+    virtual int SetZUSliderRange(int min, int max, bool repaint);  // the position stays
+    // (0, 0) and the whole range draw no highlight.
+    virtual int SetZUSliderSubRange(int start, int end, bool repaint);
+    virtual int GetZUSliderPos();
+    virtual int PutZUSliderPos(int pos, bool repaint);  // within the range, else ignored
+
+    int sliderType = 0;
+    int minimum = 0;
+    int position = 0;
+    int maximum = 0;
+    int subStart = 0;
+    int subEnd = 0;
+    unsigned char dragging = 0;
+
+  protected:
+    // The position under a pointer at x, within the range.
+    int GenerateHPos(int x);
+    void GenerateSlider();
+
+  private:
+    void repaint(bool redraw);
+};
+
+// A passive scroll bar frame: a grey track between two 32 x 32 buttons at its ends. The
+// buttons' clicks reach the scroll, which ignores them; it has no position of its own.
+class ZUAPI ZUScroll : public ZUWindow {
+  public:
+    ZUScroll() = default;
+    // -2 for a null rectangle too: the buttons are placed from it.
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+
+    ZUButton endButton;    // right
+    ZUButton startButton;  // left
+};
