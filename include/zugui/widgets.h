@@ -317,3 +317,131 @@ class ZUAPI ZUHotTextList : public ZUWindow {
     int pressed = 0;
     int lastPressedRow = -1;
 };
+
+// ---- Number field, slider, scroll and colour widgets ---------------------------------------
+
+// A one-line number or timecode field. Type 0 shows the position as a decimal number, type 1
+// shows it as a frame count in timecode at the field's rate, type 2 shows a timecode text
+// the host stores with PutZUNumberTC. Dragging sideways (scrollable fields) and committing
+// the editor that a double click opens send (parent, ZUM_VALUECHANGED, value, 0, this, 0);
+// a type-2 commit sends a = 0 and q = the normalised text, valid during the call only. A
+// drag or an edit starts with ZUM_NUMBERBEGIN; a cancelled edit (right click, Escape) ends
+// with ZUM_NUMBEREND. The field shows the new value only once the parent stores it.
+//
+// Rates (numerator/denominator): 24000, 15000, 25000, 30000, 50000 and 60000 over 1000 or
+// 1001 display; 50000 and 60000 show the count halved in 25 and 30 frame timecode. Entry
+// takes 24000, 30000 and 60000 over 1000 or 1001 and 25000 and 50000 over 1000; other rates
+// show "00:00:00:00" and enter 0. Drop frame applies at 30000 and 60000 only; at 60000 an
+// entered drop-frame timecode gives twice its 30-frame count, the inverse of the display.
+// The "-" key works only while the range minimum is below 0; on a 12-character timecode it
+// is ignored.
+class ZUAPI ZUNumber : public ZUWindow {
+  public:
+    ZUNumber();
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    // Ignored when min > max; the position is not clamped to the new range.
+    virtual int SetZUNumberRange(int min, int max, bool redraw);
+    virtual int GetZUNumberPos();
+    // Ignored outside the range or when unchanged.
+    virtual int PutZUNumberPos(int pos, bool redraw);
+    // buffer must hold 13 bytes and, as the caller's pledge of that, a text of 11 or 12
+    // characters; -1 otherwise (and for null).
+    virtual int GetZUNumberTC(char* buffer);
+    // Keeps the first 12 characters of a longer text; null is ignored.
+    virtual int PutZUNumberTC(char* text, bool redraw);
+    virtual int GetZUNumberType();
+    // Type 0 to 2, others ignored.
+    virtual int PutZUNumberType(int type, int rateNum, int rateDen, bool dropFrame);
+    virtual int SetZUScrollable(bool on);
+    virtual bool GetZUScrollable();
+
+    int rangeMin = 0;
+    int position = 0;
+    int rangeMax = 0;
+    int dragAnchor = 0;
+    bool scrollable = true;
+    bool dragging = false;
+    bool editing = false;
+    int caret = 0;
+    int editValue = 0;
+    char editText[13] = {};
+    char timecode[13] = "00:00:00:00";
+    int numberType = 0;
+    int rateNum = 30000;
+    int rateDen = 1001;
+    bool dropFrame = false;
+
+  protected:
+    // The drag position for a pointer at x: one unit per pixel from the centre line, from
+    // the position the drag began at, within the range.
+    int GenerateNumPos(int x);
+
+  private:
+    void repaint(bool redraw);
+    void shownEditText(char out[16]) const;
+    void beginDrag();
+    void openEditor();
+    void commit();
+    void cancel();
+    void key(int a, int b);
+    void typeNumber(int ch);
+    void typeTimecode(int ch);
+    void backspace();
+};
+
+// A position in a range, drawn as a filled bar with a position line (type 0) or as a track
+// with a diamond knob (type 1), with an optional highlighted sub-range. Holding the mouse on
+// it reports the position under the pointer: (parent, ZUM_SLIDERPRESS / ZUM_SLIDERDRAG /
+// ZUM_SLIDERRELEASE, position, 0, this, 0); the parent moves it with PutZUSliderPos.
+// Setters refuse bad values silently and request no repaint during a drag.
+class ZUAPI ZUSlider : public ZUWindow {
+  public:
+    ZUSlider() = default;
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    virtual int GetZUSliderType();
+    virtual int SetZUSliderType(int type, bool repaint);           // 0 or 1
+    virtual int SetZUSliderRange(int min, int max, bool repaint);  // the position stays
+    // (0, 0) and the whole range draw no highlight.
+    virtual int SetZUSliderSubRange(int start, int end, bool repaint);
+    virtual int GetZUSliderPos();
+    virtual int PutZUSliderPos(int pos, bool repaint);  // within the range, else ignored
+
+    int sliderType = 0;
+    int minimum = 0;
+    int position = 0;
+    int maximum = 0;
+    int subStart = 0;
+    int subEnd = 0;
+    unsigned char dragging = 0;
+
+  protected:
+    // The position under a pointer at x, within the range.
+    int GenerateHPos(int x);
+    void GenerateSlider();
+
+  private:
+    void repaint(bool redraw);
+};
+
+// A passive scroll bar frame: a grey track between two 32 x 32 buttons at its ends. The
+// buttons' clicks reach the scroll, which ignores them; it has no position of its own.
+class ZUAPI ZUScroll : public ZUWindow {
+  public:
+    ZUScroll() = default;
+    // -2 for a null rectangle too: the buttons are placed from it.
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+
+    ZUButton endButton;    // right
+    ZUButton startButton;  // left
+};

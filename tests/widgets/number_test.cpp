@@ -1,0 +1,653 @@
+// The number field: timecode arithmetic (display, normalisation, entry and their round
+// trips), drag positions, the in-place editor's keys and notifications, and its looks.
+#include <gtest/gtest.h>
+// GL after gtest.
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gui/gui_state.h"
+#include "support/gl_capture.h"
+#include "widgets/number_math.h"
+#include "zugui/widgets.h"
+
+using namespace zu::widgets;
+using zu::detail::gui;
+namespace ws = zu::ws;
+
+namespace {
+
+std::string shown(int frames, int num, int den, bool drop) {
+    char out[kTimecodeSize];
+    framesToTimecode(frames, num, den, drop, out);
+    return out;
+}
+std::string normalized(const char* text, int num, int den, bool drop) {
+    char out[kTimecodeSize];
+    normalizeTimecode(text, num, den, drop, out);
+    return out;
+}
+
+TEST(NumberTimecode, DisplayConversion) {
+    struct Case {
+        int num, den;
+        bool drop;
+        int frames;
+        const char* text;
+    };
+    const Case cases[] = {
+        {30000, 1001, true, 0, "00;00;00;00"},
+        {30000, 1001, true, 1799, "00;00;59;29"},
+        {30000, 1001, true, 1800, "00;01;00;02"},
+        {30000, 1001, true, 3597, "00;01;59;29"},
+        {30000, 1001, true, 3598, "00;02;00;02"},
+        {30000, 1001, true, 17981, "00;09;59;29"},
+        {30000, 1001, true, 17982, "00;10;00;00"},
+        {30000, 1001, true, 17983, "00;10;00;01"},
+        {30000, 1001, true, 19782, "00;11;00;02"},
+        {30000, 1001, true, 107892, "01;00;00;00"},
+        {30000, 1001, true, -1800, "-00;01;00;02"},
+        {30000, 1001, true, 24 * 107892, "23;00;00;00"},  // hours stop at 23
+        {30000, 1000, true, 1800, "00;01;00;02"},
+        {30000, 1000, false, 1800, "00:01:00:00"},
+        {30000, 1001, false, 107999, "00:59:59:29"},
+        {25000, 1000, false, 90000, "01:00:00:00"},
+        {25000, 1000, false, -25, "-00:00:01:00"},
+        {25000, 1000, false, 2160000, "23:00:00:00"},
+        {25000, 1001, false, 25, "00:00:01:00"},
+        {25000, 1000, false, INT_MIN, "-23:55:45:23"},
+        {24000, 1001, true, 1800, "00:01:15:00"},  // drop frame only at 30 frames
+        {24000, 1001, false, 87869, "01:01:01:05"},
+        {15000, 1000, false, 48, "00:00:02:00"},
+        {50000, 1000, false, 3, "00:00:00:02"},
+        {50000, 1001, false, 100, "00:00:02:00"},
+        {60000, 1000, false, 7, "00:00:00:04"},
+        {60000, 1001, true, 3600, "00;01;00;02"},
+        {60000, 1001, true, 3601, "00;01;00;03"},
+        {48000, 1000, false, 12345, "00:00:00:00"},
+        {48000, 1000, true, -5, "00:00:00:00"},
+        {30000, 1002, false, 30, "00:00:00:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.num) + "/" + std::to_string(c.den) + " frame " +
+                     std::to_string(c.frames));
+        EXPECT_EQ(shown(c.frames, c.num, c.den, c.drop), c.text);
+    }
+    // Every minute start of the first ten drop-frame minutes, and the frame before it.
+    for (int m = 1; m <= 9; ++m) {
+        const int start = 1800 + 1798 * (m - 1);
+        EXPECT_EQ(shown(start, 30000, 1001, true), "00;0" + std::to_string(m) + ";00;02");
+        EXPECT_EQ(shown(start - 1, 30000, 1001, true), "00;0" + std::to_string(m - 1) + ";59;29");
+    }
+}
+
+TEST(NumberTimecode, DropFrameCountMatchesStepThroughEveryMinute) {
+    // The stepping the display is defined by, as the oracle of the closed form.
+    auto stepped = [](long long f) {
+        if (f >= 1800)
+            for (long long k = 1800; k <= f; k += 1800)
+                if (k % 18000) f += 2;
+        return f;
+    };
+    for (long long f = 0; f < 400000; ++f) ASSERT_EQ(dropFrameNominal(f), stepped(f)) << f;
+    for (long long f : {2589407LL, 2589408LL, 5000000LL, 2147483647LL})
+        EXPECT_EQ(dropFrameNominal(f), stepped(f)) << f;
+}
+
+TEST(NumberTimecode, NormalisationOfTypedText) {
+    struct Case {
+        const char* typed;
+        int num, den;
+        bool drop;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"1234", 30000, 1001, false, "00:00:12:24"},
+        {"10000", 30000, 1001, true, "00;01;00;02"},
+        {"", 30000, 1001, false, "00:00:00:00"},
+        {nullptr, 25000, 1000, false, "00:00:00:00"},
+        {"-5", 25000, 1000, false, "-00:00:00:05"},
+        {"99999999", 24000, 1001, false, "23:59:59:23"},
+        {"99999999", 25000, 1000, false, "23:59:59:24"},
+        {"99999999", 30000, 1001, false, "23:59:59:29"},
+        {"123456789", 30000, 1001, false, "12:34:56:28"},  // first eight digits
+        {"123456789", 24000, 1000, false, "12:34:56:23"},
+        {"1:2:3:4", 30000, 1001, false, "00:00:12:24"},  // separators carry no meaning
+        {"ab12;x", 25000, 1000, false, "00:00:00:12"},
+        {"35000000", 30000, 1001, false, "23:00:00:00"},
+        {"19595929", 30000, 1001, false, "19:59:59:29"},
+        {"00900000", 30000, 1001, false, "00:50:00:00"},
+        {"00:00:90:00", 30000, 1001, false, "00:00:50:00"},
+        {"00;10;00;00", 30000, 1001, true, "00;10;00;00"},
+        {"00:21:00:01", 30000, 1001, true, "00;21;00;02"},
+        {"00;01;01;00", 30000, 1001, true, "00;01;01;00"},
+        {"00;01;00;10", 30000, 1001, true, "00;01;00;10"},
+        {"10000", 30000, 1001, false, "00:01:00:00"},
+        {"10000", 24000, 1001, true, "00:01:00:00"},  // drop frame only in the 30 class
+        {"29", 50000, 1000, false, "00:00:00:24"},
+        {"29", 50000, 1001, false, "00:00:00:29"},  // 1001 puts 50000 in the 30 class
+        {"10000", 60000, 1001, true, "00;01;00;02"},
+        {"-10000", 60000, 1001, true, "-00;01;00;02"},
+        {"29", 48000, 1000, false, "00:00:00:29"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed ? c.typed : "(null)") + " at " + std::to_string(c.num));
+        EXPECT_EQ(normalized(c.typed, c.num, c.den, c.drop), c.text);
+    }
+}
+
+TEST(NumberTimecode, EntryOfNormalisedText) {
+    struct Case {
+        const char* text;
+        int num, den;
+        bool drop;
+        int frames;
+    };
+    const Case cases[] = {
+        {"00:00:12:24", 30000, 1001, false, 384},
+        {"00;01;00;02", 30000, 1001, true, 1800},
+        {"00;10;00;00", 30000, 1001, true, 17982},
+        {"01:00:00:00", 25000, 1000, false, 90000},
+        {"-00:00:01:00", 25000, 1000, false, -25},
+        {"00:00:01:10", 50000, 1000, false, 70},
+        {"00;01;00;02", 60000, 1001, true, 3600},
+        {"00;10;00;00", 60000, 1000, true, 35964},
+        {"23:59:59:29", 60000, 1000, false, 5183998},
+        {"01:00:00:00", 24000, 1000, false, 86400},
+        {"00:00:01:00", 25000, 1001, false, 0},  // displayed, but not entered
+        {"00:00:01:00", 15000, 1000, false, 0},
+        {"00:00:01:00", 50000, 1001, false, 0},
+        {"00:00:01:00", 48000, 1000, false, 0},
+        {"00:01", 25000, 1000, false, 1500},  // a short text reads the fields it has
+        {nullptr, 25000, 1000, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text ? c.text : "(null)") + " at " + std::to_string(c.num));
+        EXPECT_EQ(timecodeToFrames(c.text, c.num, c.den, c.drop), c.frames);
+    }
+}
+
+struct Rate {
+    int num, den;
+    bool drop;
+    int fps;   // frames per second of the count
+    int step;  // 2 where the display halves the count
+};
+const Rate kRoundTripRates[] = {
+    {24000, 1000, false, 24, 1}, {24000, 1001, false, 24, 1}, {25000, 1000, false, 25, 1},
+    {30000, 1000, false, 30, 1}, {30000, 1001, false, 30, 1}, {30000, 1001, true, 30, 1},
+    {30000, 1000, true, 30, 1},  {50000, 1000, false, 50, 2}, {60000, 1000, false, 60, 2},
+    {60000, 1001, false, 60, 2}, {60000, 1001, true, 60, 2},  {60000, 1000, true, 60, 2},
+};
+
+TEST(NumberTimecode, EveryFrameOfADayComesBackThroughItsText) {
+    for (const Rate& r : kRoundTripRates) {
+        SCOPED_TRACE(std::to_string(r.num) + "/" + std::to_string(r.den) + (r.drop ? " DF" : ""));
+        // A day at this rate: drop frame counts 2 frames fewer in 54 minutes of each 60.
+        const int day = r.drop ? 24 * 6 * 17982 * r.step : 24 * 3600 * r.fps;
+        char text[kTimecodeSize], norm[kTimecodeSize];
+        for (int f = -200 * r.step; f < day; f += r.step) {
+            framesToTimecode(f, r.num, r.den, r.drop, text);
+            normalizeTimecode(text, r.num, r.den, r.drop, norm);
+            ASSERT_STREQ(norm, text) << f;
+            ASSERT_EQ(timecodeToFrames(norm, r.num, r.den, r.drop), f) << text;
+        }
+    }
+}
+
+TEST(NumberTimecode, EveryNormalisedTextComesBackThroughItsFrames) {
+    for (const Rate& r : kRoundTripRates) {
+        SCOPED_TRACE(std::to_string(r.num) + "/" + std::to_string(r.den) + (r.drop ? " DF" : ""));
+        const int shownFps = r.fps / r.step;
+        char typed[24], norm[kTimecodeSize], back[kTimecodeSize];
+        for (int hh : {0, 1, 9, 10, 23})
+            for (int mm = 0; mm < 60; ++mm)
+                for (int ss = 0; ss < 60; ++ss)
+                    for (int ff = 0; ff < shownFps; ++ff) {
+                        std::snprintf(typed, sizeof typed, "%s%02d%02d%02d%02d",
+                                      (ff + ss) % 7 == 3 ? "-" : "", hh, mm, ss, ff);
+                        normalizeTimecode(typed, r.num, r.den, r.drop, norm);
+                        const int f = timecodeToFrames(norm, r.num, r.den, r.drop);
+                        if (f == 0) continue;  // "-00:00:00:00" shows without its sign
+                        framesToTimecode(f, r.num, r.den, r.drop, back);
+                        ASSERT_STREQ(back, norm) << typed;
+                    }
+    }
+}
+
+// A parent that records the notifications it hears (the type-2 text copied while valid).
+struct Recorder : ZUWindow {
+    struct Heard {
+        unsigned msg;
+        int a;
+        void* p;
+        std::string text;
+    };
+    std::vector<Heard> heard;
+    ZuErr ReceiveZUMessage(unsigned msg, int a, int b, void* p, void* q) override {
+        if (msg == ZUM_RENDER || msg == ZUM_DESTROY)
+            return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
+        heard.push_back({msg, a, p, q ? static_cast<const char*>(q) : ""});
+        return 0;
+    }
+    std::vector<unsigned> messages() const {
+        std::vector<unsigned> m;
+        for (auto& h : heard) m.push_back(h.msg);
+        return m;
+    }
+};
+
+class NumberField : public ::testing::Test {
+  protected:
+    Recorder host;
+    ZUNumber field;
+
+    void SetUp() override {
+        ASSERT_EQ(gui().root, nullptr);
+        ZuRECT all{0, 0, 800, 600}, r{0, 0, 200, 20};
+        ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
+        ASSERT_EQ(field.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    }
+    void TearDown() override { ZUReleaseMouse(); }
+    void send(unsigned msg, int a = 0, int b = 0) {
+        field.ReceiveZUMessage(msg, a, b, nullptr, nullptr);
+    }
+    void type(const char* s) {
+        for (; *s; ++s) send(ZUM_KEY, static_cast<unsigned char>(*s));
+    }
+    void vk(int code, int times = 1) {
+        while (times--) send(ZUM_KEY, -1, code);
+    }
+    bool captured() const { return gui().capture == field.node; }
+};
+
+TEST_F(NumberField, SettersRefuseBadValues) {
+    int font = -1, flags = -1;
+    field.GetWindowZUTextStyle(font, flags);
+    EXPECT_EQ(font, ZU_FONT_BOLD10);
+    EXPECT_EQ(flags, 0);
+    EXPECT_TRUE(field.GetZUWndHandle()->lDblClk);
+
+    EXPECT_EQ(field.PutZUNumberPos(5, true), 0);  // a new field's range is [0, 0]
+    EXPECT_EQ(field.GetZUNumberPos(), 0);
+    field.SetZUNumberRange(10, -10, true);
+    EXPECT_EQ(field.rangeMin, 0);
+    EXPECT_EQ(field.rangeMax, 0);
+    field.SetZUNumberRange(-10, 10, false);
+    field.PutZUNumberPos(7, false);
+    EXPECT_EQ(field.GetZUNumberPos(), 7);
+    field.PutZUNumberPos(11, false);
+    field.PutZUNumberPos(-11, false);
+    EXPECT_EQ(field.GetZUNumberPos(), 7);
+    field.SetZUNumberRange(0, 5, false);  // not clamped by a new range
+    EXPECT_EQ(field.GetZUNumberPos(), 7);
+
+    EXPECT_EQ(field.GetZUNumberType(), 0);
+    field.PutZUNumberType(3, 25000, 1000, false);
+    field.PutZUNumberType(-1, 25000, 1000, false);
+    EXPECT_EQ(field.GetZUNumberType(), 0);
+    EXPECT_EQ(field.rateNum, 30000);
+    field.PutZUNumberType(2, 25000, 1000, true);
+    EXPECT_EQ(field.GetZUNumberType(), 2);
+    EXPECT_EQ(field.rateNum, 25000);
+    EXPECT_TRUE(field.dropFrame);
+}
+
+TEST_F(NumberField, TimecodeTextGetAndPut) {
+    char buf[32] = "";
+    EXPECT_EQ(field.GetZUNumberTC(nullptr), -1);
+    EXPECT_EQ(field.GetZUNumberTC(buf), -1);  // an empty buffer
+    std::strcpy(buf, "0123456789012");        // 13 characters is not a timecode either
+    EXPECT_EQ(field.GetZUNumberTC(buf), -1);
+    std::strcpy(buf, "xxxxxxxxxxx");
+    EXPECT_EQ(field.GetZUNumberTC(buf), 0);
+    EXPECT_STREQ(buf, "00:00:00:00");
+
+    EXPECT_EQ(field.PutZUNumberTC(const_cast<char*>("-01:02:03:04"), false), 0);
+    EXPECT_EQ(field.GetZUNumberTC(buf), 0);
+    EXPECT_STREQ(buf, "-01:02:03:04");
+    field.PutZUNumberTC(const_cast<char*>("12:34:56:78:90:12"), false);  // keeps 12
+    field.GetZUNumberTC(buf);
+    EXPECT_STREQ(buf, "12:34:56:78:");
+    EXPECT_EQ(field.PutZUNumberTC(nullptr, false), 0);
+    field.GetZUNumberTC(buf);
+    EXPECT_STREQ(buf, "12:34:56:78:");
+}
+
+TEST_F(NumberField, DragReportsAnchorPlusDistanceFromCentreClamped) {
+    // A new field: range [0, 0] always reports 0.
+    send(ZUM_LBUTTONDOWN, 100, 5);
+    send(ZUM_MOUSEMOVE, 190, 5);
+    send(ZUM_LBUTTONUP, 190, 5);
+    ASSERT_EQ(host.heard.size(), 2u);
+    EXPECT_EQ(host.heard[1].a, 0);
+    host.heard.clear();
+
+    field.SetZUNumberRange(-100, 100, false);
+    field.PutZUNumberPos(10, false);
+    send(ZUM_LBUTTONDOWN, 120, 5);
+    EXPECT_TRUE(captured());
+    EXPECT_TRUE(field.dragging);
+    struct Move {
+        int x, y, reported;
+    };
+    for (Move m : {Move{150, 5, 60}, Move{300, 5, 100}, Move{-500, 5, -100}, Move{100, 400, 10},
+                   Move{99, -40, 9}}) {
+        send(ZUM_MOUSEMOVE, m.x, m.y);
+        ASSERT_FALSE(host.heard.empty());
+        EXPECT_EQ(host.heard.back().msg, ZUM_VALUECHANGED);
+        EXPECT_EQ(host.heard.back().a, m.reported) << m.x;
+        EXPECT_EQ(host.heard.back().p, &field);
+    }
+    // The parent stores a value mid-drag; the drag still counts from where it began.
+    field.PutZUNumberPos(60, true);
+    send(ZUM_MOUSEMOVE, 150, 5);
+    EXPECT_EQ(host.heard.back().a, 60);
+    EXPECT_EQ(host.heard.front().msg, ZUM_NUMBERBEGIN);
+    send(ZUM_LBUTTONUP, 150, 5);
+    EXPECT_FALSE(captured());
+    EXPECT_FALSE(field.dragging);
+    const size_t n = host.heard.size();
+    send(ZUM_MOUSEMOVE, 170, 5);  // no drag, no reports; the release itself reported nothing
+    EXPECT_EQ(host.heard.size(), n);
+    EXPECT_EQ(host.messages(),
+              std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED, ZUM_VALUECHANGED,
+                                     ZUM_VALUECHANGED, ZUM_VALUECHANGED, ZUM_VALUECHANGED,
+                                     ZUM_VALUECHANGED}));
+
+    // An odd width puts the centre line at L + W / 2, truncated.
+    ZuRECT odd{10, 0, 201, 20};
+    field.ResizeZUWindow(&odd, 0);
+    field.PutZUNumberPos(0, false);
+    host.heard.clear();
+    send(ZUM_LBUTTONDOWN, 0, 0);
+    send(ZUM_MOUSEMOVE, 111, 0);
+    EXPECT_EQ(host.heard.back().a, 1);
+    send(ZUM_LBUTTONUP, 0, 0);
+
+    // A field that does not scroll ignores the press.
+    field.SetZUScrollable(false);
+    EXPECT_FALSE(field.GetZUScrollable());
+    host.heard.clear();
+    send(ZUM_LBUTTONDOWN, 100, 5);
+    send(ZUM_MOUSEMOVE, 150, 5);
+    EXPECT_TRUE(host.heard.empty());
+    EXPECT_FALSE(captured());
+}
+
+TEST_F(NumberField, DecimalEditingWithCaret) {
+    struct Case {
+        int min, max, pos;
+        std::vector<std::pair<int, int>> keys;  // (character, 0) or (-1, virtual key)
+        int value, caret;
+    };
+    constexpr int L = 37, R = 39, BS = 8, DEL = 46;
+    const Case cases[] = {
+        {0, 1000, 12, {{-1, L}, {'5', 0}}, 152, 2},
+        {0, 1000, 12, {{-1, L}, {'5', 0}, {-1, BS}}, 12, 1},
+        {0, 1000, 12, {{'3', 0}, {'4', 0}}, 1234, 4},
+        {0, 1000, 12, {{-1, L}, {-1, L}, {-1, L}, {'9', 0}}, 912, 1},
+        {0, 1000, 12, {{'x', 0}, {'-', 0}, {':', 0}}, 12, 2},  // "-" needs a negative minimum
+        {-99, 99, 12, {{'-', 0}}, -12, 3},
+        {-99, 99, 12, {{'-', 0}, {'-', 0}}, 12, 2},
+        {-99, 99, 0, {{'-', 0}}, 0, 1},
+        {-99, 99, -5, {{-1, L}, {-1, L}, {'3', 0}}, -35, 2},   // digits stay after the sign
+        {0, 2000000000, 123456789, {{'1', 0}}, 123456789, 9},  // nine characters at most
+        {0, 1000, 12, {{-1, DEL}}, 0, 0},
+        {0, 1000, 12, {{-1, DEL}, {'7', 0}, {'1', 0}}, 71, 2},  // a cleared field starts anew
+        {0, 1000, 5, {{-1, BS}}, 0, 0},
+        {-99, 99, -5, {{-1, BS}}, 0, 1},
+        {0, 1000, 12, {{-1, L}, {-1, L}, {-1, BS}}, 12, 0},
+        {0, 1000, 12, {{-1, R}, {-1, R}}, 12, 2},
+        {0, 1000, 12, {{-1, L}, {-1, L}, {-1, L}}, 12, 0},
+        {0, 1000, 12, {{-1, 65}}, 12, 2},
+    };
+    int i = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(i++);
+        field.SetZUNumberRange(c.min, c.max, false);
+        field.PutZUNumberPos(c.pos, false);
+        send(ZUM_LBUTTONDBLCLK, 10, 10);
+        ASSERT_TRUE(field.editing);
+        for (auto [a, b] : c.keys) send(ZUM_KEY, a, a == -1 ? b : 0);
+        EXPECT_EQ(field.editValue, c.value);
+        EXPECT_EQ(field.caret, c.caret);
+        vk(27);
+        ASSERT_FALSE(field.editing);
+    }
+}
+
+TEST_F(NumberField, EditorNotifiesCommitAndCancel) {
+    field.SetZUNumberRange(0, 100, false);
+    field.PutZUNumberPos(40, false);
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    EXPECT_TRUE(captured());
+    EXPECT_EQ(field.caret, 2);
+    send(ZUM_LBUTTONDBLCLK, 10, 10);  // a second double click does not reopen
+    type("9");
+    vk(13);  // 409 is clamped to the range
+    ASSERT_EQ(host.heard.size(), 2u);
+    EXPECT_EQ(host.heard[0].msg, ZUM_NUMBERBEGIN);
+    EXPECT_EQ(host.heard[1].msg, ZUM_VALUECHANGED);
+    EXPECT_EQ(host.heard[1].a, 100);
+    EXPECT_EQ(host.heard[1].p, &field);
+    EXPECT_FALSE(field.editing);
+    EXPECT_FALSE(captured());
+    EXPECT_EQ(field.GetZUNumberPos(), 40);  // until the parent stores it
+    type("1");                              // keys outside an edit do nothing
+    EXPECT_EQ(field.editValue, 100);
+
+    // A left click anywhere commits; the press that commits starts no drag.
+    host.heard.clear();
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    vk(46);
+    type("7");
+    send(ZUM_LBUTTONDOWN, 700, 500);
+    EXPECT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED}));
+    EXPECT_EQ(host.heard[1].a, 7);
+    EXPECT_FALSE(field.dragging);
+    send(ZUM_LBUTTONUP, 700, 500);
+
+    // Escape and the right button cancel with ZUM_NUMBEREND and no value.
+    for (int how = 0; how < 2; ++how) {
+        host.heard.clear();
+        send(ZUM_LBUTTONDBLCLK, 10, 10);
+        type("5");
+        if (how)
+            send(ZUM_RBUTTONDOWN, 5, 5);
+        else
+            vk(27);
+        EXPECT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_NUMBEREND}));
+        EXPECT_FALSE(field.editing);
+        EXPECT_FALSE(captured());
+    }
+
+    // A double click during a drag opens nothing.
+    host.heard.clear();
+    send(ZUM_LBUTTONDOWN, 100, 5);
+    send(ZUM_LBUTTONDBLCLK, 100, 5);
+    EXPECT_FALSE(field.editing);
+    send(ZUM_LBUTTONUP, 100, 5);
+}
+
+TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
+    field.PutZUNumberType(1, 30000, 1001, true);
+    field.SetZUNumberRange(-100000, 100000, false);
+    field.PutZUNumberPos(1800, false);
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    EXPECT_STREQ(field.editText, "00;01;00;02");
+    EXPECT_EQ(field.caret, 11);
+    vk(46);
+    EXPECT_STREQ(field.editText, "");
+    type("-");  // nothing to sign yet
+    EXPECT_STREQ(field.editText, "");
+    type("1234");
+    vk(37, 2);
+    type(":");
+    EXPECT_STREQ(field.editText, "12:34");
+    EXPECT_EQ(field.caret, 3);
+    type("-");
+    EXPECT_STREQ(field.editText, "-12:34");
+    EXPECT_EQ(field.caret, 4);
+    type("x ");
+    EXPECT_STREQ(field.editText, "-12:34");
+    vk(37, 9);
+    EXPECT_EQ(field.caret, 0);
+    vk(39, 9);
+    EXPECT_EQ(field.caret, 6);
+    vk(8);
+    EXPECT_STREQ(field.editText, "-12:3");
+    vk(13);  // -00;00;01;23
+    ASSERT_EQ(host.heard.back().msg, ZUM_VALUECHANGED);
+    EXPECT_EQ(host.heard.back().a, -53);
+    EXPECT_EQ(field.GetZUNumberPos(), 1800);
+
+    // Normalised entry, clamped to the range.
+    field.SetZUNumberRange(0, 1000, false);
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    vk(46);
+    type("10000");
+    vk(13);
+    EXPECT_EQ(host.heard.back().a, 1000);  // 00;01;00;02 is 1800
+
+    // Twelve characters at most; the sign finds no room in a full text.
+    field.SetZUNumberRange(-10, 1000, false);
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    vk(46);
+    type("1234567890123");
+    EXPECT_STREQ(field.editText, "123456789012");
+    type("-");
+    EXPECT_STREQ(field.editText, "123456789012");
+    vk(46);
+    type("5-");
+    EXPECT_STREQ(field.editText, "-5");
+    vk(8);  // a lone sign is cleared
+    EXPECT_STREQ(field.editText, "");
+    EXPECT_EQ(field.caret, 0);
+    type("5-");
+    vk(37);
+    vk(8);  // the sign before the caret goes
+    EXPECT_STREQ(field.editText, "5");
+    EXPECT_EQ(field.caret, 0);
+    vk(27);
+
+    // Type 2 hands the parent the normalised text and keeps showing its own.
+    field.PutZUNumberType(2, 30000, 1001, true);
+    field.PutZUNumberTC(const_cast<char*>("01;02;03;04"), false);
+    host.heard.clear();
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    EXPECT_STREQ(field.editText, "01;02;03;04");
+    vk(8);
+    type("9");
+    vk(13);
+    ASSERT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED}));
+    EXPECT_EQ(host.heard[1].a, 0);
+    EXPECT_EQ(host.heard[1].text, "01;02;03;09");
+    char buf[16] = "00:00:00:00";
+    field.GetZUNumberTC(buf);
+    EXPECT_STREQ(buf, "01;02;03;04");
+}
+
+// Looks, read back from a real GL context.
+class NumberLooks : public ::testing::Test {
+  protected:
+    static constexpr int kW = 320, kH = 120;
+    static void SetUpTestSuite() {
+        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
+        ASSERT_EQ(
+            ZUInitGUI(0, 0, kW, kH, nullptr, const_cast<char*>("number"), nullptr, nullptr, 0), 0);
+    }
+    static void TearDownTestSuite() { ZUKillGUI(); }
+    ZUWindow root;
+    ZUNumber field;
+    void SetUp() override {
+        ZuRECT all{0, 0, kW, kH}, r{40, 40, 200, 24};
+        ASSERT_EQ(root.CreateZUWindow(const_cast<char*>("root"), 2, 1, 0, &all, nullptr), 0);
+        ASSERT_EQ(field.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &r, &root), 0);
+        ZuFCOLOR red{1, 0, 0, 1}, green{0, 1, 0, 1};
+        ZUSetSchemeColor(14, &red);
+        ZUSetSchemeColor(15, &green);
+        ASSERT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+    }
+    void TearDown() override { ws::makeCurrent(nullptr, nullptr); }
+    zu::test::Capture draw() {
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        field.RenderZUWindow();
+        glFinish();
+        return zu::test::capture(0, 0, kW, kH);
+    }
+    // Longest horizontal run of pixels lit in the channel, over all rows.
+    static int longestRun(const zu::test::Capture& c, int channel) {
+        int best = 0;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0, run = 0; x < c.width; ++x) {
+                run = c.at(x, y)[channel] > 100 ? run + 1 : 0;
+                best = std::max(best, run);
+            }
+        return best;
+    }
+    static int lit(const zu::test::Capture& c, int channel) {
+        int n = 0;
+        for (size_t i = channel; i < c.rgba.size(); i += 4) n += c.rgba[i] > 100;
+        return n;
+    }
+};
+
+TEST_F(NumberLooks, TextInTheStateColoursWithDottedOrSolidUnderline) {
+    field.SetZUNumberRange(0, 99999, false);
+    field.PutZUNumberPos(11111, false);
+    auto c = draw();
+    EXPECT_GT(lit(c, 0), 20);         // colour 14
+    EXPECT_EQ(lit(c, 1), 0);          // not 15, and no background
+    EXPECT_LT(longestRun(c, 0), 10);  // glyph strokes only: the dotted underline has gaps
+    field.SetZUScrollable(false);
+    c = draw();
+    EXPECT_GT(longestRun(c, 0), 25);  // a solid one under the whole text
+    field.EnableZUWindow(0, 0);
+    c = draw();
+    EXPECT_EQ(lit(c, 0), 0);
+    EXPECT_GT(lit(c, 1), 20);
+    field.EnableZUWindow(1, 0);
+    field.ShowZUWindow(0, 0);
+    c = draw();
+    EXPECT_EQ(lit(c, 0) + lit(c, 1), 0);
+}
+
+TEST_F(NumberLooks, EditorHighlightAndOutline) {
+    field.editing = true;  // as a double click leaves it, without the pointer grab
+    field.editValue = 5;
+    field.caret = 1;
+    const auto c = draw();
+    const int x = 40, y = 40, w = 200, h = 24;
+    auto near = [&](int px, int py, float r, float g, float b) {
+        const uint8_t* p = c.at(px, py);
+        EXPECT_NEAR(p[0], r * 255, 3) << px << "," << py;
+        EXPECT_NEAR(p[1], g * 255, 3) << px << "," << py;
+        EXPECT_NEAR(p[2], b * 255, 3) << px << "," << py;
+    };
+    for (int py : {y, y + h}) near(x + 5, py, 0.196f, 0.224f, 0.255f);
+    for (int px : {x, x + w - 1}) near(px, y + 5, 0.196f, 0.224f, 0.255f);
+    // Nothing outside the outline.
+    near(x - 1, y + 5, 0, 0, 0);
+    near(x + w, y + 5, 0, 0, 0);
+    near(x + 5, y + h + 1, 0, 0, 0);
+    // The middle colour at half alpha on black at the middle line; brighter below, darker above.
+    near(x + 5, y + h / 2, 0.125f, 0.15f, 0.175f);
+    EXPECT_GT(c.at(x + 5, y + 1)[2], c.at(x + 5, y + h / 2)[2] + 40);
+    EXPECT_LT(c.at(x + 5, y + h - 1)[2], c.at(x + 5, y + h / 2)[2]);
+    // The edit text in colour 14 over it.
+    int ink = 0;
+    for (int py = y + 1; py < y + h; ++py)
+        for (int px = x + 1; px < x + w - 1; ++px) ink += c.at(px, py)[0] > 200;
+    EXPECT_GT(ink, 5);
+}
+
+}  // namespace

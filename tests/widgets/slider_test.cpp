@@ -1,0 +1,352 @@
+// The slider's pointer mapping, notifications and refused setters, its repaints, the scroll's
+// layout and teardown, and the looks of both read back from a real GL context.
+#include <gtest/gtest.h>
+// GL after gtest.
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <climits>
+#include <vector>
+
+#include "gui/gui_state.h"
+#include "support/gl_capture.h"
+#include "zugui/widgets.h"
+
+using zu::detail::gui;
+namespace ws = zu::ws;
+
+namespace {
+
+struct Recorder : ZUWindow {
+    struct Heard {
+        unsigned msg;
+        int a;
+        void* p;
+    };
+    std::vector<Heard> heard;
+    std::atomic<int> renders{0};
+    ZuErr ReceiveZUMessage(unsigned msg, int a, int b, void* p, void* q) override {
+        if (msg == ZUM_RENDER) ++renders;
+        if (msg == ZUM_RENDER || msg == ZUM_DESTROY)
+            return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
+        heard.push_back({msg, a, p});
+        return 0;
+    }
+};
+
+class SliderInput : public ::testing::Test {
+  protected:
+    Recorder host;
+    ZUSlider slider;
+    void SetUp() override {
+        ASSERT_EQ(gui().root, nullptr);
+        ZuRECT all{0, 0, 800, 600}, r{50, 10, 200, 20};
+        ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
+        ASSERT_EQ(slider.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    }
+    void TearDown() override { ZUReleaseMouse(); }
+    void send(unsigned msg, int x) { slider.ReceiveZUMessage(msg, x, 15, nullptr, nullptr); }
+};
+
+TEST_F(SliderInput, PointerMapsToTheRangeWithClamping) {
+    struct Case {
+        int rx, width, min, max, x, pos;
+    };
+    const Case cases[] = {
+        {50, 200, 0, 100, 150, 50},
+        {50, 200, 0, 100, 10, 0},   // left of the slider
+        {50, 200, 0, 100, -30, 0},  // left of the GUI
+        {50, 200, 0, 100, 400, 100},
+        {50, 200, 0, 100, 51, 0},  // truncated, not rounded
+        {50, 200, 0, 100, 53, 1},
+        {0, 100, 10, 20, 50, 15},
+        {0, 100, -50, -10, 25, -40},
+        {0, 100, 7, 7, 60, 7},
+        {0, 100, INT_MIN, INT_MAX, 50, -1},  // the whole int range without overflow
+        {0, 100, INT_MIN, INT_MAX, 100, INT_MAX},
+        {0, 0, 3, 9, 50, 3},  // no width: the minimum
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x);
+        ZuRECT r{c.rx, 10, c.width, 20};
+        slider.ResizeZUWindow(&r, 0);
+        slider.SetZUSliderRange(c.min, c.max, false);
+        host.heard.clear();
+        send(ZUM_LBUTTONDOWN, c.x);
+        send(ZUM_MOUSEMOVE, c.x);
+        send(ZUM_LBUTTONUP, c.x);
+        ASSERT_EQ(host.heard.size(), 3u);
+        for (auto& h : host.heard) EXPECT_EQ(h.a, c.pos);
+    }
+}
+
+TEST_F(SliderInput, PressDragReleaseNotifyAndHoldTheCapture) {
+    slider.SetZUSliderRange(0, 100, false);
+    send(ZUM_MOUSEMOVE, 100);  // not held: nothing
+    send(ZUM_LBUTTONUP, 100);
+    EXPECT_TRUE(host.heard.empty());
+    send(ZUM_LBUTTONDOWN, 100);
+    EXPECT_EQ(gui().capture, slider.node);
+    send(ZUM_LBUTTONDOWN, 200);  // ignored while held
+    send(ZUM_MOUSEMOVE, 150);
+    send(ZUM_MOUSEMOVE, 170);
+    send(ZUM_LBUTTONUP, 250);
+    EXPECT_EQ(gui().capture, nullptr);
+    ASSERT_EQ(host.heard.size(), 4u);
+    const unsigned msgs[] = {ZUM_SLIDERPRESS, ZUM_SLIDERDRAG, ZUM_SLIDERDRAG, ZUM_SLIDERRELEASE};
+    const int pos[] = {25, 50, 60, 100};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(host.heard[i].msg, msgs[i]);
+        EXPECT_EQ(host.heard[i].a, pos[i]);
+        EXPECT_EQ(host.heard[i].p, &slider);
+    }
+    EXPECT_EQ(slider.GetZUSliderPos(), 0);  // the parent decides
+}
+
+TEST_F(SliderInput, SettersRefuseBadValues) {
+    slider.SetZUSliderType(1, false);
+    slider.SetZUSliderType(2, false);
+    slider.SetZUSliderType(-1, false);
+    EXPECT_EQ(slider.GetZUSliderType(), 1);
+    slider.SetZUSliderRange(0, 10, false);
+    slider.SetZUSliderRange(5, 1, false);
+    EXPECT_EQ(slider.minimum, 0);
+    EXPECT_EQ(slider.maximum, 10);
+    slider.SetZUSliderSubRange(2, 4, false);
+    slider.SetZUSliderSubRange(4, 2, false);
+    EXPECT_EQ(slider.subStart, 2);
+    EXPECT_EQ(slider.subEnd, 4);
+    EXPECT_EQ(slider.PutZUSliderPos(10, false), 0);
+    slider.PutZUSliderPos(11, false);
+    slider.PutZUSliderPos(-1, false);
+    EXPECT_EQ(slider.GetZUSliderPos(), 10);
+    slider.SetZUSliderRange(0, 5, false);  // the position stays outside
+    EXPECT_EQ(slider.GetZUSliderPos(), 10);
+}
+
+TEST(ScrollLayout, ButtonsAtBothEndsAndTeardown) {
+    Recorder host;
+    ZUScroll scroll;
+    ZuRECT all{0, 0, 800, 600}, r{40, 100, 300, 50};
+    ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
+    EXPECT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, nullptr, &host), -2);
+    ASSERT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    EXPECT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), -2);
+    ZuRECT s, e;
+    ASSERT_EQ(scroll.startButton.GetZURect(&s), 0);
+    ASSERT_EQ(scroll.endButton.GetZURect(&e), 0);
+    EXPECT_EQ(std::vector<int>({s.x, s.y, s.width, s.height}), std::vector<int>({40, 100, 32, 32}));
+    EXPECT_EQ(std::vector<int>({e.x, e.y, e.width, e.height}),
+              std::vector<int>({308, 100, 32, 32}));
+    EXPECT_EQ(scroll.startButton.GetZUParent(), &scroll);
+    EXPECT_EQ(scroll.startButton.node->parent, scroll.node);
+    EXPECT_EQ(scroll.endButton.node->parent, scroll.node);
+    EXPECT_TRUE(scroll.endButton.IsVisible());
+
+    // A click on a button reaches the scroll, which passes nothing on.
+    scroll.endButton.ReceiveZUMessage(ZUM_LBUTTONDOWN, 310, 110, nullptr, nullptr);
+    scroll.endButton.ReceiveZUMessage(ZUM_LBUTTONUP, 310, 110, nullptr, nullptr);
+    EXPECT_TRUE(host.heard.empty());
+
+    EXPECT_EQ(scroll.DestroyZUWindow(), 0);
+    EXPECT_EQ(scroll.node, nullptr);
+    EXPECT_EQ(scroll.startButton.node, nullptr);
+    EXPECT_EQ(scroll.endButton.node, nullptr);
+    EXPECT_EQ(host.node->childCount, 0u);
+    EXPECT_EQ(scroll.DestroyZUWindow(), 0);
+
+    // Made again, then taken down with its parent: every object forgets its node.
+    ASSERT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    host.DestroyZUWindow();
+    EXPECT_EQ(scroll.node, nullptr);
+    EXPECT_EQ(scroll.startButton.node, nullptr);
+    EXPECT_EQ(scroll.endButton.node, nullptr);
+}
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+void PrintTo(const Rgb& c, std::ostream* os) {
+    *os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+class SliderLooks : public ::testing::Test {
+  protected:
+    static constexpr int kW = 400, kH = 160;
+    static void SetUpTestSuite() {
+        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
+        ASSERT_EQ(
+            ZUInitGUI(0, 0, kW, kH, nullptr, const_cast<char*>("slider"), nullptr, nullptr, 0), 0);
+    }
+    static void TearDownTestSuite() { ZUKillGUI(); }
+    Recorder root;
+    ZUSlider slider;
+    ZUScroll scroll;
+    void SetUp() override {
+        ZuRECT all{0, 0, kW, kH}, r{20, 20, 200, 30}, s{20, 60, 300, 40};
+        ASSERT_EQ(root.CreateZUWindow(const_cast<char*>("root"), 2, 1, 0, &all, nullptr), 0);
+        ASSERT_EQ(slider.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &r, &root), 0);
+        ASSERT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &s, &root), 0);
+        const ZuFCOLOR colours[][2] = {
+            {{1, 0, 0, 1}, {1, 1, 0, 1}},  // 40 fill, 42 disabled
+            {{0, 0, 1, 1}, {1, 0, 1, 1}},  // 41 rest, 43 disabled
+            {{0, 1, 0, 1}, {0, 1, 1, 1}},  // 44 line, 45 disabled
+        };
+        const int index[][2] = {{40, 42}, {41, 43}, {44, 45}};
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 2; ++j) {
+                ZuFCOLOR c = colours[i][j];
+                ZUSetSchemeColor(index[i][j], &c);
+            }
+        ZuFCOLOR white{1, 1, 1, 1}, red{1, 0, 0, 1};
+        ZUSetSchemeColor(4, &white);
+        ZUSetSchemeColor(6, &red);
+    }
+    zu::test::Capture draw(ZUWindow& w) {
+        EXPECT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        w.RenderZUWindow();
+        glFinish();
+        auto c = zu::test::capture(0, 0, kW, kH);
+        ws::makeCurrent(nullptr, nullptr);
+        return c;
+    }
+    static Rgb at(const zu::test::Capture& c, int x, int y) {
+        const uint8_t* p = c.at(x, y);
+        return {p[0], p[1], p[2]};
+    }
+};
+
+TEST_F(SliderLooks, BarFillLineAndSubRange) {
+    const Rgb red{255, 0, 0}, blue{0, 0, 255}, green{0, 255, 0}, black{0, 0, 0}, sub{71, 82, 130};
+    slider.SetZUSliderRange(0, 100, false);
+    slider.PutZUSliderPos(25, false);
+    slider.SetZUSliderSubRange(50, 75, false);
+    auto c = draw(slider);
+    // px = 20 + 200 * 0.25 = 70: fill to its left, a two-pixel line at 70 and 71, rest right.
+    EXPECT_EQ(at(c, 20, 25), red);
+    EXPECT_EQ(at(c, 69, 25), red);
+    EXPECT_EQ(at(c, 70, 25), green);
+    EXPECT_EQ(at(c, 71, 49), green);
+    EXPECT_EQ(at(c, 72, 25), blue);
+    EXPECT_EQ(at(c, 219, 25), blue);
+    EXPECT_EQ(at(c, 220, 25), black);
+    EXPECT_EQ(at(c, 19, 25), black);
+    EXPECT_EQ(at(c, 100, 50), black);
+    // The sub-range 120 to 170, four pixels in from top and bottom.
+    EXPECT_EQ(at(c, 120, 35), sub);
+    EXPECT_EQ(at(c, 169, 24), sub);
+    EXPECT_EQ(at(c, 169, 45), sub);
+    EXPECT_EQ(at(c, 170, 35), blue);
+    EXPECT_EQ(at(c, 119, 35), blue);
+    EXPECT_EQ(at(c, 140, 23), blue);
+    EXPECT_EQ(at(c, 140, 46), blue);
+    // No highlight for (0, 0) or the whole range.
+    for (auto [s, e] : {std::pair{0, 0}, std::pair{0, 100}}) {
+        slider.SetZUSliderSubRange(s, e, false);
+        c = draw(slider);
+        EXPECT_EQ(at(c, 140, 35), blue) << s << "," << e;
+    }
+    // Disabled colours.
+    slider.EnableZUWindow(0, 0);
+    c = draw(slider);
+    EXPECT_EQ(at(c, 30, 25), (Rgb{255, 255, 0}));
+    EXPECT_EQ(at(c, 70, 25), (Rgb{0, 255, 255}));
+    EXPECT_EQ(at(c, 150, 25), (Rgb{255, 0, 255}));
+    slider.EnableZUWindow(1, 0);
+    // An empty range: all rest, the line at x.
+    slider.SetZUSliderRange(5, 5, false);
+    slider.PutZUSliderPos(5, false);
+    c = draw(slider);
+    EXPECT_EQ(at(c, 19, 25), black);
+    EXPECT_EQ(at(c, 20, 25), green);
+    EXPECT_EQ(at(c, 21, 25), green);
+    EXPECT_EQ(at(c, 22, 25), blue);
+    // A position left outside by a new range draws as the maximum does: the line just right
+    // of the bar, and no further.
+    slider.SetZUSliderSubRange(0, 0, false);
+    slider.SetZUSliderRange(0, 2, false);
+    c = draw(slider);
+    EXPECT_EQ(at(c, 219, 25), red);
+    EXPECT_EQ(at(c, 220, 25), green);
+    EXPECT_EQ(at(c, 221, 25), green);
+    EXPECT_EQ(at(c, 222, 25), black);
+    slider.ShowZUWindow(0, 0);
+    c = draw(slider);
+    EXPECT_EQ(at(c, 100, 25), black);
+}
+
+TEST_F(SliderLooks, KnobOnATrack) {
+    slider.SetZUSliderType(1, false);
+    slider.SetZUSliderRange(0, 100, false);
+    slider.PutZUSliderPos(50, false);
+    const auto c = draw(slider);
+    // Track rows 34 and 35 (cy = 35), knob at px = 120.
+    const Rgb blue{0, 0, 255}, black{0, 0, 0};
+    EXPECT_EQ(at(c, 40, 34), blue);
+    EXPECT_EQ(at(c, 40, 35), blue);
+    EXPECT_EQ(at(c, 40, 33), black);
+    EXPECT_EQ(at(c, 40, 36), black);
+    EXPECT_GT(at(c, 120, 41).r, 200);  // near the top corner, almost opaque
+    EXPECT_GT(at(c, 116, 36).g, 150);
+    EXPECT_GT(at(c, 124, 34).g, 150);
+    EXPECT_EQ(at(c, 120, 47), black);  // beyond the corners
+    EXPECT_EQ(at(c, 120, 22), black);
+    EXPECT_EQ(at(c, 132, 40), black);
+    EXPECT_EQ(at(c, 108, 40), black);
+    ASSERT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+    EXPECT_FALSE(glIsEnabled(GL_POLYGON_SMOOTH));  // smoothing was only for the knob
+    ws::makeCurrent(nullptr, nullptr);
+}
+
+TEST_F(SliderLooks, ScrollTrackBetweenItsButtons) {
+    auto c = draw(scroll);
+    const Rgb grey{76, 76, 76}, black{0, 0, 0};
+    EXPECT_EQ(at(c, 52, 80), grey);
+    EXPECT_EQ(at(c, 287, 99), grey);
+    EXPECT_EQ(at(c, 150, 60), grey);
+    EXPECT_EQ(at(c, 35, 95), black);  // above the 32-pixel start button
+    EXPECT_EQ(at(c, 300, 95), black);
+    EXPECT_NE(at(c, 35, 75), black);  // the buttons are drawn
+    EXPECT_NE(at(c, 300, 75), black);
+    EXPECT_NE(at(c, 35, 75), grey);
+    scroll.EnableZUWindow(0, 0);
+    c = draw(scroll);
+    EXPECT_EQ(at(c, 150, 80), (Rgb{255, 0, 0}));
+}
+
+TEST_F(SliderLooks, SettersRepaintOnlyOnChangeAndNotDuringADrag) {
+    struct Step {
+        const char* what;
+        void (*call)(ZUSlider&);
+        int renders;
+    };
+    const Step steps[] = {
+        {"range", [](ZUSlider& s) { s.SetZUSliderRange(0, 100, true); }, 1},
+        {"refused range", [](ZUSlider& s) { s.SetZUSliderRange(9, 1, true); }, 0},
+        {"position", [](ZUSlider& s) { s.PutZUSliderPos(5, true); }, 1},
+        {"same position", [](ZUSlider& s) { s.PutZUSliderPos(5, true); }, 0},
+        {"no repaint asked", [](ZUSlider& s) { s.PutZUSliderPos(6, false); }, 0},
+        {"type", [](ZUSlider& s) { s.SetZUSliderType(1, true); }, 1},
+        {"refused type", [](ZUSlider& s) { s.SetZUSliderType(5, true); }, 0},
+        {"sub-range", [](ZUSlider& s) { s.SetZUSliderSubRange(1, 2, true); }, 1},
+    };
+    for (const Step& s : steps) {
+        const int before = root.renders;
+        s.call(slider);
+        EXPECT_EQ(root.renders - before, s.renders) << s.what;
+    }
+    slider.dragging = 1;  // as a press leaves it, without the pointer grab
+    const int before = root.renders;
+    slider.PutZUSliderPos(50, true);
+    slider.SetZUSliderRange(0, 200, true);
+    EXPECT_EQ(root.renders, before);
+    EXPECT_EQ(slider.GetZUSliderPos(), 50);
+    slider.dragging = 0;
+}
+
+}  // namespace
