@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The cursor and icon files are read from data/ under the current directory.
-    if (access("data/icons", F_OK) != 0 && chdir(ZUGUI_DATA_PARENT) != 0) {
+    if (access("data/icons", F_OK) != 0 && chdir(ZUGUI_DATA_PARENT) != 0 &&
+        chdir(ZUGUI_INSTALL_DATA) != 0) {
         std::fprintf(stderr, "zugui-demo: cannot find data/icons\n");
         return 1;
     }
