@@ -77,10 +77,7 @@ ZuErr ZUButton::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* 
 ZuErr ZUButton::RenderZUWindow(void) {
     if (!drawable()) return 0;
     const float x = rect.x, y = rect.y, w = rect.width, h = rect.height;
-    if (pressed)
-        gradientQuad(x - 1, y, x + w, y + h, {0.1f, 0.1f, 0.1f, 1}, {0.2f, 0.25f, 0.35f, 1});
-    else
-        gradientQuad(x - 1, y, x + w, y + h, {0.2f, 0.25f, 0.35f, 1}, {0.025f, 0.05f, 0.075f, 1});
+    plate(x - 1, y, x + w, y + h, pressed);
     glColor4f(0, 0, 0, 1);
     hline(x - 1, x + w, y + h);
     hline(x - 1, x + w, y);
@@ -117,10 +114,7 @@ ZuErr ZUCheckBox::RenderZUWindow(void) {
     const float x = rect.x, y = rect.y, h = rect.height, w = rect.width;
     fillQuad(x, y, x + 16, y + h, {0.11f, 0.15f, 0.22f, 1});
     glColor4f(0, 0, 0, 1);
-    hline(x, x + 16, y + h);
-    hline(x, x + 16, y);
-    vline(x, y, y + h);
-    vline(x + 15, y, y + h);
+    outline(x, x + 16, y, y + h);
     if (checked) {
         Rgba c = scheme(node->enabled ? 21 : (buttonType == 1 ? 20 : 3));
         c.a = 0.8f;

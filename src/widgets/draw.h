@@ -56,6 +56,32 @@ inline void vline(float x, float y0, float y1) {
     glEnd();
 }
 
+// The black-framed box of the widgets: top and bottom rows, left column and the column
+// just inside the right edge.
+inline void outline(float x0, float x1, float y0, float y1) {
+    hline(x0, x1, y1);
+    hline(x0, x1, y0);
+    vline(x0, y0, y1);
+    vline(x1 - 1, y0, y1);
+}
+
+// The raised plate of the buttons, and its sunken look while pressed.
+inline void plate(float x0, float y0, float x1, float y1, bool pressed) {
+    if (pressed)
+        gradientQuad(x0, y0, x1, y1, {0.1f, 0.1f, 0.1f, 1}, {0.2f, 0.25f, 0.35f, 1});
+    else
+        gradientQuad(x0, y0, x1, y1, {0.2f, 0.25f, 0.35f, 1}, {0.025f, 0.05f, 0.075f, 1});
+}
+
+// The translucent highlight of an active plain button, with its outline.
+inline void highlight(float L, float B, float R, float T) {
+    const float mid = B + (T - B) * 0.5f;
+    gradientQuad(L, mid, R, T, {0.05f, 0.05f, 0.05f, 0.5f}, {0.25f, 0.3f, 0.35f, 0.5f});
+    gradientQuad(L, B, R, mid, {0.25f, 0.3f, 0.35f, 0.5f}, {0.5f, 0.55f, 0.6f, 0.8f});
+    glColor4f(0.117f, 0.137f, 0.161f, 1.0f);
+    outline(L, R, B, T);
+}
+
 // Remembers a capability and puts it back when the scope ends.
 class Restore {
   public:

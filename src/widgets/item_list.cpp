@@ -43,13 +43,8 @@ void copyItems(char** to, int& toCount, char* const* from, int fromCount) {
 
 void frame(const ZuRECT& r) {
     glColor4f(0, 0, 0, 1);
-    hline(r.x, r.x + r.width, r.y + r.height);
-    hline(r.x, r.x + r.width, r.y);
-    vline(r.x, r.y, r.y + r.height);
-    vline(r.x + r.width - 1, r.y, r.y + r.height);
+    outline(r.x, r.x + r.width, r.y, r.y + r.height);
 }
-const Rgba kIdleTop{0.2f, 0.25f, 0.35f, 1}, kIdleBottom{0.025f, 0.05f, 0.075f, 1};
-const Rgba kPressedTop{0.1f, 0.1f, 0.1f, 1}, kPressedBottom{0.2f, 0.25f, 0.35f, 1};
 
 // Smoothed triangle with alphas a0, a1, a2 in vertex order.
 void triangle(const Rgba& c, float a0, float a1, float a2, float x0, float y0, float x1, float y1,
@@ -185,34 +180,19 @@ ZuErr ZUComboButton::RenderZUWindow(void) {
     int s = !enabled ? 3 : pressed ? 2 : 1;
     int x = !enabled ? 29 : pressed ? 5 : 4;
     if (enabled) x = comboType == 1 ? 100 : comboType == 3 ? 102 : 21;
-    const Rgba& top = pressed ? kPressedTop : kIdleTop;
-    const Rgba& bottom = pressed ? kPressedBottom : kIdleBottom;
     const bool arrows = (comboType == 1 || comboType == 3) && count >= 2;
 
     if (comboType == 0) {
-        gradientQuad(L, B, R, T, top, bottom);
+        plate(L, B, R, T, pressed);
         frame(rect);
     } else if (arrows) {
-        gradientQuad(L, B, L + 16, T, top, bottom);
-        gradientQuad(R - 17, B, R, T, top, bottom);
+        plate(L, B, L + 16, T, pressed);
+        plate(R - 17, B, R, T, pressed);
         glColor4f(0, 0, 0, 1);
-        hline(L, L + 16, T);
-        hline(L, L + 16, B);
-        vline(L, B, T);
-        vline(L + 15, B, T);
-        hline(R - 17, R, T);
-        hline(R - 17, R, B);
-        vline(R - 17, B, T);
-        vline(R - 1, B, T);
+        outline(L, L + 16, B, T);
+        outline(R - 17, R, B, T);
     } else if (comboType == 2 && pressed && count > 0) {
-        const float mid = B + H * 0.5f;
-        gradientQuad(L, mid, R, T, {0.05f, 0.05f, 0.05f, 0.5f}, {0.25f, 0.3f, 0.35f, 0.5f});
-        gradientQuad(L, B, R, mid, {0.25f, 0.3f, 0.35f, 0.5f}, {0.5f, 0.55f, 0.6f, 0.8f});
-        glColor4f(0.117f, 0.137f, 0.161f, 1.0f);
-        hline(L, R, T);
-        hline(L, R, B);
-        vline(L, B, T);
-        vline(R - 1, B, T);
+        highlight(L, B, R, T);
     }
 
     const bool valid = count > 0 && curSel >= 0 && curSel < count && items[curSel];

@@ -214,15 +214,9 @@ ZuErr ZUPictureButton::RenderZUWindow(void) {
 
     Rgba p = scheme(4);
     if (bkType == 1) {
-        if (active)
-            gradientQuad(L, B, R, T, {0.1f, 0.1f, 0.1f, 1}, {0.2f, 0.25f, 0.35f, 1});
-        else
-            gradientQuad(L, B, R, T, {0.2f, 0.25f, 0.35f, 1}, {0.025f, 0.05f, 0.075f, 1});
+        plate(L, B, R, T, active);
         glColor4f(0, 0, 0, 1);
-        hline(L, R, T);
-        hline(L, R, B);
-        vline(L, B, T);
-        vline(R - 1, B, T);
+        outline(L, R, B, T);
     } else {
         if (!enabled) {
             p = scheme(6);
@@ -230,14 +224,7 @@ ZuErr ZUPictureButton::RenderZUWindow(void) {
         }
         if (active) {
             p = {0.7f, 0.7f, 0.7f, 1.0f};
-            const float mid = B + H * 0.5f;
-            gradientQuad(L, mid, R, T, {0.05f, 0.05f, 0.05f, 0.5f}, {0.25f, 0.3f, 0.35f, 0.5f});
-            gradientQuad(L, B, R, mid, {0.25f, 0.3f, 0.35f, 0.5f}, {0.5f, 0.55f, 0.6f, 0.8f});
-            glColor4f(0.117f, 0.137f, 0.161f, 1.0f);
-            hline(L, R, T);
-            hline(L, R, B);
-            vline(L, B, T);
-            vline(R - 1, B, T);
+            highlight(L, B, R, T);
         }
     }
 

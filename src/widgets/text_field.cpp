@@ -219,10 +219,7 @@ ZuErr ZUText::RenderZUWindow(void) {
     const float x = rect.x, y = rect.y, w = rect.width, h = rect.height;
     fillQuad(x, y, x + w, y + h, bg);
     glColor4f(0, 0, 0, 1);
-    hline(x, x + w, y + h);
-    hline(x, x + w, y);
-    vline(x, y, y + h);
-    vline(x + w - 1, y, y + h);
+    outline(x, x + w, y, y + h);
     char text[264];
     if (ZUGetWindowText(node, text, sizeof text) != 0) return 0;
     // Drawn twice, the second time over the first, as the field always has been.
