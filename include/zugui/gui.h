@@ -142,6 +142,8 @@ ZUAPI ZuErr ZUStartMoveGUI(void);
 ZUAPI ZuErr ZUMoveGUI(void);
 ZUAPI ZuErr ZUStopMoveGUI(void);
 ZUAPI ZuErr ZUMinimizeGUI(void);
+// The root's userData is read as a node here and by ZUShowMB: when the root is a widget
+// (whose user data is the object itself), make it a child of a plain root node instead.
 // Hides the node held in the root's userData, then fills the monitor of the main window or
 // (center == 1) centres a rect->width x rect->height window on it; writes the new GUI
 // rectangle into rect.
