@@ -35,7 +35,7 @@ sanitize: deps
 tsan: deps
 	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZUGUI_SANITIZE=thread -DZUGUI_DEMO=OFF >/dev/null
 	@cmake --build build-tsan -j $(JOBS)
-	@TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	@TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/support/tsan.supp \
 	  scripts/with-display ctest --test-dir build-tsan -L threads --output-on-failure -j $(JOBS)
 
 fuzz:
