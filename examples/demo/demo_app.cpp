@@ -220,6 +220,7 @@ void DemoApp::buildColour(Page* p) {
     add(picker, p, {20, 150, 300, 300});
     add(wheel, p, {360, 150, 300, 300});
 #endif
+    add(applyWheel, p, {360, 110, 160, 32}, "Apply wheel");
     add(sample1, p, {700, 400, 200, 24}, "Labels look like this");
     add(sample2, p, {700, 360, 200, 24}, "and so on");
 }
@@ -294,6 +295,20 @@ void DemoApp::applyFeed() {
     feed->configure(s);
 }
 
+// The wheel tells nobody; the host reads its first handle when asked. Its colour is a
+// signed correction, shown around mid grey.
+void DemoApp::applyWheelColour() {
+    ZuFCOLOR c{0.5f, 0.5f, 0.5f, 1};
+#if DEMO_COLOUR_WIDGETS
+    float r = 0, g = 0, b = 0;
+    wheel.GetColorWheelColor(0, &r, &g, &b);
+    c = {0.5f + r * 0.5f, 0.5f + g * 0.5f, 0.5f + b * 0.5f, 1};
+#endif
+    const int t = std::max(0, targetCombo.GetZUCurSel());
+    ZUSetSchemeColor(kTargetIndex[t], &c);
+    ++seen.colour;
+}
+
 void DemoApp::notify(unsigned msg, int a, int /*b*/, void* from, void* q) {
     char line[300];
     if (msg == kTourDone) {
@@ -336,6 +351,7 @@ void DemoApp::notify(unsigned msg, int a, int /*b*/, void* from, void* q) {
         for (auto& m : minis)
             if (from == &m)
                 for (auto& o : minis) o.SetZUTabCheck(&o == &m);
+        if (from == &applyWheel) applyWheelColour();
         if (from == &messageButton) ZUShowMB(cs("zugui"), cs("A message box: click it to close."));
         if (from == &latch) latch.SetZUCheck(!latch.GetZUCheck());
         if (from == &check) check.SetZUCheck(a);
@@ -385,14 +401,7 @@ void DemoApp::notify(unsigned msg, int a, int /*b*/, void* from, void* q) {
         ++seen.colour;
         ZuFCOLOR c{1, 1, 1, 1};
 #if DEMO_COLOUR_WIDGETS
-        if (from == &picker) {
-            picker.GetZUColorPicker(&c);
-        } else if (from == &wheel) {
-            wheel.GetColorWheelColor(wheel.wheelType, &c.red, &c.green, &c.blue);
-            // The wheel gives a signed correction; show it around mid grey.
-            c.red = 0.5f + c.red * 0.5f, c.green = 0.5f + c.green * 0.5f;
-            c.blue = 0.5f + c.blue * 0.5f;
-        }
+        picker.GetZUColorPicker(&c);
 #endif
         const int t = std::max(0, targetCombo.GetZUCurSel());
         ZUSetSchemeColor(kTargetIndex[t], &c);

@@ -50,6 +50,7 @@ class DemoApp : public ZUWindow {
     void notify(unsigned msg, int a, int b, void* from, void* q);
     void showPage(int index);
     void applyFeed();
+    void applyWheelColour();
 
     Seen seen;
     std::string status = "Ready";
@@ -97,6 +98,7 @@ class DemoApp : public ZUWindow {
     ZUColorWheel wheel;
 #endif
     ZUComboButton targetCombo;
+    ZUButton applyWheel;
     ZUStatic colourLabel, sample1, sample2;
 
   private:

@@ -255,7 +255,15 @@ void Tour::run() {
 #if DEMO_COLOUR_WIDGETS
     step("colour", &s.clicked, [&] { d.click(app_.tabs[2]); });
     step("colour-picked", &s.colour, [&] { d.click(app_.picker, 200, 200); });
-    step("colour-wheel", &s.colour, [&] { d.click(app_.wheel, 220, 200); });
+    step("colour-wheel-dragged", nullptr, [&] {
+        int x, y;
+        d.at(app_.wheel, x, y);
+        d.move(x, y);
+        d.button(true);
+        for (int i = 1; i <= 5; ++i) d.move(x + 12 * i, y - 8 * i);
+        d.button(false);
+    });
+    step("colour-wheel-applied", &s.colour, [&] { d.click(app_.applyWheel); });
 #endif
 
     // Render passes, timed from here: a repaint request and its wait.
