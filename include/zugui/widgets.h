@@ -445,3 +445,74 @@ class ZUAPI ZUScroll : public ZUWindow {
     ZUButton endButton;    // right
     ZUButton startButton;  // left
 };
+
+// A hue plane (the hue at the top fading to white at the bottom) with a brightness bar at
+// its right. Holding the mouse on either picks from the point under the pointer and sends
+// (parent, ZUM_COLORCHANGED, 0, 0, this, 0); a picker without a parent picks nothing. The
+// plane is width - 38 pixels wide, then a 6-pixel gap that picks nothing, then the bar.
+class ZUAPI ZUColorPicker : public ZUWindow {
+  public:
+    ZUColorPicker() = default;
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    virtual int SetZUColorPicker(ZuFCOLOR* colour);  // has no effect
+    // The chosen colour times the brightness, alpha 1.
+    virtual int GetZUColorPicker(ZuFCOLOR* colour);
+
+    int markX = 0;
+    int markY = 0;
+    float red = 1;
+    float green = 1;
+    float blue = 1;
+    float brightness = 1;
+    int dragging = 0;
+
+  protected:
+    // Picks at a point: 1 when it hit the plane or the bar, else 0 and nothing changes.
+    int DrawColorCircle(int x, int y);
+    void GeneratePicker();
+
+  private:
+    int planeWidth() const;
+    int lastLine() const;
+    void pick(int x, int y);
+};
+
+// A colour circle, blue at the top, red at 120 and green at 240 degrees clockwise, white at
+// the centre, with four handle points; it sends nothing, the host reads a handle's colour.
+//
+// The frame of the handles, kept as the wheel has always had it: a handle holds the GUI
+// position of the pointer (the wheel's centre after creation) and is drawn there, but
+// ResetColors puts handles at (0, 0), and GetColorWheelColor reads a handle as a vector
+// from the GUI origin, not from the wheel's centre, and scales the colour by that vector's
+// length |x| + |y| in pixels instead of normalising it. The mouse always moves handle 0;
+// the wheel type names the handle whose line from the centre is drawn and which
+// ResetColors(0) clears.
+class ZUAPI ZUColorWheel : public ZUWindow {
+  public:
+    ZUColorWheel() = default;
+    ZuErr CreateZUWindow(char* text, unsigned int style, unsigned int flags, unsigned int reserved,
+                         ZuRECT* rect, ZUWindow* parent) override;
+    ZuErr DestroyZUWindow(void) override;
+    ZuErr RenderZUWindow(void) override;
+    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
+    int SetColorWheelType(int type);  // 0 to 3, anything else gives 0
+    int ResetColors(int all);
+    // A handle outside 0 to 3 reads the point (0, 0); null outputs are skipped.
+    int GetColorWheelColor(int handle, float* red, float* green, float* blue);
+
+    int dragging = 0;
+    float centreX = 0;
+    float centreY = 0;
+    ZuFLOATPOINT handles[4] = {};
+    int wheelType = 0;
+
+  protected:
+    // Moves a handle, only while the wheel is shown.
+    void DrawLine(int handle, int x, int y);
+    void GenerateCircle();
+    void PaintLines(int skip);
+};

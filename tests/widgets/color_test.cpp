@@ -1,0 +1,368 @@
+// The colour picker's picks (hue plane, brightness bar, the gap between them), the wheel's
+// colours and handles, and the looks of both read back from a real GL context.
+#include <gtest/gtest.h>
+// GL after gtest.
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "gui/gui_state.h"
+#include "support/gl_capture.h"
+#include "widgets/color_math.h"
+#include "zugui/widgets.h"
+
+using namespace zu::widgets;
+using zu::detail::gui;
+namespace ws = zu::ws;
+
+namespace {
+
+constexpr float kQ = 3.142857f / 2;
+
+struct Recorder : ZUWindow {
+    std::vector<unsigned> heard;
+    ZuErr ReceiveZUMessage(unsigned msg, int a, int b, void* p, void* q) override {
+        if (msg == ZUM_RENDER || msg == ZUM_DESTROY)
+            return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
+        EXPECT_EQ(a, 0);
+        heard.push_back(msg);
+        return 0;
+    }
+};
+
+void expectColour(const ZuFCOLOR& c, float r, float g, float b, float a = 1) {
+    EXPECT_NEAR(c.red, r, 1e-4);
+    EXPECT_NEAR(c.green, g, 1e-4);
+    EXPECT_NEAR(c.blue, b, 1e-4);
+    EXPECT_NEAR(c.alpha, a, 1e-6);
+}
+
+TEST(ColorMath, HueStripSegments) {
+    struct Case {
+        float t, r, g, b;
+    };
+    const Case cases[] = {
+        {0, 1, 0, 0},      {128, 1, 0.5f, 0},  {256, 1, 1, 0},           {384, 0.5f, 1, 0},
+        {640, 0, 1, 0.5f}, {768, 0, 1, 1},     {896, 0, 0.5f, 1},        {1152, 0.5f, 0, 1},
+        {1280, 1, 0, 1},   {1408, 1, 0, 0.5f}, {1535, 1, 0, 1.0f / 256},
+    };
+    for (const Case& c : cases) {
+        const Rgb3 h = pickerHue(c.t);
+        EXPECT_FLOAT_EQ(h.r, c.r) << c.t;
+        EXPECT_FLOAT_EQ(h.g, c.g) << c.t;
+        EXPECT_FLOAT_EQ(h.b, c.b) << c.t;
+    }
+}
+
+TEST(ColorMath, WheelIsContinuousAllRound) {
+    const Rgb3 top = wheelColour(0), red = wheelColour(256), green = wheelColour(512);
+    EXPECT_FLOAT_EQ(top.b, 1);
+    EXPECT_NEAR(red.r, 1, 1e-5);
+    EXPECT_NEAR(green.g, 1, 1e-5);
+    for (int k = 0; k < 768; ++k) {
+        const Rgb3 a = wheelColour(k), b = wheelColour((k + 1) % 768);
+        ASSERT_LT(std::fabs(a.r - b.r) + std::fabs(a.g - b.g) + std::fabs(a.b - b.b), 0.013f) << k;
+        ASSERT_GE(std::min({a.r, a.g, a.b}), -0.001f) << k;
+    }
+    // The drawn circle's index: 0 at the top, growing clockwise, 361 wrapping round.
+    EXPECT_EQ(wheelIndexAt(0), 0);
+    EXPECT_EQ(wheelIndexAt(120), 256);
+    EXPECT_EQ(wheelIndexAt(359), 765);
+    EXPECT_EQ(wheelIndexAt(360), 0);
+    EXPECT_EQ(wheelIndexAt(361), 2);
+}
+
+class Picker : public ::testing::Test {
+  protected:
+    Recorder host;
+    ZUColorPicker picker;
+    void SetUp() override {
+        ASSERT_EQ(gui().root, nullptr);
+        ZuRECT all{0, 0, 800, 600}, r{0, 0, 138, 100};
+        ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
+        ASSERT_EQ(picker.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    }
+    void TearDown() override { ZUReleaseMouse(); }
+    ZuFCOLOR clickAt(int x, int y) {
+        picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, x, y, nullptr, nullptr);
+        picker.ReceiveZUMessage(ZUM_LBUTTONUP, x, y, nullptr, nullptr);
+        ZuFCOLOR c{};
+        picker.GetZUColorPicker(&c);
+        return c;
+    }
+};
+
+TEST_F(Picker, PlaneBarAndGap) {
+    struct Case {
+        int x, y;
+        float r, g, b;
+        int notes;  // notifications: down and up each pick
+    };
+    const Case cases[] = {
+        {50, 100, 0, 1, 1, 2},        // t = 768: cyan at full saturation
+        {75, 100, 0.5f, 0, 1, 2},     // t = 1152
+        {50, 0, 1, 1, 1, 2},          // white at the bottom
+        {25, 50, 1, 1, 0.5f, 2},      // t = 384 halfway to white
+        {90, 100, 1, 0, 0.6f, 2},     // t = 1382.4, in the last segment
+        {50, 150, 0, 0.5f, 0.5f, 2},  // above it while held: the fade runs on past the hue
+        {50, -60, 1, 1, 1, 2},        // below it: white
+        {99, 100, 1, 1, 1, 0},        // the gap: x + L = 99 ...
+        {104, 100, 1, 1, 1, 0},       // ... to x + L + 5
+        {137, 100, 1, 1, 1, 0},       // right of the bar
+        {-1, 50, 1, 1, 1, 0},         // left of the plane
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        // Start each case from white at full brightness.
+        picker.red = picker.green = picker.blue = 1;
+        const int markX = picker.markX;
+        host.heard.clear();
+        expectColour(clickAt(c.x, c.y), c.r, c.g, c.b);
+        EXPECT_EQ(host.heard, std::vector<unsigned>(size_t(c.notes), ZUM_COLORCHANGED));
+        EXPECT_EQ(picker.markX, c.notes ? c.x : markX);
+    }
+
+    // The bar sets the brightness and leaves the colour and the mark alone.
+    clickAt(75, 100);
+    const int mx = picker.markX, my = picker.markY;
+    expectColour(clickAt(120, 50), 0.25f, 0, 0.5f);
+    EXPECT_FLOAT_EQ(picker.brightness, 0.5f);
+    EXPECT_EQ(picker.markX, mx);
+    EXPECT_EQ(picker.markY, my);
+    expectColour(clickAt(105, 130), 0.5f, 0, 1);  // clamped to 1
+    expectColour(clickAt(136, -10), 0, 0, 0);     // clamped to 0
+    ZuFCOLOR ignored{0.1f, 0.2f, 0.3f, 0.4f};
+    EXPECT_EQ(picker.SetZUColorPicker(&ignored), 0);
+    EXPECT_FLOAT_EQ(picker.brightness, 0);
+    EXPECT_EQ(picker.GetZUColorPicker(nullptr), 0);
+}
+
+TEST_F(Picker, DragPicksUntilReleased) {
+    EXPECT_EQ(picker.markX, 0);  // the rectangle's corner after creation
+    EXPECT_EQ(picker.markY, 0);
+    picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 100, nullptr, nullptr);  // not held
+    EXPECT_TRUE(host.heard.empty());
+    picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, 10, 100, nullptr, nullptr);
+    EXPECT_EQ(gui().capture, picker.node);
+    picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, 20, 100, nullptr, nullptr);  // ignored while held
+    picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 101, 100, nullptr, nullptr);   // the gap
+    picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 90, nullptr, nullptr);
+    EXPECT_EQ(picker.markX, 50);
+    EXPECT_EQ(picker.markY, 90);
+    picker.ReceiveZUMessage(ZUM_LBUTTONUP, 60, 80, nullptr, nullptr);
+    EXPECT_EQ(gui().capture, nullptr);
+    EXPECT_EQ(host.heard.size(), 3u);
+    picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 100, nullptr, nullptr);
+    EXPECT_EQ(host.heard.size(), 3u);
+    EXPECT_EQ(picker.markX, 60);
+
+    // Without a parent nothing is picked.
+    ZUColorPicker alone;
+    ZuRECT r{0, 0, 138, 100};
+    ASSERT_EQ(alone.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, nullptr), -2);
+    ASSERT_EQ(alone.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    alone.parent = nullptr;
+    alone.ReceiveZUMessage(ZUM_LBUTTONDOWN, 50, 100, nullptr, nullptr);
+    alone.ReceiveZUMessage(ZUM_LBUTTONUP, 50, 100, nullptr, nullptr);
+    ZuFCOLOR c{};
+    alone.GetZUColorPicker(&c);
+    expectColour(c, 1, 1, 1);
+}
+
+TEST(Wheel, TypeHandlesAndColours) {
+    Recorder host;
+    ZUColorWheel wheel;
+    ZuRECT all{0, 0, 800, 600}, r{100, 50, 201, 100};
+    ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
+    ASSERT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    EXPECT_FLOAT_EQ(wheel.centreX, 200);
+    EXPECT_FLOAT_EQ(wheel.centreY, 100);
+    for (auto& h : wheel.handles) {
+        EXPECT_FLOAT_EQ(h.x, 200);
+        EXPECT_FLOAT_EQ(h.y, 100);
+    }
+    EXPECT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), -2);
+
+    for (auto [type, result] :
+         {std::pair{3, 3}, std::pair{7, 0}, std::pair{2, 2}, std::pair{-1, 0}, std::pair{1, 1}}) {
+        wheel.SetColorWheelType(type);
+        EXPECT_EQ(wheel.wheelType, result) << type;
+    }
+
+    // The mouse moves handle 0 whatever the type, and only while held.
+    wheel.ReceiveZUMessage(ZUM_MOUSEMOVE, 1, 2, nullptr, nullptr);
+    EXPECT_FLOAT_EQ(wheel.handles[0].x, 200);
+    wheel.ReceiveZUMessage(ZUM_LBUTTONDOWN, 150, 80, nullptr, nullptr);
+    EXPECT_EQ(gui().capture, wheel.node);
+    EXPECT_FLOAT_EQ(wheel.handles[0].x, 150);
+    wheel.ReceiveZUMessage(ZUM_MOUSEMOVE, 160, 90, nullptr, nullptr);
+    wheel.ReceiveZUMessage(ZUM_LBUTTONUP, 170, 95, nullptr, nullptr);
+    EXPECT_EQ(gui().capture, nullptr);
+    wheel.ReceiveZUMessage(ZUM_MOUSEMOVE, 1, 2, nullptr, nullptr);
+    EXPECT_FLOAT_EQ(wheel.handles[0].x, 170);
+    EXPECT_FLOAT_EQ(wheel.handles[0].y, 95);
+    EXPECT_FLOAT_EQ(wheel.handles[1].x, 200);
+    EXPECT_TRUE(host.heard.empty());
+    // A hidden wheel keeps its handles.
+    wheel.ShowZUWindow(0, 0);
+    wheel.ReceiveZUMessage(ZUM_LBUTTONDOWN, 10, 10, nullptr, nullptr);
+    wheel.ReceiveZUMessage(ZUM_LBUTTONUP, 10, 10, nullptr, nullptr);
+    EXPECT_FLOAT_EQ(wheel.handles[0].x, 170);
+    wheel.ShowZUWindow(1, 0);
+
+    // A single reset clears the type's handle, a full one all four.
+    wheel.ResetColors(0);
+    EXPECT_FLOAT_EQ(wheel.handles[1].x, 0);
+    EXPECT_FLOAT_EQ(wheel.handles[0].x, 170);
+    wheel.ResetColors(1);
+    for (auto& h : wheel.handles) EXPECT_FLOAT_EQ(std::fabs(h.x) + std::fabs(h.y), 0);
+
+    // Colours read the handle as a vector from the origin, scaled by |x| + |y|.
+    struct Case {
+        float x, y;
+        Rgb3 colour;
+    };
+    const Case cases[] = {
+        {10, 0, {10 * std::sin(0.75f * kQ), 0, 10 * std::cos(0.75f * kQ)}},  // k = 192
+        {0, 0, {0, 0, 0}},
+        {0, 4, {4 * std::sin(2 / 256.0f * kQ), 0, 4 * std::cos(2 / 256.0f * kQ)}},  // k = 2
+        // Lower left, 225 degrees clockwise from the top, reads k = 477 (22/7 for pi)...
+        {-3, -3, {6 * std::cos(221 / 256.0f * kQ), 6 * std::sin(221 / 256.0f * kQ), 0}},
+        // ... and lower right, 135 degrees, k = 285.
+        {3, -3, {6 * std::cos(29 / 256.0f * kQ), 6 * std::sin(29 / 256.0f * kQ), 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        wheel.handles[2] = {c.x, c.y};
+        float rr = -1, gg = -1, bb = -1;
+        EXPECT_EQ(wheel.GetColorWheelColor(2, &rr, &gg, &bb), 0);
+        EXPECT_NEAR(rr, c.colour.r, 1e-4);
+        EXPECT_NEAR(gg, c.colour.g, 1e-4);
+        EXPECT_NEAR(bb, c.colour.b, 1e-4);
+    }
+    float rr = -1, gg = -1, bb = -1;
+    wheel.handles[0] = {50, 50};
+    wheel.GetColorWheelColor(9, &rr, &gg, &bb);  // no such handle: the point (0, 0)
+    EXPECT_EQ(rr + gg + bb, 0);
+    EXPECT_EQ(wheel.GetColorWheelColor(0, nullptr, nullptr, nullptr), 0);
+}
+
+class ColorLooks : public ::testing::Test {
+  protected:
+    static constexpr int kW = 420, kH = 260;
+    static void SetUpTestSuite() {
+        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
+        ASSERT_EQ(
+            ZUInitGUI(0, 0, kW, kH, nullptr, const_cast<char*>("colour"), nullptr, nullptr, 0), 0);
+    }
+    static void TearDownTestSuite() { ZUKillGUI(); }
+    ZUWindow root;
+    ZUColorPicker picker;
+    ZUColorWheel wheel;
+    void SetUp() override {
+        ZuRECT all{0, 0, kW, kH}, p{20, 20, 138, 100}, w{200, 20, 200, 200};
+        ASSERT_EQ(root.CreateZUWindow(const_cast<char*>("root"), 2, 1, 0, &all, nullptr), 0);
+        ASSERT_EQ(picker.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &p, &root), 0);
+        ASSERT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &w, &root), 0);
+        ASSERT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+    }
+    void TearDown() override { ws::makeCurrent(nullptr, nullptr); }
+    zu::test::Capture draw(ZUWindow& w) {
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        w.RenderZUWindow();
+        glFinish();
+        return zu::test::capture(0, 0, kW, kH);
+    }
+    static void expectPixel(const zu::test::Capture& c, int x, int y, float r, float g, float b,
+                            int tolerance) {
+        const uint8_t* p = c.at(x, y);
+        EXPECT_NEAR(p[0], r * 255, tolerance) << x << "," << y;
+        EXPECT_NEAR(p[1], g * 255, tolerance) << x << "," << y;
+        EXPECT_NEAR(p[2], b * 255, tolerance) << x << "," << y;
+    }
+};
+
+TEST_F(ColorLooks, PickerPlaneBarLineAndMark) {
+    picker.markX = 50, picker.markY = 80;
+    auto c = draw(picker);
+    const int x = 20, y = 20;
+    // Column 50 holds the lines of t = 768 to 783, the last one drawn showing: cyan at the
+    // top, white at the bottom.
+    expectPixel(c, x + 50, y + 99, 0, 241 / 256.0f, 1, 6);
+    expectPixel(c, x + 50, y, 1, 1, 1, 3);
+    expectPixel(c, x + 25, y + 99, 113 / 256.0f, 1, 0, 6);  // t = 399
+    expectPixel(c, x + 1, y + 99, 1, 30 / 256.0f, 0, 6);    // t = 30
+    // The gap (the last line is at 99) and the right of the bar stay clear.
+    for (int gx : {x + 100, x + 104, x + 137}) expectPixel(c, gx, y + 50, 0, 0, 0, 0);
+    // The bar: the colour at the top fading to transparent black; its line at the top row.
+    expectPixel(c, x + 120, y + 50, 0.25f, 0.25f, 0.25f, 4);
+    expectPixel(c, x + 105, y + 99, 1, 1, 1, 0);
+    expectPixel(c, x + 136, y + 99, 1, 1, 1, 0);
+    // The mark: a four-pixel point in 1 - brightness (black) over the plane.
+    expectPixel(c, 49, 79, 0, 0, 0, 0);
+    expectPixel(c, 50, 80, 0, 0, 0, 0);
+    EXPECT_GT(c.at(46, 80)[0], 100);
+    GLfloat size = 0;
+    glGetFloatv(GL_POINT_SIZE, &size);
+    EXPECT_EQ(size, 1.0f);
+
+    // At half brightness the plane darkens, the line moves to mid height, the mark lightens.
+    picker.brightness = 0.5f;
+    c = draw(picker);
+    expectPixel(c, x + 50, y, 0.5f, 0.5f, 0.5f, 3);
+    expectPixel(c, x + 50, y + 99, 0, 0.5f, 0.5f, 10);
+    expectPixel(c, x + 120, y + 50, 1, 1, 1, 0);
+    expectPixel(c, 50, 80, 0.5f, 0.5f, 0.5f, 2);
+    picker.ShowZUWindow(0, 0);
+    c = draw(picker);
+    expectPixel(c, x + 50, y + 50, 0, 0, 0, 0);
+}
+
+TEST_F(ColorLooks, WheelColoursRoundTheCentreAndHandles) {
+    wheel.SetColorWheelType(1);
+    wheel.handles[0] = {260, 120};
+    wheel.handles[1] = {300, 170};  // straight up: its line is drawn
+    const auto c = draw(wheel);
+    const int cx = 300, cy = 120;
+    // Nine tenths out along a direction: a tenth of white over the rim colour.
+    for (int deg : {0, 60, 120, 180, 240, 300}) {
+        SCOPED_TRACE(deg);
+        const double a = deg / 57.29577957795135;
+        const int px = int(std::lround(cx + std::sin(a) * 90)),
+                  py = int(std::lround(cy + std::cos(a) * 90));
+        const Rgb3 rim = wheelColour(wheelIndexAt(deg));
+        expectPixel(c, px, py, 0.1f + 0.9f * rim.r, 0.1f + 0.9f * rim.g, 0.1f + 0.9f * rim.b, 14);
+    }
+    // Outside the circle nothing.
+    expectPixel(c, 205, 25, 0, 0, 0, 0);
+    // Black points at the handles and the centre; the type's line from white to black.
+    auto darkest = [&](int x, int y) {
+        int best = 255 * 3;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const uint8_t* p = c.at(x + dx, y + dy);
+                best = std::min(best, p[0] + p[1] + p[2]);
+            }
+        return best;
+    };
+    EXPECT_EQ(darkest(260, 120), 0);
+    EXPECT_EQ(darkest(300, 170), 0);
+    EXPECT_EQ(darkest(300, 120), 0);
+    EXPECT_GT(darkest(280, 120), 300);  // no line to handle 0
+    // Halfway up the line a middle grey, where the wheel itself is near white.
+    bool grey = false;
+    for (int x = 299; x <= 301; ++x) {
+        const uint8_t* p = c.at(x, 145);
+        grey |= std::abs(p[0] - 128) < 20 && std::abs(p[1] - 128) < 20 && std::abs(p[2] - 128) < 20;
+    }
+    EXPECT_TRUE(grey);
+}
+
+}  // namespace
