@@ -216,10 +216,8 @@ void DemoApp::buildColour(Page* p) {
     colourLabel.SetWindowZUTextStyle(ZU_FONT_REGULAR10, ZU_TEXT_LEFT, 0);
     add(targetCombo, p, {220, 470, 180, 24});
     for (const char* t : kTargets) targetCombo.InsertZUItem(-1, cs(t), 0);
-#if DEMO_COLOUR_WIDGETS
     add(picker, p, {20, 150, 300, 300});
     add(wheel, p, {360, 150, 300, 300});
-#endif
     add(applyWheel, p, {360, 110, 160, 32}, "Apply wheel");
     add(sample1, p, {700, 400, 200, 24}, "Labels look like this");
     add(sample2, p, {700, 360, 200, 24}, "and so on");
@@ -299,11 +297,9 @@ void DemoApp::applyFeed() {
 // signed correction, shown around mid grey.
 void DemoApp::applyWheelColour() {
     ZuFCOLOR c{0.5f, 0.5f, 0.5f, 1};
-#if DEMO_COLOUR_WIDGETS
     float r = 0, g = 0, b = 0;
     wheel.GetColorWheelColor(0, &r, &g, &b);
     c = {0.5f + r * 0.5f, 0.5f + g * 0.5f, 0.5f + b * 0.5f, 1};
-#endif
     const int t = std::max(0, targetCombo.GetZUCurSel());
     ZUSetSchemeColor(kTargetIndex[t], &c);
     ++seen.colour;
@@ -400,9 +396,7 @@ void DemoApp::notify(unsigned msg, int a, int /*b*/, void* from, void* q) {
     } else if (msg == ZUM_COLORCHANGED) {
         ++seen.colour;
         ZuFCOLOR c{1, 1, 1, 1};
-#if DEMO_COLOUR_WIDGETS
         picker.GetZUColorPicker(&c);
-#endif
         const int t = std::max(0, targetCombo.GetZUCurSel());
         ZUSetSchemeColor(kTargetIndex[t], &c);
         snprintf(line, sizeof line, "%s: %.2f %.2f %.2f", kTargets[t], c.red, c.green, c.blue);

@@ -93,10 +93,8 @@ class DemoApp : public ZUWindow {
     ZUNumber timecode;
 
     // Colour.
-#if DEMO_COLOUR_WIDGETS
     ZUColorPicker picker;
     ZUColorWheel wheel;
-#endif
     ZUComboButton targetCombo;
     ZUButton applyWheel;
     ZUStatic colourLabel, sample1, sample2;

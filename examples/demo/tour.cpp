@@ -252,7 +252,6 @@ void Tour::run() {
     step("hot-key-arrow", &s.key, [&] { d.key(XK_Left); });
     step("play", &s.clicked, [&] { d.click(app_.play); });
 
-#if DEMO_COLOUR_WIDGETS
     step("colour", &s.clicked, [&] { d.click(app_.tabs[2]); });
     step("colour-picked", &s.colour, [&] { d.click(app_.picker, 200, 200); });
     step("colour-wheel-dragged", nullptr, [&] {
@@ -264,7 +263,6 @@ void Tour::run() {
         d.button(false);
     });
     step("colour-wheel-applied", &s.colour, [&] { d.click(app_.applyWheel); });
-#endif
 
     // Render passes, timed from here: a repaint request and its wait.
     std::vector<double> passes;
