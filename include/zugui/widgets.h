@@ -263,7 +263,8 @@ class ZUAPI ZUComboButton : public ZUWindow {
     ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override;
     // 0, or 1 when index is neither the count nor -1, the list is full or text is null.
     virtual int InsertZUItem(int index, char* text, bool redraw);
-    // size: the longest text the buffer takes (it holds size + 1 bytes). 0, or 1.
+    // size: the longest text the buffer takes (it holds size + 1 bytes). 0, or 1. The size is
+    // compared unsigned: a negative size bounds nothing.
     virtual int GetZUItemText(int index, char* buffer, int size);
     virtual int SetZUCurSel(int index, bool redraw);  // -1 for an index out of range
     virtual int GetZUCurSel();                        // -1 without items

@@ -11,8 +11,8 @@
 namespace zu::ws::x11 {
 
 unsigned long eventMaskFor(const WinRec& w) {
-    unsigned long mask = ExposureMask | StructureNotifyMask | ButtonPressMask |
-                         ButtonReleaseMask | PointerMotionMask;
+    unsigned long mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
+                         PointerMotionMask;
     // Keys go to the focused top-level window, as in the classic model, so children do
     // not select them and key events propagate up to their top-level window.
     if (!w.child) mask |= KeyPressMask | KeyReleaseMask | FocusChangeMask;
@@ -50,6 +50,15 @@ void forgetTree(State& s, Window w, std::vector<Window>* gone) {
 
 namespace zu::ws {
 using namespace x11;
+
+namespace {
+int clampSide(int v) {
+    return std::clamp(v, 1, kMaxWindowSide);
+}
+int clampPos(int v) {
+    return std::clamp(v, -32768, 32767);
+}
+}  // namespace
 
 int registerClass(const WindowClass& wc) {
     setLastError(0);
@@ -122,15 +131,18 @@ void* createWindow(const CreateWindowParams& p) {
     a.border_pixel = 0;
     a.override_redirect = rec->override ? True : False;
     a.event_mask = eventMaskFor(*rec);
-    const unsigned long valueMask = CWColormap | CWBackPixel | CWBorderPixel |
-                                    CWOverrideRedirect | CWEventMask;
-    const unsigned w = static_cast<unsigned>(std::max(1, p.width));
-    const unsigned h = static_cast<unsigned>(std::max(1, p.height));
+    const unsigned long valueMask =
+        CWColormap | CWBackPixel | CWBorderPixel | CWOverrideRedirect | CWEventMask;
+    const unsigned w = static_cast<unsigned>(clampSide(p.width));
+    const unsigned h = static_cast<unsigned>(clampSide(p.height));
     Window win = 0;
-    if (!trapErrors(s, [&] {
-            win = XCreateWindow(s.dpy, parent, p.x, p.y, w, h, 0, s.visual.depth, InputOutput,
-                                s.visual.visual, valueMask, &a);
-        }) || !win)
+    if (!trapErrors(s,
+                    [&] {
+                        win = XCreateWindow(s.dpy, parent, clampPos(p.x), clampPos(p.y), w, h, 0,
+                                            s.visual.depth, InputOutput, s.visual.visual, valueMask,
+                                            &a);
+                    }) ||
+        !win)
         return nullptr;
     rec->id = win;
 
@@ -236,9 +248,7 @@ bool adoptWindow(void* window) {
     // Only one client may select button presses on a window; when the host already
     // does, take everything else rather than fail.
     if (!trapErrors(s, [&] { XSelectInput(s.dpy, w, static_cast<long>(want)); })) {
-        trapErrors(s, [&] {
-            XSelectInput(s.dpy, w, static_cast<long>(want & ~ButtonPressMask));
-        });
+        trapErrors(s, [&] { XSelectInput(s.dpy, w, static_cast<long>(want & ~ButtonPressMask)); });
     }
     std::lock_guard lock(s.mutex);
     s.windows.emplace(w, std::move(rec));
@@ -307,29 +317,28 @@ bool showWindow(void* window, int command) {
     const Window w = toWindow(window);
     bool wasVisible = isWindowVisible(window);
     return trapErrors(*s, [&] {
-               switch (command) {
-                   case SW_HIDE:
-                       XUnmapWindow(s->dpy, w);
-                       break;
-                   case SW_MINIMIZE:
-                   case SW_SHOWMINIMIZED:
-                       XIconifyWindow(s->dpy, w, s->screen);
-                       break;
-                   case SW_SHOWNOACTIVATE:
-                   case SW_SHOWNA:
-                       XMapRaised(s->dpy, w);
-                       break;
-                   default: {
-                       {
-                           std::lock_guard lock(s->mutex);
-                           WinRec* r = findWindow(*s, w);
-                           if (r && !r->child && !r->override && !wasVisible)
-                               r->activateOnMap = true;
-                       }
-                       XMapRaised(s->dpy, w);
-                   }
-               }
-           });
+        switch (command) {
+            case SW_HIDE:
+                XUnmapWindow(s->dpy, w);
+                break;
+            case SW_MINIMIZE:
+            case SW_SHOWMINIMIZED:
+                XIconifyWindow(s->dpy, w, s->screen);
+                break;
+            case SW_SHOWNOACTIVATE:
+            case SW_SHOWNA:
+                XMapRaised(s->dpy, w);
+                break;
+            default: {
+                {
+                    std::lock_guard lock(s->mutex);
+                    WinRec* r = findWindow(*s, w);
+                    if (r && !r->child && !r->override && !wasVisible) r->activateOnMap = true;
+                }
+                XMapRaised(s->dpy, w);
+            }
+        }
+    });
 }
 
 bool setWindowPos(void* window, void* insertAfter, int x, int y, int width, int height,
@@ -342,7 +351,8 @@ bool setWindowPos(void* window, void* insertAfter, int x, int y, int width, int 
         std::lock_guard lock(s->mutex);
         WinRec* r = findWindow(*s, w);
         if (!r) return false;
-        if (!(flags & SWP_NOZORDER) && (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST)) {
+        if (!(flags & SWP_NOZORDER) &&
+            (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST)) {
             topmost = insertAfter == HWND_TOPMOST;
             topmostChange = r->topmost != topmost || topmost;
             r->topmost = topmost;
@@ -351,10 +361,10 @@ bool setWindowPos(void* window, void* insertAfter, int x, int y, int width, int 
     return trapErrors(*s, [&] {
         XWindowChanges c{};
         unsigned mask = 0;
-        if (!(flags & SWP_NOMOVE)) c.x = x, c.y = y, mask |= CWX | CWY;
+        if (!(flags & SWP_NOMOVE)) c.x = clampPos(x), c.y = clampPos(y), mask |= CWX | CWY;
         if (!(flags & SWP_NOSIZE)) {
-            c.width = std::max(1, width);
-            c.height = std::max(1, height);
+            c.width = clampSide(width);
+            c.height = clampSide(height);
             mask |= CWWidth | CWHeight;
         }
         if (!(flags & SWP_NOZORDER) && !topmostChange) {
@@ -427,8 +437,7 @@ bool isWindowVisible(void* window) {
     State* s = live();
     if (!s || !window) return false;
     XWindowAttributes wa{};
-    if (!trapErrors(*s, [&] { XGetWindowAttributes(s->dpy, toWindow(window), &wa); }))
-        return false;
+    if (!trapErrors(*s, [&] { XGetWindowAttributes(s->dpy, toWindow(window), &wa); })) return false;
     return wa.map_state == IsViewable;
 }
 
@@ -445,8 +454,8 @@ bool setWindowText(void* window, const char* text) {
     if (!s || !window || !text) return false;
     return trapErrors(*s, [&] {
         XStoreName(s->dpy, toWindow(window), text);
-        XChangeProperty(s->dpy, toWindow(window), s->netWmName, s->utf8String, 8,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(text),
+        XChangeProperty(s->dpy, toWindow(window), s->netWmName, s->utf8String, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(text),
                         static_cast<int>(strlen(text)));
     });
 }
@@ -492,12 +501,12 @@ std::vector<MonitorInfo> readMonitors(State& s) {
     int format;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(s.dpy, s.root, s.netWorkarea, 0, 4, False, XA_CARDINAL, &type,
-                           &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(s.dpy, s.root, s.netWorkarea, 0, 4, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &data) == Success &&
         data && count >= 4 && format == 32) {
         const long* v = reinterpret_cast<const long*>(data);
-        const Rect wa{static_cast<int>(v[0]), static_cast<int>(v[1]),
-                      static_cast<int>(v[0] + v[2]), static_cast<int>(v[1] + v[3])};
+        const Rect wa{static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[0] + v[2]),
+                      static_cast<int>(v[1] + v[3])};
         for (auto& mi : out) {
             Rect r{std::max(mi.monitor.left, wa.left), std::max(mi.monitor.top, wa.top),
                    std::min(mi.monitor.right, wa.right), std::min(mi.monitor.bottom, wa.bottom)};
@@ -571,5 +580,9 @@ zu::ws::Rect primaryMonitor() {
 }
 }  // namespace
 
-ZUAPI int ZuGetPrimaryDisplayXSize() { return primaryMonitor().width(); }
-ZUAPI int ZuGetPrimaryDisplayYSize() { return primaryMonitor().height(); }
+ZUAPI int ZuGetPrimaryDisplayXSize() {
+    return primaryMonitor().width();
+}
+ZUAPI int ZuGetPrimaryDisplayYSize() {
+    return primaryMonitor().height();
+}
