@@ -19,14 +19,13 @@ namespace {
 
 constexpr int kFrames = 10'000;
 constexpr int kPerConfig = 500;   // frames before the size or format changes
-constexpr int kPerResize = 2500;  // frames before the video window is resized
+constexpr int kPerResize = 2350;  // within a configuration, so only the size changes
 
 struct Config {
     int w, h;
     unsigned format;
 };
-// Alternately filling the window's width and boxed inside it, so that a layout kept from
-// the previous frame shows at the window's left edge. The last one shown is bgrA.
+// Pictures filling the window and boxed inside it, in turn. The last one shown is bgrA.
 const Config kConfigs[] = {{128, 72, ZU_PF_2vuy}, {96, 96, ZU_PF_bgrA}, {128, 96, ZU_PF_2vuy},
                            {64, 36, ZU_PF_bgrA}};
 // At the fixture's video position (checked in the test).
@@ -92,13 +91,14 @@ TEST_F(DisplayStressTest, FramesFromAThreadSurviveMainWindowResizesAndThePopup) 
                 continue;
             }
             shownCount.fetch_add(1, std::memory_order_relaxed);
-            if (i % kPerConfig != 0) continue;
-            // The first frame of a configuration: the record and the picture must be its.
+            if (i % kPerConfig != 0 && i % kPerResize != 0) continue;
+            // The first frame of a configuration or of a window size: the record and the
+            // picture must be laid out for both. Fitted, centred, square pixels.
             const ZuRECT& win = kVideoSizes[size];
             const int texels = c.format == ZU_PF_2vuy ? c.w / 2 : c.w;
-            const bool fills = int64_t{c.w} * win.height >= int64_t{c.h} * win.width;
-            const Rgb centre = pending(win.width / 2, win.height / 2);
-            const Rgb edge = pending(1, win.height / 2);
+            const double s = std::min(double(win.width) / c.w, double(win.height) / c.h);
+            const int qw = int(s * c.w), qh = int(s * c.h);
+            const int vx = (win.width - qw) / 2, vy = (win.height - qh) / 2;
             std::string at = "frame " + std::to_string(i) + ": ";
             if (video->width != win.width || video->height != win.height)
                 wrong.push_back(at + "record size " + std::to_string(video->width));
@@ -106,11 +106,14 @@ TEST_F(DisplayStressTest, FramesFromAThreadSurviveMainWindowResizesAndThePopup) 
                 video->lastFormat != c.format || video->layoutStale)
                 wrong.push_back(at + "layout kept for " + std::to_string(video->lastWidth) + "x" +
                                 std::to_string(video->lastHeight));
+            const Rgb centre = pending(win.width / 2, win.height / 2);
             if (!lit(centre) || (c.format == ZU_PF_bgrA && !near(centre, kSolid, 4)))
                 wrong.push_back(at + "centre not the picture");
-            if (lit(edge) != fills)
-                wrong.push_back(at + (fills ? "picture short of the left edge"
-                                            : "picture reaches the left edge"));
+            // The picture's top-left corner (white in the bars), and black beside a boxed one.
+            if (!lit(pending(vx + 1, vy + qh - 2))) wrong.push_back(at + "top-left corner dark");
+            if (vx >= 3 && (lit(pending(vx - 2, win.height / 2)) ||
+                            lit(pending(vx + qw + 1, win.height / 2))))
+                wrong.push_back(at + "picture wider than laid out");
         }
         if (ZUStopDisplayVideoFrame(video) != 0) ++stopFailures;
         done.store(true);
