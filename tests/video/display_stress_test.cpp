@@ -44,6 +44,11 @@ TEST_F(DisplayStressTest, FramesFromAThreadSurviveMainWindowResizesAndThePopup) 
     openVideo(kVideoSizes[0].width, kVideoSizes[0].height);
     // ZUMaximizeGUI hides the node named by the root's user data: let that be a spare child.
     root->userData = makeNode("title", root, {0, 0, 100, 20});
+    // The title goes first when the tree is destroyed; the root's callback reads its data.
+    struct Restore {
+        ZUWindowNode* root;
+        ~Restore() { root->userData = root; }
+    } restore{root};
 
     struct Pixels {
         std::vector<uint8_t> px;
