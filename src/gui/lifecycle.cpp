@@ -5,7 +5,6 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <algorithm>
 #include <string>
 
 #include "gui/gui_state.h"
@@ -144,8 +143,8 @@ ws::Rect maximizeTarget(const ws::MonitorInfo& m, int screenW, int screenH, int 
     if (m.primary) left = 0, top = 0, w = screenW, h = screenH;
     if (center) {
         // What the window system can make, so that the rectangle told back is the window's.
-        width = std::clamp(width, 1, zu::ws::kMaxWindowSide);
-        height = std::clamp(height, 1, zu::ws::kMaxWindowSide);
+        width = zu::ws::windowSide(width);
+        height = zu::ws::windowSide(height);
         left = left + w / 2 - width / 2;
         top = top + h / 2 - height / 2;
         w = width;

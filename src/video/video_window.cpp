@@ -150,7 +150,9 @@ ZUAPI ZUVideoWindowNode* ZUCreateVideoWindow(ZUWindowNode* owner, char* title, Z
         return nullptr;
     }
 
-    v->x = rect->x, v->y = rect->y, v->width = rect->width, v->height = rect->height;
+    // The size the window was given, which the window system keeps within its limits.
+    v->x = rect->x, v->y = rect->y;
+    v->width = ws::windowSide(rect->width), v->height = ws::windowSide(rect->height);
     v->lastZoomX = v->lastZoomY = -1.f;
     v->lastFormat = ZU_PF_bgrA;
     v->layoutStale = 1;
@@ -200,7 +202,8 @@ ZUAPI ZuErr ZUResizeVideoWindow(ZUVideoWindowNode* video, ZuRECT* rect) {
         for (int i = 0; i < zu::detail::kVideoSlotCount; ++i) {
             if (g.videoTable[i].video != video) continue;
             video->x = video->y = 0;
-            video->width = rect->width, video->height = rect->height;
+            video->width = ws::windowSide(rect->width);
+            video->height = ws::windowSide(rect->height);
             video->layoutStale = 1;
             break;
         }

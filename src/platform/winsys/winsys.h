@@ -65,6 +65,9 @@ struct CreateWindowParams {
 // and in setWindowPos: the protocol would cut larger values to their low bits, and every
 // pixel of a window's GL buffers is allocated and copied at each swap.
 constexpr int kMaxWindowSide = 8192;
+inline int windowSide(int v) {
+    return v < 1 ? 1 : v > kMaxWindowSide ? kMaxWindowSide : v;
+}
 // Null on failure (unknown class, no display).
 void* createWindow(const CreateWindowParams& p);
 bool destroyWindow(void* window);

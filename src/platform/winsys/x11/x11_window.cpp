@@ -52,9 +52,6 @@ namespace zu::ws {
 using namespace x11;
 
 namespace {
-int clampSide(int v) {
-    return std::clamp(v, 1, kMaxWindowSide);
-}
 int clampPos(int v) {
     return std::clamp(v, -32768, 32767);
 }
@@ -133,8 +130,8 @@ void* createWindow(const CreateWindowParams& p) {
     a.event_mask = eventMaskFor(*rec);
     const unsigned long valueMask =
         CWColormap | CWBackPixel | CWBorderPixel | CWOverrideRedirect | CWEventMask;
-    const unsigned w = static_cast<unsigned>(clampSide(p.width));
-    const unsigned h = static_cast<unsigned>(clampSide(p.height));
+    const unsigned w = static_cast<unsigned>(windowSide(p.width));
+    const unsigned h = static_cast<unsigned>(windowSide(p.height));
     Window win = 0;
     if (!trapErrors(s,
                     [&] {
@@ -363,8 +360,8 @@ bool setWindowPos(void* window, void* insertAfter, int x, int y, int width, int 
         unsigned mask = 0;
         if (!(flags & SWP_NOMOVE)) c.x = clampPos(x), c.y = clampPos(y), mask |= CWX | CWY;
         if (!(flags & SWP_NOSIZE)) {
-            c.width = clampSide(width);
-            c.height = clampSide(height);
+            c.width = windowSide(width);
+            c.height = windowSide(height);
             mask |= CWWidth | CWHeight;
         }
         if (!(flags & SWP_NOZORDER) && !topmostChange) {
