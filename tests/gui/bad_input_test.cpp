@@ -587,10 +587,11 @@ TEST_F(BadInputGui, TextDrawingInARenderPass) {
     ZuFCOLOR c{1, 1, 1, 1};
     char lines[] = "\n\n\n\n\n\n\n\n\n\n";
     renderCalls = {};
-    for (size_t len : kLengths) {
-        static std::vector<std::string> keep;
-        keep.push_back(textOf(len));
-        char* t = cs(keep.back().c_str());
+    // Built in full first: the rows keep pointers into these texts.
+    std::vector<std::string> keep;
+    for (size_t len : kLengths) keep.push_back(textOf(len));
+    for (const std::string& text : keep) {
+        char* t = cs(text.c_str());
         renderCalls.rows.push_back(
             {"ZUPrintText", [=, &r, &c] { return long(ZUPrintText(t, &r, &c, 0, 0, nullptr)); },
              0});
