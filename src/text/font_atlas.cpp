@@ -18,12 +18,12 @@ struct FontSet {
 };
 FontSet sets[kFontSetCount];
 
-struct FontSpec {
+struct FontStyle {
     bool bold;
     int size;
 };
-constexpr FontSpec kBuildOrder[kFontsPerSet] = {{true, 14},  {true, 12},  {true, 10},
-                                                {false, 14}, {false, 12}, {false, 10}};
+constexpr FontStyle kBuildOrder[kFontsPerSet] = {{true, 14},  {true, 12},  {true, 10},
+                                                 {false, 14}, {false, 12}, {false, 10}};
 
 int powerOfTwoFrom2(int n) {
     int p = 2;
@@ -71,11 +71,11 @@ void buildGlyph(const GlyphBitmap& g, GLuint list, GLuint texture) {
     glEndList();
 }
 
-void buildFont(GlyphFont& font, const FontSpec& spec) {
-    font.height = static_cast<float>(spec.size);
+void buildFont(GlyphFont& font, const FontStyle& style) {
+    font.height = static_cast<float>(style.size);
     font.textures = static_cast<uint32_t*>(std::calloc(kGlyphCount, sizeof(uint32_t)));
     font.listBase = 0;
-    const RasterFont& raster = rasterFont(spec.bold, spec.size);
+    const RasterFont& raster = rasterFont(style.bold, style.size);
     if (!raster.loaded || !font.textures) return;  // draws nothing, as a missing face should
     font.listBase = glGenLists(kGlyphCount);
     if (font.listBase == 0) return;

@@ -42,9 +42,9 @@ unsigned lastError();
 struct WindowClass {
     const char* name = nullptr;
     WndProc proc = nullptr;
-    unsigned styles = 0;     // CS_*
-    void* cursor = nullptr;  // from loadCursorFromFile
-    void* icon = nullptr;    // from loadIconFromFile
+    unsigned styles = 0;       // CS_*
+    void* cursor = nullptr;    // from loadCursorFromFile
+    void* icon = nullptr;      // from loadIconFromFile
     void* iconSmall = nullptr;
 };
 // 0 on success; -2 on failure with lastError() = ERROR_CLASS_ALREADY_EXISTS (1410)
@@ -56,8 +56,8 @@ int unregisterClass(const char* name);
 struct CreateWindowParams {
     const char* className = nullptr;
     const char* caption = nullptr;
-    unsigned style = 0;                       // WS_*
-    unsigned exStyle = 0;                     // WS_EX_*
+    unsigned style = 0;    // WS_*
+    unsigned exStyle = 0;  // WS_EX_*
     int x = 0, y = 0, width = 0, height = 0;  // screen position, or parent-client for WS_CHILD
     void* parent = nullptr;                   // parent (WS_CHILD) or owner window
 };
@@ -157,8 +157,8 @@ void dragFinish(void* drop);
 struct PixelFormatDescriptor {
     uint16_t size = 40;
     uint16_t version = 1;
-    uint32_t flags = 0;     // PFD_*
-    uint8_t pixelType = 0;  // PFD_TYPE_RGBA
+    uint32_t flags = 0;        // PFD_*
+    uint8_t pixelType = 0;     // PFD_TYPE_RGBA
     uint8_t colorBits = 32;
     uint8_t alphaBits = 0;
     uint8_t depthBits = 32;
@@ -169,12 +169,12 @@ inline constexpr uint32_t PFD_DRAW_TO_WINDOW = 0x04;
 inline constexpr uint32_t PFD_SUPPORT_OPENGL = 0x20;
 inline constexpr uint8_t PFD_TYPE_RGBA = 0;
 
-void* getDC(void* window);  // null on failure; one DC record per window
+void* getDC(void* window);           // null on failure; one DC record per window
 bool releaseDC(void* window, void* dc);
 void* windowFromDC(void* dc);
 int choosePixelFormat(void* dc, const PixelFormatDescriptor& pfd);  // 1-based, 0 none
 bool setPixelFormat(void* dc, int format);
-void* createContext(void* dc);              // null on failure
+void* createContext(void* dc);       // null on failure
 bool makeCurrent(void* dc, void* context);  // (null, null) releases the calling thread's
 bool deleteContext(void* context);
 void* currentContext();

@@ -11,8 +11,8 @@
 namespace zu::ws::x11 {
 
 unsigned long eventMaskFor(const WinRec& w) {
-    unsigned long mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
-                         PointerMotionMask;
+    unsigned long mask = ExposureMask | StructureNotifyMask | ButtonPressMask |
+                         ButtonReleaseMask | PointerMotionMask;
     // Keys go to the focused top-level window, as in the classic model, so children do
     // not select them and key events propagate up to their top-level window.
     if (!w.child) mask |= KeyPressMask | KeyReleaseMask | FocusChangeMask;
@@ -128,18 +128,16 @@ void* createWindow(const CreateWindowParams& p) {
     a.border_pixel = 0;
     a.override_redirect = rec->override ? True : False;
     a.event_mask = eventMaskFor(*rec);
-    const unsigned long valueMask =
-        CWColormap | CWBackPixel | CWBorderPixel | CWOverrideRedirect | CWEventMask;
+    const unsigned long valueMask = CWColormap | CWBackPixel | CWBorderPixel |
+                                    CWOverrideRedirect | CWEventMask;
     const unsigned w = static_cast<unsigned>(windowSide(p.width));
     const unsigned h = static_cast<unsigned>(windowSide(p.height));
     Window win = 0;
-    if (!trapErrors(s,
-                    [&] {
-                        win = XCreateWindow(s.dpy, parent, clampPos(p.x), clampPos(p.y), w, h, 0,
-                                            s.visual.depth, InputOutput, s.visual.visual, valueMask,
-                                            &a);
-                    }) ||
-        !win)
+    if (!trapErrors(s, [&] {
+            win = XCreateWindow(s.dpy, parent, clampPos(p.x), clampPos(p.y), w, h, 0,
+                                s.visual.depth, InputOutput,
+                                s.visual.visual, valueMask, &a);
+        }) || !win)
         return nullptr;
     rec->id = win;
 
@@ -245,7 +243,9 @@ bool adoptWindow(void* window) {
     // Only one client may select button presses on a window; when the host already
     // does, take everything else rather than fail.
     if (!trapErrors(s, [&] { XSelectInput(s.dpy, w, static_cast<long>(want)); })) {
-        trapErrors(s, [&] { XSelectInput(s.dpy, w, static_cast<long>(want & ~ButtonPressMask)); });
+        trapErrors(s, [&] {
+            XSelectInput(s.dpy, w, static_cast<long>(want & ~ButtonPressMask));
+        });
     }
     std::lock_guard lock(s.mutex);
     s.windows.emplace(w, std::move(rec));
@@ -314,28 +314,29 @@ bool showWindow(void* window, int command) {
     const Window w = toWindow(window);
     bool wasVisible = isWindowVisible(window);
     return trapErrors(*s, [&] {
-        switch (command) {
-            case SW_HIDE:
-                XUnmapWindow(s->dpy, w);
-                break;
-            case SW_MINIMIZE:
-            case SW_SHOWMINIMIZED:
-                XIconifyWindow(s->dpy, w, s->screen);
-                break;
-            case SW_SHOWNOACTIVATE:
-            case SW_SHOWNA:
-                XMapRaised(s->dpy, w);
-                break;
-            default: {
-                {
-                    std::lock_guard lock(s->mutex);
-                    WinRec* r = findWindow(*s, w);
-                    if (r && !r->child && !r->override && !wasVisible) r->activateOnMap = true;
-                }
-                XMapRaised(s->dpy, w);
-            }
-        }
-    });
+               switch (command) {
+                   case SW_HIDE:
+                       XUnmapWindow(s->dpy, w);
+                       break;
+                   case SW_MINIMIZE:
+                   case SW_SHOWMINIMIZED:
+                       XIconifyWindow(s->dpy, w, s->screen);
+                       break;
+                   case SW_SHOWNOACTIVATE:
+                   case SW_SHOWNA:
+                       XMapRaised(s->dpy, w);
+                       break;
+                   default: {
+                       {
+                           std::lock_guard lock(s->mutex);
+                           WinRec* r = findWindow(*s, w);
+                           if (r && !r->child && !r->override && !wasVisible)
+                               r->activateOnMap = true;
+                       }
+                       XMapRaised(s->dpy, w);
+                   }
+               }
+           });
 }
 
 bool setWindowPos(void* window, void* insertAfter, int x, int y, int width, int height,
@@ -348,8 +349,7 @@ bool setWindowPos(void* window, void* insertAfter, int x, int y, int width, int 
         std::lock_guard lock(s->mutex);
         WinRec* r = findWindow(*s, w);
         if (!r) return false;
-        if (!(flags & SWP_NOZORDER) &&
-            (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST)) {
+        if (!(flags & SWP_NOZORDER) && (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST)) {
             topmost = insertAfter == HWND_TOPMOST;
             topmostChange = r->topmost != topmost || topmost;
             r->topmost = topmost;
@@ -434,7 +434,8 @@ bool isWindowVisible(void* window) {
     State* s = live();
     if (!s || !window) return false;
     XWindowAttributes wa{};
-    if (!trapErrors(*s, [&] { XGetWindowAttributes(s->dpy, toWindow(window), &wa); })) return false;
+    if (!trapErrors(*s, [&] { XGetWindowAttributes(s->dpy, toWindow(window), &wa); }))
+        return false;
     return wa.map_state == IsViewable;
 }
 
@@ -451,8 +452,8 @@ bool setWindowText(void* window, const char* text) {
     if (!s || !window || !text) return false;
     return trapErrors(*s, [&] {
         XStoreName(s->dpy, toWindow(window), text);
-        XChangeProperty(s->dpy, toWindow(window), s->netWmName, s->utf8String, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(text),
+        XChangeProperty(s->dpy, toWindow(window), s->netWmName, s->utf8String, 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(text),
                         static_cast<int>(strlen(text)));
     });
 }
@@ -498,12 +499,12 @@ std::vector<MonitorInfo> readMonitors(State& s) {
     int format;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(s.dpy, s.root, s.netWorkarea, 0, 4, False, XA_CARDINAL, &type, &format,
-                           &count, &after, &data) == Success &&
+    if (XGetWindowProperty(s.dpy, s.root, s.netWorkarea, 0, 4, False, XA_CARDINAL, &type,
+                           &format, &count, &after, &data) == Success &&
         data && count >= 4 && format == 32) {
         const long* v = reinterpret_cast<const long*>(data);
-        const Rect wa{static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[0] + v[2]),
-                      static_cast<int>(v[1] + v[3])};
+        const Rect wa{static_cast<int>(v[0]), static_cast<int>(v[1]),
+                      static_cast<int>(v[0] + v[2]), static_cast<int>(v[1] + v[3])};
         for (auto& mi : out) {
             Rect r{std::max(mi.monitor.left, wa.left), std::max(mi.monitor.top, wa.top),
                    std::min(mi.monitor.right, wa.right), std::min(mi.monitor.bottom, wa.bottom)};
@@ -577,9 +578,5 @@ zu::ws::Rect primaryMonitor() {
 }
 }  // namespace
 
-ZUAPI int ZuGetPrimaryDisplayXSize() {
-    return primaryMonitor().width();
-}
-ZUAPI int ZuGetPrimaryDisplayYSize() {
-    return primaryMonitor().height();
-}
+ZUAPI int ZuGetPrimaryDisplayXSize() { return primaryMonitor().width(); }
+ZUAPI int ZuGetPrimaryDisplayYSize() { return primaryMonitor().height(); }
