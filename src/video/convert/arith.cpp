@@ -42,7 +42,6 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     if (slot[3] < 0) return false;
     // Real coefficients of each component in output units.
     double ay[3], au[3], av[3], delta[3], resid[3];
-    double range = 0;
     for (int c = 0; c < 3; ++c) {
         const int col = slot[c];
         Line ly, lv, lu;
@@ -57,9 +56,6 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
         ay[c] = sc * ly.a, av[c] = sc * lv.a, au[c] = sc * lu.a;
         delta[c] = sc * (ly.b + lv.b + lu.b + t.half[col]) + t.half2[col];
         resid[c] = std::fabs(sc) * (ly.resid + lv.resid + lu.resid);
-        const double m = std::fabs(delta[c]) + std::fabs(ay[c]) * (n - 1) +
-                         (std::fabs(av[c]) + std::fabs(au[c])) * (nc - 1);
-        range = std::max(range, m);
     }
     // The alpha lane must be one constant.
     const int a = slot[3];
@@ -70,31 +66,40 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     termPixelExact(t, 0, 0, 0, px);
     k.alpha = px[a];
 
-    // As many fraction bits as keep every partial sum inside 31 bits.
-    int shift = 24;
-    while (shift > 0 && (range + 4) * std::ldexp(1.0, shift) > std::ldexp(1.0, 30)) --shift;
-    if (shift < 12) return false;
-    const double one = std::ldexp(1.0, shift);
-    // Indices are centred so that rounding a coefficient costs half a unit per step from
-    // the middle, not from zero.
+    // Indices are centred in the kernel (cy and cc subtracted), so every partial sum is at
+    // most the value at the centre plus each term's swing; as many fraction bits as keep
+    // that inside 31 bits.
     const int cy = (n - 1) / 2, cc = (nc - 1) / 2;
     const double spanY = n - 1 - cy, spanC = nc - 1 - cc;
+    double swing = 0;
+    for (int c = 0; c < 3; ++c) {
+        const double centre = delta[c] + ay[c] * cy + av[c] * cc + au[c] * cc;
+        swing = std::max(swing, std::fabs(centre) + std::fabs(ay[c]) * spanY +
+                                    (std::fabs(av[c]) + std::fabs(au[c])) * spanC);
+    }
+    int shift = 26;
+    while (shift > 0 && (swing + 2) * std::ldexp(1.0, shift) > 0.9 * std::ldexp(1.0, 31)) --shift;
+    if (shift < 12) return false;
+    const double one = std::ldexp(1.0, shift);
     int64_t guard = 0;
     for (int c = 0; c < 3; ++c) {
-        const int64_t ky = std::llround(ay[c] * one), kv = std::llround(av[c] * one),
-                      ku = std::llround(au[c] * one);
-        int64_t d = std::llround((delta[c] + ay[c] * cy + av[c] * cc + au[c] * cc) * one) -
-                    ky * cy - kv * cc - ku * cc;
-        // Coefficient rounding, the rounding of d, the columns' distance from their lines,
-        // and a margin for the rounding inside the double formula itself.
-        const double bound = 0.5 * (spanY + (c != 2 ? spanC : 0) + (c != 0 ? spanC : 0)) + 0.5 +
-                             resid[c] * one + 4;
+        const double ky = std::nearbyint(ay[c] * one), kv = std::nearbyint(av[c] * one),
+                     ku = std::nearbyint(au[c] * one);
+        const double d = std::nearbyint((delta[c] + ay[c] * cy + av[c] * cc + au[c] * cc) * one);
+        // The error of the integer form at any index is at most what each rounded
+        // coefficient loses over its swing, plus the rounding of d, the columns' distance
+        // from their lines, and a unit for the rounding inside the double formula itself.
+        const double bound = std::fabs(ky - ay[c] * one) * spanY +
+                             std::fabs(kv - av[c] * one) * spanC +
+                             std::fabs(ku - au[c] * one) * spanC + 0.5 + resid[c] * one + 1;
         const auto e = int64_t(std::ceil(bound));
         guard = std::max(guard, 2 * e);
         k.ky[c] = int32_t(ky), k.kv[c] = int32_t(kv), k.ku[c] = int32_t(ku);
-        k.d[c] = int32_t(d + e);
+        k.d[c] = int32_t(int64_t(d) + e);
     }
     if (2 * guard >= int64_t(one)) return false;
+    k.centreY = cy;
+    k.centreC = cc;
     k.guard = int32_t(guard);
     k.shift = shift;
     k.sharedLuma = k.ky[0] == k.ky[1] && k.ky[1] == k.ky[2];

@@ -170,6 +170,7 @@ void planarRowScalar(const PlanarRowArgs& a);
 void planarRowAvx2(const PlanarRowArgs& a);
 // Unpacks width pixels of a 10-bit 4:2:2 row.
 void unpackV210(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v);
+void unpackV210Avx2(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v);
 
 // The same rows in integer arithmetic, for term sets that are affine in their index (as
 // tables made from a matrix are). Component c of a pixel is
@@ -181,6 +182,7 @@ void unpackV210(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_
 // thousand pixels. Red reads no U and blue no V.
 struct ArithCoeffs {
     int32_t ky[3], ku[3], kv[3], d[3];  // red, green, blue
+    int32_t centreY, centreC;
     int shift;
     int32_t guard;
     bool sharedLuma;  // ky equal for the three components

@@ -239,7 +239,7 @@ std::atomic<uint64_t> guardCount{0};
 
 struct ArithVec {
     __m256i ky[3], ku[3], kv[3], d[3];
-    __m256i mask, guard, alpha, order;
+    __m256i mask, guard, alpha, order, centreY, centreC;
     __m128i shift;
 };
 
@@ -254,6 +254,8 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
     v.mask = _mm256_set1_epi32((1 << k.shift) - 1);
     v.guard = _mm256_set1_epi32(k.guard);
     v.alpha = _mm256_set1_epi32(k.alpha);
+    v.centreY = _mm256_set1_epi32(k.centreY);
+    v.centreC = _mm256_set1_epi32(k.centreC);
     v.shift = _mm_cvtsi32_si128(k.shift);
     // Bytes arrive as R0-3 G0-3 B0-3 A0-3 for four pixels; pixel p's byte slot[c] takes
     // component c.
@@ -269,6 +271,9 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
 template <bool SharedLuma>
 __attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m256i y, __m256i u,
                                                          __m256i v, int& amb) {
+    y = _mm256_sub_epi32(y, k.centreY);
+    u = _mm256_sub_epi32(u, k.centreC);
+    v = _mm256_sub_epi32(v, k.centreC);
     const __m256i l0 = _mm256_mullo_epi32(y, k.ky[0]);
     const __m256i l1 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[1]);
     const __m256i l2 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[2]);
@@ -411,6 +416,35 @@ void arithRowAvx2(const ArithRowArgs& a) {
 
 uint64_t arithGuardCount() {
     return guardCount.load(std::memory_order_relaxed);
+}
+
+// ---- 10-bit 4:2:2 unpacking ---------------------------------------------------------------
+
+__attribute__((target("avx2"))) void unpackV210Avx2(const uint8_t* row, int width, uint16_t* y,
+                                                    uint16_t* u, uint16_t* v) {
+    // One group per step: lanes Y0-3 | Y4 Y5, and U0-2 | V0-2, each a word of the group
+    // shifted right; then packed to 16 bits and stored in parts.
+    const __m256i ySrc = _mm256_setr_epi32(0, 1, 1, 2, 3, 3, 3, 3);
+    const __m256i yShift = _mm256_setr_epi32(10, 0, 20, 10, 0, 20, 0, 0);
+    const __m256i cSrc = _mm256_setr_epi32(0, 1, 2, 2, 0, 2, 3, 3);
+    const __m256i cShift = _mm256_setr_epi32(0, 10, 20, 20, 20, 0, 10, 10);
+    const __m256i mask = _mm256_set1_epi32(1023);
+    int x = 0;
+    for (; x + 6 <= width; x += 6, row += 16) {
+        const __m256i w = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)));
+        const __m256i ys = _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, ySrc), yShift), mask);
+        const __m256i cs = _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, cSrc), cShift), mask);
+        // Per 128-bit lane: Y0-3 U0-2 x | Y4 Y5 x x V0-2 x.
+        const __m256i p = _mm256_packus_epi32(ys, cs);
+        const __m128i lo = _mm256_castsi256_si128(p), hi = _mm256_extracti128_si256(p, 1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(y + x), lo);
+        const uint32_t y45 = uint32_t(_mm_cvtsi128_si32(hi));
+        std::memcpy(y + x + 4, &y45, 4);
+        const uint64_t us = uint64_t(_mm_extract_epi64(lo, 1)), vs = uint64_t(_mm_extract_epi64(hi, 1));
+        std::memcpy(u + x / 2, &us, 6);
+        std::memcpy(v + x / 2, &vs, 6);
+    }
+    if (x < width) unpackV210(row, width - x, y + x, u + x / 2, v + x / 2);
 }
 
 // ---- byte order of 4-byte RGB ----------------------------------------------------------

@@ -53,12 +53,17 @@ inline uint16_t* planarScratch(int width) {
 // Unpacks a 10-bit 4:2:2 row for the planar kernels; the entry past the last pair repeats
 // it, which is what the last pair reads as its neighbour.
 inline PlanarRowArgs unpackRow(const uint8_t* row, int width, uint8_t* dst, bool sum,
-                               const RgbTerms* terms) {
+                               const RgbTerms* terms, Kernel kernel) {
     uint16_t* y = planarScratch(width);
     const int pairs = width / 2;
     uint16_t* u = y + width;
     uint16_t* v = u + pairs + 1;
-    unpackV210(row, width, y, u, v);
+#if defined(__x86_64__) || defined(__i386__)
+    if (kernel == Kernel::Avx2)
+        unpackV210Avx2(row, width, y, u, v);
+    else
+#endif
+        unpackV210(row, width, y, u, v);
     if (pairs > 0) u[pairs] = u[pairs - 1], v[pairs] = v[pairs - 1];
     return {y, u, v, dst, pairs, sum, terms};
 }
@@ -89,7 +94,7 @@ inline void termsRow(const FormatInfo& sf, const uint8_t* s, uint8_t* d, int wid
                      const RgbTerms* terms, const ArithCoeffs* arith, Kernel kernel) {
     const int pairs = width / 2;
     if (sf.family == Family::Yuv422x10) {
-        PlanarRowArgs pa = unpackRow(s, width, d, sum, terms);
+        PlanarRowArgs pa = unpackRow(s, width, d, sum, terms, kernel);
 #if defined(__x86_64__) || defined(__i386__)
         if (kernel == Kernel::Avx2) {
             if (arith) {
