@@ -95,6 +95,14 @@ struct TableOptions {
 int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& opt,
                  Kernel kernel = Kernel::Auto);
 
+// How the rows of a conversion are computed: the scalar reference, lookup kernels over
+// term tables, the integer kernel, a byte shuffle, or the fast path's kernels. Tests ask.
+enum class RowPlan { None, Reference, Lookup, Arithmetic, Shuffle, Fast };
+RowPlan tableRowPlan(const SrcImage& src, const DstImage& dst, const TableOptions& opt,
+                     Kernel kernel = Kernel::Auto);
+RowPlan scalerRowPlan(const SrcImage& src, const DstImage& dst, const ZuColorDescriptor& d,
+                      Kernel kernel = Kernel::Auto);
+
 // Fills the doubles of d for its standard (0 to 5; others leave them) and a source format.
 void fillColorDescriptor(ZuColorDescriptor& d, unsigned srcFormat);
 

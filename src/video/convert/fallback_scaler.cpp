@@ -493,7 +493,36 @@ PlanCache<ScalerPlan>& scalerPlans() {
     return c;
 }
 
+// The plan for a call with the descriptor already filled, or null for -2.
+std::shared_ptr<const ScalerPlan> findScalerPlan(const SrcImage& src, const DstImage& dst,
+                                                 bool aspect, const ZuColorDescriptor& desc,
+                                                 Kernel kernel) {
+    const FormatInfo* sf = formatInfo(src.format);
+    const FormatInfo* df = formatInfo(dst.format);
+    return scalerPlans().get(
+        [&](const ScalerPlan& p) {
+            return p.sfmt == src.format && p.dfmt == dst.format && p.sw == src.width &&
+                   p.sh == src.height && p.dw == dst.width && p.dh == dst.height &&
+                   p.keepAspect == aspect && p.kernel == kernel &&
+                   std::memcmp(&p.desc, &desc, sizeof desc) == 0;
+        },
+        [&] { return makeScalerPlan(sf, df, src, dst, aspect, desc, kernel); });
+}
+
 }  // namespace
+
+RowPlan scalerRowPlan(const SrcImage& src, const DstImage& dst, const ZuColorDescriptor& d,
+                      Kernel kernel) {
+    const FormatInfo* sf = formatInfo(src.format);
+    const FormatInfo* df = formatInfo(dst.format);
+    if (!validImages(sf, df, src, dst)) return RowPlan::None;
+    ZuColorDescriptor desc = d;
+    fillColorDescriptor(desc, src.format);
+    auto plan = findScalerPlan(src, dst, false, desc, resolveKernel(kernel));
+    if (!plan) return RowPlan::None;
+    if (plan->ctx.arith) return RowPlan::Arithmetic;
+    return plan->ctx.terms ? RowPlan::Lookup : RowPlan::Reference;
+}
 
 int FallbackScaler::convert(const SrcImage& src, const DstImage& dst, unsigned char keepAspect,
                             ZuColorDescriptor* descriptor, unsigned char bottomUp,
@@ -506,16 +535,7 @@ int FallbackScaler::convert(const SrcImage& src, const DstImage& dst, unsigned c
 
     fillColorDescriptor(*descriptor, src.format);
     std::memcpy(&state_, descriptor, sizeof state_);
-    kernel = resolveKernel(kernel);
-    const bool aspect = keepAspect != 0;
-    auto plan = scalerPlans().get(
-        [&](const ScalerPlan& p) {
-            return p.sfmt == src.format && p.dfmt == dst.format && p.sw == src.width &&
-                   p.sh == src.height && p.dw == dst.width && p.dh == dst.height &&
-                   p.keepAspect == aspect && p.kernel == kernel &&
-                   std::memcmp(&p.desc, &state_, sizeof state_) == 0;
-        },
-        [&] { return makeScalerPlan(sf, df, src, dst, aspect, state_, kernel); });
+    auto plan = findScalerPlan(src, dst, keepAspect != 0, state_, resolveKernel(kernel));
     if (!plan) return -2;
     const ScalerPlan& p = *plan;
     const Ctx& c = p.ctx;

@@ -578,18 +578,16 @@ void convertRow(const TablePlan& p, const Job& j, const uint8_t* s, uint8_t* d) 
     }
 }
 
-}  // namespace
-
-int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& opt, Kernel kernel) {
+// The plan for a call, or null for -2.
+std::shared_ptr<const TablePlan> findPlan(const SrcImage& src, const DstImage& dst,
+                                          const TableOptions& opt, Kernel kernel) {
     const FormatInfo* sf = formatInfo(src.format);
     const FormatInfo* df = formatInfo(dst.format);
-    if (!sf || !df || !sf->tableListed || !df->tableListed) return -2;
-    if (!validImages(sf, df, src, dst)) return -2;
+    if (!sf || !df || !sf->tableListed || !df->tableListed) return nullptr;
+    if (!validImages(sf, df, src, dst)) return nullptr;
     if (opt.lut && (!opt.lut->red || !opt.lut->green || !opt.lut->blue || opt.lut->count <= 0))
-        return -2;
-    kernel = resolveKernel(kernel);
-
-    auto plan = tablePlans().get(
+        return nullptr;
+    return tablePlans().get(
         [&](const TablePlan& p) {
             return p.sfmt == src.format && p.dfmt == dst.format && p.sw == src.width &&
                    p.sh == src.height && p.dw == dst.width && p.dh == dst.height &&
@@ -597,6 +595,29 @@ int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& o
                    sameHostTables(p, opt.tables);
         },
         [&] { return makePlan(src, dst, opt, kernel); });
+}
+
+}  // namespace
+
+RowPlan tableRowPlan(const SrcImage& src, const DstImage& dst, const TableOptions& opt,
+                     Kernel kernel) {
+    auto plan = findPlan(src, dst, opt, resolveKernel(kernel));
+    if (!plan) return RowPlan::None;
+    switch (plan->kind) {
+        case RowKind::Terms:
+            return plan->hasArith ? RowPlan::Arithmetic : RowPlan::Lookup;
+        case RowKind::Shuffle:
+            return RowPlan::Shuffle;
+        case RowKind::Fast:
+            return RowPlan::Fast;
+        case RowKind::Reference:
+            break;
+    }
+    return RowPlan::Reference;
+}
+
+int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& opt, Kernel kernel) {
+    auto plan = findPlan(src, dst, opt, resolveKernel(kernel));
     if (!plan) return -2;
     const TablePlan& p = *plan;
     Job j = p.job;
