@@ -9,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "gui/gui_state.h"
 #include "zugui/video.h"
 
 namespace zu::detail {
@@ -130,12 +129,6 @@ void forRowRanges(int rows, int grain, int64_t pixels, RowRangeFn fn, void* ctx)
     p.done.wait(l, [&] { return p.remaining == 0; });
 }
 
-namespace {
-const bool hookInstalled = [] {
-    gui().hooks.stopConvertWorkers = [] { stopConvertWorkers(); };
-    return true;
-}();
-}  // namespace
 
 }  // namespace zu::detail
 
