@@ -53,7 +53,7 @@ inline uint16_t* planarScratch(int width) {
 // Unpacks a 10-bit 4:2:2 row for the planar kernels; the entry past the last pair repeats
 // it, which is what the last pair reads as its neighbour.
 inline PlanarRowArgs unpackRow(const uint8_t* row, int width, uint8_t* dst, bool sum,
-                               const RgbTerms* terms, Kernel kernel) {
+                               const RgbTerms* terms, [[maybe_unused]] Kernel kernel) {
     uint16_t* y = planarScratch(width);
     const int pairs = width / 2;
     uint16_t* u = y + width;
@@ -91,7 +91,7 @@ inline Kernel resolveKernel(Kernel k) {
 // An 8-bit or 10-bit 4:2:2 row into 4-byte RGB through terms: the arithmetic kernel when
 // coefficients exist, else the lookup kernels.
 inline void termsRow(const FormatInfo& sf, const uint8_t* s, uint8_t* d, int width, bool sum,
-                     const RgbTerms* terms, const ArithCoeffs* arith, Kernel kernel) {
+                     const RgbTerms* terms, [[maybe_unused]] const ArithCoeffs* arith, Kernel kernel) {
     const int pairs = width / 2;
     if (sf.family == Family::Yuv422x10) {
         PlanarRowArgs pa = unpackRow(s, width, d, sum, terms, kernel);
