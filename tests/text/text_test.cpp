@@ -378,6 +378,9 @@ TEST_F(TextTest, SetsBuiltInOtherContextsDrawTheSamePixels) {
         EXPECT_TRUE(other.rgba == reference.rgba);
         ZUKillFonts(set);
         EXPECT_EQ(zu::detail::fontOfSet(set, 0)->texture, 0u);
+        // Without a set of its own a context draws no glyphs, rather than quads textured
+        // by names that belong to another context.
+        EXPECT_FALSE(inkOf(drawSample()).any());
         ws::makeCurrent(nullptr, nullptr);
         ws::deleteContext(rc);
     }
