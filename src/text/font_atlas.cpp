@@ -6,6 +6,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "gui/gui_state.h"
@@ -157,12 +159,41 @@ GlyphFont* fontForId(int id) {
     return &sets[0].fonts[position];
 }
 
+namespace {
+std::mutex atlasMutex;
+std::map<std::pair<bool, int>, std::unique_ptr<OwnedAtlas>> atlases;
+
+// The first build in a process rasterises six faces, most of its time: the bold ones on a
+// second thread, the regular ones here.
+void prepareAtlases() {
+    {
+        std::lock_guard lock(atlasMutex);
+        if (atlases.size() >= static_cast<size_t>(kFontsPerSet)) return;
+    }
+    auto range = [](int from, int to) {
+        for (int i = from; i < to; ++i) fontAtlas(kBuildOrder[i].bold, kBuildOrder[i].size);
+    };
+    std::thread bold;
+    try {
+        bold = std::thread(range, 0, kFontsPerSet / 2);
+    } catch (const std::system_error&) {
+        range(0, kFontsPerSet / 2);  // no thread to be had: one after the other
+    }
+    range(kFontsPerSet / 2, kFontsPerSet);
+    if (bold.joinable()) bold.join();
+}
+}  // namespace
+
 const FontAtlas& fontAtlas(bool bold, int pixelSize) {
-    static std::mutex mutex;
-    static std::map<std::pair<bool, int>, std::unique_ptr<OwnedAtlas>> cache;
-    std::lock_guard lock(mutex);
-    auto& slot = cache[{bold, pixelSize}];
-    if (!slot) slot = packAtlas(rasterFont(bold, pixelSize));
+    {
+        std::lock_guard lock(atlasMutex);
+        auto it = atlases.find({bold, pixelSize});
+        if (it != atlases.end()) return it->second->atlas;
+    }
+    auto made = packAtlas(rasterFont(bold, pixelSize));  // outside the lock: in parallel
+    std::lock_guard lock(atlasMutex);
+    auto& slot = atlases[{bold, pixelSize}];
+    if (!slot) slot = std::move(made);
     return slot->atlas;
 }
 
@@ -177,6 +208,7 @@ ZUAPI ZuErr ZUBuildFonts(int set) {
     // A second build replaces the first; its names are freed when they live here.
     const bool same = s.context && s.context == ws::currentContext();
     for (auto& f : s.fonts) freeFont(f, same);
+    prepareAtlases();
     for (int i = 0; i < kFontsPerSet; ++i) buildFont(s.fonts[i], kBuildOrder[i]);
     s.context = ws::currentContext();
     return 0;
