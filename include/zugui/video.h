@@ -260,6 +260,18 @@ ZUAPI ZuErr ZUStartDisplayVideoFrame(ZUVideoWindowNode* video, unsigned int text
 ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, ZuRGBLUT* lut);
 ZUAPI ZuErr ZUStopDisplayVideoFrame(ZUVideoWindowNode* video);
 
+/// Sets how many threads the CPU pixel converter may use for one frame, the calling thread
+/// included: 1 to 16. Frames of half a megapixel (destination pixels) or more are split
+/// by rows over that many threads; smaller ones are converted on the calling thread alone.
+/// The default is one thread per processor core, at most 4. Results are the same for every
+/// count. The worker threads start with the first split frame and end at ZUKillGUI (the
+/// next split frame starts them again) or at process exit. While one frame is being split,
+/// a frame converted on another thread at the same time runs on that thread alone.
+/// @return 0, or -2 for a count outside 1 to 16 (the setting is then unchanged).
+ZUAPI ZuErr ZUSetConvertThreads(int threads);
+/// The thread count that ZUSetConvertThreads set, or the default.
+ZUAPI int ZUGetConvertThreads(void);
+
 // ---- Frames with planes and a colour description --------------------------------------
 
 /// Colour matrix of a YUV frame (ZUVideoFrameEx::matrix).

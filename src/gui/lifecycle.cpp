@@ -298,6 +298,7 @@ ZUAPI ZuErr ZUKillGUI(void) {
     // The popups go first: ZUKillCombo, then ZUKillMB.
     if (g.hooks.killCombo) g.hooks.killCombo();
     if (g.hooks.killMB) g.hooks.killMB();
+    if (g.hooks.stopConvertWorkers) g.hooks.stopConvertWorkers();
     // Font set 0 lives in the main context: ZUKillFonts(0) with it current.
     if (g.hooks.killFonts) {
         ws::makeCurrent(g.mainDC, g.mainRC);

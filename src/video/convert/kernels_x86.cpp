@@ -2,13 +2,14 @@
 // with target attributes and chosen at run time. Each one matches its scalar reference
 // bit for bit: integer kernels by using the same saturating lanes, double kernels by
 // doing the same IEEE operations in the same order.
+#if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
-#include "video/convert/convert.h"
-#include "video/convert/pixel_io.h"
+#include "video/convert/kernel_util.h"
 
 namespace zu::detail {
 
@@ -27,27 +28,6 @@ Kernel bestKernel() {
 // ---- fast path -----------------------------------------------------------------------
 // The arguments are copied into locals: the byte stores could alias them otherwise, and
 // the compiler would reload every field after each store.
-
-void fastRowScalar(const FastRowArgs& a) {
-    const uint8_t* g = a.src;
-    uint8_t* d = a.dst;
-    const int stride = 4 * a.step, yo0 = a.yOff0, yo1 = a.yOff1, uo = a.uOff, vo = a.vOff;
-    const short(*luma)[4] = a.luma;
-    const short(*cbT)[4] = a.cb;
-    const short(*crT)[4] = a.cr;
-    for (int k = 0; k < a.pairs; ++k, g += stride, d += 8) {
-        const short* cb = cbT[g[uo]];
-        const short* cr = crT[g[vo]];
-        const short* y0 = luma[g[yo0]];
-        const short* y1 = luma[g[yo1]];
-        for (int i = 0; i < 4; ++i) {
-            int s0 = std::clamp(std::clamp(y0[i] + cb[i], -32768, 32767) + cr[i], -32768, 32767);
-            int s1 = std::clamp(std::clamp(y1[i] + cb[i], -32768, 32767) + cr[i], -32768, 32767);
-            d[i] = uint8_t(std::clamp(s0, 0, 255));
-            d[4 + i] = uint8_t(std::clamp(s1, 0, 255));
-        }
-    }
-}
 
 namespace {
 
@@ -171,51 +151,6 @@ __attribute__((target("avx2"))) void fastRowAvx2(const FastRowArgs& a) {
 
 namespace {
 
-struct TermLocal {
-    const uint8_t* src;
-    int pairs, yo0, yo1, uo, vo;
-    bool sum;
-    explicit TermLocal(const TermRowArgs& a)
-        : src(a.src),
-          pairs(a.pairs),
-          yo0(a.yOff0),
-          yo1(a.yOff1),
-          uo(a.uOff),
-          vo(a.vOff),
-          sum(a.sumIndex) {}
-    // Chroma table indices of pair k's two pixels.
-    void chroma(int k, int& u0, int& v0, int& u1, int& v1) const {
-        const uint8_t* g = src + 4 * k;
-        int u = g[uo], v = g[vo], un = u, vn = v;
-        if (k + 1 < pairs) un = g[4 + uo], vn = g[4 + vo];
-        if (sum) {
-            u0 = 2 * u, v0 = 2 * v, u1 = u + un, v1 = v + vn;
-        } else {
-            u0 = u, v0 = v, u1 = (u + un + 1) >> 1, v1 = (v + vn + 1) >> 1;
-        }
-    }
-};
-
-}  // namespace
-
-void termRowScalar(const TermRowArgs& a) {
-    const RgbTerms& t = *a.terms;
-    const TermLocal l(a);
-    uint8_t* d = a.dst;
-    for (int k = 0; k < l.pairs; ++k, d += 8) {
-        int u[2], v[2];
-        l.chroma(k, u[0], v[0], u[1], v[1]);
-        const int y[2] = {l.src[4 * k + l.yo0], l.src[4 * k + l.yo1]};
-        for (int p = 0; p < 2; ++p)
-            for (int i = 0; i < 4; ++i) {
-                double s = ((t.luma[y[p]][i] + t.cr[v[p]][i]) + t.cb[u[p]][i]) + t.half[i];
-                d[4 * p + i] = uint8_t(truncClamp(s, 0, 255));
-            }
-    }
-}
-
-namespace {
-
 __attribute__((target("avx2"))) inline __m128i termPixel(const RgbTerms& t, int y, int u, int v,
                                                          __m256d half) {
     __m256d s = _mm256_add_pd(_mm256_load_pd(t.luma[y]), _mm256_load_pd(t.cr[v]));
@@ -255,52 +190,6 @@ __attribute__((target("avx2"))) void termRowAvx2(const TermRowArgs& a) {
 }
 
 // ---- unpacked 10-bit rows ---------------------------------------------------------------
-
-void unpackV210(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v) {
-    for (int x = 0; x < width; x += 6, row += 16) {
-        uint32_t w[4];
-        std::memcpy(w, row, 16);
-        const uint16_t ys[6] = {uint16_t(w[0] >> 10 & 1023), uint16_t(w[1] & 1023),
-                                uint16_t(w[1] >> 20 & 1023), uint16_t(w[2] >> 10 & 1023),
-                                uint16_t(w[3] & 1023),       uint16_t(w[3] >> 20 & 1023)};
-        const uint16_t us[3] = {uint16_t(w[0] & 1023), uint16_t(w[1] >> 10 & 1023),
-                                uint16_t(w[2] >> 20 & 1023)};
-        const uint16_t vs[3] = {uint16_t(w[0] >> 20 & 1023), uint16_t(w[2] & 1023),
-                                uint16_t(w[3] >> 10 & 1023)};
-        const int n = std::min(6, width - x);
-        for (int i = 0; i < n; ++i) y[x + i] = ys[i];
-        for (int i = 0; i < n / 2; ++i) u[x / 2 + i] = us[i], v[x / 2 + i] = vs[i];
-    }
-}
-
-namespace {
-
-inline void planarChroma(const PlanarRowArgs& a, int k, int& u0, int& v0, int& u1, int& v1) {
-    int u = a.u[k], v = a.v[k], un = u, vn = v;
-    if (k + 1 < a.pairs) un = a.u[k + 1], vn = a.v[k + 1];
-    if (a.sumIndex) {
-        u0 = 2 * u, v0 = 2 * v, u1 = u + un, v1 = v + vn;
-    } else {
-        u0 = u, v0 = v, u1 = (u + un + 1) >> 1, v1 = (v + vn + 1) >> 1;
-    }
-}
-
-}  // namespace
-
-void planarRowScalar(const PlanarRowArgs& a) {
-    const RgbTerms& t = *a.terms;
-    uint8_t* d = a.dst;
-    for (int k = 0; k < a.pairs; ++k, d += 8) {
-        int u[2], v[2];
-        planarChroma(a, k, u[0], v[0], u[1], v[1]);
-        const int y[2] = {a.y[2 * k], a.y[2 * k + 1]};
-        for (int p = 0; p < 2; ++p)
-            for (int i = 0; i < 4; ++i) {
-                double s = ((t.luma[y[p]][i] + t.cr[v[p]][i]) + t.cb[u[p]][i]) + t.half[i];
-                d[4 * p + i] = uint8_t(truncClamp(s * t.scale[i] + t.half2[i], 0, 255));
-            }
-    }
-}
 
 namespace {
 
@@ -342,15 +231,223 @@ __attribute__((target("avx2"))) void planarRowAvx2(const PlanarRowArgs& a) {
     }
 }
 
-// ---- byte order of 4-byte RGB ----------------------------------------------------------
+// ---- 4:2:2 into 4-byte RGB in integer arithmetic ------------------------------------------
 
-void shuffleRowScalar(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]) {
-    const uint8_t m0 = map[0], m1 = map[1], m2 = map[2], m3 = map[3];
-    for (int x = 0; x < pixels; ++x, src += 4, dst += 4) {
-        uint8_t b[4] = {src[m0], src[m1], src[m2], src[m3]};
-        std::memcpy(dst, b, 4);
+namespace {
+
+std::atomic<uint64_t> guardCount{0};
+
+struct ArithVec {
+    __m256i ky[3], ku[3], kv[3], d[3];
+    __m256i mask, guard, alpha, order, centreY, centreC;
+    __m128i shift;
+};
+
+__attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
+    ArithVec v;
+    for (int c = 0; c < 3; ++c) {
+        v.ky[c] = _mm256_set1_epi32(k.ky[c]);
+        v.ku[c] = _mm256_set1_epi32(k.ku[c]);
+        v.kv[c] = _mm256_set1_epi32(k.kv[c]);
+        v.d[c] = _mm256_set1_epi32(k.d[c]);
+    }
+    v.mask = _mm256_set1_epi32((1 << k.shift) - 1);
+    v.guard = _mm256_set1_epi32(k.guard);
+    v.alpha = _mm256_set1_epi32(k.alpha);
+    v.centreY = _mm256_set1_epi32(k.centreY);
+    v.centreC = _mm256_set1_epi32(k.centreC);
+    v.shift = _mm_cvtsi32_si128(k.shift);
+    // Bytes arrive as R0-3 G0-3 B0-3 A0-3 for four pixels; pixel p's byte slot[c] takes
+    // component c.
+    alignas(32) int8_t m[32];
+    for (int p = 0; p < 4; ++p)
+        for (int c = 0; c < 4; ++c) m[4 * p + k.slot[c]] = m[16 + 4 * p + k.slot[c]] = int8_t(4 * c + p);
+    v.order = _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
+    return v;
+}
+
+// Eight pixels of one parity (the first or the second of eight pairs). Returns the guard
+// bits, one per pair.
+template <bool SharedLuma>
+__attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m256i y, __m256i u,
+                                                         __m256i v, int& amb) {
+    y = _mm256_sub_epi32(y, k.centreY);
+    u = _mm256_sub_epi32(u, k.centreC);
+    v = _mm256_sub_epi32(v, k.centreC);
+    const __m256i l0 = _mm256_mullo_epi32(y, k.ky[0]);
+    const __m256i l1 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[1]);
+    const __m256i l2 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[2]);
+    const __m256i r = _mm256_add_epi32(_mm256_add_epi32(l0, _mm256_mullo_epi32(v, k.kv[0])), k.d[0]);
+    const __m256i g = _mm256_add_epi32(
+        _mm256_add_epi32(l1, _mm256_mullo_epi32(v, k.kv[1])),
+        _mm256_add_epi32(_mm256_mullo_epi32(u, k.ku[1]), k.d[1]));
+    const __m256i b = _mm256_add_epi32(_mm256_add_epi32(l2, _mm256_mullo_epi32(u, k.ku[2])), k.d[2]);
+    // Fractions: min over the three is below the guard exactly when one of them is.
+    __m256i f = _mm256_min_epu32(_mm256_and_si256(r, k.mask), _mm256_and_si256(g, k.mask));
+    f = _mm256_min_epu32(f, _mm256_and_si256(b, k.mask));
+    amb = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(k.guard, f)));
+    const __m256i rg = _mm256_packs_epi32(_mm256_sra_epi32(r, k.shift), _mm256_sra_epi32(g, k.shift));
+    const __m256i ba = _mm256_packs_epi32(_mm256_sra_epi32(b, k.shift), k.alpha);
+    return _mm256_shuffle_epi8(_mm256_packus_epi16(rg, ba), k.order);
+}
+
+// Sixteen pixels from the pairs' Y0, Y1 and chroma indices; guard bits per parity.
+template <bool SharedLuma>
+__attribute__((target("avx2"))) inline void arithBlock(const ArithVec& k, __m256i y0, __m256i y1,
+                                                       __m256i u0, __m256i u1, __m256i v0,
+                                                       __m256i v1, uint8_t* d, int& amb0,
+                                                       int& amb1) {
+    const __m256i e = arithHalf<SharedLuma>(k, y0, u0, v0, amb0);
+    const __m256i o = arithHalf<SharedLuma>(k, y1, u1, v1, amb1);
+    // e holds pairs 0-3 | 4-7 of the first pixels, o of the second ones.
+    const __m256i lo = _mm256_unpacklo_epi32(e, o);  // pixels 0-3 | 8-11
+    const __m256i hi = _mm256_unpackhi_epi32(e, o);  // pixels 4-7 | 12-15
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_permute2x128_si256(lo, hi, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 32),
+                        _mm256_permute2x128_si256(lo, hi, 0x31));
+}
+
+__attribute__((target("avx2"))) inline void chromaVec(bool sum, __m256i u, __m256i un, __m256i& u0,
+                                                      __m256i& u1) {
+    if (sum) {
+        u0 = _mm256_add_epi32(u, u);
+        u1 = _mm256_add_epi32(u, un);
+    } else {
+        u0 = u;
+        u1 = _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(u, un), _mm256_set1_epi32(1)), 1);
     }
 }
+
+// Guarded pixels again from the terms.
+void arithFix(const ArithRowArgs& a, int k, int amb0, int amb1) {
+    for (int q = 0; q < 8; ++q) {
+        if (!((amb0 | amb1) >> q & 1)) continue;
+        const int pair = k + q;
+        int y0, y1, u, v, un, vn;
+        if (a.src) {
+            const uint8_t* g = a.src + 4 * pair;
+            y0 = g[a.yOff0], y1 = g[a.yOff1], u = g[a.uOff], v = g[a.vOff];
+            un = g[4 + a.uOff], vn = g[4 + a.vOff];
+        } else {
+            y0 = a.y[2 * pair], y1 = a.y[2 * pair + 1], u = a.u[pair], v = a.v[pair];
+            un = a.u[pair + 1], vn = a.v[pair + 1];
+        }
+        int u0, v0, u1, v1;
+        chromaIndices(a.sumIndex, u, v, un, vn, u0, v0, u1, v1);
+        uint8_t* d = a.dst + 8 * pair;
+        if (amb0 >> q & 1) termPixelExact(*a.terms, y0, u0, v0, d), guardCount.fetch_add(1, std::memory_order_relaxed);
+        if (amb1 >> q & 1) termPixelExact(*a.terms, y1, u1, v1, d + 4), guardCount.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+// Eight pairs of 8-bit 4:2:2 as U0-7 and Y0 of each pair (uy), V0-7 and Y1 (vy).
+__attribute__((target("avx2"))) inline void splitPairs(const uint8_t* p, __m256i gather,
+                                                       __m256i order, __m128i& uy, __m128i& vy) {
+    __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    w = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(w, gather), order);
+    uy = _mm256_castsi256_si128(w);
+    vy = _mm256_extracti128_si256(w, 1);
+}
+
+__attribute__((target("avx2"))) inline __m256i load8x16(const uint16_t* p) {
+    return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
+template <bool SharedLuma>
+__attribute__((target("avx2"))) void arithRowPacked(const ArithRowArgs& a) {
+    const ArithVec k = arithVec(*a.k);
+    // Within each 16-byte half: U0-3 Y0_0-3 V0-3 Y1_0-3 of its four pairs.
+    alignas(32) int8_t m[32];
+    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
+    for (int j = 0; j < 16; ++j) m[j] = m[16 + j] = int8_t(4 * (j & 3) + off[j >> 2]);
+    const __m256i gather = _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    int q = 0;
+    // The next pair's chroma is read from the following group, so the last pair of the row
+    // (which reads its own) is left to the terms.
+    for (; q + 9 <= a.pairs; q += 8) {
+        const uint8_t* g = a.src + 4 * q;
+        __m128i uy, vy, uyn, vyn;
+        splitPairs(g, gather, order, uy, vy);
+        splitPairs(g + 4, gather, order, uyn, vyn);
+        const __m256i y0 = _mm256_cvtepu8_epi32(_mm_srli_si128(uy, 8));
+        const __m256i y1 = _mm256_cvtepu8_epi32(_mm_srli_si128(vy, 8));
+        __m256i u0, u1, v0, v1;
+        chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(uy), _mm256_cvtepu8_epi32(uyn), u0, u1);
+        chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(vy), _mm256_cvtepu8_epi32(vyn), v0, v1);
+        int amb0, amb1;
+        arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
+        if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
+    }
+    TermRowArgs rest{a.src + 4 * q, a.dst + 8 * q, a.pairs - q, a.yOff0, a.yOff1,
+                     a.uOff,        a.vOff,        a.sumIndex, a.terms};
+    termRowScalar(rest);
+}
+
+template <bool SharedLuma>
+__attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
+    const ArithVec k = arithVec(*a.k);
+    const __m256i low = _mm256_set1_epi32(0xffff);
+    int q = 0;
+    for (; q + 8 <= a.pairs; q += 8) {
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.y + 2 * q));
+        const __m256i y0 = _mm256_and_si256(y, low), y1 = _mm256_srli_epi32(y, 16);
+        // The entry past the last pair repeats it, so the last pair reads its own chroma.
+        const __m256i un = load8x16(a.u + q + 1), vn = load8x16(a.v + q + 1);
+        __m256i u0, u1, v0, v1;
+        chromaVec(a.sumIndex, load8x16(a.u + q), un, u0, u1);
+        chromaVec(a.sumIndex, load8x16(a.v + q), vn, v0, v1);
+        int amb0, amb1;
+        arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
+        if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
+    }
+    PlanarRowArgs rest{a.y + 2 * q, a.u + q, a.v + q, a.dst + 8 * q, a.pairs - q, a.sumIndex, a.terms};
+    planarRowScalar(rest);
+}
+
+}  // namespace
+
+void arithRowAvx2(const ArithRowArgs& a) {
+    if (a.src)
+        a.k->sharedLuma ? arithRowPacked<true>(a) : arithRowPacked<false>(a);
+    else
+        a.k->sharedLuma ? arithRowPlanar<true>(a) : arithRowPlanar<false>(a);
+}
+
+uint64_t arithGuardCount() {
+    return guardCount.load(std::memory_order_relaxed);
+}
+
+// ---- 10-bit 4:2:2 unpacking ---------------------------------------------------------------
+
+__attribute__((target("avx2"))) void unpackV210Avx2(const uint8_t* row, int width, uint16_t* y,
+                                                    uint16_t* u, uint16_t* v) {
+    // One group per step: lanes Y0-3 | Y4 Y5, and U0-2 | V0-2, each a word of the group
+    // shifted right; then packed to 16 bits and stored in parts.
+    const __m256i ySrc = _mm256_setr_epi32(0, 1, 1, 2, 3, 3, 3, 3);
+    const __m256i yShift = _mm256_setr_epi32(10, 0, 20, 10, 0, 20, 0, 0);
+    const __m256i cSrc = _mm256_setr_epi32(0, 1, 2, 2, 0, 2, 3, 3);
+    const __m256i cShift = _mm256_setr_epi32(0, 10, 20, 20, 20, 0, 10, 10);
+    const __m256i mask = _mm256_set1_epi32(1023);
+    int x = 0;
+    for (; x + 6 <= width; x += 6, row += 16) {
+        const __m256i w = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)));
+        const __m256i ys = _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, ySrc), yShift), mask);
+        const __m256i cs = _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, cSrc), cShift), mask);
+        // Per 128-bit lane: Y0-3 U0-2 x | Y4 Y5 x x V0-2 x.
+        const __m256i p = _mm256_packus_epi32(ys, cs);
+        const __m128i lo = _mm256_castsi256_si128(p), hi = _mm256_extracti128_si256(p, 1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(y + x), lo);
+        const uint32_t y45 = uint32_t(_mm_cvtsi128_si32(hi));
+        std::memcpy(y + x + 4, &y45, 4);
+        const uint64_t us = uint64_t(_mm_extract_epi64(lo, 1)), vs = uint64_t(_mm_extract_epi64(hi, 1));
+        std::memcpy(u + x / 2, &us, 6);
+        std::memcpy(v + x / 2, &vs, 6);
+    }
+    if (x < width) unpackV210(row, width - x, y + x, u + x / 2, v + x / 2);
+}
+
+// ---- byte order of 4-byte RGB ----------------------------------------------------------
 
 __attribute__((target("avx2"))) void shuffleRowAvx2(const uint8_t* src, uint8_t* dst, int pixels,
                                                     const uint8_t map[4]) {
@@ -366,3 +463,4 @@ __attribute__((target("avx2"))) void shuffleRowAvx2(const uint8_t* src, uint8_t*
 }
 
 }  // namespace zu::detail
+#endif
