@@ -412,3 +412,66 @@ TEST_F(FormatsTest, TheFirstFrameAfterAResizeFillsTheNewSize) {
 }
 
 }  // namespace
+
+#ifdef ZUGUI_HAVE_SWSCALE
+extern "C" {
+#include <libswscale/swscale.h>
+}
+
+namespace {
+
+// libswscale's "bgrA" for a planar frame, BT.601 limited range to full-range RGB.
+std::vector<uint8_t> swscaleReference(Frame& fr, AVPixelFormat format) {
+    std::vector<uint8_t> out(size_t(kW) * kH * 4);
+    SwsContext* c = sws_getContext(kW, kH, format, kW, kH, AV_PIX_FMT_BGRA,
+                                   SWS_BILINEAR | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
+                                   nullptr, nullptr);
+    if (!c) return {};
+    const int* k = sws_getCoefficients(SWS_CS_ITU601);
+    sws_setColorspaceDetails(c, k, 0, k, 1, 0, 1 << 16, 1 << 16);
+    const bool swap = fr.format == ZU_PF_YV12;  // V before U: hand swscale U first
+    const uint8_t* src[4] = {fr.plane[0].data(), fr.plane[swap ? 2 : 1].data(),
+                             fr.plane[2].empty() ? nullptr : fr.plane[swap ? 1 : 2].data(),
+                             nullptr};
+    const int strides[4] = {fr.rowBytes[0], fr.rowBytes[swap ? 2 : 1], fr.rowBytes[swap ? 1 : 2],
+                            0};
+    uint8_t* dst[4] = {out.data(), nullptr, nullptr, nullptr};
+    const int dstStrides[4] = {kW * 4, 0, 0, 0};
+    sws_scale(c, src, strides, 0, kH, dst, dstStrides);
+    sws_freeContext(c);
+    return out;
+}
+
+TEST(PlanarCpu, ConversionAgreesWithLibswscaleInsideTheBars) {
+    const struct {
+        unsigned format;
+        AVPixelFormat av;
+    } cases[] = {{ZU_PF_NV12, AV_PIX_FMT_NV12},    {ZU_PF_NV21, AV_PIX_FMT_NV21},
+                 {ZU_PF_I420, AV_PIX_FMT_YUV420P}, {ZU_PF_YV12, AV_PIX_FMT_YUV420P},
+                 {ZU_PF_I422, AV_PIX_FMT_YUV422P}, {ZU_PF_P010, AV_PIX_FMT_P010LE},
+                 {ZU_PF_P016, AV_PIX_FMT_P016LE},  {ZU_PF_P210, AV_PIX_FMT_P210LE},
+                 {ZU_PF_P216, AV_PIX_FMT_P216LE},  {ZU_PF_I010, AV_PIX_FMT_YUV420P10LE}};
+    for (const auto& c : cases)
+        for (const Content& content : {kContents[0], kContents[1]}) {
+            SCOPED_TRACE(fourcc(c.format) + " " + content.name);
+            Frame fr = makePlanar(c.format, content);
+            const auto want = swscaleReference(fr, c.av);
+            ASSERT_FALSE(want.empty());
+            const auto got = reference(fr);
+            // Away from the bar edges, where the two place interpolated chroma differently.
+            int worst = 0;
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x) {
+                    const int edge = x % (kW / 8);
+                    if (edge < 3 || edge > kW / 8 - 3) continue;
+                    for (int k = 0; k < 3; ++k) {
+                        const size_t i = (size_t(y) * kW + x) * 4 + k;
+                        worst = std::max(worst, std::abs(int(got[i]) - int(want[i])));
+                    }
+                }
+            EXPECT_LE(worst, 2);
+        }
+}
+
+}  // namespace
+#endif
