@@ -1,4 +1,5 @@
-// zugui: the whole public API.
+/// \file
+/// zugui: the whole public API; include this one header.
 #pragma once
 
 #include "zugui/types.h"
