@@ -76,7 +76,7 @@ class ZUAPI ZUWindow {
     virtual ZuErr SetWindowZUTextStyle(int font, int flags, unsigned char repaint);
     /// Reads the font id and text flags. 0.
     virtual ZuErr GetWindowZUTextStyle(int& font, int& flags);
-    /// Hears the node's messages (the ZUM_ table in gui.h). The base draws on ZUM_RENDER and
+    /// Hears the node's messages (\ref zum_messages). The base draws on ZUM_RENDER and
     /// forgets the node on ZUM_DESTROY; override it to hear input and children's
     /// notifications, and call the base for those two. The return value is not used.
     virtual ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q);
