@@ -1,5 +1,6 @@
 /// \file
-/// zugui: the whole public API; include this one header.
+/// zugui: the whole public API; include this one header. \ref threads gives the thread
+/// rules, \ref zum_messages the messages and \ref internals a map of the code.
 #pragma once
 
 #include "zugui/types.h"
