@@ -13,8 +13,8 @@
 /// widgets ignore anything else, so hosts may use other numbers between their own nodes.
 /// x and y are GUI coordinates (origin bottom left, y up) unless the row says otherwise.
 /// "Window procedure" rows are sent on the GUI thread while the GUI is started and no
-/// message box is shown; to the capture node when one is set, else to the enabled node
-/// under the pointer. Video rows go to the callback of the video window's owner node.
+/// message box is shown; unless the row names a target, to the capture node when one is
+/// set, else to the enabled node under the pointer. Video rows go to the callback of the video window's owner node.
 ///
 /// | number | name | sent by, to | a | b | p | q |
 /// |---|---|---|---|---|---|---|
@@ -74,7 +74,6 @@
 /// - **Display threads**: a video window's display runs on the host thread that called
 ///   ZUStartDisplayVideoFrame; ZUDisplayVideoFrame and ZUStopDisplayVideoFrame must come
 ///   from that same thread, on which the window's context stays current in between.
-///   Displays of different video windows may run on different threads at once.
 /// - **Converter workers**: the CPU converter may split a large frame over worker threads
 ///   (ZUSetConvertThreads); they are the library's own and call no host code.
 
@@ -266,7 +265,8 @@ ZUAPI ZuErr ZUMinimizeGUI(void);
 /// (center == 1) centres a rect->width x rect->height window on it; writes the new GUI
 /// rectangle into rect. 0.
 ZUAPI ZuErr ZUMaximizeGUI(ZuRECT* rect, unsigned char center);
-/// The main window's drawable handle (the GL surface), or null before ZUInitGUI.
+/// The main window's device-context handle (an opaque record of the window-system layer),
+/// or null before ZUInitGUI.
 ZUAPI void* ZUGetDC(void);
 /// The main window's handle (an X11 Window id), or null before ZUInitGUI.
 ZUAPI void* ZUGetHWND(void);
