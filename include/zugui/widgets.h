@@ -336,7 +336,8 @@ enum : int { ZU_MAX_ITEMS = 128 };
 /// Type 0 opens the drop-down popup while the button is held; 1 and 3 step back or forward
 /// by the half clicked; 2 steps forward on every click and draws the keywords
 /// "XP_PLAYSTRAIGHT", "XP_PLAYLOOP", "XP_PLAYBOUNCE", "XP_RANGE" and "XP_INFINITY" as
-/// pictograms. A choice sends (parent, ZUM_SELECT, index, 0, this, 0).
+/// pictograms (stepping wraps round). Choosing an item other than the current one sends
+/// (parent, ZUM_SELECT, index, 0, this, 0).
 class ZUAPI ZUComboButton : public ZUWindow {
   public:
     ZUComboButton();
