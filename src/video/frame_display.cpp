@@ -221,10 +221,10 @@ ZUAPI ZuErr ZUStartDisplayVideoFrame(ZUVideoWindowNode* video, unsigned int text
                                      unsigned int textureHeight, unsigned int textureMode,
                                      ZuRGBLUT* lut) {
     if (!video || video->started.load(std::memory_order_acquire)) return 0;
-    if (!video->rc || !ws::makeCurrent(video->dc, video->rc)) return -2;
+    if (!video->rc || !ws::makeCurrent(zu::detail::surfaceOf(video))) return -2;
     clearAll();
     video->layoutStale = 1;
-    ws::swapInterval(video->dc, 0);  // never wait for the vertical retrace
+    ws::swapInterval(zu::detail::surfaceOf(video), 0);  // never wait for the vertical retrace
 
     video->textureTarget = GL_TEXTURE_2D;
     video->textureWidth = static_cast<int>(std::min(textureWidth, 1u << 16));
@@ -280,7 +280,7 @@ ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, Z
     if (!video || !video->started.load(std::memory_order_acquire)) return -2;
     if (!frame) {
         clearAll();
-        ws::swapBuffers(video->dc);
+        ws::swapBuffers(zu::detail::surfaceOf(video));
         return 0;
     }
     const ZUVideoFrame& f = *frame;
@@ -346,7 +346,7 @@ ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, Z
                 // Neither converter takes this frame: show black rather than stale memory.
                 if (ownBuffer) ZuFree(buffer, bufferSize);
                 clearAll();
-                ws::swapBuffers(video->dc);
+                ws::swapBuffers(zu::detail::surfaceOf(video));
                 return -2;
             }
             source = buffer;
@@ -401,7 +401,7 @@ ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, Z
     } else {
         glDrawPixels(w, h, way.format, way.type, source);
     }
-    ws::swapBuffers(video->dc);
+    ws::swapBuffers(zu::detail::surfaceOf(video));
     if (ownBuffer) ZuFree(buffer, bufferSize);
     return 0;
 }
@@ -437,7 +437,7 @@ ZUAPI ZuErr ZUStopDisplayVideoFrame(ZUVideoWindowNode* video) {
         }
         glActiveTexture(GL_TEXTURE0);
     }
-    ws::makeCurrent(nullptr, nullptr);
+    ws::makeCurrent(nullptr);
     video->started.store(false, std::memory_order_release);
     return 0;
 }
