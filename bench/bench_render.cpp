@@ -155,7 +155,7 @@ int main() {
         snprintf(caption, sizeof caption, "Label %d", i);
         texts.back()->CreateZUWindow(caption, 0, 1, 0, &r, &root);
     }
-    ws::makeCurrent(gui().mainDC, gui().mainRC);
+    ws::makeCurrent(gui().mainSurface);
     ImGui::CreateContext();
     ImGui::GetIO().IniFilename = nullptr;
     ImGui_ImplOpenGL2_Init();
@@ -214,7 +214,9 @@ int main() {
 
     ImGui_ImplOpenGL2_Shutdown();
     ImGui::DestroyContext();
-    ws::makeCurrent(nullptr, nullptr);
+    ws::makeCurrent(nullptr);
+    buttons.clear();
+    texts.clear();
     root.DestroyZUWindow();
     ZUKillGUI();
     return 0;

@@ -269,9 +269,9 @@ class ColorLooks : public ::testing::Test {
         ASSERT_EQ(root.CreateZUWindow(const_cast<char*>("root"), 2, 1, 0, &all, nullptr), 0);
         ASSERT_EQ(picker.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &p, &root), 0);
         ASSERT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &w, &root), 0);
-        ASSERT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+        ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
     }
-    void TearDown() override { ws::makeCurrent(nullptr, nullptr); }
+    void TearDown() override { ws::makeCurrent(nullptr); }
     zu::test::Capture draw(ZUWindow& w) {
         glDisable(GL_SCISSOR_TEST);
         glClearColor(0, 0, 0, 1);

@@ -573,9 +573,9 @@ class NumberLooks : public ::testing::Test {
         ZuFCOLOR red{1, 0, 0, 1}, green{0, 1, 0, 1};
         ZUSetSchemeColor(14, &red);
         ZUSetSchemeColor(15, &green);
-        ASSERT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+        ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
     }
-    void TearDown() override { ws::makeCurrent(nullptr, nullptr); }
+    void TearDown() override { ws::makeCurrent(nullptr); }
     zu::test::Capture draw() {
         glDisable(GL_SCISSOR_TEST);
         glClearColor(0, 0, 0, 1);

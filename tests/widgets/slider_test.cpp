@@ -205,14 +205,14 @@ class SliderLooks : public ::testing::Test {
         ZUSetSchemeColor(6, &red);
     }
     zu::test::Capture draw(ZUWindow& w) {
-        EXPECT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+        EXPECT_TRUE(ws::makeCurrent(gui().mainSurface));
         glDisable(GL_SCISSOR_TEST);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         w.RenderZUWindow();
         glFinish();
         auto c = zu::test::capture(0, 0, kW, kH);
-        ws::makeCurrent(nullptr, nullptr);
+        ws::makeCurrent(nullptr);
         return c;
     }
     static Rgb at(const zu::test::Capture& c, int x, int y) {
@@ -298,9 +298,9 @@ TEST_F(SliderLooks, KnobOnATrack) {
     EXPECT_EQ(at(c, 120, 22), black);
     EXPECT_EQ(at(c, 132, 40), black);
     EXPECT_EQ(at(c, 108, 40), black);
-    ASSERT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+    ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_SMOOTH));  // smoothing was only for the knob
-    ws::makeCurrent(nullptr, nullptr);
+    ws::makeCurrent(nullptr);
 }
 
 TEST_F(SliderLooks, ScrollTrackBetweenItsButtons) {

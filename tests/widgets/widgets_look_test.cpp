@@ -49,13 +49,13 @@ class LookTest : public ::testing::Test {
     }
     // One render walk into the back buffer, read back whole.
     Capture draw() {
-        EXPECT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+        EXPECT_TRUE(ws::makeCurrent(gui().mainSurface));
         glDisable(GL_SCISSOR_TEST);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         zu::detail::renderWalk(host.GetZUWndHandle());
         Capture c = capture(0, 0, kW, kH);
-        ws::makeCurrent(nullptr, nullptr);
+        ws::makeCurrent(nullptr);
         return c;
     }
     template <class W>
