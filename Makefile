@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build demo test bench sanitize tsan fuzz docs clean
+.PHONY: all deps build demo test verify bench sanitize tsan fuzz docs package clean cross-arm64
 
 all: build
 
@@ -18,6 +18,10 @@ demo: build
 
 test: build
 	@scripts/with-display ctest --test-dir build --output-on-failure -j $(JOBS)
+
+# Exhaustive checks too long for `make test`: every 10-bit triple through the converter.
+verify: build
+	@time scripts/with-display build/tests/video/video_convert_verify
 
 bench:
 	@scripts/install-deps bench
@@ -38,11 +42,22 @@ tsan: deps
 	@TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/support/tsan.supp \
 	  scripts/with-display ctest --test-dir build-tsan -L threads --output-on-failure -j $(JOBS)
 
+# The converters and the platform services built for arm64 and tested under qemu-user.
+cross-arm64:
+	@scripts/install-deps cross
+	@cmake -S tests/cross -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake >/dev/null
+	@cmake --build build-arm64 -j $(JOBS)
+	@ctest --test-dir build-arm64 --output-on-failure -j $(JOBS)
+
 fuzz:
 	@scripts/install-deps build fuzz
 	@cmake -S fuzz -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
 	@for f in build-fuzz/*_fuzz; do [ -x "$$f" ] && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:use_tls=0 scripts/with-display "$$f" -max_total_time=$${FUZZ_SECONDS:-60}; done; true
+
+package: build
+	@cpack --config build/CPackConfig.cmake -B build/packages
+	@ls build/packages/*.deb
 
 docs:
 	@scripts/install-deps docs
@@ -50,4 +65,4 @@ docs:
 	@echo "docs: build/docs/html/index.html"
 
 clean:
-	rm -rf build build-bench build-asan build-tsan build-fuzz
+	rm -rf build build-bench build-asan build-tsan build-fuzz build-arm64

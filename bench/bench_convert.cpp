@@ -22,18 +22,24 @@ namespace {
 
 constexpr int W = 1920, H = 1080;
 
-// Median of several timed runs, in milliseconds.
-double timeMs(const std::function<void()>& f) {
-    f();
-    std::vector<double> t;
-    for (int i = 0; i < 25; ++i) {
-        auto a = std::chrono::steady_clock::now();
-        f();
-        auto b = std::chrono::steady_clock::now();
-        t.push_back(std::chrono::duration<double, std::milli>(b - a).count());
+// Medians of several timed runs of each function, in milliseconds. The functions take
+// turns, so a burst of load from other processes hits all of them alike.
+std::vector<double> timeMs(const std::vector<std::function<void()>>& fs, int runs = 25) {
+    std::vector<std::vector<double>> t(fs.size());
+    for (auto& f : fs) f();
+    for (int i = 0; i < runs; ++i)
+        for (size_t k = 0; k < fs.size(); ++k) {
+            auto a = std::chrono::steady_clock::now();
+            fs[k]();
+            auto b = std::chrono::steady_clock::now();
+            t[k].push_back(std::chrono::duration<double, std::milli>(b - a).count());
+        }
+    std::vector<double> med;
+    for (auto& v : t) {
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        med.push_back(v[v.size() / 2]);
     }
-    std::nth_element(t.begin(), t.begin() + t.size() / 2, t.end());
-    return t[t.size() / 2];
+    return med;
 }
 
 struct Sws {
@@ -50,16 +56,32 @@ struct Sws {
     }
 };
 
-void row(const char* name, double ours, double yuv, double sws) {
-    std::printf("%-40s %8.3f", name, ours);
-    if (yuv > 0)
-        std::printf("   %8.3f %6.2fx", yuv, ours / yuv);
+// ours with one and two threads, the peers on one thread (0: none), memcpy of the same
+// destination bytes.
+void row(const char* name, const std::function<void()>& ours, const std::function<void()>& yuv,
+         const std::function<void()>& sws, const std::function<void()>& copy) {
+    auto one = [&] {
+        ZUSetConvertThreads(1);
+        ours();
+    };
+    auto two = [&] {
+        ZUSetConvertThreads(2);
+        ours();
+    };
+    std::vector<std::function<void()>> fs = {one, two, copy};
+    if (yuv) fs.push_back(yuv);
+    if (sws) fs.push_back(sws);
+    const std::vector<double> t = timeMs(fs);
+    const double y = yuv ? t[3] : 0, w = sws ? t[yuv ? 4 : 3] : 0;
+    std::printf("%-36s %7.3f %7.3f %5.2fx %7.3f", name, t[0], t[1], t[0] / t[1], t[2]);
+    if (y > 0)
+        std::printf(" %7.3f %5.2fx %5.2fx", y, t[0] / y, t[1] / y);
     else
-        std::printf("   %8s %7s", "-", "");
-    if (sws > 0)
-        std::printf("   %8.3f %6.2fx", sws, ours / sws);
+        std::printf(" %7s %6s %6s", "-", "", "");
+    if (w > 0)
+        std::printf(" %7.3f %5.2fx", w, t[0] / w);
     else
-        std::printf("   %8s %7s", "-", "");
+        std::printf(" %7s", "-");
     std::printf("\n");
 }
 
@@ -100,20 +122,26 @@ struct Tables {
 
 int main() {
     std::mt19937 rng(1);
+    constexpr int W4 = 3840, H4 = 2160;
     std::vector<uint8_t> uyvy(size_t(W) * 2 * H), v210(size_t((W + 5) / 6 * 16) * H);
-    std::vector<uint8_t> bgra(size_t(W) * 4 * H), out(size_t(W) * 4 * H);
+    std::vector<uint8_t> v210k(size_t((W4 + 5) / 6 * 16) * H4);
+    std::vector<uint8_t> bgra(size_t(W) * 4 * H), out(size_t(W4) * 4 * H4), copyDst(out.size());
     for (auto& b : uyvy) b = uint8_t(rng());
-    for (size_t i = 0; i < v210.size(); i += 4) {
-        uint32_t w = (rng() % 1024) | (rng() % 1024) << 10 | (rng() % 1024) << 20;
-        std::memcpy(&v210[i], &w, 4);
-    }
+    for (auto* buf : {&v210, &v210k})
+        for (size_t i = 0; i < buf->size(); i += 4) {
+            uint32_t w = (rng() % 1024) | (rng() % 1024) << 10 | (rng() % 1024) << 20;
+            std::memcpy(&(*buf)[i], &w, 4);
+        }
     for (auto& b : bgra) b = uint8_t(rng());
     const int uyvyRb = W * 2, v210Rb = (W + 5) / 6 * 16, bgraRb = W * 4;
+    const int v210kRb = (W4 + 5) / 6 * 16;
     Tables tb;
     SrcImage s422{uyvy.data(), W, H, ZU_PF_2vuy, uyvyRb};
     SrcImage s210{v210.data(), W, H, ZU_PF_v219, v210Rb};
+    SrcImage s210k{v210k.data(), W4, H4, ZU_PF_v219, v210kRb};
     SrcImage sBgra{bgra.data(), W, H, ZU_PF_bgrA, bgraRb};
     DstImage dFull{out.data(), W, H, ZU_PF_bgrA, bgraRb};
+    DstImage d4k{out.data(), W4, H4, ZU_PF_bgrA, W4 * 4};
     DstImage dHalf{out.data(), W / 2, H / 2, ZU_PF_bgrA, W * 2};
     DstImage dRgba{out.data(), W, H, ZU_PF_rgba, bgraRb};
 
@@ -121,48 +149,63 @@ int main() {
     Sws swsHalf(W, H, AV_PIX_FMT_UYVY422, W / 2, H / 2, AV_PIX_FMT_BGRA);
     Sws swsSwap(W, H, AV_PIX_FMT_BGRA, W, H, AV_PIX_FMT_RGBA);
 
-    const double yuvUyvy =
-        timeMs([&] { libyuv::UYVYToARGB(uyvy.data(), uyvyRb, out.data(), bgraRb, W, H); });
-    const double swsUyvyMs =
-        timeMs([&] { swsUyvy.run(uyvy.data(), uyvyRb, H, out.data(), bgraRb); });
-
     auto table = [&](SrcImage s, DstImage d, const ZuColorTables* t, bool fast, Kernel k) {
-        TableOptions o;
-        o.tables = t;
-        o.fast = fast;
-        return timeMs([&] { tableConvert(s, d, o, k); });
+        return [=] {
+            TableOptions o;
+            o.tables = t;
+            o.fast = fast;
+            tableConvert(s, d, o, k);
+        };
     };
     auto fallback = [&](SrcImage s, DstImage d, Kernel k) {
-        return timeMs([&] {
+        return [=] {
             ZuColorDescriptor desc{};
             desc.standard = 1;
             FallbackScaler sc;
             sc.convert(s, d, 0, &desc, 0, nullptr, k);
-        });
+        };
     };
+    auto copy = [&](size_t bytes) {
+        return [&, bytes] { std::memcpy(copyDst.data(), out.data(), bytes); };
+    };
+    const size_t full = size_t(W) * H * 4;
+    std::function<void()> yuvUyvy = [&] {
+        libyuv::UYVYToARGB(uyvy.data(), uyvyRb, out.data(), bgraRb, W, H);
+    };
+    std::function<void()> swsUyvyRun = [&] { swsUyvy.run(uyvy.data(), uyvyRb, H, out.data(), bgraRb); };
+    std::function<void()> none;
 
-    std::printf("1920 x 1080, one core, median of 25 runs, milliseconds; ratio = zugui / peer\n");
-    std::printf("kernels: %s\n", cpuHasAvx2() ? "AVX2" : "SSE2");
-    std::printf("%-40s %8s   %8s %7s   %8s %7s\n", "conversion", "zugui", "libyuv", "ratio",
-                "swscale", "ratio");
+    std::printf("median of 25 interleaved runs, milliseconds; 1T/2T = zugui on one/two threads;\n"
+                "memcpy = copying the destination's bytes (the memory limit); ratios = zugui / peer "
+                "(peers on one thread)\n");
+    std::printf("kernels: %s\n", cpuHasAvx2() ? "AVX2" : "SSE2 / scalar");
+    std::printf("%-36s %7s %7s %6s %7s %7s %6s %6s %7s %6s\n", "conversion (1920 x 1080 unless said)",
+                "1T", "2T", "1T/2T", "memcpy", "libyuv", "1T/yuv", "2T/yuv", "swscale", "1T/sws");
     row("2vuy->bgrA table fast path", table(s422, dFull, &tb.t8, true, Kernel::Auto), yuvUyvy,
-        swsUyvyMs);
-    row("2vuy->bgrA table fast path (SSE2)", table(s422, dFull, &tb.t8, true, Kernel::Sse2),
-        yuvUyvy, swsUyvyMs);
+        swsUyvyRun, copy(full));
     row("2vuy->bgrA table fast path (scalar)", table(s422, dFull, &tb.t8, true, Kernel::Scalar),
-        yuvUyvy, swsUyvyMs);
+        yuvUyvy, none, copy(full));
     row("2vuy->bgrA table general path", table(s422, dFull, &tb.t8, false, Kernel::Auto), yuvUyvy,
-        swsUyvyMs);
-    row("2vuy->bgrA fallback scaler", fallback(s422, dFull, Kernel::Auto), yuvUyvy, swsUyvyMs);
-    row("2vuy->bgrA fallback scaler (scalar)", fallback(s422, dFull, Kernel::Scalar), yuvUyvy,
-        swsUyvyMs);
-    row("v219->bgrA table general path", table(s210, dFull, &tb.t10, false, Kernel::Auto), 0, 0);
-    row("v219->bgrA fallback scaler", fallback(s210, dFull, Kernel::Auto), 0, 0);
-    row("2vuy->960x540 bgrA table fast path", table(s422, dHalf, &tb.t8, true, Kernel::Auto), 0,
-        timeMs([&] { swsHalf.run(uyvy.data(), uyvyRb, H, out.data(), W * 2); }));
+        swsUyvyRun, copy(full));
+    row("2vuy->bgrA fallback scaler", fallback(s422, dFull, Kernel::Auto), yuvUyvy, swsUyvyRun,
+        copy(full));
+    row("2vuy->bgrA fallback scaler (scalar)", fallback(s422, dFull, Kernel::Scalar), yuvUyvy, none,
+        copy(full));
+    row("v219->bgrA table general path", table(s210, dFull, &tb.t10, false, Kernel::Auto), none,
+        none, copy(full));
+    row("v219->bgrA fallback scaler", fallback(s210, dFull, Kernel::Auto), none, none, copy(full));
+    row("v219->bgrA 3840x2160 general path", table(s210k, d4k, &tb.t10, false, Kernel::Auto), none,
+        none, copy(size_t(W4) * H4 * 4));
+    row("v219->bgrA 3840x2160 fallback scaler", fallback(s210k, d4k, Kernel::Auto), none, none,
+        copy(size_t(W4) * H4 * 4));
+    row("2vuy->960x540 bgrA table fast path", table(s422, dHalf, &tb.t8, true, Kernel::Auto), none,
+        [&] { swsHalf.run(uyvy.data(), uyvyRb, H, out.data(), W * 2); }, copy(full / 4));
     row("bgrA->rgba table converter", table(sBgra, dRgba, nullptr, false, Kernel::Auto),
-        timeMs([&] { libyuv::ARGBToABGR(bgra.data(), bgraRb, out.data(), bgraRb, W, H); }),
-        timeMs([&] { swsSwap.run(bgra.data(), bgraRb, H, out.data(), bgraRb); }));
-    std::printf("v219 has no peer with the same conversion (libswscale reads no v210).\n");
+        [&] { libyuv::ARGBToABGR(bgra.data(), bgraRb, out.data(), bgraRb, W, H); },
+        [&] { swsSwap.run(bgra.data(), bgraRb, H, out.data(), bgraRb); }, copy(full));
+    std::printf("v219 has no peer with the same conversion (libswscale reads no v210).\n"
+                "960x540 halves both sides of the frame; it is under the size that is split, so "
+                "1T and 2T are the same work.\n");
+    ZUSetConvertThreads(1);
     return 0;
 }

@@ -39,6 +39,7 @@ struct LaterHooks {
     void (*killCombo)() = nullptr;                                            // ZUKillCombo
     void (*initMB)(char* iconFile) = nullptr;                                 // ZUInitMB
     void (*killMB)() = nullptr;                                               // ZUKillMB
+    void (*stopConvertWorkers)() = nullptr;  // the CPU converter's worker threads
 };
 
 struct GuiState {

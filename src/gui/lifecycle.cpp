@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gui/gui_state.h"
+#include "text/text.h"
 
 namespace zu::detail {
 namespace {
@@ -99,7 +100,7 @@ void requestRepaint() {
 }
 
 void standardGlSetup(int w, int h) {
-    glViewport(0, 0, w, h);
+    setViewport(0, 0, w, h);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluOrtho2D(0, w, 0, h);
@@ -257,6 +258,7 @@ ZUAPI ZuErr ZUKillGUI(void) {
     // The popups go first: ZUKillCombo, then ZUKillMB.
     if (g.hooks.killCombo) g.hooks.killCombo();
     if (g.hooks.killMB) g.hooks.killMB();
+    if (g.hooks.stopConvertWorkers) g.hooks.stopConvertWorkers();
     // Font set 0 lives in the main context: ZUKillFonts(0) with it current.
     if (g.hooks.killFonts) {
         ws::makeCurrent(g.mainSurface);

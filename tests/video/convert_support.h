@@ -84,4 +84,75 @@ struct HostTables {
     }
 };
 
+// The fallback scaler's formula for 4:2:2 into "bgrA", term by term as the scaler computes
+// it: (Y - luma offset) * gain and (C - chroma offset) * gain with C = sum / 2, summed
+// red (luma + Cr), green ((luma + Cr) + Cb), blue (luma + Cb), then rounded to bytes.
+struct StandardFormula {
+    std::vector<double> yR, yG, yB, crR, crG, cbG, cbB;
+    bool tenBit;
+    StandardFormula(int standard, bool ten) : tenBit(ten) {
+        ZuColorDescriptor d{};
+        d.standard = standard;
+        zu::detail::fillColorDescriptor(d, ten ? ZU_PF_v219 : ZU_PF_2vuy);
+        const int n = ten ? 1024 : 256;
+        for (int y = 0; y < n; ++y) {
+            yR.push_back((y - d.redLumaOffset) * d.redLumaGain);
+            yG.push_back((y - d.greenLumaOffset) * d.greenLumaGain);
+            yB.push_back((y - d.blueLumaOffset) * d.blueLumaGain);
+        }
+        for (int s = 0; s < 2 * n - 1; ++s) {
+            const double c = s * 0.5;
+            crR.push_back((c - d.redChromaOffset) * d.redCrGain);
+            crG.push_back((c - d.greenCrOffset) * d.greenCrGain);
+            cbG.push_back((c - d.greenCbOffset) * d.greenCbGain);
+            cbB.push_back((c - d.blueChromaOffset) * d.blueCbGain);
+        }
+    }
+    uint8_t toByte(double v) const {
+        double x = tenBit ? v * 0.25 + 0.5 : v + 0.5;
+        x = x > 0 ? x : 0;
+        x = x < 255 ? x : 255;
+        return uint8_t(int(x));
+    }
+    // "bgrA" pixel for Y and the chroma sums (twice the chroma the formula sees).
+    uint32_t pixel(int y, int su, int sv) const {
+        const uint32_t r = toByte(yR[y] + crR[sv]), g = toByte((yG[y] + crG[sv]) + cbG[su]),
+                       b = toByte(yB[y] + cbB[su]);
+        return b | g << 8 | r << 16 | 0xffu << 24;
+    }
+};
+
+// 10-bit 4:2:2 row from per-pair samples: pair p has Y0 = y0[p], Y1 = y1[p], U = u[p],
+// V = v[p]; pairs beyond the last group's end are zero.
+inline void packV210Row(uint8_t* row, int pairs, const uint16_t* y0, const uint16_t* y1,
+                        const uint16_t* u, const uint16_t* v) {
+    auto yAt = [&](int i) -> uint32_t {
+        if (i / 2 >= pairs) return 0;
+        return (i & 1) ? y1[i / 2] : y0[i / 2];
+    };
+    auto cAt = [&](const uint16_t* c, int p) -> uint32_t { return p < pairs ? c[p] : 0; };
+    for (int g = 0; 6 * g < 2 * pairs; ++g) {
+        const int y = 6 * g, c = 3 * g;
+        const uint32_t w[4] = {cAt(u, c) | yAt(y) << 10 | cAt(v, c) << 20,
+                               yAt(y + 1) | cAt(u, c + 1) << 10 | yAt(y + 2) << 20,
+                               cAt(v, c + 1) | yAt(y + 3) << 10 | cAt(u, c + 2) << 20,
+                               yAt(y + 4) | cAt(v, c + 2) << 10 | yAt(y + 5) << 20};
+        std::memcpy(row + 16 * g, w, 16);
+    }
+}
+
+// Every output pixel of a 4:2:2 row against the formula: pair p's first pixel sees its own
+// chroma, the second the sum with the next pair's (its own at the row's end). Returns the
+// first pixel that differs, or -1.
+inline int firstFormulaMismatch(const StandardFormula& f, const uint8_t* out, int pairs,
+                                const uint16_t* y0, const uint16_t* y1, const uint16_t* u,
+                                const uint16_t* v) {
+    for (int p = 0; p < pairs; ++p) {
+        const int n = p + 1 < pairs ? p + 1 : p;
+        if (px32(out + 8 * p) != f.pixel(y0[p], 2 * u[p], 2 * v[p])) return 2 * p;
+        if (px32(out + 8 * p + 4) != f.pixel(y1[p], u[p] + u[n], v[p] + v[n])) return 2 * p + 1;
+    }
+    return -1;
+}
+
 }  // namespace zutest

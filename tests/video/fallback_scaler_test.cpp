@@ -310,3 +310,41 @@ TEST(FallbackScaler, BadInputIsRefused) {
     EXPECT_EQ(sc.convert({s.bytes.data(), 9, 2, ZU_PF_2vuy, 20}, d.dst(), 0, &desc, 0, nullptr),
               -2);
 }
+
+// The scaler's rows split over threads equal one thread's: odd heights, taller and shorter
+// sources, 10-bit rows, borders and bottom-up reading.
+TEST(FallbackScaler, SplitFramesEqualOneThread) {
+    struct Case {
+        unsigned sfmt, dfmt;
+        int sw, sh, dw, dh;
+        unsigned char bottomUp;
+        bool border;
+    } cases[] = {
+        {ZU_PF_2vuy, ZU_PF_bgrA, 1282, 401, 1282, 401, 0, false},
+        {ZU_PF_v219, ZU_PF_rgba, 1290, 403, 1290, 403, 1, false},
+        {ZU_PF_2vuy, ZU_PF_bgrA, 1282, 603, 1282, 401, 0, true},
+        {ZU_PF_yuy2, ZU_PF_argB, 1000, 301, 1282, 405, 1, true},
+    };
+    const uint32_t border = 0x80402010;
+    for (const Case& c : cases) {
+        Image s = makeImage(c.sfmt, c.sw, c.sh, 16);
+        randomFill(s, uint32_t(c.sh));
+        ZuColorDescriptor desc{};
+        desc.standard = 3;
+        ASSERT_EQ(ZUSetConvertThreads(1), 0);
+        Image one = makeImage(c.dfmt, c.dw, c.dh, 0, 7);
+        FallbackScaler a;
+        ASSERT_EQ(a.convert(s.src(), one.dst(), 0, &desc, c.bottomUp, c.border ? &border : nullptr),
+                  0);
+        for (int n : {2, 4}) {
+            ASSERT_EQ(ZUSetConvertThreads(n), 0);
+            Image many = makeImage(c.dfmt, c.dw, c.dh, 0, 7);
+            FallbackScaler b;
+            ASSERT_EQ(b.convert(s.src(), many.dst(), 0, &desc, c.bottomUp,
+                                c.border ? &border : nullptr),
+                      0);
+            EXPECT_EQ(many.bytes, one.bytes) << c.sw << "x" << c.sh << " threads " << n;
+        }
+    }
+    ASSERT_EQ(ZUSetConvertThreads(2), 0);
+}

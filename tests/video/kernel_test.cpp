@@ -13,6 +13,16 @@ namespace {
 std::vector<Kernel> kernels() {
     std::vector<Kernel> k = {Kernel::Scalar, Kernel::Sse2};
     if (cpuHasAvx2()) k.push_back(Kernel::Avx2);
+    if (cpuHasAvx512()) k.push_back(Kernel::Avx512);
+    return k;
+}
+
+// The kernels that run the integer form on this processor (the scalar one elsewhere).
+std::vector<Kernel> arithKernels() {
+    std::vector<Kernel> k;
+    if (cpuHasAvx2()) k.push_back(Kernel::Avx2);
+    if (cpuHasAvx512()) k.push_back(Kernel::Avx512);
+    if (k.empty()) k.push_back(Kernel::Auto);
     return k;
 }
 
@@ -24,6 +34,10 @@ const char* name(Kernel k) {
             return "sse2";
         case Kernel::Avx2:
             return "avx2";
+        case Kernel::Avx512:
+            return "avx512";
+        case Kernel::Auto:
+            return "auto";
         default:
             return "?";
     }
@@ -256,4 +270,106 @@ TEST(ConvertKernels, TenBitFallbackMatchesReferenceAcrossTheRange) {
             ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, bestKernel()), 0);
             ASSERT_EQ(out.bytes, ref.bytes) << "U " << u << " V " << v;
         }
+}
+
+// The proof that the integer kernels equal the double formula: every 8-bit (Y, Cb, Cr) as
+// the first pixel of a pair, for all six standards, through the scaler as the display
+// pipeline calls it. The second pixels see the chroma sums with the neighbour (u ^ 1, v ^ 1),
+// so the half steps next to every triple are checked as well.
+TEST(ConvertKernels, FallbackEqualsTheFormulaForEvery8BitTripleAndStandard) {
+    constexpr int kPairs = 256;
+    Image s = makeImage(ZU_PF_2vuy, 2 * kPairs, 256);
+    Image out = makeImage(ZU_PF_bgrA, 2 * kPairs, 256);
+    uint16_t y0[kPairs], y1[kPairs], cu[kPairs], cv[kPairs];
+    for (int p = 0; p < kPairs; ++p) y0[p] = uint16_t(p), y1[p] = uint16_t(255 - p);
+    for (int standard = 0; standard < 6; ++standard) {
+        const StandardFormula f(standard, false);
+        ZuColorDescriptor desc{};
+        desc.standard = standard;
+        if (cpuHasAvx2()) {
+            EXPECT_EQ(scalerRowPlan(s.src(), out.dst(), desc), RowPlan::Arithmetic) << standard;
+        }
+        for (int u = 0; u < 256; ++u) {
+            for (int v = 0; v < 256; ++v)
+                for (int p = 0; p < kPairs; ++p) {
+                    uint8_t* g = s.row(v) + 4 * p;
+                    g[0] = uint8_t((p & 1) ? u ^ 1 : u), g[1] = uint8_t(y0[p]);
+                    g[2] = uint8_t((p & 1) ? v ^ 1 : v), g[3] = uint8_t(y1[p]);
+                }
+            for (Kernel k : arithKernels()) {
+                FallbackScaler sc;
+                ASSERT_EQ(sc.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
+                for (int v = 0; v < 256; ++v) {
+                    for (int p = 0; p < kPairs; ++p)
+                        cu[p] = uint16_t((p & 1) ? u ^ 1 : u),
+                        cv[p] = uint16_t((p & 1) ? v ^ 1 : v);
+                    ASSERT_EQ(firstFormulaMismatch(f, out.row(v), kPairs, y0, y1, cu, cv), -1)
+                        << name(k) << " standard " << standard << " U " << u << " V " << v;
+                }
+            }
+        }
+    }
+}
+
+// 10-bit sources: two million random (Y, Cb, Cr) triples per standard, the second pixels
+// seeing random neighbours. `make verify` runs all 2^30 triples.
+TEST(ConvertKernels, TenBitFallbackEqualsTheFormulaOnRandomTriples) {
+    constexpr int kPairs = 1020, kRows = 1000;
+    Image s = makeImage(ZU_PF_v219, 2 * kPairs, kRows);
+    Image out = makeImage(ZU_PF_bgrA, 2 * kPairs, kRows);
+    std::vector<uint16_t> y0(size_t(kPairs) * kRows), y1(y0.size()), u(y0.size()), v(y0.size());
+    std::mt19937 rng(1234);
+    for (size_t i = 0; i < y0.size(); ++i)
+        y0[i] = uint16_t(rng() & 1023), y1[i] = uint16_t(rng() & 1023),
+        u[i] = uint16_t(rng() & 1023), v[i] = uint16_t(rng() & 1023);
+    for (int r = 0; r < kRows; ++r) {
+        const size_t o = size_t(r) * kPairs;
+        packV210Row(s.row(r), kPairs, &y0[o], &y1[o], &u[o], &v[o]);
+    }
+    for (int standard = 0; standard < 6; ++standard) {
+        const StandardFormula f(standard, true);
+        ZuColorDescriptor desc{};
+        desc.standard = standard;
+        if (cpuHasAvx2()) {
+            EXPECT_EQ(scalerRowPlan(s.src(), out.dst(), desc), RowPlan::Arithmetic) << standard;
+        }
+        for (Kernel k : arithKernels()) {
+            FallbackScaler sc;
+            ASSERT_EQ(sc.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
+            for (int r = 0; r < kRows; ++r) {
+                const size_t o = size_t(r) * kPairs;
+                ASSERT_EQ(
+                    firstFormulaMismatch(f, out.row(r), kPairs, &y0[o], &y1[o], &u[o], &v[o]), -1)
+                    << name(k) << " standard " << standard << " row " << r;
+            }
+        }
+    }
+}
+
+// Tables made from a matrix are affine in their index and take the integer kernel; a gamma
+// curve is not and keeps the lookup kernel. Both equal the reference, for 8 and 10 bits.
+TEST(ConvertKernels, AffineHostTablesTakeTheIntegerKernelOthersTheLookupExactlyAlike) {
+    for (bool ten : {false, true}) {
+        HostTables matrix(ten), gamma(ten);
+        const int n = ten ? 1024 : 256;
+        for (int i = 0; i < n; ++i) {
+            const double g = 255.0 * std::pow(i / double(n - 1), 0.45);
+            gamma.d[0][i] = gamma.d[2][i] = gamma.d[4][i] = g;
+        }
+        const unsigned fmt = ten ? ZU_PF_v219 : ZU_PF_2vuy;
+        Image s = makeImage(fmt, 1284, 12, 16);
+        randomFill(s, ten ? 7 : 8);
+        for (HostTables* t : {&matrix, &gamma}) {
+            TableOptions o;
+            o.tables = &t->t;
+            Image ref = makeImage(ZU_PF_bgrA, 1284, 12), out = makeImage(ZU_PF_bgrA, 1284, 12);
+            ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
+            ASSERT_EQ(tableConvert(s.src(), out.dst(), o), 0);
+            EXPECT_EQ(out.bytes, ref.bytes) << (t == &matrix ? "matrix" : "gamma") << " " << ten;
+            const RowPlan expect = !cpuHasAvx2()    ? RowPlan::Lookup
+                                   : t == &matrix ? RowPlan::Arithmetic
+                                                  : RowPlan::Lookup;
+            EXPECT_EQ(tableRowPlan(s.src(), out.dst(), o), expect) << ten;
+        }
+    }
 }

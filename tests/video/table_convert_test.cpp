@@ -416,3 +416,62 @@ TEST(TableConvert, BadInputIsRefusedWithoutTouchingMemory) {
     o.fast = 1;
     EXPECT_EQ(tableConvert(s.src(), d.dst(), o), 0);
 }
+
+// Frames of half a megapixel and more are split by rows; every thread count gives the
+// bytes of one thread, for odd heights, decimation, up-scaling, flips and field shifts.
+TEST(TableConvert, SplitFramesEqualOneThreadForEveryThreadCount) {
+    HostTables t;
+    struct Case {
+        unsigned sfmt;
+        int sw, sh, dw, dh;
+        bool fast;
+        unsigned char flip, fieldShift;
+    } cases[] = {
+        {ZU_PF_2vuy, 1282, 401, 1282, 401, false, 0, 0},  // odd height, general path
+        {ZU_PF_2vuy, 1282, 401, 1282, 401, true, 1, 1},   // fast path, flipped, field shift
+        {ZU_PF_yuy2, 2564, 803, 1282, 401, false, 0, 0},  // decimation by 2
+        {ZU_PF_2vuy, 1282, 201, 1282, 403, false, 0, 1},  // rows repeated, field shift
+        {ZU_PF_2vuy, 642, 101, 1284, 404, true, 1, 0},    // repeated both ways
+        {ZU_PF_bgrA, 1001, 513, 1001, 513, false, 1, 1},  // byte shuffle
+    };
+    for (const Case& c : cases) {
+        Image s = makeImage(c.sfmt, c.sw, c.sh, 8);
+        randomFill(s, uint32_t(c.sw + c.sh));
+        TableOptions o;
+        o.tables = &t.t;
+        o.fast = c.fast;
+        o.flip = c.flip;
+        o.fieldShift = c.fieldShift;
+        ASSERT_EQ(ZUSetConvertThreads(1), 0);
+        Image one = makeImage(ZU_PF_bgrA, c.dw, c.dh, 4);
+        ASSERT_EQ(tableConvert(s.src(), one.dst(), o), 0);
+        for (int n : {2, 3, 16}) {
+            ASSERT_EQ(ZUSetConvertThreads(n), 0);
+            Image many = makeImage(ZU_PF_bgrA, c.dw, c.dh, 4);
+            ASSERT_EQ(tableConvert(s.src(), many.dst(), o), 0);
+            EXPECT_EQ(many.bytes, one.bytes) << c.sw << "x" << c.sh << " threads " << n;
+        }
+    }
+    for (int bad : {0, -1, 17, 1000}) EXPECT_EQ(ZUSetConvertThreads(bad), -2) << bad;
+    EXPECT_EQ(ZUGetConvertThreads(), 16);
+    ASSERT_EQ(ZUSetConvertThreads(2), 0);
+}
+
+// Plans are kept between frames; a host that rewrites its tables in place gets results
+// from the new contents, never from the plan made for the old ones.
+TEST(TableConvert, TablesChangedInPlaceAreSeenByTheNextFrame) {
+    HostTables t;
+    Image s = makeImage(ZU_PF_2vuy, 640, 4);
+    randomFill(s, 3);
+    TableOptions o;
+    o.tables = &t.t;
+    for (int round = 0; round < 3; ++round) {
+        if (round == 1)
+            for (double& v : t.d[0]) v = v * 0.5 + 3;  // still affine, other coefficients
+        if (round == 2) t.d[6][100] += 40;              // no longer affine
+        Image ref = makeImage(ZU_PF_bgrA, 640, 4), out = makeImage(ZU_PF_bgrA, 640, 4);
+        ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
+        ASSERT_EQ(tableConvert(s.src(), out.dst(), o), 0);
+        EXPECT_EQ(out.bytes, ref.bytes) << "round " << round;
+    }
+}

@@ -73,9 +73,11 @@ struct DstImage {
 
 // Which implementation runs. Reference is the plain scalar code every faster kernel must
 // match bit for bit; Auto picks the best the processor has.
-enum class Kernel { Auto, Reference, Scalar, Sse2, Avx2 };
+// Avx512 runs the integer kernel 32 pixels a step and otherwise the AVX2 kernels.
+enum class Kernel { Auto, Reference, Scalar, Sse2, Avx2, Avx512 };
 
 bool cpuHasAvx2();
+bool cpuHasAvx512();
 // The kernel Auto resolves to on this processor.
 Kernel bestKernel();
 
@@ -94,6 +96,14 @@ struct TableOptions {
 // unsupported ratio or pair, missing tables or bad buffers.
 int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& opt,
                  Kernel kernel = Kernel::Auto);
+
+// How the rows of a conversion are computed: the scalar reference, lookup kernels over
+// term tables, the integer kernel, a byte shuffle, or the fast path's kernels. Tests ask.
+enum class RowPlan { None, Reference, Lookup, Arithmetic, Shuffle, Fast };
+RowPlan tableRowPlan(const SrcImage& src, const DstImage& dst, const TableOptions& opt,
+                     Kernel kernel = Kernel::Auto);
+RowPlan scalerRowPlan(const SrcImage& src, const DstImage& dst, const ZuColorDescriptor& d,
+                      Kernel kernel = Kernel::Auto);
 
 // Fills the doubles of d for its standard (0 to 5; others leave them) and a source format.
 void fillColorDescriptor(ZuColorDescriptor& d, unsigned srcFormat);
@@ -170,6 +180,48 @@ void planarRowScalar(const PlanarRowArgs& a);
 void planarRowAvx2(const PlanarRowArgs& a);
 // Unpacks width pixels of a 10-bit 4:2:2 row.
 void unpackV210(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v);
+void unpackV210Avx2(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v);
+void unpackV210Vbmi(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v);
+bool cpuHasVbmi();  // byte permutes (AVX-512 VBMI) for unpacking
+
+// The same rows in integer arithmetic, for term sets that are affine in their index (as
+// tables made from a matrix are). Component c of a pixel is
+//   X = ky[c] * Y + ku[c] * U + kv[c] * V + d[c],  value = X >> shift,
+// with U, V the chroma indices the terms would be read at. X carries the error bound of
+// the fixed-point form added in: when its fraction is below guard, the integer value might
+// differ from the double formula's, and that pixel is taken from the terms instead. So
+// results always equal the terms formula bit for bit; the guard fires about once per
+// thousand pixels. Red reads no U and blue no V.
+struct ArithCoeffs {
+    int32_t ky[3], ku[3], kv[3], d[3];  // red, green, blue
+    int32_t centreY, centreC;
+    int shift;
+    int32_t guard;
+    bool sharedLuma;  // ky equal for the three components
+    uint8_t alpha;    // the constant alpha byte
+    int8_t slot[4];   // byte of red, green, blue, alpha in a pixel
+};
+// Fills k for terms t of lumaLevels (256 or 1024) luma entries, chroma read by sum or by
+// rounded mean; false when a term column is not affine or the range needs too many bits.
+bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t slot[4],
+                 ArithCoeffs& k);
+
+struct ArithRowArgs {
+    const uint8_t* src;  // 8-bit pairs; null for unpacked rows
+    const uint16_t* y;   // unpacked rows: Y per pixel, U and V per pair, each with one
+    const uint16_t* u;   // readable entry past the last pair
+    const uint16_t* v;
+    uint8_t* dst;
+    int pairs;
+    int yOff0, yOff1, uOff, vOff;
+    bool sumIndex;
+    const ArithCoeffs* k;
+    const RgbTerms* terms;  // for guarded pixels and row ends
+};
+void arithRowAvx2(const ArithRowArgs& a);
+void arithRowAvx512(const ArithRowArgs& a);
+// How many pixels the guard sent to the terms since the process started (tests read it).
+uint64_t arithGuardCount();
 
 // 4-byte 8-bit RGB into another 4-byte order: dst byte i = src byte map[i].
 void shuffleRowScalar(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]);

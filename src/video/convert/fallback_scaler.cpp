@@ -6,6 +6,8 @@
 
 #include "video/convert/convert.h"
 #include "video/convert/pixel_io.h"
+#include "video/convert/plan_cache.h"
+#include "video/convert/workers.h"
 
 namespace zu::detail {
 namespace {
@@ -84,8 +86,8 @@ struct Ctx {
     bool keepAspect;
     int pictureWidth;  // keep aspect: width of the picture inside the destination row
     Kernel kernel;
-    const RgbTerms* terms;  // equal-width 4:2:2 into 4-byte RGB, else null
-    uint16_t* planar;       // scratch row for unpacked 10-bit sources
+    const RgbTerms* terms;      // equal-width 4:2:2 into 4-byte RGB, else null
+    const ArithCoeffs* arith;   // the same in integers, when available
 };
 
 struct Row {
@@ -175,25 +177,8 @@ void rowYuv422Rgb(const Ctx& c, Row s, OutRow d) {
         return;
     }
     Span sp = pairSpan(s.width, d.width, false);
-    if (c.terms && s.width == d.width && sf.family == Family::Yuv422x10) {
-        uint16_t* y = c.planar;
-        uint16_t* u = y + s.width;
-        uint16_t* v = u + pairs;
-        unpackV210(s.p, s.width, y, u, v);
-        PlanarRowArgs a{y, u, v, d.p, pairs, true, c.terms};
-        if (c.kernel == Kernel::Avx2)
-            planarRowAvx2(a);
-        else
-            planarRowScalar(a);
-        return;
-    }
     if (c.terms && s.width == d.width) {
-        TermRowArgs a{s.p,        d.p,        pairs, sf.slot[1], sf.slot[3],
-                      sf.slot[0], sf.slot[2], true,  c.terms};
-        if (c.kernel == Kernel::Avx2)
-            termRowAvx2(a);
-        else
-            termRowScalar(a);
+        termsRow(sf, s.p, d.p, s.width, true, c.terms, c.arith, c.kernel);
         return;
     }
     for (int i = 0; i < sp.n; ++i) {
@@ -433,26 +418,39 @@ void fillColorDescriptor(ZuColorDescriptor& d, unsigned srcFormat) {
     d.crOffset = chroma;
 }
 
-int FallbackScaler::convert(const SrcImage& src, const DstImage& dst, unsigned char keepAspect,
-                            ZuColorDescriptor* descriptor, unsigned char bottomUp,
-                            const uint32_t* border, Kernel kernel) {
-    const FormatInfo* sf = formatInfo(src.format);
-    const FormatInfo* df = formatInfo(dst.format);
-    if (!sf || !df || !descriptor || !src.pixels || !dst.pixels) return -2;
-    if (src.height <= 0 || dst.height <= 0) return -2;
-    int64_t sMin = minRowBytes(*sf, src.width), dMin = minRowBytes(*df, dst.width);
-    if (sMin < 0 || dMin < 0 || src.rowBytes < sMin || dst.rowBytes < dMin) return -2;
-    Ctx c{};
-    if (!chooseKind(*sf, *df, c.kind)) return -2;
+namespace {
 
-    fillColorDescriptor(*descriptor, src.format);
-    std::memcpy(&state_, descriptor, sizeof state_);
+struct ScalerPlan {
+    Ctx ctx;  // d points at the plan's descriptor
+    ZuColorDescriptor desc;
+    std::unique_ptr<RgbTerms> terms;
+    ArithCoeffs arith{};
+    unsigned sfmt, dfmt;
+    int sw, sh, dw, dh;
+    bool keepAspect;
+    Kernel kernel;
+    // Destination rows [top, top + rows) receive source rows from first on.
+    int top, first, rows, ph;
+};
+
+std::shared_ptr<const ScalerPlan> makeScalerPlan(const FormatInfo* sf, const FormatInfo* df,
+                                                 const SrcImage& src, const DstImage& dst,
+                                                 bool keepAspect, const ZuColorDescriptor& desc,
+                                                 Kernel kernel) {
+    auto p = std::make_shared<ScalerPlan>();
+    Ctx& c = p->ctx;
+    if (!chooseKind(*sf, *df, c.kind)) return nullptr;
+    p->desc = desc;
+    p->sfmt = src.format, p->dfmt = dst.format;
+    p->sw = src.width, p->sh = src.height, p->dw = dst.width, p->dh = dst.height;
+    p->keepAspect = keepAspect;
+    p->kernel = kernel;
     c.sf = sf;
     c.df = df;
-    c.d = &state_;
-    c.rgbToYuv = state_;
+    c.d = &p->desc;
+    c.rgbToYuv = desc;
     fillColorDescriptor(c.rgbToYuv, ZU_PF_rgba);
-    c.kernel = kernel == Kernel::Auto ? bestKernel() : kernel;
+    c.kernel = kernel;
 
     const int sw = src.width, sh = src.height, dw = dst.width, dh = dst.height;
     // The picture inside the destination: all of it, unless keep aspect shrinks it.
@@ -467,40 +465,98 @@ int FallbackScaler::convert(const SrcImage& src, const DstImage& dst, unsigned c
     c.keepAspect = keepAspect && sw != dw;
     c.pictureWidth = pw;
 
-    std::unique_ptr<RgbTerms> terms;
-    std::vector<uint16_t> planar;
     if (c.kind == RowKind::YuvRgb && is422(*sf) && df->family == Family::Rgb8 &&
-        df->bytesPerPixel == 4 && sw == dw && c.kernel != Kernel::Reference) {
-        terms = std::make_unique<RgbTerms>();
-        buildTerms(state_, *sf, *df, *terms);
-        c.terms = terms.get();
-        if (sf->family == Family::Yuv422x10) planar.resize(size_t(sw) * 2);
-        c.planar = planar.data();
+        df->bytesPerPixel == 4 && sw == dw && sw % 2 == 0 && kernel != Kernel::Reference) {
+        p->terms = std::make_unique<RgbTerms>();
+        buildTerms(p->desc, *sf, *df, *p->terms);
+        c.terms = p->terms.get();
+        if (usesAvx2(kernel) &&
+            deriveArith(*p->terms, sf->maxValue == 1023 ? 1024 : 256, true, df->slot, p->arith))
+            c.arith = &p->arith;
     }
 
-    // Destination rows [top, top + rows) receive source rows from first on.
-    int top = 0, first = 0, rows = dh;
+    p->top = 0, p->first = 0, p->rows = dh, p->ph = ph;
     if (c.keepAspect) {
-        top = (dh - ph) / 2;
-        rows = ph;
+        p->top = (dh - ph) / 2;
+        p->rows = ph;
     } else if (sh > dh) {
-        first = int((sh - dh) * 0.5 + 0.5);
+        p->first = int((sh - dh) * 0.5 + 0.5);
     } else if (sh < dh) {
-        top = int((dh - sh) * 0.5 + 0.5);
-        rows = sh;
+        p->top = int((dh - sh) * 0.5 + 0.5);
+        p->rows = sh;
     }
+    return p;
+}
+
+PlanCache<ScalerPlan>& scalerPlans() {
+    static PlanCache<ScalerPlan> c;
+    return c;
+}
+
+// The plan for a call with the descriptor already filled, or null for -2.
+std::shared_ptr<const ScalerPlan> findScalerPlan(const SrcImage& src, const DstImage& dst,
+                                                 bool aspect, const ZuColorDescriptor& desc,
+                                                 Kernel kernel) {
+    const FormatInfo* sf = formatInfo(src.format);
+    const FormatInfo* df = formatInfo(dst.format);
+    return scalerPlans().get(
+        [&](const ScalerPlan& p) {
+            return p.sfmt == src.format && p.dfmt == dst.format && p.sw == src.width &&
+                   p.sh == src.height && p.dw == dst.width && p.dh == dst.height &&
+                   p.keepAspect == aspect && p.kernel == kernel &&
+                   std::memcmp(&p.desc, &desc, sizeof desc) == 0;
+        },
+        [&] { return makeScalerPlan(sf, df, src, dst, aspect, desc, kernel); });
+}
+
+}  // namespace
+
+RowPlan scalerRowPlan(const SrcImage& src, const DstImage& dst, const ZuColorDescriptor& d,
+                      Kernel kernel) {
+    const FormatInfo* sf = formatInfo(src.format);
+    const FormatInfo* df = formatInfo(dst.format);
+    if (!validImages(sf, df, src, dst)) return RowPlan::None;
+    ZuColorDescriptor desc = d;
+    fillColorDescriptor(desc, src.format);
+    auto plan = findScalerPlan(src, dst, false, desc, resolveKernel(kernel));
+    if (!plan) return RowPlan::None;
+    if (plan->ctx.arith) return RowPlan::Arithmetic;
+    return plan->ctx.terms ? RowPlan::Lookup : RowPlan::Reference;
+}
+
+int FallbackScaler::convert(const SrcImage& src, const DstImage& dst, unsigned char keepAspect,
+                            ZuColorDescriptor* descriptor, unsigned char bottomUp,
+                            const uint32_t* border, Kernel kernel) {
+    const FormatInfo* sf = formatInfo(src.format);
+    const FormatInfo* df = formatInfo(dst.format);
+    if (!descriptor || !validImages(sf, df, src, dst)) return -2;
+    RowKind kind;
+    if (!chooseKind(*sf, *df, kind)) return -2;
+
+    fillColorDescriptor(*descriptor, src.format);
+    std::memcpy(&state_, descriptor, sizeof state_);
+    auto plan = findScalerPlan(src, dst, keepAspect != 0, state_, resolveKernel(kernel));
+    if (!plan) return -2;
+    const ScalerPlan& p = *plan;
+    const Ctx& c = p.ctx;
+    const int sw = src.width, sh = src.height, dw = dst.width, dh = dst.height;
+    const int top = p.top, first = p.first, rows = p.rows;
 
     const auto* sBase = static_cast<const uint8_t*>(src.pixels);
     auto* dBase = static_cast<uint8_t*>(dst.pixels);
     auto dRow = [&](int r) { return OutRow{dBase + int64_t(r) * dst.rowBytes, dw}; };
+    const int64_t pixels = int64_t(dw) * dh;
 
     if (border) {
         // A row of the border pixel, converted like any other row.
-        std::vector<uint32_t> line(size_t(dw), *border);
+        thread_local std::vector<uint32_t> line;
+        if (line.size() < size_t(dw)) line.resize(size_t(dw));
+        std::fill(line.begin(), line.begin() + dw, *border);
         Ctx bc = c;
         bc.sf = formatInfo(ZU_PF_rgba);
         bc.keepAspect = false;
         bc.terms = nullptr;
+        bc.arith = nullptr;
         if (!chooseKind(*bc.sf, *df, bc.kind)) return -2;
         Row b{reinterpret_cast<const uint8_t*>(line.data()), dw};
         for (int r = 0; r < dh; ++r)
@@ -510,14 +566,15 @@ int FallbackScaler::convert(const SrcImage& src, const DstImage& dst, unsigned c
             }
     }
 
-    for (int i = 0; i < rows; ++i) {
-        int sr = c.keepAspect ? int(i * double(sh) / ph + 0.5) : first + i;
-        sr = std::min(sr, sh - 1);
-        if (bottomUp) sr = sh - 1 - sr;
-        Row s{sBase + int64_t(sr) * src.rowBytes, sw};
-        int rc = rowConvert(c, s, dRow(top + i));
-        if (rc) return rc;
-    }
+    // Row conversions of the kinds chosen above cannot fail, so parts need not report.
+    forRows(rows, 1, pixels, [&](int begin, int end) {
+        for (int i = begin; i < end; ++i) {
+            int sr = c.keepAspect ? int(i * double(sh) / p.ph + 0.5) : first + i;
+            sr = std::min(sr, sh - 1);
+            if (bottomUp) sr = sh - 1 - sr;
+            rowConvert(c, Row{sBase + int64_t(sr) * src.rowBytes, sw}, dRow(top + i));
+        }
+    });
     return 0;
 }
 

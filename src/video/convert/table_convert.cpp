@@ -8,6 +8,8 @@
 
 #include "video/convert/convert.h"
 #include "video/convert/pixel_io.h"
+#include "video/convert/plan_cache.h"
+#include "video/convert/workers.h"
 
 namespace zu::detail {
 namespace {
@@ -416,145 +418,235 @@ void buildHostTerms(const ZuColorTables& h, const FormatInfo& sf, const FormatIn
     }
 }
 
-}  // namespace
+enum class RowKind { Reference, Terms, Shuffle, Fast };
 
-int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& opt, Kernel kernel) {
+struct TablePlan {
+    Job job;  // opt's pointers are the ones of the call that made the plan
+    Factor v;
+    RowFn row;
+    RowKind kind;
+    Kernel kernel;
+    FastRowArgs fast;  // tables filled per call
+    uint8_t shuffle[4];
+    std::unique_ptr<RgbTerms> terms;
+    bool hasArith = false;
+    ArithCoeffs arith{};
+    std::vector<double> hostTables;  // the seven tables the terms were made from
+    int64_t dMin;
+    unsigned sfmt, dfmt;
+    int sw, sh, dw, dh;
+};
+
+bool sameOptions(const TableOptions& a, const TableOptions& b) {
+    return a.flip == b.flip && std::memcmp(&a.alpha, &b.alpha, sizeof a.alpha) == 0 &&
+           a.fullRangeTop == b.fullRangeTop && a.fullRangeBottom == b.fullRangeBottom &&
+           (a.lut != nullptr) == (b.lut != nullptr) && a.fieldShift == b.fieldShift &&
+           a.fast == b.fast && hasFastTables(a.tables) == hasFastTables(b.tables) &&
+           hasGeneralTables(a.tables) == hasGeneralTables(b.tables) &&
+           hasRgbYuvTables(a.tables) == hasRgbYuvTables(b.tables);
+}
+
+// Terms depend on the contents of the host's tables, not on where they live: a plan is
+// reused only while the contents are the same.
+bool sameHostTables(const TablePlan& p, const ZuColorTables* t) {
+    if (p.hostTables.empty()) return true;
+    const size_t n = p.hostTables.size() / 7;
+    const double* tabs[7] = {t->redFromLuma,   t->redFromCr,   t->blueFromLuma, t->blueFromCb,
+                             t->greenFromLuma, t->greenFromCr, t->greenFromCb};
+    for (int k = 0; k < 7; ++k)
+        if (std::memcmp(tabs[k], p.hostTables.data() + k * n, n * sizeof(double)) != 0)
+            return false;
+    return true;
+}
+
+std::shared_ptr<const TablePlan> makePlan(const SrcImage& src, const DstImage& dst,
+                                          const TableOptions& opt, Kernel kernel) {
     const FormatInfo* sf = formatInfo(src.format);
     const FormatInfo* df = formatInfo(dst.format);
-    if (!sf || !df || !sf->tableListed || !df->tableListed) return -2;
-    if (!src.pixels || !dst.pixels || src.height <= 0 || dst.height <= 0) return -2;
-    int64_t sMin = minRowBytes(*sf, src.width), dMin = minRowBytes(*df, dst.width);
-    if (sMin < 0 || dMin < 0 || src.rowBytes < sMin || dst.rowBytes < dMin) return -2;
-    if (opt.lut && (!opt.lut->red || !opt.lut->green || !opt.lut->blue || opt.lut->count <= 0))
-        return -2;
-
-    Job j{};
+    auto p = std::make_shared<TablePlan>();
+    Job& j = p->job;
     j.sf = sf;
     j.df = df;
     j.sw = src.width;
     j.dw = dst.width;
     j.opt = opt;
-    Factor v;
-    if (!findFactor(src.width, dst.width, j.h) || !findFactor(src.height, dst.height, v)) return -2;
-    if (!choosePath(j)) return -2;
+    if (!findFactor(src.width, dst.width, j.h) || !findFactor(src.height, dst.height, p->v))
+        return nullptr;
+    if (!choosePath(j)) return nullptr;
     j.dstMax = rangeMax(*df);
     j.alpha = resolveAlpha(opt.alpha, j.dstMax);
+    p->sfmt = src.format, p->dfmt = dst.format;
+    p->sw = src.width, p->sh = src.height, p->dw = dst.width, p->dh = dst.height;
+    p->dMin = minRowBytes(*df, dst.width);
+    p->kernel = kernel;
 
-    RowFn row = nullptr;
     switch (j.path) {
         case Path::Fast:
-            row = fastRowReference;
+            p->row = fastRowReference;
             break;
         case Path::General:
-            row = generalRowReference;
+            p->row = generalRowReference;
             break;
         case Path::RgbRgb:
-            row = rgbRowReference;
+            p->row = rgbRowReference;
             break;
         case Path::YuvYuv:
-            row = yuvRowReference;
+            p->row = yuvRowReference;
             break;
         case Path::RgbYuv:
-            row = rgbYuvRowReference;
+            p->row = rgbYuvRowReference;
             break;
         case Path::ToFloatYuv:
-            row = toFloatYuvRowReference;
+            p->row = toFloatYuvRowReference;
             break;
         case Path::FromFloatYuv:
-            row = fromFloatYuvRowReference;
+            p->row = fromFloatYuvRowReference;
             break;
     }
-    if (kernel == Kernel::Auto) kernel = bestKernel();
+    p->kind = RowKind::Reference;
+    if (kernel == Kernel::Reference) return p;
 
-    // The fast path's kernels take whole pairs from every d-th source pair.
-    const bool fastKernel = j.path == Path::Fast && kernel != Kernel::Reference &&
-                            sf->family == Family::Yuv422x8 && (j.h.down || j.h.f == 1) &&
-                            dst.width % 2 == 0;
-    // General path, 4:2:2 into 4-byte RGB at equal width: the host's tables interleaved in
-    // the destination's byte order; 10-bit rows are unpacked first.
-    std::unique_ptr<RgbTerms> terms;
-    if (j.path == Path::General && kernel != Kernel::Reference && !opt.lut && is422(*sf) &&
-        df->family == Family::Rgb8 && df->bytesPerPixel == 4 && j.h.f == 1) {
-        terms = std::make_unique<RgbTerms>();
-        buildHostTerms(*opt.tables, *sf, *df, j.alpha, *terms);
-    }
-    std::vector<uint16_t> planar(terms && sf->family == Family::Yuv422x10 ? src.width * 2 : 0);
-    // 4-byte to 4-byte 8-bit RGB at equal width is a byte shuffle.
-    uint8_t shuffle[4] = {};
-    const bool shuffleKernel = j.path == Path::RgbRgb && kernel != Kernel::Reference && !opt.lut &&
-                               sf->family == Family::Rgb8 && df->family == Family::Rgb8 &&
-                               sf->bytesPerPixel == 4 && df->bytesPerPixel == 4 && j.h.f == 1;
-    if (shuffleKernel)
-        for (int i = 0; i < 4; ++i) shuffle[df->slot[i]] = uint8_t(sf->slot[i]);
-    FastRowArgs fa{};
-    if (fastKernel) {
+    if (j.path == Path::Fast && sf->family == Family::Yuv422x8 && (j.h.down || j.h.f == 1) &&
+        dst.width % 2 == 0) {
+        // The fast path's kernels take whole pairs from every d-th source pair.
+        p->kind = RowKind::Fast;
+        FastRowArgs& fa = p->fast;
         fa.pairs = dst.width / 2;
         fa.step = j.h.f;
         fa.uOff = sf->slot[0];
         fa.yOff0 = sf->slot[1];
         fa.vOff = sf->slot[2];
         fa.yOff1 = sf->slot[3];
-        fa.luma = opt.tables->fastLuma;
-        fa.cb = opt.tables->fastCb;
-        fa.cr = opt.tables->fastCr;
+    } else if (j.path == Path::General && !opt.lut && is422(*sf) && df->family == Family::Rgb8 &&
+               df->bytesPerPixel == 4 && j.h.f == 1 && dst.width % 2 == 0) {
+        // 4:2:2 into 4-byte RGB at equal width: the host's tables interleaved in the
+        // destination's byte order, in integers when they are affine.
+        p->kind = RowKind::Terms;
+        p->terms = std::make_unique<RgbTerms>();
+        buildHostTerms(*opt.tables, *sf, *df, j.alpha, *p->terms);
+        const int n = sf->maxValue == 1023 ? 1024 : 256;
+        const double* tabs[7] = {opt.tables->redFromLuma,   opt.tables->redFromCr,
+                                 opt.tables->blueFromLuma,  opt.tables->blueFromCb,
+                                 opt.tables->greenFromLuma, opt.tables->greenFromCr,
+                                 opt.tables->greenFromCb};
+        p->hostTables.resize(size_t(7) * n);
+        for (int k = 0; k < 7; ++k)
+            std::memcpy(p->hostTables.data() + size_t(k) * n, tabs[k], n * sizeof(double));
+        p->hasArith = usesAvx2(kernel) &&
+                      deriveArith(*p->terms, n, false, df->slot, p->arith);
+    } else if (j.path == Path::RgbRgb && !opt.lut && sf->family == Family::Rgb8 &&
+               df->family == Family::Rgb8 && sf->bytesPerPixel == 4 && df->bytesPerPixel == 4 &&
+               j.h.f == 1) {
+        // 4-byte to 4-byte 8-bit RGB at equal width is a byte shuffle.
+        p->kind = RowKind::Shuffle;
+        for (int i = 0; i < 4; ++i) p->shuffle[df->slot[i]] = uint8_t(sf->slot[i]);
     }
+    return p;
+}
+
+PlanCache<TablePlan>& tablePlans() {
+    static PlanCache<TablePlan> c;
+    return c;
+}
+
+void convertRow(const TablePlan& p, const Job& j, const uint8_t* s, uint8_t* d) {
+    const Kernel k = p.kernel;
+    switch (p.kind) {
+        case RowKind::Terms:
+            termsRow(*j.sf, s, d, p.dw, false, p.terms.get(), p.hasArith ? &p.arith : nullptr, k);
+            return;
+        case RowKind::Shuffle:
+#if defined(__x86_64__) || defined(__i386__)
+            if (usesAvx2(k)) return shuffleRowAvx2(s, d, p.dw, p.shuffle);
+#endif
+            return shuffleRowScalar(s, d, p.dw, p.shuffle);
+        case RowKind::Fast: {
+            FastRowArgs fa = p.fast;
+            fa.src = s;
+            fa.dst = d;
+            fa.luma = j.opt.tables->fastLuma;
+            fa.cb = j.opt.tables->fastCb;
+            fa.cr = j.opt.tables->fastCr;
+#if defined(__x86_64__) || defined(__i386__)
+            if (usesAvx2(k)) return fastRowAvx2(fa);
+            if (k == Kernel::Sse2) return fastRowSse2(fa);
+#endif
+            return fastRowScalar(fa);
+        }
+        case RowKind::Reference:
+            return p.row(j, s, d);
+    }
+}
+
+// The plan for a call, or null for -2.
+std::shared_ptr<const TablePlan> findPlan(const SrcImage& src, const DstImage& dst,
+                                          const TableOptions& opt, Kernel kernel) {
+    const FormatInfo* sf = formatInfo(src.format);
+    const FormatInfo* df = formatInfo(dst.format);
+    if (!sf || !df || !sf->tableListed || !df->tableListed) return nullptr;
+    if (!validImages(sf, df, src, dst)) return nullptr;
+    if (opt.lut && (!opt.lut->red || !opt.lut->green || !opt.lut->blue || opt.lut->count <= 0))
+        return nullptr;
+    return tablePlans().get(
+        [&](const TablePlan& p) {
+            return p.sfmt == src.format && p.dfmt == dst.format && p.sw == src.width &&
+                   p.sh == src.height && p.dw == dst.width && p.dh == dst.height &&
+                   p.kernel == kernel && sameOptions(p.job.opt, opt) &&
+                   sameHostTables(p, opt.tables);
+        },
+        [&] { return makePlan(src, dst, opt, kernel); });
+}
+
+}  // namespace
+
+RowPlan tableRowPlan(const SrcImage& src, const DstImage& dst, const TableOptions& opt,
+                     Kernel kernel) {
+    auto plan = findPlan(src, dst, opt, resolveKernel(kernel));
+    if (!plan) return RowPlan::None;
+    switch (plan->kind) {
+        case RowKind::Terms:
+            return plan->hasArith ? RowPlan::Arithmetic : RowPlan::Lookup;
+        case RowKind::Shuffle:
+            return RowPlan::Shuffle;
+        case RowKind::Fast:
+            return RowPlan::Fast;
+        case RowKind::Reference:
+            break;
+    }
+    return RowPlan::Reference;
+}
+
+int tableConvert(const SrcImage& src, const DstImage& dst, const TableOptions& opt, Kernel kernel) {
+    auto plan = findPlan(src, dst, opt, resolveKernel(kernel));
+    if (!plan) return -2;
+    const TablePlan& p = *plan;
+    Job j = p.job;
+    j.opt = opt;  // this call's tables and look-up table
 
     const auto* sBase = static_cast<const uint8_t*>(src.pixels);
     auto* dBase = static_cast<uint8_t*>(dst.pixels);
     const int dh = dst.height;
+    const Factor v = p.v;
     auto dRow = [&](int r) { return dBase + int64_t(opt.flip ? dh - 1 - r : r) * dst.rowBytes; };
+    auto copyUp = [&](int r) { std::memmove(dRow(r), dRow(r - 1), size_t(p.dMin)); };
     const int converted = opt.fieldShift && dh > 1 ? dh - 1 : dh;
-    for (int r = 0; r < dh; ++r) {
-        uint8_t* d = dRow(r);
-        if (r >= converted || (!v.down && v.f > 1 && r % v.f != 0)) {
-            std::memmove(d, dRow(r - 1), size_t(dMin));
-            continue;
-        }
-        int sr = v.down ? r * v.f : r / v.f;
-        if (opt.fieldShift) ++sr;
-        sr = std::min(sr, src.height - 1);
-        const uint8_t* s = sBase + int64_t(sr) * src.rowBytes;
-        if (terms && !planar.empty()) {
-            uint16_t* y = planar.data();
-            uint16_t* u = y + src.width;
-            uint16_t* vv = u + src.width / 2;
-            unpackV210(s, src.width, y, u, vv);
-            PlanarRowArgs pa{y, u, vv, d, src.width / 2, false, terms.get()};
-            if (kernel == Kernel::Avx2)
-                planarRowAvx2(pa);
-            else
-                planarRowScalar(pa);
-        } else if (terms) {
-            TermRowArgs ta{s,           d,           dst.width / 2, sf->slot[1], sf->slot[3],
-                           sf->slot[0], sf->slot[2], false,         terms.get()};
-            if (kernel == Kernel::Avx2)
-                termRowAvx2(ta);
-            else
-                termRowScalar(ta);
-        } else if (shuffleKernel) {
-            if (kernel == Kernel::Avx2)
-                shuffleRowAvx2(s, d, dst.width, shuffle);
-            else
-                shuffleRowScalar(s, d, dst.width, shuffle);
-        } else if (fastKernel) {
-            fa.src = s;
-            fa.dst = d;
-            switch (kernel) {
-                case Kernel::Avx2:
-                    fastRowAvx2(fa);
-                    break;
-                case Kernel::Sse2:
-                    fastRowSse2(fa);
-                    break;
-                default:
-                    fastRowScalar(fa);
-                    break;
+    const bool upRows = !v.down && v.f > 1;
+    // Rows repeated by up-scaling copy the row above, so parts start at whole groups.
+    forRows(converted, upRows ? v.f : 1, int64_t(dst.width) * dh, [&](int begin, int end) {
+        for (int r = begin; r < end; ++r) {
+            uint8_t* d = dRow(r);
+            if (upRows && r % v.f != 0) {
+                copyUp(r);
+                continue;
             }
-        } else {
-            row(j, s, d);
+            int sr = v.down ? r * v.f : r / v.f;
+            if (opt.fieldShift) ++sr;
+            sr = std::min(sr, src.height - 1);
+            convertRow(p, j, sBase + int64_t(sr) * src.rowBytes, d);
+            if (j.path == Path::Fast && opt.lut) fastRowLut(j, d);
         }
-        if (j.path == Path::Fast && opt.lut) fastRowLut(j, d);
-    }
+    });
+    for (int r = converted; r < dh; ++r) copyUp(r);
     return 0;
 }
 

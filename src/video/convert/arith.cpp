@@ -1,0 +1,110 @@
+// Integer coefficients for term sets that are affine in their index.
+#include <algorithm>
+#include <cmath>
+
+#include "video/convert/kernel_util.h"
+
+namespace zu::detail {
+namespace {
+
+struct Line {
+    double a = 0, b = 0, resid = 0;
+};
+
+// Column col of m rows fitted through its end points; false for non-finite entries or a
+// column that leaves the line by more than a rounding error.
+bool fitColumn(const double (*rows)[4], int m, int col, Line& l) {
+    const double first = rows[0][col], last = rows[m - 1][col];
+    l.b = first;
+    l.a = m > 1 ? (last - first) / (m - 1) : 0.0;
+    if (!std::isfinite(l.a) || !std::isfinite(l.b)) return false;
+    double worst = 0;
+    for (int i = 0; i < m; ++i) {
+        const double e = std::fabs(rows[i][col] - (l.a * i + l.b));
+        if (!(e <= 1e-6)) return false;  // also refuses NaN
+        worst = std::max(worst, e);
+    }
+    l.resid = worst;
+    return true;
+}
+
+bool allZero(const double (*rows)[4], int m, int col) {
+    for (int i = 0; i < m; ++i)
+        if (rows[i][col] != 0.0) return false;
+    return true;
+}
+
+}  // namespace
+
+bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t slot[4],
+                 ArithCoeffs& k) {
+    const int n = lumaLevels, nc = sumIndex ? 2 * n - 1 : n;
+    if (slot[3] < 0) return false;
+    // Real coefficients of each component in output units.
+    double ay[3], au[3], av[3], delta[3], resid[3];
+    for (int c = 0; c < 3; ++c) {
+        const int col = slot[c];
+        Line ly, lv, lu;
+        if (!fitColumn(t.luma, n, col, ly) || !fitColumn(t.cr, nc, col, lv) ||
+            !fitColumn(t.cb, nc, col, lu))
+            return false;
+        if ((c == 0 && !allZero(t.cb, nc, col)) || (c == 2 && !allZero(t.cr, nc, col)))
+            return false;
+        const double sc = t.scale[col];
+        if (!std::isfinite(sc) || !std::isfinite(t.half[col]) || !std::isfinite(t.half2[col]))
+            return false;
+        ay[c] = sc * ly.a, av[c] = sc * lv.a, au[c] = sc * lu.a;
+        delta[c] = sc * (ly.b + lv.b + lu.b + t.half[col]) + t.half2[col];
+        resid[c] = std::fabs(sc) * (ly.resid + lv.resid + lu.resid);
+    }
+    // The alpha lane must be one constant.
+    const int a = slot[3];
+    for (int i = 0; i < n; ++i)
+        if (t.luma[i][a] != t.luma[0][a]) return false;
+    if (!allZero(t.cr, nc, a) || !allZero(t.cb, nc, a)) return false;
+    uint8_t px[4];
+    termPixelExact(t, 0, 0, 0, px);
+    k.alpha = px[a];
+
+    // Indices are centred in the kernel (cy and cc subtracted), so every partial sum is at
+    // most the value at the centre plus each term's swing; as many fraction bits as keep
+    // that inside 31 bits.
+    const int cy = (n - 1) / 2, cc = (nc - 1) / 2;
+    const double spanY = n - 1 - cy, spanC = nc - 1 - cc;
+    double swing = 0;
+    for (int c = 0; c < 3; ++c) {
+        const double centre = delta[c] + ay[c] * cy + av[c] * cc + au[c] * cc;
+        swing = std::max(swing, std::fabs(centre) + std::fabs(ay[c]) * spanY +
+                                    (std::fabs(av[c]) + std::fabs(au[c])) * spanC);
+    }
+    int shift = 26;
+    while (shift > 0 && (swing + 2) * std::ldexp(1.0, shift) > 0.9 * std::ldexp(1.0, 31)) --shift;
+    if (shift < 12) return false;
+    const double one = std::ldexp(1.0, shift);
+    int64_t guard = 0;
+    for (int c = 0; c < 3; ++c) {
+        const double ky = std::nearbyint(ay[c] * one), kv = std::nearbyint(av[c] * one),
+                     ku = std::nearbyint(au[c] * one);
+        const double d = std::nearbyint((delta[c] + ay[c] * cy + av[c] * cc + au[c] * cc) * one);
+        // The error of the integer form at any index is at most what each rounded
+        // coefficient loses over its swing, plus the rounding of d, the columns' distance
+        // from their lines, and a unit for the rounding inside the double formula itself.
+        const double bound = std::fabs(ky - ay[c] * one) * spanY +
+                             std::fabs(kv - av[c] * one) * spanC +
+                             std::fabs(ku - au[c] * one) * spanC + 0.5 + resid[c] * one + 1;
+        const auto e = int64_t(std::ceil(bound));
+        guard = std::max(guard, 2 * e);
+        k.ky[c] = int32_t(ky), k.kv[c] = int32_t(kv), k.ku[c] = int32_t(ku);
+        k.d[c] = int32_t(int64_t(d) + e);
+    }
+    if (2 * guard >= int64_t(one)) return false;
+    k.centreY = cy;
+    k.centreC = cc;
+    k.guard = int32_t(guard);
+    k.shift = shift;
+    k.sharedLuma = k.ky[0] == k.ky[1] && k.ky[1] == k.ky[2];
+    for (int i = 0; i < 4; ++i) k.slot[i] = slot[i];
+    return true;
+}
+
+}  // namespace zu::detail
