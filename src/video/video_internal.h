@@ -4,13 +4,12 @@
 
 #include <cstdint>
 
-#include "video/convert/planar.h"
 #include "platform/winsys/winsys.h"
+#include "video/convert/planar.h"
 #include "zugui/video.h"
 
 namespace zu::detail {
 
-using GLuintAlias = unsigned int;  // GLuint, without the GL headers here
 // The record's GL surface, and its window when the window is ours (null otherwise).
 inline ws::Surface* surfaceOf(const ZUVideoWindowNode* v) {
     return v ? static_cast<ws::Surface*>(v->rc) : nullptr;
@@ -18,6 +17,8 @@ inline ws::Surface* surfaceOf(const ZUVideoWindowNode* v) {
 inline ws::Window* videoWindowOf(const ZUVideoWindowNode* v) {
     return v ? ws::fromNative(v->window) : nullptr;
 }
+
+using GLuintAlias = unsigned int;  // GLuint, without the GL headers here
 
 // Process-wide OpenGL capabilities, probed once when the first video window is made.
 struct VideoCaps {
