@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build demo test verify bench sanitize tsan fuzz docs clean cross-arm64
+.PHONY: all deps build demo test verify bench sanitize tsan fuzz docs package clean cross-arm64
 
 all: build
 
@@ -54,6 +54,10 @@ fuzz:
 	@cmake -S fuzz -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
 	@for f in build-fuzz/*_fuzz; do [ -x "$$f" ] && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:use_tls=0 scripts/with-display "$$f" -max_total_time=$${FUZZ_SECONDS:-60}; done; true
+
+package: build
+	@cpack --config build/CPackConfig.cmake -B build/packages
+	@ls build/packages/*.deb
 
 docs:
 	@scripts/install-deps docs

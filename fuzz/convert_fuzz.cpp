@@ -2,11 +2,13 @@
 // the converters must answer -2 or stay inside the exact-sized buffers they are given.
 // Some inputs take the edge shapes (1 x 1, one row, 65535 wide) and frames large enough to
 // be split over the worker threads, with 1 to 4 threads.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "video/convert/convert.h"
+#include "video/convert/planar.h"
 
 using namespace zu::detail;
 
@@ -48,10 +50,59 @@ int rowBytes(Reader& r, unsigned code, int width) {
     }
 }
 
+// Planar frames: odd sizes, short, padded or negative strides, missing planes, into an
+// exact-sized 4-byte RGB destination or a wrong one.
+int fuzzPlanar(Reader& r) {
+    const unsigned codes[] = {ZU_PF_NV12, ZU_PF_NV21, ZU_PF_I420, ZU_PF_YV12,
+                              ZU_PF_I422, ZU_PF_P010, ZU_PF_P016, ZU_PF_P210,
+                              ZU_PF_P216, ZU_PF_I010, ZU_PF_2vuy};
+    PlanarImage s{};
+    s.format = codes[r.byte() % (sizeof codes / sizeof codes[0])];
+    s.width = r.range(-2, 70), s.height = r.range(-2, 20);
+    const PlanarInfo* p = planarInfo(s.format);
+    std::vector<uint8_t> planes[3];
+    for (int i = 0; i < 3; ++i) {
+        const int sb = p ? p->sampleBytes : 1;
+        const int cw = (s.width + 1) / 2, w = i == 0 ? s.width : p && p->interleaved ? 2 * cw : cw;
+        const int rows = i == 0 || !p ? s.height : (s.height + p->chromaDivY - 1) / p->chromaDivY;
+        int need = std::max(0, w) * sb;
+        switch (r.byte() % 6) {
+            case 0:
+                need -= r.range(1, 4);
+                break;
+            case 1:
+                need += r.range(1, 32);
+                break;
+            case 2:
+                need = -r.range(0, 8);
+                break;
+            default:
+                break;
+        }
+        s.rowBytes[i] = need;
+        if (need > 0 && rows > 0 && (r.byte() % 8)) {
+            planes[i].resize(size_t(need) * size_t(rows));
+            for (auto& b : planes[i]) b = r.byte();
+            s.planes[i] = planes[i].data();
+        }
+    }
+    const unsigned dfmt = (r.byte() & 1) ? ZU_PF_bgrA : ZU_PF_rgb_;
+    const int dw = (r.byte() % 4) ? s.width : r.range(0, 70), dh = s.height;
+    std::vector<uint8_t> dst(dw > 0 && dh > 0 ? size_t(dw) * 4 * size_t(dh) : 0);
+    const DstImage d{dst.empty() ? nullptr : dst.data(), dw, dh, dfmt, dw * 4};
+    YuvToRgb t{};
+    for (auto& row : t.m)
+        for (double& v : row) v = (r.byte() - 128) / 32.0;
+    for (double& v : t.off) v = r.byte();
+    planarToRgb(s, d, t, r.byte() & 1);
+    return 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Reader r{data, size};
+    if (r.byte() % 8 == 0) return fuzzPlanar(r);
     const unsigned sfmt = kCodes[r.byte() % kCodeCount];
     const unsigned dfmt = kCodes[r.byte() % kCodeCount];
     const bool fallback = r.byte() & 1;

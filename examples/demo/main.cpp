@@ -12,6 +12,17 @@
 #include "demo_app.h"
 #include "tour.h"
 
+// An installed demo finds the data in ../share/zugui beside its own bin/, wherever the
+// package put it.
+static bool chdirToInstalledData() {
+    char exe[4096];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return false;
+    std::string dir(exe, static_cast<size_t>(n));
+    dir.resize(dir.rfind('/') + 1);
+    return chdir((dir + "../share/zugui").c_str()) == 0 && access("data/icons", F_OK) == 0;
+}
+
 int main(int argc, char** argv) {
     std::string tourDir;
     for (int i = 1; i < argc; ++i)
@@ -27,8 +38,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The cursor and icon files are read from data/ under the current directory.
-    if (access("data/icons", F_OK) != 0 && chdir(ZUGUI_DATA_PARENT) != 0 &&
-        chdir(ZUGUI_INSTALL_DATA) != 0) {
+    if (access("data/icons", F_OK) != 0 && !chdirToInstalledData() &&
+        chdir(ZUGUI_DATA_PARENT) != 0) {
         std::fprintf(stderr, "zugui-demo: cannot find data/icons\n");
         return 1;
     }

@@ -86,6 +86,20 @@ enum : unsigned int {
     ZU_PF_RgBF = ZU_FOURCC('R', 'g', 'B', 'F'),  // float R, G, B, A
     ZU_PF_10RA = ZU_FOURCC('1', '0', 'R', 'A'),  // as 10RG plus 2-bit alpha at bits 30-31
     ZU_PF_10yb = ZU_FOURCC('1', '0', 'y', 'b'),  // 10-bit 4:4:4 YUV word: Y 0-9, U 10-19, V 20-29
+
+    /// Planar YUV, named as FFmpeg and V4L2 name them. Their planes come through
+    /// ZUDisplayVideoFrameEx (ZUVideoFrameEx::planes); ZUDisplayVideoFrame refuses them.
+    /// 4:2:0 formats need an even width and height, 4:2:2 ones an even width.
+    ZU_PF_NV12 = ZU_FOURCC('N', 'V', '1', '2'),  ///< 8-bit 4:2:0: Y plane, then U V interleaved
+    ZU_PF_NV21 = ZU_FOURCC('N', 'V', '2', '1'),  ///< 8-bit 4:2:0: Y plane, then V U interleaved
+    ZU_PF_I420 = ZU_FOURCC('I', '4', '2', '0'),  ///< 8-bit 4:2:0: Y, U, V planes (yuv420p)
+    ZU_PF_YV12 = ZU_FOURCC('Y', 'V', '1', '2'),  ///< 8-bit 4:2:0: Y, V, U planes
+    ZU_PF_I422 = ZU_FOURCC('I', '4', '2', '2'),  ///< 8-bit 4:2:2: Y, U, V planes (yuv422p)
+    ZU_PF_P010 = ZU_FOURCC('P', '0', '1', '0'),  ///< 10-bit 4:2:0 as NV12, 16-bit words, high bits
+    ZU_PF_P016 = ZU_FOURCC('P', '0', '1', '6'),  ///< 16-bit 4:2:0 as NV12
+    ZU_PF_P210 = ZU_FOURCC('P', '2', '1', '0'),  ///< 10-bit 4:2:2 as P010 with full-height chroma
+    ZU_PF_P216 = ZU_FOURCC('P', '2', '1', '6'),  ///< 16-bit 4:2:2 as P016 with full-height chroma
+    ZU_PF_I010 = ZU_FOURCC('I', '0', '1', '0'),  ///< 10-bit 4:2:0 as I420, 16-bit words, low bits
 };
 
 // ---- Colour look-up table -------------------------------------------------------------
@@ -176,6 +190,7 @@ struct ZUVideoWindowNode {
     int textureWidth, textureHeight;
     unsigned char has422, hasPacked, hasBGRA, hasABGR;  // copies of the probed capabilities
     int adopted;                                        // the window came from the host
+    void* display;  // the library's display state between start and stop
 };
 
 // ---- Frames ---------------------------------------------------------------------------
@@ -256,3 +271,62 @@ ZUAPI ZuErr ZUStopDisplayVideoFrame(ZUVideoWindowNode* video);
 ZUAPI ZuErr ZUSetConvertThreads(int threads);
 /// The thread count that ZUSetConvertThreads set, or the default.
 ZUAPI int ZUGetConvertThreads(void);
+
+// ---- Frames with planes and a colour description --------------------------------------
+
+/// Colour matrix of a YUV frame (ZUVideoFrameEx::matrix).
+enum : int {
+    ZU_MATRIX_DEFAULT = 0,  ///< as ZUDisplayVideoFrame does it (see ZUVideoFrameEx)
+    ZU_MATRIX_BT601 = 1,
+    ZU_MATRIX_BT709 = 2,
+    ZU_MATRIX_BT2020 = 3,  ///< BT.2020 non-constant luminance
+};
+/// Range of a YUV frame's levels (ZUVideoFrameEx::range).
+enum : int {
+    ZU_RANGE_DEFAULT = 0,
+    ZU_RANGE_LIMITED = 1,  ///< luma 16-235, chroma 16-240 (times 4 for 10 bits, 256 for 16)
+    ZU_RANGE_FULL = 2,     ///< 0-255 (0-1023, 0-65535)
+};
+/// Where a subsampled chroma sample sits horizontally (ZUVideoFrameEx::chromaSiting).
+enum : int {
+    ZU_SITING_DEFAULT = 0,  ///< left for planar 4:2:0 and 4:2:2 (MPEG-2 and later), as
+                            ///< ZUDisplayVideoFrame for packed 4:2:2
+    ZU_SITING_LEFT = 1,     ///< with the left pixel of each pair
+    ZU_SITING_CENTER = 2,   ///< between the two pixels (MPEG-1, JPEG)
+};
+/// How a scaled picture is sampled (ZUVideoFrameEx::filter).
+enum : int {
+    ZU_FILTER_LINEAR = 0,   ///< bilinear, chroma interpolated
+    ZU_FILTER_NEAREST = 1,  ///< each screen pixel shows one picture pixel, for inspection
+};
+
+/// One plane of a planar frame.
+struct ZUVideoPlane {
+    const void* pixels;
+    int rowBytes;  ///< at least the plane's row: width (or width / 2) times the sample bytes
+};
+
+/// What ZUVideoFrame cannot say: plane pointers, the colour description and the filter.
+/// Zero-initialised it changes nothing: ZUDisplayVideoFrameEx(video, frame, &zero, lut) is
+/// ZUDisplayVideoFrame(video, frame, lut).
+struct ZUVideoFrameEx {
+    int size;  ///< sizeof(ZUVideoFrameEx): later versions may grow the record
+    /// Planar formats: Y, then the chroma planes in the format's order (NV12 and its kin: Y,
+    /// then the interleaved plane; I420: Y, U, V; YV12: Y, V, U). ZUVideoFrame::pixels and
+    /// rowBytes are not read for them. Packed formats ignore planes.
+    ZUVideoPlane planes[3];
+    /// ZU_MATRIX_... . Default: BT.601 for frames up to 800 pixels wide, BT.709 above,
+    /// except that packed frames converted on the CPU keep ZUVideoFrame::conversionTables or
+    /// colorDescriptor while both matrix and range are default.
+    int matrix;
+    int range;         ///< ZU_RANGE_... ; default limited
+    int chromaSiting;  ///< ZU_SITING_...
+    int filter;        ///< ZU_FILTER_...
+};
+
+/// ZUDisplayVideoFrame with an extension record, which may be null. Results as there, and
+/// -2 without presenting for: a size below sizeof(ZUVideoFrameEx); a planar frame with a null
+/// plane, a row stride below the plane's row, or an odd width (or, for 4:2:0, height); matrix,
+/// range, siting or filter values outside their lists.
+ZUAPI ZuErr ZUDisplayVideoFrameEx(ZUVideoWindowNode* video, ZUVideoFrame* frame,
+                                  const ZUVideoFrameEx* ext, ZuRGBLUT* lut);

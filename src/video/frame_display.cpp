@@ -94,13 +94,13 @@ Way directWay(const ZUVideoWindowNode& v, unsigned format) {
             return row(GL_RGB, GL_UNSIGNED_SHORT, 1);
         case ZU_PF_RGbA:
             return row(GL_RGBA, GL_UNSIGNED_SHORT, 1);
+        // "11rQ" and "10RS" hold 64-940, which drawing as they are would show washed out:
+        // the converter maps them.
         case ZU_PF_10rb:
         case ZU_PF_11rb:
-        case ZU_PF_11rQ:
             if (v.hasPacked) return row(GL_RGBA, GL_UNSIGNED_INT_10_10_10_2, 1);
             break;
         case ZU_PF_10RG:
-        case ZU_PF_10RS:
             if (v.hasPacked) return row(GL_RGBA, GL_UNSIGNED_INT_2_10_10_10_REV, 0);
             break;
         case ZU_PF_10rl:
@@ -198,7 +198,7 @@ void applyLayout(ZUVideoWindowNode& v, const LayoutInput& in, unsigned format) {
         glRasterPos2i(l.rasterX, std::min(l.rasterY, top));
         if (l.rasterY > top)
             glBitmap(0, 0, 0.f, 0.f, 0.f, static_cast<float>(l.rasterY - top), nullptr);
-    } else {
+    } else if (!v.display || !gpuOn(*static_cast<GpuDisplay*>(v.display))) {
         if (v.program) {
             setUniform(v.program, "UseYUV", format == ZU_PF_mjai ? 2 : isPacked422(format) ? 1 : 0);
             setUniform(v.program, "UseYUVType", in.frameWidth <= 800 ? 1 : 0);
@@ -237,6 +237,27 @@ ZUAPI ZuErr ZUStartDisplayVideoFrame(ZUVideoWindowNode* video, unsigned int text
         if (GLEW_NV_texture_shader) glDisable(GL_TEXTURE_SHADER_NV);
         if (GLEW_NV_register_combiners) glDisable(GL_REGISTER_COMBINERS_NV);
         video->texturePath = 0;
+        video->display = gpuStart(false, 0);
+        video->started.store(true, std::memory_order_release);
+        return 0;
+    }
+
+    if (lut) {
+        glActiveTexture(GL_TEXTURE2);
+        glEnable(GL_TEXTURE_1D);
+        glGenTextures(1, &video->lutTexture);
+        glBindTexture(GL_TEXTURE_1D, video->lutTexture);
+        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        fillLutTexture(*lut);
+    }
+    // The frame shaders take every format; without them the older program takes 4:2:2 and
+    // RGB as before, decided here once for the run.
+    auto* state = gpuStart(haveShaders(), video->lutTexture);
+    video->display = state;
+    if (state && gpuOn(*state)) {
         video->started.store(true, std::memory_order_release);
         return 0;
     }
@@ -252,19 +273,6 @@ ZUAPI ZuErr ZUStartDisplayVideoFrame(ZUVideoWindowNode* video, unsigned int text
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, video->textureWidth, video->textureHeight, 0, GL_BGRA,
                  GL_UNSIGNED_BYTE, nullptr);
-
-    if (lut) {
-        glActiveTexture(GL_TEXTURE2);
-        glEnable(GL_TEXTURE_1D);
-        glGenTextures(1, &video->lutTexture);
-        glBindTexture(GL_TEXTURE_1D, video->lutTexture);
-        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        fillLutTexture(*lut);
-    }
-    glActiveTexture(GL_TEXTURE1);
     if (haveShaders()) video->program = buildProgram(video->lutTexture != 0, video->textureWidth);
     if (!video->program && video->lutTexture) {
         // Without the program the look-up texture would modulate the picture.
@@ -276,7 +284,64 @@ ZUAPI ZuErr ZUStartDisplayVideoFrame(ZUVideoWindowNode* video, unsigned int text
     return 0;
 }
 
-ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, ZuRGBLUT* lut) {
+namespace {
+
+// Converts a frame on the CPU into the window's scratch buffer (or the host's conversion
+// buffer): 0 with the image described in out, or -2.
+int convertOnCpu(ZUVideoWindowNode& video, GpuDisplay& state, const ZUVideoFrame& f,
+                 const GpuFrame& g, const ZuRGBLUT* lut, bool toGpu, DstImage& out, Way& way) {
+    unsigned target = ZU_PF_bgrA;
+    int bpp = 4;
+    way = {GL_BGRA, GL_UNSIGNED_BYTE, 0, true};
+    const PlanarInfo* planar = planarInfo(f.format);
+    if (toGpu) {
+        // The frame shaders read "bgrA" as it is.
+    } else if (!planar && isPacked422(f.format) && video.has422 && !video.texturePath) {
+        target = ZU_PF_uyv9, bpp = 2, way = {k422, GL_UNSIGNED_BYTE, 0, true};
+    } else if (!video.hasBGRA) {
+        target = ZU_PF_rgba, way = {GL_RGBA, GL_UNSIGNED_BYTE, 0, true};
+    }
+    // Planar frames are converted at full size; decimation is for the packed converters.
+    const int dx = planar ? 1 : validDecimation(f.decimationX);
+    const int dy = planar ? 1 : validDecimation(f.decimationY);
+    const int w = f.width / dx, h = f.height / dy;
+    if (w <= 0 || h <= 0) return -2;
+    const int64_t rowBytes = int64_t{f.width} * bpp / dx;
+    const int64_t size = rowBytes * h;
+    void* buffer = f.conversionBuffer && f.conversionBufferSize >= size ? f.conversionBuffer
+                                                                        : gpuScratch(state, size);
+    if (!buffer) return -2;
+    out = {buffer, w, h, target, static_cast<int>(rowBytes)};
+    if (planar) {
+        const PlanarImage pi{{g.planes[0], g.planes[1], g.planes[2]},
+                             {g.rowBytes[0], g.rowBytes[1], g.rowBytes[2]},
+                             f.width,
+                             f.height,
+                             f.format};
+        return planarToRgb(pi, out, yuvToRgb(g.colour), g.colour.centreSited);
+    }
+    const SrcImage src{f.pixels, f.width, f.height, f.format, f.rowBytes};
+    const FormatInfo* info = formatInfo(f.format);
+    int r = -2;
+    if (!g.colour.stated || !info || !isYuv(*info)) {
+        TableOptions opt;
+        opt.tables = static_cast<const ZuColorTables*>(f.conversionTables);
+        opt.lut = lut;
+        opt.fast = f.fastTables;
+        r = tableConvert(src, out, opt);
+    }
+    if (r == -2) {
+        FallbackScaler scaler;
+        ZuColorDescriptor d = f.colorDescriptor;
+        // A stated description wins over the host's descriptor; the default keeps it.
+        if (g.colour.stated && info) describeColours(d, g.colour, info->maxValue == 1023 ? 4 : 1);
+        r = scaler.convert(src, out, 0, &d, 0, nullptr);
+    }
+    return r;
+}
+
+ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoFrameEx* ext,
+                   ZuRGBLUT* lut) {
     if (!video || !video->started.load(std::memory_order_acquire)) return -2;
     if (!frame) {
         clearAll();
@@ -285,74 +350,90 @@ ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, Z
     }
     const ZUVideoFrame& f = *frame;
     if (f.width <= 0 || f.height <= 0) return -2;
+    auto* state = static_cast<GpuDisplay*>(video->display);
+    if (!state) return -2;
+    const bool gpu = gpuOn(*state);
+    const PlanarInfo* planar = planarInfo(f.format);
+
+    GpuFrame g;
+    g.format = f.format;
+    g.width = f.width, g.height = f.height;
+    if (planar) {
+        if (!ext) return -2;  // the planes are in the extension record
+        for (int i = 0; i < 3; ++i)
+            g.planes[i] = ext->planes[i].pixels, g.rowBytes[i] = ext->planes[i].rowBytes;
+        const PlanarImage pi{{g.planes[0], g.planes[1], g.planes[2]},
+                             {g.rowBytes[0], g.rowBytes[1], g.rowBytes[2]},
+                             f.width,
+                             f.height,
+                             f.format};
+        if (checkPlanar(pi)) return -2;
+    } else {
+        g.planes[0] = f.pixels, g.rowBytes[0] = f.rowBytes;
+    }
+    g.colour = colourSpec(ext, f.width, planar != nullptr);
+    g.nearest = ext && ext->filter == ZU_FILTER_NEAREST;
+    const bool hasPixels = g.planes[0] != nullptr;
+    const bool guides = f.guideAOn || f.guideBOn;
 
     GLint swapNow = 0;
     glGetIntegerv(GL_UNPACK_SWAP_BYTES, &swapNow);
     int w = f.width, h = f.height;
     float zx0 = 1.f, zy0 = 1.f;
-    const void* source = f.pixels;
-    const bool needsSoftware = !video->texturePath && lut;
+    const void* source = g.planes[0];
+    GpuFrame shown = g;  // what the frame shaders draw: the frame, or its CPU conversion
 
     Way way;
-    if (!needsSoftware) way = directWay(*video, f.format);
-    void* buffer = nullptr;
-    int bufferSize = 0;
-    bool ownBuffer = false;
-    if (way.found) {
+    bool convert = false;
+    if (gpu) {
+        convert = !gpuAccepts(g) || (guides && !guidesInPlace(f.format));
+        if (!convert && hasPixels && guides)
+            drawFrameGuides(f.pixels, f.format, f.width, f.height, f.rowBytes, f);
+    } else if (!planar && !(lut && !video->texturePath)) {
+        way = directWay(*video, f.format);
+        convert = !way.found;
+    } else {
+        convert = true;
+    }
+    if (!convert && !gpu) {
         if (video->texturePath && isPacked422(f.format)) w = f.width / 2, zx0 = 2.f;
         if (way.swap != swapNow) glPixelStorei(GL_UNPACK_SWAP_BYTES, way.swap);
-        if (source && (f.guideAOn || f.guideBOn) && guidesInPlace(f.format))
+        if (hasPixels && guides && guidesInPlace(f.format))
             drawFrameGuides(f.pixels, f.format, f.width, f.height, f.rowBytes, f);
-    } else {
-        unsigned target = ZU_PF_bgrA;
-        int bpp = 4;
-        way = {GL_BGRA, GL_UNSIGNED_BYTE, 0, true};
-        if (isPacked422(f.format) && video->has422 && !video->texturePath) {
-            target = ZU_PF_uyv9, bpp = 2, way = {k422, GL_UNSIGNED_BYTE, 0, true};
-        } else if (!video->hasBGRA) {
-            target = ZU_PF_rgba, way = {GL_RGBA, GL_UNSIGNED_BYTE, 0, true};
-        }
-        const int dx = validDecimation(f.decimationX), dy = validDecimation(f.decimationY);
-        w = f.width / dx, h = f.height / dy;
-        if (w <= 0 || h <= 0) return -2;
-        const int64_t rowBytes = int64_t{f.width} * bpp / dx;
-        const int64_t size = rowBytes * h;
-        zx0 = static_cast<float>(dx), zy0 = static_cast<float>(dy);
+    } else if (convert) {
         if (swapNow) glPixelStorei(GL_UNPACK_SWAP_BYTES, 0);
-        if (source) {
-            if (f.conversionBuffer && f.conversionBufferSize >= size) {
-                buffer = f.conversionBuffer;
-            } else if (size <= 0x7FFFFFFF) {
-                bufferSize = static_cast<int>(size);
-                buffer = ZuNew(bufferSize);
-                ownBuffer = buffer != nullptr;
-            }
-            if (!buffer) {
-                clearAll();
-                return -2;
-            }
-            const SrcImage src{f.pixels, f.width, f.height, f.format, f.rowBytes};
-            const DstImage dst{buffer, w, h, target, static_cast<int>(rowBytes)};
-            TableOptions opt;
-            opt.tables = static_cast<const ZuColorTables*>(f.conversionTables);
-            opt.lut = lut;
-            opt.fast = f.fastTables;
-            int r = tableConvert(src, dst, opt);
-            if (r == -2) {
-                FallbackScaler scaler;
-                r = scaler.convert(src, dst, 0, &frame->colorDescriptor, 0, nullptr);
-            }
-            if (r != 0) {
+        DstImage out{};
+        if (hasPixels) {
+            if (convertOnCpu(*video, *state, f, g, lut, gpu, out, way) != 0) {
                 // Neither converter takes this frame: show black rather than stale memory.
-                if (ownBuffer) ZuFree(buffer, bufferSize);
                 clearAll();
                 ws::swapBuffers(video->dc);
                 return -2;
             }
-            source = buffer;
-            if (f.guideAOn || f.guideBOn)
-                drawFrameGuides(buffer, target, w, h, static_cast<int>(rowBytes), f);
+            if (guides)
+                drawFrameGuides(out.pixels, out.format, out.width, out.height, out.rowBytes, f);
+            source = out.pixels;
+            w = out.width, h = out.height;
+        } else {
+            const int dx = planar ? 1 : validDecimation(f.decimationX);
+            const int dy = planar ? 1 : validDecimation(f.decimationY);
+            w = f.width / dx, h = f.height / dy;
+            if (w <= 0 || h <= 0) return -2;
         }
+        zx0 = static_cast<float>(f.width) / std::max(1, w);
+        zy0 = static_cast<float>(f.height) / std::max(1, h);
+        shown = GpuFrame{};
+        shown.format = ZU_PF_bgrA;
+        shown.width = w, shown.height = h;
+        shown.planes[0] = source, shown.rowBytes[0] = out.rowBytes;
+        shown.nearest = g.nearest;
+    }
+
+    // Mesa learns a drawable's new size only at a swap: a frame drawn before one would go
+    // into a buffer of the old size and stay black. One empty presentation first.
+    if (source && newDrawableSize(*state, video->width, video->height)) {
+        clearAll();
+        ws::swapBuffers(video->dc);
     }
 
     const unsigned format = f.format;
@@ -381,7 +462,13 @@ ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, Z
     }
     if (!source) return 0;
 
-    if (video->texturePath) {
+    if (gpu) {
+        if (!gpuDraw(*state, shown, f.topDown)) {
+            clearAll();
+            ws::swapBuffers(video->dc);
+            return -2;
+        }
+    } else if (video->texturePath) {
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, way.format, way.type, source);
         // The picture covers w x h texels of the texture made at start.
         const float smax = std::min(1.f, static_cast<float>(w) / std::max(1, video->textureWidth));
@@ -399,17 +486,42 @@ ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, Z
         }
         glEnd();
     } else {
+        // Rows of the host's frame are read where they are; converted ones are packed.
+        const FormatInfo* info = formatInfo(f.format);
+        const int pixelBytes = source != f.pixels      ? 0
+                               : isPacked422(f.format) ? 2
+                               : info                  ? info->bytesPerPixel
+                                                       : 0;
+        const bool rows = pixelBytes && setUnpackRows(w, pixelBytes, f.rowBytes);
         glDrawPixels(w, h, way.format, way.type, source);
+        if (rows) {
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        }
     }
     ws::swapBuffers(video->dc);
-    if (ownBuffer) ZuFree(buffer, bufferSize);
     return 0;
+}
+
+}  // namespace
+
+ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, ZuRGBLUT* lut) {
+    return displayFrame(video, frame, nullptr, lut);
+}
+
+ZUAPI ZuErr ZUDisplayVideoFrameEx(ZUVideoWindowNode* video, ZUVideoFrame* frame,
+                                  const ZUVideoFrameEx* ext, ZuRGBLUT* lut) {
+    if (ext && (ext->size < static_cast<int>(sizeof(ZUVideoFrameEx)) || !validColourFields(*ext)))
+        return -2;
+    return displayFrame(video, frame, ext, lut);
 }
 
 ZUAPI ZuErr ZUStopDisplayVideoFrame(ZUVideoWindowNode* video) {
     if (!video) return 0;
     if (!video->started.load(std::memory_order_acquire)) return -2;
     glFinish();
+    gpuStop(static_cast<GpuDisplay*>(video->display));
+    video->display = nullptr;
     if (video->texturePath) {
         if (video->program) {
             glUseProgram(0);

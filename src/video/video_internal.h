@@ -4,9 +4,12 @@
 
 #include <cstdint>
 
+#include "video/convert/planar.h"
 #include "zugui/video.h"
 
 namespace zu::detail {
+
+using GLuintAlias = unsigned int;  // GLuint, without the GL headers here
 
 // Process-wide OpenGL capabilities, probed once when the first video window is made.
 struct VideoCaps {
@@ -21,6 +24,10 @@ struct VideoCaps {
     bool hasShadingLanguage = false;
     bool hasShaderObjects = false;
     int probeCount = 0;  // how many times the probe ran (tests read it)
+    // GLSL 1.30, framebuffer objects, integer and float textures: every format goes to the
+    // screen through the texture path. Probed at the first texture-path start (-1 before);
+    // tests set it to 0 to force the older texture path.
+    int hasFrameShaders = -1;
 };
 VideoCaps& videoCaps();
 
@@ -56,8 +63,62 @@ void drawGuide(void* pixels, unsigned format, int width, int height, int rowByte
 void drawFrameGuides(void* pixels, unsigned format, int width, int height, int rowBytes,
                      const ZUVideoFrame& f);
 
+// ---- colour description (colour.cpp) ---------------------------------------------------
+struct ColourSpec {
+    int matrix = ZU_MATRIX_BT709;  // never DEFAULT once resolved
+    bool full = false;
+    bool centreSited = false;
+    bool stated = false;  // the host named a matrix or a range
+};
+// The frame's description with the defaults filled in; ext may be null. Unknown values
+// are the caller's to refuse (validColourFields).
+ColourSpec colourSpec(const ZUVideoFrameEx* ext, int width, bool planar);
+bool validColourFields(const ZUVideoFrameEx& ext);
+YuvToRgb yuvToRgb(const ColourSpec& c);
+// The same as the doubles of a fallback-scaler descriptor for sources whose code units are
+// codeScale times the 8-bit ones (4 for 10 bits); standard is set outside 0-5 so that the
+// scaler keeps them.
+void describeColours(ZuColorDescriptor& d, const ColourSpec& c, double codeScale);
+
+// ---- texture path for every format (gpu_display.cpp) --------------------------------
+// A frame as the GPU path takes it: packed formats have one plane.
+struct GpuFrame {
+    unsigned format = 0;
+    int width = 0, height = 0;  // picture pixels
+    const void* planes[3] = {};
+    int rowBytes[3] = {};
+    ColourSpec colour;
+    bool nearest = false;
+};
+// The GL of this context can run the frame shaders (probed once, result in videoCaps()).
+bool frameShadersAvailable();
+// Whether the GPU path takes this format at all.
+bool gpuTakesFormat(unsigned format);
+// A started window's display state: the scratch buffer of CPU conversions and, when
+// programs is set and the GL can run them, the frame shaders' objects.
+struct GpuDisplay;
+GpuDisplay* gpuStart(bool programs, GLuintAlias lutTexture);
+void gpuStop(GpuDisplay* g);
+bool gpuOn(const GpuDisplay& g);  // the frame shaders run
+// True once for each new window size the display sees (and for the first frame).
+bool newDrawableSize(GpuDisplay& g, int w, int h);
+// The frame can go this way as it is (format known, planes and strides usable).
+bool gpuAccepts(const GpuFrame& f);
+// Uploads, converts and draws the frame as a quad over the current viewport (texture
+// row 0 at the bottom unless topDown). False, with nothing drawn, when the path cannot
+// take the frame as it is (format, stride); the caller converts it on the CPU instead.
+bool gpuDraw(GpuDisplay& g, const GpuFrame& f, int topDown);
+// Unpack alignment and row length that read rows of texels * texelBytes bytes rowBytes
+// apart in place; false (nothing set) when no setting does.
+bool setUnpackRows(int64_t texels, int texelBytes, int64_t rowBytes);
+// Scratch memory for CPU conversions, kept from frame to frame.
+void* gpuScratch(GpuDisplay& g, int64_t bytes);
+
 // ---- shader sources (generated at build time from the .glsl files) -------------------
 extern const char* const kVideoVertexShader;
 extern const char* const kVideoFragmentShader;
+extern const char* const kFrameVertexShader;
+extern const char* const kDecodeFragmentShader;
+extern const char* const kPresentFragmentShader;
 
 }  // namespace zu::detail

@@ -707,6 +707,62 @@ TEST_F(BadInputGui, VideoWindowsAndFrames) {
             const int code = ZUDisplayVideoFrame(v, &f, fc.lut);
             EXPECT_TRUE(code == 0 || code == -2) << fc.what << " mode " << mode << ": " << code;
         }
+        // Planar frames and the extension record: each fault alone on a good NV12 frame.
+        std::vector<unsigned char> luma(64 * 36, 16), chroma(64 * 18, 128);
+        struct ExCase {
+            const char* what;
+            std::function<void(ZUVideoFrame&, ZUVideoFrameEx&)> spoil;
+            int code;
+        };
+        const ExCase exCases[] = {
+            {"good NV12", [](ZUVideoFrame&, ZUVideoFrameEx&) {}, 0},
+            {"good I422, odd height",
+             [](ZUVideoFrame& f, ZUVideoFrameEx& e) {
+                 f.format = ZU_PF_I422, f.height = 35, e.planes[1].rowBytes = 32;
+                 e.planes[2] = e.planes[1];
+             },
+             0},
+            {"record size 0", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.size = 0; }, -2},
+            {"record size short", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.size = 8; }, -2},
+            {"null luma", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.planes[0].pixels = nullptr; },
+             -2},
+            {"null chroma", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.planes[1].pixels = nullptr; },
+             -2},
+            {"I420 without its V plane",
+             [](ZUVideoFrame& f, ZUVideoFrameEx& e) {
+                 f.format = ZU_PF_I420, e.planes[1].rowBytes = 32;
+             },
+             -2},
+            {"luma stride short",
+             [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.planes[0].rowBytes = 63; }, -2},
+            {"chroma stride short",
+             [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.planes[1].rowBytes = 62; }, -2},
+            {"negative stride",
+             [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.planes[0].rowBytes = -64; }, -2},
+            {"odd width 4:2:0", [](ZUVideoFrame& f, ZUVideoFrameEx&) { f.width = 63; }, -2},
+            {"odd height 4:2:0", [](ZUVideoFrame& f, ZUVideoFrameEx&) { f.height = 35; }, -2},
+            {"matrix 4", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.matrix = 4; }, -2},
+            {"matrix -1", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.matrix = -1; }, -2},
+            {"range 3", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.range = 3; }, -2},
+            {"siting 9", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.chromaSiting = 9; }, -2},
+            {"filter 2", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.filter = 2; }, -2},
+        };
+        for (const ExCase& ec : exCases) {
+            ZUVideoFrame f{};
+            f.width = 64, f.height = 36, f.format = ZU_PF_NV12;
+            f.decimationX = f.decimationY = 1;
+            f.aspectNum = f.aspectDen = 1;
+            ZUVideoFrameEx e{};
+            e.size = sizeof e;
+            e.planes[0] = {luma.data(), 64};
+            e.planes[1] = {chroma.data(), 64};
+            ec.spoil(f, e);
+            EXPECT_EQ(ZUDisplayVideoFrameEx(v, &f, &e, nullptr), ec.code)
+                << ec.what << " mode " << mode;
+        }
+        ZUVideoFrame planar{};
+        planar.width = 64, planar.height = 36, planar.format = ZU_PF_NV12;
+        EXPECT_EQ(ZUDisplayVideoFrame(v, &planar, nullptr), -2);  // its planes need the record
         EXPECT_EQ(ZUStopDisplayVideoFrame(v), 0);
     }
     EXPECT_EQ(ZUDestroyVideoWindow(v), 0);

@@ -100,7 +100,10 @@ TEST_F(DisplayStressTest, FramesFromAThreadSurviveMainWindowResizesAndThePopup) 
             // The first frame of a configuration or of a window size: the record and the
             // picture must be laid out for both. Fitted, centred, square pixels.
             const ZuRECT& win = kVideoSizes[size];
-            const int texels = c.format == ZU_PF_2vuy ? c.w / 2 : c.w;
+            // The frame shaders lay out pixels; the older program 4:2:2 texels of two.
+            const bool frameShaders =
+                zu::detail::gpuOn(*static_cast<zu::detail::GpuDisplay*>(video->display));
+            const int texels = c.format == ZU_PF_2vuy && !frameShaders ? c.w / 2 : c.w;
             const double s = std::min(double(win.width) / c.w, double(win.height) / c.h);
             const int qw = int(s * c.w), qh = int(s * c.h);
             const int vx = (win.width - qw) / 2, vy = (win.height - qh) / 2;

@@ -87,30 +87,38 @@ TEST_F(DisplayTest, ColourBarsThroughTheShaderMatchTheFormulaForBothMatricesAndB
         {"mjai 720 Y0 U Y1 V", 720, 576, ZU_PF_mjai, false, true, false},
         {"2vuy 1920 with a look-up texture", 1920, 1080, ZU_PF_2vuy, true, false, true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_EQ(ZUStartDisplayVideoFrame(video, c.width, c.height, 1, c.lut ? &inv.lut : nullptr),
-                  0);
-        ASSERT_EQ(video->texturePath, 1);
-        ASSERT_NE(video->program, 0u);
-        EXPECT_EQ(video->lutTexture != 0, c.lut);
-        auto px = bars422(c.width, c.height, c.uyvy);
-        ZUVideoFrame f = makeFrame(px.data(), c.width, c.height, c.width * 2, c.format);
-        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
-        // Fitted and centred: 720 x 576 becomes 675 x 540 from x 142; 1920 x 1080 fills.
-        const int x0 = c.width == 720 ? 142 : 0, pw = c.width == 720 ? 675 : 960;
-        for (int bar = 0; bar < 8; ++bar) {
-            Rgb want = shaderColour(kBars[bar], c.bt601);
-            if (c.lut) want = {inverted(want.r), inverted(want.g), inverted(want.b)};
-            const Rgb got = shown(x0 + pw * (2 * bar + 1) / 16, 270);
-            EXPECT_TRUE(near(got, want, 2)) << "bar " << bar << " " << got << " want " << want;
+    // The frame shaders, and the older program of a GL without them.
+    const int frameShaders = videoCaps().hasFrameShaders;
+    for (int older : {0, 1})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (older ? " older program" : ""));
+            if (older) videoCaps().hasFrameShaders = 0;
+            const int r =
+                ZUStartDisplayVideoFrame(video, c.width, c.height, 1, c.lut ? &inv.lut : nullptr);
+            videoCaps().hasFrameShaders = frameShaders;
+            ASSERT_EQ(r, 0);
+            ASSERT_EQ(video->texturePath, 1);
+            ASSERT_EQ(video->program != 0, older == 1);
+            ASSERT_EQ(zu::detail::gpuOn(*static_cast<zu::detail::GpuDisplay*>(video->display)),
+                      older == 0);
+            EXPECT_EQ(video->lutTexture != 0, c.lut);
+            auto px = bars422(c.width, c.height, c.uyvy);
+            ZUVideoFrame f = makeFrame(px.data(), c.width, c.height, c.width * 2, c.format);
+            ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+            // Fitted and centred: 720 x 576 becomes 675 x 540 from x 142; 1920 x 1080 fills.
+            const int x0 = c.width == 720 ? 142 : 0, pw = c.width == 720 ? 675 : 960;
+            for (int bar = 0; bar < 8; ++bar) {
+                Rgb want = shaderColour(kBars[bar], c.bt601);
+                if (c.lut) want = {inverted(want.r), inverted(want.g), inverted(want.b)};
+                const Rgb got = shown(x0 + pw * (2 * bar + 1) / 16, 270);
+                EXPECT_TRUE(near(got, want, 2)) << "bar " << bar << " " << got << " want " << want;
+            }
+            // The texture's right half holds no picture: the quad stops at coordinate 0.5.
+            EXPECT_TRUE(near(shown(x0 + pw - 2, 270), shaderColour(kBars[7], c.bt601), 2) || c.lut);
+            ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+            EXPECT_EQ(video->program, 0u);
+            EXPECT_EQ(video->frameTexture, 0u);
         }
-        // The texture's right half holds no picture: the quad stops at coordinate 0.5.
-        EXPECT_TRUE(near(shown(x0 + pw - 2, 270), shaderColour(kBars[7], c.bt601), 2) || c.lut);
-        ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
-        EXPECT_EQ(video->program, 0u);
-        EXPECT_EQ(video->frameTexture, 0u);
-    }
 }
 
 // The descriptor's formula for BT.601 video range, 8-bit levels.

@@ -125,7 +125,9 @@ TEST_F(WindowTest, TheHundredAndFirstWindowWorksButIsNotInTheTable) {
     ZUShowVideoWindow(last, 1);
     ASSERT_TRUE(pumpUntil([&] { return ZUIsVideoWindowVisible(last) == 1; }));
     pumpFor(50);
-    winH = 32;
+    // The window is 128 x 64 and its record 64 x 32: the picture fills the record's area
+    // from OpenGL's origin, the bottom-left corner.
+    winH = 64;
     EXPECT_EQ(drawOneColour(last, 64, 32, {0, 0, 255}), (Rgb{0, 0, 255}));
     // Destroying frees the slot for the next window.
     ZUDestroyVideoWindow(all[5]);

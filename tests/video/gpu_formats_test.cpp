@@ -1,0 +1,477 @@
+// Every format through the frame shaders and through the CPU converters, read back and
+// compared with the CPU converter's own result for the same frame; the colour description;
+// filtered scaling; planar frames and their bad input.
+#include "video/convert_support.h"
+#include "video/video_support.h"
+//
+#include "video/convert/pixel_io.h"
+#include "video/convert/planar.h"
+
+using namespace zu::test;
+using namespace zu::detail;
+
+namespace {
+
+constexpr int kW = 192, kH = 64;  // bars fall on whole 6-pixel groups
+
+// A frame in memory: packed formats use plane 0 only.
+struct Frame {
+    unsigned format = 0;
+    int w = 0, h = 0;
+    std::vector<uint8_t> plane[3];
+    int rowBytes[3] = {};
+    ZUVideoFrame frame() {
+        ZUVideoFrame f = makeFrame(plane[0].data(), w, h, rowBytes[0], format);
+        f.colorDescriptor.standard = 1;  // the CPU converter's BT.601 limited range
+        return f;
+    }
+    ZUVideoFrameEx ext(int filter = ZU_FILTER_LINEAR) {
+        ZUVideoFrameEx e{};
+        e.size = sizeof e;
+        for (int i = 0; i < 3; ++i)
+            e.planes[i] = {plane[i].empty() ? nullptr : plane[i].data(), rowBytes[i]};
+        e.filter = filter;
+        return e;
+    }
+};
+
+// Y'CbCr codes (8-bit units, BT.601 limited) of an R'G'B' colour 0-1.
+struct Ycc {
+    double y, u, v;
+};
+Ycc ycc601(double r, double g, double b) {
+    const double kr = 0.299, kb = 0.114, y = kr * r + (1 - kr - kb) * g + kb * b;
+    return {16 + 219 * y, 128 + 224 * (b - y) / (2 * (1 - kb)),
+            128 + 224 * (r - y) / (2 * (1 - kr))};
+}
+
+// Pixel content: colour bars at a level, or noise from a seed.
+struct Content {
+    const char* name;
+    double level;  // 0: noise
+};
+
+void rgbAt(const Content& c, int x, double rgb[3]) {
+    static const int bars[8][3] = {{1, 1, 1}, {1, 1, 0}, {0, 1, 1}, {0, 1, 0},
+                                   {1, 0, 1}, {1, 0, 0}, {0, 0, 1}, {0, 0, 0}};
+    const int* bar = bars[x * 8 / kW];
+    for (int i = 0; i < 3; ++i) rgb[i] = bar[i] * c.level;
+}
+
+uint32_t noise(uint32_t& s) {
+    s = s * 1664525u + 1013904223u;
+    return s >> 8;
+}
+
+Frame makePacked(unsigned format, const Content& c) {
+    const FormatInfo& f = *formatInfo(format);
+    Frame fr;
+    fr.format = format, fr.w = kW, fr.h = kH;
+    // Padded rows, by whole pixels: GL reads those in place.
+    fr.rowBytes[0] = int(minRowBytes(f, kW)) + (f.bytesPerPixel ? 4 * f.bytesPerPixel : 16);
+    fr.plane[0].assign(size_t(fr.rowBytes[0]) * kH, 0);
+    uint32_t seed = format;
+    for (int y = 0; y < kH; ++y) {
+        uint8_t* row = fr.plane[0].data() + size_t(y) * fr.rowBytes[0];
+        if (c.level == 0 && f.family != Family::RgbFloat && f.family != Family::YuvFloat) {
+            for (int i = 0; i < fr.rowBytes[0]; ++i) row[i] = uint8_t(noise(seed));
+            continue;
+        }
+        for (int x = 0; x < kW; ++x) {
+            double rgb[3];
+            rgbAt(c, x, rgb);
+            if (c.level == 0)
+                for (double& v : rgb) v = (noise(seed) & 1023) / 1023.0;
+            const Ycc e = ycc601(rgb[0], rgb[1], rgb[2]);
+            const double k = f.maxValue == 1023 ? 4 : 1;
+            if (is422(f)) {
+                store422(f, row, kY, x, int(e.y * k + 0.5));
+                if (!(x & 1))
+                    store422(f, row, kU, x / 2, int(e.u * k + 0.5)),
+                        store422(f, row, kV, x / 2, int(e.v * k + 0.5));
+            } else if (f.family == Family::Yuv444x8) {
+                uint8_t* p = row + 4 * x;
+                p[f.slot[0]] = uint8_t(e.y + 0.5), p[f.slot[1]] = uint8_t(e.u + 0.5);
+                p[f.slot[2]] = uint8_t(e.v + 0.5);
+            } else if (f.family == Family::Yuv444x10) {
+                storeLE32(row + 4 * x, uint32_t(e.y * 4 + 0.5) | uint32_t(e.u * 4 + 0.5) << 10 |
+                                           uint32_t(e.v * 4 + 0.5) << 20);
+            } else {
+                double px[4];
+                for (int i = 0; i < 3; ++i) {
+                    px[i] = f.lo + rgb[i] * (f.hi - f.lo);
+                    if (f.family != Family::RgbFloat) px[i] = int(px[i] + 0.5);
+                }
+                px[3] = f.hi;
+                storeRgb(f, row + x * f.bytesPerPixel, px);
+            }
+        }
+    }
+    return fr;
+}
+
+Frame makePlanar(unsigned format, const Content& c) {
+    const PlanarInfo& p = *planarInfo(format);
+    Frame fr;
+    fr.format = format, fr.w = kW, fr.h = kH;
+    const int cw = kW / p.chromaDivX, ch = kH / p.chromaDivY, sb = p.sampleBytes;
+    fr.rowBytes[0] = kW * sb + 8;
+    fr.rowBytes[1] = cw * sb * (p.interleaved ? 2 : 1) + 4;
+    fr.rowBytes[2] = p.interleaved ? 0 : cw * sb + 12;
+    fr.plane[0].assign(size_t(fr.rowBytes[0]) * kH, 0);
+    fr.plane[1].assign(size_t(fr.rowBytes[1]) * ch, 0);
+    if (!p.interleaved) fr.plane[2].assign(size_t(fr.rowBytes[2]) * ch, 0);
+    const double k = 1.0 / p.codeTo8;  // 8-bit units to codes
+    uint32_t seed = format;
+    auto put = [&](int plane, int x, int y, double v) {
+        uint8_t* at = fr.plane[plane].data() + size_t(y) * fr.rowBytes[plane] + x * sb;
+        int code = int(v * k + 0.5);
+        if (sb == 1)
+            *at = uint8_t(std::clamp(code, 0, 255));
+        else
+            at[0] = uint8_t(code), at[1] = uint8_t(code >> 8);
+    };
+    auto level = [&](double v) { return c.level == 0 ? (noise(seed) & 1023) / 1023.0 * 255 : v; };
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            double rgb[3];
+            rgbAt(c, x, rgb);
+            const Ycc e = ycc601(rgb[0], rgb[1], rgb[2]);
+            put(0, x, y, level(e.y));
+            if (x % p.chromaDivX || y % p.chromaDivY) continue;
+            const int cx = x / p.chromaDivX, cy = y / p.chromaDivY;
+            const double first = p.swapChroma ? e.v : e.u, second = p.swapChroma ? e.u : e.v;
+            if (p.interleaved) {
+                put(1, 2 * cx, cy, level(first)), put(1, 2 * cx + 1, cy, level(second));
+            } else {
+                put(1, cx, cy, level(first)), put(2, cx, cy, level(second));
+            }
+        }
+    // P010 and P210 keep their 10 bits high: clear the low 6 bits the rounding set.
+    if (format == ZU_PF_P010 || format == ZU_PF_P210)
+        for (auto& pl : fr.plane)
+            for (size_t i = 0; i + 1 < pl.size(); i += 2) pl[i] &= 0xC0;
+    if (format == ZU_PF_I010)
+        for (auto& pl : fr.plane)
+            for (size_t i = 1; i < pl.size(); i += 2) pl[i] &= 0x03;
+    return fr;
+}
+
+// The CPU converter's "bgrA" for the frame, as the display's CPU path would make it.
+std::vector<uint8_t> reference(Frame& fr, const ColourSpec* colour = nullptr) {
+    std::vector<uint8_t> out(size_t(kW) * kH * 4);
+    const DstImage dst{out.data(), kW, kH, ZU_PF_bgrA, kW * 4};
+    if (const PlanarInfo* p = planarInfo(fr.format)) {
+        (void)p;
+        const PlanarImage pi{{fr.plane[0].data(), fr.plane[1].data(),
+                              fr.plane[2].empty() ? nullptr : fr.plane[2].data()},
+                             {fr.rowBytes[0], fr.rowBytes[1], fr.rowBytes[2]},
+                             kW,
+                             kH,
+                             fr.format};
+        const ColourSpec c = colour ? *colour : colourSpec(nullptr, kW, true);
+        EXPECT_EQ(planarToRgb(pi, dst, yuvToRgb(c), c.centreSited), 0);
+        return out;
+    }
+    ZuColorDescriptor d{};
+    d.standard = 1;
+    if (colour) describeColours(d, *colour, formatInfo(fr.format)->maxValue == 1023 ? 4 : 1);
+    FallbackScaler s;
+    EXPECT_EQ(
+        s.convert({fr.plane[0].data(), kW, kH, fr.format, fr.rowBytes[0]}, dst, 0, &d, 0, nullptr),
+        0);
+    return out;
+}
+
+// The whole window as the next presentation shows it, "bgrA" rows bottom first.
+std::vector<uint8_t> readBack(int w, int h) {
+    std::vector<uint8_t> px(size_t(w) * h * 4);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, px.data());
+    return px;
+}
+
+// Largest channel difference, and where.
+struct Diff {
+    int max = 0, x = 0, y = 0;
+};
+Diff compare(const std::vector<uint8_t>& got, const std::vector<uint8_t>& want) {
+    Diff d;
+    for (size_t i = 0; i < want.size(); ++i) {
+        if (i % 4 == 3) continue;
+        const int e = std::abs(int(got[i]) - int(want[i]));
+        if (e > d.max) d = {e, int(i / 4 % kW), int(i / 4 / kW)};
+    }
+    return d;
+}
+
+const unsigned kPacked[] = {ZU_PF_2vuy, ZU_PF_yuy2, ZU_PF_v219, ZU_PF_V219, ZU_PF_vuyp, ZU_PF_10yb,
+                            ZU_PF_10rl, ZU_PF_10rb, ZU_PF_11rQ, ZU_PF_10RG, ZU_PF_10RS, ZU_PF_10RA,
+                            ZU_PF_bgrA, ZU_PF_rgba, ZU_PF_argB, ZU_PF_abgr, ZU_PF_rgb_, ZU_PF_bgr_,
+                            ZU_PF_RGB_, ZU_PF_RGBA, ZU_PF_BGRA, ZU_PF_ARGB, ZU_PF_BRgB, ZU_PF_ARgB,
+                            ZU_PF__RgB, ZU_PF_BGR_, ZU_PF_BPrF, ZU_PF__RgF, ZU_PF_ARgF};
+const unsigned kPlanarFormats[] = {ZU_PF_NV12, ZU_PF_NV21, ZU_PF_I420, ZU_PF_YV12, ZU_PF_I422,
+                                   ZU_PF_P010, ZU_PF_P016, ZU_PF_P210, ZU_PF_P216, ZU_PF_I010};
+const Content kContents[] = {{"75% bars", 0.75}, {"100% bars", 1.0}, {"noise", 0}};
+
+std::string fourcc(unsigned f) {
+    return std::string{char(f), char(f >> 8), char(f >> 16), char(f >> 24)};
+}
+
+class FormatsTest : public VideoTest {
+  protected:
+    bool frameShaders() {
+        const auto& c = videoCaps();
+        return c.hasShadingLanguage && c.hasShaderObjects && c.hasNonPowerOfTwo &&
+               c.hasFrameShaders != 0;
+    }
+    // Shows the frame and returns the window's pixels; conv receives the CPU conversion.
+    std::vector<uint8_t> show(Frame& fr, std::vector<uint8_t>& conv, ZUVideoFrameEx* ext) {
+        ZUVideoFrame f = fr.frame();
+        f.conversionBuffer = conv.data();
+        f.conversionBufferSize = int(conv.size());
+        EXPECT_EQ(ZUDisplayVideoFrameEx(video, &f, ext, nullptr), 0);
+        return readBack(kW, kH);
+    }
+};
+
+TEST_F(FormatsTest, EveryFormatThroughEachPathMatchesTheCpuConverter) {
+    openVideo(kW, kH);
+    if (!frameShaders()) GTEST_SKIP() << "no frame shaders in this OpenGL";
+    for (int mode : {1, 0}) {
+        ASSERT_EQ(ZUStartDisplayVideoFrame(video, kW, kH, mode, nullptr), 0);
+        ASSERT_EQ(gpuOn(*static_cast<GpuDisplay*>(video->display)), mode == 1);
+        for (bool planar : {false, true})
+            for (unsigned format :
+                 planar
+                     ? std::vector<unsigned>(std::begin(kPlanarFormats), std::end(kPlanarFormats))
+                     : std::vector<unsigned>(std::begin(kPacked), std::end(kPacked)))
+                for (const Content& c : kContents) {
+                    SCOPED_TRACE(fourcc(format) + " " + c.name +
+                                 (mode ? " frame shaders" : " CPU"));
+                    Frame fr = planar ? makePlanar(format, c) : makePacked(format, c);
+                    const auto want = reference(fr);
+                    std::vector<uint8_t> conv(size_t(kW) * kH * 4, 0xAB);
+                    ZUVideoFrameEx e = fr.ext();
+                    const auto got = show(fr, conv, &e);
+                    const Diff d = compare(got, want);
+                    EXPECT_LE(d.max, 1) << "at " << d.x << ", " << d.y;
+                    // The frame shaders take the frame as it is: the converter never runs.
+                    const bool converted = conv[0] != 0xAB || conv[1] != 0xAB;
+                    if (mode == 1) EXPECT_FALSE(converted);
+                }
+        ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The textbook conversion of 8-bit Y'CbCr to 8-bit R'G'B' for a matrix and range.
+Rgb textbook(double y, double u, double v, int matrix, bool full) {
+    const double kr = matrix == ZU_MATRIX_BT601   ? 0.299
+                      : matrix == ZU_MATRIX_BT709 ? 0.2126
+                                                  : 0.2627;
+    const double kb = matrix == ZU_MATRIX_BT601   ? 0.114
+                      : matrix == ZU_MATRIX_BT709 ? 0.0722
+                                                  : 0.0593;
+    const double ey = full ? y / 255 : (y - 16) / 219;
+    const double pb = (u - 128) / (full ? 255 : 224), pr = (v - 128) / (full ? 255 : 224);
+    const double r = ey + 2 * (1 - kr) * pr, b = ey + 2 * (1 - kb) * pb;
+    const double g = (ey - kr * r - kb * b) / (1 - kr - kb);
+    auto q = [](double x) { return int(std::lround(std::clamp(x, 0.0, 1.0) * 255)); };
+    return {q(r), q(g), q(b)};
+}
+
+TEST_F(FormatsTest, TheColourDescriptionChangesColoursAsTheFormulasSay) {
+    openVideo(kW, kH);
+    if (!frameShaders()) GTEST_SKIP() << "no frame shaders in this OpenGL";
+    const double Y = 100, U = 90, V = 170;
+    // One flat colour in a planar, a 10-bit and an 8-bit packed format.
+    auto flat = [&](unsigned format) {
+        Frame fr;
+        if (planarInfo(format)) {
+            fr = makePlanar(format, {"flat", 1.0});
+            for (size_t i = 0; i < fr.plane[0].size(); ++i) fr.plane[0][i] = uint8_t(Y);
+            for (size_t i = 0; i < fr.plane[1].size(); ++i) fr.plane[1][i] = uint8_t(i % 2 ? V : U);
+            return fr;
+        }
+        fr = makePacked(format, {"flat", 1.0});
+        const FormatInfo& f = *formatInfo(format);
+        const int k = f.maxValue == 1023 ? 4 : 1;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                uint8_t* row = fr.plane[0].data() + size_t(y) * fr.rowBytes[0];
+                store422(f, row, kY, x, int(Y) * k);
+                if (!(x & 1))
+                    store422(f, row, kU, x / 2, int(U) * k),
+                        store422(f, row, kV, x / 2, int(V) * k);
+            }
+        return fr;
+    };
+    for (int mode : {1, 0}) {
+        ASSERT_EQ(ZUStartDisplayVideoFrame(video, kW, kH, mode, nullptr), 0);
+        for (unsigned format : {ZU_PF_NV12, ZU_PF_v219, ZU_PF_2vuy})
+            for (int matrix : {ZU_MATRIX_BT601, ZU_MATRIX_BT709, ZU_MATRIX_BT2020})
+                for (int range : {ZU_RANGE_LIMITED, ZU_RANGE_FULL}) {
+                    SCOPED_TRACE(fourcc(format) + " matrix " + std::to_string(matrix) + " range " +
+                                 std::to_string(range) + (mode ? " frame shaders" : " CPU"));
+                    Frame fr = flat(format);
+                    ZUVideoFrameEx e = fr.ext();
+                    e.matrix = matrix, e.range = range;
+                    std::vector<uint8_t> conv(size_t(kW) * kH * 4);
+                    const auto got = show(fr, conv, &e);
+                    const uint8_t* px = got.data() + (size_t(kH / 2) * kW + kW / 2) * 4;
+                    const Rgb want = textbook(Y, U, V, matrix, range == ZU_RANGE_FULL);
+                    EXPECT_TRUE(near({px[2], px[1], px[0]}, want, 1))
+                        << Rgb{px[2], px[1], px[0]} << " want " << want;
+                }
+        ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+    }
+}
+
+TEST_F(FormatsTest, AOnePixelCheckerShownAtHalfSizeIsAnEvenMidLevelUnlessNearest) {
+    openVideo(kW, kH);
+    if (!frameShaders()) GTEST_SKIP() << "no frame shaders in this OpenGL";
+    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 2 * kW, 2 * kH, 1, nullptr), 0);
+    // Black and white pixels alternating along rows and columns, at twice the window size.
+    auto checker = [](unsigned format) {
+        Frame fr;
+        fr.format = format, fr.w = 2 * kW, fr.h = 2 * kH;
+        const int w = fr.w, h = fr.h;
+        if (const PlanarInfo* p = planarInfo(format)) {
+            fr.rowBytes[0] = w, fr.rowBytes[1] = w;
+            fr.plane[0].resize(size_t(w) * h);
+            fr.plane[1].assign(size_t(w) * h / p->chromaDivY, 128);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) fr.plane[0][size_t(y) * w + x] = (x + y) & 1 ? 235 : 16;
+            return fr;
+        }
+        const FormatInfo& f = *formatInfo(format);
+        fr.rowBytes[0] = int(minRowBytes(f, w));
+        fr.plane[0].resize(size_t(fr.rowBytes[0]) * h);
+        for (int y = 0; y < h; ++y) {
+            uint8_t* row = fr.plane[0].data() + size_t(y) * fr.rowBytes[0];
+            for (int x = 0; x < w; ++x) {
+                const bool white = (x + y) & 1;
+                if (f.family == Family::Rgb8) {
+                    std::memset(row + 4 * x, white ? 255 : 0, 4);
+                } else {
+                    const int k = f.maxValue == 1023 ? 4 : 1;
+                    store422(f, row, kY, x, (white ? 235 : 16) * k);
+                    if (!(x & 1))
+                        store422(f, row, kU, x / 2, 128 * k), store422(f, row, kV, x / 2, 128 * k);
+                }
+            }
+        }
+        return fr;
+    };
+    for (unsigned format : {ZU_PF_bgrA, ZU_PF_2vuy, ZU_PF_v219, ZU_PF_NV12})
+        for (int filter : {ZU_FILTER_LINEAR, ZU_FILTER_NEAREST}) {
+            SCOPED_TRACE(fourcc(format) + (filter ? " nearest" : " linear"));
+            Frame fr = checker(format);
+            ZUVideoFrame f = fr.frame();
+            ZUVideoFrameEx e = fr.ext(filter);
+            ASSERT_EQ(ZUDisplayVideoFrameEx(video, &f, &e, nullptr), 0);
+            const auto got = readBack(kW, kH);
+            int lo = 255, hi = 0;
+            for (size_t i = 0; i < got.size(); i += 4)
+                for (int c = 0; c < 3; ++c)
+                    lo = std::min<int>(lo, got[i + c]), hi = std::max<int>(hi, got[i + c]);
+            if (filter == ZU_FILTER_LINEAR) {
+                EXPECT_GE(lo, 125);
+                EXPECT_LE(hi, 130);
+            } else {
+                // Nearest shows single picture pixels: full black and full white remain.
+                EXPECT_LE(lo, 2);
+                EXPECT_GE(hi, 253);
+            }
+        }
+    ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+}
+
+TEST_F(FormatsTest, TheFirstFrameAfterAResizeFillsTheNewSize) {
+    openVideo(160, 90);
+    for (int mode : {0, 1}) {
+        SCOPED_TRACE(mode ? "texture" : "direct");
+        // A new size each time, larger than any before.
+        winW = mode ? 400 : 320, winH = mode ? 220 : 180;
+        ZuRECT r{kVx, kVy, winW, winH};
+        ASSERT_EQ(ZUResizeVideoWindow(video, &r), 0);
+        ASSERT_EQ(ZUStartDisplayVideoFrame(video, winW, winH, mode, nullptr), 0);
+        Quadrants q(winW, winH, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255});
+        ZUVideoFrame f = q.frame();
+        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+        // Beyond the old size in both directions: the last memory rows' right quadrant.
+        EXPECT_EQ(shown(winW - 10, winH - 10), (Rgb{255, 255, 255}));
+        EXPECT_EQ(shown(10, 10), (Rgb{255, 0, 0}));
+        ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+    }
+}
+
+}  // namespace
+
+#ifdef ZUGUI_HAVE_SWSCALE
+extern "C" {
+#include <libswscale/swscale.h>
+}
+
+namespace {
+
+// libswscale's "bgrA" for a planar frame, BT.601 limited range to full-range RGB.
+std::vector<uint8_t> swscaleReference(Frame& fr, AVPixelFormat format) {
+    std::vector<uint8_t> out(size_t(kW) * kH * 4);
+    SwsContext* c = sws_getContext(kW, kH, format, kW, kH, AV_PIX_FMT_BGRA,
+                                   SWS_BILINEAR | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
+                                   nullptr, nullptr);
+    if (!c) return {};
+    const int* k = sws_getCoefficients(SWS_CS_ITU601);
+    sws_setColorspaceDetails(c, k, 0, k, 1, 0, 1 << 16, 1 << 16);
+    const bool swap = fr.format == ZU_PF_YV12;  // V before U: hand swscale U first
+    const uint8_t* src[4] = {fr.plane[0].data(), fr.plane[swap ? 2 : 1].data(),
+                             fr.plane[2].empty() ? nullptr : fr.plane[swap ? 1 : 2].data(),
+                             nullptr};
+    const int strides[4] = {fr.rowBytes[0], fr.rowBytes[swap ? 2 : 1], fr.rowBytes[swap ? 1 : 2],
+                            0};
+    uint8_t* dst[4] = {out.data(), nullptr, nullptr, nullptr};
+    const int dstStrides[4] = {kW * 4, 0, 0, 0};
+    sws_scale(c, src, strides, 0, kH, dst, dstStrides);
+    sws_freeContext(c);
+    return out;
+}
+
+TEST(PlanarCpu, ConversionAgreesWithLibswscaleInsideTheBars) {
+    const struct {
+        unsigned format;
+        AVPixelFormat av;
+    } cases[] = {{ZU_PF_NV12, AV_PIX_FMT_NV12},    {ZU_PF_NV21, AV_PIX_FMT_NV21},
+                 {ZU_PF_I420, AV_PIX_FMT_YUV420P}, {ZU_PF_YV12, AV_PIX_FMT_YUV420P},
+                 {ZU_PF_I422, AV_PIX_FMT_YUV422P}, {ZU_PF_P010, AV_PIX_FMT_P010LE},
+                 {ZU_PF_P016, AV_PIX_FMT_P016LE},  {ZU_PF_P210, AV_PIX_FMT_P210LE},
+                 {ZU_PF_P216, AV_PIX_FMT_P216LE},  {ZU_PF_I010, AV_PIX_FMT_YUV420P10LE}};
+    for (const auto& c : cases)
+        for (const Content& content : {kContents[0], kContents[1]}) {
+            SCOPED_TRACE(fourcc(c.format) + " " + content.name);
+            Frame fr = makePlanar(c.format, content);
+            const auto want = swscaleReference(fr, c.av);
+            ASSERT_FALSE(want.empty());
+            const auto got = reference(fr);
+            // Away from the bar edges, where the two place interpolated chroma differently.
+            int worst = 0;
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x) {
+                    const int edge = x % (kW / 8);
+                    if (edge < 3 || edge > kW / 8 - 3) continue;
+                    for (int k = 0; k < 3; ++k) {
+                        const size_t i = (size_t(y) * kW + x) * 4 + k;
+                        worst = std::max(worst, std::abs(int(got[i]) - int(want[i])));
+                    }
+                }
+            EXPECT_LE(worst, 2);
+        }
+}
+
+}  // namespace
+#endif
