@@ -131,7 +131,6 @@ void forRowRanges(int rows, int grain, int64_t pixels, RowRangeFn fn, void* ctx)
     p.done.wait(l, [&] { return p.remaining == 0; });
 }
 
-
 }  // namespace zu::detail
 
 ZUAPI ZuErr ZUSetConvertThreads(int threads) {
