@@ -241,15 +241,22 @@ ZUAPI ZuErr ZUVReleaseMouse(void);
 
 // ---- Frame display --------------------------------------------------------------------
 // Start, frames, stop, all on one thread: the window's context stays current on it in
-// between. textureMode 1 asks for the texture path (frames uploaded and converted by the
-// shader program, lut applied in the shader); otherwise frames are drawn as pixels, or
-// converted on the CPU first when OpenGL cannot take them or a lut is given per frame.
-// With the texture path on and no shader program, 4:2:2 frames are shown as uploaded.
-// The texture is filtered linearly for RGB frames; 4:2:2 frames, two pixels per texel,
-// are read texel by texel (nearest), so a scaled 4:2:2 picture is not smoothed.
-// Frames drawn as pixels need rows without gaps beyond 4-byte alignment. Safe-area guides
-// are burnt into the pixels shown: into the host's frame for directly drawn 4:2:2 and
-// 4-byte RGB formats (other directly drawn formats get none), into the buffer otherwise.
+// between. textureMode 1 asks for the texture path; otherwise frames are drawn as pixels,
+// or converted on the CPU first when OpenGL cannot take them or a lut is given per frame.
+// The texture path, where the OpenGL has GLSL 1.30, framebuffer objects and integer and
+// float textures (decided once, at the first start): every format the CPU converter reads,
+// the planar ones included, is uploaded as it is in memory (padded rows read in place) and
+// converted by shaders (packed YUV with the colour matrix, 4:2:2 chroma interpolated
+// between pairs, the start's lut in the shader), then drawn scaled with bilinear filtering
+// (ZU_FILTER_NEAREST for nearest). The texture path ignores host colour tables: YUV frames
+// take the colour description (see ZUVideoFrameEx). Without those GL features the older
+// texture path takes 4:2:2 (nearest texels, two pixels each) and RGB frames and the CPU
+// the rest. A frame whose rows the GL cannot read in place (a row stride that is not a
+// whole number of pixels nor the row rounded up to 2, 4 or 8 bytes) is converted on the
+// CPU first. Frames drawn as pixels are read with the same row strides. Safe-area guides
+// are burnt into the pixels shown: into the host's frame for 4:2:2 and 4-byte RGB formats
+// drawn as they are (other directly drawn formats get none), into the buffer otherwise
+// (guides make the texture path convert other formats on the CPU).
 //   start: 0, or -2 when the context cannot be made current.
 //   display: -2 for a null or stopped record; a null frame clears; null pixels return 0
 //            without presenting.
