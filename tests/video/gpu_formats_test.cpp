@@ -259,7 +259,9 @@ TEST_F(FormatsTest, EveryFormatThroughEachPathMatchesTheCpuConverter) {
                     EXPECT_LE(d.max, 1) << "at " << d.x << ", " << d.y;
                     // The frame shaders take the frame as it is: the converter never runs.
                     const bool converted = conv[0] != 0xAB || conv[1] != 0xAB;
-                    if (mode == 1) EXPECT_FALSE(converted);
+                    if (mode == 1) {
+                        EXPECT_FALSE(converted);
+                    }
                 }
         ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
     }
