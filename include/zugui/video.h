@@ -243,7 +243,7 @@ ZUAPI ZuErr ZUVReleaseMouse(void);
 // Start, frames, stop, all on one thread: the window's context stays current on it in
 // between. textureMode 1 asks for the texture path; otherwise frames are drawn as pixels,
 // or converted on the CPU first when OpenGL cannot take them or a lut is given per frame.
-// The texture path, where the OpenGL has GLSL 1.30, framebuffer objects and integer and
+// The texture path, where the OpenGL has GLSL 1.30, framebuffer objects and
 // float textures (decided once, at the first start): every format the CPU converter reads,
 // the planar ones included, is uploaded as it is in memory (padded rows read in place) and
 // converted by shaders (packed YUV with the colour matrix, 4:2:2 chroma interpolated

@@ -490,9 +490,9 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
         g.planes[0].ensure(kUnitPlane[0], w, h, r.internal, r.format, r.type, filter);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, r.format, r.type, fr.planes[0]);
     } else if (r.kind == Kind::Words) {
-        g.words.ensure(kUnitWords, l.texels, h, GL_R32UI, GL_RED_INTEGER, GL_UNSIGNED_INT,
-                       GL_NEAREST);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, l.texels, h, GL_RED_INTEGER, GL_UNSIGNED_INT,
+        // The words' bytes as RGBA8 texels: the decode shader rebuilds the fields.
+        g.words.ensure(kUnitWords, l.texels, h, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, GL_NEAREST);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, l.texels, h, GL_RGBA, GL_UNSIGNED_BYTE,
                         fr.planes[0]);
         g.picture.ensure(kUnitPlane[0], w, h, GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, filter);
         if (!g.framebuffer) glGenFramebuffers(1, &g.framebuffer);
