@@ -59,9 +59,13 @@ package: build
 	@cpack --config build/CPackConfig.cmake -B build/packages
 	@ls build/packages/*.deb
 
+# Any doxygen warning (an undocumented public name, a broken reference) fails the target.
 docs:
 	@scripts/install-deps docs
+	@mkdir -p build/docs
 	@doxygen docs/Doxyfile
+	@if [ -s build/docs/warnings.log ]; then cat build/docs/warnings.log; \
+		echo "docs: $$(wc -l < build/docs/warnings.log) doxygen warning lines"; exit 1; fi
 	@echo "docs: build/docs/html/index.html"
 
 clean:

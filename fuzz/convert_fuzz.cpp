@@ -151,9 +151,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         desc.fullRangeBottom = flags & 2;
         uint32_t border = uint32_t(r.byte()) * 0x01010101u;
         FallbackScaler sc;
-        const Kernel kernels[] = {Kernel::Auto, Kernel::Reference, Kernel::Scalar};
+        const Kernel kernels[] = {Kernel::Auto, Kernel::Reference, Kernel::Scalar, Kernel::Avx2};
         sc.convert(s, d, flags & 4, (flags & 8) ? nullptr : &desc, flags & 16,
-                   (flags & 32) ? &border : nullptr, kernels[r.byte() % 3]);
+                   (flags & 32) ? &border : nullptr, kernels[r.byte() % 4]);
         return 0;
     }
 
@@ -199,8 +199,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     o.tables = (flags & 32) ? nullptr : &tables;
     o.lut = (flags & 64) ? &l : nullptr;
     o.alpha = r.range(0, 3) == 0 ? -1.0 : r.byte() * 1.5 - 20;
-    const Kernel kernels[] = {Kernel::Auto, Kernel::Reference, Kernel::Sse2, Kernel::Scalar,
-                              Kernel::Avx2};
-    tableConvert(s, d, o, kernels[r.byte() % 5]);
+    const Kernel kernels[] = {Kernel::Auto,   Kernel::Reference, Kernel::Sse2,
+                              Kernel::Scalar, Kernel::Avx2,      Kernel::Avx512};
+    tableConvert(s, d, o, kernels[r.byte() % 6]);
     return 0;
 }

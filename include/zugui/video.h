@@ -1,4 +1,10 @@
-// Video display: pixel-format codes, colour look-up tables and colour tables.
+/// \file
+/// Video display: pixel-format codes, colour look-up tables and colour tables, video
+/// windows and the frame display.
+///
+/// A video window is a child window of the main window with a GL context of its own; its
+/// input reaches the owner node as ZUM_VIDEO... messages (\ref zum_messages). Its frames
+/// are shown by the thread that started its display (\ref threads).
 #pragma once
 
 #include <atomic>
@@ -9,14 +15,19 @@
 struct ZUWindowNode;
 
 // ---- Pixel formats ------------------------------------------------------------------
-// A format is a FourCC whose lowest byte is the first character of its name, so the name
-// reads the bytes in memory order ("bgrA" is B, G, R, A). In the constant names a space
-// becomes '_' and the case of the code is kept, because case distinguishes formats.
 
+/// The FourCC of four characters: a is the lowest byte.
 #define ZU_FOURCC(a, b, c, d)                                                     \
     ((unsigned int)(unsigned char)(a) | ((unsigned int)(unsigned char)(b) << 8) | \
      ((unsigned int)(unsigned char)(c) << 16) | ((unsigned int)(unsigned char)(d) << 24))
 
+/// Pixel formats of ZUVideoFrame::format.
+///
+/// A format is a FourCC whose lowest byte is the first character of its name, so the name
+/// reads the bytes in memory order ("bgrA" is B, G, R, A). In the constant names a space
+/// becomes '_' and the case of the code is kept, because case distinguishes formats.
+/// Formats sharing a layout are listed together under a comment that gives it; the
+/// converter reads every format here unless its comment says otherwise.
 enum : unsigned int {
     // 8-bit 4:2:2 YUV, two pixels in 4 bytes U, Y0, V, Y1; components 0-255.
     ZU_PF_2vuy = ZU_FOURCC('2', 'v', 'u', 'y'),
@@ -41,55 +52,55 @@ enum : unsigned int {
     ZU_PF_aphq = ZU_FOURCC('a', 'p', 'h', 'q'),
     ZU_PF_apnq = ZU_FOURCC('a', 'p', 'n', 'q'),
     // 8-bit RGB, 0-255.
-    ZU_PF_bgrA = ZU_FOURCC('b', 'g', 'r', 'A'),  // B, G, R, A
-    ZU_PF_rleq = ZU_FOURCC('r', 'l', 'e', 'q'),  // B, G, R, A
-    ZU_PF_rgba = ZU_FOURCC('r', 'g', 'b', 'a'),  // R, G, B, A
-    ZU_PF_rgbb = ZU_FOURCC('r', 'g', 'b', 'b'),  // R, G, B, A
-    ZU_PF_argB = ZU_FOURCC('a', 'r', 'g', 'B'),  // A, R, G, B
-    ZU_PF_abgr = ZU_FOURCC('a', 'b', 'g', 'r'),  // A, B, G, R
-    ZU_PF_rgb_ = ZU_FOURCC('r', 'g', 'b', ' '),  // R, G, B (3 bytes)
-    ZU_PF_rg2b = ZU_FOURCC('r', 'g', '2', 'b'),  // R, G, B (3 bytes)
-    ZU_PF_mjbi = ZU_FOURCC('m', 'j', 'b', 'i'),  // R, G, B (3 bytes)
-    ZU_PF_bgr_ = ZU_FOURCC('b', 'g', 'r', ' '),  // B, G, R (3 bytes)
+    ZU_PF_bgrA = ZU_FOURCC('b', 'g', 'r', 'A'),  ///< B, G, R, A
+    ZU_PF_rleq = ZU_FOURCC('r', 'l', 'e', 'q'),  ///< B, G, R, A
+    ZU_PF_rgba = ZU_FOURCC('r', 'g', 'b', 'a'),  ///< R, G, B, A
+    ZU_PF_rgbb = ZU_FOURCC('r', 'g', 'b', 'b'),  ///< R, G, B, A
+    ZU_PF_argB = ZU_FOURCC('a', 'r', 'g', 'B'),  ///< A, R, G, B
+    ZU_PF_abgr = ZU_FOURCC('a', 'b', 'g', 'r'),  ///< A, B, G, R
+    ZU_PF_rgb_ = ZU_FOURCC('r', 'g', 'b', ' '),  ///< R, G, B (3 bytes)
+    ZU_PF_rg2b = ZU_FOURCC('r', 'g', '2', 'b'),  ///< R, G, B (3 bytes)
+    ZU_PF_mjbi = ZU_FOURCC('m', 'j', 'b', 'i'),  ///< R, G, B (3 bytes)
+    ZU_PF_bgr_ = ZU_FOURCC('b', 'g', 'r', ' '),  ///< B, G, R (3 bytes)
     // 16-bit RGB, little-endian words.
-    ZU_PF_RGB_ = ZU_FOURCC('R', 'G', 'B', ' '),  // R, G, B; 0-65535
-    ZU_PF_RGBA = ZU_FOURCC('R', 'G', 'B', 'A'),  // R, G, B, A; 0-65535
-    ZU_PF_BGRA = ZU_FOURCC('B', 'G', 'R', 'A'),  // B, G, R, A; 0-65535
-    ZU_PF_ARGB = ZU_FOURCC('A', 'R', 'G', 'B'),  // A, R, G, B; 0-65535
-    ZU_PF_BRgB = ZU_FOURCC('B', 'R', 'g', 'B'),  // B, G, R, A; 0-32768
-    ZU_PF_ARgB = ZU_FOURCC('A', 'R', 'g', 'B'),  // A, R, G, B; 0-32768
+    ZU_PF_RGB_ = ZU_FOURCC('R', 'G', 'B', ' '),  ///< R, G, B; 0-65535
+    ZU_PF_RGBA = ZU_FOURCC('R', 'G', 'B', 'A'),  ///< R, G, B, A; 0-65535
+    ZU_PF_BGRA = ZU_FOURCC('B', 'G', 'R', 'A'),  ///< B, G, R, A; 0-65535
+    ZU_PF_ARGB = ZU_FOURCC('A', 'R', 'G', 'B'),  ///< A, R, G, B; 0-65535
+    ZU_PF_BRgB = ZU_FOURCC('B', 'R', 'g', 'B'),  ///< B, G, R, A; 0-32768
+    ZU_PF_ARgB = ZU_FOURCC('A', 'R', 'g', 'B'),  ///< A, R, G, B; 0-32768
     // 16-bit RGB with byte-swapped words: drawn directly only.
     ZU_PF_RGb_ = ZU_FOURCC('R', 'G', 'b', ' '),
     ZU_PF_RGbA = ZU_FOURCC('R', 'G', 'b', 'A'),
     // 10-bit RGB in one 32-bit word, 0-1023.
-    ZU_PF_10rl = ZU_FOURCC('1', '0', 'r', 'l'),  // little-endian: R 22-31, G 12-21, B 2-11
+    ZU_PF_10rl = ZU_FOURCC('1', '0', 'r', 'l'),  ///< little-endian: R 22-31, G 12-21, B 2-11
     ZU_PF_11rl = ZU_FOURCC('1', '1', 'r', 'l'),
-    ZU_PF_10rb = ZU_FOURCC('1', '0', 'r', 'b'),  // the same word stored big-endian
+    ZU_PF_10rb = ZU_FOURCC('1', '0', 'r', 'b'),  ///< the same word stored big-endian
     ZU_PF_11rb = ZU_FOURCC('1', '1', 'r', 'b'),
-    ZU_PF_11rQ = ZU_FOURCC('1', '1', 'r', 'Q'),  // as 10rb; 64-940 between RGB formats
-    ZU_PF_10RG = ZU_FOURCC('1', '0', 'R', 'G'),  // little-endian: R 0-9, G 10-19, B 20-29
-    ZU_PF_10RS = ZU_FOURCC('1', '0', 'R', 'S'),  // as 10RG; 64-940 between RGB formats
+    ZU_PF_11rQ = ZU_FOURCC('1', '1', 'r', 'Q'),  ///< as 10rb; 64-940 between RGB formats
+    ZU_PF_10RG = ZU_FOURCC('1', '0', 'R', 'G'),  ///< little-endian: R 0-9, G 10-19, B 20-29
+    ZU_PF_10RS = ZU_FOURCC('1', '0', 'R', 'S'),  ///< as 10RG; 64-940 between RGB formats
     // Float RGB: B, G, R, A as 32-bit floats, 0.0-1.0.
     ZU_PF_BPrF = ZU_FOURCC('B', 'P', 'r', 'F'),
     // Float 4:4:4 YUV: Cr, Cb, Y, 1.0 as 32-bit floats; luma 0-1, chroma -0.5-0.5.
     ZU_PF_YVrF = ZU_FOURCC('Y', 'V', 'r', 'F'),
 
     // Variants known to the fallback scaler only.
-    ZU_PF__RgB = ZU_FOURCC(' ', 'R', 'g', 'B'),  // 16-bit R, G, B; 0-32768
-    ZU_PF_RgBA = ZU_FOURCC('R', 'g', 'B', 'A'),  // 16-bit R, G, B, A; 0-32768
-    ZU_PF_BGR_ = ZU_FOURCC('B', 'G', 'R', ' '),  // 16-bit B, G, R; 0-65535
-    ZU_PF_BGr_ = ZU_FOURCC('B', 'G', 'r', ' '),  // 16-bit B, G, R; 0-32768
-    ZU_PF_BGrA = ZU_FOURCC('B', 'G', 'r', 'A'),  // 16-bit B, G, R, A; 0-32768
-    ZU_PF__RgF = ZU_FOURCC(' ', 'R', 'g', 'F'),  // float R, G, B; 0.0-1.0
-    ZU_PF_ARgF = ZU_FOURCC('A', 'R', 'g', 'F'),  // float A, R, G, B
-    ZU_PF_BGrF = ZU_FOURCC('B', 'G', 'r', 'F'),  // float B, G, R
-    ZU_PF_RgBF = ZU_FOURCC('R', 'g', 'B', 'F'),  // float R, G, B, A
-    ZU_PF_10RA = ZU_FOURCC('1', '0', 'R', 'A'),  // as 10RG plus 2-bit alpha at bits 30-31
-    ZU_PF_10yb = ZU_FOURCC('1', '0', 'y', 'b'),  // 10-bit 4:4:4 YUV word: Y 0-9, U 10-19, V 20-29
+    ZU_PF__RgB = ZU_FOURCC(' ', 'R', 'g', 'B'),  ///< 16-bit R, G, B; 0-32768
+    ZU_PF_RgBA = ZU_FOURCC('R', 'g', 'B', 'A'),  ///< 16-bit R, G, B, A; 0-32768
+    ZU_PF_BGR_ = ZU_FOURCC('B', 'G', 'R', ' '),  ///< 16-bit B, G, R; 0-65535
+    ZU_PF_BGr_ = ZU_FOURCC('B', 'G', 'r', ' '),  ///< 16-bit B, G, R; 0-32768
+    ZU_PF_BGrA = ZU_FOURCC('B', 'G', 'r', 'A'),  ///< 16-bit B, G, R, A; 0-32768
+    ZU_PF__RgF = ZU_FOURCC(' ', 'R', 'g', 'F'),  ///< float R, G, B; 0.0-1.0
+    ZU_PF_ARgF = ZU_FOURCC('A', 'R', 'g', 'F'),  ///< float A, R, G, B
+    ZU_PF_BGrF = ZU_FOURCC('B', 'G', 'r', 'F'),  ///< float B, G, R
+    ZU_PF_RgBF = ZU_FOURCC('R', 'g', 'B', 'F'),  ///< float R, G, B, A
+    ZU_PF_10RA = ZU_FOURCC('1', '0', 'R', 'A'),  ///< as 10RG plus 2-bit alpha at bits 30-31
+    ZU_PF_10yb = ZU_FOURCC('1', '0', 'y', 'b'),  ///< 10-bit 4:4:4 YUV word: Y 0-9, U 10-19, V 20-29
 
-    /// Planar YUV, named as FFmpeg and V4L2 name them. Their planes come through
-    /// ZUDisplayVideoFrameEx (ZUVideoFrameEx::planes); ZUDisplayVideoFrame refuses them.
-    /// 4:2:0 formats need an even width and height, 4:2:2 ones an even width.
+    // Planar YUV, named as FFmpeg and V4L2 name them. Their planes come through
+    // ZUDisplayVideoFrameEx (ZUVideoFrameEx::planes); ZUDisplayVideoFrame refuses them.
+    // 4:2:0 formats need an even width and height, 4:2:2 ones an even width.
     ZU_PF_NV12 = ZU_FOURCC('N', 'V', '1', '2'),  ///< 8-bit 4:2:0: Y plane, then U V interleaved
     ZU_PF_NV21 = ZU_FOURCC('N', 'V', '2', '1'),  ///< 8-bit 4:2:0: Y plane, then V U interleaved
     ZU_PF_I420 = ZU_FOURCC('I', '4', '2', '0'),  ///< 8-bit 4:2:0: Y, U, V planes (yuv420p)
@@ -103,168 +114,248 @@ enum : unsigned int {
 };
 
 // ---- Colour look-up table -------------------------------------------------------------
-// Entries are output levels on a 10-bit scale indexed by a 10-bit input level; an 8-bit
-// level v reads entry 4 * v. Indices beyond count - 1 read the last entry.
+/// A per-channel look-up table applied to the displayed picture; the host owns the arrays.
+/// Entries are output levels on a 10-bit scale indexed by a 10-bit input level; an 8-bit
+/// level v reads entry 4 * v. Indices beyond count - 1 read the last entry.
 struct ZuRGBLUT {
-    int* red;
-    int* blue;
-    int* green;
-    void* reserved;
-    int count;
+    int* red;        ///< count red entries.
+    int* blue;       ///< count blue entries.
+    int* green;      ///< count green entries.
+    void* reserved;  ///< Not used.
+    int count;       ///< Entries in each array.
 };
 
 // ---- Colour tables prepared by the host ---------------------------------------------
-// Handed to the converter through a frame. Double tables hold 256 entries for 8-bit
-// sources and 1024 for 10-bit ones; fast tables hold 256 entries of four contributions
-// to the blue, green, red and alpha bytes.
+/// YUV and RGB conversion tables the host owns, handed to the converter through
+/// ZUVideoFrame::conversionTables. Each table gives one component's contribution to
+/// another, indexed by the source level: R = redFromLuma[Y] + redFromCr[Cr] and so on.
+/// Double tables hold 256 entries for 8-bit sources and 1024 for 10-bit ones; fast tables
+/// hold 256 entries of four contributions to the blue, green, red and alpha bytes.
 struct ZuColorTables {
-    void* reserved[2];
-    double* redFromLuma;
-    double* redFromCr;
-    double* blueFromLuma;
-    double* blueFromCb;
-    double* greenFromLuma;
-    double* greenFromCr;
-    double* greenFromCb;
+    void* reserved[2];  ///< Not used.
+    double* redFromLuma;    ///< Red from Y.
+    double* redFromCr;      ///< Red from Cr.
+    double* blueFromLuma;   ///< Blue from Y.
+    double* blueFromCb;     ///< Blue from Cb.
+    double* greenFromLuma;  ///< Green from Y.
+    double* greenFromCr;    ///< Green from Cr.
+    double* greenFromCb;    ///< Green from Cb.
     // RGB to 8-bit YUV: 256 entries each, indexed by an 8-bit component.
-    double* lumaFromRed;
-    double* lumaFromGreen;
-    double* lumaFromBlue;
-    double* cbFromRed;
-    double* cbFromGreen;
-    double* cbFromBlue;
-    double* crFromRed;
-    double* crFromGreen;
-    double* crFromBlue;
-    const short (*fastLuma)[4];
-    const short (*fastCb)[4];
-    const short (*fastCr)[4];
+    double* lumaFromRed;    ///< Y from red (256 entries).
+    double* lumaFromGreen;  ///< Y from green (256 entries).
+    double* lumaFromBlue;   ///< Y from blue (256 entries).
+    double* cbFromRed;      ///< Cb from red (256 entries).
+    double* cbFromGreen;    ///< Cb from green (256 entries).
+    double* cbFromBlue;     ///< Cb from blue (256 entries).
+    double* crFromRed;      ///< Cr from red (256 entries).
+    double* crFromGreen;    ///< Cr from green (256 entries).
+    double* crFromBlue;     ///< Cr from blue (256 entries).
+    const short (*fastLuma)[4];  ///< Fast path: Y's contributions to B, G, R, A.
+    const short (*fastCb)[4];    ///< Fast path: Cb's contributions to B, G, R, A.
+    const short (*fastCr)[4];    ///< Fast path: Cr's contributions to B, G, R, A.
 };
 
 // ---- Colour-standard descriptor -----------------------------------------------------
-// The host sets standard (0 BT.601 full, 1 BT.601 video, 2 BT.709 full, 3 BT.709 video,
-// 4 BT.709 full, 5 BT.709 video range) and the two flags; the fallback converter fills
-// the doubles from the standard and the source format.
+/// The colour standard of a frame, held in ZUVideoFrame::colorDescriptor.
+/// The host sets standard (0 BT.601 full, 1 BT.601 video, 2 BT.709 full, 3 BT.709 video,
+/// 4 BT.709 full, 5 BT.709 video range) and the two flags; the fallback converter fills
+/// the doubles from the standard and the source format.
 #pragma pack(push, 1)
 struct ZuColorDescriptor {
-    int standard;
-    int reserved;
-    unsigned char fullRangeTop;     // 10-bit results may reach 1023 (else 940 / 960)
-    unsigned char fullRangeBottom;  // 10-bit results may reach 0 (else 64)
-    // R = (Y - lumaOffset) * lumaGain + (Cr - chromaOffset) * crGain
+    int standard;  ///< 0 to 5, as above.
+    int reserved;  ///< Not used.
+    unsigned char fullRangeTop;     ///< 10-bit results may reach 1023 (else 940 / 960)
+    unsigned char fullRangeBottom;  ///< 10-bit results may reach 0 (else 64)
+    /// R = (Y - lumaOffset) * lumaGain + (Cr - chromaOffset) * crGain
+    ///@{
     double redLumaGain, redLumaOffset, redCrGain, redChromaOffset;
-    // B = (Y - lumaOffset) * lumaGain + (Cb - chromaOffset) * cbGain
+    ///@}
+    /// B = (Y - lumaOffset) * lumaGain + (Cb - chromaOffset) * cbGain
+    ///@{
     double blueLumaGain, blueLumaOffset, blueCbGain, blueChromaOffset;
-    // G = (Y - lumaOffset) * lumaGain + (Cr - crOffset) * crGain + (Cb - cbOffset) * cbGain
+    ///@}
+    /// G = (Y - lumaOffset) * lumaGain + (Cr - crOffset) * crGain + (Cb - cbOffset) * cbGain
+    ///@{
     double greenLumaGain, greenLumaOffset, greenCrGain, greenCrOffset, greenCbGain, greenCbOffset;
-    // Y = R * red + G * green + B * blue + offset
+    ///@}
+    /// Y = R * red + G * green + B * blue + offset
+    ///@{
     double lumaRedWeight, lumaGreenWeight, lumaBlueWeight, lumaOffset;
-    // Cb = B * blue - (R * red + G * green) + offset
+    ///@}
+    /// Cb = B * blue - (R * red + G * green) + offset
+    ///@{
     double cbRedWeight, cbGreenWeight, cbBlueWeight, cbOffset;
-    // Cr = R * red - (G * green + B * blue) + offset
+    ///@}
+    /// Cr = R * red - (G * green + B * blue) + offset
+    ///@{
     double crRedWeight, crGreenWeight, crBlueWeight, crOffset;
+    ///@}
 };
 #pragma pack(pop)
 
 // ---- Video windows --------------------------------------------------------------------
-// A child window of the main window with an OpenGL context of its own. The record is the
-// library's; hosts hold the pointer and leave the fields alone.
+/// A child window of the main window with an OpenGL context of its own. The record is the
+/// library's; hosts hold the pointer and leave the fields alone.
 struct ZUVideoWindowNode {
-    ZUWindowNode* owner;  // receives the ZUM_VIDEO... messages; null for an adopted window
-    void* window;
-    int x, y, width, height;  // drawing area of the display
-    void* dc;
-    void* rc;
-    std::atomic<bool> started;  // display running (also held during ZUResizeVideoWindow)
-    unsigned int lastFormat;    // what the last layout was made for
-    int lastTopDown;
+    ZUWindowNode* owner;  ///< receives the ZUM_VIDEO... messages; null for an adopted window
+    void* window;         ///< The window (an X11 Window id).
+    /// Drawing area of the display, in pixels: the rectangle last given at creation or
+    /// reset; a resize makes it (0, 0, new width, new height).
+    ///@{
+    int x, y, width, height;
+    ///@}
+    void* dc;  ///< The window's drawable, kept from creation to destruction.
+    void* rc;  ///< The window's GL context.
+    std::atomic<bool> started;  ///< display running (also held during ZUResizeVideoWindow)
+    unsigned int lastFormat;    ///< what the last layout was made for
+    int lastTopDown;            ///< Orientation of the last frame laid out.
+    /// Size (after decimation), zoom and pan of the last frame laid out.
+    ///@{
     int lastWidth, lastHeight;
     float lastZoomX, lastZoomY;
     int lastOffsetX, lastOffsetY;
-    unsigned char layoutStale;
-    int texturePath;  // 1: frames go through a texture and the shader program
-    unsigned int frameTexture;
-    unsigned int lutTexture;
-    unsigned int program;
-    unsigned int textureTarget;
+    ///@}
+    unsigned char layoutStale;  ///< 1: the next frame lays the viewport out again.
+    int texturePath;  ///< 1: frames go through a texture and the shader program
+    unsigned int frameTexture;   ///< GL texture of the frames, 0 when none.
+    unsigned int lutTexture;     ///< GL texture of the look-up table, 0 when none.
+    unsigned int program;        ///< GL shader program, 0 when none.
+    unsigned int textureTarget;  ///< GL texture target (GL_TEXTURE_2D).
+    /// Texture size given to ZUStartDisplayVideoFrame.
+    ///@{
     int textureWidth, textureHeight;
-    unsigned char has422, hasPacked, hasBGRA, hasABGR;  // copies of the probed capabilities
-    int adopted;                                        // the window came from the host
-    void* display;  // the library's display state between start and stop
+    ///@}
+    /// Copies of the GL capabilities probed once per process: 4:2:2 pixels, packed pixels,
+    /// BGRA and ABGR.
+    ///@{
+    unsigned char has422, hasPacked, hasBGRA, hasABGR;
+    ///@}
+    int adopted;  ///< the window came from the host
+    void* display;  ///< the library's display state between start and stop
 };
 
 // ---- Frames ---------------------------------------------------------------------------
+/// One picture to show, filled by the host; the display reads it, except that safe-area
+/// guides may be drawn into the pixels (see ZUDisplayVideoFrame). The pixels stay the
+/// host's.
 struct ZUVideoFrame {
-    void* pixels;
+    void* pixels;  ///< First byte of the picture.
+    /// Picture size in pixels.
+    ///@{
     int width, height;
-    int rowBytes;
-    int aspectNum, aspectDen;  // pixel aspect: the width is multiplied by num / den
-    unsigned int format;
-    int topDown;                   // first row in memory is the top of the picture
-    int offsetX, offsetY;          // pan: right by offsetX, down by offsetY window pixels
-    float zoomX, zoomY;            // both above 0: fixed zoom; otherwise fit to the window
-    int decimationX, decimationY;  // software path divisors: 1, 2, 4, 8 or 16
-    unsigned char fastTables;
-    unsigned char guideBOn;
-    float guideBHorizontal, guideBVertical;  // percent left outside, half on each side
-    unsigned char guideAOn;
+    ///@}
+    int rowBytes;  ///< Bytes from one row to the next.
+    /// pixel aspect: the width is multiplied by num / den
+    ///@{
+    int aspectNum, aspectDen;
+    ///@}
+    unsigned int format;  ///< Pixel format (ZU_PF_...).
+    int topDown;                   ///< first row in memory is the top of the picture
+    /// pan: right by offsetX, down by offsetY window pixels
+    ///@{
+    int offsetX, offsetY;
+    ///@}
+    /// both above 0: fixed zoom; otherwise fit to the window
+    ///@{
+    float zoomX, zoomY;
+    ///@}
+    /// software path divisors: 1, 2, 4, 8 or 16
+    ///@{
+    int decimationX, decimationY;
+    ///@}
+    unsigned char fastTables;  ///< Non-zero allows the converter's table-driven fast path.
+    unsigned char guideBOn;    ///< Draw safe-area guide B.
+    /// Guide B: percent of the width and height left outside, half on each side.
+    ///@{
+    float guideBHorizontal, guideBVertical;
+    ///@}
+    unsigned char guideAOn;  ///< Draw safe-area guide A.
+    /// Guide A: percent of the width and height left outside, half on each side.
+    ///@{
     float guideAHorizontal, guideAVertical;
-    void* conversionTables;  // ZuColorTables*, the host's
-    ZuColorDescriptor colorDescriptor;
-    void* conversionBuffer;  // optional destination of the software path
-    int conversionBufferSize;
+    ///@}
+    void* conversionTables;  ///< ZuColorTables*, the host's
+    ZuColorDescriptor colorDescriptor;  ///< Colour standard, filled in by the fallback converter.
+    void* conversionBuffer;  ///< optional destination of the software path
+    int conversionBufferSize;  ///< Size of conversionBuffer in bytes; too small: not used.
 };
 
 // Video windows are created and destroyed on the GUI thread. Null records are answered
 // with 0 (and null handles) except where noted.
-//   owner: the node told about input, or the host's window handle when adopt is non-zero.
-//   rect:  position and size in the main window's client pixels.
+
+/// Creates a video window with its GL context, or (adopt != 0) takes the host's window.
+///   owner: the node told about input, or the host's window handle when adopt is non-zero.
+///   rect:  position and size in the main window's client pixels.
+/// The record, freed by ZUDestroyVideoWindow; null for a null rect, without a display, or
+/// (not adopting) before ZUInitGUI or when the window or context cannot be made.
 ZUAPI ZUVideoWindowNode* ZUCreateVideoWindow(ZUWindowNode* owner, char* title, ZuRECT* rect,
                                              int adopt);
-// Tells the record the size the window already has; the window is not moved.
+/// Tells the record the size the window already has; the window is not moved.
 ZUAPI ZuErr ZUResetVideoWindow(ZUVideoWindowNode* video, ZuRECT* rect);
-// Moves and sizes the window; the next frame lays out again. Call while stopped.
+/// Moves and sizes the window; the next frame lays out again. Call while stopped.
 ZUAPI ZuErr ZUResizeVideoWindow(ZUVideoWindowNode* video, ZuRECT* rect);
+/// Shows (show != 0) or hides the window. 0.
 ZUAPI ZuErr ZUShowVideoWindow(ZUVideoWindowNode* video, int show);
+/// 1 when the window is mapped, else 0 (also for null).
 ZUAPI unsigned char ZUIsVideoWindowVisible(ZUVideoWindowNode* video);
-// Deletes the context and frees the record; a window adopted from the host stays alive.
+/// Deletes the context and frees the record; a window adopted from the host stays alive.
+/// Releases the video capture when this window holds it. Stop the display first. 0.
 ZUAPI ZuErr ZUDestroyVideoWindow(ZUVideoWindowNode* video);
+/// The window (an X11 Window id), or null.
 ZUAPI void* ZUGetVideoWindowHWND(ZUVideoWindowNode* video);
+/// A drawable handle of the window for the host, to give back with ZUReleaseVideoWindowDC.
 ZUAPI void* ZUGetVideoWindowDC(ZUVideoWindowNode* video);
+/// Gives back a handle from ZUGetVideoWindowDC. 0.
 ZUAPI ZuErr ZUReleaseVideoWindowDC(ZUVideoWindowNode* video, void* dc);
-// Files dropped on the window reach the owner as ZUM_VIDEODROPFILES (first path, UTF-16).
+/// Accepts file drops (XDND) on the window. 0.
+/// Files dropped on the window reach the owner as ZUM_VIDEODROPFILES (first path, UTF-16).
 ZUAPI ZuErr ZURegDropFilesVideoWindow(ZUVideoWindowNode* video);
+/// Stops accepting file drops. 0.
 ZUAPI ZuErr ZUUnRegDropFilesVideoWindow(ZUVideoWindowNode* video);
-// Video mouse capture, apart from the node capture: the first capture holds until released.
+/// Video mouse capture, apart from the node capture: the first capture holds until released.
+/// While it holds, every pointer message of the main window and the video windows goes to
+/// this window's owner as a ZUM_VIDEO... message. 0.
 ZUAPI ZuErr ZUVCaptureMouse(ZUVideoWindowNode* video);
+/// Ends the video capture. 0.
 ZUAPI ZuErr ZUVReleaseMouse(void);
 
 // ---- Frame display --------------------------------------------------------------------
-// Start, frames, stop, all on one thread: the window's context stays current on it in
-// between. textureMode 1 asks for the texture path; otherwise frames are drawn as pixels,
-// or converted on the CPU first when OpenGL cannot take them or a lut is given per frame.
-// The texture path, where the OpenGL has GLSL 1.30, framebuffer objects and
-// float textures (decided once, at the first start): every format the CPU converter reads,
-// the planar ones included, is uploaded as it is in memory (padded rows read in place) and
-// converted by shaders (packed YUV with the colour matrix, 4:2:2 chroma interpolated
-// between pairs, the start's lut in the shader), then drawn scaled with bilinear filtering
-// (ZU_FILTER_NEAREST for nearest). The texture path ignores host colour tables: YUV frames
-// take the colour description (see ZUVideoFrameEx). Without those GL features the older
-// texture path takes 4:2:2 (nearest texels, two pixels each) and RGB frames and the CPU
-// the rest. A frame whose rows the GL cannot read in place (a row stride that is not a
-// whole number of pixels nor the row rounded up to 2, 4 or 8 bytes) is converted on the
-// CPU first. Frames drawn as pixels are read with the same row strides. Safe-area guides
-// are burnt into the pixels shown: into the host's frame for 4:2:2 and 4-byte RGB formats
-// drawn as they are (other directly drawn formats get none), into the buffer otherwise
-// (guides make the texture path convert other formats on the CPU).
-//   start: 0, or -2 when the context cannot be made current.
-//   display: -2 for a null or stopped record; a null frame clears; null pixels return 0
-//            without presenting.
-//   stop: -2 when not started.
+/// Starts the display of a video window on the calling thread, which becomes its display
+/// thread until ZUStopDisplayVideoFrame.
+///
+/// Start, frames, stop, all on one thread: the window's context stays current on it in
+/// between. textureMode 1 asks for the texture path (not for adopted windows, nor where
+/// OpenGL lacks non-power-of-two textures). Where the OpenGL has GLSL 1.30, framebuffer
+/// objects and float textures (decided once, at the first start), every format the CPU
+/// converter reads, the planar ones included, is uploaded as it is in memory and unpacked,
+/// converted (colour matrix and range of ZUVideoFrameEx, 4:2:2 and 4:2:0 chroma
+/// interpolated, the start's lut) and filtered (bilinear, or nearest with
+/// ZU_FILTER_NEAREST) by the frame shaders, which ignore host colour tables; a frame they
+/// do not take, whose rows they cannot read in place, or whose guides cannot be drawn in
+/// place, is converted on the CPU first. Where the frame shaders cannot be built, an older
+/// program takes 4:2:2 (read texel by texel, so not smoothed) and RGB (filtered
+/// linearly); with no program at all 4:2:2 frames are shown as uploaded. Otherwise frames
+/// are drawn as pixels, or converted on the CPU first when OpenGL cannot take them, a lut
+/// is given per frame or they are planar. Rows are read where they are when the row stride
+/// is a whole number of pixels or the row rounded up to 2, 4 or 8 bytes (a smaller stride
+/// is read as rows without gaps). Safe-area guides are burnt into the pixels shown: into the
+/// host's frame for directly drawn 4:2:2 and 4-byte RGB formats (other directly drawn
+/// formats get none), into the buffer otherwise.
+/// textureWidth x textureHeight is the size of the frame texture (up to 65536 each) of the
+/// older program; the frame shaders size their textures to each frame.
+/// - start: 0 (also when already started), or -2 when the context cannot be made current.
+/// - display: -2 for a null or stopped record; a null frame clears; null pixels return 0
+///   without presenting.
+/// - stop: -2 when not started.
 ZUAPI ZuErr ZUStartDisplayVideoFrame(ZUVideoWindowNode* video, unsigned int textureWidth,
                                      unsigned int textureHeight, unsigned int textureMode,
                                      ZuRGBLUT* lut);
+/// Lays out, converts when needed, draws and presents one frame; lut (null: none) applies
+/// to this frame. 0, or -2 as listed at ZUStartDisplayVideoFrame or when a conversion
+/// buffer cannot be had. Display thread only.
 ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, ZuRGBLUT* lut);
+/// Ends the display: frees its textures and program and releases the context from the
+/// calling thread. 0, or -2 when not started. Display thread only.
 ZUAPI ZuErr ZUStopDisplayVideoFrame(ZUVideoWindowNode* video);
 
 /// Sets how many threads the CPU pixel converter may use for one frame, the calling thread
@@ -309,7 +400,7 @@ enum : int {
 
 /// One plane of a planar frame.
 struct ZUVideoPlane {
-    const void* pixels;
+    const void* pixels;  ///< First byte of the plane; the host's.
     int rowBytes;  ///< at least the plane's row: width (or width / 2) times the sample bytes
 };
 

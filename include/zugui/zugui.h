@@ -1,4 +1,6 @@
-// zugui: the whole public API.
+/// \file
+/// zugui: the whole public API; include this one header. \ref threads gives the thread
+/// rules, \ref zum_messages the messages and \ref internals a map of the code.
 #pragma once
 
 #include "zugui/types.h"

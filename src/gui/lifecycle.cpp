@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gui/gui_state.h"
+#include "text/text.h"
 
 namespace zu::detail {
 namespace {
@@ -111,7 +112,7 @@ void requestRepaint() {
 }
 
 void standardGlSetup(int w, int h) {
-    glViewport(0, 0, w, h);
+    setViewport(0, 0, w, h);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluOrtho2D(0, w, 0, h);
@@ -340,7 +341,7 @@ ZUAPI void ZURenderGUI(void) {
         ws::getClientRect(g.mainWindow, &client);
         const int offset = client.bottom - g.guiHeight;
         g.viewportOffset.store(offset, std::memory_order_release);
-        glViewport(0, offset, g.guiWidth, g.guiHeight);
+        zu::detail::setViewport(0, offset, g.guiWidth, g.guiHeight);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         gluOrtho2D(0, g.guiWidth, 0, g.guiHeight);

@@ -1,7 +1,13 @@
-// Glyph fonts: one texture and one display list per glyph, per OpenGL context.
+// Glyph fonts: one atlas texture per font and context, packed once per process from the
+// shared glyph bitmaps.
 #include <GL/gl.h>
 
-#include <cstdlib>
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "gui/gui_state.h"
@@ -31,74 +37,106 @@ int powerOfTwoFrom2(int n) {
     return p;
 }
 
-void buildGlyph(const GlyphBitmap& g, GLuint list, GLuint texture) {
-    const int w = powerOfTwoFrom2(g.width), h = powerOfTwoFrom2(g.rows);
-    // White texels with the coverage as alpha: a glyph takes the current colour.
-    std::vector<uint8_t> texels(static_cast<size_t>(2) * w * h, 0);
-    for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i) {
-            uint8_t* t = &texels[2 * (static_cast<size_t>(j) * w + i)];
-            t[0] = 255;
-            t[1] =
-                (i < g.width && j < g.rows) ? g.coverage[static_cast<size_t>(j) * g.width + i] : 0;
-        }
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
-                 texels.data());
+// The atlas and the texels it points into.
+struct OwnedAtlas {
+    FontAtlas atlas;
+    std::vector<uint8_t> texels;
+};
 
-    const float tx = static_cast<float>(g.width) / w, ty = static_cast<float>(g.rows) / h;
-    const float rows = static_cast<float>(g.rows), width = static_cast<float>(g.width);
-    glNewList(list, GL_COMPILE);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glPushMatrix();
-    glTranslatef(static_cast<float>(g.left), 0, 0);
-    glTranslatef(0, static_cast<float>(g.top - g.rows), 0);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0), glVertex2f(0, rows);
-    glTexCoord2f(0, ty), glVertex2f(0, 0);
-    glTexCoord2f(tx, ty), glVertex2f(width, 0);
-    glTexCoord2f(tx, 0), glVertex2f(width, rows);
-    glEnd();
-    glPopMatrix();
-    glTranslatef(static_cast<float>(g.advance), 0, 0);
-    // Moves the raster position by the advance too: text is measured through it. Mesa
-    // compiles a bitmap without data into nothing, so it gets a byte it never reads.
-    static const GLubyte noBits = 0;
-    glBitmap(0, 0, 0, 0, static_cast<float>(g.advance), 0, &noBits);
-    glEndList();
+// Each glyph keeps the power-of-two cell its own texture used to have, coverage in the
+// top-left corner and transparent elsewhere, repeated down the atlas's whole height and
+// framed by one column of the cell's opposite edge on either side. The cells stand side by
+// side in one band, so a glyph's t coordinates are those of its own texture scaled by a
+// power of two: nearest sampling picks exactly the texels it picked there, even where a
+// half-pixel baseline puts pixel centres on texel edges, and a sample a hair outside the
+// quad finds what the repeat wrap found.
+constexpr int kMaxAtlasWidth = 8192;  // beyond this the band wraps into further bands
+
+std::unique_ptr<OwnedAtlas> packAtlas(const RasterFont& raster) {
+    auto out = std::make_unique<OwnedAtlas>();
+    FontAtlas& a = out->atlas;
+    if (!raster.loaded) return out;
+    struct Cell {
+        int code, w, h, x = 0, y = 0;  // w, h: the glyph's own power-of-two size
+    };
+    std::vector<Cell> cells;
+    int band = 2, total = 0;
+    for (int c = 0; c < kGlyphCount; ++c) {
+        const GlyphBitmap& g = raster.glyphs[c];
+        if (!g.valid) continue;
+        a.advances[c] = static_cast<float>(g.advance);
+        if (g.width <= 0 || g.rows <= 0) continue;  // no ink: the pen only moves
+        cells.push_back({c, powerOfTwoFrom2(g.width), powerOfTwoFrom2(g.rows)});
+        band = std::max(band, cells.back().h);
+        total += cells.back().w + 2;
+    }
+    const int width = std::min(powerOfTwoFrom2(total), kMaxAtlasWidth);
+    int x = 0, y = 0;
+    for (Cell& c : cells) {
+        if (x + c.w + 2 > width) x = 0, y += band;
+        c.x = x + 1, c.y = y;
+        x += c.w + 2;
+    }
+    const int height = powerOfTwoFrom2(y + band);
+    out->texels.assign(static_cast<size_t>(2) * width * height, 0);
+    for (size_t i = 0; i < out->texels.size(); i += 2) out->texels[i] = 255;
+    for (const Cell& c : cells) {
+        const GlyphBitmap& g = raster.glyphs[c.code];
+        for (int j = 0; j < band; ++j)
+            for (int i = -1; i <= c.w; ++i) {
+                const int gi = (i + c.w) % c.w, gj = j % c.h;  // the repeat wrap
+                const uint8_t alpha = (gi < g.width && gj < g.rows)
+                                          ? g.coverage[static_cast<size_t>(gj) * g.width + gi]
+                                          : 0;
+                const size_t at = static_cast<size_t>(c.y + j) * width + (c.x + i);
+                out->texels[2 * at + 1] = alpha;
+            }
+        GlyphQuad& q = a.quads[c.code];
+        q.x0 = static_cast<float>(g.left);
+        q.x1 = static_cast<float>(g.left + g.width);
+        q.y0 = static_cast<float>(g.top - g.rows);
+        q.y1 = static_cast<float>(g.top);
+        q.s0 = static_cast<float>(c.x) / width;
+        q.s1 = static_cast<float>(c.x + g.width) / width;
+        q.t0 = static_cast<float>(c.y) / height;
+        q.t1 = static_cast<float>(c.y + g.rows) / height;
+        a.drawn[c.code] = true;
+    }
+    a.width = width, a.height = height;
+    a.texels = out->texels.data();
+    return out;
 }
 
 void buildFont(GlyphFont& font, const FontStyle& style) {
     font.height = static_cast<float>(style.size);
-    font.textures = static_cast<uint32_t*>(std::calloc(kGlyphCount, sizeof(uint32_t)));
-    font.listBase = 0;
-    const RasterFont& raster = rasterFont(style.bold, style.size);
-    if (!raster.loaded || !font.textures) return;  // draws nothing, as a missing face should
-    font.listBase = glGenLists(kGlyphCount);
-    if (font.listBase == 0) return;
-    glGenTextures(kGlyphCount, font.textures);
+    font.texture = 0;
+    font.atlas = &fontAtlas(style.bold, style.size);
+    const FontAtlas& a = *font.atlas;
+    if (a.width == 0) return;  // draws nothing, as a missing face should
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    // White texels with the coverage as alpha: a glyph takes the current colour.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     GLint unpack = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-    for (int c = 0; c < kGlyphCount; ++c)
-        if (raster.glyphs[c].valid) {
-            buildGlyph(raster.glyphs[c], font.listBase + c, font.textures[c]);
-            font.advances[c] = static_cast<float>(raster.glyphs[c].advance);
-        }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, a.width, a.height, 0, GL_LUMINANCE_ALPHA,
+                 GL_UNSIGNED_BYTE, a.texels);
     glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
     glBindTexture(GL_TEXTURE_2D, 0);
+    font.texture = texture;
+    font.context = ws::currentContext();
 }
 
 void freeFont(GlyphFont& font, bool ownContext) {
-    // An empty font generated no names, and names made in another context are not ours
-    // to delete here: nothing of anyone else's is deleted.
-    if (font.listBase && ownContext) {
-        glDeleteLists(font.listBase, kGlyphCount);
-        if (font.textures) glDeleteTextures(kGlyphCount, font.textures);
+    // A texture made in another context is not ours to delete here: nothing of anyone
+    // else's is deleted.
+    if (font.texture && ownContext) {
+        const GLuint texture = font.texture;
+        glDeleteTextures(1, &texture);
     }
-    std::free(font.textures);
     font = GlyphFont{};
 }
 
@@ -113,12 +151,50 @@ GlyphFont* fontForId(int id) {
     // Ids: 1 regular 12, 2 regular 14, 3 bold 10, 4 bold 12, 5 bold 14, else regular 10.
     static constexpr int kPosition[6] = {5, 4, 3, 2, 1, 0};
     const int position = (id >= 0 && id <= 5) ? kPosition[id] : 5;
-    // Every set holds the same names in its own context; picking the set by the current
-    // context keeps that true even where a context shares its lists with another.
+    // Every set holds its own texture names in its own context; the set is picked by the
+    // context current now.
     void* current = ws::currentContext();
     for (auto& s : sets)
         if (current && s.context == current) return &s.fonts[position];
     return &sets[0].fonts[position];
+}
+
+namespace {
+std::mutex atlasMutex;
+std::map<std::pair<bool, int>, std::unique_ptr<OwnedAtlas>> atlases;
+
+// The first build in a process rasterises six faces, most of its time: the bold ones on a
+// second thread, the regular ones here.
+void prepareAtlases() {
+    {
+        std::lock_guard lock(atlasMutex);
+        if (atlases.size() >= static_cast<size_t>(kFontsPerSet)) return;
+    }
+    auto range = [](int from, int to) {
+        for (int i = from; i < to; ++i) fontAtlas(kBuildOrder[i].bold, kBuildOrder[i].size);
+    };
+    std::thread bold;
+    try {
+        bold = std::thread(range, 0, kFontsPerSet / 2);
+    } catch (const std::system_error&) {
+        range(0, kFontsPerSet / 2);  // no thread to be had: one after the other
+    }
+    range(kFontsPerSet / 2, kFontsPerSet);
+    if (bold.joinable()) bold.join();
+}
+}  // namespace
+
+const FontAtlas& fontAtlas(bool bold, int pixelSize) {
+    {
+        std::lock_guard lock(atlasMutex);
+        auto it = atlases.find({bold, pixelSize});
+        if (it != atlases.end()) return it->second->atlas;
+    }
+    auto made = packAtlas(rasterFont(bold, pixelSize));  // outside the lock: in parallel
+    std::lock_guard lock(atlasMutex);
+    auto& slot = atlases[{bold, pixelSize}];
+    if (!slot) slot = std::move(made);
+    return slot->atlas;
 }
 
 }  // namespace zu::detail
@@ -132,6 +208,7 @@ ZUAPI ZuErr ZUBuildFonts(int set) {
     // A second build replaces the first; its names are freed when they live here.
     const bool same = s.context && s.context == ws::currentContext();
     for (auto& f : s.fonts) freeFont(f, same);
+    prepareAtlases();
     for (int i = 0; i < kFontsPerSet; ++i) buildFont(s.fonts[i], kBuildOrder[i]);
     s.context = ws::currentContext();
     return 0;

@@ -13,11 +13,28 @@ inline constexpr int kGlyphCount = 256;
 inline constexpr int kFontSetCount = 3;
 inline constexpr int kFontsPerSet = 6;
 
+// Where a glyph's quad lies from the pen on the baseline, and where its texels lie in the
+// font's atlas; t0 belongs to the top edge (the bitmap's first row).
+struct GlyphQuad {
+    float x0, y0, x1, y1;
+    float s0, t0, s1, t1;
+};
+
+// The atlas image of one face at one size, with the glyphs' quads and advances: made once
+// per process and shared by the font sets, which upload it into their own contexts.
+struct FontAtlas {
+    int width = 0, height = 0;         // texels, powers of two; 0 while the face is missing
+    const uint8_t* texels = nullptr;   // luminance-alpha pairs, first row first
+    float advances[kGlyphCount] = {};  // whole pixels; 0 for codes without a glyph
+    GlyphQuad quads[kGlyphCount] = {};
+    bool drawn[kGlyphCount] = {};  // the glyph has ink (a bitmap at least a pixel wide)
+};
+
 struct GlyphFont {
-    float height;         // nominal pixel size: line height and vertical centring
-    uint32_t* textures;   // kGlyphCount texture names, owned
-    uint32_t listBase;    // listBase + c draws code c; 0 while the font has no lists
-    float advances[256];  // how far list c moves the pen and the raster position
+    float height;            // nominal pixel size: line height and vertical centring
+    uint32_t texture;        // the font's atlas texture; 0 while the font draws nothing
+    const FontAtlas* atlas;  // layout and advances; null until built
+    void* context;           // where the texture lives: nowhere else does it draw
 };
 
 // Position 0 to 5 of a set in build order: bold 14, 12, 10, regular 14, 12, 10.
@@ -25,9 +42,16 @@ GlyphFont* fontOfSet(int set, int position);
 // The font of a public font id, from the set built in the current context (set 0 when
 // no set belongs to it).
 GlyphFont* fontForId(int id);
+// The atlas of the bold or regular face at a pixel size, made on first use. Thread-safe.
+const FontAtlas& fontAtlas(bool bold, int pixelSize);
+
+// glViewport, remembered for the current context: text reads its projection and the
+// viewport's offset in the window from here instead of asking OpenGL on every call.
+void setViewport(int x, int y, int width, int height);
 
 // Lays out and draws text from baseline y of the first line in a box of the given width
-// starting at x, with the current colour; no clipping of its own.
+// starting at x, with the current colour and the modelview matrix at the identity; no
+// clipping of its own. All glyphs of all lines are one draw.
 void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, int flags,
                    int caret);
 

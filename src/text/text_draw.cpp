@@ -1,12 +1,13 @@
-// Text layout with the display-list fonts: lines are measured by the advances their
-// glyphs move the raster position by.
+// Text layout from the recorded advances, and every glyph quad of a call drawn from the
+// font's atlas in one vertex array.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <GL/glu.h>
 
 #include <cstring>
+#include <mutex>
 
+#include "platform/winsys/winsys.h"
 #include "text/text.h"
 
 namespace zu::detail {
@@ -15,39 +16,117 @@ namespace {
 constexpr int kWorkingBuffer = 256;  // at most 255 characters are drawn
 constexpr int kMaxLines = kWorkingBuffer;
 
+// The viewport last set in each context that draws text.
+struct ContextView {
+    void* context = nullptr;
+    GLint viewport[4] = {};
+};
+constexpr int kViews = 8;
+std::mutex viewsMutex;
+ContextView views[kViews];
+int nextView = 0;
+
+// The current context's viewport; asked of OpenGL only the first time a context that never
+// went through setViewport draws text.
+void currentViewport(GLint out[4]) {
+    void* context = ws::currentContext();
+    {
+        std::lock_guard lock(viewsMutex);
+        for (const ContextView& v : views)
+            if (v.context && v.context == context) {
+                std::memcpy(out, v.viewport, sizeof v.viewport);
+                return;
+            }
+    }
+    glGetIntegerv(GL_VIEWPORT, out);
+    if (!context) return;
+    std::lock_guard lock(viewsMutex);
+    ContextView& v = views[nextView];
+    nextView = (nextView + 1) % kViews;
+    v.context = context;
+    std::memcpy(v.viewport, out, sizeof v.viewport);
+}
+
 float lineWidth(const GlyphFont* font, const char* line, int length) {
-    if (!font->listBase || length <= 0) return 0.0f;
-    // The sum of the advances the lists' bitmaps move the raster position by, in their
-    // order: what replaying the lists and reading the raster position back gives, without
-    // drawing every text twice and waiting on the driver for each.
+    if (!font->texture || length <= 0) return 0.0f;
     float x = 0.0f;
-    for (int i = 0; i < length; ++i) x += font->advances[static_cast<unsigned char>(line[i])];
+    for (int i = 0; i < length; ++i)
+        x += font->atlas->advances[static_cast<unsigned char>(line[i])];
     return x;
 }
 
-void callLine(const GlyphFont* font, float x, float y, const GLfloat* m, const char* line,
-              int length) {
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(x, y, 0.0f);
-    glMultMatrixf(m);
-    if (font->listBase && length > 0) glCallLists(length, GL_UNSIGNED_BYTE, line);
-    glPopMatrix();
+// Texture coordinate and clip-space position of each corner, in the order
+// glInterleavedArrays' T2F_V3F reads them.
+struct Vertex {
+    GLfloat s, t, x, y, z;
+};
+
+// The orthographic projection of the glyphs, gluOrtho2D(l, r, 0, top): the scale and
+// offset of x and of y, worked out in single precision as OpenGL works them out.
+struct Ortho {
+    float sx, ox, sy, oy;
+};
+Ortho orthoOf(const GLint vp[4]) {
+    const float l = static_cast<float>(vp[0]), r = static_cast<float>(vp[2]);
+    const float b = 0.0f, t = static_cast<float>(vp[3]);
+    return {2.0f / (r - l), -(r + l) / (r - l), 2.0f / (t - b), -(t + b) / (t - b)};
+}
+
+// The quads of one line, the first pen position at (x, y). Glyphs on a half-pixel baseline
+// put pixel centres on texel edges, where the last bit of an interpolated coordinate picks
+// the row; so that it picks what the per-glyph quads picked, each quad is the same two
+// triangles (corners 0 1 3 and 1 2 3, counter-clockwise from the top left), and each corner
+// is put into clip space here with the roundings the per-glyph translations gave: the
+// translation folded into the projection first, the corner's offset added after (this
+// file is built without fused multiply-adds).
+Vertex* lineQuads(const GlyphFont* font, const Ortho& p, float x, float y, const char* line,
+                  int length, Vertex* out) {
+    const FontAtlas& a = *font->atlas;
+    float pen = x;
+    for (int i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (a.drawn[c]) {
+            const GlyphQuad& q = a.quads[c];
+            const float tx = p.sx * (pen + q.x0) + p.ox, ty = p.sy * (y + q.y0) + p.oy;
+            const float x0 = tx, x1 = p.sx * (q.x1 - q.x0) + tx;
+            const float y0 = ty, y1 = p.sy * (q.y1 - q.y0) + ty;
+            const Vertex v[4] = {{q.s0, q.t0, x0, y1, 0},
+                                 {q.s0, q.t1, x0, y0, 0},
+                                 {q.s1, q.t1, x1, y0, 0},
+                                 {q.s1, q.t0, x1, y1, 0}};
+            for (int k : {0, 1, 3, 1, 2, 3}) *out++ = v[k];
+        }
+        pen += a.advances[c];
+    }
+    return out;
 }
 
 }  // namespace
+
+void setViewport(int x, int y, int width, int height) {
+    glViewport(x, y, width, height);
+    void* context = ws::currentContext();
+    if (!context) return;
+    std::lock_guard lock(viewsMutex);
+    ContextView* slot = nullptr;
+    for (ContextView& v : views)
+        if (v.context == context) slot = &v;
+    if (!slot) {
+        slot = &views[nextView];
+        nextView = (nextView + 1) % kViews;
+    }
+    slot->context = context;
+    // What glViewport keeps: a negative size is refused and leaves the viewport as it was.
+    if (width < 0 || height < 0) return;
+    const GLint v[4] = {x, y, width, height};
+    std::memcpy(slot->viewport, v, sizeof v);
+}
 
 void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, int flags,
                    int caret) {
     if (!font) return;
     GLint vp[4] = {};
-    glPushAttrib(GL_TRANSFORM_BIT);
-    glGetIntegerv(GL_VIEWPORT, vp);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(vp[0], vp[2], 0, vp[3]);
-    glPopAttrib();
+    currentViewport(vp);
 
     char buffer[kWorkingBuffer] = {};
     if (text) std::strncpy(buffer, text, kWorkingBuffer - 1);
@@ -63,17 +142,12 @@ void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, i
         start = end + 1;
     }
 
-    glPushAttrib(GL_LIST_BIT | GL_CURRENT_BIT | GL_ENABLE_BIT | GL_TRANSFORM_BIT);
-    glMatrixMode(GL_MODELVIEW);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glListBase(font->listBase);
-    GLfloat m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-
+    // At most 255 glyphs in all, four corners each.
+    Vertex quads[6 * (kWorkingBuffer - 1)];
+    Vertex* end = quads;
+    const Ortho projection = orthoOf(vp);
+    // A texture name means nothing in a context the set was not built in.
+    const bool drawable = font->texture && font->context == ws::currentContext();
     float startX = 0.0f, w = 0.0f;
     for (int i = 0; i < lineCount; ++i) {
         const float lineY = y - static_cast<float>(i) * font->height;
@@ -91,7 +165,7 @@ void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, i
             startX = static_cast<float>(static_cast<int>(x + width - w));
         else
             startX = static_cast<float>(static_cast<int>(width * 0.5f - w * 0.5f + x));
-        callLine(font, startX, lineY, m, lines[i], length);
+        if (drawable) end = lineQuads(font, projection, startX, lineY, lines[i], length, end);
 
         // The caret turns from a character index into a pixel x.
         if (caret == 0)
@@ -101,11 +175,31 @@ void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, i
         else if (caret >= 1)
             caret = caretOffset + static_cast<int>(startX);
     }
-    glPopAttrib();
-    glPushAttrib(GL_TRANSFORM_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glPopAttrib();
+
+    // A viewport without width or height has no projection; nothing would show anyway.
+    if (end != quads && vp[2] != vp[0] && vp[3] != 0) {
+        // The corners are in clip space already; the underline and the caret below keep
+        // the caller's projection.
+        glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_TRANSFORM_BIT);
+        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glDisable(GL_LIGHTING);
+        glEnable(GL_TEXTURE_2D);
+        glDisable(GL_DEPTH_TEST);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glBindTexture(GL_TEXTURE_2D, font->texture);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glInterleavedArrays(GL_T2F_V3F, 0, quads);
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(end - quads));
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glPopClientAttrib();
+        glPopAttrib();
+    }
 
     if (flags & ZU_TEXT_DOTTED) {
         const bool wasOn = glIsEnabled(GL_LINE_STIPPLE);
@@ -153,7 +247,7 @@ void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, 
     // The viewport's own y is the GUI's offset in the window while the main context is
     // current, and 0 in the popups' contexts, whatever the main GUI's offset.
     GLint vp[4] = {};
-    glGetIntegerv(GL_VIEWPORT, vp);
+    currentViewport(vp);
     glScissor(rect->x + 1, rect->y + vp[1], sw, sh);
     glPushMatrix();
     glLoadIdentity();

@@ -26,4 +26,15 @@ bool writePng(const std::string& path, const Capture& c) {
            0;
 }
 
+bool readPng(const std::string& path, Capture& c, int x, int y) {
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
+    img.format = PNG_FORMAT_RGBA;
+    c.x = x, c.y = y;
+    c.width = static_cast<int>(img.width), c.height = static_cast<int>(img.height);
+    c.rgba.assign(4 * static_cast<size_t>(c.width) * c.height, 0);
+    return png_image_finish_read(&img, nullptr, c.rgba.data(), -c.width * 4, nullptr) != 0;
+}
+
 }  // namespace zu::test

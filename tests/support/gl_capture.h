@@ -18,5 +18,7 @@ struct Capture {
 Capture capture(int x, int y, int width, int height);
 // Writes a capture as a PNG file, top row first; false on failure.
 bool writePng(const std::string& path, const Capture& c);
+// Reads a PNG written by writePng back into a capture placed at (x, y); false on failure.
+bool readPng(const std::string& path, Capture& c, int x = 0, int y = 0);
 
 }  // namespace zu::test

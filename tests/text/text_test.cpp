@@ -1,6 +1,5 @@
-// Font sets and text drawing against a real GL context (Xvfb, Mesa): glyph textures and
-// lists read back through feedback mode, placement, clipping, underlines and the caret
-// read back as pixels.
+// Font sets and text drawing against a real GL context (Xvfb, Mesa): the atlas texels read
+// back, placement, clipping, underlines and the caret read back as pixels.
 #include <gtest/gtest.h>
 // GL and X headers after gtest: X defines None.
 #define GL_GLEXT_PROTOTYPES 1
@@ -86,88 +85,69 @@ class TextTest : public ::testing::Test {
     }
 };
 
-TEST_F(TextTest, GlyphTexturesAndQuadsFollowThePowerOfTwoRule) {
+TEST_F(TextTest, AtlasHoldsEachGlyphInItsPowerOfTwoCell) {
     struct Case {
         int font;
         unsigned char code;
     };
-    const Case cases[] = {{0, 'H'}, {2, 'W'}, {3, 'g'}, {5, 'M'}, {1, '.'}, {4, 0xE9}, {5, ' '}};
+    const Case cases[] = {{0, 'H'}, {2, 'W'},  {3, 'g'}, {5, 'M'},
+                          {1, '.'}, {4, 0xE9}, {5, ' '}, {0, 0}};
     for (const Case& k : cases) {
         SCOPED_TRACE(testing::Message() << "font " << k.font << " code " << int(k.code));
         const GlyphFont* f = zu::detail::fontForId(k.font);
+        ASSERT_NE(f->texture, 0u);
+        const zu::detail::FontAtlas& a = *f->atlas;
         const auto& g = rasterOf(k.font).glyphs[k.code];
         ASSERT_TRUE(g.valid);
+        EXPECT_EQ(a.advances[k.code], float(g.advance));
+        glBindTexture(GL_TEXTURE_2D, f->texture);
+        GLint tw = 0, th = 0, filter = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &tw);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &th);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
+        EXPECT_EQ(filter, GL_NEAREST);
+        ASSERT_EQ(tw, a.width);
+        ASSERT_EQ(th, a.height);
+        EXPECT_EQ(tw & (tw - 1), 0);
+        EXPECT_EQ(th & (th - 1), 0);
+        std::vector<uint8_t> texels(4 * static_cast<size_t>(tw) * th);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+        for (size_t i = 0; i < texels.size(); i += 4) ASSERT_EQ(texels[i], 255) << i;
+        EXPECT_EQ(a.drawn[k.code], g.width > 0);  // the space has no quad
+        if (g.width == 0) continue;
+        const zu::detail::GlyphQuad& q = a.quads[k.code];
+        EXPECT_EQ(q.x0, float(g.left));
+        EXPECT_EQ(q.x1, float(g.left + g.width));
+        EXPECT_EQ(q.y0, float(g.top - g.rows));
+        EXPECT_EQ(q.y1, float(g.top));
+        EXPECT_EQ((q.s1 - q.s0) * tw, float(g.width));
+        EXPECT_EQ((q.t1 - q.t0) * th, float(g.rows));
+        // The cell the glyph's own texture used to be, coverage in its first rows and
+        // columns, repeated down the band and framed by its opposite edges.
         int W = 2, H = 2;
         while (W < g.width) W <<= 1;
         while (H < g.rows) H <<= 1;
-        glBindTexture(GL_TEXTURE_2D, f->textures[k.code]);
-        GLint tw = 0, th = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &tw);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &th);
-        EXPECT_EQ(tw, W);
-        EXPECT_EQ(th, H);
-        std::vector<uint8_t> texels(4 * static_cast<size_t>(tw) * th);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-        int maxAlpha = 0;
-        for (size_t i = 0; i < texels.size(); i += 4) {
-            EXPECT_EQ(texels[i], 255);
-            maxAlpha = std::max<int>(maxAlpha, texels[i + 3]);
-        }
-        EXPECT_EQ(maxAlpha > 0, g.width > 0);  // the space is fully transparent
-
-        // Feedback gives the quad's texture coordinates and vertices, and the raster
-        // position the pen's advance.
-        GLfloat fb[256];
-        glFeedbackBuffer(256, GL_3D_COLOR_TEXTURE, fb);
-        glRenderMode(GL_FEEDBACK);
-        glEnable(GL_TEXTURE_2D);
-        glPushMatrix();
-        glLoadIdentity();
-        glTranslatef(100, 100, 0);
-        glWindowPos2f(100, 100);
-        glCallList(f->listBase + k.code);
-        GLfloat raster[4];
-        glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
-        glPopMatrix();
-        glDisable(GL_TEXTURE_2D);
-        const int n = glRenderMode(GL_RENDER);
-        EXPECT_FLOAT_EQ(raster[0], 100.0f + g.advance);
-        float maxS = 0, maxT = 0, minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
-        int vertices = 0;
-        for (int i = 0; i < n;) {
-            if (fb[i] == GL_POLYGON_TOKEN) {
-                const int count = static_cast<int>(fb[i + 1]);
-                for (int v = 0; v < count; ++v, ++vertices) {
-                    const GLfloat* p = &fb[i + 2 + v * 11];  // x y z, rgba, strq
-                    minX = std::min(minX, p[0]), maxX = std::max(maxX, p[0]);
-                    minY = std::min(minY, p[1]), maxY = std::max(maxY, p[1]);
-                    maxS = std::max(maxS, p[7]), maxT = std::max(maxT, p[8]);
-                }
-                i += 2 + count * 11;
-            } else if (fb[i] == GL_BITMAP_TOKEN) {
-                i += 1 + 11;
-            } else {
-                ADD_FAILURE() << "unexpected feedback token " << fb[i];
-                break;
-            }
-        }
-        if (g.width == 0) continue;  // the empty quad leaves no polygon
-        EXPECT_EQ(vertices, 6);      // the quad as two triangles
-        EXPECT_FLOAT_EQ(maxS, float(g.width) / W);
-        EXPECT_FLOAT_EQ(maxT, float(g.rows) / H);
-        EXPECT_FLOAT_EQ(minX, 100.0f + g.left);
-        EXPECT_FLOAT_EQ(maxX, 100.0f + g.left + g.width);
-        EXPECT_FLOAT_EQ(minY, 100.0f + g.top - g.rows);
-        EXPECT_FLOAT_EQ(maxY, 100.0f + g.top);
+        const int cx = int(q.s0 * tw), cy = int(q.t0 * th);
+        auto alpha = [&](int i, int j) {
+            return texels[4 * (static_cast<size_t>(cy + j) * tw + (cx + i)) + 3];
+        };
+        auto expected = [&](int i, int j) -> int {
+            i = (i + W) % W, j = (j + H) % H;
+            return i < g.width && j < g.rows ? g.coverage[size_t(j) * g.width + i] : 0;
+        };
+        int wrong = 0;
+        EXPECT_EQ(th % H, 0);
+        for (int j = 0; j < th; ++j)
+            for (int i = -1; i <= W; ++i) wrong += alpha(i, j) != expected(i, j);
+        EXPECT_EQ(wrong, 0);
     }
-    // Code 0 and the Latin-1 letters have lists.
-    const GlyphFont* f = zu::detail::fontForId(0);
-    EXPECT_TRUE(glIsList(f->listBase + 0));
-    EXPECT_TRUE(glIsList(f->listBase + 0xE9));
     // Other set numbers are ignored.
+    const uint32_t texture = zu::detail::fontForId(0)->texture;
     EXPECT_EQ(ZUBuildFonts(3), 0);
     EXPECT_EQ(ZUKillFonts(-1), 0);
-    EXPECT_TRUE(glIsList(f->listBase + 'A'));
+    EXPECT_EQ(zu::detail::fontForId(0)->texture, texture);
+    EXPECT_TRUE(glIsTexture(texture));
 }
 
 TEST_F(TextTest, PlacementFollowsTheAlignmentAndBaselineArithmetic) {
@@ -251,7 +231,7 @@ TEST_F(TextTest, ScissorStateAfterTheCallInOwnAndEmbeddedMode) {
     };
     for (const Case k : {Case{false, 0}, Case{true, 0}, Case{false, 40}, Case{true, 25}}) {
         SCOPED_TRACE(testing::Message() << k.enabledBefore << " " << k.offset);
-        glViewport(0, k.offset, kW, kH - k.offset);  // as the render pass places a GUI
+        zu::detail::setViewport(0, k.offset, kW, kH - k.offset);  // as the render pass does
         if (k.enabledBefore) glEnable(GL_SCISSOR_TEST);
         glScissor(1, 2, 3, 4);
         ZuFCOLOR blue{0.f, 0.f, 1.f, 1.f};
@@ -268,7 +248,7 @@ TEST_F(TextTest, ScissorStateAfterTheCallInOwnAndEmbeddedMode) {
         EXPECT_EQ(std::vector<GLfloat>(colour, colour + 4), (std::vector<GLfloat>{0, 0, 1, 1}));
         glDisable(GL_SCISSOR_TEST);
     }
-    glViewport(0, 0, kW, kH);
+    zu::detail::setViewport(0, 0, kW, kH);
     // Degenerate and missing arguments draw nothing and do not crash.
     ZuRECT empty{10, 10, 0, -5};
     EXPECT_EQ(ZUPrintText(nullptr, &empty, &white, 0, 0, nullptr), 0);
@@ -384,7 +364,6 @@ TEST_F(TextTest, SetsBuiltInOtherContextsDrawTheSamePixels) {
         return capture(0, 0, 220, 200);
     };
     const Capture reference = drawSample();
-    const uint32_t base0 = zu::detail::fontOfSet(0, 0)->listBase;
     for (int set = 1; set <= 2; ++set) {
         SCOPED_TRACE(set);
         void* rc = ws::createContext(gui().mainDC);
@@ -392,12 +371,16 @@ TEST_F(TextTest, SetsBuiltInOtherContextsDrawTheSamePixels) {
         ASSERT_TRUE(ws::makeCurrent(gui().mainDC, rc));
         zu::detail::standardGlSetup(kW, kH);
         ZUBuildFonts(set);
-        EXPECT_EQ(zu::detail::fontOfSet(set, 0)->listBase, base0);
+        EXPECT_NE(zu::detail::fontOfSet(set, 0)->texture, 0u);
+        EXPECT_EQ(zu::detail::fontOfSet(set, 0)->atlas, zu::detail::fontOfSet(0, 0)->atlas);
         EXPECT_EQ(zu::detail::fontForId(0), zu::detail::fontOfSet(set, 5));
         const Capture other = drawSample();
         EXPECT_TRUE(other.rgba == reference.rgba);
         ZUKillFonts(set);
-        EXPECT_EQ(zu::detail::fontOfSet(set, 0)->listBase, 0u);
+        EXPECT_EQ(zu::detail::fontOfSet(set, 0)->texture, 0u);
+        // Without a set of its own a context draws no glyphs, rather than quads textured
+        // by names that belong to another context.
+        EXPECT_FALSE(inkOf(drawSample()).any());
         ws::makeCurrent(nullptr, nullptr);
         ws::deleteContext(rc);
     }

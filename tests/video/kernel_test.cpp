@@ -13,6 +13,16 @@ namespace {
 std::vector<Kernel> kernels() {
     std::vector<Kernel> k = {Kernel::Scalar, Kernel::Sse2};
     if (cpuHasAvx2()) k.push_back(Kernel::Avx2);
+    if (cpuHasAvx512()) k.push_back(Kernel::Avx512);
+    return k;
+}
+
+// The kernels that run the integer form on this processor (the scalar one elsewhere).
+std::vector<Kernel> arithKernels() {
+    std::vector<Kernel> k;
+    if (cpuHasAvx2()) k.push_back(Kernel::Avx2);
+    if (cpuHasAvx512()) k.push_back(Kernel::Avx512);
+    if (k.empty()) k.push_back(Kernel::Auto);
     return k;
 }
 
@@ -24,6 +34,10 @@ const char* name(Kernel k) {
             return "sse2";
         case Kernel::Avx2:
             return "avx2";
+        case Kernel::Avx512:
+            return "avx512";
+        case Kernel::Auto:
+            return "auto";
         default:
             return "?";
     }
@@ -282,13 +296,16 @@ TEST(ConvertKernels, FallbackEqualsTheFormulaForEvery8BitTripleAndStandard) {
                     g[0] = uint8_t((p & 1) ? u ^ 1 : u), g[1] = uint8_t(y0[p]);
                     g[2] = uint8_t((p & 1) ? v ^ 1 : v), g[3] = uint8_t(y1[p]);
                 }
-            FallbackScaler sc;
-            ASSERT_EQ(sc.convert(s.src(), out.dst(), 0, &desc, 0, nullptr), 0);
-            for (int v = 0; v < 256; ++v) {
-                for (int p = 0; p < kPairs; ++p)
-                    cu[p] = uint16_t((p & 1) ? u ^ 1 : u), cv[p] = uint16_t((p & 1) ? v ^ 1 : v);
-                ASSERT_EQ(firstFormulaMismatch(f, out.row(v), kPairs, y0, y1, cu, cv), -1)
-                    << "standard " << standard << " U " << u << " V " << v;
+            for (Kernel k : arithKernels()) {
+                FallbackScaler sc;
+                ASSERT_EQ(sc.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
+                for (int v = 0; v < 256; ++v) {
+                    for (int p = 0; p < kPairs; ++p)
+                        cu[p] = uint16_t((p & 1) ? u ^ 1 : u),
+                        cv[p] = uint16_t((p & 1) ? v ^ 1 : v);
+                    ASSERT_EQ(firstFormulaMismatch(f, out.row(v), kPairs, y0, y1, cu, cv), -1)
+                        << name(k) << " standard " << standard << " U " << u << " V " << v;
+                }
             }
         }
     }
@@ -316,13 +333,15 @@ TEST(ConvertKernels, TenBitFallbackEqualsTheFormulaOnRandomTriples) {
         if (cpuHasAvx2()) {
             EXPECT_EQ(scalerRowPlan(s.src(), out.dst(), desc), RowPlan::Arithmetic) << standard;
         }
-        FallbackScaler sc;
-        ASSERT_EQ(sc.convert(s.src(), out.dst(), 0, &desc, 0, nullptr), 0);
-        for (int r = 0; r < kRows; ++r) {
-            const size_t o = size_t(r) * kPairs;
-            ASSERT_EQ(firstFormulaMismatch(f, out.row(r), kPairs, &y0[o], &y1[o], &u[o], &v[o]),
-                      -1)
-                << "standard " << standard << " row " << r;
+        for (Kernel k : arithKernels()) {
+            FallbackScaler sc;
+            ASSERT_EQ(sc.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
+            for (int r = 0; r < kRows; ++r) {
+                const size_t o = size_t(r) * kPairs;
+                ASSERT_EQ(
+                    firstFormulaMismatch(f, out.row(r), kPairs, &y0[o], &y1[o], &u[o], &v[o]), -1)
+                    << name(k) << " standard " << standard << " row " << r;
+            }
         }
     }
 }

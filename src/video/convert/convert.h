@@ -73,9 +73,11 @@ struct DstImage {
 
 // Which implementation runs. Reference is the plain scalar code every faster kernel must
 // match bit for bit; Auto picks the best the processor has.
-enum class Kernel { Auto, Reference, Scalar, Sse2, Avx2 };
+// Avx512 runs the integer kernel 32 pixels a step and otherwise the AVX2 kernels.
+enum class Kernel { Auto, Reference, Scalar, Sse2, Avx2, Avx512 };
 
 bool cpuHasAvx2();
+bool cpuHasAvx512();
 // The kernel Auto resolves to on this processor.
 Kernel bestKernel();
 
@@ -179,6 +181,8 @@ void planarRowAvx2(const PlanarRowArgs& a);
 // Unpacks width pixels of a 10-bit 4:2:2 row.
 void unpackV210(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v);
 void unpackV210Avx2(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v);
+void unpackV210Vbmi(const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v);
+bool cpuHasVbmi();  // byte permutes (AVX-512 VBMI) for unpacking
 
 // The same rows in integer arithmetic, for term sets that are affine in their index (as
 // tables made from a matrix are). Component c of a pixel is
@@ -215,6 +219,7 @@ struct ArithRowArgs {
     const RgbTerms* terms;  // for guarded pixels and row ends
 };
 void arithRowAvx2(const ArithRowArgs& a);
+void arithRowAvx512(const ArithRowArgs& a);
 // How many pixels the guard sent to the terms since the process started (tests read it).
 uint64_t arithGuardCount();
 

@@ -12,6 +12,10 @@ bool cpuHasAvx2() {
     return false;
 }
 
+bool cpuHasAvx512() {
+    return false;
+}
+
 Kernel bestKernel() {
     return Kernel::Scalar;
 }

@@ -11,6 +11,10 @@
 
 #include "video/convert/kernel_util.h"
 
+// GCC 12's AVX-512 headers start many intrinsics from an undefined register and then warn
+// that it may be used uninitialised; it never is.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
 namespace zu::detail {
 
 bool cpuHasAvx2() {
@@ -21,8 +25,16 @@ bool cpuHasAvx2() {
     return has;
 }
 
+bool cpuHasAvx512() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    }();
+    return has;
+}
+
 Kernel bestKernel() {
-    return cpuHasAvx2() ? Kernel::Avx2 : Kernel::Sse2;
+    return cpuHasAvx512() ? Kernel::Avx512 : cpuHasAvx2() ? Kernel::Avx2 : Kernel::Sse2;
 }
 
 // ---- fast path -----------------------------------------------------------------------
@@ -405,6 +417,156 @@ __attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
     planarRowScalar(rest);
 }
 
+// The same with sixteen pairs (32 pixels) per step in 512-bit registers.
+#define ZU_AVX512 __attribute__((target("avx512f,avx512bw")))
+
+struct ArithVec512 {
+    __m512i ky[3], ku[3], kv[3], d[3];
+    __m512i mask, guard, alpha, order, centreY, centreC;
+    __m128i shift;
+};
+
+ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
+    ArithVec512 v;
+    for (int c = 0; c < 3; ++c) {
+        v.ky[c] = _mm512_set1_epi32(k.ky[c]);
+        v.ku[c] = _mm512_set1_epi32(k.ku[c]);
+        v.kv[c] = _mm512_set1_epi32(k.kv[c]);
+        v.d[c] = _mm512_set1_epi32(k.d[c]);
+    }
+    v.mask = _mm512_set1_epi32((1 << k.shift) - 1);
+    v.guard = _mm512_set1_epi32(k.guard);
+    v.alpha = _mm512_set1_epi32(k.alpha);
+    v.centreY = _mm512_set1_epi32(k.centreY);
+    v.centreC = _mm512_set1_epi32(k.centreC);
+    v.shift = _mm_cvtsi32_si128(k.shift);
+    alignas(64) int8_t m[64];
+    for (int l = 0; l < 4; ++l)
+        for (int p = 0; p < 4; ++p)
+            for (int c = 0; c < 4; ++c) m[16 * l + 4 * p + k.slot[c]] = int8_t(4 * c + p);
+    v.order = _mm512_load_si512(m);
+    return v;
+}
+
+template <bool SharedLuma>
+ZU_AVX512 inline __m512i arithHalf512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
+                                      __mmask16& amb) {
+    y = _mm512_sub_epi32(y, k.centreY);
+    u = _mm512_sub_epi32(u, k.centreC);
+    v = _mm512_sub_epi32(v, k.centreC);
+    const __m512i l0 = _mm512_mullo_epi32(y, k.ky[0]);
+    const __m512i l1 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[1]);
+    const __m512i l2 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[2]);
+    const __m512i r = _mm512_add_epi32(_mm512_add_epi32(l0, _mm512_mullo_epi32(v, k.kv[0])), k.d[0]);
+    const __m512i g = _mm512_add_epi32(_mm512_add_epi32(l1, _mm512_mullo_epi32(v, k.kv[1])),
+                                       _mm512_add_epi32(_mm512_mullo_epi32(u, k.ku[1]), k.d[1]));
+    const __m512i b = _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, k.ku[2])), k.d[2]);
+    __m512i f = _mm512_min_epu32(_mm512_and_si512(r, k.mask), _mm512_and_si512(g, k.mask));
+    f = _mm512_min_epu32(f, _mm512_and_si512(b, k.mask));
+    amb = _mm512_cmplt_epu32_mask(f, k.guard);
+    const __m512i rg = _mm512_packs_epi32(_mm512_sra_epi32(r, k.shift), _mm512_sra_epi32(g, k.shift));
+    const __m512i ba = _mm512_packs_epi32(_mm512_sra_epi32(b, k.shift), k.alpha);
+    return _mm512_shuffle_epi8(_mm512_packus_epi16(rg, ba), k.order);
+}
+
+template <bool SharedLuma>
+ZU_AVX512 inline void arithBlock512(const ArithVec512& k, __m512i y0, __m512i y1, __m512i u0,
+                                    __m512i u1, __m512i v0, __m512i v1, uint8_t* d,
+                                    __mmask16& amb0, __mmask16& amb1) {
+    const __m512i e = arithHalf512<SharedLuma>(k, y0, u0, v0, amb0);
+    const __m512i o = arithHalf512<SharedLuma>(k, y1, u1, v1, amb1);
+    // Lane l of lo holds pixels 8l to 8l + 3, of hi 8l + 4 to 8l + 7.
+    const __m512i lo = _mm512_unpacklo_epi32(e, o), hi = _mm512_unpackhi_epi32(e, o);
+    const __m512i first = _mm512_setr_epi64(0, 1, 8, 9, 2, 3, 10, 11);
+    const __m512i second = _mm512_setr_epi64(4, 5, 12, 13, 6, 7, 14, 15);
+    _mm512_storeu_si512(d, _mm512_permutex2var_epi64(lo, first, hi));
+    _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi64(lo, second, hi));
+}
+
+ZU_AVX512 inline void chromaVec512(bool sum, __m512i u, __m512i un, __m512i& u0, __m512i& u1) {
+    if (sum) {
+        u0 = _mm512_add_epi32(u, u);
+        u1 = _mm512_add_epi32(u, un);
+    } else {
+        u0 = u;
+        u1 = _mm512_srli_epi32(_mm512_add_epi32(_mm512_add_epi32(u, un), _mm512_set1_epi32(1)), 1);
+    }
+}
+
+// Sixteen pairs as U0-15, Y0 of each, V0-15, Y1 of each.
+ZU_AVX512 inline void splitPairs512(const uint8_t* p, __m512i gather, __m512i order, __m128i& u,
+                                    __m128i& y0, __m128i& v, __m128i& y1) {
+    __m512i w = _mm512_loadu_si512(p);
+    w = _mm512_permutexvar_epi32(order, _mm512_shuffle_epi8(w, gather));
+    u = _mm512_castsi512_si128(w);
+    y0 = _mm512_extracti32x4_epi32(w, 1);
+    v = _mm512_extracti32x4_epi32(w, 2);
+    y1 = _mm512_extracti32x4_epi32(w, 3);
+}
+
+ZU_AVX512 inline __m512i load16x16(const uint16_t* p) {
+    return _mm512_cvtepu16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
+}
+
+void arithFix16(const ArithRowArgs& a, int k, unsigned amb0, unsigned amb1) {
+    arithFix(a, k, int(amb0 & 255), int(amb1 & 255));
+    arithFix(a, k + 8, int(amb0 >> 8), int(amb1 >> 8));
+}
+
+template <bool SharedLuma>
+ZU_AVX512 void arithRowPacked512(const ArithRowArgs& a) {
+    const ArithVec512 k = arithVec512(*a.k);
+    alignas(64) int8_t m[64];
+    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
+    for (int l = 0; l < 4; ++l)
+        for (int j = 0; j < 16; ++j) m[16 * l + j] = int8_t(4 * (j & 3) + off[j >> 2]);
+    const __m512i gather = _mm512_load_si512(m);
+    const __m512i order = _mm512_setr_epi32(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    int q = 0;
+    for (; q + 17 <= a.pairs; q += 16) {
+        const uint8_t* g = a.src + 4 * q;
+        __m128i u, y0, v, y1, un, vn, t0, t1;
+        splitPairs512(g, gather, order, u, y0, v, y1);
+        splitPairs512(g + 4, gather, order, un, t0, vn, t1);
+        __m512i u0, u1, v0, v1;
+        chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(u), _mm512_cvtepu8_epi32(un), u0, u1);
+        chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(v), _mm512_cvtepu8_epi32(vn), v0, v1);
+        __mmask16 amb0, amb1;
+        arithBlock512<SharedLuma>(k, _mm512_cvtepu8_epi32(y0), _mm512_cvtepu8_epi32(y1), u0, u1,
+                                  v0, v1, a.dst + 8 * q, amb0, amb1);
+        if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+    }
+    ArithRowArgs rest = a;
+    rest.src += 4 * q;
+    rest.dst += 8 * q;
+    rest.pairs -= q;
+    SharedLuma ? arithRowPacked<true>(rest) : arithRowPacked<false>(rest);
+}
+
+template <bool SharedLuma>
+ZU_AVX512 void arithRowPlanar512(const ArithRowArgs& a) {
+    const ArithVec512 k = arithVec512(*a.k);
+    const __m512i low = _mm512_set1_epi32(0xffff);
+    int q = 0;
+    for (; q + 16 <= a.pairs; q += 16) {
+        const __m512i y = _mm512_loadu_si512(a.y + 2 * q);
+        __m512i u0, u1, v0, v1;
+        chromaVec512(a.sumIndex, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
+        chromaVec512(a.sumIndex, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
+        __mmask16 amb0, amb1;
+        arithBlock512<SharedLuma>(k, _mm512_and_si512(y, low), _mm512_srli_epi32(y, 16), u0, u1,
+                                  v0, v1, a.dst + 8 * q, amb0, amb1);
+        if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+    }
+    ArithRowArgs rest = a;
+    rest.y += 2 * q;
+    rest.u += q;
+    rest.v += q;
+    rest.dst += 8 * q;
+    rest.pairs -= q;
+    SharedLuma ? arithRowPlanar<true>(rest) : arithRowPlanar<false>(rest);
+}
+
 }  // namespace
 
 void arithRowAvx2(const ArithRowArgs& a) {
@@ -414,37 +576,92 @@ void arithRowAvx2(const ArithRowArgs& a) {
         a.k->sharedLuma ? arithRowPlanar<true>(a) : arithRowPlanar<false>(a);
 }
 
+void arithRowAvx512(const ArithRowArgs& a) {
+    if (a.src)
+        a.k->sharedLuma ? arithRowPacked512<true>(a) : arithRowPacked512<false>(a);
+    else
+        a.k->sharedLuma ? arithRowPlanar512<true>(a) : arithRowPlanar512<false>(a);
+}
+
 uint64_t arithGuardCount() {
     return guardCount.load(std::memory_order_relaxed);
 }
 
 // ---- 10-bit 4:2:2 unpacking ---------------------------------------------------------------
 
+// Writes up to two entries past Y, U and V of the last whole group, which the callers'
+// buffers allow for.
 __attribute__((target("avx2"))) void unpackV210Avx2(const uint8_t* row, int width, uint16_t* y,
                                                     uint16_t* u, uint16_t* v) {
-    // One group per step: lanes Y0-3 | Y4 Y5, and U0-2 | V0-2, each a word of the group
-    // shifted right; then packed to 16 bits and stored in parts.
-    const __m256i ySrc = _mm256_setr_epi32(0, 1, 1, 2, 3, 3, 3, 3);
-    const __m256i yShift = _mm256_setr_epi32(10, 0, 20, 10, 0, 20, 0, 0);
-    const __m256i cSrc = _mm256_setr_epi32(0, 1, 2, 2, 0, 2, 3, 3);
-    const __m256i cShift = _mm256_setr_epi32(0, 10, 20, 20, 20, 0, 10, 10);
+    // One group per step, each component a word of the group shifted right. Packed to 16 bits,
+    // the low lane is Y0-5 and two spare, the high lane U0-2, spare, V0-2, spare.
+    const __m256i aSrc = _mm256_setr_epi32(0, 1, 1, 2, 0, 1, 2, 0);
+    const __m256i aShift = _mm256_setr_epi32(10, 0, 20, 10, 0, 10, 20, 0);
+    const __m256i bSrc = _mm256_setr_epi32(3, 3, 3, 3, 0, 2, 3, 3);
+    const __m256i bShift = _mm256_setr_epi32(0, 20, 0, 0, 20, 0, 10, 0);
     const __m256i mask = _mm256_set1_epi32(1023);
     int x = 0;
     for (; x + 6 <= width; x += 6, row += 16) {
-        const __m256i w = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)));
-        const __m256i ys = _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, ySrc), yShift), mask);
-        const __m256i cs = _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, cSrc), cShift), mask);
-        // Per 128-bit lane: Y0-3 U0-2 x | Y4 Y5 x x V0-2 x.
-        const __m256i p = _mm256_packus_epi32(ys, cs);
-        const __m128i lo = _mm256_castsi256_si128(p), hi = _mm256_extracti128_si256(p, 1);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(y + x), lo);
-        const uint32_t y45 = uint32_t(_mm_cvtsi128_si32(hi));
-        std::memcpy(y + x + 4, &y45, 4);
-        const uint64_t us = uint64_t(_mm_extract_epi64(lo, 1)), vs = uint64_t(_mm_extract_epi64(hi, 1));
-        std::memcpy(u + x / 2, &us, 6);
-        std::memcpy(v + x / 2, &vs, 6);
+        const __m256i w =
+            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)));
+        const __m256i a =
+            _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, aSrc), aShift), mask);
+        const __m256i b =
+            _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, bSrc), bShift), mask);
+        const __m256i p = _mm256_packus_epi32(a, b);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(y + x), _mm256_castsi256_si128(p));
+        const __m128i c = _mm256_extracti128_si256(p, 1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(u + x / 2), c);
+        _mm_storeh_pd(reinterpret_cast<double*>(v + x / 2), _mm_castsi128_pd(c));
     }
     if (x < width) unpackV210(row, width - x, y + x, u + x / 2, v + x / 2);
+}
+
+// Four groups (24 pixels) per step: a byte permute brings the two bytes that hold each
+// component into a 16-bit lane, a shift per lane and a mask finish it.
+__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void unpackV210Vbmi(
+    const uint8_t* row, int width, uint16_t* y, uint16_t* u, uint16_t* v) {
+    // Byte and shift of each component inside a group.
+    static constexpr uint8_t yAt[6][2] = {{1, 2}, {4, 0}, {6, 4}, {9, 2}, {12, 0}, {14, 4}};
+    static constexpr uint8_t uAt[3][2] = {{0, 0}, {5, 2}, {10, 4}};
+    static constexpr uint8_t vAt[3][2] = {{2, 4}, {8, 0}, {13, 2}};
+    alignas(64) uint8_t yIdx[64] = {}, cIdx[64] = {};
+    alignas(64) uint16_t yShift[32] = {}, cShift[32] = {};
+    for (int g = 0; g < 4; ++g) {
+        for (int i = 0; i < 6; ++i) {
+            const int lane = 6 * g + i;
+            yIdx[2 * lane] = uint8_t(16 * g + yAt[i][0]), yIdx[2 * lane + 1] = yIdx[2 * lane] + 1;
+            yShift[lane] = yAt[i][1];
+        }
+        for (int i = 0; i < 3; ++i) {
+            const int lu = 3 * g + i, lv = 16 + 3 * g + i;
+            cIdx[2 * lu] = uint8_t(16 * g + uAt[i][0]), cIdx[2 * lu + 1] = cIdx[2 * lu] + 1;
+            cIdx[2 * lv] = uint8_t(16 * g + vAt[i][0]), cIdx[2 * lv + 1] = cIdx[2 * lv] + 1;
+            cShift[lu] = uAt[i][1], cShift[lv] = vAt[i][1];
+        }
+    }
+    const __m512i yi = _mm512_load_si512(yIdx), ci = _mm512_load_si512(cIdx);
+    const __m512i ys = _mm512_load_si512(yShift), cs = _mm512_load_si512(cShift);
+    const __m512i mask = _mm512_set1_epi16(1023);
+    int x = 0;
+    for (; x + 24 <= width; x += 24, row += 64) {
+        const __m512i w = _mm512_loadu_si512(row);
+        const __m512i yv = _mm512_and_si512(_mm512_srlv_epi16(_mm512_permutexvar_epi8(yi, w), ys), mask);
+        const __m512i cv = _mm512_and_si512(_mm512_srlv_epi16(_mm512_permutexvar_epi8(ci, w), cs), mask);
+        _mm512_mask_storeu_epi16(y + x, 0xffffff, yv);
+        _mm512_mask_storeu_epi16(u + x / 2, 0xfff, cv);
+        _mm256_mask_storeu_epi16(v + x / 2, 0xfff, _mm512_extracti64x4_epi64(cv, 1));
+    }
+    if (x < width) unpackV210(row, width - x, y + x, u + x / 2, v + x / 2);
+}
+
+bool cpuHasVbmi() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return cpuHasAvx512() && __builtin_cpu_supports("avx512vl") &&
+               __builtin_cpu_supports("avx512vbmi");
+    }();
+    return has;
 }
 
 // ---- byte order of 4-byte RGB ----------------------------------------------------------

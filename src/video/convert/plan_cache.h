@@ -41,11 +41,17 @@ class PlanCache {
     std::array<std::shared_ptr<const Plan>, 4> slots_;
 };
 
+// True for the kernels that may use AVX2.
+inline bool usesAvx2(Kernel k) {
+    return k == Kernel::Avx2 || k == Kernel::Avx512;
+}
+
 // Unpacked 10-bit rows of the calling thread: Y for width pixels, then U and V for the pairs
-// with one entry more each. Grows, never shrinks, so steady frames allocate nothing.
+// with one entry more each, each with room for the unpacker's spare writes. Grows, never
+// shrinks, so steady frames allocate nothing.
 inline uint16_t* planarScratch(int width) {
     thread_local std::vector<uint16_t> buf;
-    const size_t need = size_t(width) + 2 * (size_t(width) / 2 + 1) + 16;
+    const size_t need = size_t(width) + 4 + 2 * (size_t(width) / 2 + 4) + 16;
     if (buf.size() < need) buf.resize(need);
     return buf.data();
 }
@@ -53,13 +59,15 @@ inline uint16_t* planarScratch(int width) {
 // Unpacks a 10-bit 4:2:2 row for the planar kernels; the entry past the last pair repeats
 // it, which is what the last pair reads as its neighbour.
 inline PlanarRowArgs unpackRow(const uint8_t* row, int width, uint8_t* dst, bool sum,
-                               const RgbTerms* terms, Kernel kernel) {
+                               const RgbTerms* terms, [[maybe_unused]] Kernel kernel) {
     uint16_t* y = planarScratch(width);
     const int pairs = width / 2;
-    uint16_t* u = y + width;
-    uint16_t* v = u + pairs + 1;
+    uint16_t* u = y + width + 4;
+    uint16_t* v = u + pairs + 4;
 #if defined(__x86_64__) || defined(__i386__)
-    if (kernel == Kernel::Avx2)
+    if (kernel == Kernel::Avx512 && cpuHasVbmi())
+        unpackV210Vbmi(row, width, y, u, v);
+    else if (usesAvx2(kernel))
         unpackV210Avx2(row, width, y, u, v);
     else
 #endif
@@ -83,6 +91,7 @@ inline Kernel resolveKernel(Kernel k) {
 #if !defined(__x86_64__) && !defined(__i386__)
     if (k != Kernel::Reference) return Kernel::Scalar;
 #else
+    if (k == Kernel::Avx512 && !cpuHasAvx512()) k = Kernel::Avx2;
     if (k == Kernel::Avx2 && !cpuHasAvx2()) return Kernel::Sse2;
 #endif
     return k;
@@ -91,14 +100,15 @@ inline Kernel resolveKernel(Kernel k) {
 // An 8-bit or 10-bit 4:2:2 row into 4-byte RGB through terms: the arithmetic kernel when
 // coefficients exist, else the lookup kernels.
 inline void termsRow(const FormatInfo& sf, const uint8_t* s, uint8_t* d, int width, bool sum,
-                     const RgbTerms* terms, const ArithCoeffs* arith, Kernel kernel) {
+                     const RgbTerms* terms, [[maybe_unused]] const ArithCoeffs* arith, Kernel kernel) {
     const int pairs = width / 2;
     if (sf.family == Family::Yuv422x10) {
         PlanarRowArgs pa = unpackRow(s, width, d, sum, terms, kernel);
 #if defined(__x86_64__) || defined(__i386__)
-        if (kernel == Kernel::Avx2) {
+        if (usesAvx2(kernel)) {
             if (arith) {
-                arithRowAvx2({nullptr, pa.y, pa.u, pa.v, d, pairs, 0, 0, 0, 0, sum, arith, terms});
+                const ArithRowArgs aa{nullptr, pa.y, pa.u, pa.v, d, pairs, 0, 0, 0, 0, sum, arith, terms};
+                kernel == Kernel::Avx512 ? arithRowAvx512(aa) : arithRowAvx2(aa);
                 return;
             }
             planarRowAvx2(pa);
@@ -110,10 +120,11 @@ inline void termsRow(const FormatInfo& sf, const uint8_t* s, uint8_t* d, int wid
     }
     TermRowArgs ta{s, d, pairs, sf.slot[1], sf.slot[3], sf.slot[0], sf.slot[2], sum, terms};
 #if defined(__x86_64__) || defined(__i386__)
-    if (kernel == Kernel::Avx2) {
+    if (usesAvx2(kernel)) {
         if (arith) {
-            arithRowAvx2({s, nullptr, nullptr, nullptr, d, pairs, sf.slot[1], sf.slot[3],
-                          sf.slot[0], sf.slot[2], sum, arith, terms});
+            const ArithRowArgs aa{s,          nullptr,    nullptr,    nullptr, d,   pairs, sf.slot[1],
+                                  sf.slot[3], sf.slot[0], sf.slot[2], sum,     arith, terms};
+            kernel == Kernel::Avx512 ? arithRowAvx512(aa) : arithRowAvx2(aa);
             return;
         }
         termRowAvx2(ta);

@@ -532,7 +532,7 @@ std::shared_ptr<const TablePlan> makePlan(const SrcImage& src, const DstImage& d
         p->hostTables.resize(size_t(7) * n);
         for (int k = 0; k < 7; ++k)
             std::memcpy(p->hostTables.data() + size_t(k) * n, tabs[k], n * sizeof(double));
-        p->hasArith = kernel == Kernel::Avx2 &&
+        p->hasArith = usesAvx2(kernel) &&
                       deriveArith(*p->terms, n, false, df->slot, p->arith);
     } else if (j.path == Path::RgbRgb && !opt.lut && sf->family == Family::Rgb8 &&
                df->family == Family::Rgb8 && sf->bytesPerPixel == 4 && df->bytesPerPixel == 4 &&
@@ -557,7 +557,7 @@ void convertRow(const TablePlan& p, const Job& j, const uint8_t* s, uint8_t* d) 
             return;
         case RowKind::Shuffle:
 #if defined(__x86_64__) || defined(__i386__)
-            if (k == Kernel::Avx2) return shuffleRowAvx2(s, d, p.dw, p.shuffle);
+            if (usesAvx2(k)) return shuffleRowAvx2(s, d, p.dw, p.shuffle);
 #endif
             return shuffleRowScalar(s, d, p.dw, p.shuffle);
         case RowKind::Fast: {
@@ -568,7 +568,7 @@ void convertRow(const TablePlan& p, const Job& j, const uint8_t* s, uint8_t* d) 
             fa.cb = j.opt.tables->fastCb;
             fa.cr = j.opt.tables->fastCr;
 #if defined(__x86_64__) || defined(__i386__)
-            if (k == Kernel::Avx2) return fastRowAvx2(fa);
+            if (usesAvx2(k)) return fastRowAvx2(fa);
             if (k == Kernel::Sse2) return fastRowSse2(fa);
 #endif
             return fastRowScalar(fa);
