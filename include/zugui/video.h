@@ -337,8 +337,9 @@ ZUAPI ZuErr ZUVReleaseMouse(void);
 /// linearly); with no program at all 4:2:2 frames are shown as uploaded. Otherwise frames
 /// are drawn as pixels, or converted on the CPU first when OpenGL cannot take them, a lut
 /// is given per frame or they are planar. Rows are read where they are when the row stride
-/// is a whole number of pixels or the row rounded up to 2, 4 or 8 bytes (a smaller stride
-/// is read as rows without gaps). Safe-area guides are burnt into the pixels shown: into the
+/// is a whole number of pixels or the row rounded up to 2, 4 or 8 bytes; a stride below a
+/// row is read as rows without gaps when drawn as pixels and refused (-2) by the
+/// converters. Safe-area guides are burnt into the pixels shown: into the
 /// host's frame for directly drawn 4:2:2 and 4-byte RGB formats (other directly drawn
 /// formats get none), into the buffer otherwise.
 /// textureWidth x textureHeight is the size of the frame texture (up to 65536 each) of the
