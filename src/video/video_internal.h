@@ -33,7 +33,7 @@ struct VideoCaps {
     bool hasShadingLanguage = false;
     bool hasShaderObjects = false;
     int probeCount = 0;  // how many times the probe ran (tests read it)
-    // GLSL 1.30, framebuffer objects, integer and float textures: every format goes to the
+    // GLSL 1.30, framebuffer objects and float textures: every format goes to the
     // screen through the texture path. Probed at the first texture-path start (-1 before);
     // tests set it to 0 to force the older texture path.
     int hasFrameShaders = -1;
