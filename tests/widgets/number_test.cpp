@@ -1,10 +1,5 @@
 // The number field: timecode arithmetic (display, normalisation, entry and their round
 // trips), drag positions, the in-place editor's keys and notifications, and its looks.
-#include <gtest/gtest.h>
-// GL after gtest.
-#include <GL/gl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -12,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "gui/gui_state.h"
-#include "support/gl_capture.h"
+#include "look_support.h"
 #include "widgets/number_math.h"
-#include "zugui/widgets.h"
 
 using namespace zu::widgets;
 using zu::detail::gui;
+using zu::test::dark;
+using zu::test::px;
 namespace ws = zu::ws;
 
 namespace {
@@ -555,15 +550,8 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
 }
 
 // Looks, read back from a real GL context.
-class NumberLooks : public ::testing::Test {
+class NumberLooks : public zu::test::LookSuite<320, 120> {
   protected:
-    static constexpr int kW = 320, kH = 120;
-    static void SetUpTestSuite() {
-        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-        ASSERT_EQ(
-            ZUInitGUI(0, 0, kW, kH, nullptr, const_cast<char*>("number"), nullptr, nullptr, 0), 0);
-    }
-    static void TearDownTestSuite() { ZUKillGUI(); }
     ZUWindow root;
     ZUNumber field;
     void SetUp() override {
@@ -573,32 +561,8 @@ class NumberLooks : public ::testing::Test {
         ZuFCOLOR red{1, 0, 0, 1}, green{0, 1, 0, 1};
         ZUSetSchemeColor(14, &red);
         ZUSetSchemeColor(15, &green);
-        ASSERT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
     }
-    void TearDown() override { ws::makeCurrent(nullptr, nullptr); }
-    zu::test::Capture draw() {
-        glDisable(GL_SCISSOR_TEST);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        field.RenderZUWindow();
-        glFinish();
-        return zu::test::capture(0, 0, kW, kH);
-    }
-    // Longest horizontal run of pixels lit in the channel, over all rows.
-    static int longestRun(const zu::test::Capture& c, int channel) {
-        int best = 0;
-        for (int y = 0; y < c.height; ++y)
-            for (int x = 0, run = 0; x < c.width; ++x) {
-                run = c.at(x, y)[channel] > 100 ? run + 1 : 0;
-                best = std::max(best, run);
-            }
-        return best;
-    }
-    static int lit(const zu::test::Capture& c, int channel) {
-        int n = 0;
-        for (size_t i = channel; i < c.rgba.size(); i += 4) n += c.rgba[i] > 100;
-        return n;
-    }
+    zu::test::Capture draw() { return LookSuite::draw(field); }
 };
 
 TEST_F(NumberLooks, TextInTheStateColoursWithDottedOrSolidUnderline) {
@@ -627,20 +591,13 @@ TEST_F(NumberLooks, EditorHighlightAndOutline) {
     field.caret = 1;
     const auto c = draw();
     const int x = 40, y = 40, w = 200, h = 24;
-    auto near = [&](int px, int py, float r, float g, float b) {
-        const uint8_t* p = c.at(px, py);
-        EXPECT_NEAR(p[0], r * 255, 3) << px << "," << py;
-        EXPECT_NEAR(p[1], g * 255, 3) << px << "," << py;
-        EXPECT_NEAR(p[2], b * 255, 3) << px << "," << py;
-    };
-    for (int py : {y, y + h}) near(x + 5, py, 0.196f, 0.224f, 0.255f);
-    for (int px : {x, x + w - 1}) near(px, y + 5, 0.196f, 0.224f, 0.255f);
-    // Nothing outside the outline.
-    near(x - 1, y + 5, 0, 0, 0);
-    near(x + w, y + 5, 0, 0, 0);
-    near(x + 5, y + h + 1, 0, 0, 0);
+    // The outline on all four sides, nothing outside it.
+    const zu::test::Rgb line{0.196f, 0.224f, 0.255f};
+    expectPixels(c, {px(x + 5, y, line), px(x + 5, y + h, line), px(x, y + 5, line),
+                     px(x + w - 1, y + 5, line), dark(x - 1, y + 5), dark(x + w, y + 5),
+                     dark(x + 5, y + h + 1)});
     // The middle colour at half alpha on black at the middle line; brighter below, darker above.
-    near(x + 5, y + h / 2, 0.125f, 0.15f, 0.175f);
+    expectPixels(c, {px(x + 5, y + h / 2, {0.125f, 0.15f, 0.175f})});
     EXPECT_GT(c.at(x + 5, y + 1)[2], c.at(x + 5, y + h / 2)[2] + 40);
     EXPECT_LT(c.at(x + 5, y + h - 1)[2], c.at(x + 5, y + h / 2)[2]);
     // The edit text in colour 14 over it.
