@@ -259,6 +259,22 @@ class NumberField : public ::testing::Test {
     void vk(int code, int times = 1) {
         while (times--) send(ZUM_KEY, -1, code);
     }
+    // Keys, then what the editor shows: '<' Left, '>' Right, '\b' Backspace, '~' Delete, any
+    // other character typed. A null text or a negative caret is not checked.
+    void edit(const char* keys, const char* text, int caret = -1) {
+        static const char kNamed[] = "<>\b~";
+        static const int kCodes[] = {37, 39, 8, 46};
+        for (const char* k = keys; *k; ++k) {
+            const char* named = std::strchr(kNamed, *k);
+            named ? vk(kCodes[named - kNamed]) : send(ZUM_KEY, static_cast<unsigned char>(*k));
+        }
+        if (text) {
+            EXPECT_STREQ(field.editText, text) << keys;
+        }
+        if (caret >= 0) {
+            EXPECT_EQ(field.caret, caret) << keys;
+        }
+    }
     bool captured() const { return gui().capture == field.node; }
 };
 
@@ -478,26 +494,15 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
     send(ZUM_LBUTTONDBLCLK, 10, 10);
     EXPECT_STREQ(field.editText, "00;01;00;02");
     EXPECT_EQ(field.caret, 11);
-    vk(46);
-    EXPECT_STREQ(field.editText, "");
-    type("-");  // nothing to sign yet
-    EXPECT_STREQ(field.editText, "");
-    type("1234");
-    vk(37, 2);
-    type(":");
-    EXPECT_STREQ(field.editText, "12:34");
-    EXPECT_EQ(field.caret, 3);
-    type("-");
-    EXPECT_STREQ(field.editText, "-12:34");
-    EXPECT_EQ(field.caret, 4);
-    type("x ");
-    EXPECT_STREQ(field.editText, "-12:34");
-    vk(37, 9);
-    EXPECT_EQ(field.caret, 0);
-    vk(39, 9);
-    EXPECT_EQ(field.caret, 6);
-    vk(8);
-    EXPECT_STREQ(field.editText, "-12:3");
+    // Nothing to sign yet; separators but no other characters are taken.
+    edit("~", "");
+    edit("-", "");
+    edit("1234<<:", "12:34", 3);
+    edit("-", "-12:34", 4);
+    edit("x ", "-12:34");
+    edit("<<<<<<<<<", nullptr, 0);
+    edit(">>>>>>>>>", nullptr, 6);
+    edit("\b", "-12:3");
     vk(13);  // -00;00;01;23
     ASSERT_EQ(host.heard.back().msg, ZUM_VALUECHANGED);
     EXPECT_EQ(host.heard.back().a, -53);
@@ -506,30 +511,19 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
     // Normalised entry, clamped to the range.
     field.SetZUNumberRange(0, 1000, false);
     send(ZUM_LBUTTONDBLCLK, 10, 10);
-    vk(46);
-    type("10000");
+    edit("~10000", nullptr);
     vk(13);
     EXPECT_EQ(host.heard.back().a, 1000);  // 00;01;00;02 is 1800
 
     // Twelve characters at most; the sign finds no room in a full text.
     field.SetZUNumberRange(-10, 1000, false);
     send(ZUM_LBUTTONDBLCLK, 10, 10);
-    vk(46);
-    type("1234567890123");
-    EXPECT_STREQ(field.editText, "123456789012");
-    type("-");
-    EXPECT_STREQ(field.editText, "123456789012");
-    vk(46);
-    type("5-");
-    EXPECT_STREQ(field.editText, "-5");
-    vk(8);  // a lone sign is cleared
-    EXPECT_STREQ(field.editText, "");
-    EXPECT_EQ(field.caret, 0);
-    type("5-");
-    vk(37);
-    vk(8);  // the sign before the caret goes
-    EXPECT_STREQ(field.editText, "5");
-    EXPECT_EQ(field.caret, 0);
+    // A lone sign is cleared by Backspace; the sign before the caret goes.
+    edit("~1234567890123", "123456789012");
+    edit("-", "123456789012");
+    edit("~5-", "-5");
+    edit("\b", "", 0);
+    edit("5-<\b", "5", 0);
     vk(27);
 
     // Type 2 hands the parent the normalised text and keeps showing its own.
@@ -538,8 +532,7 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
     host.heard.clear();
     send(ZUM_LBUTTONDBLCLK, 10, 10);
     EXPECT_STREQ(field.editText, "01;02;03;04");
-    vk(8);
-    type("9");
+    edit("\b9", nullptr);
     vk(13);
     ASSERT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED}));
     EXPECT_EQ(host.heard[1].a, 0);
