@@ -36,6 +36,12 @@ struct Row {
 void expectRows(const std::vector<Row>& rows) {
     for (const Row& r : rows) EXPECT_EQ(r.run(), r.expect) << r.call;
 }
+// clang-format off
+// A row whose call is one expression, named by its own text.
+#define ROW(call, want) Row{#call, [&] { return long(call); }, want}
+// A row that makes a call and reads back what it left.
+#define AFTER(call, read, want) Row{#call, [&] { call; return long(read); }, want}
+// clang-format on
 
 // A buffer with guard bytes after the part a call may write.
 struct Guarded {
@@ -72,61 +78,35 @@ TEST(BadInput, NodeCallsAnswerNullNodesAndPointers) {
     char buf[264];
     ZUWindowNode* root = ZUCreateWindow(cs("root"), 0, 1, &r, nullptr, nullptr, quiet);
     ASSERT_NE(root, nullptr);
+    // clang-format off
     expectRows({
-        {"ZUCreateWindow, second root",
-         [&] {
-             return long(ZUCreateWindow(cs("x"), 0, 1, &r, nullptr, nullptr, quiet) != nullptr);
-         },
-         0},
-        {"ZUCreateWindow, null text/rect/callback",
-         [&] {
+        ROW(ZUCreateWindow(cs("x"), 0, 1, &r, nullptr, nullptr, quiet) != nullptr, 0),  // a second root
+        {"ZUCreateWindow, null text/rect/callback", [&] {
              ZUWindowNode* n = ZUCreateWindow(nullptr, 0, 1, nullptr, nullptr, root, nullptr);
              long ok = n && n->text[0] == 0 && n->rect.width == 0;
              ZUSendMessage(n, ZUM_CLICKED, 0, 0, nullptr, nullptr);  // no callback to call
-             return ok + ZUDestroyWindow(n);
-         },
-         2},
-        {"ZUDestroyWindow(null)", [] { return long(ZUDestroyWindow(nullptr)); }, 0},
-        {"ZUMoveWindow(null)", [&] { return long(ZUMoveWindow(nullptr, &r, 1)); }, 0},
-        {"ZUResizeWindow(null, r)", [&] { return long(ZUResizeWindow(nullptr, &r, 0)); }, 0},
-        {"ZUResizeWindow(n, null)", [&] { return long(ZUResizeWindow(root, nullptr, 0)); }, 0},
-        {"ZUShowWindow(null)", [] { return long(ZUShowWindow(nullptr, 1, 0)); }, 0},
-        {"ZUDisableWindow(null)", [] { return long(ZUDisableWindow(nullptr, 1, 0)); }, 0},
-        {"ZUEnableWndLDblClk(null)", [] { return long(ZUEnableWndLDblClk(nullptr, 1)); }, 0},
-        {"ZUEnableWndMouseRollover(null)",
-         [] { return long(ZUEnableWndMouseRollover(nullptr, 1)); }, 0},
-        {"ZUGetRect(null, r)", [&] { return long(ZUGetRect(nullptr, &r)); }, 0},
-        {"ZUGetRect(n, null)", [&] { return long(ZUGetRect(root, nullptr)); }, 0},
-        {"ZUGetWndScreenOrigin(null, p)", [&] { return long(ZUGetWndScreenOrigin(nullptr, &p)); },
-         0},
-        {"ZUGetWndScreenOrigin(n, null)", [&] { return long(ZUGetWndScreenOrigin(root, nullptr)); },
-         0},
-        {"ZUSetWindowText(null)", [] { return long(ZUSetWindowText(nullptr, cs("a"), 0)); }, -2},
-        {"ZUSetWindowText(n, null) empties",
-         [&] { return ZUSetWindowText(root, nullptr, 0) + long(root->text[0]); }, 0},
-        {"ZUGetWindowText(null)", [&] { return long(ZUGetWindowText(nullptr, buf, 264)); }, -2},
-        {"ZUGetWindowText(n, null)", [&] { return long(ZUGetWindowText(root, nullptr, 264)); }, 0},
-        {"ZUIsVisible(null)", [] { return long(ZUIsVisible(nullptr)); }, 0},
-        {"ZUIsEnabled(null)", [] { return long(ZUIsEnabled(nullptr)); }, 1},
-        {"ZUIsDisabled(null)", [] { return long(ZUIsDisabled(nullptr)); }, 1},
-        {"ZUSendMessage(null)",
-         [] { return long(ZUSendMessage(nullptr, ZUM_CLICKED, 0, 0, nullptr, nullptr)); }, 0},
-        {"ZUPostMessage(null)",
-         [] { return long(ZUPostMessage(nullptr, ZUM_CLICKED, 0, 0, nullptr, nullptr)); }, 0},
-        {"ZUPostMessage, no main window",
-         [&] { return long(ZUPostMessage(root, ZUM_CLICKED, 0, 0, nullptr, nullptr)); }, -2},
-        {"ZURegisterHotKey, no GUI", [&] { return long(ZURegisterHotKey(root, 32, 1)); }, 0},
-        {"ZUUnRegisterHotKey, no GUI", [&] { return long(ZUUnRegisterHotKey(root, 32)); }, 0},
-        {"ZUCaptureMouse(null) takes nothing",
-         [] { return ZUCaptureMouse(nullptr) + long(zu::detail::gui().capture != nullptr); }, 0},
-        {"ZUReleaseMouse, none held", [] { return long(ZUReleaseMouse()); }, 0},
-        {"ZUSetSchemeColor(-1)", [&] { return long(ZUSetSchemeColor(-1, &c)); }, -2},
-        {"ZUSetSchemeColor(256)", [&] { return long(ZUSetSchemeColor(256, &c)); }, -2},
-        {"ZUSetSchemeColor(INT_MIN)", [&] { return long(ZUSetSchemeColor(INT_MIN, &c)); }, -2},
-        {"ZUSetSchemeColor(0, null)", [] { return long(ZUSetSchemeColor(0, nullptr)); }, -2},
-        {"ZUGetSchemeColor(256)", [&] { return long(ZUGetSchemeColor(256, &c)); }, -2},
-        {"ZUGetSchemeColor(0, null)", [] { return long(ZUGetSchemeColor(0, nullptr)); }, -2},
+             return ok + ZUDestroyWindow(n); }, 2},
+        ROW(ZUDestroyWindow(nullptr), 0),           ROW(ZUMoveWindow(nullptr, &r, 1), 0),
+        ROW(ZUResizeWindow(nullptr, &r, 0), 0),     ROW(ZUResizeWindow(root, nullptr, 0), 0),
+        ROW(ZUShowWindow(nullptr, 1, 0), 0),        ROW(ZUDisableWindow(nullptr, 1, 0), 0),
+        ROW(ZUEnableWndLDblClk(nullptr, 1), 0),     ROW(ZUEnableWndMouseRollover(nullptr, 1), 0),
+        ROW(ZUGetRect(nullptr, &r), 0),             ROW(ZUGetRect(root, nullptr), 0),
+        ROW(ZUGetWndScreenOrigin(nullptr, &p), 0),  ROW(ZUGetWndScreenOrigin(root, nullptr), 0),
+        ROW(ZUSetWindowText(nullptr, cs("a"), 0), -2),
+        ROW(ZUSetWindowText(root, nullptr, 0) + long(root->text[0]), 0),  // empties
+        ROW(ZUGetWindowText(nullptr, buf, 264), -2), ROW(ZUGetWindowText(root, nullptr, 264), 0),
+        ROW(ZUIsVisible(nullptr), 0), ROW(ZUIsEnabled(nullptr), 1), ROW(ZUIsDisabled(nullptr), 1),
+        ROW(ZUSendMessage(nullptr, ZUM_CLICKED, 0, 0, nullptr, nullptr), 0),
+        ROW(ZUPostMessage(nullptr, ZUM_CLICKED, 0, 0, nullptr, nullptr), 0),
+        ROW(ZUPostMessage(root, ZUM_CLICKED, 0, 0, nullptr, nullptr), -2),  // no main window
+        ROW(ZURegisterHotKey(root, 32, 1), 0),      ROW(ZUUnRegisterHotKey(root, 32), 0),  // no GUI
+        ROW(ZUCaptureMouse(nullptr) + long(zu::detail::gui().capture != nullptr), 0),  // takes nothing
+        ROW(ZUReleaseMouse(), 0),  // none held
+        ROW(ZUSetSchemeColor(-1, &c), -2),          ROW(ZUSetSchemeColor(256, &c), -2),
+        ROW(ZUSetSchemeColor(INT_MIN, &c), -2),     ROW(ZUSetSchemeColor(0, nullptr), -2),
+        ROW(ZUGetSchemeColor(256, &c), -2),         ROW(ZUGetSchemeColor(0, nullptr), -2),
     });
+    // clang-format on
     // A destroyed node is no parent.
     ZUWindowNode* child = ZUCreateWindow(cs("c"), 0, 1, &r, nullptr, root, quiet);
     ZUDestroyWindow(child);
@@ -137,51 +117,26 @@ TEST(BadInput, NodeCallsAnswerNullNodesAndPointers) {
 TEST(BadInput, LifecycleVideoAndPopupCallsWithoutAGui) {
     ZuRECT r{0, 0, 64, 64};
     ZUVideoFrame f{};
+    // clang-format off
     expectRows({
-        {"ZUStopGUI", [] { return long(ZUStopGUI()); }, 0},
-        {"ZUKillGUI", [] { return long(ZUKillGUI()); }, 0},
-        {"ZUStartMoveGUI", [] { return long(ZUStartMoveGUI()); }, 0},
-        {"ZUMoveGUI", [] { return long(ZUMoveGUI()); }, 0},
-        {"ZUStopMoveGUI", [] { return long(ZUStopMoveGUI()); }, 0},
-        {"ZUMinimizeGUI", [] { return long(ZUMinimizeGUI()); }, 0},
-        {"ZUMaximizeGUI(r)", [&] { return long(ZUMaximizeGUI(&r, 1)); }, 0},
-        {"ZUMaximizeGUI(null)", [] { return long(ZUMaximizeGUI(nullptr, 0)); }, 0},
-        {"ZUGetDC", [] { return long(ZUGetDC() != nullptr); }, 0},
-        {"ZUGetHWND", [] { return long(ZUGetHWND() != nullptr); }, 0},
-        {"ZUShowCombo", [] { return long(ZUShowCombo(0, 0, 10, 10, 1, nullptr)); }, -2},
-        {"ZUHideCombo", [] { return long(ZUHideCombo()); }, -1},
-        {"ZUKillCombo", [] { return long(ZUKillCombo()); }, 0},
-        {"ZUShowMB", [] { return long(ZUShowMB(cs("t"), cs("m"))); }, -2},
-        {"ZUHideMB", [] { return long(ZUHideMB()); }, 1},
-        {"ZUKillMB", [] { return long(ZUKillMB()); }, 0},
-        {"ZUBuildFonts(-1)", [] { return long(ZUBuildFonts(-1)); }, 0},
-        {"ZUBuildFonts(3)", [] { return long(ZUBuildFonts(3)); }, 0},
-        {"ZUKillFonts(INT_MAX)", [] { return long(ZUKillFonts(INT_MAX)); }, 0},
-        {"ZUCreateVideoWindow, no GUI",
-         [&] { return long(ZUCreateVideoWindow(nullptr, cs("v"), &r, 0) != nullptr); }, 0},
-        {"ZUResetVideoWindow(null)", [&] { return long(ZUResetVideoWindow(nullptr, &r)); }, 0},
-        {"ZUResizeVideoWindow(null)", [&] { return long(ZUResizeVideoWindow(nullptr, &r)); }, 0},
-        {"ZUShowVideoWindow(null)", [] { return long(ZUShowVideoWindow(nullptr, 1)); }, 0},
-        {"ZUIsVideoWindowVisible(null)", [] { return long(ZUIsVideoWindowVisible(nullptr)); }, 0},
-        {"ZUDestroyVideoWindow(null)", [] { return long(ZUDestroyVideoWindow(nullptr)); }, 0},
-        {"ZUGetVideoWindowHWND(null)",
-         [] { return long(ZUGetVideoWindowHWND(nullptr) != nullptr); }, 0},
-        {"ZUGetVideoWindowDC(null)", [] { return long(ZUGetVideoWindowDC(nullptr) != nullptr); },
-         0},
-        {"ZUReleaseVideoWindowDC(null)",
-         [] { return long(ZUReleaseVideoWindowDC(nullptr, nullptr)); }, 0},
-        {"ZURegDropFilesVideoWindow(null)", [] { return long(ZURegDropFilesVideoWindow(nullptr)); },
-         0},
-        {"ZUUnRegDropFilesVideoWindow(null)",
-         [] { return long(ZUUnRegDropFilesVideoWindow(nullptr)); }, 0},
-        {"ZUVCaptureMouse(null)", [] { return long(ZUVCaptureMouse(nullptr)); }, 0},
-        {"ZUVReleaseMouse", [] { return long(ZUVReleaseMouse()); }, 0},
-        {"ZUStartDisplayVideoFrame(null)",
-         [] { return long(ZUStartDisplayVideoFrame(nullptr, 64, 64, 1, nullptr)); }, 0},
-        {"ZUDisplayVideoFrame(null)",
-         [&] { return long(ZUDisplayVideoFrame(nullptr, &f, nullptr)); }, -2},
-        {"ZUStopDisplayVideoFrame(null)", [] { return long(ZUStopDisplayVideoFrame(nullptr)); }, 0},
+        ROW(ZUStopGUI(), 0),        ROW(ZUKillGUI(), 0),        ROW(ZUStartMoveGUI(), 0),
+        ROW(ZUMoveGUI(), 0),        ROW(ZUStopMoveGUI(), 0),    ROW(ZUMinimizeGUI(), 0),
+        ROW(ZUMaximizeGUI(&r, 1), 0),                           ROW(ZUMaximizeGUI(nullptr, 0), 0),
+        ROW(ZUGetDC() != nullptr, 0),                           ROW(ZUGetHWND() != nullptr, 0),
+        ROW(ZUShowCombo(0, 0, 10, 10, 1, nullptr), -2), ROW(ZUHideCombo(), -1), ROW(ZUKillCombo(), 0),
+        ROW(ZUShowMB(cs("t"), cs("m")), -2),    ROW(ZUHideMB(), 1),     ROW(ZUKillMB(), 0),
+        ROW(ZUBuildFonts(-1), 0),   ROW(ZUBuildFonts(3), 0),    ROW(ZUKillFonts(INT_MAX), 0),
+        ROW(ZUCreateVideoWindow(nullptr, cs("v"), &r, 0) != nullptr, 0),
+        ROW(ZUResetVideoWindow(nullptr, &r), 0),    ROW(ZUResizeVideoWindow(nullptr, &r), 0),
+        ROW(ZUShowVideoWindow(nullptr, 1), 0),      ROW(ZUIsVideoWindowVisible(nullptr), 0),
+        ROW(ZUDestroyVideoWindow(nullptr), 0),      ROW(ZUGetVideoWindowHWND(nullptr) != nullptr, 0),
+        ROW(ZUGetVideoWindowDC(nullptr) != nullptr, 0), ROW(ZUReleaseVideoWindowDC(nullptr, nullptr), 0),
+        ROW(ZURegDropFilesVideoWindow(nullptr), 0), ROW(ZUUnRegDropFilesVideoWindow(nullptr), 0),
+        ROW(ZUVCaptureMouse(nullptr), 0),           ROW(ZUVReleaseMouse(), 0),
+        ROW(ZUStartDisplayVideoFrame(nullptr, 64, 64, 1, nullptr), 0),
+        ROW(ZUDisplayVideoFrame(nullptr, &f, nullptr), -2), ROW(ZUStopDisplayVideoFrame(nullptr), 0),
     });
+    // clang-format on
     // These return nothing; they must come back at once and not crash.
     ZURenderGUI();
     ZURenderComboGUI();
@@ -225,23 +180,17 @@ TEST(BadInput, WidgetsWithoutANodeAndWithBadArguments) {
     ZuRECT r{0, 0, 100, 20};
     char buf[512];
     ZUWindow loose;  // never created
+    // clang-format off
     expectRows({
-        {"ResizeZUWindow", [&] { return long(loose.ResizeZUWindow(&r, 0)); }, 0},
-        {"ShowZUWindow", [&] { return long(loose.ShowZUWindow(1, 0)); }, 0},
-        {"EnableZUWindow", [&] { return long(loose.EnableZUWindow(1, 0)); }, 0},
-        {"IsVisible", [&] { return long(loose.IsVisible()); }, 0},
-        {"IsEnabled", [&] { return long(loose.IsEnabled()); }, 0},
-        {"GetZURect", [&] { return long(loose.GetZURect(&r)); }, -2},
-        {"SetWindowZUText", [&] { return long(loose.SetWindowZUText(cs("a"), 0)); }, 0},
-        {"SetWindowZUText(null)", [&] { return long(loose.SetWindowZUText(nullptr, 0)); }, -2},
-        {"GetWindowZUText", [&] { return long(loose.GetWindowZUText(buf, 256)); }, -2},
-        {"GetWindowZUText(null)", [&] { return long(loose.GetWindowZUText(nullptr, 256)); }, -2},
-        {"SendZUMessage(null target)",
-         [&] { return long(loose.SendZUMessage(nullptr, ZUM_CLICKED, 0, 0, nullptr, nullptr)); },
-         0},
-        {"DestroyZUWindow", [&] { return long(loose.DestroyZUWindow()); }, 0},
-        {"SetZUFocus", [&] { return long(loose.SetZUFocus()); }, -2},
+        ROW(loose.ResizeZUWindow(&r, 0), 0),    ROW(loose.ShowZUWindow(1, 0), 0),
+        ROW(loose.EnableZUWindow(1, 0), 0),     ROW(loose.IsVisible(), 0),  ROW(loose.IsEnabled(), 0),
+        ROW(loose.GetZURect(&r), -2),           ROW(loose.SetWindowZUText(cs("a"), 0), 0),
+        ROW(loose.SetWindowZUText(nullptr, 0), -2), ROW(loose.GetWindowZUText(buf, 256), -2),
+        ROW(loose.GetWindowZUText(nullptr, 256), -2),
+        ROW(loose.SendZUMessage(nullptr, ZUM_CLICKED, 0, 0, nullptr, nullptr), 0),
+        ROW(loose.DestroyZUWindow(), 0),        ROW(loose.SetZUFocus(), -2),
     });
+    // clang-format on
 
     ZUWindow host;
     ASSERT_EQ(host.CreateZUWindow(cs("host"), 0, 1, 0, &r, nullptr), 0);
@@ -287,21 +236,15 @@ TEST(BadInput, WidgetsWithoutANodeAndWithBadArguments) {
         EXPECT_EQ(get(4, buf, 100), 1);
         EXPECT_EQ(get(0, nullptr, 100), 1);
     }
+    // clang-format off
     expectRows({
-        {"combo SetZUCurSel(-1)", [&] { return long(combo.SetZUCurSel(-1, false)); }, -1},
-        {"combo SetZUCurSel(4)", [&] { return long(combo.SetZUCurSel(4, false)); }, -1},
-        {"combo SetZUCurSel(INT_MIN)", [&] { return long(combo.SetZUCurSel(INT_MIN, false)); }, -1},
-        {"combo keeps its selection", [&] { return long(combo.GetZUCurSel()); }, 0},
-        {"list SetZUCurSel(-2)", [&] { return long(list.SetZUCurSel(-2, false)); }, -1},
-        {"list SetZUCurSel(INT_MAX)", [&] { return long(list.SetZUCurSel(INT_MAX, false)); }, -1},
-        {"combo SetZUComboType(7) ignored",
-         [&] {
-             combo.SetZUComboType(7);
-             combo.SetZUComboType(-1);
-             return long(combo.comboType);
-         },
-         0},
+        ROW(combo.SetZUCurSel(-1, false), -1),  ROW(combo.SetZUCurSel(4, false), -1),
+        ROW(combo.SetZUCurSel(INT_MIN, false), -1),
+        ROW(combo.GetZUCurSel(), 0),  // kept
+        ROW(list.SetZUCurSel(-2, false), -1),   ROW(list.SetZUCurSel(INT_MAX, false), -1),
+        AFTER((combo.SetZUComboType(7), combo.SetZUComboType(-1)), combo.comboType, 0),  // ignored
     });
+    // clang-format on
 
     ZUText text;
     ASSERT_EQ(text.CreateZUWindow(cs("t"), 0, 1, 0, &r, &host), 0);
@@ -330,45 +273,18 @@ TEST(BadInput, WidgetsWithoutANodeAndWithBadArguments) {
     ZUNumber number;
     ASSERT_EQ(number.CreateZUWindow(cs("n"), 0, 1, 0, &r, &host), 0);
     number.SetZUNumberRange(0, 100, false);
+    // Refused values leave the field as it was.
+    // clang-format off
     expectRows({
-        {"SetZUNumberRange(5, 1) ignored",
-         [&] {
-             number.SetZUNumberRange(5, 1, false);
-             return long(number.rangeMax);
-         },
-         100},
-        {"PutZUNumberPos(101) ignored",
-         [&] {
-             number.PutZUNumberPos(101, false);
-             return long(number.GetZUNumberPos());
-         },
-         0},
-        {"PutZUNumberPos(INT_MIN) ignored",
-         [&] {
-             number.PutZUNumberPos(INT_MIN, false);
-             return long(number.GetZUNumberPos());
-         },
-         0},
-        {"PutZUNumberType(3) ignored",
-         [&] {
-             number.PutZUNumberType(3, 25000, 1000, false);
-             return long(number.GetZUNumberType());
-         },
-         0},
-        {"PutZUNumberType(-1) ignored",
-         [&] {
-             number.PutZUNumberType(-1, 25000, 1000, false);
-             return long(number.GetZUNumberType());
-         },
-         0},
-        {"GetZUNumberTC(null)", [&] { return long(number.GetZUNumberTC(nullptr)); }, -1},
-        {"PutZUNumberTC(null) ignored",
-         [&] {
-             number.PutZUNumberTC(nullptr, false);
-             return long(std::strcmp(number.timecode, "00:00:00:00"));
-         },
-         0},
+        AFTER(number.SetZUNumberRange(5, 1, false), number.rangeMax, 100),
+        AFTER(number.PutZUNumberPos(101, false), number.GetZUNumberPos(), 0),
+        AFTER(number.PutZUNumberPos(INT_MIN, false), number.GetZUNumberPos(), 0),
+        AFTER(number.PutZUNumberType(3, 25000, 1000, false), number.GetZUNumberType(), 0),
+        AFTER(number.PutZUNumberType(-1, 25000, 1000, false), number.GetZUNumberType(), 0),
+        ROW(number.GetZUNumberTC(nullptr), -1),
+        AFTER(number.PutZUNumberTC(nullptr, false), std::strcmp(number.timecode, "00:00:00:00"), 0),
     });
+    // clang-format on
     for (size_t len : kLengths) {
         const std::string t = textOf(len);
         number.PutZUNumberTC(cs(t.c_str()), false);
@@ -389,32 +305,14 @@ TEST(BadInput, WidgetsWithoutANodeAndWithBadArguments) {
     ZUSlider slider;
     ASSERT_EQ(slider.CreateZUWindow(cs("s"), 0, 1, 0, &r, &host), 0);
     slider.SetZUSliderRange(0, 10, false);
+    // clang-format off
     expectRows({
-        {"SetZUSliderType(2) ignored",
-         [&] {
-             slider.SetZUSliderType(2, false);
-             return long(slider.GetZUSliderType());
-         },
-         0},
-        {"SetZUSliderRange(9, 1) ignored",
-         [&] {
-             slider.SetZUSliderRange(9, 1, false);
-             return long(slider.maximum);
-         },
-         10},
-        {"PutZUSliderPos(11) ignored",
-         [&] {
-             slider.PutZUSliderPos(11, false);
-             return long(slider.GetZUSliderPos());
-         },
-         0},
-        {"PutZUSliderPos(-1) ignored",
-         [&] {
-             slider.PutZUSliderPos(-1, false);
-             return long(slider.GetZUSliderPos());
-         },
-         0},
+        AFTER(slider.SetZUSliderType(2, false), slider.GetZUSliderType(), 0),
+        AFTER(slider.SetZUSliderRange(9, 1, false), slider.maximum, 10),
+        AFTER(slider.PutZUSliderPos(11, false), slider.GetZUSliderPos(), 0),
+        AFTER(slider.PutZUSliderPos(-1, false), slider.GetZUSliderPos(), 0),
     });
+    // clang-format on
     slider.SetZUSliderSubRange(9, 2, false);  // backwards: drawn without trouble or refused
     slider.SetZUSliderRange(INT_MIN, INT_MAX, false);
     slider.PutZUSliderPos(INT_MAX, false);
@@ -424,34 +322,14 @@ TEST(BadInput, WidgetsWithoutANodeAndWithBadArguments) {
     ASSERT_EQ(picker.CreateZUWindow(cs("p"), 0, 1, 0, &r, &host), 0);
     ASSERT_EQ(wheel.CreateZUWindow(cs("w"), 0, 1, 0, &r, &host), 0);
     float red = -1;
+    // clang-format off
     expectRows({
-        {"SetZUColorPicker(null)",
-         [&] {
-             picker.SetZUColorPicker(nullptr);
-             return 0L;
-         },
-         0},
-        {"GetZUColorPicker(null)",
-         [&] {
-             picker.GetZUColorPicker(nullptr);
-             return 0L;
-         },
-         0},
-        {"SetColorWheelType(9) gives 0",
-         [&] {
-             wheel.SetColorWheelType(9);
-             return long(wheel.wheelType);
-         },
-         0},
-        {"GetColorWheelColor(-1) reads (0, 0)",
-         [&] {
-             wheel.GetColorWheelColor(-1, &red, nullptr, nullptr);
-             return long(std::isfinite(red));
-         },
-         1},
-        {"GetColorWheelColor(4), null outputs",
-         [&] { return long(wheel.GetColorWheelColor(4, nullptr, nullptr, nullptr) * 0); }, 0},
+        AFTER(picker.SetZUColorPicker(nullptr), 0, 0), AFTER(picker.GetZUColorPicker(nullptr), 0, 0),
+        AFTER(wheel.SetColorWheelType(9), wheel.wheelType, 0),
+        AFTER(wheel.GetColorWheelColor(-1, &red, nullptr, nullptr), std::isfinite(red), 1),
+        ROW(wheel.GetColorWheelColor(4, nullptr, nullptr, nullptr) * 0, 0),  // null outputs
     });
+    // clang-format on
     host.DestroyZUWindow();
     EXPECT_EQ(zu::detail::gui().root, nullptr);
 }
@@ -493,91 +371,39 @@ TEST_F(BadInputGui, LifecycleAndPopups) {
     const std::string longText = textOf(10000);
     char* items[3] = {cs(""), nullptr, cs(longText.c_str())};
     ZuRECT r{0, 0, 100, 100};
+    // Each popup is shown, drawn and hidden; the row gives what hiding answered.
+    auto combo = [&](int x, int y, int w, int h) {
+        ZUShowCombo(x, y, w, h, 3, items);
+        ZURenderComboGUI();
+        return long(ZUHideCombo());
+    };
+    auto box = [](char* title, char* text) {
+        long c = ZUShowMB(title, text);
+        ZURenderMBGUI();
+        return c + ZUHideMB();
+    };
+    auto maximized = [](int side, int want) {  // a centred maximise to side x side
+        ZuRECT m{0, 0, side, side};
+        long c = ZUMaximizeGUI(&m, 1);
+        return c + long(m.width == want && m.height == want);
+    };
+    ZuRECT huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    // clang-format off
     expectRows({
-        {"ZUInitGUI twice",
-         [] { return long(ZUInitGUI(0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr, 0)); }, -2},
-        {"ZURegisterHotKey(-1)", [&] { return long(ZURegisterHotKey(root, -1, 1)); }, 0},
-        {"ZURegisterHotKey(255)", [&] { return long(ZURegisterHotKey(root, 255, 1)); }, 0},
-        {"ZURegisterHotKey(INT_MAX)", [&] { return long(ZURegisterHotKey(root, INT_MAX, 1)); }, 0},
-        {"ZUUnRegisterHotKey(INT_MIN)", [&] { return long(ZUUnRegisterHotKey(root, INT_MIN)); }, 0},
-        {"ZUShowCombo, negative count",
-         [&] { return long(ZUShowCombo(10, 10, 100, 40, -5, items)); }, 0},
-        {"ZUHideCombo after it", [] { return long(ZUHideCombo()); }, -1},
-        {"ZUShowCombo, count without items",
-         [&] { return long(ZUShowCombo(10, 10, 100, 40, 1000, nullptr)); }, 0},
-        {"ZUHideCombo after it", [] { return long(ZUHideCombo()); }, -1},
-        {"ZUShowCombo, null and long items",
-         [&] {
-             ZUShowCombo(10, 10, 100, 60, 3, items);
-             ZURenderComboGUI();
-             return long(ZUHideCombo() >= -1);
-         },
-         1},
-        {"ZUShowCombo, more rows than pixels",
-         [&] {
-             ZUShowCombo(10, 10, 100, 2, 3, items);
-             ZURenderComboGUI();
-             return long(ZUHideCombo());
-         },
-         -1},
-        {"ZUShowCombo, zero size",
-         [&] {
-             ZUShowCombo(10, 10, 0, 0, 3, items);
-             ZURenderComboGUI();
-             return long(ZUHideCombo());
-         },
-         -1},
-        {"ZUShowCombo, negative size",
-         [&] {
-             ZUShowCombo(10, 10, -100, -40, 3, items);
-             ZURenderComboGUI();
-             return long(ZUHideCombo());
-         },
-         -1},
-        {"ZUShowCombo, huge size",
-         [&] {
-             ZUShowCombo(INT_MIN, INT_MAX, INT_MAX, INT_MAX, 3, items);
-             ZURenderComboGUI();
-             return long(ZUHideCombo() >= -1);
-         },
-         1},
-        {"ZUShowMB(null, null)",
-         [] {
-             long c = ZUShowMB(nullptr, nullptr);
-             ZURenderMBGUI();
-             return c + ZUHideMB();
-         },
-         1},
-        {"ZUShowMB, 10 000 characters",
-         [&] {
-             long c = ZUShowMB(items[2], items[2]);
-             ZURenderMBGUI();
-             return c + ZUHideMB();
-         },
-         1},
-        {"ZUMaximizeGUI, huge centred",
-         [&] {
-             ZuRECT big{0, 0, INT_MAX, INT_MAX};
-             long c = ZUMaximizeGUI(&big, 1);
-             return c + long(big.width == zu::ws::kMaxWindowSide &&
-                             big.height == zu::ws::kMaxWindowSide);
-         },
-         1},
-        {"ZUMaximizeGUI, negative centred",
-         [&] {
-             ZuRECT neg{0, 0, -50, -50};
-             long c = ZUMaximizeGUI(&neg, 1);
-             return c + long(neg.width == 1 && neg.height == 1);
-         },
-         1},
-        {"ZUResizeWindow, huge rect",
-         [&] {
-             ZuRECT big{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
-             return long(ZUResizeWindow(root, &big, 1));
-         },
-         0},
-        {"ZUResizeWindow back", [&] { return long(ZUResizeWindow(root, &r, 1)); }, 0},
+        ROW(ZUInitGUI(0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr, 0), -2),  // twice
+        ROW(ZURegisterHotKey(root, -1, 1), 0),      ROW(ZURegisterHotKey(root, 255, 1), 0),
+        ROW(ZURegisterHotKey(root, INT_MAX, 1), 0), ROW(ZUUnRegisterHotKey(root, INT_MIN), 0),
+        ROW(ZUShowCombo(10, 10, 100, 40, -5, items), 0),      ROW(ZUHideCombo(), -1),
+        ROW(ZUShowCombo(10, 10, 100, 40, 1000, nullptr), 0),  ROW(ZUHideCombo(), -1),
+        ROW(combo(10, 10, 100, 60) >= -1, 1),  // null and long items
+        ROW(combo(10, 10, 100, 2), -1),        // more rows than pixels
+        ROW(combo(10, 10, 0, 0), -1),          ROW(combo(10, 10, -100, -40), -1),
+        ROW(combo(INT_MIN, INT_MAX, INT_MAX, INT_MAX) >= -1, 1),
+        ROW(box(nullptr, nullptr), 1),         ROW(box(items[2], items[2]), 1),  // 10 000 characters
+        ROW(maximized(INT_MAX, zu::ws::kMaxWindowSide), 1), ROW(maximized(-50, 1), 1),
+        ROW(ZUResizeWindow(root, &huge, 1), 0), ROW(ZUResizeWindow(root, &r, 1), 0),
     });
+    // clang-format on
 }
 
 TEST_F(BadInputGui, TextDrawingInARenderPass) {
@@ -590,44 +416,26 @@ TEST_F(BadInputGui, TextDrawingInARenderPass) {
     // Built in full first: the rows keep pointers into these texts.
     std::vector<std::string> keep;
     for (size_t len : kLengths) keep.push_back(textOf(len));
+    // clang-format off
     for (const std::string& text : keep) {
         char* t = cs(text.c_str());
-        renderCalls.rows.push_back(
-            {"ZUPrintText", [=, &r, &c] { return long(ZUPrintText(t, &r, &c, 0, 0, nullptr)); },
-             0});
-        renderCalls.rows.push_back(
-            {"ZUPrintEditText, caret INT_MAX",
-             [=, &r, &c] { return long(ZUPrintEditText(t, &r, &c, 5, 1, INT_MAX, nullptr)); }, 0});
-        renderCalls.rows.push_back(
-            {"ZUPrintEditText, caret INT_MIN",
-             [=, &r, &c] { return long(ZUPrintEditText(t, &r, &c, 2, 2, INT_MIN, nullptr)); }, 0});
+        renderCalls.rows.insert(renderCalls.rows.end(), {
+            {"ZUPrintText", [=, &r, &c] { return long(ZUPrintText(t, &r, &c, 0, 0, nullptr)); }, 0},
+            {"ZUPrintEditText, caret INT_MAX", [=, &r, &c] { return long(ZUPrintEditText(t, &r, &c, 5, 1, INT_MAX, nullptr)); }, 0},
+            {"ZUPrintEditText, caret INT_MIN", [=, &r, &c] { return long(ZUPrintEditText(t, &r, &c, 2, 2, INT_MIN, nullptr)); }, 0}});
     }
-    renderCalls.rows.insert(
-        renderCalls.rows.end(),
-        {
-            {"ZUPrintText(null text)",
-             [&] { return long(ZUPrintText(nullptr, &r, &c, 0, 0, nullptr)); }, 0},
-            {"ZUPrintText(null rect)",
-             [&] { return long(ZUPrintText(cs("a"), nullptr, &c, 0, 0, nullptr)); }, 0},
-            {"ZUPrintText(null colour)",
-             [&] { return long(ZUPrintText(cs("a"), &r, nullptr, 0, 0, nullptr)); }, 0},
-            {"ZUPrintEditText(null text)",
-             [&] { return long(ZUPrintEditText(nullptr, &r, &c, 0, 0, 0, nullptr)); }, 0},
-            {"ZUPrintText, empty rect",
-             [&] { return long(ZUPrintText(cs("abc"), &empty, &c, 0, 0, nullptr)); }, 0},
-            {"ZUPrintText, negative rect",
-             [&] { return long(ZUPrintText(cs("abc"), &neg, &c, 0, -1, nullptr)); }, 0},
-            {"ZUPrintText, huge rect",
-             [&] {
-                 return long(ZUPrintText(cs(longText.c_str()), &huge, &c, INT_MIN, ZU_TEXT_DOTTED,
-                                         nullptr));
-             },
-             0},
-            {"ZUPrintText, only line feeds",
-             [&] { return long(ZUPrintText(lines, &r, &c, 4, ZU_TEXT_UNDERLINE, nullptr)); }, 0},
-            {"ZUPrintText, font INT_MAX",
-             [&] { return long(ZUPrintText(cs("abc"), &r, &c, INT_MAX, INT_MAX, nullptr)); }, 0},
-        });
+    renderCalls.rows.insert(renderCalls.rows.end(), {
+        ROW(ZUPrintText(nullptr, &r, &c, 0, 0, nullptr), 0),
+        ROW(ZUPrintText(cs("a"), nullptr, &c, 0, 0, nullptr), 0),
+        ROW(ZUPrintText(cs("a"), &r, nullptr, 0, 0, nullptr), 0),
+        ROW(ZUPrintEditText(nullptr, &r, &c, 0, 0, 0, nullptr), 0),
+        ROW(ZUPrintText(cs("abc"), &empty, &c, 0, 0, nullptr), 0),
+        ROW(ZUPrintText(cs("abc"), &neg, &c, 0, -1, nullptr), 0),
+        ROW(ZUPrintText(cs(longText.c_str()), &huge, &c, INT_MIN, ZU_TEXT_DOTTED, nullptr), 0),
+        ROW(ZUPrintText(lines, &r, &c, 4, ZU_TEXT_UNDERLINE, nullptr), 0),  // only line feeds
+        ROW(ZUPrintText(cs("abc"), &r, &c, INT_MAX, INT_MAX, nullptr), 0),
+    });
+    // clang-format on
     ZURePaint();
     ASSERT_EQ(renderCalls.results.size(), renderCalls.rows.size()) << "the pass did not run";
     for (size_t i = 0; i < renderCalls.rows.size(); ++i)
@@ -709,44 +517,34 @@ TEST_F(BadInputGui, VideoWindowsAndFrames) {
         }
         // Planar frames and the extension record: each fault alone on a good NV12 frame.
         std::vector<unsigned char> luma(64 * 36, 16), chroma(64 * 18, 128);
+        using F = ZUVideoFrame;
+        using E = ZUVideoFrameEx;
         struct ExCase {
             const char* what;
-            std::function<void(ZUVideoFrame&, ZUVideoFrameEx&)> spoil;
+            std::function<void(F&, E&)> spoil;
             int code;
         };
+        // clang-format off
         const ExCase exCases[] = {
-            {"good NV12", [](ZUVideoFrame&, ZUVideoFrameEx&) {}, 0},
-            {"good I422, odd height",
-             [](ZUVideoFrame& f, ZUVideoFrameEx& e) {
-                 f.format = ZU_PF_I422, f.height = 35, e.planes[1].rowBytes = 32;
-                 e.planes[2] = e.planes[1];
-             },
-             0},
-            {"record size 0", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.size = 0; }, -2},
-            {"record size short", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.size = 8; }, -2},
-            {"null luma", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.planes[0].pixels = nullptr; },
-             -2},
-            {"null chroma", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.planes[1].pixels = nullptr; },
-             -2},
-            {"I420 without its V plane",
-             [](ZUVideoFrame& f, ZUVideoFrameEx& e) {
-                 f.format = ZU_PF_I420, e.planes[1].rowBytes = 32;
-             },
-             -2},
-            {"luma stride short",
-             [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.planes[0].rowBytes = 63; }, -2},
-            {"chroma stride short",
-             [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.planes[1].rowBytes = 62; }, -2},
-            {"negative stride",
-             [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.planes[0].rowBytes = -64; }, -2},
-            {"odd width 4:2:0", [](ZUVideoFrame& f, ZUVideoFrameEx&) { f.width = 63; }, -2},
-            {"odd height 4:2:0", [](ZUVideoFrame& f, ZUVideoFrameEx&) { f.height = 35; }, -2},
-            {"matrix 4", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.matrix = 4; }, -2},
-            {"matrix -1", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.matrix = -1; }, -2},
-            {"range 3", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.range = 3; }, -2},
-            {"siting 9", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.chromaSiting = 9; }, -2},
-            {"filter 2", [](ZUVideoFrame&, ZUVideoFrameEx& e) { e.filter = 2; }, -2},
+            {"good NV12", [](F&, E&) {}, 0},
+            {"good I422, odd height", [](F& f, E& e) { f.format = ZU_PF_I422, f.height = 35, e.planes[1].rowBytes = 32; e.planes[2] = e.planes[1]; }, 0},
+            {"record size 0", [](F&, E& e) { e.size = 0; }, -2},
+            {"record size short", [](F&, E& e) { e.size = 8; }, -2},
+            {"null luma", [](F&, E& e) { e.planes[0].pixels = nullptr; }, -2},
+            {"null chroma", [](F&, E& e) { e.planes[1].pixels = nullptr; }, -2},
+            {"I420 without its V plane", [](F& f, E& e) { f.format = ZU_PF_I420, e.planes[1].rowBytes = 32; }, -2},
+            {"luma stride short", [](F&, E& e) { e.planes[0].rowBytes = 63; }, -2},
+            {"chroma stride short", [](F&, E& e) { e.planes[1].rowBytes = 62; }, -2},
+            {"negative stride", [](F&, E& e) { e.planes[0].rowBytes = -64; }, -2},
+            {"odd width 4:2:0", [](F& f, E&) { f.width = 63; }, -2},
+            {"odd height 4:2:0", [](F& f, E&) { f.height = 35; }, -2},
+            {"matrix 4", [](F&, E& e) { e.matrix = 4; }, -2},
+            {"matrix -1", [](F&, E& e) { e.matrix = -1; }, -2},
+            {"range 3", [](F&, E& e) { e.range = 3; }, -2},
+            {"siting 9", [](F&, E& e) { e.chromaSiting = 9; }, -2},
+            {"filter 2", [](F&, E& e) { e.filter = 2; }, -2},
         };
+        // clang-format on
         for (const ExCase& ec : exCases) {
             ZUVideoFrame f{};
             f.width = 64, f.height = 36, f.format = ZU_PF_NV12;

@@ -221,18 +221,14 @@ TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTexts) {
     EXPECT_GT(at(20, 92).r, at(20, 86).r);
     EXPECT_LT(at(20, 84).r, 20);
     expectNear(at(20, 50), 0, 0, 0);  // cleared body
-    // Frame: three columns on each side, three rows at the bottom.
-    const float c1[3] = {0.2267f, 0.0547f, 0.0547f}, c2[3] = {0.1875f, 0.0469f, 0.0469f},
-                c3[3] = {0.125f, 0.0391f, 0.0391f};
-    const float* left[3] = {c1, c2, c3};
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        expectNear(at(i, 40), left[i][0], left[i][1], left[i][2]);
-        expectNear(at(255 - i, 40), left[i][0], left[i][1], left[i][2]);
-    }
-    expectNear(at(128, 2), c1[0], c1[1], c1[2]);
-    expectNear(at(128, 1), c2[0], c2[1], c2[2]);
-    expectNear(at(128, 0), c3[0], c3[1], c3[2]);
+    // Frame: three columns on each side, three rows at the bottom, darker outwards.
+    const float frame[3][3] = {
+        {0.2267f, 0.0547f, 0.0547f}, {0.1875f, 0.0469f, 0.0469f}, {0.125f, 0.0391f, 0.0391f}};
+    for (int i = 0; i < 3; ++i)
+        for (Rgb p : {at(i, 40), at(255 - i, 40), at(128, 2 - i)}) {
+            SCOPED_TRACE(i);
+            expectNear(p, frame[i][0], frame[i][1], frame[i][2]);
+        }
     // Both texts in colour 17: the title inside the bar, the message in the middle.
     int titleInk = 0, messageInk = 0;
     for (int cy = 0; cy < 100; ++cy)

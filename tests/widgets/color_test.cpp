@@ -1,23 +1,21 @@
 // The colour picker's picks (hue plane, brightness bar, the gap between them), the wheel's
 // colours and handles, and the looks of both read back from a real GL context.
-#include <gtest/gtest.h>
-// GL after gtest.
-#include <GL/gl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "gui/gui_state.h"
-#include "support/gl_capture.h"
+#include "look_support.h"
 #include "widgets/color_math.h"
-#include "zugui/widgets.h"
 
 using namespace zu::widgets;
 using zu::detail::gui;
+using zu::test::dark;
+using zu::test::expectPixels;
+using zu::test::LookSuite;
+using zu::test::px;
+using zu::test::Rgb;
 namespace ws = zu::ws;
 
 namespace {
@@ -252,15 +250,8 @@ TEST(Wheel, TypeHandlesAndColours) {
     EXPECT_EQ(wheel.GetColorWheelColor(0, nullptr, nullptr, nullptr), 0);
 }
 
-class ColorLooks : public ::testing::Test {
+class ColorLooks : public LookSuite<420, 260> {
   protected:
-    static constexpr int kW = 420, kH = 260;
-    static void SetUpTestSuite() {
-        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-        ASSERT_EQ(
-            ZUInitGUI(0, 0, kW, kH, nullptr, const_cast<char*>("colour"), nullptr, nullptr, 0), 0);
-    }
-    static void TearDownTestSuite() { ZUKillGUI(); }
     ZUWindow root;
     ZUColorPicker picker;
     ZUColorWheel wheel;
@@ -269,23 +260,6 @@ class ColorLooks : public ::testing::Test {
         ASSERT_EQ(root.CreateZUWindow(const_cast<char*>("root"), 2, 1, 0, &all, nullptr), 0);
         ASSERT_EQ(picker.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &p, &root), 0);
         ASSERT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &w, &root), 0);
-        ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
-    }
-    void TearDown() override { ws::makeCurrent(nullptr); }
-    zu::test::Capture draw(ZUWindow& w) {
-        glDisable(GL_SCISSOR_TEST);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        w.RenderZUWindow();
-        glFinish();
-        return zu::test::capture(0, 0, kW, kH);
-    }
-    static void expectPixel(const zu::test::Capture& c, int x, int y, float r, float g, float b,
-                            int tolerance) {
-        const uint8_t* p = c.at(x, y);
-        EXPECT_NEAR(p[0], r * 255, tolerance) << x << "," << y;
-        EXPECT_NEAR(p[1], g * 255, tolerance) << x << "," << y;
-        EXPECT_NEAR(p[2], b * 255, tolerance) << x << "," << y;
     }
 };
 
@@ -293,36 +267,32 @@ TEST_F(ColorLooks, PickerPlaneBarLineAndMark) {
     picker.markX = 50, picker.markY = 80;
     auto c = draw(picker);
     const int x = 20, y = 20;
-    // Column 50 holds the lines of t = 768 to 783, the last one drawn showing: cyan at the
-    // top, white at the bottom.
-    expectPixel(c, x + 50, y + 99, 0, 241 / 256.0f, 1, 6);
-    expectPixel(c, x + 50, y, 1, 1, 1, 3);
-    expectPixel(c, x + 25, y + 99, 113 / 256.0f, 1, 0, 6);  // t = 399
-    expectPixel(c, x + 1, y + 99, 1, 30 / 256.0f, 0, 6);    // t = 30
-    // The gap (the last line is at 99) and the right of the bar stay clear.
-    for (int gx : {x + 100, x + 104, x + 137}) expectPixel(c, gx, y + 50, 0, 0, 0, 0);
+    const Rgb white{1, 1, 1};
+    // Column 50 holds the lines of t = 768 to 783, the last one drawn showing: cyan at the top,
+    // white at the bottom; then t = 399 and t = 30. The gap (the last line is at 99) and the
+    // right of the bar stay clear.
+    expectPixels(
+        c, {px(x + 50, y + 99, {0, 241 / 256.0f, 1}, 6), px(x + 50, y, white, 3),
+            px(x + 25, y + 99, {113 / 256.0f, 1, 0}, 6), px(x + 1, y + 99, {1, 30 / 256.0f, 0}, 6),
+            dark(x + 100, y + 50, 0), dark(x + 104, y + 50, 0), dark(x + 137, y + 50, 0)});
     // The bar: the colour at the top fading to transparent black; its line at the top row.
-    expectPixel(c, x + 120, y + 50, 0.25f, 0.25f, 0.25f, 4);
-    expectPixel(c, x + 105, y + 99, 1, 1, 1, 0);
-    expectPixel(c, x + 136, y + 99, 1, 1, 1, 0);
     // The mark: a four-pixel point in 1 - brightness (black) over the plane.
-    expectPixel(c, 49, 79, 0, 0, 0, 0);
-    expectPixel(c, 50, 80, 0, 0, 0, 0);
+    expectPixels(c, {px(x + 120, y + 50, {0.25f, 0.25f, 0.25f}, 4), px(x + 105, y + 99, white, 0),
+                     px(x + 136, y + 99, white, 0), dark(49, 79, 0), dark(50, 80, 0)});
     EXPECT_GT(c.at(46, 80)[0], 100);
+    ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
     GLfloat size = 0;
     glGetFloatv(GL_POINT_SIZE, &size);
     EXPECT_EQ(size, 1.0f);
+    ws::makeCurrent(nullptr);
 
     // At half brightness the plane darkens, the line moves to mid height, the mark lightens.
     picker.brightness = 0.5f;
-    c = draw(picker);
-    expectPixel(c, x + 50, y, 0.5f, 0.5f, 0.5f, 3);
-    expectPixel(c, x + 50, y + 99, 0, 0.5f, 0.5f, 10);
-    expectPixel(c, x + 120, y + 50, 1, 1, 1, 0);
-    expectPixel(c, 50, 80, 0.5f, 0.5f, 0.5f, 2);
+    expectPixels(draw(picker),
+                 {px(x + 50, y, {0.5f, 0.5f, 0.5f}, 3), px(x + 50, y + 99, {0, 0.5f, 0.5f}, 10),
+                  px(x + 120, y + 50, white, 0), px(50, 80, {0.5f, 0.5f, 0.5f}, 2)});
     picker.ShowZUWindow(0, 0);
-    c = draw(picker);
-    expectPixel(c, x + 50, y + 50, 0, 0, 0, 0);
+    expectPixels(draw(picker), {dark(x + 50, y + 50, 0)});
 }
 
 TEST_F(ColorLooks, WheelColoursRoundTheCentreAndHandles) {
@@ -335,13 +305,13 @@ TEST_F(ColorLooks, WheelColoursRoundTheCentreAndHandles) {
     for (int deg : {0, 60, 120, 180, 240, 300}) {
         SCOPED_TRACE(deg);
         const double a = deg / 57.29577957795135;
-        const int px = int(std::lround(cx + std::sin(a) * 90)),
-                  py = int(std::lround(cy + std::cos(a) * 90));
+        const int wx = int(std::lround(cx + std::sin(a) * 90)),
+                  wy = int(std::lround(cy + std::cos(a) * 90));
         const Rgb3 rim = wheelColour(wheelIndexAt(deg));
-        expectPixel(c, px, py, 0.1f + 0.9f * rim.r, 0.1f + 0.9f * rim.g, 0.1f + 0.9f * rim.b, 14);
+        expectPixels(
+            c, {px(wx, wy, {0.1f + 0.9f * rim.r, 0.1f + 0.9f * rim.g, 0.1f + 0.9f * rim.b}, 14)});
     }
-    // Outside the circle nothing.
-    expectPixel(c, 205, 25, 0, 0, 0, 0);
+    expectPixels(c, {dark(205, 25, 0)});  // outside the circle nothing
     // Black points at the handles and the centre; the type's line from white to black.
     auto darkest = [&](int x, int y) {
         int best = 255 * 3;

@@ -1,10 +1,5 @@
 // The number field: timecode arithmetic (display, normalisation, entry and their round
 // trips), drag positions, the in-place editor's keys and notifications, and its looks.
-#include <gtest/gtest.h>
-// GL after gtest.
-#include <GL/gl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -12,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "gui/gui_state.h"
-#include "support/gl_capture.h"
+#include "look_support.h"
 #include "widgets/number_math.h"
-#include "zugui/widgets.h"
 
 using namespace zu::widgets;
 using zu::detail::gui;
+using zu::test::dark;
+using zu::test::px;
 namespace ws = zu::ws;
 
 namespace {
@@ -264,6 +259,22 @@ class NumberField : public ::testing::Test {
     void vk(int code, int times = 1) {
         while (times--) send(ZUM_KEY, -1, code);
     }
+    // Keys, then what the editor shows: '<' Left, '>' Right, '\b' Backspace, '~' Delete, any
+    // other character typed. A null text or a negative caret is not checked.
+    void edit(const char* keys, const char* text, int caret = -1) {
+        static const char kNamed[] = "<>\b~";
+        static const int kCodes[] = {37, 39, 8, 46};
+        for (const char* k = keys; *k; ++k) {
+            const char* named = std::strchr(kNamed, *k);
+            named ? vk(kCodes[named - kNamed]) : send(ZUM_KEY, static_cast<unsigned char>(*k));
+        }
+        if (text) {
+            EXPECT_STREQ(field.editText, text) << keys;
+        }
+        if (caret >= 0) {
+            EXPECT_EQ(field.caret, caret) << keys;
+        }
+    }
     bool captured() const { return gui().capture == field.node; }
 };
 
@@ -301,7 +312,6 @@ TEST_F(NumberField, SettersRefuseBadValues) {
 
 TEST_F(NumberField, TimecodeTextGetAndPut) {
     char buf[32] = "";
-    EXPECT_EQ(field.GetZUNumberTC(nullptr), -1);
     EXPECT_EQ(field.GetZUNumberTC(buf), -1);  // an empty buffer
     std::strcpy(buf, "0123456789012");        // 13 characters is not a timecode either
     EXPECT_EQ(field.GetZUNumberTC(buf), -1);
@@ -483,26 +493,15 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
     send(ZUM_LBUTTONDBLCLK, 10, 10);
     EXPECT_STREQ(field.editText, "00;01;00;02");
     EXPECT_EQ(field.caret, 11);
-    vk(46);
-    EXPECT_STREQ(field.editText, "");
-    type("-");  // nothing to sign yet
-    EXPECT_STREQ(field.editText, "");
-    type("1234");
-    vk(37, 2);
-    type(":");
-    EXPECT_STREQ(field.editText, "12:34");
-    EXPECT_EQ(field.caret, 3);
-    type("-");
-    EXPECT_STREQ(field.editText, "-12:34");
-    EXPECT_EQ(field.caret, 4);
-    type("x ");
-    EXPECT_STREQ(field.editText, "-12:34");
-    vk(37, 9);
-    EXPECT_EQ(field.caret, 0);
-    vk(39, 9);
-    EXPECT_EQ(field.caret, 6);
-    vk(8);
-    EXPECT_STREQ(field.editText, "-12:3");
+    // Nothing to sign yet; separators but no other characters are taken.
+    edit("~", "");
+    edit("-", "");
+    edit("1234<<:", "12:34", 3);
+    edit("-", "-12:34", 4);
+    edit("x ", "-12:34");
+    edit("<<<<<<<<<", nullptr, 0);
+    edit(">>>>>>>>>", nullptr, 6);
+    edit("\b", "-12:3");
     vk(13);  // -00;00;01;23
     ASSERT_EQ(host.heard.back().msg, ZUM_VALUECHANGED);
     EXPECT_EQ(host.heard.back().a, -53);
@@ -511,30 +510,19 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
     // Normalised entry, clamped to the range.
     field.SetZUNumberRange(0, 1000, false);
     send(ZUM_LBUTTONDBLCLK, 10, 10);
-    vk(46);
-    type("10000");
+    edit("~10000", nullptr);
     vk(13);
     EXPECT_EQ(host.heard.back().a, 1000);  // 00;01;00;02 is 1800
 
     // Twelve characters at most; the sign finds no room in a full text.
     field.SetZUNumberRange(-10, 1000, false);
     send(ZUM_LBUTTONDBLCLK, 10, 10);
-    vk(46);
-    type("1234567890123");
-    EXPECT_STREQ(field.editText, "123456789012");
-    type("-");
-    EXPECT_STREQ(field.editText, "123456789012");
-    vk(46);
-    type("5-");
-    EXPECT_STREQ(field.editText, "-5");
-    vk(8);  // a lone sign is cleared
-    EXPECT_STREQ(field.editText, "");
-    EXPECT_EQ(field.caret, 0);
-    type("5-");
-    vk(37);
-    vk(8);  // the sign before the caret goes
-    EXPECT_STREQ(field.editText, "5");
-    EXPECT_EQ(field.caret, 0);
+    // A lone sign is cleared by Backspace; the sign before the caret goes.
+    edit("~1234567890123", "123456789012");
+    edit("-", "123456789012");
+    edit("~5-", "-5");
+    edit("\b", "", 0);
+    edit("5-<\b", "5", 0);
     vk(27);
 
     // Type 2 hands the parent the normalised text and keeps showing its own.
@@ -543,8 +531,7 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
     host.heard.clear();
     send(ZUM_LBUTTONDBLCLK, 10, 10);
     EXPECT_STREQ(field.editText, "01;02;03;04");
-    vk(8);
-    type("9");
+    edit("\b9", nullptr);
     vk(13);
     ASSERT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED}));
     EXPECT_EQ(host.heard[1].a, 0);
@@ -555,15 +542,8 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
 }
 
 // Looks, read back from a real GL context.
-class NumberLooks : public ::testing::Test {
+class NumberLooks : public zu::test::LookSuite<320, 120> {
   protected:
-    static constexpr int kW = 320, kH = 120;
-    static void SetUpTestSuite() {
-        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-        ASSERT_EQ(
-            ZUInitGUI(0, 0, kW, kH, nullptr, const_cast<char*>("number"), nullptr, nullptr, 0), 0);
-    }
-    static void TearDownTestSuite() { ZUKillGUI(); }
     ZUWindow root;
     ZUNumber field;
     void SetUp() override {
@@ -573,32 +553,8 @@ class NumberLooks : public ::testing::Test {
         ZuFCOLOR red{1, 0, 0, 1}, green{0, 1, 0, 1};
         ZUSetSchemeColor(14, &red);
         ZUSetSchemeColor(15, &green);
-        ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
     }
-    void TearDown() override { ws::makeCurrent(nullptr); }
-    zu::test::Capture draw() {
-        glDisable(GL_SCISSOR_TEST);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        field.RenderZUWindow();
-        glFinish();
-        return zu::test::capture(0, 0, kW, kH);
-    }
-    // Longest horizontal run of pixels lit in the channel, over all rows.
-    static int longestRun(const zu::test::Capture& c, int channel) {
-        int best = 0;
-        for (int y = 0; y < c.height; ++y)
-            for (int x = 0, run = 0; x < c.width; ++x) {
-                run = c.at(x, y)[channel] > 100 ? run + 1 : 0;
-                best = std::max(best, run);
-            }
-        return best;
-    }
-    static int lit(const zu::test::Capture& c, int channel) {
-        int n = 0;
-        for (size_t i = channel; i < c.rgba.size(); i += 4) n += c.rgba[i] > 100;
-        return n;
-    }
+    zu::test::Capture draw() { return LookSuite::draw(field); }
 };
 
 TEST_F(NumberLooks, TextInTheStateColoursWithDottedOrSolidUnderline) {
@@ -627,20 +583,13 @@ TEST_F(NumberLooks, EditorHighlightAndOutline) {
     field.caret = 1;
     const auto c = draw();
     const int x = 40, y = 40, w = 200, h = 24;
-    auto near = [&](int px, int py, float r, float g, float b) {
-        const uint8_t* p = c.at(px, py);
-        EXPECT_NEAR(p[0], r * 255, 3) << px << "," << py;
-        EXPECT_NEAR(p[1], g * 255, 3) << px << "," << py;
-        EXPECT_NEAR(p[2], b * 255, 3) << px << "," << py;
-    };
-    for (int py : {y, y + h}) near(x + 5, py, 0.196f, 0.224f, 0.255f);
-    for (int px : {x, x + w - 1}) near(px, y + 5, 0.196f, 0.224f, 0.255f);
-    // Nothing outside the outline.
-    near(x - 1, y + 5, 0, 0, 0);
-    near(x + w, y + 5, 0, 0, 0);
-    near(x + 5, y + h + 1, 0, 0, 0);
+    // The outline on all four sides, nothing outside it.
+    const zu::test::Rgb line{0.196f, 0.224f, 0.255f};
+    expectPixels(c, {px(x + 5, y, line), px(x + 5, y + h, line), px(x, y + 5, line),
+                     px(x + w - 1, y + 5, line), dark(x - 1, y + 5), dark(x + w, y + 5),
+                     dark(x + 5, y + h + 1)});
     // The middle colour at half alpha on black at the middle line; brighter below, darker above.
-    near(x + 5, y + h / 2, 0.125f, 0.15f, 0.175f);
+    expectPixels(c, {px(x + 5, y + h / 2, {0.125f, 0.15f, 0.175f})});
     EXPECT_GT(c.at(x + 5, y + 1)[2], c.at(x + 5, y + h / 2)[2] + 40);
     EXPECT_LT(c.at(x + 5, y + h - 1)[2], c.at(x + 5, y + h / 2)[2]);
     // The edit text in colour 14 over it.

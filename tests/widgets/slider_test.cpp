@@ -1,18 +1,12 @@
 // The slider's pointer mapping, notifications and refused setters, its repaints, the scroll's
 // layout and teardown, and the looks of both read back from a real GL context.
-#include <gtest/gtest.h>
-// GL after gtest.
-#include <GL/gl.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <climits>
 #include <vector>
 
-#include "gui/gui_state.h"
-#include "support/gl_capture.h"
-#include "zugui/widgets.h"
+#include "look_support.h"
 
+using namespace zu::test;
 using zu::detail::gui;
 namespace ws = zu::ws;
 
@@ -130,7 +124,6 @@ TEST(ScrollLayout, ButtonsAtBothEndsAndTeardown) {
     ZUScroll scroll;
     ZuRECT all{0, 0, 800, 600}, r{40, 100, 300, 50};
     ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
-    EXPECT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, nullptr, &host), -2);
     ASSERT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
     EXPECT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), -2);
     ZuRECT s, e;
@@ -164,23 +157,14 @@ TEST(ScrollLayout, ButtonsAtBothEndsAndTeardown) {
     EXPECT_EQ(scroll.endButton.node, nullptr);
 }
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-void PrintTo(const Rgb& c, std::ostream* os) {
-    *os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+// Exact bytes: the slider draws flat, unblended colours.
+Px at(int x, int y, Rgb want) {
+    return {x, y, want, 0.5f};
 }
+const Rgb kRed{1, 0, 0}, kBlue{0, 0, 1}, kGreen{0, 1, 0}, kBlack{0, 0, 0};
 
-class SliderLooks : public ::testing::Test {
+class SliderLooks : public LookSuite<400, 160> {
   protected:
-    static constexpr int kW = 400, kH = 160;
-    static void SetUpTestSuite() {
-        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-        ASSERT_EQ(
-            ZUInitGUI(0, 0, kW, kH, nullptr, const_cast<char*>("slider"), nullptr, nullptr, 0), 0);
-    }
-    static void TearDownTestSuite() { ZUKillGUI(); }
     Recorder root;
     ZUSlider slider;
     ZUScroll scroll;
@@ -189,95 +173,50 @@ class SliderLooks : public ::testing::Test {
         ASSERT_EQ(root.CreateZUWindow(const_cast<char*>("root"), 2, 1, 0, &all, nullptr), 0);
         ASSERT_EQ(slider.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &r, &root), 0);
         ASSERT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &s, &root), 0);
-        const ZuFCOLOR colours[][2] = {
-            {{1, 0, 0, 1}, {1, 1, 0, 1}},  // 40 fill, 42 disabled
-            {{0, 0, 1, 1}, {1, 0, 1, 1}},  // 41 rest, 43 disabled
-            {{0, 1, 0, 1}, {0, 1, 1, 1}},  // 44 line, 45 disabled
+        // 40 fill, 41 rest, 44 line, and 42, 43, 45 for them disabled; 6 the disabled scroll.
+        const std::pair<int, ZuFCOLOR> colours[] = {
+            {40, {1, 0, 0, 1}}, {42, {1, 1, 0, 1}}, {41, {0, 0, 1, 1}}, {43, {1, 0, 1, 1}},
+            {44, {0, 1, 0, 1}}, {45, {0, 1, 1, 1}}, {4, {1, 1, 1, 1}},  {6, {1, 0, 0, 1}},
         };
-        const int index[][2] = {{40, 42}, {41, 43}, {44, 45}};
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 2; ++j) {
-                ZuFCOLOR c = colours[i][j];
-                ZUSetSchemeColor(index[i][j], &c);
-            }
-        ZuFCOLOR white{1, 1, 1, 1}, red{1, 0, 0, 1};
-        ZUSetSchemeColor(4, &white);
-        ZUSetSchemeColor(6, &red);
-    }
-    zu::test::Capture draw(ZUWindow& w) {
-        EXPECT_TRUE(ws::makeCurrent(gui().mainSurface));
-        glDisable(GL_SCISSOR_TEST);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        w.RenderZUWindow();
-        glFinish();
-        auto c = zu::test::capture(0, 0, kW, kH);
-        ws::makeCurrent(nullptr);
-        return c;
-    }
-    static Rgb at(const zu::test::Capture& c, int x, int y) {
-        const uint8_t* p = c.at(x, y);
-        return {p[0], p[1], p[2]};
+        for (auto [i, c] : colours) ZUSetSchemeColor(i, &c);
     }
 };
 
 TEST_F(SliderLooks, BarFillLineAndSubRange) {
-    const Rgb red{255, 0, 0}, blue{0, 0, 255}, green{0, 255, 0}, black{0, 0, 0}, sub{71, 82, 130};
+    const Rgb sub{71 / 255.f, 82 / 255.f, 130 / 255.f};
     slider.SetZUSliderRange(0, 100, false);
     slider.PutZUSliderPos(25, false);
     slider.SetZUSliderSubRange(50, 75, false);
-    auto c = draw(slider);
-    // px = 20 + 200 * 0.25 = 70: fill to its left, a two-pixel line at 70 and 71, rest right.
-    EXPECT_EQ(at(c, 20, 25), red);
-    EXPECT_EQ(at(c, 69, 25), red);
-    EXPECT_EQ(at(c, 70, 25), green);
-    EXPECT_EQ(at(c, 71, 49), green);
-    EXPECT_EQ(at(c, 72, 25), blue);
-    EXPECT_EQ(at(c, 219, 25), blue);
-    EXPECT_EQ(at(c, 220, 25), black);
-    EXPECT_EQ(at(c, 19, 25), black);
-    EXPECT_EQ(at(c, 100, 50), black);
-    // The sub-range 120 to 170, four pixels in from top and bottom.
-    EXPECT_EQ(at(c, 120, 35), sub);
-    EXPECT_EQ(at(c, 169, 24), sub);
-    EXPECT_EQ(at(c, 169, 45), sub);
-    EXPECT_EQ(at(c, 170, 35), blue);
-    EXPECT_EQ(at(c, 119, 35), blue);
-    EXPECT_EQ(at(c, 140, 23), blue);
-    EXPECT_EQ(at(c, 140, 46), blue);
+    // px = 20 + 200 * 0.25 = 70: fill to its left, a two-pixel line at 70 and 71, rest right;
+    // the sub-range 120 to 170, four pixels in from top and bottom.
+    expectPixels(draw(slider),
+                 {at(20, 25, kRed), at(69, 25, kRed), at(70, 25, kGreen), at(71, 49, kGreen),
+                  at(72, 25, kBlue), at(219, 25, kBlue), at(220, 25, kBlack), at(19, 25, kBlack),
+                  at(100, 50, kBlack), at(120, 35, sub), at(169, 24, sub), at(169, 45, sub),
+                  at(170, 35, kBlue), at(119, 35, kBlue), at(140, 23, kBlue), at(140, 46, kBlue)});
     // No highlight for (0, 0) or the whole range.
     for (auto [s, e] : {std::pair{0, 0}, std::pair{0, 100}}) {
+        SCOPED_TRACE(testing::Message() << s << "," << e);
         slider.SetZUSliderSubRange(s, e, false);
-        c = draw(slider);
-        EXPECT_EQ(at(c, 140, 35), blue) << s << "," << e;
+        expectPixels(draw(slider), {at(140, 35, kBlue)});
     }
-    // Disabled colours.
-    slider.EnableZUWindow(0, 0);
-    c = draw(slider);
-    EXPECT_EQ(at(c, 30, 25), (Rgb{255, 255, 0}));
-    EXPECT_EQ(at(c, 70, 25), (Rgb{0, 255, 255}));
-    EXPECT_EQ(at(c, 150, 25), (Rgb{255, 0, 255}));
+    slider.EnableZUWindow(0, 0);  // disabled colours
+    expectPixels(draw(slider),
+                 {at(30, 25, {1, 1, 0}), at(70, 25, {0, 1, 1}), at(150, 25, {1, 0, 1})});
     slider.EnableZUWindow(1, 0);
     // An empty range: all rest, the line at x.
     slider.SetZUSliderRange(5, 5, false);
     slider.PutZUSliderPos(5, false);
-    c = draw(slider);
-    EXPECT_EQ(at(c, 19, 25), black);
-    EXPECT_EQ(at(c, 20, 25), green);
-    EXPECT_EQ(at(c, 21, 25), green);
-    EXPECT_EQ(at(c, 22, 25), blue);
+    expectPixels(draw(slider),
+                 {at(19, 25, kBlack), at(20, 25, kGreen), at(21, 25, kGreen), at(22, 25, kBlue)});
     // A position left outside by a new range draws as the maximum does: the line just right
     // of the bar, and no further.
     slider.SetZUSliderSubRange(0, 0, false);
     slider.SetZUSliderRange(0, 2, false);
-    c = draw(slider);
-    EXPECT_EQ(at(c, 219, 25), red);
-    EXPECT_EQ(at(c, 220, 25), green);
-    EXPECT_EQ(at(c, 221, 25), green);
-    EXPECT_EQ(at(c, 222, 25), black);
+    expectPixels(draw(slider), {at(219, 25, kRed), at(220, 25, kGreen), at(221, 25, kGreen),
+                                at(222, 25, kBlack)});
     slider.ShowZUWindow(0, 0);
-    c = draw(slider);
-    EXPECT_EQ(at(c, 100, 25), black);
+    expectPixels(draw(slider), {at(100, 25, kBlack)});
 }
 
 TEST_F(SliderLooks, KnobOnATrack) {
@@ -285,19 +224,13 @@ TEST_F(SliderLooks, KnobOnATrack) {
     slider.SetZUSliderRange(0, 100, false);
     slider.PutZUSliderPos(50, false);
     const auto c = draw(slider);
-    // Track rows 34 and 35 (cy = 35), knob at px = 120.
-    const Rgb blue{0, 0, 255}, black{0, 0, 0};
-    EXPECT_EQ(at(c, 40, 34), blue);
-    EXPECT_EQ(at(c, 40, 35), blue);
-    EXPECT_EQ(at(c, 40, 33), black);
-    EXPECT_EQ(at(c, 40, 36), black);
-    EXPECT_GT(at(c, 120, 41).r, 200);  // near the top corner, almost opaque
-    EXPECT_GT(at(c, 116, 36).g, 150);
-    EXPECT_GT(at(c, 124, 34).g, 150);
-    EXPECT_EQ(at(c, 120, 47), black);  // beyond the corners
-    EXPECT_EQ(at(c, 120, 22), black);
-    EXPECT_EQ(at(c, 132, 40), black);
-    EXPECT_EQ(at(c, 108, 40), black);
+    // Track rows 34 and 35 (cy = 35), knob at px = 120; black beyond the knob's corners.
+    expectPixels(
+        c, {at(40, 34, kBlue), at(40, 35, kBlue), at(40, 33, kBlack), at(40, 36, kBlack),
+            at(120, 47, kBlack), at(120, 22, kBlack), at(132, 40, kBlack), at(108, 40, kBlack)});
+    EXPECT_GT(c.at(120, 41)[0], 200);  // near the top corner, almost opaque
+    EXPECT_GT(c.at(116, 36)[1], 150);
+    EXPECT_GT(c.at(124, 34)[1], 150);
     ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_SMOOTH));  // smoothing was only for the knob
     ws::makeCurrent(nullptr);
@@ -305,18 +238,18 @@ TEST_F(SliderLooks, KnobOnATrack) {
 
 TEST_F(SliderLooks, ScrollTrackBetweenItsButtons) {
     auto c = draw(scroll);
-    const Rgb grey{76, 76, 76}, black{0, 0, 0};
-    EXPECT_EQ(at(c, 52, 80), grey);
-    EXPECT_EQ(at(c, 287, 99), grey);
-    EXPECT_EQ(at(c, 150, 60), grey);
-    EXPECT_EQ(at(c, 35, 95), black);  // above the 32-pixel start button
-    EXPECT_EQ(at(c, 300, 95), black);
-    EXPECT_NE(at(c, 35, 75), black);  // the buttons are drawn
-    EXPECT_NE(at(c, 300, 75), black);
-    EXPECT_NE(at(c, 35, 75), grey);
+    const Rgb grey{76 / 255.f, 76 / 255.f, 76 / 255.f};
+    // The track, and black above the 32-pixel buttons at either end.
+    expectPixels(c, {at(52, 80, grey), at(287, 99, grey), at(150, 60, grey), at(35, 95, kBlack),
+                     at(300, 95, kBlack)});
+    auto rgb = [&](int x, int y) {
+        return c.at(x, y)[0] << 16 | c.at(x, y)[1] << 8 | c.at(x, y)[2];
+    };
+    EXPECT_NE(rgb(35, 75), 0);  // the buttons are drawn
+    EXPECT_NE(rgb(300, 75), 0);
+    EXPECT_NE(rgb(35, 75), 0x4C4C4C);
     scroll.EnableZUWindow(0, 0);
-    c = draw(scroll);
-    EXPECT_EQ(at(c, 150, 80), (Rgb{255, 0, 0}));
+    expectPixels(draw(scroll), {at(150, 80, kRed)});
 }
 
 TEST_F(SliderLooks, SettersRepaintOnlyOnChangeAndNotDuringADrag) {

@@ -1,37 +1,16 @@
 // What the widgets draw, read back from the main GL context: gradients and frame lines,
 // caption and mark colours, each pictogram at its geometry, tab and text-field colours.
 // Scheme entries are set to pure primaries so that every colour can be told apart.
-#include <gtest/gtest.h>
-// GL after gtest: X defines None.
-#include <GL/gl.h>
-#include <unistd.h>
-
-#include <cmath>
-
-#include "gui/gui_state.h"
-#include "support/gl_capture.h"
+#include "look_support.h"
 #include "widget_host.h"
 
 using namespace zu::test;
-using zu::detail::gui;
-namespace ws = zu::ws;
 
 namespace {
 
-constexpr int kW = 480, kH = 360;
-
-struct Rgb {
-    float r, g, b;
-};
-
-class LookTest : public ::testing::Test {
+class LookTest : public LookSuite<480, 360> {
   protected:
     HostWidget host;
-    static void SetUpTestSuite() {
-        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-        ASSERT_EQ(ZUInitGUI(0, 0, kW, kH, nullptr, cs("looks"), nullptr, nullptr, 0), 0);
-    }
-    static void TearDownTestSuite() { ZUKillGUI(); }
     void SetUp() override {
         ZuRECT r{0, 0, kW, kH};
         ASSERT_EQ(host.CreateZUWindow(cs("host"), 0, 1, 0, &r, nullptr), 0);
@@ -47,47 +26,15 @@ class LookTest : public ::testing::Test {
         host.DestroyZUWindow();
         zu::detail::fillSchemeDefaults();
     }
-    // One render walk into the back buffer, read back whole.
+    // One render walk of the whole tree.
     Capture draw() {
-        EXPECT_TRUE(ws::makeCurrent(gui().mainSurface));
-        glDisable(GL_SCISSOR_TEST);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        zu::detail::renderWalk(host.GetZUWndHandle());
-        Capture c = capture(0, 0, kW, kH);
-        ws::makeCurrent(nullptr);
-        return c;
+        return drawn([&] { zu::detail::renderWalk(host.GetZUWndHandle()); });
     }
     template <class W>
     void make(W& w, ZuRECT r, const char* text = "") {
         ASSERT_EQ(w.CreateZUWindow(cs(text), 0, 1, 0, &r, &host), 0);
     }
 };
-
-void expectPixel(const Capture& c, int x, int y, Rgb want, int tolerance = 3) {
-    SCOPED_TRACE(testing::Message() << "pixel " << x << "," << y);
-    const uint8_t* p = c.at(x, y);
-    EXPECT_NEAR(p[0], want.r * 255, tolerance);
-    EXPECT_NEAR(p[1], want.g * 255, tolerance);
-    EXPECT_NEAR(p[2], want.b * 255, tolerance);
-}
-// Pixels of a region whose given channel is lit while the other two are dark.
-int pureCount(const Capture& c, ZuRECT r, int channel) {
-    int n = 0;
-    for (int y = r.y; y < r.y + r.height; ++y)
-        for (int x = r.x; x < r.x + r.width; ++x) {
-            const uint8_t* p = c.at(x, y);
-            bool ok = p[channel] > 100;
-            for (int k = 0; k < 3; ++k)
-                if (k != channel && p[k] > 40) ok = false;
-            n += ok;
-        }
-    return n;
-}
-Rgb lerp(Rgb bottom, Rgb top, float t) {
-    return {bottom.r + (top.r - bottom.r) * t, bottom.g + (top.g - bottom.g) * t,
-            bottom.b + (top.b - bottom.b) * t};
-}
 
 TEST_F(LookTest, PushButtonGradientFrameAndCaption) {
     ZUButton b;
@@ -100,26 +47,24 @@ TEST_F(LookTest, PushButtonGradientFrameAndCaption) {
         const Capture c = draw();
         const Rgb top = pressed ? pressedTop : normalTop;
         const Rgb bottom = pressed ? pressedBottom : normalBottom;
-        // Pixel rows inside the frame sample the gradient at their centres.
-        for (int y : {41, 56, 71}) expectPixel(c, 125, y, lerp(bottom, top, (y + 0.5f - 40) / 32));
-        for (int y : {40, 72}) expectPixel(c, 100, y, {0, 0, 0});      // bottom and top edges
-        for (int x : {39, 40, 135}) expectPixel(c, x, 60, {0, 0, 0});  // the verticals
-        expectPixel(c, 136, 60, {0, 0, 0});                            // outside: background
-        expectPixel(c, 38, 60, {0, 0, 0});
+        // Pixel rows inside the frame sample the gradient at their centres; then the bottom
+        // and top edges, the verticals, and the background outside.
+        auto at = [&](int y) { return Px{125, y, lerp(bottom, top, (y + 0.5f - 40) / 32)}; };
+        expectPixels(c, {at(41), at(56), at(71), dark(100, 40), dark(100, 72), dark(39, 60),
+                         dark(40, 60), dark(135, 60), dark(136, 60), dark(38, 60)});
         EXPECT_GT(pureCount(c, {40, 40, 96, 32}, 1), 15);  // caption in colour 21 (green)
     }
     b.EnableZUWindow(0, 0);  // the caption keeps its colour when disabled
     EXPECT_GT(pureCount(draw(), {40, 40, 96, 32}, 1), 15);
     b.ShowZUWindow(0, 0);
-    expectPixel(draw(), 125, 56, {0, 0, 0});
+    expectPixels(draw(), {dark(125, 56)});
 }
 
 TEST_F(LookTest, CheckBoxMarkColours) {
     ZUCheckBox box;
     make(box, {40, 40, 16, 16});
     Capture c = draw();
-    expectPixel(c, 48, 42, {0.11f, 0.15f, 0.22f});
-    for (int x : {40, 55}) expectPixel(c, x, 48, {0, 0, 0});
+    expectPixels(c, {px(48, 42, {0.11f, 0.15f, 0.22f}), dark(40, 48), dark(55, 48)});
     box.SetZUCheck(1);
     c = draw();
     // Two green strokes over the box (alpha 0.8): the greenest pixel tells the colour.
@@ -181,7 +126,7 @@ TEST_F(LookTest, EveryPictogramAtItsGeometry) {
     p.ButtonZUPictureType(13);
     Capture c = draw();
     EXPECT_GT(c.at(cx + 12, cy + 1)[1], 100);  // idle, just after angle 0: (1, 0.6, 0.6)
-    expectPixel(c, cx + 16, cy, {0, 0, 0});
+    expectPixels(c, {dark(cx + 16, cy)});
     p.SetZUCheck(1);
     c = draw();
     EXPECT_LT(c.at(cx + 12, cy + 1)[1], 60);  // active: red only
@@ -193,8 +138,8 @@ TEST_F(LookTest, EveryPictogramAtItsGeometry) {
     // The box icon in the top-left corner, in its own grey.
     p.ButtonZUPictureType(14);
     c = draw();
-    expectPixel(c, 100 + 8, 140 - 4, {0.66f, 0.67f, 0.69f});
-    expectPixel(c, 100 + 6, 140 - 9, {0, 0, 0});  // between two of its verticals
+    expectPixels(c, {px(100 + 8, 140 - 4, {0.66f, 0.67f, 0.69f}),
+                     dark(100 + 6, 140 - 9)});  // between two of its verticals
     // Braces in caption colour K (4 for a push button: red).
     p.ButtonZUPictureType(15);
     EXPECT_GT(pureCount(draw(), {100, 100, 60, 40}, 0), 5);
@@ -208,7 +153,7 @@ TEST_F(LookTest, PictureButtonBackgrounds) {
     p.ButtonZUPictureType(2);  // stop: a 16-pixel square at the centre
     // Plain and idle: no background, pictogram in colour 4.
     Capture c = draw();
-    expectPixel(c, 105, 135, {0, 0, 0});
+    expectPixels(c, {dark(105, 135)});
     EXPECT_GT(c.at(130, 120)[0], 200);
     // Plain and active (latch, checked): the highlight, and the pictogram in grey 0.7.
     p.ButtonZUType(1);
@@ -219,7 +164,7 @@ TEST_F(LookTest, PictureButtonBackgrounds) {
     EXPECT_GT(grey[0], 120);
     EXPECT_EQ(grey[0], grey[1]);
     EXPECT_EQ(grey[1], grey[2]);
-    expectPixel(c, 105, 100, {0.117f, 0.137f, 0.161f});  // its outline
+    expectPixels(c, {px(105, 100, {0.117f, 0.137f, 0.161f})});  // its outline
     // Disabled plain idle: colour 6 (blue).
     p.SetZUCheck(0);
     p.EnableZUWindow(0, 0);
@@ -229,8 +174,8 @@ TEST_F(LookTest, PictureButtonBackgrounds) {
     // Framed: the gradient and black frame, pictogram in colour 4 even when disabled.
     p.SetZUBkType(1);
     c = draw();
-    expectPixel(c, 105, 100, {0, 0, 0});
-    expectPixel(c, 105, 101, lerp({0.025f, 0.05f, 0.075f}, {0.2f, 0.25f, 0.35f}, 1.5f / 40));
+    expectPixels(c, {dark(105, 100),
+                     px(105, 101, lerp({0.025f, 0.05f, 0.075f}, {0.2f, 0.25f, 0.35f}, 1.5f / 40))});
     EXPECT_GT(c.at(130, 120)[0], 200);
     EXPECT_LT(c.at(130, 120)[2], 20);
 }
@@ -244,13 +189,14 @@ TEST_F(LookTest, TabCaptionsAndPlates) {
     EXPECT_GT(pureCount(c, {40, 200, 120, 40}, 2), 10);  // not current: colour 101 (blue)
     EXPECT_GT(pureCount(c, {200, 200, 80, 24}, 2), 10);
     // Not current: (0.4, 0.5, 0.7, 0.5) at the top over black.
-    expectPixel(c, 45, 239, lerp({0.075f, 0.075f, 0.075f}, {0.2f, 0.25f, 0.35f}, 39.5f / 40), 4);
+    expectPixels(
+        c, {px(45, 239, lerp({0.075f, 0.075f, 0.075f}, {0.2f, 0.25f, 0.35f}, 39.5f / 40), 4)});
     tab.SetZUTabCheck(1);
     mini.SetZUTabCheck(1);
     c = draw();
     EXPECT_GT(pureCount(c, {200, 200, 80, 24}, 1), 10);  // current: colour 100 (green)
-    expectPixel(c, 45, 239, lerp({0.175f, 0.2f, 0.25f}, {0.6f, 0.8f, 1.0f}, 19.5f / 20), 4);
-    expectPixel(c, 45, 200, lerp({0.2f, 0.25f, 0.35f}, {0.175f, 0.2f, 0.25f}, 0.5f / 20), 4);
+    expectPixels(c, {px(45, 239, lerp({0.175f, 0.2f, 0.25f}, {0.6f, 0.8f, 1.0f}, 19.5f / 20), 4),
+                     px(45, 200, lerp({0.2f, 0.25f, 0.35f}, {0.175f, 0.2f, 0.25f}, 0.5f / 20), 4)});
     mini.hover = true;  // the hover colour (0.4, 0.5, 0.6) for the one pass after a move
     ZUSendMessage(mini.GetZUWndHandle(), ZUM_MOUSEMOVE, 210, 210, nullptr, nullptr);
     c = draw();
@@ -276,19 +222,19 @@ TEST_F(LookTest, TextFieldColoursAndCaret) {
         return n;
     };
     Capture c = draw();
-    expectPixel(c, 45, 52, {1, 1, 0});  // normal: colour 7
-    for (int x : {40, 239}) expectPixel(c, x, 52, {0, 0, 0});
-    for (int y : {40, 64}) expectPixel(c, 100, y, {0, 0, 0});
+    // Normal: colour 7 inside a black frame.
+    expectPixels(
+        c, {px(45, 52, {1, 1, 0}), dark(40, 52), dark(239, 52), dark(100, 40), dark(100, 64)});
     EXPECT_GT(pureCount(c, {40, 100, 200, 24}, 1), 15);  // the label in colour 17
     ZUSendMessage(t.GetZUWndHandle(), ZUM_LBUTTONDOWN, 45, 45, nullptr, nullptr);
     ASSERT_TRUE(t.editing);
     c = draw();
-    expectPixel(c, 45, 52, {0, 1, 0});  // editing: colour 11
+    expectPixels(c, {px(45, 52, {0, 1, 0})});  // editing: colour 11
     EXPECT_GT(caretPixels(c), 5);       // the red caret
     ZUSendMessage(t.GetZUWndHandle(), ZUM_KEY, -1, 27, nullptr, nullptr);
     t.EnableZUWindow(0, 0);
     c = draw();
-    expectPixel(c, 45, 52, {0, 1, 1});  // disabled: colour 8
+    expectPixels(c, {px(45, 52, {0, 1, 1})});  // disabled: colour 8
     EXPECT_EQ(caretPixels(c), 0);
 }
 
@@ -315,21 +261,20 @@ TEST_F(LookTest, ComboKeywordsArrowBoxesAndListHighlight) {
     step.SetZUComboType(1);
     step.InsertZUItem(-1, cs("one"), 0);
     c = draw();
-    expectPixel(c, 205, 41, {0, 0, 0});
+    expectPixels(c, {dark(205, 41)});
     step.InsertZUItem(-1, cs("two"), 0);
     c = draw();
-    expectPixel(c, 205, 41, lerp({0.025f, 0.05f, 0.075f}, {0.2f, 0.25f, 0.35f}, 1.5f / 24));
-    expectPixel(c, 315, 41, lerp({0.025f, 0.05f, 0.075f}, {0.2f, 0.25f, 0.35f}, 1.5f / 24));
-    expectPixel(c, 260, 41, {0, 0, 0});
+    const Rgb boxBottom = lerp({0.025f, 0.05f, 0.075f}, {0.2f, 0.25f, 0.35f}, 1.5f / 24);
+    expectPixels(c, {px(205, 41, boxBottom), px(315, 41, boxBottom), dark(260, 41)});
     EXPECT_GT(pureCount(c, {216, 40, 88, 24}, 1), 10);  // the item text in colour 100
 
     // Three 30-pixel rows: the highlighted one filled with colour 31, top row first.
     for (const char* k : {"a", "b", "c"}) list.InsertZUItem(-1, cs(k), 0);
     list.SetZUCurSel(1, false);
     c = draw();
-    expectPixel(c, 45, 245, {0.1f, 0.1f, 0.1f});     // row 1: 230..259
-    expectPixel(c, 45, 275, {0.11f, 0.15f, 0.22f});  // row 0
-    expectPixel(c, 45, 215, {0.11f, 0.15f, 0.22f});  // row 2
+    // Row 1 (230..259), row 0 and row 2.
+    expectPixels(c, {px(45, 245, {0.1f, 0.1f, 0.1f}), px(45, 275, {0.11f, 0.15f, 0.22f}),
+                     px(45, 215, {0.11f, 0.15f, 0.22f})});
 }
 
 }  // namespace
