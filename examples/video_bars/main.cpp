@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
         int mode;
         ZuRGBLUT* startLut;
         ZuRGBLUT* frameLut;
-        ZUVideoFrameEx ext;
+        ZUVideoFrameEx ext{};
     } panels[] = {
         {frameOf(bgra, 720, 576, 2880, ZU_PF_bgrA), 0, nullptr, nullptr},
         {frameOf(uyvy, 720, 576, 1440, ZU_PF_2vuy), 1, nullptr, nullptr},
