@@ -312,6 +312,14 @@ ZUAPI ZuErr ZUReleaseVideoWindowDC(ZUVideoWindowNode* video, void* dc);
 ZUAPI ZuErr ZURegDropFilesVideoWindow(ZUVideoWindowNode* video);
 /// Stops accepting file drops. 0.
 ZUAPI ZuErr ZUUnRegDropFilesVideoWindow(ZUVideoWindowNode* video);
+
+/// Every file of the last drop on a video window, at full length (the message carries only
+/// the first, cut at 260 units). With index -1: the number of files, 0 when nothing was
+/// dropped yet. Otherwise the length in UTF-16 units of that file's path (0 for an index
+/// out of range); when buffer is not null, the path is also copied there, cut to size - 1
+/// units and zero-terminated. Call it on the thread that runs the GUI's message loop, for
+/// instance while handling ZUM_VIDEODROPFILES.
+ZUAPI int ZUGetVideoDropFile(ZUVideoWindowNode* video, int index, unsigned short* buffer, int size);
 /// Video mouse capture, apart from the node capture: the first capture holds until released.
 /// While it holds, every pointer message of the main window and the video windows goes to
 /// this window's owner as a ZUM_VIDEO... message. 0.

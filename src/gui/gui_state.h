@@ -30,18 +30,6 @@ struct VideoSlot {
     const std::atomic<bool>* started;  // frame display running
 };
 
-// Entry points of layers built later (text, popups). Null until those layers install
-// them; the lifecycle calls each one at its single call site.
-struct LaterHooks {
-    void (*buildFonts)(int set) = nullptr;                                    // ZUBuildFonts
-    void (*killFonts)(int set) = nullptr;                                     // ZUKillFonts
-    void (*initCombo)(int x, int y, int w, int h, char* iconFile) = nullptr;  // ZUInitCombo
-    void (*killCombo)() = nullptr;                                            // ZUKillCombo
-    void (*initMB)(char* iconFile) = nullptr;                                 // ZUInitMB
-    void (*killMB)() = nullptr;                                               // ZUKillMB
-    void (*stopConvertWorkers)() = nullptr;  // the CPU converter's worker threads
-};
-
 struct GuiState {
     // Our own window, or in embedded mode our child window inside the host's window,
     // covering the GUI's top-left width x height of it.
@@ -87,8 +75,6 @@ struct GuiState {
     // Set by the popup layer.
     std::atomic<bool> mbShown{false};
     std::atomic<ws::Window*> comboWindow{nullptr};
-
-    LaterHooks hooks;
 
     // Seams for tests: the clock behind double clicks, and a replacement for the input
     // render handshake.

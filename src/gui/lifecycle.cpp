@@ -9,6 +9,9 @@
 
 #include "gui/gui_state.h"
 #include "text/text.h"
+#include "video/convert/workers.h"
+#include "zugui/popups.h"
+#include "zugui/text.h"
 
 namespace zu::detail {
 namespace {
@@ -189,15 +192,14 @@ ZUAPI ZuErr ZUInitGUI(int x, int y, int width, int height, void* instance, char*
     }
     g.videoTable = new zu::detail::VideoSlot[zu::detail::kVideoSlotCount]{};
     zu::detail::standardGlSetup(width, height);
-    // Font set 0 of the main context: ZUBuildFonts(0), installed by the text layer.
-    if (g.hooks.buildFonts) g.hooks.buildFonts(0);
+    ZUBuildFonts(0);  // font set 0 of the main context
     g.currentGuiHeight = height;
     zu::detail::fillSchemeDefaults();
     ws::makeCurrent(nullptr);
 
-    // The drop-down popup and the message box: ZUInitCombo / ZUInitMB of the popup layer.
-    if (g.hooks.initCombo) g.hooks.initCombo(0, 0, 50, 50, iconFile);
-    if (g.hooks.initMB) g.hooks.initMB(iconFile);
+    // The drop-down popup and the message box; their results are not looked at.
+    ZUInitCombo(0, 0, 50, 50, iconFile);
+    ZUInitMB(iconFile);
 
     g.renderThread = nullptr;
     g.stopRequest.store(false, std::memory_order_release);
@@ -255,15 +257,12 @@ ZUAPI ZuErr ZUKillGUI(void) {
     if (!g.mainWindow) return 0;
     if (g.renderThread) ZUStopGUI();  // the render thread must not outlive the context
 
-    // The popups go first: ZUKillCombo, then ZUKillMB.
-    if (g.hooks.killCombo) g.hooks.killCombo();
-    if (g.hooks.killMB) g.hooks.killMB();
-    if (g.hooks.stopConvertWorkers) g.hooks.stopConvertWorkers();
-    // Font set 0 lives in the main context: ZUKillFonts(0) with it current.
-    if (g.hooks.killFonts) {
-        ws::makeCurrent(g.mainSurface);
-        g.hooks.killFonts(0);
-    }
+    // The popups go first, then font set 0, which lives in the main context.
+    ZUKillCombo();
+    ZUKillMB();
+    zu::detail::stopConvertWorkers();  // the CPU converter's worker threads
+    ws::makeCurrent(g.mainSurface);
+    ZUKillFonts(0);
     ZUReleaseMouse();
     // In embedded mode this removes our child and leaves the host's window as it was.
     zu::detail::releaseMainWindow();

@@ -113,13 +113,3 @@ ZUAPI ZuErr ZUKillCombo(void) {
     combo.items = nullptr;
     return 0;
 }
-
-namespace {
-const bool hooksInstalled = [] {
-    gui().hooks.initCombo = [](int x, int y, int w, int h, char* icon) {
-        ZUInitCombo(x, y, w, h, icon);
-    };
-    gui().hooks.killCombo = [] { ZUKillCombo(); };
-    return true;
-}();
-}  // namespace

@@ -155,11 +155,3 @@ ZUAPI ZuErr ZUKillMB(void) {
     zu::detail::destroyPopup(box.popup);
     return 0;
 }
-
-namespace {
-const bool hooksInstalled = [] {
-    gui().hooks.initMB = [](char* icon) { ZUInitMB(icon); };
-    gui().hooks.killMB = [] { ZUKillMB(); };
-    return true;
-}();
-}  // namespace

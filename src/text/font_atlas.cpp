@@ -223,12 +223,3 @@ ZUAPI ZuErr ZUKillFonts(int set) {
     s.context = nullptr;
     return 0;
 }
-
-namespace {
-// The lifecycle builds and frees set 0 through these.
-const bool hooksInstalled = [] {
-    gui().hooks.buildFonts = [](int set) { ZUBuildFonts(set); };
-    gui().hooks.killFonts = [](int set) { ZUKillFonts(set); };
-    return true;
-}();
-}  // namespace

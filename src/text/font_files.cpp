@@ -12,6 +12,8 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/report.h"
+
 namespace zu::detail {
 namespace {
 
@@ -96,6 +98,8 @@ std::unique_ptr<RasterFont> rasteriseFont(bool bold, int size) {
         for (int c = 0; c < kGlyphCount; ++c) rasterise(face, c, font->glyphs[c]);
         font->loaded = true;
         FT_Done_Face(face);
+    } else {
+        zu::detail::reportFailure("font face %s could not be read", path.c_str());
     }
     FT_Done_FreeType(library);
     return font;
@@ -110,6 +114,8 @@ std::string facePath(bool bold) {
             paths[bold] = fileNamed(bold ? "arialbd.ttf" : "arial.ttf");
             if (paths[bold].empty()) paths[bold] = familyMatch(bold);
         }
+        if (paths[bold].empty())
+            zu::detail::reportFailure("font face %s not found", bold ? "arialbd.ttf" : "arial.ttf");
         looked[bold] = true;
     }
     return paths[bold];

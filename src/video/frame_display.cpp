@@ -145,10 +145,12 @@ GLuint buildProgram(bool withLut, int textureWidth) {
         const GLuint shader = glCreateShader(s.stage);
         glShaderSource(shader, 1, &s.source, nullptr);
         glCompileShader(shader);
+        shaderCompiled(shader, "video");
         glAttachShader(program, shader);
         glDeleteShader(shader);  // flagged: goes with the program
     }
     glLinkProgram(program);
+    programLinked(program, "video");
     glValidateProgram(program);
     glUseProgram(program);
     setUniform(program, "tex0", 1);

@@ -205,13 +205,12 @@ GLuint compileProgram(const char* vertex, const std::string& fragmentText) {
         const GLuint shader = glCreateShader(stage);
         glShaderSource(shader, 1, &source, nullptr);
         glCompileShader(shader);
+        shaderCompiled(shader, "frame");
         glAttachShader(program, shader);
         glDeleteShader(shader);  // flagged: goes with the program
     }
     glLinkProgram(program);
-    GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (!linked) {
+    if (!programLinked(program, "frame")) {
         glDeleteProgram(program);
         return 0;
     }

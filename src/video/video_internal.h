@@ -20,6 +20,11 @@ inline ws::Window* videoWindowOf(const ZUVideoWindowNode* v) {
 
 using GLuintAlias = unsigned int;  // GLuint, without the GL headers here
 
+// Compile and link status of a shader or program (shader_log.cpp); a failure's log goes to
+// the host's error callback, named by name.
+bool shaderCompiled(unsigned shader, const char* name);
+bool programLinked(unsigned program, const char* name);
+
 // Process-wide OpenGL capabilities, probed once when the first video window is made.
 struct VideoCaps {
     bool probed = false;

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <mutex>
 #include <new>
 
@@ -225,6 +226,20 @@ ZUAPI ZuErr ZURegDropFilesVideoWindow(ZUVideoWindowNode* video) {
 ZUAPI ZuErr ZUUnRegDropFilesVideoWindow(ZUVideoWindowNode* video) {
     ws::acceptFiles(zu::detail::videoWindowOf(video), false);
     return 0;
+}
+
+ZUAPI int ZUGetVideoDropFile(ZUVideoWindowNode* video, int index, unsigned short* buffer,
+                             int size) {
+    const ws::Drop* drop = ws::lastDrop(zu::detail::videoWindowOf(video));
+    if (index < 0) return static_cast<int>(ws::dropCount(drop));
+    const std::u16string* path = ws::dropPath(drop, static_cast<size_t>(index));
+    if (!path) return 0;
+    if (buffer && size > 0) {
+        const size_t n = std::min(path->size(), static_cast<size_t>(size) - 1);
+        std::copy_n(path->data(), n, buffer);
+        buffer[n] = 0;
+    }
+    return static_cast<int>(path->size());
 }
 
 ZUAPI ZuErr ZUVCaptureMouse(ZUVideoWindowNode* video) {

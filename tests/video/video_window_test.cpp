@@ -304,10 +304,15 @@ TEST_F(WindowTest, InputOnAVideoWindowReachesTheOwnerAsVideoMessages) {
     EXPECT_TRUE(gotOf(ZUM_VIDEOMOUSEMOVE).empty());
 }
 
-TEST_F(WindowTest, FilesDroppedOnARegisteredVideoWindowArriveWithTheFirstPath) {
+TEST_F(WindowTest, FilesDroppedOnARegisteredVideoWindowArriveWithTheFirstPathAndAllInFull) {
     openVideo(320, 180);
+    EXPECT_EQ(ZUGetVideoDropFile(video, -1, nullptr, 0), 0);  // nothing dropped yet
+    EXPECT_EQ(ZUGetVideoDropFile(nullptr, -1, nullptr, 0), 0);
     const Window top = static_cast<Window>(reinterpret_cast<uintptr_t>(ZUGetHWND()));
-    const std::string uris = "file:///tmp/zugui%20video/first.mov\r\nfile:///tmp/second.mov\r\n";
+    // Three files, the second with a path of 1,000 bytes.
+    const std::string longPath = "/tmp/" + std::string(989, 'v') + "/x.mov";
+    const std::string uris = "file:///tmp/zugui%20video/first.mov\r\nfile://" + longPath +
+                             "\r\nfile:///tmp/third.mov\r\n";
     struct Case {
         bool registered;
     } cases[] = {{true}, {false}};
@@ -333,6 +338,17 @@ TEST_F(WindowTest, FilesDroppedOnARegisteredVideoWindowArriveWithTheFirstPath) {
         } else {
             EXPECT_TRUE(drops.empty());
         }
+        // The extension call still names the registered drop's three files in full.
+        ASSERT_EQ(ZUGetVideoDropFile(video, -1, nullptr, 0), 3);
+        std::vector<unsigned short> buf(ZUGetVideoDropFile(video, 1, nullptr, 0) + 1);
+        ASSERT_EQ(buf.size(), 1001u);
+        EXPECT_EQ(ZUGetVideoDropFile(video, 1, buf.data(), int(buf.size())), 1000);
+        EXPECT_EQ(std::u16string(buf.begin(), buf.end() - 1),
+                  std::u16string(longPath.begin(), longPath.end()));
+        unsigned short small[5];
+        EXPECT_EQ(ZUGetVideoDropFile(video, 2, small, 5), 14);  // "/tmp/third.mov", cut
+        EXPECT_EQ(std::u16string(small, small + 5), std::u16string(u"/tmp\0", 5));
+        EXPECT_EQ(ZUGetVideoDropFile(video, 3, small, 5), 0);
     }
 }
 

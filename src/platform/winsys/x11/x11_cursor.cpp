@@ -3,6 +3,7 @@
 #include <X11/Xcursor/Xcursor.h>
 
 #include "platform/winsys/icon_file.h"
+#include "platform/report.h"
 #include "platform/winsys/x11/x11_internal.h"
 
 namespace zu::ws {
@@ -22,9 +23,11 @@ Cursor* loadCursor(const char* path) {
     x11::State* s = x11::live();
     if (!s && !(open() && (s = x11::live()))) return nullptr;
     IconFile f;
-    if (!readIconFile(path, &f)) return nullptr;
-    const int i = bestIconEntry(f, kDefaultSize);
-    if (i < 0) return nullptr;
+    const int i = readIconFile(path, &f) ? bestIconEntry(f, kDefaultSize) : -1;
+    if (i < 0) {
+        zu::detail::reportFailure("cursor file %s could not be read", path ? path : "(null)");
+        return nullptr;
+    }
     const IconEntry& e = f.entries[i];
     XcursorImage* img = XcursorImageCreate(e.width, e.height);
     if (!img) return nullptr;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/report.h"
 #include "platform/winsys/x11/x11_internal.h"
 
 namespace zu::ws::x11 {
@@ -44,9 +45,19 @@ int onXError(Display* d, XErrorEvent* e) {
     // Another connection of the process (a host toolkit's): its errors are its own.
     if (d != s.dpy && d != s.glDpy) return previousErrorHandler ? previousErrorHandler(d, e) : 0;
     // Logged for the trap that covers the request; never fatal, unlike Xlib's default.
-    ErrorLog& log = errorLog();
-    std::lock_guard lock(log.mutex);
-    log.ring[log.next++ % 64] = {d, e->serial, e->error_code};
+    {
+        ErrorLog& log = errorLog();
+        std::lock_guard lock(log.mutex);
+        log.ring[log.next++ % 64] = {d, e->serial, e->error_code};
+    }
+    // A trapped request answers its caller; any other error is told to the host.
+    if (tlsTrapDepth == 0) {
+        char text[256] = "";
+        XGetErrorText(d, e->error_code, text, sizeof text);
+        zu::detail::reportFailure("X error on zugui's %s connection: %s (request %d.%d, resource 0x%lx)",
+                                  d == s.glDpy ? "GL" : "window", text, e->request_code,
+                                  e->minor_code, e->resourceid);
+    }
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/report.h"
 #include "platform/winsys/x11/x11_internal.h"
 
 namespace zu::ws {
@@ -74,7 +75,10 @@ Surface* surfaceFor(State& s, XWin w, VisualID visual) {
     GLXContext ctx = nullptr;
     trapErrors(s.glDpy,
                [&] { ctx = glXCreateNewContext(s.glDpy, config, GLX_RGBA_TYPE, nullptr, True); });
-    if (!ctx) return nullptr;
+    if (!ctx) {
+        zu::detail::reportFailure("GL context could not be made for window 0x%lx", w);
+        return nullptr;
+    }
     return new Surface{ctx, w};
 }
 
