@@ -172,15 +172,21 @@ int main() {
     std::function<void()> yuvUyvy = [&] {
         libyuv::UYVYToARGB(uyvy.data(), uyvyRb, out.data(), bgraRb, W, H);
     };
-    std::function<void()> swsUyvyRun = [&] { swsUyvy.run(uyvy.data(), uyvyRb, H, out.data(), bgraRb); };
+    std::function<void()> swsUyvyRun = [&] {
+        swsUyvy.run(uyvy.data(), uyvyRb, H, out.data(), bgraRb);
+    };
     std::function<void()> none;
 
-    std::printf("median of 25 interleaved runs, milliseconds; 1T/2T = zugui on one/two threads;\n"
-                "memcpy = copying the destination's bytes (the memory limit); ratios = zugui / peer "
-                "(peers on one thread)\n");
-    std::printf("kernels: %s\n", cpuHasAvx2() ? "AVX2" : "SSE2 / scalar");
-    std::printf("%-36s %7s %7s %6s %7s %7s %6s %6s %7s %6s\n", "conversion (1920 x 1080 unless said)",
-                "1T", "2T", "1T/2T", "memcpy", "libyuv", "1T/yuv", "2T/yuv", "swscale", "1T/sws");
+    std::printf(
+        "median of 25 interleaved runs, milliseconds; 1T/2T = zugui on one/two threads;\n"
+        "memcpy = copying the destination's bytes (the memory limit); ratios = zugui / peer "
+        "(peers on one thread)\n");
+    std::printf("kernels: %s\n", cpuHasAvx512() ? "AVX-512 (integer kernel), AVX2 (others)"
+                                 : cpuHasAvx2() ? "AVX2"
+                                                : "SSE2 / scalar");
+    std::printf("%-36s %7s %7s %6s %7s %7s %6s %6s %7s %6s\n",
+                "conversion (1920 x 1080 unless said)", "1T", "2T", "1T/2T", "memcpy", "libyuv",
+                "1T/yuv", "2T/yuv", "swscale", "1T/sws");
     row("2vuy->bgrA table fast path", table(s422, dFull, &tb.t8, true, Kernel::Auto), yuvUyvy,
         swsUyvyRun, copy(full));
     row("2vuy->bgrA table fast path (scalar)", table(s422, dFull, &tb.t8, true, Kernel::Scalar),
@@ -198,14 +204,17 @@ int main() {
         none, copy(size_t(W4) * H4 * 4));
     row("v219->bgrA 3840x2160 fallback scaler", fallback(s210k, d4k, Kernel::Auto), none, none,
         copy(size_t(W4) * H4 * 4));
-    row("2vuy->960x540 bgrA table fast path", table(s422, dHalf, &tb.t8, true, Kernel::Auto), none,
+    row(
+        "2vuy->960x540 bgrA table fast path", table(s422, dHalf, &tb.t8, true, Kernel::Auto), none,
         [&] { swsHalf.run(uyvy.data(), uyvyRb, H, out.data(), W * 2); }, copy(full / 4));
-    row("bgrA->rgba table converter", table(sBgra, dRgba, nullptr, false, Kernel::Auto),
+    row(
+        "bgrA->rgba table converter", table(sBgra, dRgba, nullptr, false, Kernel::Auto),
         [&] { libyuv::ARGBToABGR(bgra.data(), bgraRb, out.data(), bgraRb, W, H); },
         [&] { swsSwap.run(bgra.data(), bgraRb, H, out.data(), bgraRb); }, copy(full));
-    std::printf("v219 has no peer with the same conversion (libswscale reads no v210).\n"
-                "960x540 halves both sides of the frame; it is under the size that is split, so "
-                "1T and 2T are the same work.\n");
+    std::printf(
+        "v219 has no peer with the same conversion (libswscale reads no v210).\n"
+        "960x540 halves both sides of the frame; it is under the size that is split, so "
+        "1T and 2T are the same work.\n");
     ZUSetConvertThreads(1);
     return 0;
 }

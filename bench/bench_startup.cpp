@@ -33,37 +33,23 @@ int rootCallback(void*, unsigned, int, int, void*, void*) {
     return 0;
 }
 
-intptr_t plainProc(void* w, unsigned m, uintptr_t wp, intptr_t lp) {
-    return ws::defWindowProc(w, m, wp, lp);
-}
-
 // The floor under any GUI: a window, a context made current and one swap.
 double bareWindow() {
     const int64_t t0 = ws::performanceCounter();
-    ws::WindowClass wc;
-    wc.name = "BenchBare";
-    wc.proc = plainProc;
-    ws::registerClass(wc);
-    ws::CreateWindowParams p;
-    p.className = "BenchBare";
-    p.style = ws::WS_POPUP | ws::WS_VISIBLE;
-    p.width = 1280, p.height = 720;
-    void* w = ws::createWindow(p);
-    void* dc = ws::getDC(w);
-    ws::PixelFormatDescriptor pfd;
-    pfd.flags = ws::PFD_DRAW_TO_WINDOW | ws::PFD_SUPPORT_OPENGL | ws::PFD_DOUBLEBUFFER;
-    ws::setPixelFormat(dc, ws::choosePixelFormat(dc, pfd));
-    void* rc = ws::createContext(dc);
-    ws::makeCurrent(dc, rc);
+    ws::WindowDesc d;
+    d.visible = true;
+    d.surface = true;
+    d.width = 1280, d.height = 720;
+    ws::Surface* surface = nullptr;
+    ws::Window* w = ws::createWindow(d, &surface);
+    ws::makeCurrent(surface);
     zu::detail::standardGlSetup(1280, 720);
-    ws::swapBuffers(dc);
+    ws::swapBuffers(surface);
     glFinish();
     const double ms = msSince(t0);
-    ws::makeCurrent(nullptr, nullptr);
-    ws::deleteContext(rc);
-    ws::releaseDC(w, dc);
+    ws::makeCurrent(nullptr);
+    ws::destroySurface(surface);
     ws::destroyWindow(w);
-    ws::unregisterClass("BenchBare");
     return ms;
 }
 
@@ -75,9 +61,9 @@ double initToFirstPass() {
     ZUWindowNode* root =
         ZUCreateWindow(const_cast<char*>("root"), 0, 1, &r, nullptr, nullptr, rootCallback);
     ZURenderGUI();
-    ws::makeCurrent(gui().mainDC, gui().mainRC);
+    ws::makeCurrent(gui().mainSurface);
     glFinish();
-    ws::makeCurrent(nullptr, nullptr);
+    ws::makeCurrent(nullptr);
     const double ms = msSince(t0);
     ZUKillGUI();
     ZUDestroyWindow(root);
@@ -98,15 +84,16 @@ int main() {
     for (int i = 0; i < 7; ++i) bare.push_back(bareWindow());
 
     ZUInitGUI(0, 0, 1280, 720, nullptr, const_cast<char*>("bench"), nullptr, nullptr, 0);
-    void* rc[3] = {gui().mainRC, ws::createContext(gui().mainDC), ws::createContext(gui().mainDC)};
+    ws::Surface* rc[3] = {gui().mainSurface, ws::createSurface(ZUGetHWND()),
+                          ws::createSurface(ZUGetHWND())};
     for (int i = 0; i < 7; ++i) {
         for (int set = 0; set < 3; ++set) {
-            ws::makeCurrent(gui().mainDC, rc[set]);
+            ws::makeCurrent(rc[set]);
             ZUKillFonts(set);
         }
         const int64_t t0 = ws::performanceCounter();
         for (int set = 0; set < 3; ++set) {
-            ws::makeCurrent(gui().mainDC, rc[set]);
+            ws::makeCurrent(rc[set]);
             ZUBuildFonts(set);
             glFinish();
         }
@@ -118,12 +105,12 @@ int main() {
         raster.push_back(msSince(t1));
     }
     for (int set = 1; set < 3; ++set) {
-        ws::makeCurrent(gui().mainDC, rc[set]);
+        ws::makeCurrent(rc[set]);
         ZUKillFonts(set);
-        ws::makeCurrent(nullptr, nullptr);
-        ws::deleteContext(rc[set]);
+        ws::makeCurrent(nullptr);
+        ws::destroySurface(rc[set]);
     }
-    ws::makeCurrent(nullptr, nullptr);
+    ws::makeCurrent(nullptr);
     ZUKillGUI();
 
     std::printf("bench_startup (medians of 7, ms)\n");

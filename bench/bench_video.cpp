@@ -2,7 +2,11 @@
 // path (4:2:2 converted by the shader), the direct path ("bgrA" drawn as pixels) and the
 // software path (4:2:2 converted on the CPU with the host's fast tables, decimated by 2),
 // beside SDL2's OpenGL renderer copying a streaming UYVY texture to a window of the same
-// size, in the same run.
+// size, in the same run. Then 3840 x 2160 frames into a 1920 x 1080 window: each format
+// through the frame shaders (textureMode 1) and the CPU or direct path (textureMode 0),
+// beside a bare OpenGL program that uploads the same bytes and draws one textured quad, and
+// NV12, I420 and "yuy2" beside SDL2's YUV textures.
+#include <GL/gl.h>
 #include <SDL2/SDL.h>
 
 #include <algorithm>
@@ -10,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "gui/gui_state.h"
@@ -118,6 +124,235 @@ double sdlFps(const std::vector<uint8_t>& uyvy) {
     return result;
 }
 
+// ---- 3840 x 2160 ------------------------------------------------------------------------
+constexpr int k4W = 3840, k4H = 2160, kBigWinW = 1920, kBigWinH = 1080;
+
+// A 4K frame of one format: random bytes (the paths' speed does not depend on content;
+// float formats are not among these), planes where the format has them.
+struct BigFrame {
+    const char* name;
+    unsigned format;
+    std::vector<uint8_t> plane[3];
+    int rowBytes[3] = {};
+    size_t bytes() const { return plane[0].size() + plane[1].size() + plane[2].size(); }
+};
+
+BigFrame bigFrame(const char* name, unsigned format) {
+    BigFrame b{name, format, {}, {}};
+    int sb = 1, chromaRows = 0, chromaRow = 0, planes = 1;
+    switch (format) {
+        case ZU_PF_v219:
+            b.rowBytes[0] = k4W / 6 * 16;
+            break;
+        case ZU_PF_10rl:
+        case ZU_PF_bgrA:
+            b.rowBytes[0] = k4W * 4;
+            break;
+        case ZU_PF_RGBA:
+            b.rowBytes[0] = k4W * 8;
+            break;
+        case ZU_PF_2vuy:
+        case ZU_PF_yuy2:
+            b.rowBytes[0] = k4W * 2;
+            break;
+        case ZU_PF_NV12:
+            planes = 2, chromaRows = k4H / 2, chromaRow = k4W;
+            break;
+        case ZU_PF_P010:
+            planes = 2, sb = 2, chromaRows = k4H / 2, chromaRow = k4W * 2;
+            break;
+        case ZU_PF_I420:
+            planes = 3, chromaRows = k4H / 2, chromaRow = k4W / 2;
+            break;
+        default:
+            break;
+    }
+    if (planes > 1) b.rowBytes[0] = k4W * sb;
+    std::mt19937 rng(format);
+    auto fill = [&](std::vector<uint8_t>& v, size_t n) {
+        v.resize(n);
+        for (size_t i = 0; i < n; i += 4) {
+            const uint32_t x = rng();
+            std::memcpy(v.data() + i, &x, std::min<size_t>(4, n - i));
+        }
+    };
+    fill(b.plane[0], size_t(b.rowBytes[0]) * k4H);
+    for (int i = 1; i < planes; ++i) {
+        b.rowBytes[i] = chromaRow;
+        fill(b.plane[i], size_t(chromaRow) * chromaRows);
+    }
+    return b;
+}
+
+double bigZuguiFps(ZUVideoWindowNode* v, int mode, BigFrame& b) {
+    if (ZUStartDisplayVideoFrame(v, k4W, k4H, mode, nullptr) != 0) return 0;
+    ZUVideoFrame f{};
+    f.pixels = b.plane[0].data();
+    f.width = k4W, f.height = k4H, f.rowBytes = b.rowBytes[0];
+    f.aspectNum = f.aspectDen = 1;
+    f.format = b.format;
+    f.decimationX = f.decimationY = 1;
+    f.colorDescriptor.standard = 3;  // BT.709 video range for the CPU converter
+    ZUVideoFrameEx e{};
+    e.size = sizeof e;
+    for (int i = 0; i < 3; ++i) e.planes[i] = {b.plane[i].data(), b.rowBytes[i]};
+    const double r = fps([&] { return ZUDisplayVideoFrameEx(v, &f, &e, nullptr) == 0; });
+    ZUStopDisplayVideoFrame(v);
+    return r;
+}
+
+// The limit: the same bytes uploaded to an RGBA8 texture 3840 texels wide with
+// glTexSubImage2D, one linearly filtered quad drawn into the window, no conversion.
+double bareUploadFps(size_t bytes) {
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return 0;
+    SDL_Window* w = SDL_CreateWindow("bare upload", 0, 0, kBigWinW, kBigWinH, SDL_WINDOW_OPENGL);
+    SDL_GLContext ctx = w ? SDL_GL_CreateContext(w) : nullptr;
+    double result = 0;
+    if (ctx) {
+        SDL_GL_SetSwapInterval(0);
+        const int texW = k4W, texH = int((bytes + size_t(texW) * 4 - 1) / (size_t(texW) * 4));
+        std::vector<uint8_t> px(size_t(texW) * 4 * texH, 0x80);
+        GLuint tex = 0;
+        glGenTextures(1, &tex);
+        glBindTexture(GL_TEXTURE_2D, tex);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texW, texH, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+        glEnable(GL_TEXTURE_2D);
+        glViewport(0, 0, kBigWinW, kBigWinH);
+        result = fps([&] {
+            SDL_Event e;
+            while (SDL_PollEvent(&e)) {
+            }
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, texW, texH, GL_BGRA, GL_UNSIGNED_BYTE,
+                            px.data());
+            glBegin(GL_QUADS);
+            glTexCoord2f(0, 0), glVertex2f(-1, -1);
+            glTexCoord2f(1, 0), glVertex2f(1, -1);
+            glTexCoord2f(1, 1), glVertex2f(1, 1);
+            glTexCoord2f(0, 1), glVertex2f(-1, 1);
+            glEnd();
+            SDL_GL_SwapWindow(w);
+            return true;
+        });
+        glDeleteTextures(1, &tex);
+        SDL_GL_DeleteContext(ctx);
+    }
+    if (w) SDL_DestroyWindow(w);
+    SDL_Quit();
+    return result;
+}
+
+// SDL2's renderer with a streaming YUV texture of the frame's format, scaled to the window.
+double sdlYuvFps(BigFrame& b) {
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return 0;
+    SDL_Window* w = SDL_CreateWindow("sdl peer", 0, 0, kBigWinW, kBigWinH, SDL_WINDOW_OPENGL);
+    SDL_Renderer* r = w ? SDL_CreateRenderer(w, -1, SDL_RENDERER_ACCELERATED) : nullptr;
+    const Uint32 format = b.format == ZU_PF_NV12   ? SDL_PIXELFORMAT_NV12
+                          : b.format == ZU_PF_I420 ? SDL_PIXELFORMAT_IYUV
+                                                   : SDL_PIXELFORMAT_YUY2;
+    SDL_Texture* t =
+        r ? SDL_CreateTexture(r, format, SDL_TEXTUREACCESS_STREAMING, k4W, k4H) : nullptr;
+    double result = 0;
+    if (t) {
+        result = fps([&] {
+            SDL_Event e;
+            while (SDL_PollEvent(&e)) {
+            }
+            int rc;
+            if (b.format == ZU_PF_NV12)
+                rc = SDL_UpdateNVTexture(t, nullptr, b.plane[0].data(), b.rowBytes[0],
+                                         b.plane[1].data(), b.rowBytes[1]);
+            else if (b.format == ZU_PF_I420)
+                rc = SDL_UpdateYUVTexture(t, nullptr, b.plane[0].data(), b.rowBytes[0],
+                                          b.plane[1].data(), b.rowBytes[1], b.plane[2].data(),
+                                          b.rowBytes[2]);
+            else
+                rc = SDL_UpdateTexture(t, nullptr, b.plane[0].data(), b.rowBytes[0]);
+            if (rc != 0) return false;
+            SDL_RenderClear(r);
+            SDL_RenderCopy(r, t, nullptr, nullptr);
+            SDL_RenderPresent(r);
+            return true;
+        });
+    } else {
+        std::fprintf(stderr, "bench_video: SDL2: %s\n", SDL_GetError());
+    }
+    if (t) SDL_DestroyTexture(t);
+    if (r) SDL_DestroyRenderer(r);
+    if (w) SDL_DestroyWindow(w);
+    SDL_Quit();
+    return result;
+}
+
+void bench4k() {
+    if (ZUInitGUI(0, 0, kBigWinW, kBigWinH, nullptr, nullptr, nullptr, nullptr, 0) != 0) return;
+    ZuRECT full{0, 0, kBigWinW, kBigWinH};
+    ZUWindowNode* root = ZUCreateWindow(nullptr, 0, 1, &full, nullptr, nullptr, nullptr);
+    ZUStartGUI();
+    ZUVideoWindowNode* v = ZUCreateVideoWindow(root, nullptr, &full, 0);
+    if (!v) return;
+    ZUShowVideoWindow(v, 1);
+    pump(200);
+
+    const std::pair<const char*, unsigned> formats[] = {{"v219 (10-bit 4:2:2)", ZU_PF_v219},
+                                                        {"10rl (10-bit RGB)", ZU_PF_10rl},
+                                                        {"RGBA (16-bit RGB)", ZU_PF_RGBA},
+                                                        {"NV12", ZU_PF_NV12},
+                                                        {"I420", ZU_PF_I420},
+                                                        {"P010", ZU_PF_P010},
+                                                        {"bgrA", ZU_PF_bgrA},
+                                                        {"2vuy", ZU_PF_2vuy},
+                                                        {"yuy2", ZU_PF_yuy2}};
+    struct Row {
+        std::string name;
+        size_t bytes;
+        double gpu, cpu;
+    };
+    std::vector<Row> rows;
+    std::vector<BigFrame> kept;  // the SDL2 peers' frames
+    for (const auto& [name, format] : formats) {
+        BigFrame b = bigFrame(name, format);
+        const double gpu = bigZuguiFps(v, 1, b);
+        const double cpu = bigZuguiFps(v, 0, b);
+        rows.push_back({name, b.bytes(), gpu, cpu});
+        if (format == ZU_PF_NV12 || format == ZU_PF_I420 || format == ZU_PF_yuy2)
+            kept.push_back(std::move(b));
+    }
+    ZUDestroyVideoWindow(v);
+    ZUStopGUI();
+    ZUKillGUI();
+    ZUDestroyWindow(root);
+
+    std::printf("\n3840 x 2160 frames into a 1920 x 1080 window, frames per second (%.0f s each)\n",
+                kSeconds);
+    std::printf("%-22s %9s %9s %7s %9s %7s\n", "format", "mode 1", "mode 0", "1 / 0", "bare",
+                "1/bare");
+    for (const Row& r : rows) {
+        const double bare = bareUploadFps(r.bytes);
+        std::printf("%-22s %9.1f %9.1f %6.2fx %9.1f %6.2fx\n", r.name.c_str(), r.gpu, r.cpu,
+                    r.cpu > 0 ? r.gpu / r.cpu : 0.0, bare, bare > 0 ? r.gpu / bare : 0.0);
+    }
+    std::printf(
+        "mode 1: textureMode 1 (frame shaders); mode 0: textureMode 0 (drawn as pixels, "
+        "or converted on the CPU first); bare: the same bytes uploaded to an RGBA8 "
+        "texture and drawn as one quad, no conversion\n");
+    std::printf("\n%-22s %9s %9s %7s\n", "format", "zugui", "SDL2", "ratio");
+    for (BigFrame& b : kept) {
+        const double ours = std::find_if(rows.begin(), rows.end(), [&](const Row& r) {
+                                return r.name == b.name;
+                            })->gpu;
+        const double sdl = sdlYuvFps(b);
+        std::printf("%-22s %9.1f %9.1f %6.2fx\n", b.name, ours, sdl, sdl > 0 ? ours / sdl : 0.0);
+    }
+    std::printf(
+        "SDL2: OpenGL renderer, streaming texture (SDL_UpdateNVTexture, "
+        "SDL_UpdateYUVTexture, SDL_UpdateTexture), scaled by SDL_RenderCopy\n");
+}
+
 }  // namespace
 
 int main() {
@@ -189,5 +424,6 @@ int main() {
     line("software path, 2vuy fast tables, 1/2 size", sw);
     std::printf(
         "ratio = zugui / SDL2 (streaming UYVY texture, OpenGL renderer); above 1 is faster\n");
+    bench4k();
     return 0;
 }

@@ -16,10 +16,6 @@ namespace ws = zu::ws;
 
 namespace {
 
-intptr_t proc(void* w, unsigned m, uintptr_t wp, intptr_t lp) {
-    return ws::defWindowProc(w, m, wp, lp);
-}
-
 template <typename T>
 T take(const uint8_t*& data, size_t& size) {
     T v{};
@@ -47,21 +43,11 @@ Depths depths() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     if (!ws::open()) std::abort();  // needs an X server: run under scripts/with-display
-    ws::WindowClass wc;
-    wc.name = "TextFuzz";
-    wc.proc = proc;
-    ws::registerClass(wc);
-    ws::CreateWindowParams p;
-    p.className = "TextFuzz";
-    p.style = ws::WS_POPUP;
-    p.width = 256, p.height = 128;
-    void* w = ws::createWindow(p);
-    void* dc = ws::getDC(w);
-    ws::PixelFormatDescriptor pfd;
-    pfd.flags = ws::PFD_DRAW_TO_WINDOW | ws::PFD_SUPPORT_OPENGL | ws::PFD_DOUBLEBUFFER;
-    ws::setPixelFormat(dc, ws::choosePixelFormat(dc, pfd));
-    void* rc = ws::createContext(dc);
-    if (!rc || !ws::makeCurrent(dc, rc)) std::abort();
+    ws::WindowDesc d;
+    d.width = 256, d.height = 128;
+    d.surface = true;
+    ws::Surface* surface = nullptr;
+    if (!ws::createWindow(d, &surface) || !ws::makeCurrent(surface)) std::abort();
     zu::detail::standardGlSetup(256, 128);
     ZUBuildFonts(0);
     return 0;

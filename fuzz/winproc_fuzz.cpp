@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "gui/gui_state.h"
+#include "platform/winsys/events.h"
 #include "platform/winsys/messages.h"
-#include "platform/winsys/winsys.h"
 #include "zugui/widgets.h"
 
 using namespace zu::ws;
@@ -16,7 +16,8 @@ using zu::detail::gui;
 
 namespace {
 
-void* const kMain = reinterpret_cast<void*>(0x5151);
+// A stand-in: the procedure only compares window handles.
+zu::ws::Window* const kMain = reinterpret_cast<zu::ws::Window*>(0x5151);
 int64_t fakeNow = 0;
 int64_t fakeClock() {
     return fakeNow;
@@ -55,7 +56,7 @@ T take(const uint8_t*& data, size_t& size) {
 }
 
 intptr_t send(unsigned m, uintptr_t wp, intptr_t lp) {
-    return zu::detail::guiWindowProc(kMain, m, wp, lp);
+    return zu::detail::guiWindowProc(zu::ws::fromMessage(kMain, m, wp, lp));
 }
 
 // Editors and engaged action buttons keep the capture on purpose until committed.

@@ -12,8 +12,12 @@ char* cs(const char* s) {
     return const_cast<char*>(s);
 }
 
-const char* kFormats[] = {"2vuy", "yuy2", "v219", "bgrA", "10rl"};
-const unsigned kFormatCodes[] = {ZU_PF_2vuy, ZU_PF_yuy2, ZU_PF_v219, ZU_PF_bgrA, ZU_PF_10rl};
+const char* kFormats[] = {"2vuy", "yuy2", "v219", "bgrA", "10rl", "NV12", "P010"};
+const unsigned kFormatCodes[] = {ZU_PF_2vuy, ZU_PF_yuy2, ZU_PF_v219, ZU_PF_bgrA,
+                                 ZU_PF_10rl, ZU_PF_NV12, ZU_PF_P010};
+// The colour description's choices, in the order of their ZU_MATRIX_ / ZU_RANGE_ values.
+const char* kMatrices[] = {"Matrix by width", "BT.601", "BT.709", "BT.2020"};
+const char* kRanges[] = {"Limited range", "Full range"};
 const char* kPaths[] = {"texture", "direct", "software"};
 // Scheme entries the colour page edits.
 const char* kTargets[] = {"Captions", "Labels", "Current tab", "Pictograms"};
@@ -187,14 +191,20 @@ void DemoApp::buildVideo(Page* p) {
     add(pathCombo, p, {760, 436, 180, 24});
     pathCombo.SetZUComboType(3);
     for (const char* s : kPaths) pathCombo.InsertZUItem(-1, cs(s), 0);
-    ZUCheckBox* boxes[3] = {&guides, &zoom, &lut};
-    ZUStatic* labels[3] = {&guidesLabel, &zoomLabel, &lutLabel};
-    const char* texts[3] = {"Safe-area guides", "Zoom 0.5", "Contrast LUT"};
-    for (int i = 0; i < 3; ++i) {
+    ZUCheckBox* boxes[4] = {&guides, &zoom, &lut, &nearest};
+    ZUStatic* labels[4] = {&guidesLabel, &zoomLabel, &lutLabel, &nearestLabel};
+    const char* texts[4] = {"Safe-area guides", "Zoom 0.5", "Contrast LUT", "Nearest pixels"};
+    for (int i = 0; i < 4; ++i) {
         add(*boxes[i], p, {680, 400 - i * 30, 16, 16});
         add(*labels[i], p, {704, 396 - i * 30, 200, 24}, texts[i]);
         labels[i]->SetWindowZUTextStyle(ZU_FONT_REGULAR10, ZU_TEXT_LEFT, 0);
     }
+    // The colour description of YUV frames (the feed makes BT.601 limited range).
+    add(matrixLabel, p, {680, 270, 80, 24}, "Colour");
+    add(matrixCombo, p, {760, 270, 180, 24});
+    for (const char* m : kMatrices) matrixCombo.InsertZUItem(-1, cs(m), 0);
+    add(rangeCombo, p, {760, 236, 180, 24});
+    for (const char* r : kRanges) rangeCombo.InsertZUItem(-1, cs(r), 0);
     ZUPictureButton* transport[5] = {&stepBack, &play, &pause, &stopButton, &stepForward};
     const int icons[5] = {ZU_PICT_STEPBACK, ZU_PICT_PLAY, ZU_PICT_PAUSE, ZU_PICT_STOP,
                           ZU_PICT_STEPFORWARD};
@@ -290,6 +300,9 @@ void DemoApp::applyFeed() {
     s.guides = guides.GetZUCheck();
     s.fit = !zoom.GetZUCheck();
     s.contrast = lut.GetZUCheck();
+    s.nearest = nearest.GetZUCheck();
+    s.matrix = std::max(0, matrixCombo.GetZUCurSel());
+    s.range = std::max(0, rangeCombo.GetZUCurSel()) + 1;
     feed->configure(s);
 }
 
@@ -351,7 +364,7 @@ void DemoApp::notify(unsigned msg, int a, int /*b*/, void* from, void* q) {
         if (from == &messageButton) ZUShowMB(cs("zugui"), cs("A message box: click it to close."));
         if (from == &latch) latch.SetZUCheck(!latch.GetZUCheck());
         if (from == &check) check.SetZUCheck(a);
-        if (from == &guides || from == &zoom || from == &lut) {
+        if (from == &guides || from == &zoom || from == &lut || from == &nearest) {
             static_cast<ZUCheckBox*>(from)->SetZUCheck(a);
             applyFeed();
         }
@@ -366,7 +379,9 @@ void DemoApp::notify(unsigned msg, int a, int /*b*/, void* from, void* q) {
     } else if (msg == ZUM_SELECT) {
         ++seen.selected;
         static_cast<ZUComboButton*>(from)->SetZUCurSel(a, 0);
-        if (from == &formatCombo || from == &pathCombo) applyFeed();
+        if (from == &formatCombo || from == &pathCombo || from == &matrixCombo ||
+            from == &rangeCombo)
+            applyFeed();
         snprintf(line, sizeof line, "Selected item %d", a);
     } else if (msg == ZUM_ITEMPRESSED || msg == ZUM_ITEMDBLCLK) {
         ++seen.item;

@@ -86,9 +86,10 @@ class DemoApp : public ZUWindow {
     // Video.
     ZUVideoWindowNode* video = nullptr;
     std::unique_ptr<VideoFeed> feed;
-    ZUComboButton formatCombo, pathCombo;
-    ZUCheckBox guides, zoom, lut;
-    ZUStatic guidesLabel, zoomLabel, lutLabel, dropLabel, formatLabel, pathLabel;
+    ZUComboButton formatCombo, pathCombo, matrixCombo, rangeCombo;
+    ZUCheckBox guides, zoom, lut, nearest;
+    ZUStatic guidesLabel, zoomLabel, lutLabel, nearestLabel, dropLabel, formatLabel, pathLabel,
+        matrixLabel, rangeLabel;
     ZUPictureButton play, pause, stopButton, stepBack, stepForward;
     ZUNumber timecode;
 

@@ -217,9 +217,9 @@ void Tour::run() {
     step("hot-key-space-play", &s.frames, [&] { d.key(XK_space); });
     const auto fpsFrom = s.frames.load();
     const auto fpsStart = Clock::now();
-    static const char* kFormatNames[] = {"2vuy", "yuy2", "v219", "bgrA", "10rl"};
-    for (int f = 1; f <= 5; ++f) {
-        const int want = f % 5;
+    static const char* kFormatNames[] = {"2vuy", "yuy2", "v219", "bgrA", "10rl", "NV12", "P010"};
+    for (int f = 1; f <= 7; ++f) {
+        const int want = f % 7;
         char name[32];
         snprintf(name, sizeof name, "format-%s", kFormatNames[want]);
         step(name, &s.selected, [&] {
@@ -240,6 +240,25 @@ void Tour::run() {
     step("guides", &s.clicked, [&] { d.click(app_.guides); });
     step("zoom", &s.clicked, [&] { d.click(app_.zoom); });
     step("lut", &s.clicked, [&] { d.click(app_.lut); });
+    step("lut-off", &s.clicked, [&] { d.click(app_.lut); });
+    // A planar 10-bit frame under another colour description, then nearest pixels.
+    auto pick = [&](ZUComboButton& combo, int item) {
+        int x, y;
+        d.at(combo, x, y);
+        d.move(x, y);
+        d.button(true);
+        d.move(x, y + 24 * item + 24);
+        d.button(false);
+        sleepMs(200);
+    };
+    step("format-P010-again", &s.selected, [&] { pick(app_.formatCombo, 6); });
+    step("colour-bt709", &s.selected, [&] { pick(app_.matrixCombo, 2); });
+    step("colour-full-range", &s.selected, [&] { pick(app_.rangeCombo, 1); });
+    waitFor(s.frames, s.frames.load() + 2);
+    step("nearest", &s.clicked, [&] { d.click(app_.nearest); });
+    step("nearest-off", &s.clicked, [&] { d.click(app_.nearest); });
+    step("colour-default", &s.selected, [&] { pick(app_.matrixCombo, 0); });
+    step("colour-limited-range", &s.selected, [&] { pick(app_.rangeCombo, 0); });
     const double seconds = std::chrono::duration<double>(Clock::now() - fpsStart).count();
     const double fps = double(s.frames.load() - fpsFrom) / seconds;
     step("pause", &s.clicked, [&] { d.click(app_.pause); });

@@ -81,7 +81,8 @@ void VideoFeed::seek(int f) {
     dirty_ = true;  // show it even while paused
 }
 
-void VideoFeed::render(int f, unsigned fmt, std::vector<uint8_t>& out, int& rowBytes) {
+void VideoFeed::render(int f, unsigned fmt, std::vector<uint8_t>& out, int& rowBytes,
+                       ZUVideoFrameEx& ext) {
     std::vector<Rgb> px(size_t(kWidth) * kHeight);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
@@ -97,7 +98,41 @@ void VideoFeed::render(int f, unsigned fmt, std::vector<uint8_t>& out, int& rowB
     fill(px, 12, 12, 4 * 26 + 12, 52, {0, 0, 0});
     for (int i = 0, v = f; i < 4; ++i, v /= 10) digit(px, 18 + (3 - i) * 26, 16, v % 10);
 
-    if (fmt == ZU_PF_2vuy || fmt == ZU_PF_yuy2) {
+    if (fmt == ZU_PF_NV12 || fmt == ZU_PF_P010) {
+        // A luma plane, then a plane of U V pairs for each 2 x 2 block; P010 keeps 10 bits
+        // at the top of 16-bit words.
+        const int sb = fmt == ZU_PF_P010 ? 2 : 1;
+        rowBytes = kWidth * sb;
+        const size_t lumaBytes = size_t(rowBytes) * kHeight;
+        out.assign(lumaBytes + lumaBytes / 2, 0);
+        auto put = [&](size_t at, int v8) {
+            if (sb == 1) {
+                out[at] = clamp8(v8);
+            } else {
+                const int v = std::clamp(v8, 0, 255) << 8;
+                out[at] = uint8_t(v), out[at + 1] = uint8_t(v >> 8);
+            }
+        };
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                int yy, uu, vv;
+                toYuv(px[size_t(y) * kWidth + x], yy, uu, vv);
+                put((size_t(y) * kWidth + x) * sb, yy);
+            }
+        for (int y = 0; y < kHeight; y += 2)
+            for (int x = 0; x < kWidth; x += 2) {
+                int u = 0, v = 0;
+                for (int k = 0; k < 4; ++k) {
+                    int yy, uu, vv;
+                    toYuv(px[size_t(y + k / 2) * kWidth + x + k % 2], yy, uu, vv);
+                    u += uu, v += vv;
+                }
+                const size_t at = lumaBytes + (size_t(y / 2) * kWidth + x) * sb;
+                put(at, (u + 2) / 4), put(at + sb, (v + 2) / 4);
+            }
+        ext.planes[0] = {out.data(), rowBytes};
+        ext.planes[1] = {out.data() + lumaBytes, rowBytes};
+    } else if (fmt == ZU_PF_2vuy || fmt == ZU_PF_yuy2) {
         rowBytes = kWidth * 2;
         out.resize(size_t(rowBytes) * kHeight);
         for (int y = 0; y < kHeight; ++y)
@@ -184,7 +219,11 @@ void VideoFeed::run() {
         }
         const int f = frame_;
         int rowBytes = 0;
-        render(f, s.format, pixels, rowBytes);  // the format this frame is labelled with
+        ZUVideoFrameEx ext{};
+        ext.size = sizeof ext;
+        render(f, s.format, pixels, rowBytes, ext);  // the format this frame is labelled with
+        ext.matrix = s.matrix, ext.range = s.range;
+        ext.filter = s.nearest ? ZU_FILTER_NEAREST : ZU_FILTER_LINEAR;
         ZUVideoFrame fr{};
         fr.pixels = pixels.data();
         fr.width = kWidth, fr.height = kHeight, fr.rowBytes = rowBytes;
@@ -202,7 +241,7 @@ void VideoFeed::run() {
             perFrame = s.contrast ? &hiLut : &idLut;
         else if (s.path == Path::Direct && s.contrast)
             perFrame = &hiLut;
-        if (ZUDisplayVideoFrame(video_, &fr, perFrame) != 0) ++failures_;
+        if (ZUDisplayVideoFrameEx(video_, &fr, &ext, perFrame) != 0) ++failures_;
         ++shown_;
         current_ = f;
         if (notify_) ZUPostMessage(notify_, kFrameShown, f, int(shown_), nullptr, nullptr);

@@ -24,6 +24,8 @@ struct FeedSettings {
     bool guides = false;
     bool fit = true;        // else a fixed zoom of 0.5
     bool contrast = false;  // a contrast look-up table
+    bool nearest = false;   // nearest pixels instead of filtered scaling
+    int matrix = ZU_MATRIX_DEFAULT, range = ZU_RANGE_LIMITED;
     int rate = 25;          // frames per second
 };
 
@@ -47,7 +49,8 @@ class VideoFeed {
 
   private:
     void run();
-    void render(int frame, unsigned format, std::vector<uint8_t>& out, int& rowBytes);
+    void render(int frame, unsigned format, std::vector<uint8_t>& out, int& rowBytes,
+                ZUVideoFrameEx& ext);
 
     ZUVideoWindowNode* video_;
     ZUWindowNode* notify_;

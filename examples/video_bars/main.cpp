@@ -4,7 +4,9 @@
 // Panels, left to right and top to bottom: "bgrA" drawn directly, with both guides;
 // "2vuy" 720 wide through the shader (BT.601), with guide A; "mjai" 1920 wide through the
 // shader (BT.709); "v219" through the software converter; "yuy2" through the software
-// converter; "bgrA" with a look-up table (a gamma curve), which the converter applies.
+// converter; "bgrA" with a look-up table (a gamma curve), which the converter applies;
+// "v219" through the frame shaders; "NV12" 1920 wide with BT.601 stated through the frame
+// shaders; "P010" through the CPU converter.
 #include <GL/gl.h>
 #include <png.h>
 
@@ -18,7 +20,7 @@
 
 namespace {
 
-constexpr int kPanelW = 320, kPanelH = 180, kGap = 8, kCols = 3, kRows = 2;
+constexpr int kPanelW = 320, kPanelH = 180, kGap = 8, kCols = 3, kRows = 3;
 constexpr int kOutW = kCols * kPanelW + (kCols + 1) * kGap;
 constexpr int kOutH = kRows * kPanelH + (kRows + 1) * kGap;
 
@@ -71,6 +73,29 @@ std::vector<uint8_t> barsBgra(int w, int h) {
     return px;
 }
 
+// Planar 4:2:0 bars: a luma plane, then U V pairs, samples of sampleBytes (16-bit ones
+// with the 8-bit value in the high byte).
+std::vector<uint8_t> barsNv(int w, int h, int sampleBytes) {
+    std::vector<uint8_t> px(size_t(w) * h * sampleBytes * 3 / 2);
+    auto put = [&](size_t at, int v) {
+        if (sampleBytes == 1)
+            px[at] = uint8_t(v);
+        else
+            px[at] = 0, px[at + 1] = uint8_t(v);
+    };
+    const size_t luma = size_t(w) * h * sampleBytes;
+    for (int r = 0; r < h; ++r)
+        for (int x = 0; x < w; ++x) {
+            const Yuv& c = kBars[x * 8 / w];
+            put((size_t(r) * w + x) * sampleBytes, c.y);
+            if (r % 2 == 0 && x % 2 == 0) {
+                const size_t at = luma + (size_t(r / 2) * w + x) * sampleBytes;
+                put(at, c.u), put(at + sampleBytes, c.v);
+            }
+        }
+    return px;
+}
+
 ZUVideoFrame frameOf(std::vector<uint8_t>& px, int w, int h, int rowBytes, unsigned format) {
     ZUVideoFrame f{};
     f.pixels = px.data();
@@ -105,7 +130,8 @@ int main(int argc, char** argv) {
 
     auto bgra = barsBgra(720, 576), uyvy = bars422(720, 576, true),
          yuyvHd = bars422(1920, 1080, false), v210 = bars10(720, 576),
-         yuyv = bars422(720, 576, false);
+         yuyv = bars422(720, 576, false), v210Hd = bars10(1920, 1080), nv12 = barsNv(1920, 1080, 1),
+         p010 = barsNv(720, 576, 2);
     // Guides are burnt into the frame's own pixels when it is drawn directly: the look-up
     // panel gets a clean copy.
     auto bgraClean = bgra;
@@ -114,6 +140,7 @@ int main(int argc, char** argv) {
         int mode;
         ZuRGBLUT* startLut;
         ZuRGBLUT* frameLut;
+        ZUVideoFrameEx ext;
     } panels[] = {
         {frameOf(bgra, 720, 576, 2880, ZU_PF_bgrA), 0, nullptr, nullptr},
         {frameOf(uyvy, 720, 576, 1440, ZU_PF_2vuy), 1, nullptr, nullptr},
@@ -121,7 +148,17 @@ int main(int argc, char** argv) {
         {frameOf(v210, 720, 576, 1920, ZU_PF_v219), 0, nullptr, nullptr},
         {frameOf(yuyv, 720, 576, 1440, ZU_PF_yuy2), 0, nullptr, nullptr},
         {frameOf(bgraClean, 720, 576, 2880, ZU_PF_bgrA), 0, nullptr, &lut},
+        {frameOf(v210Hd, 1920, 1080, 1920 / 6 * 16, ZU_PF_v219), 1, nullptr, nullptr},
+        {frameOf(nv12, 1920, 1080, 1920, ZU_PF_NV12), 1, nullptr, nullptr},
+        {frameOf(p010, 720, 576, 1440, ZU_PF_P010), 0, nullptr, nullptr},
     };
+    for (Panel& p : panels) p.ext.size = sizeof p.ext;
+    // Planes of the planar frames; the NV12 bars are BT.601 whatever their width.
+    panels[7].ext.planes[0] = {nv12.data(), 1920};
+    panels[7].ext.planes[1] = {nv12.data() + 1920 * 1080, 1920};
+    panels[7].ext.matrix = ZU_MATRIX_BT601;
+    panels[8].ext.planes[0] = {p010.data(), 1440};
+    panels[8].ext.planes[1] = {p010.data() + 1440 * 576, 1440};
     panels[0].frame.guideAOn = panels[0].frame.guideBOn = 1;
     panels[0].frame.guideAHorizontal = panels[0].frame.guideAVertical = 10.f;
     panels[0].frame.guideBHorizontal = panels[0].frame.guideBVertical = 20.f;
@@ -141,7 +178,7 @@ int main(int argc, char** argv) {
         if (!v) return 1;
         ZUShowVideoWindow(v, 1);
         if (ZUStartDisplayVideoFrame(v, p.frame.width, p.frame.height, p.mode, p.startLut) != 0 ||
-            ZUDisplayVideoFrame(v, &p.frame, p.frameLut) != 0)
+            ZUDisplayVideoFrameEx(v, &p.frame, &p.ext, p.frameLut) != 0)
             ++failures;
         // The buffer just presented, read on the display's own context.
         glReadBuffer(GL_BACK);

@@ -325,17 +325,25 @@ ZUAPI ZuErr ZUVReleaseMouse(void);
 ///
 /// Start, frames, stop, all on one thread: the window's context stays current on it in
 /// between. textureMode 1 asks for the texture path (not for adopted windows, nor where
-/// OpenGL lacks non-power-of-two textures): frames are uploaded as they are in memory and
-/// unpacked, converted (colour matrix, lut) and filtered by the frame shaders; a frame they
-/// do not take, or whose guides cannot be drawn in place, is converted on the CPU first.
-/// Where the frame shaders cannot be built, an older program takes 4:2:2 (read texel by
-/// texel, so not smoothed) and RGB (filtered linearly); with no program at all 4:2:2
-/// frames are shown as uploaded. Otherwise frames are drawn as pixels, or converted on the
-/// CPU first when OpenGL cannot take them, a lut is given per frame or they are planar.
-/// Frames drawn as pixels need rows without gaps beyond 4-byte alignment. Safe-area guides
-/// are burnt into the pixels shown: into the host's frame for directly drawn 4:2:2 and
-/// 4-byte RGB formats (other directly drawn formats get none), into the buffer otherwise.
-/// textureWidth x textureHeight is the size of the frame texture (up to 65536 each).
+/// OpenGL lacks non-power-of-two textures). Where the OpenGL has GLSL 1.30, framebuffer
+/// objects and float textures (decided once, at the first start), every format the CPU
+/// converter reads, the planar ones included, is uploaded as it is in memory and unpacked,
+/// converted (colour matrix and range of ZUVideoFrameEx, 4:2:2 and 4:2:0 chroma
+/// interpolated, the start's lut) and filtered (bilinear, or nearest with
+/// ZU_FILTER_NEAREST) by the frame shaders, which ignore host colour tables; a frame they
+/// do not take, whose rows they cannot read in place, or whose guides cannot be drawn in
+/// place, is converted on the CPU first. Where the frame shaders cannot be built, an older
+/// program takes 4:2:2 (read texel by texel, so not smoothed) and RGB (filtered
+/// linearly); with no program at all 4:2:2 frames are shown as uploaded. Otherwise frames
+/// are drawn as pixels, or converted on the CPU first when OpenGL cannot take them, a lut
+/// is given per frame or they are planar. Rows are read where they are when the row stride
+/// is a whole number of pixels or the row rounded up to 2, 4 or 8 bytes; a stride below a
+/// row is read as rows without gaps when drawn as pixels and refused (-2) by the
+/// converters. Safe-area guides are burnt into the pixels shown: into the
+/// host's frame for directly drawn 4:2:2 and 4-byte RGB formats (other directly drawn
+/// formats get none), into the buffer otherwise.
+/// textureWidth x textureHeight is the size of the frame texture (up to 65536 each) of the
+/// older program; the frame shaders size their textures to each frame.
 /// - start: 0 (also when already started), or -2 when the context cannot be made current.
 /// - display: -2 for a null or stopped record; a null frame clears; null pixels return 0
 ///   without presenting.

@@ -25,7 +25,7 @@ struct HotKey {
 // slot when it makes one and clears it when it destroys it.
 struct VideoSlot {
     ZUVideoWindowNode* video;
-    void* window;
+    ws::Window* window;
     ZUWindowNode* owner;
     const std::atomic<bool>* started;  // frame display running
 };
@@ -43,17 +43,15 @@ struct LaterHooks {
 };
 
 struct GuiState {
-    void* mainWindow = nullptr;
-    void* mainDC = nullptr;
-    void* mainRC = nullptr;
+    // Our own window, or in embedded mode our child window inside the host's window,
+    // covering the GUI's top-left width x height of it.
+    ws::Window* mainWindow = nullptr;
+    ws::Surface* mainSurface = nullptr;
+    void* hostWindow = nullptr;  // embedded mode: the host's window, which ZUGetHWND names
     void* instance = nullptr;
     int guiWidth = 0, guiHeight = 0;
     int currentGuiHeight = 0;
     bool embedded = false;
-    bool adopted = false;  // the host window was made outside our window-system layer
-    ws::WndProc previousProc = nullptr;
-    std::atomic<bool> procSeen{false};
-    std::atomic<int> viewportOffset{0};
 
     std::atomic<bool> started{false};
     std::atomic<bool> stopRequest{false};
@@ -73,8 +71,8 @@ struct GuiState {
     int64_t dblClkInterval = 0;
     int64_t lastClickTime = 0;
     ws::Point moveOffset;
-    void* cursor = nullptr;
-    void* icon = nullptr;
+    ws::Cursor* cursor = nullptr;
+    ws::Icon* icon = nullptr;
 
     HotKey* hotKeys = nullptr;
     VideoSlot* videoTable = nullptr;
@@ -88,7 +86,7 @@ struct GuiState {
 
     // Set by the popup layer.
     std::atomic<bool> mbShown{false};
-    std::atomic<void*> comboWindow{nullptr};
+    std::atomic<ws::Window*> comboWindow{nullptr};
 
     LaterHooks hooks;
 
@@ -119,10 +117,10 @@ void requestRepaint();
 void standardGlSetup(int w, int h);
 
 // Window procedure (window_proc.cpp).
-intptr_t guiWindowProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam);
+intptr_t guiWindowProc(const ws::Event& e);
 
 // Video-window table; -1 when the table is missing or full.
-int registerVideoWindow(ZUVideoWindowNode* video, void* window, ZUWindowNode* owner,
+int registerVideoWindow(ZUVideoWindowNode* video, ws::Window* window, ZUWindowNode* owner,
                         const std::atomic<bool>* started);
 void unregisterVideoWindow(ZUVideoWindowNode* video);
 

@@ -13,8 +13,6 @@
 namespace zu::detail {
 namespace {
 
-constexpr const char* kClassName = "Envoy";
-
 void closeEvent(void*& e) {
     if (e) ZuCloseEvent(e);
     e = nullptr;
@@ -61,31 +59,21 @@ void request(void* requestEvent, void* doneEvent) {
     ZuWaitForEvent(doneEvent, kHandshakeTimeoutMs);  // a time-out is not reported
 }
 
-void releaseMainContext() {
+// Surface, window and images, each only if it exists.
+void releaseMainWindow() {
     GuiState& g = gui();
-    if (g.mainRC) {
-        ws::makeCurrent(nullptr, nullptr);
-        ws::deleteContext(g.mainRC);
+    if (g.mainSurface) {
+        ws::makeCurrent(nullptr);
+        ws::destroySurface(g.mainSurface);
     }
-    if (g.mainDC) ws::releaseDC(g.mainWindow, g.mainDC);
-    g.mainRC = g.mainDC = nullptr;
-}
-
-void releaseImages() {
-    GuiState& g = gui();
-    if (g.cursor) ws::destroyCursor(g.cursor);
-    if (g.icon) ws::destroyIcon(g.icon);
-    g.cursor = g.icon = nullptr;
-}
-
-// Gives the host window back what it had before ZUInitGUI.
-void releaseHostWindow() {
-    GuiState& g = gui();
-    if (g.previousProc) ws::setWindowProc(g.mainWindow, g.previousProc);
-    if (g.adopted) ws::releaseAdoptedWindow(g.mainWindow);
-    g.previousProc = nullptr;
-    g.adopted = false;
-    g.procSeen.store(false, std::memory_order_release);
+    ws::destroyWindow(g.mainWindow);
+    ws::freeCursor(g.cursor);
+    ws::freeIcon(g.icon);
+    g.mainSurface = nullptr;
+    g.mainWindow = nullptr;
+    g.hostWindow = nullptr;
+    g.cursor = nullptr;
+    g.icon = nullptr;
 }
 
 }  // namespace
@@ -165,67 +153,38 @@ ZUAPI ZuErr ZUInitGUI(int x, int y, int width, int height, void* instance, char*
     // One GUI per process: a second ZUInitGUI without ZUKillGUI is refused.
     if (g.mainWindow || !ws::open()) return -2;
     const bool embedded = (mode == 2 || mode == 3) && hostWindow;
+    if (embedded && !ws::nativeWindowExists(hostWindow)) return -2;
     g.instance = instance;
     g.currentGuiHeight = g.guiHeight = height;
     g.guiWidth = width;
     g.embedded = embedded;
 
-    if (!embedded) {
-        ws::WindowClass wc;
-        wc.name = zu::detail::kClassName;
-        wc.proc = zu::detail::guiWindowProc;
-        wc.styles = ws::CS_VREDRAW | ws::CS_HREDRAW | ws::CS_DBLCLKS;
-        g.cursor = ws::loadCursorFromFile("data/icons/envoycursor.cur");
-        const std::string icon = std::string("data/icons/") + (iconFile ? iconFile : "");
-        g.icon = iconFile && *iconFile ? ws::loadIconFromFile(icon.c_str()) : nullptr;
-        wc.cursor = g.cursor;
-        wc.icon = wc.iconSmall = g.icon;
-        if (ws::registerClass(wc) != 0) {
-            // The class of an earlier ZUInitGUI is still there: carry on with it.
-            zu::detail::releaseImages();
-            if (ws::lastError() != ws::ERROR_CLASS_ALREADY_EXISTS) return -2;
-        }
-        ws::CreateWindowParams p;
-        p.className = zu::detail::kClassName;
-        p.caption = caption ? caption : "";
-        p.style = ws::WS_POPUP | ws::WS_VISIBLE | ws::WS_CLIPSIBLINGS | ws::WS_CLIPCHILDREN;
-        p.x = x, p.y = y, p.width = width, p.height = height;
-        p.parent = hostWindow;
-        g.mainWindow = ws::createWindow(p);
-        if (!g.mainWindow) {
-            ws::unregisterClass(zu::detail::kClassName);
-            zu::detail::releaseImages();
-            return -2;
-        }
+    // The cursor and icon as the window's look; a missing file leaves the default.
+    g.cursor = ws::loadCursor("data/icons/envoycursor.cur");
+    const std::string icon = std::string("data/icons/") + (iconFile ? iconFile : "");
+    g.icon = iconFile && *iconFile && !embedded ? ws::loadIcon(icon.c_str()) : nullptr;
+    ws::WindowDesc d;
+    d.proc = zu::detail::guiWindowProc;
+    d.doubleClicks = true;
+    d.visible = true;
+    d.surface = true;
+    d.cursor = g.cursor;
+    d.icon = g.icon;
+    d.width = width, d.height = height;
+    if (embedded) {
+        // A child window of ours over the GUI's top-left width x height of the host's
+        // window: the host's toolkit keeps its own input selection and drawing there.
+        d.hostParent = hostWindow;
+        g.hostWindow = hostWindow;
     } else {
-        // A window made outside our layer (plain Xlib, another toolkit) is adopted first.
-        if (!ws::getWindowProc(hostWindow)) {
-            if (!ws::adoptWindow(hostWindow)) return -2;
-            g.adopted = true;
-        }
-        g.mainWindow = hostWindow;
-        g.previousProc = ws::setWindowProc(hostWindow, zu::detail::guiWindowProc);
+        d.caption = caption ? caption : "";
+        d.x = x, d.y = y;
+        d.owner = hostWindow;
     }
-
-    ws::PixelFormatDescriptor pfd;
-    pfd.flags = ws::PFD_DRAW_TO_WINDOW | ws::PFD_SUPPORT_OPENGL | ws::PFD_DOUBLEBUFFER;
-    pfd.pixelType = ws::PFD_TYPE_RGBA;
-    pfd.colorBits = 32;
-    pfd.depthBits = 32;
-    g.mainDC = ws::getDC(g.mainWindow);
-    ws::setPixelFormat(g.mainDC, ws::choosePixelFormat(g.mainDC, pfd));
-    g.mainRC = ws::createContext(g.mainDC);
-    if (!g.mainRC || !ws::makeCurrent(g.mainDC, g.mainRC)) {
+    g.mainWindow = ws::createWindow(d, &g.mainSurface);
+    if (!g.mainWindow || !ws::makeCurrent(g.mainSurface)) {
         // Without a context nothing can ever be drawn: undo and say so.
-        zu::detail::releaseMainContext();
-        if (embedded) {
-            zu::detail::releaseHostWindow();
-        } else {
-            ws::destroyWindow(g.mainWindow);
-            ws::unregisterClass(zu::detail::kClassName);
-            zu::detail::releaseImages();
-        }
-        g.mainWindow = nullptr;
+        zu::detail::releaseMainWindow();
         return -2;
     }
     g.videoTable = new zu::detail::VideoSlot[zu::detail::kVideoSlotCount]{};
@@ -234,7 +193,7 @@ ZUAPI ZuErr ZUInitGUI(int x, int y, int width, int height, void* instance, char*
     if (g.hooks.buildFonts) g.hooks.buildFonts(0);
     g.currentGuiHeight = height;
     zu::detail::fillSchemeDefaults();
-    ws::makeCurrent(nullptr, nullptr);
+    ws::makeCurrent(nullptr);
 
     // The drop-down popup and the message box: ZUInitCombo / ZUInitMB of the popup layer.
     if (g.hooks.initCombo) g.hooks.initCombo(0, 0, 50, 50, iconFile);
@@ -302,24 +261,17 @@ ZUAPI ZuErr ZUKillGUI(void) {
     if (g.hooks.stopConvertWorkers) g.hooks.stopConvertWorkers();
     // Font set 0 lives in the main context: ZUKillFonts(0) with it current.
     if (g.hooks.killFonts) {
-        ws::makeCurrent(g.mainDC, g.mainRC);
+        ws::makeCurrent(g.mainSurface);
         g.hooks.killFonts(0);
     }
-    zu::detail::releaseMainContext();
     ZUReleaseMouse();
-    if (!g.embedded) {
-        ws::destroyWindow(g.mainWindow);
-        ws::unregisterClass(zu::detail::kClassName);
-        zu::detail::releaseImages();
-    } else {
-        zu::detail::releaseHostWindow();
-    }
+    // In embedded mode this removes our child and leaves the host's window as it was.
+    zu::detail::releaseMainWindow();
     zu::detail::closeEvent(g.inputRequest);
     zu::detail::closeEvent(g.inputDone);
     zu::detail::closeEvent(g.repaintRequest);
     zu::detail::closeEvent(g.repaintDone);
     zu::detail::closeEvent(g.renderWake);
-    g.mainWindow = nullptr;
     g.embedded = false;
     delete[] g.hotKeys;
     g.hotKeys = nullptr;
@@ -334,24 +286,12 @@ ZUAPI ZuErr ZUKillGUI(void) {
 
 ZUAPI void ZURenderGUI(void) {
     auto& g = gui();
-    if (!g.mainRC || !ws::makeCurrent(g.mainDC, g.mainRC)) return;
-    if (g.embedded && g.procSeen.load(std::memory_order_acquire)) {
-        // The GUI takes the top-left GUI width x height of the host's client area.
-        ws::Rect client;
-        ws::getClientRect(g.mainWindow, &client);
-        const int offset = client.bottom - g.guiHeight;
-        g.viewportOffset.store(offset, std::memory_order_release);
-        zu::detail::setViewport(0, offset, g.guiWidth, g.guiHeight);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluOrtho2D(0, g.guiWidth, 0, g.guiHeight);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-    }
+    // The GUI fills its window in both modes, so the standard set-up's viewport holds.
+    if (!g.mainSurface || !ws::makeCurrent(g.mainSurface)) return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     zu::detail::renderWalk(g.root);
-    ws::swapBuffers(g.mainDC);
-    ws::makeCurrent(nullptr, nullptr);
+    ws::swapBuffers(g.mainSurface);
+    ws::makeCurrent(nullptr);
 }
 
 ZUAPI void ZURePaint(void) {
@@ -363,7 +303,7 @@ ZUAPI ZuErr ZUStartMoveGUI(void) {
     auto& g = gui();
     ws::Rect r;
     ws::Point p;
-    if (!g.mainWindow || !ws::getWindowRect(g.mainWindow, &r) || !ws::getCursorPos(&p)) return 0;
+    if (!g.mainWindow || !ws::windowRect(g.mainWindow, &r) || !ws::cursorPos(&p)) return 0;
     g.moveOffset = {p.x - r.left, p.y - r.top};
     return 0;
 }
@@ -371,9 +311,9 @@ ZUAPI ZuErr ZUStartMoveGUI(void) {
 ZUAPI ZuErr ZUMoveGUI(void) {
     auto& g = gui();
     ws::Point p;
-    if (!g.mainWindow || !ws::getCursorPos(&p)) return 0;
+    if (!g.mainWindow || !ws::cursorPos(&p)) return 0;
     const ws::Point to = zu::detail::dragTarget(p, g.moveOffset);
-    ws::setWindowPos(g.mainWindow, nullptr, to.x, to.y, 0, 0, ws::SWP_NOSIZE | ws::SWP_NOZORDER);
+    ws::move(g.mainWindow, to.x, to.y);
     return 0;
 }
 
@@ -383,7 +323,7 @@ ZUAPI ZuErr ZUStopMoveGUI(void) {
 
 ZUAPI ZuErr ZUMinimizeGUI(void) {
     auto& g = gui();
-    if (g.mainWindow) ws::postMessage(g.mainWindow, 0x0112 /* WM_SYSCOMMAND */, 0xF020, 0);
+    if (g.mainWindow) ws::minimize(g.mainWindow);
     return 0;
 }
 
@@ -393,28 +333,29 @@ ZUAPI ZuErr ZUMaximizeGUI(ZuRECT* rect, unsigned char center) {
     // The root's user data names the node to hide (a title bar, say); see the header.
     if (auto* hide = static_cast<ZUWindowNode*>(g.root->userData)) hide->visible = 0;
     ws::Rect wr;
-    ws::getWindowRect(g.mainWindow, &wr);
+    ws::windowRect(g.mainWindow, &wr);
     ws::MonitorInfo mi;
-    void* mon = ws::monitorFromPoint({wr.left, wr.top}, ws::MONITOR_DEFAULTTONEAREST);
-    if (!mon || !ws::getMonitorInfo(mon, &mi)) return 0;
+    if (!ws::monitorAt({wr.left, wr.top}, &mi)) return 0;
     const ws::Rect to = zu::detail::maximizeTarget(mi, ws::screenWidth(), ws::screenHeight(),
                                                    rect->width, rect->height, center == 1);
-    ws::setWindowPos(g.mainWindow, nullptr, to.left, to.top, to.width(), to.height(), 0);
+    ws::setGeometry(g.mainWindow, to.left, to.top, to.width(), to.height());
+    ws::raise(g.mainWindow, false);
     *rect = {0, 0, to.width(), to.height()};
-    if (ws::makeCurrent(g.mainDC, g.mainRC)) {
+    if (ws::makeCurrent(g.mainSurface)) {
         zu::detail::standardGlSetup(to.width(), to.height());
-        ws::makeCurrent(nullptr, nullptr);
+        ws::makeCurrent(nullptr);
     }
     g.currentGuiHeight = to.height();
     return 0;
 }
 
 ZUAPI void* ZUGetDC(void) {
-    return gui().mainDC;
+    return gui().mainSurface;
 }
 ZUAPI void* ZUGetHWND(void) {
-    return gui().mainWindow;
+    auto& g = gui();
+    return g.embedded ? g.hostWindow : ws::nativeHandle(g.mainWindow);
 }
 ZUAPI void ZUSwapBuffers(void) {
-    if (void* dc = gui().mainDC) ws::swapBuffers(dc);
+    if (ws::Surface* s = gui().mainSurface) ws::swapBuffers(s);
 }

@@ -204,7 +204,7 @@ ZUAPI ZuErr ZUGetWndScreenOrigin(ZUWindowNode* node, ZuPOINT* point) {
     auto& g = gui();
     if (!node || !point) return 0;
     zu::ws::Rect r;
-    if (!g.mainWindow || !zu::ws::getWindowRect(g.mainWindow, &r)) return 0;
+    if (!g.mainWindow || !zu::ws::windowRect(g.mainWindow, &r)) return 0;
     point->x = r.left + node->rect.x;
     point->y = r.top + g.currentGuiHeight - node->rect.y;
     return 0;
@@ -247,7 +247,7 @@ ZUAPI ZuErr ZUSendMessage(ZUWindowNode* node, unsigned int msg, int a, int b, vo
 
 ZUAPI ZuErr ZUPostMessage(ZUWindowNode* node, unsigned int msg, int a, int b, void* p, void* q) {
     if (!node) return 0;
-    void* w = gui().mainWindow;
+    zu::ws::Window* w = gui().mainWindow;
     if (!w) return -2;  // nowhere to post to; nothing is allocated
     auto* r = new (std::nothrow) ZUPostedMessage{node, msg, a, b, p, q};
     if (!r) return -2;
@@ -255,7 +255,7 @@ ZUAPI ZuErr ZUPostMessage(ZUWindowNode* node, unsigned int msg, int a, int b, vo
         std::lock_guard lock(zu::detail::postedMutex);
         zu::detail::pendingPosted().insert(r);
     }
-    if (!zu::ws::postMessage(w, ZUM_POSTED, reinterpret_cast<uintptr_t>(r), 0)) {
+    if (!zu::ws::post(w, ZUM_POSTED, reinterpret_cast<uintptr_t>(r), 0)) {
         if (zu::detail::takePostedRecord(r)) delete r;
         return -2;
     }

@@ -1,15 +1,16 @@
 // The one window procedure of the main window and the video windows: input becomes node
 // messages, and most handled input waits for the render that shows its effect.
+#include <algorithm>
+
 #include "gui/gui_state.h"
 
 namespace zu::detail {
 namespace {
 
 using namespace zu::ws;
+using K = EventKind;
 
-// Not in the window-system layer's set: the minimise request of ZUMinimizeGUI.
-constexpr unsigned WM_SYSCOMMAND = 0x0112;
-constexpr uintptr_t SC_MINIMIZE = 0xF020;
+constexpr int kWheelNotch = 120;
 
 constexpr unsigned kSpecialKeys[] = {VK_LEFT,   VK_RIGHT, VK_UP,     VK_DOWN,  VK_RETURN,
                                      VK_DELETE, VK_BACK,  VK_ESCAPE, VK_SHIFT, VK_CAPITAL};
@@ -25,7 +26,7 @@ void send(ZUWindowNode* n, unsigned msg, int a, int b, void* p = nullptr, void* 
 }
 
 // First slot whose window is this one, or (when asked) that is the video capture.
-VideoSlot* findVideo(void* window, bool orCapture) {
+VideoSlot* findVideo(const Window* window, bool orCapture) {
     GuiState& g = gui();
     if (!g.videoTable) return nullptr;
     for (int i = 0; i < kVideoSlotCount; ++i) {
@@ -38,7 +39,7 @@ VideoSlot* findVideo(void* window, bool orCapture) {
 }
 
 // Pointer, button and wheel messages about video windows.
-VideoSlot* videoTarget(void* window, bool orCapture) {
+VideoSlot* videoTarget(const Window* window, bool orCapture) {
     GuiState& g = gui();
     if (!g.videoTable || !g.started.load(std::memory_order_acquire) ||
         g.mbShown.load(std::memory_order_acquire))
@@ -66,32 +67,20 @@ ZUWindowNode* hotKeyNode(uintptr_t code) {
     return n && n->enabled && n->visible ? n : nullptr;
 }
 
-intptr_t defaultProcessing(void* window, unsigned message, uintptr_t wParam, intptr_t lParam,
-                           bool handled) {
-    GuiState& g = gui();
-    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE && window == g.mainWindow)
-        showWindow(window, SW_MINIMIZE);
-    // Only the host's own window goes back to the host's procedure; video windows are ours.
-    if (g.embedded && !handled && g.previousProc && window == g.mainWindow)
-        return callWindowProc(g.previousProc, window, message, wParam, lParam);
-    return defWindowProc(window, message, wParam, lParam);
-}
-
 }  // namespace
 
-intptr_t guiWindowProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam) {
+intptr_t guiWindowProc(const Event& e) {
     GuiState& g = gui();
-    g.procSeen.store(true, std::memory_order_release);
+    Window* const window = e.window;
     const bool isMain = window && window == g.mainWindow;
     const bool mainInput = isMain && g.started.load(std::memory_order_acquire) &&
                            !g.mbShown.load(std::memory_order_acquire);
     const bool pointerInput = mainInput && !g.videoCapture;
-    const int cx = getXLParam(lParam), cy = getYLParam(lParam);
+    const int cx = e.x, cy = e.y;
     const int gx = cx, gy = g.currentGuiHeight - cy;
-    bool handled = false;
 
-    switch (message) {
-        case WM_MOUSEMOVE: {
+    switch (e.kind) {
+        case K::PointerMove: {
             bool renderDue = false, rendered = false;
             if (g.rolloverNode) {
                 ZUWindowNode* left = g.rolloverNode;
@@ -103,13 +92,13 @@ intptr_t guiWindowProc(void* window, unsigned message, uintptr_t wParam, intptr_
                 if (g.capture) {
                     send(g.capture, ZUM_MOUSEMOVE, gx, gy);
                     inputHandshake();
-                    rendered = handled = true;
+                    rendered = true;
                 } else if (ZUWindowNode* n = hitTest(g.root, gx, gy); n && n->enabled) {
                     send(n, ZUM_MOUSEMOVE, gx, gy);
                     if (n->rollover) {
                         g.rolloverNode = n;
                         inputHandshake();
-                        rendered = handled = true;
+                        rendered = true;
                     }
                 }
             } else {
@@ -118,116 +107,104 @@ intptr_t guiWindowProc(void* window, unsigned message, uintptr_t wParam, intptr_
             if (renderDue && !rendered) inputHandshake();
             break;
         }
-        case WM_LBUTTONDOWN:
-            if (pointerInput) {
-                ZUWindowNode* t = pointerTarget(gx, gy);
-                if (!t) break;
-                unsigned msg = ZUM_LBUTTONDOWN;
-                if (t->lDblClk) {
-                    const int64_t now = g.clock();
-                    // A clock that went backwards restarts the measure.
-                    if (t == g.lastClicked && g.lastClickTime <= now &&
-                        now - g.lastClickTime <= g.dblClkInterval)
-                        msg = ZUM_LBUTTONDBLCLK;
-                    g.lastClickTime = now;
-                }
-                send(t, msg, gx, gy);
-                g.lastClicked = t;
-                inputHandshake();
-                handled = true;
-            } else if (!g.videoCapture) {
-                sendVideo(videoTarget(window, false), ZUM_VIDEOLBUTTONDOWN, cx, cy);
-            }
-            break;
-        case WM_LBUTTONUP:
-        case WM_LBUTTONDBLCLK:
-            if (pointerInput) {
-                if (ZUWindowNode* t = pointerTarget(gx, gy)) {
-                    send(t, message == WM_LBUTTONUP ? ZUM_LBUTTONUP : ZUM_LBUTTONDBLCLK, gx, gy);
+        case K::ButtonDown:
+            if (e.button == kLeft) {
+                if (pointerInput) {
+                    ZUWindowNode* t = pointerTarget(gx, gy);
+                    if (!t) break;
+                    unsigned msg = ZUM_LBUTTONDOWN;
+                    if (t->lDblClk) {
+                        const int64_t now = g.clock();
+                        // A clock that went backwards restarts the measure.
+                        if (t == g.lastClicked && g.lastClickTime <= now &&
+                            now - g.lastClickTime <= g.dblClkInterval)
+                            msg = ZUM_LBUTTONDBLCLK;
+                        g.lastClickTime = now;
+                    }
+                    send(t, msg, gx, gy);
+                    g.lastClicked = t;
                     inputHandshake();
-                    handled = true;
+                } else if (!g.videoCapture) {
+                    sendVideo(videoTarget(window, false), ZUM_VIDEOLBUTTONDOWN, cx, cy);
                 }
-            } else {
-                sendVideo(videoTarget(window, true),
-                          message == WM_LBUTTONUP ? ZUM_VIDEOLBUTTONUP : ZUM_VIDEOLBUTTONDBLCLK, cx,
-                          cy);
+                break;
             }
-            break;
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP:
-            if (pointerInput) {
-                if (ZUWindowNode* t = pointerTarget(gx, gy)) {
-                    send(t, message == WM_RBUTTONDOWN ? ZUM_RBUTTONDOWN : ZUM_RBUTTONUP, gx, gy);
-                    inputHandshake();
-                    handled = true;
-                }
-            } else {
-                sendVideo(videoTarget(window, true),
-                          message == WM_RBUTTONDOWN ? ZUM_VIDEORBUTTONDOWN : ZUM_VIDEORBUTTONUP, cx,
-                          g.currentGuiHeight - cy);
-            }
-            g.lastClicked = nullptr;
-            break;
-        case WM_MOUSEWHEEL: {
-            const int delta = getWheelDelta(wParam);
-            const int keys = loWord(wParam);
-            if (mainInput) {
-                ZuPOINT pt{cx, g.currentGuiHeight - cy};  // screen position, as it comes
-                const int state = keys == static_cast<int>(MK_CONTROL) ? 1 : keys;
-                if (g.capture) {
-                    send(g.capture, ZUM_MOUSEWHEEL, delta / WHEEL_DELTA, state, nullptr, &pt);
-                    inputHandshake();
-                    handled = true;
-                } else if (g.root && g.root->enabled) {
-                    send(g.root, ZUM_MOUSEWHEEL, delta / WHEEL_DELTA, state, nullptr, &pt);
-                }
-            } else {
-                ZuPOINT pt{cx, cy};
-                sendVideo(videoTarget(window, true), ZUM_VIDEOMOUSEWHEEL, delta,
-                          (keys & MK_MBUTTON) ? 1 : keys, &pt);
-            }
-            break;
-        }
-        case WM_KEYDOWN:
-        case WM_CHAR:
-            if (mainInput) {
-                const bool isChar = message == WM_CHAR;
-                ZUWindowNode* t = g.capture ? g.capture : hotKeyNode(wParam);
-                if (t) {
-                    if (!isChar && isSpecialKey(wParam))
-                        send(t, ZUM_KEY, -1, static_cast<int>(wParam));
-                    else if (isChar && !(lParam & KF_EXTENDED_BIT) && wParam >= 32)
-                        send(t, ZUM_KEY, static_cast<int>(wParam), 0);
-                    inputHandshake();
-                    handled = true;
-                }
-            }
-            g.lastClicked = nullptr;
-            break;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            if (!g.embedded) break;
             [[fallthrough]];
-        case WM_ACTIVATE:
-        case WM_ACTIVATEAPP: {
-            if (!isMain) break;
-            int active = 0;
-            if (message == WM_ACTIVATEAPP) {
-                if (getForegroundWindow() == g.mainWindow) active = wParam != 0;
-            } else {
-                const int lo = loWord(wParam);
-                active = lo == 1 || lo == 2 || message == WM_SETFOCUS;
-                // Opening the drop-down popup is no deactivation.
-                void* combo = g.comboWindow.load(std::memory_order_acquire);
-                if (combo && reinterpret_cast<void*>(lParam) == combo) break;
+        case K::ButtonUp:
+        case K::DoubleClick:
+            if (e.button == kLeft) {
+                const bool up = e.kind == K::ButtonUp;
+                if (pointerInput) {
+                    if (ZUWindowNode* t = pointerTarget(gx, gy)) {
+                        send(t, up ? ZUM_LBUTTONUP : ZUM_LBUTTONDBLCLK, gx, gy);
+                        inputHandshake();
+                    }
+                } else {
+                    sendVideo(videoTarget(window, true),
+                              up ? ZUM_VIDEOLBUTTONUP : ZUM_VIDEOLBUTTONDBLCLK, cx, cy);
+                }
+            } else if (e.button == kRight && e.kind != K::DoubleClick) {
+                const bool down = e.kind == K::ButtonDown;
+                if (pointerInput) {
+                    if (ZUWindowNode* t = pointerTarget(gx, gy)) {
+                        send(t, down ? ZUM_RBUTTONDOWN : ZUM_RBUTTONUP, gx, gy);
+                        inputHandshake();
+                    }
+                } else {
+                    sendVideo(videoTarget(window, true),
+                              down ? ZUM_VIDEORBUTTONDOWN : ZUM_VIDEORBUTTONUP, cx,
+                              g.currentGuiHeight - cy);
+                }
+                g.lastClicked = nullptr;
             }
-            if (g.root && g.started.load(std::memory_order_acquire)) {
-                send(g.root, ZUM_ACTIVATE, active, 0);
-                inputHandshake();
+            break;
+        case K::Wheel: {
+            if (e.horizontal) break;
+            const int keys = static_cast<int>(e.modifiers & 0xFFFF);
+            if (mainInput) {
+                // The screen position, as it comes.
+                ZuPOINT pt{e.screenX, g.currentGuiHeight - e.screenY};
+                const int state = keys == static_cast<int>(kModControl) ? 1 : keys;
+                if (g.capture) {
+                    send(g.capture, ZUM_MOUSEWHEEL, e.delta / kWheelNotch, state, nullptr, &pt);
+                    inputHandshake();
+                } else if (g.root && g.root->enabled) {
+                    send(g.root, ZUM_MOUSEWHEEL, e.delta / kWheelNotch, state, nullptr, &pt);
+                }
+            } else {
+                ZuPOINT pt{e.screenX, e.screenY};
+                sendVideo(videoTarget(window, true), ZUM_VIDEOMOUSEWHEEL, e.delta,
+                          (keys & kModMiddle) ? 1 : keys, &pt);
             }
             break;
         }
-        case WM_ERASEBKGND:
+        case K::KeyDown:
+        case K::Character:
+            if (mainInput) {
+                const bool isChar = e.kind == K::Character;
+                const unsigned code = isChar ? e.character : e.key;
+                ZUWindowNode* t = g.capture ? g.capture : hotKeyNode(code);
+                if (t) {
+                    if (!isChar && isSpecialKey(code))
+                        send(t, ZUM_KEY, -1, static_cast<int>(code));
+                    else if (isChar && !e.extended && code >= 32)
+                        send(t, ZUM_KEY, static_cast<int>(code), 0);
+                    inputHandshake();
+                }
+            }
+            g.lastClicked = nullptr;
+            break;
+        case K::Activate:
+            if (!isMain) break;
+            // Opening the drop-down popup is no deactivation.
+            if (!e.active && e.other && e.other == g.comboWindow.load(std::memory_order_acquire))
+                break;
+            if (g.root && g.started.load(std::memory_order_acquire)) {
+                send(g.root, ZUM_ACTIVATE, e.active ? 1 : 0, 0);
+                inputHandshake();
+            }
+            break;
+        case K::Paint:
             if (isMain && g.started.load(std::memory_order_acquire)) {
                 inputHandshake();
                 return 1;
@@ -244,39 +221,42 @@ intptr_t guiWindowProc(void* window, unsigned message, uintptr_t wParam, intptr_
                 }
             }
             break;
-        case WM_DROPFILES: {
-            void* drop = reinterpret_cast<void*>(wParam);
-            if (dragQueryFile(drop, 0xFFFFFFFFu, nullptr, 0) == 0) break;
+        case K::Drop: {
+            const std::u16string* first = dropPath(e.drop, 0);
+            if (!first) break;
             if (g.videoTable && g.mainWindow && g.started.load(std::memory_order_acquire) &&
                 g.root) {
                 if (VideoSlot* s = findVideo(window, false)) {
+                    // The message's buffer holds 260 units; ZUGetVideoDropFiles has them all.
                     uint16_t name[260] = {};
-                    dragQueryFile(drop, 0, name, 260);
+                    const size_t n = std::min<size_t>(first->size(), 259);
+                    std::copy_n(first->data(), n, name);
                     sendVideo(s, ZUM_VIDEODROPFILES, 0, 0, name);
-                    dragFinish(drop);  // the names were read; nothing else needs the drop
                     inputHandshake();
                     return 0;
                 }
             }
             break;
         }
-        case ZUM_POSTED: {
-            auto* r = reinterpret_cast<ZUPostedMessage*>(wParam);
-            // Records not pending (already handled, or from before a ZUKillGUI) are ignored.
-            if (r && takePostedRecord(r)) {
-                if (g.mainWindow && g.started.load(std::memory_order_acquire) && r->node)
-                    send(r->node, r->msg, r->a, r->b, r->p, r->q);
-                delete r;  // delivered, or dropped while stopped
+        case K::Posted:
+            if (e.code == ZUM_POSTED) {
+                auto* r = reinterpret_cast<ZUPostedMessage*>(e.a);
+                // Records not pending (already handled, or from before a ZUKillGUI) are
+                // ignored.
+                if (r && takePostedRecord(r)) {
+                    if (g.mainWindow && g.started.load(std::memory_order_acquire) && r->node)
+                        send(r->node, r->msg, r->a, r->b, r->p, r->q);
+                    delete r;  // delivered, or dropped while stopped
+                }
             }
             break;
-        }
         default:
             break;
     }
-    return defaultProcessing(window, message, wParam, lParam, handled);
+    return defaultProc(e);
 }
 
-int registerVideoWindow(ZUVideoWindowNode* video, void* window, ZUWindowNode* owner,
+int registerVideoWindow(ZUVideoWindowNode* video, Window* window, ZUWindowNode* owner,
                         const std::atomic<bool>* started) {
     GuiState& g = gui();
     if (!g.videoTable || !video) return -1;

@@ -45,8 +45,7 @@ using zu::detail::gui;
 namespace ws = zu::ws;
 
 ZUAPI ZuErr ZUInitCombo(int x, int y, int width, int height, char* iconFile) {
-    const int r =
-        zu::detail::createPopup(combo.popup, ws::defWindowProc, x, y, width, height, iconFile);
+    const int r = zu::detail::createPopup(combo.popup, nullptr, x, y, width, height, iconFile);
     combo.width = width, combo.height = height;
     gui().comboWindow.store(combo.popup.window, std::memory_order_release);
     return r;
@@ -59,12 +58,12 @@ ZUAPI ZuErr ZUShowCombo(int x, int y, int width, int height, int count, char** i
     combo.items = combo.count ? items : nullptr;
     combo.width = width, combo.height = height;
     zu::detail::showPopup(combo.popup, x, y, width, height);
-    if (zu::detail::beginPopupGl(combo.popup, width, height)) ws::makeCurrent(nullptr, nullptr);
+    if (zu::detail::beginPopupGl(combo.popup, width, height)) ws::makeCurrent(nullptr);
     return 0;
 }
 
 ZUAPI void ZURenderComboGUI(void) {
-    if (!combo.popup.rc || !ws::makeCurrent(combo.popup.dc, combo.popup.rc)) return;
+    if (!combo.popup.surface || !ws::makeCurrent(combo.popup.surface)) return;
     const int w = combo.width, h = combo.height;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     zu::detail::schemeColour(30);
@@ -74,7 +73,7 @@ ZUAPI void ZURenderComboGUI(void) {
     // Rows run from the top down; a row height below 1 pixel leaves nothing to pick.
     const int rh = combo.count ? h / combo.count : 0;
     ws::Point p;
-    if (rh > 0 && ws::getCursorPos(&p) && zu::detail::pointerInside(p.x, p.y)) {
+    if (rh > 0 && ws::cursorPos(&p) && zu::detail::pointerInside(p.x, p.y)) {
         const int r = zu::detail::rowFromBottom(p.y, rh);
         zu::detail::schemeColour(31);
         glRecti(0, r * rh, w, r * rh + rh);
@@ -90,18 +89,18 @@ ZUAPI void ZURenderComboGUI(void) {
                                   ZU_TEXT_LEFT, -1);
         glPopMatrix();
     }
-    ws::swapBuffers(combo.popup.dc);
-    ws::makeCurrent(nullptr, nullptr);
+    ws::swapBuffers(combo.popup.surface);
+    ws::makeCurrent(nullptr);
 }
 
 ZUAPI int ZUHideCombo(void) {
     int result = -1;
     ws::Point p;
-    if (combo.count && ws::getCursorPos(&p) && zu::detail::pointerInside(p.x, p.y)) {
+    if (combo.count && ws::cursorPos(&p) && zu::detail::pointerInside(p.x, p.y)) {
         const int rh = combo.height / combo.count;
         if (rh > 0) result = combo.count - zu::detail::rowFromBottom(p.y, rh) - 1;
     }
-    if (combo.popup.window) ws::showWindow(combo.popup.window, ws::SW_HIDE);
+    if (combo.popup.window) ws::hide(combo.popup.window);
     combo.count = 0;
     combo.items = nullptr;
     return result;

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "gui/gui_state.h"
-#include "platform/winsys/messages.h"
 #include "popups/popup_window.h"
 #include "zugui/gui.h"
 #include "zugui/popups.h"
@@ -31,32 +30,31 @@ void copyText(char* to, const char* from) {
 }
 
 void hideBox() {
-    if (box.popup.window) ws::showWindow(box.popup.window, ws::SW_HIDE);
+    if (box.popup.window) ws::hide(box.popup.window);
     gui().mbShown.store(false, std::memory_order_release);
 }
 
-intptr_t boxProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam) {
-    switch (message) {
-        case ws::WM_ACTIVATE:
-        case ws::WM_SHOWWINDOW:
-        case ws::WM_ACTIVATEAPP:
+intptr_t boxProc(const ws::Event& e) {
+    switch (e.kind) {
+        case ws::EventKind::Activate:
+        case ws::EventKind::Show:
             ZURenderMBGUI();
             break;
-        case ws::WM_ERASEBKGND:
+        case ws::EventKind::Paint:
             ZURenderMBGUI();
             return 1;
-        case ws::WM_LBUTTONDOWN:
-            hideBox();
+        case ws::EventKind::ButtonDown:
+            if (e.button == ws::kLeft) hideBox();
             break;
         default:
             break;
     }
-    return ws::defWindowProc(window, message, wParam, lParam);
+    return ws::defaultProc(e);
 }
 
 }  // namespace
 
-void* messageBoxWindow() {
+ws::Window* messageBoxWindow() {
     return box.popup.window;
 }
 
@@ -83,7 +81,7 @@ ZUAPI ZuErr ZUShowMB(char* title, char* message) {
     box.width = std::strlen(box.message) > 30 ? zu::detail::kWide : zu::detail::kNarrow;
 
     ws::Rect main{};
-    ws::getWindowRect(g.mainWindow, &main);
+    ws::windowRect(g.mainWindow, &main);
     int x, y;
     ZUWindowNode* root = g.root;
     auto* over = root ? static_cast<ZUWindowNode*>(root->userData) : nullptr;
@@ -100,8 +98,7 @@ ZUAPI ZuErr ZUShowMB(char* title, char* message) {
     }
     g.mbShown.store(true, std::memory_order_release);
     zu::detail::showPopup(box.popup, x, y, box.width, box.height);
-    if (zu::detail::beginPopupGl(box.popup, box.width, box.height))
-        ws::makeCurrent(nullptr, nullptr);
+    if (zu::detail::beginPopupGl(box.popup, box.width, box.height)) ws::makeCurrent(nullptr);
     return 0;
 }
 
@@ -111,7 +108,7 @@ ZUAPI int ZUHideMB(void) {
 }
 
 ZUAPI void ZURenderMBGUI(void) {
-    if (!box.popup.rc || !ws::makeCurrent(box.popup.dc, box.popup.rc)) return;
+    if (!box.popup.surface || !ws::makeCurrent(box.popup.surface)) return;
     const int w = box.width, h = box.height;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glBegin(GL_QUADS);
@@ -149,8 +146,8 @@ ZUAPI void ZURenderMBGUI(void) {
         glVertex2f(l[1] + 0.5f, l[2] + 0.5f), glVertex2f(l[3] + 0.5f, l[4] + 0.5f);
     }
     glEnd();
-    ws::swapBuffers(box.popup.dc);
-    ws::makeCurrent(nullptr, nullptr);
+    ws::swapBuffers(box.popup.surface);
+    ws::makeCurrent(nullptr);
 }
 
 ZUAPI ZuErr ZUKillMB(void) {

@@ -1,5 +1,5 @@
 // What the drop-down popup and the message box share: a hidden top-level window of their
-// own class, owned by the main window, with a GL context and a font set of its own.
+// own, owned by the main window, with a GL surface and a font set of its own.
 #pragma once
 
 #include "platform/winsys/winsys.h"
@@ -7,19 +7,17 @@
 namespace zu::detail {
 
 struct PopupWindow {
-    const char* className = nullptr;
+    const char* name = nullptr;
     int fontSet = 0;
-    void* window = nullptr;
-    void* dc = nullptr;
-    void* rc = nullptr;
-    void* cursor = nullptr;
-    void* icon = nullptr;
+    ws::Window* window = nullptr;
+    ws::Surface* surface = nullptr;
+    ws::Cursor* cursor = nullptr;
+    ws::Icon* icon = nullptr;
 };
 
-// Registers the class, creates the hidden window, its context and font set. 0, or -2
-// when the class cannot be registered (other than being registered already) or no
-// window or context can be had.
-int createPopup(PopupWindow& p, ws::WndProc proc, int x, int y, int width, int height,
+// Creates the hidden window, its surface and font set. 0, or -2 when no window or
+// surface can be had.
+int createPopup(PopupWindow& p, ws::EventProc proc, int x, int y, int width, int height,
                 const char* iconFile);
 // Makes the popup's context current and applies the standard set-up for a new size.
 bool beginPopupGl(PopupWindow& p, int width, int height);
@@ -28,6 +26,6 @@ void showPopup(PopupWindow& p, int x, int y, int width, int height);
 void destroyPopup(PopupWindow& p);
 
 // The message box window, null before ZUInitMB.
-void* messageBoxWindow();
+ws::Window* messageBoxWindow();
 
 }  // namespace zu::detail

@@ -219,6 +219,7 @@ ZUAPI ZuErr ZUKillFonts(int set) {
     FontSet& s = sets[set];
     const bool same = !s.context || s.context == ws::currentContext();
     for (auto& f : s.fonts) freeFont(f, same);
+    if (same) forgetViewport();  // the context is on its way out: its address may be reused
     s.context = nullptr;
     return 0;
 }

@@ -48,6 +48,8 @@ const FontAtlas& fontAtlas(bool bold, int pixelSize);
 // glViewport, remembered for the current context: text reads its projection and the
 // viewport's offset in the window from here instead of asking OpenGL on every call.
 void setViewport(int x, int y, int width, int height);
+// Drops the record of the current context, before the context goes away.
+void forgetViewport();
 
 // Lays out and draws text from baseline y of the first line in a box of the given width
 // starting at x, with the current colour and the modelview matrix at the identity; no

@@ -26,25 +26,30 @@ std::mutex viewsMutex;
 ContextView views[kViews];
 int nextView = 0;
 
-// The current context's viewport; asked of OpenGL only the first time a context that never
-// went through setViewport draws text.
-void currentViewport(GLint out[4]) {
-    void* context = ws::currentContext();
+// The context current here and its viewport. The viewport is asked of OpenGL only when a
+// context that never went through setViewport draws text.
+struct Target {
+    void* context;
+    GLint viewport[4];
+};
+Target currentTarget() {
+    Target t{ws::currentContext(), {}};
     {
         std::lock_guard lock(viewsMutex);
         for (const ContextView& v : views)
-            if (v.context && v.context == context) {
-                std::memcpy(out, v.viewport, sizeof v.viewport);
-                return;
+            if (t.context && v.context == t.context) {
+                std::memcpy(t.viewport, v.viewport, sizeof v.viewport);
+                return t;
             }
     }
-    glGetIntegerv(GL_VIEWPORT, out);
-    if (!context) return;
+    glGetIntegerv(GL_VIEWPORT, t.viewport);
+    if (!t.context) return t;
     std::lock_guard lock(viewsMutex);
     ContextView& v = views[nextView];
     nextView = (nextView + 1) % kViews;
-    v.context = context;
-    std::memcpy(v.viewport, out, sizeof v.viewport);
+    v.context = t.context;
+    std::memcpy(v.viewport, t.viewport, sizeof v.viewport);
+    return t;
 }
 
 float lineWidth(const GlyphFont* font, const char* line, int length) {
@@ -105,8 +110,9 @@ Vertex* lineQuads(const GlyphFont* font, const Ortho& p, float x, float y, const
 
 void setViewport(int x, int y, int width, int height) {
     glViewport(x, y, width, height);
+    // OpenGL refuses a negative size and keeps the viewport it had, and so does the record.
     void* context = ws::currentContext();
-    if (!context) return;
+    if (!context || width < 0 || height < 0) return;
     std::lock_guard lock(viewsMutex);
     ContextView* slot = nullptr;
     for (ContextView& v : views)
@@ -116,17 +122,22 @@ void setViewport(int x, int y, int width, int height) {
         nextView = (nextView + 1) % kViews;
     }
     slot->context = context;
-    // What glViewport keeps: a negative size is refused and leaves the viewport as it was.
-    if (width < 0 || height < 0) return;
     const GLint v[4] = {x, y, width, height};
     std::memcpy(slot->viewport, v, sizeof v);
 }
 
-void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, int flags,
-                   int caret) {
-    if (!font) return;
-    GLint vp[4] = {};
-    currentViewport(vp);
+void forgetViewport() {
+    void* context = ws::currentContext();
+    std::lock_guard lock(viewsMutex);
+    for (ContextView& v : views)
+        if (context && v.context == context) v = ContextView{};
+}
+
+namespace {
+
+void drawLines(GlyphFont* font, const Target& target, float x, float y, float width, char* text,
+               int flags, int caret) {
+    const GLint* vp = target.viewport;
 
     char buffer[kWorkingBuffer] = {};
     if (text) std::strncpy(buffer, text, kWorkingBuffer - 1);
@@ -142,12 +153,12 @@ void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, i
         start = end + 1;
     }
 
-    // At most 255 glyphs in all, four corners each.
+    // At most 255 glyphs in all, two triangles each.
     Vertex quads[6 * (kWorkingBuffer - 1)];
     Vertex* end = quads;
     const Ortho projection = orthoOf(vp);
     // A texture name means nothing in a context the set was not built in.
-    const bool drawable = font->texture && font->context == ws::currentContext();
+    const bool drawable = font->texture && font->context == target.context;
     float startX = 0.0f, w = 0.0f;
     for (int i = 0; i < lineCount; ++i) {
         const float lineY = y - static_cast<float>(i) * font->height;
@@ -231,6 +242,13 @@ void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, i
     }
 }
 
+}  // namespace
+
+void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, int flags,
+                   int caret) {
+    if (font) drawLines(font, currentTarget(), x, y, width, text, flags, caret);
+}
+
 namespace {
 
 void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, int caret) {
@@ -246,13 +264,12 @@ void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, 
     const int sh = rect->height > 0 ? rect->height : 0;
     // The viewport's own y is the GUI's offset in the window while the main context is
     // current, and 0 in the popups' contexts, whatever the main GUI's offset.
-    GLint vp[4] = {};
-    currentViewport(vp);
-    glScissor(rect->x + 1, rect->y + vp[1], sw, sh);
+    const Target target = currentTarget();
+    glScissor(rect->x + 1, rect->y + target.viewport[1], sw, sh);
     glPushMatrix();
     glLoadIdentity();
-    DrawGlyphText(f, static_cast<float>(rect->x), baseline, static_cast<float>(rect->width), text,
-                  flags, caret);
+    drawLines(f, target, static_cast<float>(rect->x), baseline, static_cast<float>(rect->width),
+              text, flags, caret);
     glPopMatrix();
     if (!wasOn) glDisable(GL_SCISSOR_TEST);
 }

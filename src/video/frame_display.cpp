@@ -221,10 +221,10 @@ ZUAPI ZuErr ZUStartDisplayVideoFrame(ZUVideoWindowNode* video, unsigned int text
                                      unsigned int textureHeight, unsigned int textureMode,
                                      ZuRGBLUT* lut) {
     if (!video || video->started.load(std::memory_order_acquire)) return 0;
-    if (!video->rc || !ws::makeCurrent(video->dc, video->rc)) return -2;
+    if (!video->rc || !ws::makeCurrent(zu::detail::surfaceOf(video))) return -2;
     clearAll();
     video->layoutStale = 1;
-    ws::swapInterval(video->dc, 0);  // never wait for the vertical retrace
+    ws::swapInterval(zu::detail::surfaceOf(video), 0);  // never wait for the vertical retrace
 
     video->textureTarget = GL_TEXTURE_2D;
     video->textureWidth = static_cast<int>(std::min(textureWidth, 1u << 16));
@@ -345,7 +345,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
     if (!video || !video->started.load(std::memory_order_acquire)) return -2;
     if (!frame) {
         clearAll();
-        ws::swapBuffers(video->dc);
+        ws::swapBuffers(zu::detail::surfaceOf(video));
         return 0;
     }
     const ZUVideoFrame& f = *frame;
@@ -407,7 +407,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
             if (convertOnCpu(*video, *state, f, g, lut, gpu, out, way) != 0) {
                 // Neither converter takes this frame: show black rather than stale memory.
                 clearAll();
-                ws::swapBuffers(video->dc);
+                ws::swapBuffers(zu::detail::surfaceOf(video));
                 return -2;
             }
             if (guides)
@@ -433,7 +433,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
     // into a buffer of the old size and stay black. One empty presentation first.
     if (source && newDrawableSize(*state, video->width, video->height)) {
         clearAll();
-        ws::swapBuffers(video->dc);
+        ws::swapBuffers(zu::detail::surfaceOf(video));
     }
 
     const unsigned format = f.format;
@@ -465,7 +465,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
     if (gpu) {
         if (!gpuDraw(*state, shown, f.topDown)) {
             clearAll();
-            ws::swapBuffers(video->dc);
+            ws::swapBuffers(zu::detail::surfaceOf(video));
             return -2;
         }
     } else if (video->texturePath) {
@@ -499,7 +499,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
             glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
         }
     }
-    ws::swapBuffers(video->dc);
+    ws::swapBuffers(zu::detail::surfaceOf(video));
     return 0;
 }
 
@@ -549,7 +549,7 @@ ZUAPI ZuErr ZUStopDisplayVideoFrame(ZUVideoWindowNode* video) {
         }
         glActiveTexture(GL_TEXTURE0);
     }
-    ws::makeCurrent(nullptr, nullptr);
+    ws::makeCurrent(nullptr);
     video->started.store(false, std::memory_order_release);
     return 0;
 }

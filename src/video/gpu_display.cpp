@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "video/convert/convert.h"
 #include "video/convert/planar.h"
@@ -187,7 +188,16 @@ Mix mixFor(const Recipe& r, const FormatInfo* f, const PlanarInfo* p, ColourSpec
     return yuvMix(r, c, a, b);
 }
 
-GLuint compileProgram(const char* vertex, const char* fragment) {
+// The source with the defines placed after its #version line.
+std::string withDefines(const char* source, const std::string& defines) {
+    std::string s = source;
+    const size_t at = s.find("#version");
+    const size_t eol = at == std::string::npos ? 0 : s.find('\n', at) + 1;
+    return s.insert(eol, defines);
+}
+
+GLuint compileProgram(const char* vertex, const std::string& fragmentText) {
+    const char* fragment = fragmentText.c_str();
     const GLuint program = glCreateProgram();
     if (!program) return 0;
     for (auto [stage, source] :
@@ -288,7 +298,9 @@ struct Texture {
 }  // namespace
 
 struct GpuDisplay {
-    GLuint present = 0, decode = 0;
+    // Programs built on first use: present by plane count (1-3), decode by mode (1-6).
+    // present[1] is built at start and tells whether the frame shaders run at all.
+    GLuint present[4] = {}, decode[7] = {};
     GLuint lut = 0;
     Texture planes[3];
     Texture words;
@@ -321,34 +333,51 @@ bool gpuTakesFormat(unsigned format) {
     return recipeFor(format, &f, &p).kind != Kind::None;
 }
 
+namespace {
+
+GLuint presentProgram(GpuDisplay& g, int planes) {
+    if (g.present[planes]) return g.present[planes];
+    const std::string defines = "#define PLANES " + std::to_string(planes) + "\n#define LUT " +
+                                (g.lut ? "1" : "0") + "\n";
+    const GLuint p =
+        compileProgram(kFrameVertexShader, withDefines(kPresentFragmentShader, defines));
+    if (!p) return 0;
+    glUseProgram(p);
+    uniform1i(p, "tex0", kUnitPlane[0]);
+    uniform1i(p, "tex1", kUnitPlane[1]);
+    uniform1i(p, "tex2", kUnitPlane[2]);
+    uniform1i(p, "tex1DLut", kUnitLut);
+    return g.present[planes] = p;
+}
+
+GLuint decodeProgram(GpuDisplay& g, int mode) {
+    if (g.decode[mode]) return g.decode[mode];
+    const GLuint p = compileProgram(
+        kFrameVertexShader,
+        withDefines(kDecodeFragmentShader, "#define MODE " + std::to_string(mode) + "\n"));
+    if (!p) return 0;
+    glUseProgram(p);
+    uniform1i(p, "words", kUnitWords);
+    return g.decode[mode] = p;
+}
+
+}  // namespace
+
 GpuDisplay* gpuStart(bool programs, GLuint lutTexture) {
     auto* g = new (std::nothrow) GpuDisplay;
     if (!g || !programs || !frameShadersAvailable()) return g;
-    g->present = compileProgram(kFrameVertexShader, kPresentFragmentShader);
-    g->decode = compileProgram(kFrameVertexShader, kDecodeFragmentShader);
-    if (!g->present || !g->decode) {
-        if (g->present) glDeleteProgram(g->present);
-        if (g->decode) glDeleteProgram(g->decode);
-        g->present = g->decode = 0;
-        return g;
-    }
     g->lut = lutTexture;
-    glUseProgram(g->decode);
-    uniform1i(g->decode, "words", kUnitWords);
-    glUseProgram(g->present);
-    uniform1i(g->present, "tex0", kUnitPlane[0]);
-    uniform1i(g->present, "tex1", kUnitPlane[1]);
-    uniform1i(g->present, "tex2", kUnitPlane[2]);
-    uniform1i(g->present, "tex1DLut", kUnitLut);
-    uniform1i(g->present, "Use1DLut", lutTexture ? 1 : 0);
+    presentProgram(*g, 1);
     return g;
 }
 
 void gpuStop(GpuDisplay* g) {
     if (!g) return;
     glUseProgram(0);
-    if (g->present) glDeleteProgram(g->present);
-    if (g->decode) glDeleteProgram(g->decode);
+    for (GLuint p : g->present)
+        if (p) glDeleteProgram(p);
+    for (GLuint p : g->decode)
+        if (p) glDeleteProgram(p);
     for (Texture& t : g->planes) t.release();
     g->words.release();
     g->picture.release();
@@ -374,7 +403,7 @@ bool newDrawableSize(GpuDisplay& g, int w, int h) {
 }
 
 bool gpuOn(const GpuDisplay& g) {
-    return g.present != 0;
+    return g.present[1] != 0;
 }
 
 namespace {
@@ -445,13 +474,15 @@ bool gpuAccepts(const GpuFrame& f) {
 bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
     Plan l;
     if (!gpuOn(g) || !plan(fr, l)) return false;
+    const GLuint present = presentProgram(g, l.p ? (l.p->interleaved ? 2 : 3) : 1);
+    const GLuint decode = l.r.kind == Kind::Words ? decodeProgram(g, l.r.mode) : 0;
+    if (!present || (l.r.kind == Kind::Words && !decode)) return false;
     const Recipe& r = l.r;
     const FormatInfo* f = l.f;
     const PlanarInfo* p = l.p;
     const int w = fr.width, h = fr.height;
     const GLint filter = fr.nearest ? GL_NEAREST : GL_LINEAR;
     Mix mix = mixFor(r, f, p, fr.colour);
-    int planes = 1;
     glPixelStorei(GL_UNPACK_SWAP_BYTES, r.swapBytes ? 1 : 0);
     setUnpack(l.unpack[0]);
 
@@ -459,9 +490,9 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
         g.planes[0].ensure(kUnitPlane[0], w, h, r.internal, r.format, r.type, filter);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, r.format, r.type, fr.planes[0]);
     } else if (r.kind == Kind::Words) {
-        g.words.ensure(kUnitWords, l.texels, h, GL_R32UI, GL_RED_INTEGER, GL_UNSIGNED_INT,
-                       GL_NEAREST);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, l.texels, h, GL_RED_INTEGER, GL_UNSIGNED_INT,
+        // The words' bytes as RGBA8 texels: the decode shader rebuilds the fields.
+        g.words.ensure(kUnitWords, l.texels, h, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, GL_NEAREST);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, l.texels, h, GL_RGBA, GL_UNSIGNED_BYTE,
                         fr.planes[0]);
         g.picture.ensure(kUnitPlane[0], w, h, GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, filter);
         if (!g.framebuffer) glGenFramebuffers(1, &g.framebuffer);
@@ -476,10 +507,9 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
         GLint viewport[4];
         glGetIntegerv(GL_VIEWPORT, viewport);
         glViewport(0, 0, w, h);
-        glUseProgram(g.decode);
-        uniform1i(g.decode, "Mode", r.mode);
-        uniform1i(g.decode, "Pairs", w / 2);
-        setMix(g.decode, mix);
+        glUseProgram(decode);
+        uniform1i(decode, "Pairs", w / 2);
+        setMix(decode, mix);
         drawQuad(0);  // texture row 0 is memory row 0
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
@@ -499,21 +529,20 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
                                GL_NEAREST);
             glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, cw, ch, fmt, type, fr.planes[i]);
         }
-        planes = p->interleaved ? 2 : 3;
+
     }
     restoreUnpack();
 
-    glUseProgram(g.present);
-    uniform1i(g.present, "Planes", planes);
+    glUseProgram(present);
     if (p) {
         // Left-sited chroma sits on the even pixels, a quarter of a chroma sample left of
         // the centre of the pixel pair.
         const GLint size[2] = {w / p->chromaDivX, h / p->chromaDivY};
-        glUniform2iv(glGetUniformLocation(g.present, "ChromaSize"), 1, size);
-        glUniform1f(glGetUniformLocation(g.present, "ChromaShift"),
+        glUniform2iv(glGetUniformLocation(present, "ChromaSize"), 1, size);
+        glUniform1f(glGetUniformLocation(present, "ChromaShift"),
                     fr.colour.centreSited ? 0.f : -0.25f);
     }
-    setMix(g.present, mix);
+    setMix(present, mix);
     if (g.lut) {
         glActiveTexture(GL_TEXTURE0 + kUnitLut);
         glBindTexture(GL_TEXTURE_1D, g.lut);

@@ -4,10 +4,19 @@
 
 #include <cstdint>
 
+#include "platform/winsys/winsys.h"
 #include "video/convert/planar.h"
 #include "zugui/video.h"
 
 namespace zu::detail {
+
+// The record's GL surface, and its window when the window is ours (null otherwise).
+inline ws::Surface* surfaceOf(const ZUVideoWindowNode* v) {
+    return v ? static_cast<ws::Surface*>(v->rc) : nullptr;
+}
+inline ws::Window* videoWindowOf(const ZUVideoWindowNode* v) {
+    return v ? ws::fromNative(v->window) : nullptr;
+}
 
 using GLuintAlias = unsigned int;  // GLuint, without the GL headers here
 
@@ -24,7 +33,7 @@ struct VideoCaps {
     bool hasShadingLanguage = false;
     bool hasShaderObjects = false;
     int probeCount = 0;  // how many times the probe ran (tests read it)
-    // GLSL 1.30, framebuffer objects, integer and float textures: every format goes to the
+    // GLSL 1.30, framebuffer objects and float textures: every format goes to the
     // screen through the texture path. Probed at the first texture-path start (-1 before);
     // tests set it to 0 to force the older texture path.
     int hasFrameShaders = -1;

@@ -5,7 +5,6 @@
 
 #include <mutex>
 #include <new>
-#include <set>
 
 #include "gui/gui_state.h"
 #include "video/video_internal.h"
@@ -19,31 +18,10 @@ VideoCaps& videoCaps() {
 
 namespace {
 
-constexpr const char* kVideoClass = "ZUVideo Window";
-// In embedded mode video windows are plain static windows: no input reaches the GUI's
-// procedure from them.
-constexpr const char* kStaticClass = "Static";
-
-// Foreign windows given to ZUCreateVideoWindow that the window-system layer had to adopt,
-// so that destruction gives them back.
-std::set<void*>& adoptedHere() {
-    static std::set<void*> s;
-    return s;
-}
-
-void* videoCursor() {
-    // Loaded once and shared by every video window, as the class's cursor.
-    static void* cursor = ws::loadCursorFromFile("data/icons/envoycursor.cur");
+ws::Cursor* videoCursor() {
+    // Loaded once and shared by every video window.
+    static ws::Cursor* cursor = ws::loadCursor("data/icons/envoycursor.cur");
     return cursor;
-}
-
-bool registerClassOnce(const char* name, ws::WndProc proc, unsigned styles, void* cursor) {
-    ws::WindowClass wc;
-    wc.name = name;
-    wc.proc = proc;
-    wc.styles = styles;
-    wc.cursor = cursor;
-    return ws::registerClass(wc) == 0 || ws::lastError() == ws::ERROR_CLASS_ALREADY_EXISTS;
 }
 
 void probeOnce() {
@@ -109,43 +87,39 @@ ZUAPI ZUVideoWindowNode* ZUCreateVideoWindow(ZUWindowNode* owner, char* title, Z
                                              int adopt) {
     auto& g = gui();
     if (!rect || !ws::open()) return nullptr;
-    if (!adopt) {
-        if (!g.mainWindow) return nullptr;  // a video window is a child of the GUI's window
-        const bool ok = g.embedded
-                            ? zu::detail::registerClassOnce(zu::detail::kStaticClass,
-                                                            ws::defWindowProc, 0, nullptr)
-                            : zu::detail::registerClassOnce(
-                                  zu::detail::kVideoClass, zu::detail::guiWindowProc,
-                                  ws::CS_HREDRAW | ws::CS_VREDRAW, zu::detail::videoCursor());
-        if (!ok) return nullptr;
-    }
+    // A video window is a child of the GUI's window; an adopted one is the host's window.
+    if (!adopt && !g.mainWindow) return nullptr;
+    void* host = adopt ? static_cast<void*>(owner) : nullptr;
+    if (adopt && !ws::nativeWindowExists(host)) return nullptr;
     auto* v = new (std::nothrow) ZUVideoWindowNode{};
     if (!v) return nullptr;
 
+    ws::Window* window = nullptr;
+    ws::Surface* surface = nullptr;
     if (!adopt) {
-        ws::CreateWindowParams p;
-        p.className = g.embedded ? zu::detail::kStaticClass : zu::detail::kVideoClass;
-        p.caption = title ? title : "";
-        p.style = ws::WS_CHILD;  // shown with ZUShowVideoWindow
-        p.x = rect->x, p.y = rect->y, p.width = rect->width, p.height = rect->height;
-        p.parent = g.mainWindow;
-        v->window = ws::createWindow(p);
+        ws::WindowDesc d;
+        // In embedded mode video windows are plain windows: no input reaches the GUI's
+        // procedure from them.
+        d.proc = g.embedded ? nullptr : zu::detail::guiWindowProc;
+        d.input = !g.embedded;
+        d.cursor = g.embedded ? nullptr : zu::detail::videoCursor();
+        d.parent = g.mainWindow;
+        d.caption = title;
+        d.surface = true;
+        d.x = rect->x, d.y = rect->y, d.width = rect->width, d.height = rect->height;
+        window = ws::createWindow(d, &surface);  // shown with ZUShowVideoWindow
+        v->window = ws::nativeHandle(window);
         v->owner = owner;
-        if (v->window)
-            zu::detail::registerVideoWindow(v, v->window, owner, &v->started);  // may be full
+        if (window) zu::detail::registerVideoWindow(v, window, owner, &v->started);  // may be full
     } else {
-        void* w = static_cast<void*>(owner);
-        // A window made outside our window-system layer is adopted to get a context on it.
-        if (w && !ws::getWindowProc(w)) {
-            if (ws::adoptWindow(w))
-                zu::detail::adoptedHere().insert(w);
-            else
-                w = nullptr;
-        }
-        v->window = w;
+        // The host's window, ours or another client's: only a surface of our own on it.
+        surface = ws::createSurface(host);
+        v->window = surface ? host : nullptr;
     }
-    if (!v->window) {
+    if (!v->window || !surface) {
         zu::detail::unregisterVideoWindow(v);
+        ws::destroySurface(surface);
+        ws::destroyWindow(window);
         delete v;
         return nullptr;
     }
@@ -159,20 +133,13 @@ ZUAPI ZUVideoWindowNode* ZUCreateVideoWindow(ZUWindowNode* owner, char* title, Z
     v->adopted = adopt;
     v->textureTarget = GL_TEXTURE_2D;
 
-    v->dc = ws::getDC(v->window);
-    ws::PixelFormatDescriptor pfd;
-    pfd.flags = ws::PFD_DRAW_TO_WINDOW | ws::PFD_SUPPORT_OPENGL | ws::PFD_DOUBLEBUFFER;
-    pfd.pixelType = ws::PFD_TYPE_RGBA;
-    pfd.colorBits = 32;
-    pfd.depthBits = 32;
-    ws::setPixelFormat(v->dc, ws::choosePixelFormat(v->dc, pfd));
-    v->rc = ws::createContext(v->dc);
-    if (v->rc && ws::makeCurrent(v->dc, v->rc)) {
+    v->dc = v->rc = surface;
+    if (ws::makeCurrent(surface)) {
         zu::detail::probeOnce();
         zu::detail::standardVideoState(v->width, v->height);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
-        ws::makeCurrent(nullptr, nullptr);
+        ws::makeCurrent(nullptr);
     }
     const auto& c = videoCaps();
     v->has422 = c.has422Pixels;
@@ -184,11 +151,11 @@ ZUAPI ZUVideoWindowNode* ZUCreateVideoWindow(ZUWindowNode* owner, char* title, Z
 
 ZUAPI ZuErr ZUResetVideoWindow(ZUVideoWindowNode* video, ZuRECT* rect) {
     if (!video || !rect) return 0;
-    if (!video->rc || !ws::makeCurrent(video->dc, video->rc)) return 0;
+    if (!video->rc || !ws::makeCurrent(zu::detail::surfaceOf(video))) return 0;
     video->x = rect->x, video->y = rect->y;
     video->width = rect->width, video->height = rect->height;
     zu::detail::setProjection(rect->width, rect->height);
-    ws::makeCurrent(nullptr, nullptr);
+    ws::makeCurrent(nullptr);
     return 0;
 }
 
@@ -196,8 +163,10 @@ ZUAPI ZuErr ZUResizeVideoWindow(ZUVideoWindowNode* video, ZuRECT* rect) {
     if (!video || !rect) return 0;
     // Held started so that the window procedure sends no erase while the size changes.
     video->started.store(true, std::memory_order_release);
-    ws::setWindowPos(video->window, ws::HWND_TOP, rect->x, rect->y, rect->width, rect->height, 0);
     auto& g = gui();
+    ws::Window* w = zu::detail::videoWindowOf(video);
+    ws::setGeometry(w, rect->x, rect->y, rect->width, rect->height);
+    ws::raise(w, false);
     if (g.videoTable) {
         for (int i = 0; i < zu::detail::kVideoSlotCount; ++i) {
             if (g.videoTable[i].video != video) continue;
@@ -213,28 +182,25 @@ ZUAPI ZuErr ZUResizeVideoWindow(ZUVideoWindowNode* video, ZuRECT* rect) {
 }
 
 ZUAPI ZuErr ZUShowVideoWindow(ZUVideoWindowNode* video, int show) {
-    if (video) ws::showWindow(video->window, show ? ws::SW_SHOWNORMAL : ws::SW_HIDE);
+    ws::Window* w = zu::detail::videoWindowOf(video);
+    if (w && show) ws::show(w, true);
+    if (w && !show) ws::hide(w);
     return 0;
 }
 
 ZUAPI unsigned char ZUIsVideoWindowVisible(ZUVideoWindowNode* video) {
-    return video && ws::isWindowVisible(video->window) ? 1 : 0;
+    return ws::isVisible(zu::detail::videoWindowOf(video)) ? 1 : 0;
 }
 
 ZUAPI ZuErr ZUDestroyVideoWindow(ZUVideoWindowNode* video) {
     if (!video) return 0;
     if (gui().videoCapture == video) ZUVReleaseMouse();
+    ws::Window* w = zu::detail::videoWindowOf(video);
     zu::detail::unregisterVideoWindow(video);
-    ws::makeCurrent(nullptr, nullptr);
-    if (video->rc) ws::deleteContext(video->rc);
-    if (video->dc) ws::releaseDC(video->window, video->dc);
-    if (!video->adopted) {
-        ws::destroyWindow(video->window);
-        // Fails harmlessly while other video windows still use the class.
-        ws::unregisterClass(zu::detail::kVideoClass);
-    } else if (zu::detail::adoptedHere().erase(video->window)) {
-        ws::releaseAdoptedWindow(video->window);
-    }
+    ws::makeCurrent(nullptr);
+    ws::destroySurface(zu::detail::surfaceOf(video));
+    // An adopted window is the host's and stays.
+    if (!video->adopted) ws::destroyWindow(w);
     delete video;
     return 0;
 }
@@ -244,21 +210,20 @@ ZUAPI void* ZUGetVideoWindowHWND(ZUVideoWindowNode* video) {
 }
 
 ZUAPI void* ZUGetVideoWindowDC(ZUVideoWindowNode* video) {
-    return video ? ws::getDC(video->window) : nullptr;
+    return video ? video->dc : nullptr;
 }
 
-ZUAPI ZuErr ZUReleaseVideoWindowDC(ZUVideoWindowNode* video, void* dc) {
-    if (video && dc) ws::releaseDC(video->window, dc);
-    return 0;
+ZUAPI ZuErr ZUReleaseVideoWindowDC(ZUVideoWindowNode*, void*) {
+    return 0;  // the surface lives as long as the video window
 }
 
 ZUAPI ZuErr ZURegDropFilesVideoWindow(ZUVideoWindowNode* video) {
-    if (video) ws::dragAcceptFiles(video->window, true);
+    ws::acceptFiles(zu::detail::videoWindowOf(video), true);
     return 0;
 }
 
 ZUAPI ZuErr ZUUnRegDropFilesVideoWindow(ZUVideoWindowNode* video) {
-    if (video) ws::dragAcceptFiles(video->window, false);
+    ws::acceptFiles(zu::detail::videoWindowOf(video), false);
     return 0;
 }
 
@@ -266,7 +231,7 @@ ZUAPI ZuErr ZUVCaptureMouse(ZUVideoWindowNode* video) {
     auto& g = gui();
     if (!video || g.videoCapture) return 0;
     g.videoCapture = video;
-    ws::setCapture(video->window);
+    ws::setCapture(zu::detail::videoWindowOf(video));
     return 0;
 }
 

@@ -154,7 +154,7 @@ TEST_F(GuiTest, AClickRendersTheDownStateBeforeTheUpIsTaken) {
     EXPECT_NE(ZUGetDC(), nullptr);
     buildTree(400, 300);
     ZUStartGUI();
-    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(w); }));
+    ASSERT_TRUE(pumpUntil([&] { return viewable(w); }));
     button.readX = 100, button.readY = 100;
     // GUI (100, 100) is client (100, 200), the window being at (100, 100).
     clickAt(200, 300);
@@ -168,7 +168,7 @@ TEST_F(GuiTest, AClickRendersTheDownStateBeforeTheUpIsTaken) {
     EXPECT_EQ(origin.y, 100 + 300 - 50);
 }
 
-TEST_F(GuiTest, EmbeddedInAPlainXlibWindowTheGuiTakesTheTopRows) {
+TEST_F(GuiTest, EmbeddedInAPlainXlibWindowTheGuiTakesTheTopRowsAndLeavesWithKill) {
     Window host = XCreateSimpleWindow(x.dpy, DefaultRootWindow(x.dpy), 0, 0, 400, 800, 0, 0, 0);
     XMapWindow(x.dpy, host);
     x.sync();
@@ -178,44 +178,26 @@ TEST_F(GuiTest, EmbeddedInAPlainXlibWindowTheGuiTakesTheTopRows) {
     EXPECT_EQ(ZUGetHWND(), hw);
     buildTree(400, 600);
     ZUStartGUI();
-    button.readX = 100, button.readY = 300;  // GUI (100, 100) lifted by the offset
+    button.readX = 100, button.readY = 100;  // our window is the GUI area exactly
     // GUI (100, 100) is client (100, 500) of the 800-high host.
     clickAt(100, 500);
     expectClickSequence(100, 100);
-    EXPECT_EQ(gui().viewportOffset.load(), 200);
     EXPECT_EQ(screenPixel(hw, 100, 500), kGreen);
     EXPECT_EQ(screenPixel(hw, 100, 720), 0u);  // the bottom 200 rows are not the GUI's
 
     ZUStopGUI();
     ZUKillGUI();
-    EXPECT_EQ(ws::getWindowProc(hw), nullptr);  // adoption undone, window left alive
-    XWindowAttributes wa{};
-    EXPECT_NE(XGetWindowAttributes(x.dpy, host, &wa), 0);
+    // Our child is gone; the host's window is alive and has no children.
+    Window rootRet, parentRet, *kids = nullptr;
+    unsigned n = 99;
+    ASSERT_NE(XQueryTree(x.dpy, host, &rootRet, &parentRet, &kids, &n), 0);
+    if (kids) XFree(kids);
+    EXPECT_EQ(n, 0u);
     XDestroyWindow(x.dpy, host);
     x.sync();
-}
-
-TEST_F(GuiTest, KillGivesAnEmbeddedHostItsProcedureBack) {
-    ws::WindowClass wc;
-    wc.name = "GuiTestHost";
-    wc.proc = recordingProc;
-    ws::registerClass(wc);
-    ws::CreateWindowParams p;
-    p.className = "GuiTestHost";
-    p.style = ws::WS_POPUP | ws::WS_VISIBLE;
-    p.width = 300, p.height = 300;
-    void* hw = ws::createWindow(p);
-    ASSERT_NE(hw, nullptr);
-    ASSERT_EQ(ZUInitGUI(0, 0, 300, 200, nullptr, nullptr, nullptr, hw, 2), 0);
-    EXPECT_EQ(ws::getWindowProc(hw), &zu::detail::guiWindowProc);
-    recorded().clear();
-    ws::sendMessage(hw, ws::WM_SIZE, 0, 0);  // not ours: on to the host
-    EXPECT_EQ(countOf(hw, ws::WM_SIZE), 1u);
-    ZUStopGUI();
-    ZUKillGUI();
-    EXPECT_EQ(ws::getWindowProc(hw), &recordingProc);
-    EXPECT_TRUE(ws::isWindow(hw));
-    ws::destroyWindow(hw);
+    // A host window that does not exist is refused.
+    EXPECT_EQ(ZUInitGUI(0, 0, 400, 600, nullptr, nullptr, nullptr, hw, 2), -2);
+    EXPECT_EQ(ZUGetHWND(), nullptr);
 }
 
 TEST_F(GuiTest, RepaintsCoalesceDuringAPassAndStopEndsRendering) {
@@ -293,15 +275,15 @@ TEST_F(GuiTest, PostedMessagesArriveInOrderOnTheGuiThreadAndOnlyWhileStarted) {
 TEST_F(GuiTest, DragMaximiseAndCentreMoveTheWindow) {
     ASSERT_EQ(ZUInitGUI(100, 200, 400, 300, nullptr, nullptr, nullptr, nullptr, 0), 0);
     void* w = ZUGetHWND();
-    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(w); }));
+    ASSERT_TRUE(pumpUntil([&] { return viewable(w); }));
     ws::Rect wr;
-    ws::setCursorPos(110, 205);
+    x.moveTo(110, 205);
     x.sync();
     ZUStartMoveGUI();
-    ws::setCursorPos(300, 400);
+    x.moveTo(300, 400);
     x.sync();
     ZUMoveGUI();
-    ASSERT_TRUE(pumpUntil([&] { return ws::getWindowRect(w, &wr) && wr.left == 290; }));
+    ASSERT_TRUE(pumpUntil([&] { return screenRect(w, &wr) && wr.left == 290; }));
     EXPECT_EQ(wr.top, 395);
 
     ZuRECT r{0, 0, 0, 0};
@@ -318,7 +300,7 @@ TEST_F(GuiTest, DragMaximiseAndCentreMoveTheWindow) {
     EXPECT_EQ(r.width, 640);
     EXPECT_EQ(r.height, 480);
     EXPECT_EQ(gui().currentGuiHeight, 480);
-    ASSERT_TRUE(pumpUntil([&] { return ws::getWindowRect(w, &wr) && wr.left == 640; }));
+    ASSERT_TRUE(pumpUntil([&] { return screenRect(w, &wr) && wr.left == 640; }));
     EXPECT_EQ(wr.top, 300);
     EXPECT_EQ(wr.width(), 640);
 
@@ -327,13 +309,13 @@ TEST_F(GuiTest, DragMaximiseAndCentreMoveTheWindow) {
     primary.primary = true;
     second.monitor = second.work = {1920, 0, 3200, 1024};
     ws::setMonitorsForTesting({primary, second});
-    ws::setWindowPos(w, nullptr, 2000, 10, 0, 0, ws::SWP_NOSIZE | ws::SWP_NOZORDER);
-    ASSERT_TRUE(pumpUntil([&] { return ws::getWindowRect(w, &wr) && wr.left == 2000; }));
+    ws::move(gui().mainWindow, 2000, 10);
+    ASSERT_TRUE(pumpUntil([&] { return screenRect(w, &wr) && wr.left == 2000; }));
     ZUMaximizeGUI(&r, 0);
     ws::setMonitorsForTesting({});
     EXPECT_EQ(r.width, 1280);
     EXPECT_EQ(r.height, 1024);
-    ASSERT_TRUE(pumpUntil([&] { return ws::getWindowRect(w, &wr) && wr.left == 1920; }));
+    ASSERT_TRUE(pumpUntil([&] { return screenRect(w, &wr) && wr.left == 1920; }));
     EXPECT_EQ(wr.top, 0);
     EXPECT_EQ(wr.height(), 1024);
 }
@@ -369,7 +351,8 @@ TEST_F(GuiTest, HundredCyclesLeaveNoThreadWindowOrDescriptorBehind) {
     EXPECT_EQ(countEntries("/proc/self/task"), threads);
     EXPECT_EQ(countEntries("/proc/self/fd"), fds);
     EXPECT_EQ(topLevelWindows(), windows);
-    EXPECT_FALSE(ws::isWindow(made));
+    EXPECT_EQ(ws::fromNative(made), nullptr);
+    EXPECT_FALSE(viewable(made));
     EXPECT_EQ(ws::currentContext(), nullptr);
     EXPECT_EQ(ZUGetDC(), nullptr);
 }

@@ -79,7 +79,7 @@ TEST_F(StressTest, AMillionPostsFromFourThreadsArriveOnceAndInOrderDuringInput) 
         ZUCreateWindow(const_cast<char*>("root"), 0, 1, &r, nullptr, nullptr, postedCallback);
     ASSERT_NE(root, nullptr);
     ZUStartGUI();
-    ASSERT_TRUE(pumpUntil([] { return ws::isWindowVisible(gui().mainWindow); }));
+    ASSERT_TRUE(pumpUntil([] { return ws::isVisible(gui().mainWindow); }));
     lastSeen.fill(-1);
 
     std::atomic<bool> posting{true};

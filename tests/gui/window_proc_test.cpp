@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gui/gui_log.h"
+#include "platform/winsys/events.h"
 
 using namespace zu::test;
 using namespace zu::ws;
@@ -10,8 +11,9 @@ using zu::detail::gui;
 
 namespace {
 
-void* const kMain = reinterpret_cast<void*>(0x5151);
-void* const kVideoWindow = reinterpret_cast<void*>(0x6161);
+// Stand-ins: the procedure only compares window handles.
+Window* const kMain = reinterpret_cast<Window*>(0x5151);
+Window* const kVideoWindow = reinterpret_cast<Window*>(0x6161);
 auto* const kVideo = reinterpret_cast<ZUVideoWindowNode*>(0x7171);
 
 int64_t fakeNow = 0;
@@ -20,17 +22,6 @@ int64_t fakeClock() {
 }
 void markRender() {
     heard().push_back({"render", 0, 0, 0, nullptr, nullptr});
-}
-
-struct HostMsg {
-    void* window;
-    unsigned message;
-};
-std::vector<HostMsg>* hostLog = nullptr;
-intptr_t hostProc(void* w, unsigned m, uintptr_t wp, intptr_t lp) {
-    (void)wp, (void)lp;
-    hostLog->push_back({w, m});
-    return 77;
 }
 
 const Heard R{"render", 0, 0, 0, nullptr, nullptr};
@@ -42,7 +33,6 @@ class ProcTest : public ::testing::Test {
   protected:
     ZUWindowNode *root, *left, *right, *roll;
     std::atomic<bool> videoStarted{false};
-    std::vector<HostMsg> host;
 
     void SetUp() override {
         auto& g = gui();
@@ -55,7 +45,6 @@ class ProcTest : public ::testing::Test {
         g.clock = fakeClock;
         g.dblClkInterval = 500'000'000;  // half a second in nanosecond ticks
         fakeNow = 0;
-        hostLog = &host;
         // GUI y grows upwards: "left" covers client rows 0..99 of a 600-high GUI.
         root = makeNode("root", nullptr, {0, 0, 800, 600});
         left = makeNode("left", root, {0, 500, 100, 100});
@@ -77,17 +66,17 @@ class ProcTest : public ::testing::Test {
         g.started = false;
         g.mbShown = false;
         g.embedded = false;
-        g.previousProc = nullptr;
         g.videoCapture = nullptr;
         g.comboWindow = nullptr;
         g.handshakeHook = nullptr;
         g.clock = performanceCounter;
         g.lastClicked = g.rolloverNode = nullptr;
     }
-    static intptr_t msg(unsigned m, uintptr_t wp, intptr_t lp, void* w = kMain) {
-        return zu::detail::guiWindowProc(w, m, wp, lp);
+    // Events built from the host loop's messages, as ZuDispatchMessage builds them.
+    static intptr_t msg(unsigned m, uintptr_t wp, intptr_t lp, Window* w = kMain) {
+        return zu::detail::guiWindowProc(fromMessage(w, m, wp, lp));
     }
-    static intptr_t at(unsigned m, int x, int y, void* w = kMain) {
+    static intptr_t at(unsigned m, int x, int y, Window* w = kMain) {
         return msg(m, 0, makeLParam(x, y), w);
     }
     static uintptr_t wheel(int delta, unsigned keys) {
@@ -233,25 +222,26 @@ TEST_F(ProcTest, HotKeysAndCharactersGoToTheRegisteredNode) {
 }
 
 TEST_F(ProcTest, ActivationNotifiesTheRootExceptForTheDropDownPopup) {
-    void* combo = reinterpret_cast<void*>(0x9999);
+    auto* combo = reinterpret_cast<Window*>(0x9999);
     gui().comboWindow = combo;
-    msg(WM_ACTIVATE, WA_ACTIVE, 0);
-    msg(WM_ACTIVATE, WA_CLICKACTIVE, 0);
-    msg(WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<intptr_t>(combo));  // popup opened
-    msg(WM_ACTIVATE, WA_INACTIVE, 0);
-    msg(WM_SETFOCUS, 0, 0);                        // own-window mode: focus messages are not ours
-    msg(WM_ACTIVATE, WA_ACTIVE, 0, kVideoWindow);  // not the main window
-    EXPECT_EQ(heard(),
-              (std::vector<Heard>{H("root", ZUM_ACTIVATE, 1), R, H("root", ZUM_ACTIVATE, 1), R,
-                                  H("root", ZUM_ACTIVATE, 0), R}));
-    heard().clear();
-    gui().embedded = true;
-    msg(WM_SETFOCUS, 0, 0);
-    msg(WM_KILLFOCUS, 0, 0);
-    gui().started = false;
-    msg(WM_ACTIVATE, WA_ACTIVE, 0);
+    auto activate = [](bool active, Window* other, Window* w = kMain) {
+        Event e;
+        e.kind = EventKind::Activate;
+        e.window = w;
+        e.active = active;
+        e.other = other;
+        zu::detail::guiWindowProc(e);
+    };
+    activate(true, nullptr);
+    activate(false, combo);  // popup opened
+    activate(false, nullptr);
+    activate(true, nullptr, kVideoWindow);  // not the main window
     EXPECT_EQ(heard(),
               (std::vector<Heard>{H("root", ZUM_ACTIVATE, 1), R, H("root", ZUM_ACTIVATE, 0), R}));
+    heard().clear();
+    gui().started = false;
+    activate(true, nullptr);
+    EXPECT_TRUE(heard().empty());
 }
 
 TEST_F(ProcTest, BackgroundRendersOnlyOnceStarted) {
@@ -272,7 +262,7 @@ TEST_F(ProcTest, VideoWindowInputGoesToTheOwnerWithTheVideoWindow) {
     EXPECT_EQ(msg(WM_ERASEBKGND, 0, 0, kVideoWindow), 1);
     videoStarted = true;  // a running display draws its own background
     msg(WM_ERASEBKGND, 0, 0, kVideoWindow);
-    at(WM_MOUSEMOVE, 5, 6, reinterpret_cast<void*>(0x1234));  // unknown window
+    at(WM_MOUSEMOVE, 5, 6, reinterpret_cast<Window*>(0x1234));  // unknown window
     EXPECT_EQ(heard(),
               (std::vector<Heard>{
                   H("left", ZUM_VIDEOMOUSEMOVE, 5, 6), H("left", ZUM_VIDEOLBUTTONDOWN, 5, 6),
@@ -294,18 +284,6 @@ TEST_F(ProcTest, VideoWindowInputGoesToTheOwnerWithTheVideoWindow) {
     heard().clear();
     at(WM_MOUSEMOVE, 5, 6, kVideoWindow);
     EXPECT_TRUE(heard().empty());
-}
-
-TEST_F(ProcTest, EmbeddedModePassesOnlyUnhandledMainWindowMessagesToTheHost) {
-    gui().embedded = true;
-    gui().previousProc = hostProc;
-    EXPECT_EQ(at(WM_LBUTTONDOWN, 10, 5), 0);             // handled: not the host's business
-    EXPECT_EQ(at(WM_MOUSEMOVE, 10, 5), 77);              // reached a node but not handled
-    EXPECT_EQ(msg(WM_SIZE, 0, 0), 77);                   // not ours at all
-    EXPECT_EQ(at(WM_MOUSEMOVE, 5, 5, kVideoWindow), 0);  // video windows stay ours
-    ASSERT_EQ(host.size(), 2u);
-    EXPECT_EQ(host[0].message, WM_MOUSEMOVE);
-    EXPECT_EQ(host[1].message, WM_SIZE);
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ class PopupTest : public ::testing::Test {
                   0);
         root = makeNode("root", nullptr, {0, 0, 800, 600});  // its user data: itself at (0, 0)
         makeNode("child", root, {100, 100, 200, 100});
-        ASSERT_TRUE(pumpUntil([] { return ws::isWindowVisible(gui().mainWindow); }));
+        ASSERT_TRUE(pumpUntil([] { return ws::isVisible(gui().mainWindow); }));
     }
     void TearDown() override {
         ZUStopGUI();
@@ -57,7 +57,7 @@ class PopupTest : public ::testing::Test {
     // The window's pixels, bottom row first as GL reads them.
     Capture windowImage(void* window) {
         ws::Rect r;
-        ws::getWindowRect(window, &r);
+        screenRect(window, &r);
         Capture c{0, 0, r.width(), r.height(), {}};
         c.rgba.resize(4 * size_t(c.width) * c.height);
         XImage* img = XGetImage(x.dpy, reinterpret_cast<Window>(window), 0, 0, c.width, c.height,
@@ -76,7 +76,7 @@ class PopupTest : public ::testing::Test {
         x.moveTo(sx, sy);
         ASSERT_TRUE(pumpUntil([&] {
             ws::Point p;
-            return ws::getCursorPos(&p) && p.x == sx && p.y == sy;
+            return ws::cursorPos(&p) && p.x == sx && p.y == sy;
         }));
     }
 };
@@ -115,15 +115,15 @@ TEST_F(PopupTest, HideGivesTheRowUnderThePointer) {
 }
 
 TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
-    void* popup = gui().comboWindow.load();
+    void* popup = ws::nativeHandle(gui().comboWindow.load());
     ASSERT_NE(popup, nullptr);
     ASSERT_EQ(ZUShowCombo(100, 300, 120, 80, 4, items4), 0);
-    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(popup); }));
+    ASSERT_TRUE(pumpUntil([&] { return viewable(popup); }));
     pointerAt(150, 345);  // row 2
     ZURenderComboGUI();
     pumpFor(50);
     ws::Rect r;
-    ASSERT_TRUE(ws::getWindowRect(popup, &r));
+    ASSERT_TRUE(screenRect(popup, &r));
     EXPECT_EQ(r.left, 100);
     EXPECT_EQ(r.top, 300);
     EXPECT_EQ(r.height(), 80);
@@ -157,7 +157,7 @@ TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
     expectNear(screenPixel(popup, 115, 3), 0.1f, 0.1f, 0.1f);
     expectNear(screenPixel(popup, 115, 2 * 20 + 3), 0.2f, 0.2f, 0.25f);
     EXPECT_EQ(ZUHideCombo(), 0);
-    ASSERT_TRUE(pumpUntil([&] { return !ws::isWindowVisible(popup); }));
+    ASSERT_TRUE(pumpUntil([&] { return !viewable(popup); }));
 
     // Fewer items later: the whole popup is filled anew.
     ASSERT_EQ(ZUShowCombo(100, 300, 120, 40, 2, items4), 0);
@@ -169,7 +169,7 @@ TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
 }
 
 TEST_F(PopupTest, MessageBoxSizeAndPlace) {
-    void* boxWindow = zu::detail::messageBoxWindow();
+    void* boxWindow = ws::nativeHandle(zu::detail::messageBoxWindow());
     ASSERT_NE(boxWindow, nullptr);
     struct Case {
         size_t length;
@@ -179,9 +179,9 @@ TEST_F(PopupTest, MessageBoxSizeAndPlace) {
         SCOPED_TRACE(k.length);
         std::string message(k.length, 'm');
         ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), message.data()), 0);
-        ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(boxWindow); }));
+        ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
         ws::Rect r;
-        ASSERT_TRUE(ws::getWindowRect(boxWindow, &r));
+        ASSERT_TRUE(screenRect(boxWindow, &r));
         EXPECT_EQ(r.width(), k.width);
         EXPECT_EQ(r.height(), 100);
         // Centred over the root, measured from its user-data node at (0, 0).
@@ -196,7 +196,7 @@ TEST_F(PopupTest, MessageBoxSizeAndPlace) {
     std::string huge(10000, 'x');
     ASSERT_EQ(ZUShowMB(huge.data(), huge.data()), 0);
     ws::Rect r;
-    ASSERT_TRUE(ws::getWindowRect(boxWindow, &r));
+    ASSERT_TRUE(screenRect(boxWindow, &r));
     EXPECT_EQ(r.left, 100 + 400 - 180);
     EXPECT_EQ(r.top, 50 + 300 - 50);
     ZUHideMB();
@@ -204,9 +204,9 @@ TEST_F(PopupTest, MessageBoxSizeAndPlace) {
 }
 
 TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTexts) {
-    void* boxWindow = zu::detail::messageBoxWindow();
+    void* boxWindow = ws::nativeHandle(zu::detail::messageBoxWindow());
     ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), const_cast<char*>("Message")), 0);
-    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(boxWindow); }));
+    ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
     pumpFor(100);
     if (const char* out = getenv("ZUGUI_MB_IMAGE")) writePng(out, windowImage(boxWindow));
     const Capture c = windowImage(boxWindow);
@@ -243,9 +243,9 @@ TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTexts) {
 
 TEST_F(PopupTest, MessageBoxBlocksMainInputUntilClickedAway) {
     ZUStartGUI();
-    void* boxWindow = zu::detail::messageBoxWindow();
+    void* boxWindow = ws::nativeHandle(zu::detail::messageBoxWindow());
     ASSERT_EQ(ZUShowMB(const_cast<char*>("Wait"), const_cast<char*>("Input is blocked")), 0);
-    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(boxWindow); }));
+    ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
     // A click on the child (GUI 150, 150: screen 250, 500) reaches no node.
     x.moveTo(250, 500);
     x.click(1);
@@ -253,11 +253,11 @@ TEST_F(PopupTest, MessageBoxBlocksMainInputUntilClickedAway) {
     EXPECT_TRUE(heardOf(ZUM_LBUTTONDOWN).empty());
     // A click on the box dismisses it.
     ws::Rect r;
-    ASSERT_TRUE(ws::getWindowRect(boxWindow, &r));
+    ASSERT_TRUE(screenRect(boxWindow, &r));
     x.moveTo(r.left + 20, r.top + 50);
     x.click(1);
     ASSERT_TRUE(pumpUntil([&] { return !gui().mbShown.load(); }));
-    ASSERT_TRUE(pumpUntil([&] { return !ws::isWindowVisible(boxWindow); }));
+    ASSERT_TRUE(pumpUntil([&] { return !viewable(boxWindow); }));
     // And the next click on the main window is dispatched again.
     x.moveTo(250, 500);
     x.click(1);

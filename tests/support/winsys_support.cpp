@@ -11,9 +11,21 @@ std::vector<Recorded>& recorded() {
     return r;
 }
 
-intptr_t recordingProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam) {
-    recorded().push_back({window, message, wParam, lParam});
-    return ws::defWindowProc(window, message, wParam, lParam);
+intptr_t recordingProc(const ws::Event& e) {
+    const ZuMSG m = ws::toMessage(e);
+    recorded().push_back({e.window, m.message, m.wParam, m.lParam});
+    return ws::defaultProc(e);
+}
+
+ws::Window* TestWindow::make() const {
+    ws::WindowDesc d;
+    d.proc = recordingProc;
+    d.caption = "zugui test";
+    d.x = x, d.y = y, d.width = width, d.height = height;
+    d.visible = visible;
+    d.doubleClicks = doubleClicks;
+    d.parent = parent;
+    return ws::createWindow(d);
 }
 
 bool pumpUntil(const std::function<bool()>& pred, int timeoutMs) {
@@ -63,7 +75,46 @@ void TestDisplay::tap(KeySym sym) {
 }
 void TestDisplay::sync() { XSync(dpy, False); }
 
-size_t countOf(void* window, unsigned message) {
+namespace {
+Display* queryDisplay() {
+    static Display* d = XOpenDisplay(nullptr);
+    return d;
+}
+XID idOf(void* handle) {
+    return static_cast<XID>(reinterpret_cast<uintptr_t>(handle));
+}
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
+}  // namespace
+
+bool viewable(void* handle) {
+    Display* d = queryDisplay();
+    if (!d || !handle) return false;
+    auto old = XSetErrorHandler(ignoreErrors);
+    XWindowAttributes wa{};
+    const bool ok = XGetWindowAttributes(d, idOf(handle), &wa) != 0;
+    XSetErrorHandler(old);
+    return ok && wa.map_state == IsViewable;
+}
+
+bool screenRect(void* handle, ws::Rect* r) {
+    Display* d = queryDisplay();
+    if (!d || !handle) return false;
+    auto old = XSetErrorHandler(ignoreErrors);
+    XWindowAttributes wa{};
+    int sx = 0, sy = 0;
+    Window child;
+    const bool ok =
+        XGetWindowAttributes(d, idOf(handle), &wa) != 0 &&
+        XTranslateCoordinates(d, idOf(handle), DefaultRootWindow(d), 0, 0, &sx, &sy, &child);
+    XSetErrorHandler(old);
+    if (!ok) return false;
+    *r = {sx, sy, sx + wa.width, sy + wa.height};
+    return true;
+}
+
+size_t countOf(const ws::Window* window, unsigned message) {
     size_t n = 0;
     for (auto& r : recorded()) n += r.window == window && r.message == message;
     return n;

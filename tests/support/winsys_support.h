@@ -10,20 +10,30 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/winsys/winsys.h"
+#include "platform/winsys/events.h"
 
 namespace zu::test {
 
+// An event as the host's loop would carry it, with the window it came to.
 struct Recorded {
-    void* window;
+    ws::Window* window;
     unsigned message;
     uintptr_t wParam;
     intptr_t lParam;
 };
 
-// Every message seen by recordingProc, in order. Only the loop thread appends.
+// Every event seen by recordingProc, in order. Only the loop thread appends.
 std::vector<Recorded>& recorded();
-intptr_t recordingProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam);
+intptr_t recordingProc(const ws::Event& e);
+
+// A window of the calling thread with recordingProc.
+struct TestWindow {
+    int x = 0, y = 0, width = 400, height = 300;
+    bool visible = true;
+    bool doubleClicks = false;
+    ws::Window* parent = nullptr;
+    ws::Window* make() const;
+};
 
 // Dispatches messages until pred() is true or timeoutMs passes; returns pred().
 bool pumpUntil(const std::function<bool()>& pred, int timeoutMs = 3000);
@@ -43,8 +53,13 @@ struct TestDisplay {
     void sync();
 };
 
+// Queries on a window by the handle the public API gives out (ours or a host's), asked
+// on a connection of the tests' own.
+bool viewable(void* handle);
+bool screenRect(void* handle, ws::Rect* r);
+
 // Counts recorded messages of one kind for one window.
-size_t countOf(void* window, unsigned message);
+size_t countOf(const ws::Window* window, unsigned message);
 // Path of a file in the source tree.
 std::string sourcePath(const char* relative);
 

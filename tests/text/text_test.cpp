@@ -70,12 +70,12 @@ class TextTest : public ::testing::Test {
     }
     static void TearDownTestSuite() { ZUKillGUI(); }
     void SetUp() override {
-        ASSERT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+        ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
         glDisable(GL_SCISSOR_TEST);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
-    void TearDown() override { ws::makeCurrent(nullptr, nullptr); }
+    void TearDown() override { ws::makeCurrent(nullptr); }
     static void print(const char* text, ZuRECT r, int font, int flags, int caret = -1) {
         ZUPrintEditText(const_cast<char*>(text), &r, &white, font, flags, caret, nullptr);
     }
@@ -366,9 +366,9 @@ TEST_F(TextTest, SetsBuiltInOtherContextsDrawTheSamePixels) {
     const Capture reference = drawSample();
     for (int set = 1; set <= 2; ++set) {
         SCOPED_TRACE(set);
-        void* rc = ws::createContext(gui().mainDC);
+        ws::Surface* rc = ws::createSurface(ZUGetHWND());
         ASSERT_NE(rc, nullptr);
-        ASSERT_TRUE(ws::makeCurrent(gui().mainDC, rc));
+        ASSERT_TRUE(ws::makeCurrent(rc));
         zu::detail::standardGlSetup(kW, kH);
         ZUBuildFonts(set);
         EXPECT_NE(zu::detail::fontOfSet(set, 0)->texture, 0u);
@@ -381,8 +381,8 @@ TEST_F(TextTest, SetsBuiltInOtherContextsDrawTheSamePixels) {
         // Without a set of its own a context draws no glyphs, rather than quads textured
         // by names that belong to another context.
         EXPECT_FALSE(inkOf(drawSample()).any());
-        ws::makeCurrent(nullptr, nullptr);
-        ws::deleteContext(rc);
+        ws::makeCurrent(nullptr);
+        ws::destroySurface(rc);
     }
 }
 

@@ -30,7 +30,8 @@ TEST(ConvertVerify, TenBitFallbackEqualsTheFormulaForEveryTripleAndStandard) {
                 uint16_t cu[kPairs], cv[kPairs];
                 for (int v = first; v < kRows; v += checkers) {
                     for (int p = 0; p < kPairs; ++p)
-                        cu[p] = uint16_t((p & 1) ? u ^ 1 : u), cv[p] = uint16_t((p & 1) ? v ^ 1 : v);
+                        cu[p] = uint16_t((p & 1) ? u ^ 1 : u),
+                        cv[p] = uint16_t((p & 1) ? v ^ 1 : v);
                     if (!check)
                         packV210Row(s.row(v), kPairs, y0, y1, cu, cv);
                     else if (firstFormulaMismatch(f, out.row(v), kPairs, y0, y1, cu, cv) >= 0)

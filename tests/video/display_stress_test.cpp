@@ -172,7 +172,7 @@ TEST_F(DisplayStressTest, FramesFromAThreadSurviveMainWindowResizesAndThePopup) 
     EXPECT_EQ(video->width, lastSize.width);
     EXPECT_EQ(video->height, lastSize.height);
     ws::Rect client;
-    ASSERT_TRUE(ws::getClientRect(video->window, &client));
+    ASSERT_TRUE(zu::test::screenRect(video->window, &client));
     EXPECT_EQ(client.width(), lastSize.width);
     winH = lastSize.height;
     EXPECT_TRUE(near(shown(lastSize.width / 2, lastSize.height / 2), kSolid, 4));

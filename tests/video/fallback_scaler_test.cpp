@@ -340,9 +340,9 @@ TEST(FallbackScaler, SplitFramesEqualOneThread) {
             ASSERT_EQ(ZUSetConvertThreads(n), 0);
             Image many = makeImage(c.dfmt, c.dw, c.dh, 0, 7);
             FallbackScaler b;
-            ASSERT_EQ(b.convert(s.src(), many.dst(), 0, &desc, c.bottomUp,
-                                c.border ? &border : nullptr),
-                      0);
+            ASSERT_EQ(
+                b.convert(s.src(), many.dst(), 0, &desc, c.bottomUp, c.border ? &border : nullptr),
+                0);
             EXPECT_EQ(many.bytes, one.bytes) << c.sw << "x" << c.sh << " threads " << n;
         }
     }

@@ -338,8 +338,8 @@ TEST(ConvertKernels, TenBitFallbackEqualsTheFormulaOnRandomTriples) {
             ASSERT_EQ(sc.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
             for (int r = 0; r < kRows; ++r) {
                 const size_t o = size_t(r) * kPairs;
-                ASSERT_EQ(
-                    firstFormulaMismatch(f, out.row(r), kPairs, &y0[o], &y1[o], &u[o], &v[o]), -1)
+                ASSERT_EQ(firstFormulaMismatch(f, out.row(r), kPairs, &y0[o], &y1[o], &u[o], &v[o]),
+                          -1)
                     << name(k) << " standard " << standard << " row " << r;
             }
         }
@@ -366,7 +366,7 @@ TEST(ConvertKernels, AffineHostTablesTakeTheIntegerKernelOthersTheLookupExactlyA
             ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
             ASSERT_EQ(tableConvert(s.src(), out.dst(), o), 0);
             EXPECT_EQ(out.bytes, ref.bytes) << (t == &matrix ? "matrix" : "gamma") << " " << ten;
-            const RowPlan expect = !cpuHasAvx2()    ? RowPlan::Lookup
+            const RowPlan expect = !cpuHasAvx2()  ? RowPlan::Lookup
                                    : t == &matrix ? RowPlan::Arithmetic
                                                   : RowPlan::Lookup;
             EXPECT_EQ(tableRowPlan(s.src(), out.dst(), o), expect) << ten;

@@ -468,7 +468,7 @@ TEST(TableConvert, TablesChangedInPlaceAreSeenByTheNextFrame) {
     for (int round = 0; round < 3; ++round) {
         if (round == 1)
             for (double& v : t.d[0]) v = v * 0.5 + 3;  // still affine, other coefficients
-        if (round == 2) t.d[6][100] += 40;              // no longer affine
+        if (round == 2) t.d[6][100] += 40;             // no longer affine
         Image ref = makeImage(ZU_PF_bgrA, 640, 4), out = makeImage(ZU_PF_bgrA, 640, 4);
         ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
         ASSERT_EQ(tableConvert(s.src(), out.dst(), o), 0);

@@ -52,7 +52,7 @@ void clearGot() {
 // on the library's connection makes sure the server has taken the grab before we move.
 void serverCaughtUp() {
     ws::Point p;
-    ws::getCursorPos(&p);
+    ws::cursorPos(&p);
 }
 
 bool inTable(ZUVideoWindowNode* v) {
@@ -99,7 +99,14 @@ TEST_F(WindowTest, TheProbeRunsOnceAndLaterWindowsCopyItsCapabilities) {
     EXPECT_EQ(second->lastFormat, ZU_PF_bgrA);
     EXPECT_FLOAT_EQ(second->lastZoomX, -1.f);
     EXPECT_EQ(second->layoutStale, 1);
-    EXPECT_EQ(ws::getParent(second->window), ZUGetHWND());
+    {
+        Window rootRet, parentRet, *kids = nullptr;
+        unsigned n = 0;
+        XQueryTree(x.dpy, reinterpret_cast<Window>(second->window), &rootRet, &parentRet, &kids,
+                   &n);
+        if (kids) XFree(kids);
+        EXPECT_EQ(reinterpret_cast<void*>(parentRet), ZUGetHWND());
+    }
     EXPECT_EQ(ws::currentContext(), nullptr);  // creation leaves no context current
     EXPECT_EQ(ZUDestroyVideoWindow(second), 0);
 }
@@ -143,17 +150,13 @@ TEST_F(WindowTest, TheHundredAndFirstWindowWorksButIsNotInTheTable) {
 
 TEST_F(WindowTest, AdoptedHostWindowsSurviveDestructionAndHaveNoTexturePath) {
     // A window of the host made through our window-system layer.
-    ws::WindowClass wc;
-    wc.name = "VideoTestHost";
-    wc.proc = ws::defWindowProc;
-    ws::registerClass(wc);
-    ws::CreateWindowParams p;
-    p.className = "VideoTestHost";
-    p.style = ws::WS_POPUP | ws::WS_VISIBLE;
-    p.x = 1100, p.y = 100, p.width = 160, p.height = 90;
-    void* host = ws::createWindow(p);
-    ASSERT_NE(host, nullptr);
-    ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(host); }));
+    ws::WindowDesc d;
+    d.visible = true;
+    d.x = 1100, d.y = 100, d.width = 160, d.height = 90;
+    ws::Window* made = ws::createWindow(d);
+    ASSERT_NE(made, nullptr);
+    void* host = ws::nativeHandle(made);
+    ASSERT_TRUE(pumpUntil([&] { return viewable(host); }));
     pumpFor(50);
     ZuRECT r{0, 0, 160, 90};
     ZUVideoWindowNode* v = ZUCreateVideoWindow(static_cast<ZUWindowNode*>(host), nullptr, &r, 1);
@@ -167,9 +170,8 @@ TEST_F(WindowTest, AdoptedHostWindowsSurviveDestructionAndHaveNoTexturePath) {
     winH = 90;
     EXPECT_EQ(drawOneColour(v, 160, 90, {0, 255, 0}), (Rgb{0, 255, 0}));
     EXPECT_EQ(ZUDestroyVideoWindow(v), 0);
-    EXPECT_TRUE(ws::isWindow(host));
-    ws::destroyWindow(host);
-    ws::unregisterClass("VideoTestHost");
+    EXPECT_EQ(ws::fromNative(host), made);
+    ws::destroyWindow(made);
 
     // A window made by another client altogether: adopted for the context, given back.
     Window foreign = XCreateSimpleWindow(x.dpy, DefaultRootWindow(x.dpy), 0, 0, 64, 64, 0, 0, 0);
@@ -178,7 +180,6 @@ TEST_F(WindowTest, AdoptedHostWindowsSurviveDestructionAndHaveNoTexturePath) {
     ZUVideoWindowNode* f = ZUCreateVideoWindow(static_cast<ZUWindowNode*>(fw), nullptr, &r, 1);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(ZUDestroyVideoWindow(f), 0);
-    EXPECT_EQ(ws::getWindowProc(fw), nullptr);  // no longer ours
     XWindowAttributes wa{};
     EXPECT_NE(XGetWindowAttributes(x.dpy, foreign, &wa), 0);
     XDestroyWindow(x.dpy, foreign);
@@ -218,7 +219,7 @@ TEST_F(WindowTest, ShowResetAndDeviceContextsActOnTheWindow) {
     EXPECT_EQ(ZUGetVideoWindowHWND(video), video->window);
     void* dc = ZUGetVideoWindowDC(video);
     EXPECT_NE(dc, nullptr);
-    EXPECT_EQ(ws::windowFromDC(dc), video->window);
+    EXPECT_EQ(dc, video->dc);
     EXPECT_EQ(ZUReleaseVideoWindowDC(video, dc), 0);
 
     // Reset tells the record a size; the window itself stays as it is.
@@ -227,7 +228,7 @@ TEST_F(WindowTest, ShowResetAndDeviceContextsActOnTheWindow) {
     EXPECT_EQ(video->x, 5);
     EXPECT_EQ(video->width, 150);
     ws::Rect client;
-    ASSERT_TRUE(ws::getClientRect(video->window, &client));
+    ASSERT_TRUE(screenRect(video->window, &client));
     EXPECT_EQ(client.width(), 200);
     EXPECT_EQ(ws::currentContext(), nullptr);
     // Resize moves and sizes it, and leaves it stopped.
@@ -236,7 +237,7 @@ TEST_F(WindowTest, ShowResetAndDeviceContextsActOnTheWindow) {
     EXPECT_EQ(ZUStopDisplayVideoFrame(video), 0);
     EXPECT_EQ(ZUResizeVideoWindow(video, &moved), 0);
     EXPECT_FALSE(video->started);
-    ASSERT_TRUE(ws::getClientRect(video->window, &client));
+    ASSERT_TRUE(screenRect(video->window, &client));
     EXPECT_EQ(client.width(), 120);
     EXPECT_EQ(client.height(), 60);
     EXPECT_EQ(video->width, 120);
@@ -245,8 +246,8 @@ TEST_F(WindowTest, ShowResetAndDeviceContextsActOnTheWindow) {
 
 TEST_F(WindowTest, InputOnAVideoWindowReachesTheOwnerAsVideoMessages) {
     openVideo(320, 180);
-    // Exposed while stopped; the expose may come after the window shows, on a busy server.
-    EXPECT_TRUE(pumpUntil([&] { return !gotOf(ZUM_VIDEOERASE).empty(); }));
+    // Exposed while stopped; the main window's own first pass may come first.
+    EXPECT_TRUE(pumpUntil([] { return !gotOf(ZUM_VIDEOERASE).empty(); }));
     for (auto& g : gotOf(ZUM_VIDEOERASE)) EXPECT_EQ(g.p, video);
     clearGot();
     // Client (50, 60) of the video window, which sits at (20, 40) in the main window.

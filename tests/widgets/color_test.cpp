@@ -280,11 +280,11 @@ TEST_F(ColorLooks, PickerPlaneBarLineAndMark) {
     expectPixels(c, {px(x + 120, y + 50, {0.25f, 0.25f, 0.25f}, 4), px(x + 105, y + 99, white, 0),
                      px(x + 136, y + 99, white, 0), dark(49, 79, 0), dark(50, 80, 0)});
     EXPECT_GT(c.at(46, 80)[0], 100);
-    ASSERT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+    ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
     GLfloat size = 0;
     glGetFloatv(GL_POINT_SIZE, &size);
     EXPECT_EQ(size, 1.0f);
-    ws::makeCurrent(nullptr, nullptr);
+    ws::makeCurrent(nullptr);
 
     // At half brightness the plane darkens, the line moves to mid height, the mark lightens.
     picker.brightness = 0.5f;

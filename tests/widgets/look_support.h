@@ -93,14 +93,14 @@ class LookSuite : public ::testing::Test {
     static void TearDownTestSuite() { ZUKillGUI(); }
     template <class F>
     static Capture drawn(F&& render) {
-        EXPECT_TRUE(ws::makeCurrent(detail::gui().mainDC, detail::gui().mainRC));
+        EXPECT_TRUE(ws::makeCurrent(detail::gui().mainSurface));
         glDisable(GL_SCISSOR_TEST);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         render();
         glFinish();
         Capture c = capture(0, 0, W, H);
-        ws::makeCurrent(nullptr, nullptr);
+        ws::makeCurrent(nullptr);
         return c;
     }
     static Capture draw(ZUWindow& w) {

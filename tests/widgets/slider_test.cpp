@@ -231,9 +231,9 @@ TEST_F(SliderLooks, KnobOnATrack) {
     EXPECT_GT(c.at(120, 41)[0], 200);  // near the top corner, almost opaque
     EXPECT_GT(c.at(116, 36)[1], 150);
     EXPECT_GT(c.at(124, 34)[1], 150);
-    ASSERT_TRUE(ws::makeCurrent(gui().mainDC, gui().mainRC));
+    ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_SMOOTH));  // smoothing was only for the knob
-    ws::makeCurrent(nullptr, nullptr);
+    ws::makeCurrent(nullptr);
 }
 
 TEST_F(SliderLooks, ScrollTrackBetweenItsButtons) {

@@ -79,9 +79,15 @@ class WidgetsEndToEnd : public ::testing::Test {
             ZUInitGUI(kLeft, kTop, kW, kH, nullptr, cs("widgets"), cs("zugui.ico"), nullptr, 0), 0);
         page.build();
         ZUStartGUI();
-        ASSERT_TRUE(pumpUntil([] { return ws::isWindowVisible(gui().mainWindow); }));
-        ASSERT_TRUE(ws::setForegroundWindow(gui().mainWindow));
-        ASSERT_TRUE(pumpUntil([] { return ws::getForegroundWindow() == gui().mainWindow; }));
+        ASSERT_TRUE(pumpUntil([] { return ws::isVisible(gui().mainWindow); }));
+        const Window main = reinterpret_cast<Window>(ZUGetHWND());
+        XSetInputFocus(x.dpy, main, RevertToParent, CurrentTime);
+        ASSERT_TRUE(pumpUntil([&] {
+            Window focus = 0;
+            int revert = 0;
+            XGetInputFocus(x.dpy, &focus, &revert);
+            return focus == main;
+        }));
     }
     void TearDown() override {
         ZUStopGUI();
@@ -109,7 +115,7 @@ class WidgetsEndToEnd : public ::testing::Test {
         pumpFor(30);
         Capture c{0, 0, kW, kH, {}};
         c.rgba.resize(4 * size_t(kW) * kH);
-        XImage* img = XGetImage(x.dpy, reinterpret_cast<Window>(gui().mainWindow), 0, 0, kW, kH,
+        XImage* img = XGetImage(x.dpy, reinterpret_cast<Window>(ZUGetHWND()), 0, 0, kW, kH,
                                 AllPlanes, ZPixmap);
         if (!img) return c;
         for (int y = 0; y < kH; ++y)
@@ -204,7 +210,7 @@ TEST_F(WidgetsEndToEnd, ComboOpensThePopupBelowItselfAndAsksForTheReleasedRow) {
     ZuRECT r{300, 200, 120, 20};
     ASSERT_EQ(combo.CreateZUWindow(cs("combo"), 0, 1, 0, &r, &page), 0);
     for (const char* item : {"2vuy", "yuy2", "v219", "bgrA"}) combo.InsertZUItem(-1, cs(item), 0);
-    void* popup = gui().comboWindow.load();
+    void* popup = ws::nativeHandle(gui().comboWindow.load());
     ASSERT_NE(popup, nullptr);
     // The node's screen origin is its bottom-left corner (GUI y grows up): the popup's
     // first row starts just below the combo.
@@ -215,9 +221,9 @@ TEST_F(WidgetsEndToEnd, ComboOpensThePopupBelowItselfAndAsksForTheReleasedRow) {
         x.moveTo(sx + 40, sy - 10);
         x.button(1, true);
         x.sync();
-        ASSERT_TRUE(pumpUntil([&] { return ws::isWindowVisible(popup); }));
+        ASSERT_TRUE(pumpUntil([&] { return viewable(popup); }));
         ws::Rect pr;
-        ASSERT_TRUE(ws::getWindowRect(popup, &pr));
+        ASSERT_TRUE(screenRect(popup, &pr));
         EXPECT_EQ(pr.left, sx);
         EXPECT_EQ(pr.top, sy);
         EXPECT_EQ(pr.height(), 80);
@@ -239,7 +245,7 @@ TEST_F(WidgetsEndToEnd, ComboOpensThePopupBelowItselfAndAsksForTheReleasedRow) {
         pumpFor(60);
         x.button(1, false);
         x.sync();
-        ASSERT_TRUE(pumpUntil([&] { return !ws::isWindowVisible(popup); }));
+        ASSERT_TRUE(pumpUntil([&] { return !viewable(popup); }));
         pumpFor(60);
         EXPECT_EQ(page.count(ZUM_SELECT), release < 0 ? 0u : 1u);
         if (release >= 0 && !page.heard.empty()) {

@@ -1,128 +1,51 @@
-// The test plays an XDND drag source on its own connection and drops two files.
-#include <gtest/gtest.h>
+// A drag source on its own connection drops files on a window of ours.
 #include <X11/Xatom.h>
+#include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 #include <thread>
 
 #include "support/winsys_support.h"
+#include "support/xdnd_source.h"
 
 using namespace zu::ws;
+namespace ws = zu::ws;
 using zu::test::pumpUntil;
 
 namespace {
 
-unsigned gDropCount = 0;
+size_t gDropCount = 0;
 std::u16string gFirst;
-void* gDropWindow = nullptr;
+ws::Window* gDropWindow = nullptr;
 
-intptr_t dropProc(void* w, unsigned m, uintptr_t wp, intptr_t lp) {
-    if (m == WM_DROPFILES) {
-        gDropWindow = w;
-        void* drop = reinterpret_cast<void*>(wp);
-        gDropCount = dragQueryFile(drop, 0xFFFFFFFFu, nullptr, 0);
-        uint16_t buf[260];
-        const unsigned n = dragQueryFile(drop, 0, buf, 260);
-        gFirst.assign(reinterpret_cast<char16_t*>(buf), n);
-        uint16_t tiny[4];
-        EXPECT_EQ(dragQueryFile(drop, 0, tiny, 4), 3u);  // cut to size - 1, terminated
-        EXPECT_EQ(tiny[3], 0);
-        EXPECT_EQ(dragQueryFile(drop, 2, buf, 260), 0u);
+intptr_t dropProc(const Event& e) {
+    if (e.kind == EventKind::Drop) {
+        gDropWindow = e.window;
+        gDropCount = dropCount(e.drop);
+        if (const std::u16string* p = dropPath(e.drop, 0)) gFirst = *p;
+        EXPECT_EQ(dropPath(e.drop, gDropCount), nullptr);
+        EXPECT_EQ(lastDrop(e.window), e.drop);
     }
-    return defWindowProc(w, m, wp, lp);
+    return defaultProc(e);
 }
-
-struct Source {
-    Display* d = XOpenDisplay(nullptr);
-    Window win = 0;
-    Atom aware, enter, position, status, drop, finished, selection, copy, uriList;
-    std::atomic<bool> accepted{false}, finishedOk{false}, done{false};
-
-    Source() {
-        win = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
-        auto a = [&](const char* n) { return XInternAtom(d, n, False); };
-        aware = a("XdndAware"), enter = a("XdndEnter"), position = a("XdndPosition");
-        status = a("XdndStatus"), drop = a("XdndDrop"), finished = a("XdndFinished");
-        selection = a("XdndSelection"), copy = a("XdndActionCopy"), uriList = a("text/uri-list");
-        XSetSelectionOwner(d, selection, win, CurrentTime);
-        XSync(d, False);
-    }
-    ~Source() { XCloseDisplay(d); }
-
-    void send(Window target, Atom type, long l1, long l2, long l3, long l4) {
-        XEvent ev{};
-        ev.xclient.type = ClientMessage;
-        ev.xclient.window = target;
-        ev.xclient.message_type = type;
-        ev.xclient.format = 32;
-        ev.xclient.data.l[0] = static_cast<long>(win);
-        ev.xclient.data.l[1] = l1;
-        ev.xclient.data.l[2] = l2;
-        ev.xclient.data.l[3] = l3;
-        ev.xclient.data.l[4] = l4;
-        XSendEvent(d, target, False, NoEventMask, &ev);
-        XFlush(d);
-    }
-
-    // Answers the target until the drop is finished or a second passes without news.
-    void serve(Window target, int rx, int ry, const std::string& uris) {
-        send(target, enter, 5L << 24, static_cast<long>(uriList), 0, 0);
-        send(target, position, 0, (long(rx) << 16) | ry, CurrentTime, static_cast<long>(copy));
-        const int64_t end = zu::ws::performanceCounter() + 5'000'000'000;
-        while (!done && zu::ws::performanceCounter() < end) {
-            if (!XPending(d)) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                continue;
-            }
-            XEvent ev;
-            XNextEvent(d, &ev);
-            if (ev.type == ClientMessage && ev.xclient.message_type == status) {
-                accepted = ev.xclient.data.l[1] & 1;
-                send(target, drop, 0, CurrentTime, 0, 0);
-            } else if (ev.type == SelectionRequest) {
-                const XSelectionRequestEvent& r = ev.xselectionrequest;
-                XChangeProperty(d, r.requestor, r.property, r.target, 8, PropModeReplace,
-                                reinterpret_cast<const unsigned char*>(uris.data()),
-                                static_cast<int>(uris.size()));
-                XEvent n{};
-                n.xselection.type = SelectionNotify;
-                n.xselection.requestor = r.requestor;
-                n.xselection.selection = r.selection;
-                n.xselection.target = r.target;
-                n.xselection.property = r.property;
-                n.xselection.time = r.time;
-                XSendEvent(d, r.requestor, False, NoEventMask, &n);
-                XFlush(d);
-            } else if (ev.type == ClientMessage && ev.xclient.message_type == finished) {
-                finishedOk = ev.xclient.data.l[1] & 1;
-                done = true;
-            }
-        }
-    }
-};
 
 }  // namespace
 
-TEST(Dnd, TwoFilesDroppedOnAnAcceptingChildArriveAsOneDropWithTheFirstName) {
+TEST(Dnd, FilesDroppedOnAnAcceptingChildArriveAsOneDropWithEveryPath) {
     ASSERT_TRUE(open());
-    WindowClass wc;
-    wc.name = "DropClass";
-    wc.proc = dropProc;
-    ASSERT_EQ(registerClass(wc), 0);
-    CreateWindowParams p;
-    p.className = "DropClass";
-    p.style = WS_POPUP | WS_VISIBLE;
-    p.x = 200, p.y = 200, p.width = 400, p.height = 300;
-    void* top = createWindow(p);
-    p.style = WS_CHILD | WS_VISIBLE;
-    p.parent = top;
-    p.x = 100, p.y = 100, p.width = 200, p.height = 100;
-    void* video = createWindow(p);
-    ASSERT_TRUE(dragAcceptFiles(video, true));
-    const Window topId = static_cast<Window>(reinterpret_cast<uintptr_t>(top));
+    WindowDesc d;
+    d.proc = dropProc;
+    d.visible = true;
+    d.x = 200, d.y = 200, d.width = 400, d.height = 300;
+    ws::Window* top = createWindow(d);
+    d.parent = top;
+    d.x = 100, d.y = 100, d.width = 200, d.height = 100;
+    ws::Window* video = createWindow(d);
+    ASSERT_TRUE(acceptFiles(video, true));
+    EXPECT_EQ(lastDrop(video), nullptr);
+    const XID topId = static_cast<XID>(reinterpret_cast<uintptr_t>(nativeHandle(top)));
 
-    Source src;
+    zu::test::XdndSource src;
     {  // the top-level window advertises protocol version 5
         Atom type;
         int format;
@@ -134,7 +57,10 @@ TEST(Dnd, TwoFilesDroppedOnAnAcceptingChildArriveAsOneDropWithTheFirstName) {
         EXPECT_EQ(*reinterpret_cast<unsigned long*>(data), 5u);
         XFree(data);
     }
-    const std::string uris = "file:///tmp/zugui%20drop/first.mov\r\nfile:///tmp/second.mov\r\n";
+    // Three files, one with a path of 1,000 bytes: nothing is cut.
+    const std::string longDir = "/tmp/" + std::string(989, 'd');
+    const std::string uris = "file:///tmp/zugui%20drop/first.mov\r\nfile://" + longDir +
+                             "/x.mov\r\nfile:///tmp/third.mov\r\n";
     // Over the accepting child: accepted, delivered there.
     std::thread source([&] { src.serve(topId, 200 + 150, 200 + 150, uris); });
     const bool got = pumpUntil([&] { return gDropWindow != nullptr && src.done; }, 5000);
@@ -143,12 +69,16 @@ TEST(Dnd, TwoFilesDroppedOnAnAcceptingChildArriveAsOneDropWithTheFirstName) {
     EXPECT_TRUE(src.accepted);
     EXPECT_TRUE(src.finishedOk);
     EXPECT_EQ(gDropWindow, video);
-    EXPECT_EQ(gDropCount, 2u);
+    EXPECT_EQ(gDropCount, 3u);
     EXPECT_EQ(gFirst, u"/tmp/zugui drop/first.mov");
+    const Drop* last = lastDrop(video);
+    ASSERT_EQ(dropCount(last), 3u);
+    EXPECT_EQ(dropPath(last, 1)->size(), 1000u);
+    EXPECT_EQ(*dropPath(last, 2), u"/tmp/third.mov");
 
     // Over the top-level window itself, which does not accept: refused, nothing arrives.
     gDropWindow = nullptr;
-    Source again;
+    zu::test::XdndSource again;
     std::thread refused([&] { again.serve(topId, 210, 210, uris); });
     pumpUntil([&] { return again.done.load(); }, 3000);
     refused.join();

@@ -1,6 +1,7 @@
-// Message numbers, virtual-key codes and style bits of the window-system model. The
-// values are those of the classic desktop API, so that the GUI's window procedure keeps
-// the parameter packing it was designed around.
+// The numbering of the public host loop (ZuMSG) and the virtual-key codes, which the
+// public key messages (ZUM_KEY, hot keys) use too. Message numbers and packing are those
+// of the classic desktop API, because hosts see them; nothing below the public loop uses
+// them.
 #pragma once
 
 #include <cstdint>
@@ -8,20 +9,14 @@
 namespace zu::ws {
 
 // Messages.
-inline constexpr unsigned WM_NULL = 0x0000;
 inline constexpr unsigned WM_CREATE = 0x0001;
 inline constexpr unsigned WM_DESTROY = 0x0002;
-inline constexpr unsigned WM_MOVE = 0x0003;
 inline constexpr unsigned WM_SIZE = 0x0005;
 inline constexpr unsigned WM_ACTIVATE = 0x0006;
-inline constexpr unsigned WM_SETFOCUS = 0x0007;
-inline constexpr unsigned WM_KILLFOCUS = 0x0008;
-inline constexpr unsigned WM_PAINT = 0x000F;
 inline constexpr unsigned WM_CLOSE = 0x0010;
 inline constexpr unsigned WM_QUIT = 0x0012;
 inline constexpr unsigned WM_ERASEBKGND = 0x0014;
 inline constexpr unsigned WM_SHOWWINDOW = 0x0018;
-inline constexpr unsigned WM_ACTIVATEAPP = 0x001C;
 inline constexpr unsigned WM_KEYDOWN = 0x0100;
 inline constexpr unsigned WM_KEYUP = 0x0101;
 inline constexpr unsigned WM_CHAR = 0x0102;
@@ -37,14 +32,12 @@ inline constexpr unsigned WM_MBUTTONUP = 0x0208;
 inline constexpr unsigned WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr unsigned WM_MOUSEWHEEL = 0x020A;
 inline constexpr unsigned WM_MOUSEHWHEEL = 0x020E;
-inline constexpr unsigned WM_CAPTURECHANGED = 0x0215;
 inline constexpr unsigned WM_DROPFILES = 0x0233;
 inline constexpr unsigned WM_USER = 0x0400;
 
 // WM_ACTIVATE low word.
 inline constexpr unsigned WA_INACTIVE = 0;
 inline constexpr unsigned WA_ACTIVE = 1;
-inline constexpr unsigned WA_CLICKACTIVE = 2;
 
 // Key-state bits of pointer messages.
 inline constexpr unsigned MK_LBUTTON = 0x01;
@@ -99,57 +92,6 @@ inline constexpr unsigned VK_OEM_7 = 0xDE;       // '"
 
 // WM_KEYDOWN / WM_CHAR lParam bits.
 inline constexpr intptr_t KF_EXTENDED_BIT = 1 << 24;
-
-// Class styles.
-inline constexpr unsigned CS_VREDRAW = 0x0001;
-inline constexpr unsigned CS_HREDRAW = 0x0002;
-inline constexpr unsigned CS_DBLCLKS = 0x0008;
-
-// Window styles.
-inline constexpr unsigned WS_POPUP = 0x80000000u;
-inline constexpr unsigned WS_CHILD = 0x40000000u;
-inline constexpr unsigned WS_VISIBLE = 0x10000000u;
-inline constexpr unsigned WS_CLIPSIBLINGS = 0x04000000u;
-inline constexpr unsigned WS_CLIPCHILDREN = 0x02000000u;
-inline constexpr unsigned WS_CAPTION = 0x00C00000u;  // framed by the window manager
-inline constexpr unsigned WS_EX_TOPMOST = 0x00000008u;
-inline constexpr unsigned WS_EX_ACCEPTFILES = 0x00000010u;
-inline constexpr unsigned WS_EX_TOOLWINDOW = 0x00000080u;
-// Not in the classic set: asks for an override-redirect window (no window manager),
-// used for the drop-down popup and the message box.
-inline constexpr unsigned WS_EX_OVERRIDE = 0x40000000u;
-
-// showWindow commands.
-inline constexpr int SW_HIDE = 0;
-inline constexpr int SW_SHOWNORMAL = 1;
-inline constexpr int SW_SHOWMINIMIZED = 2;
-inline constexpr int SW_SHOWNOACTIVATE = 4;
-inline constexpr int SW_SHOW = 5;
-inline constexpr int SW_MINIMIZE = 6;
-inline constexpr int SW_SHOWNA = 8;
-inline constexpr int SW_RESTORE = 9;
-
-// setWindowPos flags and z-order placements.
-inline constexpr unsigned SWP_NOSIZE = 0x0001;
-inline constexpr unsigned SWP_NOMOVE = 0x0002;
-inline constexpr unsigned SWP_NOZORDER = 0x0004;
-inline constexpr unsigned SWP_NOACTIVATE = 0x0010;
-inline constexpr unsigned SWP_SHOWWINDOW = 0x0040;
-inline constexpr unsigned SWP_HIDEWINDOW = 0x0080;
-inline void* const HWND_TOP = reinterpret_cast<void*>(0);
-inline void* const HWND_BOTTOM = reinterpret_cast<void*>(1);
-inline void* const HWND_TOPMOST = reinterpret_cast<void*>(-1);
-inline void* const HWND_NOTOPMOST = reinterpret_cast<void*>(-2);
-
-// Monitor lookup.
-inline constexpr unsigned MONITOR_DEFAULTTONULL = 0;
-inline constexpr unsigned MONITOR_DEFAULTTOPRIMARY = 1;
-inline constexpr unsigned MONITOR_DEFAULTTONEAREST = 2;
-
-// Error codes reported by lastError().
-inline constexpr unsigned ERROR_INVALID_WINDOW_HANDLE = 1400;
-inline constexpr unsigned ERROR_CLASS_ALREADY_EXISTS = 1410;
-inline constexpr unsigned ERROR_CLASS_DOES_NOT_EXIST = 1411;
 
 // Packing helpers.
 inline constexpr intptr_t makeLParam(int lo, int hi) {

@@ -1,9 +1,8 @@
-// The window-system layer: window classes, windows with procedures, one message queue per
-// GUI thread, pointer capture, monitors, cursors and icons, file drops, device contexts
-// and OpenGL contexts. Everything above this folder talks to the window system only
-// through this interface; the X11 + GLX backend lives in x11/.
-//
-// Window handles are void*: the backend's window id (an X11 Window), never 0 for a window.
+// The window-system layer: what the GUI, the popups and the video windows need from the
+// window system, and nothing else. Windows and GL surfaces are typed handles; input
+// arrives as typed events that a window's procedure consumes. Everything above this
+// folder talks to the window system only through this interface; the X11 + GLX backend
+// lives in x11/.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +15,10 @@
 
 namespace zu::ws {
 
-using WndProc = intptr_t (*)(void* window, unsigned message, uintptr_t wParam, intptr_t lParam);
+struct Window;   // a window of ours
+struct Surface;  // a GL context drawing into one window
+struct Cursor;
+struct Icon;
 
 struct Rect {  // screen or client rectangle, top-left origin, y grows downwards
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -28,162 +30,169 @@ struct Point {
     int x = 0, y = 0;
 };
 
-// ---- connection ---------------------------------------------------------------------
-// Opens the shared display connection on first use (after XInitThreads). False when no
-// display can be reached; every call below then fails cleanly.
+// ---- connection -----------------------------------------------------------------------
+// Opens the display connections on first use (after XInitThreads). False when no display
+// can be reached; every call below then fails cleanly.
 bool open();
-bool isOpen();
 // True once the connection has broken (the X server went away).
 bool displayLost();
-// Last error code of the calling thread (ERROR_CLASS_ALREADY_EXISTS and so on), 0 if none.
-unsigned lastError();
 
-// ---- classes --------------------------------------------------------------------------
-struct WindowClass {
-    const char* name = nullptr;
-    WndProc proc = nullptr;
-    unsigned styles = 0;       // CS_*
-    void* cursor = nullptr;    // from loadCursorFromFile
-    void* icon = nullptr;      // from loadIconFromFile
-    void* iconSmall = nullptr;
+// ---- events -----------------------------------------------------------------------------
+enum class EventKind : uint8_t {
+    Create,       // sent by createWindow before it returns
+    Destroy,      // sent by destroyWindow, children first
+    Close,        // the window manager's close request
+    Size,         // x, y: the new width and height
+    Show,         // the window was mapped
+    Hide,         // the window was unmapped
+    Paint,        // the window's contents were lost and must be drawn again
+    Activate,     // active: gained (true) or lost the keyboard focus; other: the window of
+                  // ours taking it, when known
+    PointerMove,  // x, y: client position; modifiers
+    ButtonDown,   // button, x, y, modifiers (including the pressed button)
+    ButtonUp,
+    DoubleClick,  // the second press of a quick pair, on windows that ask for double clicks
+    Wheel,        // delta (+120 a notch away from the user), screenX, screenY, modifiers
+    KeyDown,      // key: virtual-key code; extended
+    KeyUp,
+    Character,  // character: Latin-1 code (or a control code); extended
+    Drop,       // drop: files dropped on a window that accepts them
+    Posted,     // code, a, b: given to post()
 };
-// 0 on success; -2 on failure with lastError() = ERROR_CLASS_ALREADY_EXISTS (1410)
-// when the name is taken, or 0 for bad arguments.
-int registerClass(const WindowClass& wc);
-int unregisterClass(const char* name);
 
-// ---- windows --------------------------------------------------------------------------
-struct CreateWindowParams {
-    const char* className = nullptr;
+// Buttons, and the state bits of modifiers. The values are those of the public message
+// loop (ZuMSG), so that telling the host costs no table.
+enum Button : uint8_t { kLeft = 1, kMiddle = 2, kRight = 3 };
+inline constexpr unsigned kModLeft = 0x01, kModRight = 0x02, kModShift = 0x04, kModControl = 0x08,
+                          kModMiddle = 0x10;
+
+struct Drop;  // the files of one drop
+
+struct Event {
+    EventKind kind = EventKind::Posted;
+    Window* window = nullptr;
+    int x = 0, y = 0;
+    int screenX = 0, screenY = 0;
+    int button = 0;
+    unsigned modifiers = 0;
+    unsigned key = 0;
+    unsigned character = 0;
+    bool extended = false;
+    int delta = 0;
+    bool horizontal = false;  // Wheel: a sideways wheel
+    bool active = false;
+    Window* other = nullptr;
+    Drop* drop = nullptr;
+    unsigned code = 0;
+    uintptr_t a = 0;
+    intptr_t b = 0;
+    unsigned time = 0;  // milliseconds, server time for input
+};
+
+using EventProc = intptr_t (*)(const Event& e);
+// What a window without a procedure of its own does: Close destroys the window, Expose
+// answers 1 (the background is black by construction), everything else 0.
+intptr_t defaultProc(const Event& e);
+
+// Queues an event of kind Posted for the thread that owns the window; any thread may call
+// it. False when the window is gone.
+bool post(Window* window, unsigned code, uintptr_t a, intptr_t b);
+// Like ZuGetMessage with a bound: 1 message, 0 quit, -1 display gone, -3 time-out.
+int getMessageTimeout(ZuMSG* msg, int timeoutMs);
+
+// ---- windows ------------------------------------------------------------------------------
+struct WindowDesc {
+    EventProc proc = nullptr;    // null: defaultProc
+    Window* parent = nullptr;    // a child window inside this one
+    void* hostParent = nullptr;  // a child window inside another client's window (embedding)
+    void* owner = nullptr;       // a top-level window kept with its owner (native handle)
     const char* caption = nullptr;
-    unsigned style = 0;    // WS_*
-    unsigned exStyle = 0;  // WS_EX_*
-    int x = 0, y = 0, width = 0, height = 0;  // screen position, or parent-client for WS_CHILD
-    void* parent = nullptr;                   // parent (WS_CHILD) or owner window
+    int x = 0, y = 0, width = 0, height = 0;  // screen position, or parent-client for children
+    bool visible = false;
+    bool unmanaged = false;     // no window manager: no frame, no focus (the popups)
+    bool doubleClicks = false;  // quick pairs of presses arrive as DoubleClick
+    bool input = true;          // false: pointer and keys pass through to the parent
+    bool surface = false;       // also make a GL surface (createWindow's second result)
+    Cursor* cursor = nullptr;
+    Icon* icon = nullptr;
 };
 // Sides are kept within 1 to kMaxWindowSide and positions within X's 16-bit range, here
-// and in setWindowPos: the protocol would cut larger values to their low bits, and every
+// and in setGeometry: the protocol would cut larger values to their low bits, and every
 // pixel of a window's GL buffers is allocated and copied at each swap.
 constexpr int kMaxWindowSide = 8192;
 inline int windowSide(int v) {
     return v < 1 ? 1 : v > kMaxWindowSide ? kMaxWindowSide : v;
 }
-// Null on failure (unknown class, no display).
-void* createWindow(const CreateWindowParams& p);
-bool destroyWindow(void* window);
-bool isWindow(void* window);
+// Null on failure (no display, bad parent, no GL surface when one was asked for). The
+// window belongs to the calling thread: its events arrive in that thread's loop.
+Window* createWindow(const WindowDesc& d, Surface** surface = nullptr);
+// Sends Destroy to the window and its children, then destroys them and their surfaces.
+void destroyWindow(Window* window);
 
-// Adopts a window made elsewhere (another connection or toolkit): the layer selects its
-// input events and gives it a procedure, initially defWindowProc.
-bool adoptWindow(void* window);
-// Releases an adopted window: its events are no longer selected by this layer.
-bool releaseAdoptedWindow(void* window);
+// The X window id as the public API hands it out, and back (null when not ours).
+void* nativeHandle(const Window* window);
+Window* fromNative(void* handle);
+// True while a native window (ours or another client's) exists.
+bool nativeWindowExists(void* handle);
 
-WndProc getWindowProc(void* window);
-// Installs a new procedure and returns the previous one (null on failure).
-WndProc setWindowProc(void* window, WndProc proc);
-intptr_t callWindowProc(WndProc proc, void* window, unsigned message, uintptr_t wParam,
-                        intptr_t lParam);
-intptr_t defWindowProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam);
+bool show(Window* window, bool activate);
+bool hide(Window* window);
+bool minimize(Window* window);
+bool isVisible(Window* window);
+bool setGeometry(Window* window, int x, int y, int width, int height);
+bool move(Window* window, int x, int y);
+// Raises the window; topmost keeps it above the windows of other clients too.
+bool raise(Window* window, bool topmost);
+bool windowRect(Window* window, Rect* r);  // screen coordinates
+bool acceptFiles(Window* window, bool accept);
 
-bool showWindow(void* window, int command);  // SW_*
-bool setWindowPos(void* window, void* insertAfter, int x, int y, int width, int height,
-                  unsigned flags);
-bool getWindowRect(void* window, Rect* r);  // screen coordinates
-bool getClientRect(void* window, Rect* r);  // (0, 0, width, height)
-bool clientToScreen(void* window, Point* p);
-bool screenToClient(void* window, Point* p);
-bool isWindowVisible(void* window);
-bool isTopmost(void* window);
-bool setWindowText(void* window, const char* text);
-void* getParent(void* window);
-
-// ---- messages -------------------------------------------------------------------------
-// Queues a message for the thread that owns the window; any thread may call it.
-bool postMessage(void* window, unsigned message, uintptr_t wParam, intptr_t lParam);
-// Calls the window's procedure now, on the calling thread.
-intptr_t sendMessage(void* window, unsigned message, uintptr_t wParam, intptr_t lParam);
-// Like ZuGetMessage with a bound: 1 message, 0 quit, -1 display gone, -3 time-out.
-int getMessageTimeout(ZuMSG* msg, int timeoutMs);
-
-// ---- pointer, keyboard focus, activation ---------------------------------------------
+// ---- pointer and monitors -------------------------------------------------------------
 // While a window holds the capture every pointer event arrives there, in its client
 // coordinates, wherever the pointer is.
-void* setCapture(void* window);  // returns the previous capture window
-bool releaseCapture();
-void* getCapture();
-bool getCursorPos(Point* p);
-bool setCursorPos(int x, int y);
-void* getForegroundWindow();
-bool setForegroundWindow(void* window);
-// Key state of the pointer and modifier keys right now (MK_* bits).
-unsigned currentKeyState();
+bool setCapture(Window* window);
+void releaseCapture();
+bool cursorPos(Point* p);
 
-// ---- monitors and screen -------------------------------------------------------------
 struct MonitorInfo {
     Rect monitor;
     Rect work;
     bool primary = false;
 };
-// Monitor handles are 1-based indices into the current monitor list.
-void* monitorFromPoint(Point p, unsigned flags);  // MONITOR_DEFAULTTO*
-bool getMonitorInfo(void* monitor, MonitorInfo* info);
+// The monitor nearest to the point; false without a display.
+bool monitorAt(Point p, MonitorInfo* info);
 // Replaces the monitor list (tests), or restores the real one with an empty vector.
 void setMonitorsForTesting(const std::vector<MonitorInfo>& monitors);
 int screenWidth();
 int screenHeight();
 
-// ---- cursors and icons ---------------------------------------------------------------
+// ---- cursors and icons -------------------------------------------------------------------
 // Null when the file cannot be read or holds no usable image.
-void* loadCursorFromFile(const char* path);
-void* loadIconFromFile(const char* path);
-void destroyCursor(void* cursor);
-void destroyIcon(void* icon);
-struct IconImage {  // decoded icon, ARGB rows top to bottom
-    int width = 0, height = 0;
-    std::vector<uint32_t> argb;
-};
-bool getIconImage(void* icon, IconImage* out);
+Cursor* loadCursor(const char* path);
+Icon* loadIcon(const char* path);
+void freeCursor(Cursor* cursor);
+void freeIcon(Icon* icon);
 
-// ---- file drops ------------------------------------------------------------------------
-bool dragAcceptFiles(void* window, bool accept);
-// Drop handles come in wParam of WM_DROPFILES. index 0xFFFFFFFF answers the count.
-// Otherwise the name (UTF-16, zero-terminated, cut to size - 1 units) is copied and its
-// length in units returned; with a null buffer only the length.
-unsigned dragQueryFile(void* drop, unsigned index, uint16_t* buffer, unsigned size);
-void dragFinish(void* drop);
+// ---- file drops ---------------------------------------------------------------------------
+// A Drop lives until the next drop on the same window or the window's end.
+size_t dropCount(const Drop* drop);
+const std::u16string* dropPath(const Drop* drop, size_t index);
+// The latest drop on a window, null when none.
+const Drop* lastDrop(Window* window);
 
-// ---- device contexts and OpenGL ------------------------------------------------------
-struct PixelFormatDescriptor {
-    uint16_t size = 40;
-    uint16_t version = 1;
-    uint32_t flags = 0;        // PFD_*
-    uint8_t pixelType = 0;     // PFD_TYPE_RGBA
-    uint8_t colorBits = 32;
-    uint8_t alphaBits = 0;
-    uint8_t depthBits = 32;
-    uint8_t stencilBits = 0;
-};
-inline constexpr uint32_t PFD_DOUBLEBUFFER = 0x01;
-inline constexpr uint32_t PFD_DRAW_TO_WINDOW = 0x04;
-inline constexpr uint32_t PFD_SUPPORT_OPENGL = 0x20;
-inline constexpr uint8_t PFD_TYPE_RGBA = 0;
-
-void* getDC(void* window);           // null on failure; one DC record per window
-bool releaseDC(void* window, void* dc);
-void* windowFromDC(void* dc);
-int choosePixelFormat(void* dc, const PixelFormatDescriptor& pfd);  // 1-based, 0 none
-bool setPixelFormat(void* dc, int format);
-void* createContext(void* dc);       // null on failure
-bool makeCurrent(void* dc, void* context);  // (null, null) releases the calling thread's
-bool deleteContext(void* context);
+// ---- GL surfaces --------------------------------------------------------------------------
+// A further context on a window, ours or another client's (by its native handle); null
+// when the window's visual cannot carry the standard format.
+Surface* createSurface(void* nativeWindow);
+void destroySurface(Surface* surface);
+// Makes the surface's context current on the calling thread; null releases it.
+bool makeCurrent(Surface* surface);
+// The surface current on the calling thread, null when none.
 void* currentContext();
-bool swapBuffers(void* dc);
-bool swapInterval(void* dc, int interval);
+bool swapBuffers(Surface* surface);
+bool swapInterval(Surface* surface, int interval);
 
-// ---- time ------------------------------------------------------------------------------
+// ---- time -------------------------------------------------------------------------------
 int64_t performanceCounter();    // nanoseconds on CLOCK_MONOTONIC
 int64_t performanceFrequency();  // 1 000 000 000
-unsigned tickCount();            // milliseconds
 
 }  // namespace zu::ws

@@ -86,8 +86,8 @@ struct Ctx {
     bool keepAspect;
     int pictureWidth;  // keep aspect: width of the picture inside the destination row
     Kernel kernel;
-    const RgbTerms* terms;      // equal-width 4:2:2 into 4-byte RGB, else null
-    const ArithCoeffs* arith;   // the same in integers, when available
+    const RgbTerms* terms;     // equal-width 4:2:2 into 4-byte RGB, else null
+    const ArithCoeffs* arith;  // the same in integers, when available
 };
 
 struct Row {

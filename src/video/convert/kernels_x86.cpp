@@ -273,7 +273,8 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
     // component c.
     alignas(32) int8_t m[32];
     for (int p = 0; p < 4; ++p)
-        for (int c = 0; c < 4; ++c) m[4 * p + k.slot[c]] = m[16 + 4 * p + k.slot[c]] = int8_t(4 * c + p);
+        for (int c = 0; c < 4; ++c)
+            m[4 * p + k.slot[c]] = m[16 + 4 * p + k.slot[c]] = int8_t(4 * c + p);
     v.order = _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
     return v;
 }
@@ -289,16 +290,18 @@ __attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m2
     const __m256i l0 = _mm256_mullo_epi32(y, k.ky[0]);
     const __m256i l1 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[1]);
     const __m256i l2 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[2]);
-    const __m256i r = _mm256_add_epi32(_mm256_add_epi32(l0, _mm256_mullo_epi32(v, k.kv[0])), k.d[0]);
-    const __m256i g = _mm256_add_epi32(
-        _mm256_add_epi32(l1, _mm256_mullo_epi32(v, k.kv[1])),
-        _mm256_add_epi32(_mm256_mullo_epi32(u, k.ku[1]), k.d[1]));
-    const __m256i b = _mm256_add_epi32(_mm256_add_epi32(l2, _mm256_mullo_epi32(u, k.ku[2])), k.d[2]);
+    const __m256i r =
+        _mm256_add_epi32(_mm256_add_epi32(l0, _mm256_mullo_epi32(v, k.kv[0])), k.d[0]);
+    const __m256i g = _mm256_add_epi32(_mm256_add_epi32(l1, _mm256_mullo_epi32(v, k.kv[1])),
+                                       _mm256_add_epi32(_mm256_mullo_epi32(u, k.ku[1]), k.d[1]));
+    const __m256i b =
+        _mm256_add_epi32(_mm256_add_epi32(l2, _mm256_mullo_epi32(u, k.ku[2])), k.d[2]);
     // Fractions: min over the three is below the guard exactly when one of them is.
     __m256i f = _mm256_min_epu32(_mm256_and_si256(r, k.mask), _mm256_and_si256(g, k.mask));
     f = _mm256_min_epu32(f, _mm256_and_si256(b, k.mask));
     amb = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(k.guard, f)));
-    const __m256i rg = _mm256_packs_epi32(_mm256_sra_epi32(r, k.shift), _mm256_sra_epi32(g, k.shift));
+    const __m256i rg =
+        _mm256_packs_epi32(_mm256_sra_epi32(r, k.shift), _mm256_sra_epi32(g, k.shift));
     const __m256i ba = _mm256_packs_epi32(_mm256_sra_epi32(b, k.shift), k.alpha);
     return _mm256_shuffle_epi8(_mm256_packus_epi16(rg, ba), k.order);
 }
@@ -347,9 +350,11 @@ void arithFix(const ArithRowArgs& a, int k, int amb0, int amb1) {
         int u0, v0, u1, v1;
         chromaIndices(a.sumIndex, u, v, un, vn, u0, v0, u1, v1);
         uint8_t* d = a.dst + 8 * pair;
-        if (amb0 >> q & 1) termPixelExact(*a.terms, y0, u0, v0, d), guardCount.fetch_add(1, std::memory_order_relaxed);
-        if (amb1 >> q & 1) termPixelExact(*a.terms, y1, u1, v1, d + 4), guardCount.fetch_add(1, std::memory_order_relaxed);
+        if (amb0 >> q & 1) termPixelExact(*a.terms, y0, u0, v0, d);
+        if (amb1 >> q & 1) termPixelExact(*a.terms, y1, u1, v1, d + 4);
     }
+    guardCount.fetch_add(unsigned(__builtin_popcount(amb0) + __builtin_popcount(amb1)),
+                         std::memory_order_relaxed);
 }
 
 // Eight pairs of 8-bit 4:2:2 as U0-7 and Y0 of each pair (uy), V0-7 and Y1 (vy).
@@ -392,7 +397,7 @@ __attribute__((target("avx2"))) void arithRowPacked(const ArithRowArgs& a) {
         if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
     }
     TermRowArgs rest{a.src + 4 * q, a.dst + 8 * q, a.pairs - q, a.yOff0, a.yOff1,
-                     a.uOff,        a.vOff,        a.sumIndex, a.terms};
+                     a.uOff,        a.vOff,        a.sumIndex,  a.terms};
     termRowScalar(rest);
 }
 
@@ -413,7 +418,8 @@ __attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
         arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
         if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
     }
-    PlanarRowArgs rest{a.y + 2 * q, a.u + q, a.v + q, a.dst + 8 * q, a.pairs - q, a.sumIndex, a.terms};
+    PlanarRowArgs rest{a.y + 2 * q, a.u + q,    a.v + q, a.dst + 8 * q,
+                       a.pairs - q, a.sumIndex, a.terms};
     planarRowScalar(rest);
 }
 
@@ -457,22 +463,25 @@ ZU_AVX512 inline __m512i arithHalf512(const ArithVec512& k, __m512i y, __m512i u
     const __m512i l0 = _mm512_mullo_epi32(y, k.ky[0]);
     const __m512i l1 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[1]);
     const __m512i l2 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[2]);
-    const __m512i r = _mm512_add_epi32(_mm512_add_epi32(l0, _mm512_mullo_epi32(v, k.kv[0])), k.d[0]);
+    const __m512i r =
+        _mm512_add_epi32(_mm512_add_epi32(l0, _mm512_mullo_epi32(v, k.kv[0])), k.d[0]);
     const __m512i g = _mm512_add_epi32(_mm512_add_epi32(l1, _mm512_mullo_epi32(v, k.kv[1])),
                                        _mm512_add_epi32(_mm512_mullo_epi32(u, k.ku[1]), k.d[1]));
-    const __m512i b = _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, k.ku[2])), k.d[2]);
+    const __m512i b =
+        _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, k.ku[2])), k.d[2]);
     __m512i f = _mm512_min_epu32(_mm512_and_si512(r, k.mask), _mm512_and_si512(g, k.mask));
     f = _mm512_min_epu32(f, _mm512_and_si512(b, k.mask));
     amb = _mm512_cmplt_epu32_mask(f, k.guard);
-    const __m512i rg = _mm512_packs_epi32(_mm512_sra_epi32(r, k.shift), _mm512_sra_epi32(g, k.shift));
+    const __m512i rg =
+        _mm512_packs_epi32(_mm512_sra_epi32(r, k.shift), _mm512_sra_epi32(g, k.shift));
     const __m512i ba = _mm512_packs_epi32(_mm512_sra_epi32(b, k.shift), k.alpha);
     return _mm512_shuffle_epi8(_mm512_packus_epi16(rg, ba), k.order);
 }
 
 template <bool SharedLuma>
 ZU_AVX512 inline void arithBlock512(const ArithVec512& k, __m512i y0, __m512i y1, __m512i u0,
-                                    __m512i u1, __m512i v0, __m512i v1, uint8_t* d,
-                                    __mmask16& amb0, __mmask16& amb1) {
+                                    __m512i u1, __m512i v0, __m512i v1, uint8_t* d, __mmask16& amb0,
+                                    __mmask16& amb1) {
     const __m512i e = arithHalf512<SharedLuma>(k, y0, u0, v0, amb0);
     const __m512i o = arithHalf512<SharedLuma>(k, y1, u1, v1, amb1);
     // Lane l of lo holds pixels 8l to 8l + 3, of hi 8l + 4 to 8l + 7.
@@ -532,8 +541,8 @@ ZU_AVX512 void arithRowPacked512(const ArithRowArgs& a) {
         chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(u), _mm512_cvtepu8_epi32(un), u0, u1);
         chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(v), _mm512_cvtepu8_epi32(vn), v0, v1);
         __mmask16 amb0, amb1;
-        arithBlock512<SharedLuma>(k, _mm512_cvtepu8_epi32(y0), _mm512_cvtepu8_epi32(y1), u0, u1,
-                                  v0, v1, a.dst + 8 * q, amb0, amb1);
+        arithBlock512<SharedLuma>(k, _mm512_cvtepu8_epi32(y0), _mm512_cvtepu8_epi32(y1), u0, u1, v0,
+                                  v1, a.dst + 8 * q, amb0, amb1);
         if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
     }
     ArithRowArgs rest = a;
@@ -554,8 +563,8 @@ ZU_AVX512 void arithRowPlanar512(const ArithRowArgs& a) {
         chromaVec512(a.sumIndex, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
         chromaVec512(a.sumIndex, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
         __mmask16 amb0, amb1;
-        arithBlock512<SharedLuma>(k, _mm512_and_si512(y, low), _mm512_srli_epi32(y, 16), u0, u1,
-                                  v0, v1, a.dst + 8 * q, amb0, amb1);
+        arithBlock512<SharedLuma>(k, _mm512_and_si512(y, low), _mm512_srli_epi32(y, 16), u0, u1, v0,
+                                  v1, a.dst + 8 * q, amb0, amb1);
         if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
     }
     ArithRowArgs rest = a;
@@ -646,8 +655,10 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void unpackV210V
     int x = 0;
     for (; x + 24 <= width; x += 24, row += 64) {
         const __m512i w = _mm512_loadu_si512(row);
-        const __m512i yv = _mm512_and_si512(_mm512_srlv_epi16(_mm512_permutexvar_epi8(yi, w), ys), mask);
-        const __m512i cv = _mm512_and_si512(_mm512_srlv_epi16(_mm512_permutexvar_epi8(ci, w), cs), mask);
+        const __m512i yv =
+            _mm512_and_si512(_mm512_srlv_epi16(_mm512_permutexvar_epi8(yi, w), ys), mask);
+        const __m512i cv =
+            _mm512_and_si512(_mm512_srlv_epi16(_mm512_permutexvar_epi8(ci, w), cs), mask);
         _mm512_mask_storeu_epi16(y + x, 0xffffff, yv);
         _mm512_mask_storeu_epi16(u + x / 2, 0xfff, cv);
         _mm256_mask_storeu_epi16(v + x / 2, 0xfff, _mm512_extracti64x4_epi64(cv, 1));

@@ -100,14 +100,16 @@ inline Kernel resolveKernel(Kernel k) {
 // An 8-bit or 10-bit 4:2:2 row into 4-byte RGB through terms: the arithmetic kernel when
 // coefficients exist, else the lookup kernels.
 inline void termsRow(const FormatInfo& sf, const uint8_t* s, uint8_t* d, int width, bool sum,
-                     const RgbTerms* terms, [[maybe_unused]] const ArithCoeffs* arith, Kernel kernel) {
+                     const RgbTerms* terms, [[maybe_unused]] const ArithCoeffs* arith,
+                     Kernel kernel) {
     const int pairs = width / 2;
     if (sf.family == Family::Yuv422x10) {
         PlanarRowArgs pa = unpackRow(s, width, d, sum, terms, kernel);
 #if defined(__x86_64__) || defined(__i386__)
         if (usesAvx2(kernel)) {
             if (arith) {
-                const ArithRowArgs aa{nullptr, pa.y, pa.u, pa.v, d, pairs, 0, 0, 0, 0, sum, arith, terms};
+                const ArithRowArgs aa{nullptr, pa.y, pa.u, pa.v, d,     pairs, 0,
+                                      0,       0,    0,    sum,  arith, terms};
                 kernel == Kernel::Avx512 ? arithRowAvx512(aa) : arithRowAvx2(aa);
                 return;
             }
@@ -122,8 +124,9 @@ inline void termsRow(const FormatInfo& sf, const uint8_t* s, uint8_t* d, int wid
 #if defined(__x86_64__) || defined(__i386__)
     if (usesAvx2(kernel)) {
         if (arith) {
-            const ArithRowArgs aa{s,          nullptr,    nullptr,    nullptr, d,   pairs, sf.slot[1],
-                                  sf.slot[3], sf.slot[0], sf.slot[2], sum,     arith, terms};
+            const ArithRowArgs aa{s,     nullptr,    nullptr,    nullptr,    d,
+                                  pairs, sf.slot[1], sf.slot[3], sf.slot[0], sf.slot[2],
+                                  sum,   arith,      terms};
             kernel == Kernel::Avx512 ? arithRowAvx512(aa) : arithRowAvx2(aa);
             return;
         }

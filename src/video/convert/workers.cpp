@@ -109,8 +109,10 @@ void forRowRanges(int rows, int grain, int64_t pixels, RowRangeFn fn, void* ctx)
         p.join();
         for (int i = 0; i < threads - 1; ++i) p.threads.emplace_back([&p] { p.worker(); });
     }
+    // Several parts per thread, taken in turn: a thread that the system preempts holds up
+    // only a small part while the others take the rest.
     const int units = (rows + grain - 1) / grain;
-    const int parts = std::min(threads, units);
+    const int parts = std::min(4 * threads, units);
     uint64_t gen;
     {
         std::lock_guard<std::mutex> l(p.m);
@@ -128,7 +130,6 @@ void forRowRanges(int rows, int grain, int64_t pixels, RowRangeFn fn, void* ctx)
     std::unique_lock<std::mutex> l(p.m);
     p.done.wait(l, [&] { return p.remaining == 0; });
 }
-
 
 }  // namespace zu::detail
 

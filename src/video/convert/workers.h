@@ -13,8 +13,9 @@ using RowRangeFn = void (*)(void* ctx, int begin, int end);
 void forRowRanges(int rows, int grain, int64_t pixels, RowRangeFn fn, void* ctx);
 
 // Calls f(begin, end) over [0, rows): on the calling thread alone for small frames, else
-// in as many contiguous parts as there are threads, each a multiple of grain rows (but
-// the last). Returns when every part is done; results never depend on the split.
+// in contiguous parts, each a multiple of grain rows (but the last), that the calling
+// thread and the workers take in turn. Returns when every part is done; results never
+// depend on the split.
 template <class F>
 void forRows(int rows, int grain, int64_t pixels, F&& f) {
     forRowRanges(

@@ -1,25 +1,28 @@
 // Draws the picture scaled into the window: texels filtered by the texture unit (linear
 // or nearest), planes gathered into one value, the value mixed into RGB by an affine
 // matrix (channel order, range and, for YUV, the colour matrix), then each channel
-// optionally passed through the 1D look-up texture.
+// optionally passed through the 1D look-up texture. PLANES (1 packed, 2 luma and
+// interleaved chroma, 3 three planes) and LUT (0 or 1) are defined when the program is
+// built: a software rasteriser would run every branch of a run-time choice.
 #version 130
 
 uniform sampler2D tex0;  // the picture, or the luma plane
 uniform sampler2D tex1;  // chroma: interleaved (Planes 2) or the first plane (Planes 3)
 uniform sampler2D tex2;  // the second chroma plane (Planes 3)
-uniform int Planes;
 uniform ivec2 ChromaSize;   // chroma samples per row and rows
 uniform float ChromaShift;  // chroma siting: samples are this many texels right of centre
 uniform mat4 Mix;
 uniform vec4 Bias;
 uniform sampler1D tex1DLut;  // 256 RGB entries
-uniform int Use1DLut;
 
 // Chroma interpolated between the four nearest samples in full precision (a filtering
 // unit may round its weights and results to the texel's 8 bits).
 vec2 chromaPair(ivec2 at) {
-    return Planes == 2 ? texelFetch(tex1, at, 0).rg
-                       : vec2(texelFetch(tex1, at, 0).r, texelFetch(tex2, at, 0).r);
+#if PLANES == 2
+    return texelFetch(tex1, at, 0).rg;
+#else
+    return vec2(texelFetch(tex1, at, 0).r, texelFetch(tex2, at, 0).r);
+#endif
 }
 vec2 chroma(vec2 st) {
     vec2 c = st * vec2(ChromaSize) - 0.5 - vec2(ChromaShift, 0.0);
@@ -33,17 +36,16 @@ vec2 chroma(vec2 st) {
 
 void main() {
     vec2 st = gl_TexCoord[0].st;
-    vec4 v;
-    if (Planes == 1) {
-        v = texture(tex0, st);
-    } else {
-        v = vec4(texture(tex0, st).r, chroma(st), 1.0);
-    }
+#if PLANES == 1
+    vec4 v = texture(tex0, st);
+#else
+    vec4 v = vec4(texture(tex0, st).r, chroma(st), 1.0);
+#endif
     vec4 colour = clamp(Mix * v + Bias, 0.0, 1.0);
-    if (Use1DLut != 0) {
-        colour.r = texture(tex1DLut, colour.r).r;
-        colour.g = texture(tex1DLut, colour.g).g;
-        colour.b = texture(tex1DLut, colour.b).b;
-    }
+#if LUT
+    colour.r = texture(tex1DLut, colour.r).r;
+    colour.g = texture(tex1DLut, colour.g).g;
+    colour.b = texture(tex1DLut, colour.b).b;
+#endif
     gl_FragColor = vec4(colour.rgb, 1.0);
 }

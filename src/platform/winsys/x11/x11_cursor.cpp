@@ -1,4 +1,4 @@
-// Cursors and icons loaded from .cur / .ico files, applied to windows of a class.
+// Cursors and icons loaded from .cur / .ico files, applied to windows when they are made.
 #include <X11/Xatom.h>
 #include <X11/Xcursor/Xcursor.h>
 
@@ -11,16 +11,14 @@ namespace {
 // Default sizes of the classic model: 32 x 32 for cursors and icons.
 constexpr int kDefaultSize = 32;
 
-struct CursorRec {
-    Cursor cursor = 0;
-};
-struct IconRec {
-    IconImage image;
-};
-
 }  // namespace
 
-void* loadCursorFromFile(const char* path) {
+struct Icon {
+    int width = 0, height = 0;
+    std::vector<uint32_t> argb;
+};
+
+Cursor* loadCursor(const char* path) {
     x11::State* s = x11::live();
     if (!s && !(open() && (s = x11::live()))) return nullptr;
     IconFile f;
@@ -39,51 +37,43 @@ void* loadCursorFromFile(const char* path) {
                        b = (c & 0xFF) * a / 255;
         img->pixels[p] = a << 24 | r << 16 | g << 8 | b;
     }
-    Cursor c = XcursorImageLoadCursor(s->dpy, img);
+    ::Cursor c = XcursorImageLoadCursor(s->dpy, img);
     XcursorImageDestroy(img);
     if (!c) return nullptr;
-    auto* rec = new CursorRec{c};
-    return rec;
+    return new Cursor{c};
 }
 
-void destroyCursor(void* cursor) {
-    auto* rec = static_cast<CursorRec*>(cursor);
-    if (!rec) return;
-    if (x11::State* s = x11::live()) XFreeCursor(s->dpy, rec->cursor);
-    delete rec;
+void freeCursor(Cursor* cursor) {
+    if (!cursor) return;
+    if (x11::State* s = x11::live()) XFreeCursor(s->dpy, cursor->cursor);
+    delete cursor;
 }
 
-void* loadIconFromFile(const char* path) {
+Icon* loadIcon(const char* path) {
     IconFile f;
     if (!readIconFile(path, &f)) return nullptr;
     const int i = bestIconEntry(f, kDefaultSize);
     if (i < 0) return nullptr;
-    auto* rec = new IconRec;
-    rec->image.width = f.entries[i].width;
-    rec->image.height = f.entries[i].height;
-    rec->image.argb = std::move(f.entries[i].argb);
+    auto* rec = new Icon;
+    rec->width = f.entries[i].width;
+    rec->height = f.entries[i].height;
+    rec->argb = std::move(f.entries[i].argb);
     return rec;
 }
 
-void destroyIcon(void* icon) { delete static_cast<IconRec*>(icon); }
-
-bool getIconImage(void* icon, IconImage* out) {
-    if (!icon || !out) return false;
-    *out = static_cast<IconRec*>(icon)->image;
-    return true;
+void freeIcon(Icon* icon) {
+    delete icon;
 }
 
 namespace x11 {
 
-void applyClassLook(State& s, Window w, const ClassRec& cls) {
-    if (cls.cursor) XDefineCursor(s.dpy, w, static_cast<CursorRec*>(cls.cursor)->cursor);
-    std::vector<unsigned long> data;  // _NET_WM_ICON: width, height, ARGB pixels per icon
-    for (void* icon : {cls.icon, cls.iconSmall}) {
-        if (!icon) continue;
-        const IconImage& img = static_cast<IconRec*>(icon)->image;
-        data.push_back(static_cast<unsigned long>(img.width));
-        data.push_back(static_cast<unsigned long>(img.height));
-        data.insert(data.end(), img.argb.begin(), img.argb.end());
+void applyLook(State& s, XWin w, const Cursor* cursor, const Icon* icon) {
+    if (cursor) XDefineCursor(s.dpy, w, cursor->cursor);
+    std::vector<unsigned long> data;  // _NET_WM_ICON: width, height, ARGB pixels
+    if (icon) {
+        data.push_back(static_cast<unsigned long>(icon->width));
+        data.push_back(static_cast<unsigned long>(icon->height));
+        data.insert(data.end(), icon->argb.begin(), icon->argb.end());
     }
     if (!data.empty())
         XChangeProperty(s.dpy, w, s.netWmIcon, XA_CARDINAL, 32, PropModeReplace,

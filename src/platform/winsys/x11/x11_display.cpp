@@ -1,21 +1,21 @@
-// Display connection, error handling, the event reader thread and the message queues.
+// The display connections, X errors, and the message loop: X events are read and
+// translated on the thread that waits for messages, beside the messages posted to it.
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "platform/winsys/x11/x11_internal.h"
 
 namespace zu::ws::x11 {
 namespace {
 
-thread_local unsigned tlsLastError = 0;
 thread_local int tlsTrapDepth = 0;
 thread_local unsigned long tlsTrapStart = 0;
 
@@ -24,6 +24,7 @@ thread_local unsigned long tlsTrapStart = 0;
 struct ErrorLog {
     std::mutex mutex;
     struct Entry {
+        Display* display;
         unsigned long serial;
         int code;
     };
@@ -36,13 +37,22 @@ ErrorLog& errorLog() {
 }
 std::once_flag openOnce;
 std::atomic<bool> opened{false};
+XErrorHandler previousErrorHandler = nullptr;
 
-int onXError(Display*, XErrorEvent* e) {
+int onXError(Display* d, XErrorEvent* e) {
+    State& s = state();
+    // Another connection of the process (a host toolkit's): its errors are its own.
+    if (d != s.dpy && d != s.glDpy) return previousErrorHandler ? previousErrorHandler(d, e) : 0;
     // Logged for the trap that covers the request; never fatal, unlike Xlib's default.
     ErrorLog& log = errorLog();
     std::lock_guard lock(log.mutex);
-    log.ring[log.next++ % 64] = {e->serial, e->error_code};
+    log.ring[log.next++ % 64] = {d, e->serial, e->error_code};
     return 0;
+}
+
+void kick(State& s) {
+    uint64_t one = 1;
+    if (s.kickFd >= 0) (void)!write(s.kickFd, &one, sizeof one);
 }
 
 void wakeAllQueues(State& s) {
@@ -50,15 +60,14 @@ void wakeAllQueues(State& s) {
     for (auto& wq : s.queues) {
         if (auto q = wq.lock()) {
             uint64_t one = 1;
-            std::lock_guard ql(q->mutex);
             (void)!write(q->eventFd, &one, sizeof one);
         }
     }
 }
 
 void onIOErrorExit(Display* dpy, void*) {
-    // The server is gone. Mark it, wake every waiting loop, and end the reader thread
-    // instead of the process; every later call sees displayLost().
+    // The server is gone. Mark it and wake every waiting loop instead of ending the
+    // process; every later call sees displayLost().
     State& s = state();
     s.lost.store(true, std::memory_order_release);
     wakeAllQueues(s);
@@ -72,103 +81,107 @@ int onIOError(Display*) {
     return 0;
 }
 
+// Called by Xlib after each request function on any thread: a reply read there may have
+// moved events into Xlib's queue without the socket becoming readable again.
+int afterRequest(Display* d) {
+    if (XQLength(d) > 0) kick(state());
+    return 0;
+}
+
 unsigned keyStateFrom(unsigned xstate) {
     unsigned k = 0;
-    if (xstate & Button1Mask) k |= MK_LBUTTON;
-    if (xstate & Button2Mask) k |= MK_MBUTTON;
-    if (xstate & Button3Mask) k |= MK_RBUTTON;
-    if (xstate & ShiftMask) k |= MK_SHIFT;
-    if (xstate & ControlMask) k |= MK_CONTROL;
+    if (xstate & Button1Mask) k |= kModLeft;
+    if (xstate & Button2Mask) k |= kModMiddle;
+    if (xstate & Button3Mask) k |= kModRight;
+    if (xstate & ShiftMask) k |= kModShift;
+    if (xstate & ControlMask) k |= kModControl;
     return k;
 }
 
 unsigned buttonBit(unsigned button) {
-    switch (button) {
-        case 1:
-            return MK_LBUTTON;
-        case 2:
-            return MK_MBUTTON;
-        case 3:
-            return MK_RBUTTON;
-        default:
-            return 0;
-    }
+    return button == 1 ? kModLeft : button == 2 ? kModMiddle : button == 3 ? kModRight : 0;
 }
 
-// Queues a translated event for the window's owner; returns false for windows not ours.
-bool post(State& s, Window w, unsigned msg, uintptr_t wp, intptr_t lp, Time t) {
+// Queues an event for the window's owner; false for windows not ours.
+bool deliver(State& s, XWin w, Event e) {
     std::shared_ptr<Queue> q;
     {
         std::lock_guard lock(s.mutex);
-        WinRec* r = findWindow(s, w);
+        Window* r = findWindow(s, w);
         if (!r) return false;
         q = r->owner;
+        e.window = r;
     }
     if (!q) return false;
-    pushMessage(q, ZuMSG{toHandle(w), msg, wp, lp, static_cast<unsigned>(t)});
+    pushEvent(q, e);
     return true;
 }
 
-void translateButton(State& s, const XButtonEvent& e, bool press) {
-    const unsigned mk = keyStateFrom(e.state);
-    const intptr_t pos = makeLParam(e.x, e.y);
-    if (e.button >= 4 && e.button <= 7) {
+void translateButton(State& s, const XButtonEvent& x, bool press) {
+    Event e;
+    e.modifiers = keyStateFrom(x.state);
+    e.x = x.x, e.y = x.y, e.screenX = x.x_root, e.screenY = x.y_root;
+    e.time = static_cast<unsigned>(x.time);
+    if (x.button >= 4 && x.button <= 7) {
         if (!press) return;
-        const int delta = (e.button == 4 || e.button == 7) ? WHEEL_DELTA : -WHEEL_DELTA;
-        const unsigned msg = e.button <= 5 ? WM_MOUSEWHEEL : WM_MOUSEHWHEEL;
-        const uintptr_t wp = (static_cast<uintptr_t>(static_cast<uint16_t>(delta)) << 16) | mk;
-        // Wheel positions are screen coordinates, as in the classic model.
-        post(s, e.window, msg, wp, makeLParam(e.x_root, e.y_root), e.time);
+        e.kind = EventKind::Wheel;
+        e.delta = (x.button == 4 || x.button == 7) ? 120 : -120;
+        e.horizontal = x.button >= 6;
+        deliver(s, x.window, e);
         return;
     }
-    const unsigned bit = buttonBit(e.button);
+    const unsigned bit = buttonBit(x.button);
     if (!bit) return;
-    const unsigned state = press ? (mk | bit) : (mk & ~bit);
-    unsigned msg = 0;
+    e.button = static_cast<int>(x.button == 2 ? kMiddle : x.button == 3 ? kRight : kLeft);
+    e.modifiers = press ? (e.modifiers | bit) : (e.modifiers & ~bit);
+    e.kind = press ? EventKind::ButtonDown : EventKind::ButtonUp;
     if (press) {
-        msg = e.button == 1 ? WM_LBUTTONDOWN : e.button == 2 ? WM_MBUTTONDOWN : WM_RBUTTONDOWN;
-        std::lock_guard lock(s.mutex);
-        WinRec* r = findWindow(s, e.window);
-        if (!r) return;
-        const bool wantsDouble = r->cls && (r->cls->styles & CS_DBLCLKS);
-        const bool quick = s.lastPressWindow == e.window && r->lastButton == e.button &&
-                           !r->lastWasDouble && e.time - r->lastPressTime <= 500 &&
-                           std::abs(e.x - r->lastPressX) <= 4 && std::abs(e.y - r->lastPressY) <= 4;
-        if (wantsDouble && quick) {
-            msg += 2;  // WM_xBUTTONDBLCLK follows WM_xBUTTONDOWN by two
-            r->lastWasDouble = true;
-        } else {
-            r->lastWasDouble = false;
+        bool focus = false;
+        {
+            std::lock_guard lock(s.mutex);
+            Window* r = findWindow(s, x.window);
+            if (!r) return;
+            const bool quick = s.lastPressWindow == x.window && r->lastButton == x.button &&
+                               !r->lastWasDouble && x.time - r->lastPressTime <= 500 &&
+                               std::abs(x.x - r->lastPressX) <= 4 &&
+                               std::abs(x.y - r->lastPressY) <= 4;
+            r->lastWasDouble = r->doubleClicks && quick;
+            if (r->lastWasDouble) e.kind = EventKind::DoubleClick;
+            s.lastPressWindow = x.window;
+            r->lastButton = x.button;
+            r->lastPressTime = x.time;
+            r->lastPressX = x.x;
+            r->lastPressY = x.y;
+            focus = r->embedded;
         }
-        s.lastPressWindow = e.window;
-        r->lastButton = e.button;
-        r->lastPressTime = e.time;
-        r->lastPressX = e.x;
-        r->lastPressY = e.y;
-    } else {
-        msg = e.button == 1 ? WM_LBUTTONUP : e.button == 2 ? WM_MBUTTONUP : WM_RBUTTONUP;
+        // Inside a host's window the keyboard follows a click into the GUI, as it does
+        // between the host's own widgets.
+        if (focus) XSetInputFocus(s.dpy, x.window, RevertToParent, CurrentTime);
     }
-    post(s, e.window, msg, state, pos, e.time);
+    deliver(s, x.window, e);
 }
 
-void translateKey(State& s, XKeyEvent& e, bool press) {
-    bool extended = false;
-    const KeySym sym = XLookupKeysym(&e, 0);
-    const unsigned vk = virtualKeyFromKeysym(sym, &extended);
-    intptr_t lp = 1 | (static_cast<intptr_t>((e.keycode - 8) & 0xFF) << 16);
-    if (extended) lp |= KF_EXTENDED_BIT;
-    if (!press) lp |= (intptr_t{1} << 30) | (intptr_t{1} << 31);
-    if (vk) post(s, e.window, press ? WM_KEYDOWN : WM_KEYUP, vk, lp, e.time);
+void translateKey(State& s, XKeyEvent& x, bool press) {
+    Event e;
+    e.time = static_cast<unsigned>(x.time);
+    const KeySym sym = XLookupKeysym(&x, 0);
+    e.key = virtualKeyFromKeysym(sym, &e.extended);
+    e.kind = press ? EventKind::KeyDown : EventKind::KeyUp;
+    if (e.key) deliver(s, x.window, e);
     if (!press) return;
     char buf[8];
     KeySym typed = 0;
-    const int n = XLookupString(&e, buf, sizeof buf, &typed, nullptr);
+    const int n = XLookupString(&x, buf, sizeof buf, &typed, nullptr);
     // One byte means a Latin-1 character (or a control code such as Enter or Backspace).
-    if (n == 1) post(s, e.window, WM_CHAR, static_cast<unsigned char>(buf[0]), lp, e.time);
+    if (n == 1) {
+        e.kind = EventKind::Character;
+        e.character = static_cast<unsigned char>(buf[0]);
+        deliver(s, x.window, e);
+    }
 }
 
-Window focusWindow(State& s) {
-    Window f = 0;
+XWin focusWindow(State& s) {
+    XWin f = 0;
     int revert = 0;
     XGetInputFocus(s.dpy, &f, &revert);
     return f == PointerRoot ? 0 : f;
@@ -183,14 +196,19 @@ void translate(State& s, XEvent& ev) {
             XkbRefreshKeyboardMapping(&xe.map);
         return;
     }
+    Event e;
     switch (ev.type) {
         case ButtonPress:
         case ButtonRelease:
             translateButton(s, ev.xbutton, ev.type == ButtonPress);
             break;
         case MotionNotify:
-            post(s, ev.xmotion.window, WM_MOUSEMOVE, keyStateFrom(ev.xmotion.state),
-                 makeLParam(ev.xmotion.x, ev.xmotion.y), ev.xmotion.time);
+            e.kind = EventKind::PointerMove;
+            e.modifiers = keyStateFrom(ev.xmotion.state);
+            e.x = ev.xmotion.x, e.y = ev.xmotion.y;
+            e.screenX = ev.xmotion.x_root, e.screenY = ev.xmotion.y_root;
+            e.time = static_cast<unsigned>(ev.xmotion.time);
+            deliver(s, ev.xmotion.window, e);
             break;
         case KeyPress:
         case KeyRelease:
@@ -202,55 +220,51 @@ void translate(State& s, XEvent& ev) {
             if (f.detail == NotifyPointer || f.detail == NotifyInferior || f.mode == NotifyGrab ||
                 f.mode == NotifyUngrab)
                 break;
-            if (ev.type == FocusIn) {
-                post(s, f.window, WM_SETFOCUS, 0, 0, 0);
-                post(s, f.window, WM_ACTIVATE, WA_ACTIVE, 0, 0);
-            } else {
+            e.kind = EventKind::Activate;
+            e.active = ev.type == FocusIn;
+            if (!e.active) {
                 // The window taking the focus, when the server already knows it.
-                const Window next = focusWindow(s);
-                post(s, f.window, WM_ACTIVATE, WA_INACTIVE,
-                     static_cast<intptr_t>(next == f.window ? 0 : next), 0);
-                post(s, f.window, WM_KILLFOCUS, next, 0, 0);
+                const XWin next = focusWindow(s);
+                std::lock_guard lock(s.mutex);
+                if (next != f.window) e.other = findWindow(s, next);
             }
+            deliver(s, f.window, e);
             break;
         }
         case Expose:
             if (ev.xexpose.count == 0) {
-                post(s, ev.xexpose.window, WM_ERASEBKGND, 0, 0, 0);
-                post(s, ev.xexpose.window, WM_PAINT, 0, 0, 0);
+                e.kind = EventKind::Paint;
+                deliver(s, ev.xexpose.window, e);
             }
             break;
         case MapNotify: {
             bool activate = false;
             {
                 std::lock_guard lock(s.mutex);
-                if (WinRec* r = findWindow(s, ev.xmap.window)) {
+                if (Window* r = findWindow(s, ev.xmap.window)) {
                     activate = r->activateOnMap;
                     r->activateOnMap = false;
                 }
             }
             if (activate) XSetInputFocus(s.dpy, ev.xmap.window, RevertToParent, CurrentTime);
-            post(s, ev.xmap.window, WM_SHOWWINDOW, 1, 0, 0);
+            e.kind = EventKind::Show;
+            deliver(s, ev.xmap.window, e);
             break;
         }
         case UnmapNotify:
-            post(s, ev.xunmap.window, WM_SHOWWINDOW, 0, 0, 0);
+            e.kind = EventKind::Hide;
+            deliver(s, ev.xunmap.window, e);
             break;
         case ConfigureNotify:
-            post(s, ev.xconfigure.window, WM_SIZE, 0,
-                 makeLParam(ev.xconfigure.width, ev.xconfigure.height), 0);
+            e.kind = EventKind::Size;
+            e.x = ev.xconfigure.width, e.y = ev.xconfigure.height;
+            deliver(s, ev.xconfigure.window, e);
             break;
-        case DestroyNotify: {
-            std::lock_guard lock(s.mutex);
-            auto it = s.windows.find(ev.xdestroywindow.window);
-            // Adopted windows vanish without our help; forget them.
-            if (it != s.windows.end() && it->second->adopted) s.windows.erase(it);
-            break;
-        }
         case ClientMessage:
             if (ev.xclient.message_type == s.wmProtocols &&
                 static_cast<Atom>(ev.xclient.data.l[0]) == s.wmDeleteWindow) {
-                post(s, ev.xclient.window, WM_CLOSE, 0, 0, 0);
+                e.kind = EventKind::Close;
+                deliver(s, ev.xclient.window, e);
             } else {
                 dndHandleClientMessage(s, ev.xclient);
             }
@@ -267,40 +281,16 @@ void translate(State& s, XEvent& ev) {
     }
 }
 
-int readerWakeFd = -1;
-
-// Called by Xlib after each request function on any thread: a reply read there may have
-// moved events into the queue without the socket becoming readable again.
-int afterRequest(Display* d) {
-    if (XQLength(d) > 0) wakeReader();
-    return 0;
-}
-
-void readerLoop(State* s) {
-    // The reader never blocks inside Xlib: a thread waiting in XNextEvent while another
-    // thread's request fails is not safe in this Xlib. It waits on the socket and on its
-    // wake descriptor instead, which requests on other threads and GL calls kick when they
-    // may have queued events. Replies read directly through xcb (GL) can still leave
-    // events behind unseen, so while input is flowing the reader also looks every 20 ms;
-    // once idle it looks once a second, which keeps an idle GUI at next to no cost.
-    pollfd fds[2] = {{ConnectionNumber(s->dpy), POLLIN, 0}, {readerWakeFd, POLLIN, 0}};
+// Takes every event Xlib has, or can read without waiting, and queues it for its
+// window's owner.
+void pump(State& s) {
+    std::lock_guard lock(s.pumpMutex);
+    uint64_t v;
+    (void)!read(s.kickFd, &v, sizeof v);
     XEvent ev;
-    int idleRounds = 0;
-    while (!s->lost.load(std::memory_order_acquire)) {
-        bool any = false;
-        while (!s->lost.load(std::memory_order_acquire) && XPending(s->dpy) > 0) {
-            XNextEvent(s->dpy, &ev);
-            translate(*s, ev);
-            any = true;
-        }
-        if (s->lost.load(std::memory_order_acquire)) break;
-        idleRounds = any ? 0 : idleRounds + 1;
-        const int ready = poll(fds, 2, idleRounds < 25 ? 20 : 1000);
-        if (ready > 0) idleRounds = 0;
-        if (fds[1].revents & POLLIN) {
-            uint64_t v;
-            (void)!read(readerWakeFd, &v, sizeof v);
-        }
+    while (!s.lost.load(std::memory_order_acquire) && XPending(s.dpy) > 0) {
+        XNextEvent(s.dpy, &ev);
+        translate(s, ev);
     }
 }
 
@@ -322,21 +312,22 @@ bool chooseVisual(State& s) {
                                 GLX_BLUE_SIZE,
                                 8,
                                 None};
-    s.fbConfigs = glXChooseFBConfig(s.dpy, s.screen, attrs, &s.fbConfigCount);
-    if (!s.fbConfigs || s.fbConfigCount == 0) return false;
+    int count = 0;
+    GLXFBConfig* configs = glXChooseFBConfig(s.dpy, s.screen, attrs, &count);
+    if (!configs) return false;
     const VisualID defaultVisual = XVisualIDFromVisual(DefaultVisual(s.dpy, s.screen));
     // The standard format: double-buffered RGBA 8888 with a depth buffer of 24 or more,
     // preferring the screen's default visual so that no colormap is needed.
     int best = -1, bestScore = -1;
-    for (int i = 0; i < s.fbConfigCount; ++i) {
+    for (int i = 0; i < count; ++i) {
         int dbl = 0, depth = 0, red = 0, alpha = 0, stencil = 0, samples = 0;
-        glXGetFBConfigAttrib(s.dpy, s.fbConfigs[i], GLX_DOUBLEBUFFER, &dbl);
-        glXGetFBConfigAttrib(s.dpy, s.fbConfigs[i], GLX_DEPTH_SIZE, &depth);
-        glXGetFBConfigAttrib(s.dpy, s.fbConfigs[i], GLX_RED_SIZE, &red);
-        glXGetFBConfigAttrib(s.dpy, s.fbConfigs[i], GLX_ALPHA_SIZE, &alpha);
-        glXGetFBConfigAttrib(s.dpy, s.fbConfigs[i], GLX_STENCIL_SIZE, &stencil);
-        glXGetFBConfigAttrib(s.dpy, s.fbConfigs[i], GLX_SAMPLES, &samples);
-        XVisualInfo* vi = glXGetVisualFromFBConfig(s.dpy, s.fbConfigs[i]);
+        glXGetFBConfigAttrib(s.dpy, configs[i], GLX_DOUBLEBUFFER, &dbl);
+        glXGetFBConfigAttrib(s.dpy, configs[i], GLX_DEPTH_SIZE, &depth);
+        glXGetFBConfigAttrib(s.dpy, configs[i], GLX_RED_SIZE, &red);
+        glXGetFBConfigAttrib(s.dpy, configs[i], GLX_ALPHA_SIZE, &alpha);
+        glXGetFBConfigAttrib(s.dpy, configs[i], GLX_STENCIL_SIZE, &stencil);
+        glXGetFBConfigAttrib(s.dpy, configs[i], GLX_SAMPLES, &samples);
+        XVisualInfo* vi = glXGetVisualFromFBConfig(s.dpy, configs[i]);
         if (!vi) continue;
         const bool isDefault = vi->visualid == defaultVisual;
         XFree(vi);
@@ -344,26 +335,35 @@ bool chooseVisual(State& s) {
         const int score = (isDefault ? 8 : 0) + (alpha == 0 ? 0 : 2) + (stencil == 0 ? 1 : 0);
         if (score > bestScore) bestScore = score, best = i;
     }
-    if (best < 0) return false;
-    s.defaultFormat = best + 1;
-    XVisualInfo* vi = glXGetVisualFromFBConfig(s.dpy, s.fbConfigs[best]);
-    s.visual = *vi;
-    XFree(vi);
-    s.colormap = XCreateColormap(s.dpy, s.root, s.visual.visual, AllocNone);
-    return true;
+    if (best >= 0) {
+        XVisualInfo* vi = glXGetVisualFromFBConfig(s.dpy, configs[best]);
+        s.visual = *vi;
+        XFree(vi);
+        s.colormap = XCreateColormap(s.dpy, s.root, s.visual.visual, AllocNone);
+    }
+    XFree(configs);
+    return best >= 0;
 }
 
 void doOpen() {
     XInitThreads();
     Display* d = XOpenDisplay(nullptr);
     if (!d) return;
+    Display* gl = XOpenDisplay(DisplayString(d));
+    if (!gl) {
+        XCloseDisplay(d);
+        return;
+    }
     State& s = state();
     s.dpy = d;
+    s.glDpy = gl;
     s.screen = DefaultScreen(d);
     s.root = RootWindow(d, s.screen);
-    XSetErrorHandler(onXError);
+    previousErrorHandler = XSetErrorHandler(onXError);
     XSetIOErrorHandler(onIOError);
     XSetIOErrorExitHandler(d, onIOErrorExit, nullptr);
+    XSetIOErrorExitHandler(gl, onIOErrorExit, nullptr);
+    s.kickFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     XSetAfterFunction(d, afterRequest);
     Bool supported = False;
     XkbSetDetectableAutoRepeat(d, True, &supported);
@@ -378,32 +378,66 @@ void doOpen() {
     }
     s.wmProtocols = intern(d, "WM_PROTOCOLS");
     s.wmDeleteWindow = intern(d, "WM_DELETE_WINDOW");
-    s.wmState = intern(d, "WM_STATE");
     s.netWmState = intern(d, "_NET_WM_STATE");
     s.netWmStateAbove = intern(d, "_NET_WM_STATE_ABOVE");
     s.netWmName = intern(d, "_NET_WM_NAME");
     s.netWmIcon = intern(d, "_NET_WM_ICON");
-    s.netActiveWindow = intern(d, "_NET_ACTIVE_WINDOW");
     s.netWorkarea = intern(d, "_NET_WORKAREA");
     s.motifWmHints = intern(d, "_MOTIF_WM_HINTS");
     s.utf8String = intern(d, "UTF8_STRING");
     dndInit(s);
-    if (!chooseVisual(s)) {
+    if (!chooseVisual(s) || !glInit(s)) {
+        XCloseDisplay(gl);
         XCloseDisplay(d);
-        s.dpy = nullptr;
+        s.dpy = s.glDpy = nullptr;
         return;
     }
-    readerWakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     XFlush(d);
     opened.store(true, std::memory_order_release);
-    // The reader lives as long as the process; the state it reads is never freed.
-    std::thread(readerLoop, &s).detach();
+}
+
+// Adds the X connection and the kick descriptor to a queue's wait set once the display
+// is open.
+void watchX(Queue& q) {
+    if (q.watchingX || !opened.load(std::memory_order_acquire)) return;
+    State& s = state();
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    epoll_ctl(q.waitFd, EPOLL_CTL_ADD, ConnectionNumber(s.dpy), &ev);
+    epoll_ctl(q.waitFd, EPOLL_CTL_ADD, s.kickFd, &ev);
+    q.watchingX = true;
+}
+
+enum class Take { Message, Quit, Nothing };
+
+Take takeEvent(Queue& q, Event* out, bool remove) {
+    std::lock_guard lock(q.mutex);
+    if (!q.events.empty()) {
+        if (out) *out = q.events.front();
+        if (remove) {
+            q.events.pop_front();
+            if (q.events.empty() && !q.quit) {
+                uint64_t v;
+                (void)!read(q.eventFd, &v, sizeof v);
+            }
+        }
+        return Take::Message;
+    }
+    if (q.quit) {
+        if (remove) {
+            q.quit = false;
+            uint64_t v;
+            (void)!read(q.eventFd, &v, sizeof v);
+        }
+        return Take::Quit;
+    }
+    return Take::Nothing;
 }
 
 }  // namespace
 
 State& state() {
-    static State* s = new State;  // never destroyed: the reader thread may outlive main
+    static State* s = new State;  // never destroyed: other threads may outlive main
     return *s;
 }
 
@@ -413,33 +447,23 @@ State* live() {
     return s.lost.load(std::memory_order_acquire) ? nullptr : &s;
 }
 
-void setLastError(unsigned code) {
-    tlsLastError = code;
+void beginTrap(Display* d) {
+    if (tlsTrapDepth++ == 0) tlsTrapStart = NextRequest(d);
 }
 
-void wakeReader() {
-    uint64_t one = 1;
-    if (readerWakeFd >= 0) (void)!write(readerWakeFd, &one, sizeof one);
-}
-
-void beginTrap() {
-    if (tlsTrapDepth++ == 0) tlsTrapStart = NextRequest(state().dpy);
-}
-
-bool endTrap(State& s) {
-    const unsigned long end = NextRequest(s.dpy);
-    XSync(s.dpy, False);
-    wakeReader();  // the sync may have queued events for the reader
+bool endTrap(Display* d) {
+    const unsigned long end = NextRequest(d);
+    XSync(d, False);
     const unsigned long start = tlsTrapStart;
     --tlsTrapDepth;
     ErrorLog& log = errorLog();
     std::lock_guard lock(log.mutex);
     for (const auto& e : log.ring)
-        if (e.code && e.serial >= start && e.serial < end) return false;
+        if (e.code && e.display == d && e.serial >= start && e.serial < end) return false;
     return true;
 }
 
-WinRec* findWindow(State& s, Window w) {
+Window* findWindow(State& s, XWin w) {
     auto it = s.windows.find(w);
     return it == s.windows.end() ? nullptr : it->second.get();
 }
@@ -449,17 +473,22 @@ std::shared_ptr<Queue> currentQueue() {
     if (!q) {
         q = std::make_shared<Queue>();
         q->eventFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        q->waitFd = epoll_create1(EPOLL_CLOEXEC);
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        epoll_ctl(q->waitFd, EPOLL_CTL_ADD, q->eventFd, &ev);
         State& s = state();
         std::lock_guard lock(s.mutex);
         std::erase_if(s.queues, [](const std::weak_ptr<Queue>& w) { return w.expired(); });
         s.queues.push_back(q);
     }
+    watchX(*q);
     return q;
 }
 
-void pushMessage(const std::shared_ptr<Queue>& q, const ZuMSG& m) {
+void pushEvent(const std::shared_ptr<Queue>& q, const Event& e) {
     std::lock_guard lock(q->mutex);
-    q->messages.push_back(m);
+    q->events.push_back(e);
     uint64_t one = 1;
     (void)!write(q->eventFd, &one, sizeof one);
 }
@@ -473,36 +502,27 @@ bool open() {
     std::call_once(openOnce, doOpen);
     return live() != nullptr;
 }
-bool isOpen() {
-    return live() != nullptr;
-}
 bool displayLost() {
     return opened.load() && state().lost.load(std::memory_order_acquire);
 }
-unsigned lastError() {
-    return tlsLastError;
-}
 
-bool postMessage(void* window, unsigned message, uintptr_t wParam, intptr_t lParam) {
+bool post(Window* window, unsigned code, uintptr_t a, intptr_t b) {
     State* s = live();
     if (!s || !window) return false;
     std::shared_ptr<Queue> q;
     {
         std::lock_guard lock(s->mutex);
-        WinRec* r = findWindow(*s, toWindow(window));
-        if (!r) {
-            setLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return false;
-        }
-        q = r->owner;
+        if (!s->live.count(window)) return false;
+        q = window->owner;
     }
     if (!q) return false;
-    pushMessage(q, ZuMSG{window, message, wParam, lParam, tickCount()});
+    Event e;
+    e.kind = EventKind::Posted;
+    e.window = window;
+    e.code = code, e.a = a, e.b = b;
+    e.time = static_cast<unsigned>(performanceCounter() / 1000000);
+    pushEvent(q, e);
     return true;
-}
-
-intptr_t sendMessage(void* window, unsigned message, uintptr_t wParam, intptr_t lParam) {
-    return callWindowProc(getWindowProc(window), window, message, wParam, lParam);
 }
 
 // 1 message, 0 quit, -1 display lost, -3 time-out. timeoutMs < 0 waits for ever.
@@ -512,24 +532,19 @@ int getMessageTimeout(ZuMSG* msg, int timeoutMs) {
     for (;;) {
         // Whatever is still queued speaks of windows that no longer exist.
         if (displayLost()) return -1;
-        {
-            std::lock_guard lock(q->mutex);
-            if (!q->messages.empty()) {
-                if (msg) *msg = q->messages.front();
-                q->messages.pop_front();
-                if (q->messages.empty() && !q->quit) {
-                    uint64_t v;
-                    (void)!read(q->eventFd, &v, sizeof v);
-                }
+        if (State* s = live()) pump(*s);
+        Event e;
+        switch (takeEvent(*q, &e, true)) {
+            case Take::Message:
+                if (msg) *msg = toMessage(e);
                 return 1;
-            }
-            if (q->quit) {
-                q->quit = false;
-                uint64_t v;
-                (void)!read(q->eventFd, &v, sizeof v);
-                if (msg) *msg = ZuMSG{nullptr, WM_QUIT, 0, 0, tickCount()};
+            case Take::Quit:
+                if (msg)
+                    *msg = ZuMSG{nullptr, WM_QUIT, 0, 0,
+                                 static_cast<unsigned>(performanceCounter() / 1000000)};
                 return 0;
-            }
+            case Take::Nothing:
+                break;
         }
         int wait = -1;
         if (timeoutMs >= 0) {
@@ -537,98 +552,45 @@ int getMessageTimeout(ZuMSG* msg, int timeoutMs) {
             if (left <= 0) return -3;
             wait = static_cast<int>((left + 999999) / 1000000);
         }
-        pollfd p{q->eventFd, POLLIN, 0};
-        // Bounded so that a lost display is noticed even if no wake-up arrives.
-        poll(&p, 1, wait < 0 || wait > 250 ? 250 : wait);
+        pollfd p{q->waitFd, POLLIN, 0};
+        poll(&p, 1, wait);
     }
 }
 
-void* setCapture(void* window) {
+bool setCapture(Window* window) {
     State* s = live();
-    if (!s || !window) return nullptr;
-    Window prev;
+    if (!s || !window) return false;
     {
         std::lock_guard lock(s->mutex);
-        if (!findWindow(*s, toWindow(window))) return nullptr;
-        prev = s->capture;
-        s->capture = toWindow(window);
+        s->capture = window->id;
     }
-    XGrabPointer(s->dpy, toWindow(window), False,
-                 ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
-                 GrabModeAsync, None, None, CurrentTime);
+    XGrabPointer(s->dpy, window->id, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+                 GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
     XFlush(s->dpy);
-    return toHandle(prev);
+    return true;
 }
 
-bool releaseCapture() {
+void releaseCapture() {
     State* s = live();
-    if (!s) return false;
+    if (!s) return;
     {
         std::lock_guard lock(s->mutex);
         s->capture = 0;
     }
     XUngrabPointer(s->dpy, CurrentTime);
     XFlush(s->dpy);
-    return true;
 }
 
-void* getCapture() {
-    State* s = live();
-    if (!s) return nullptr;
-    std::lock_guard lock(s->mutex);
-    return toHandle(s->capture);
-}
-
-bool getCursorPos(Point* p) {
+bool cursorPos(Point* p) {
     State* s = live();
     if (!s || !p) return false;
-    Window r, c;
+    XWin r, c;
     int rx, ry, wx, wy;
     unsigned mask;
     if (!XQueryPointer(s->dpy, s->root, &r, &c, &rx, &ry, &wx, &wy, &mask)) return false;
     p->x = rx;
     p->y = ry;
     return true;
-}
-
-bool setCursorPos(int x, int y) {
-    State* s = live();
-    if (!s) return false;
-    XWarpPointer(s->dpy, None, s->root, 0, 0, 0, 0, x, y);
-    XFlush(s->dpy);
-    return true;
-}
-
-unsigned currentKeyState() {
-    State* s = live();
-    if (!s) return 0;
-    Window r, c;
-    int rx, ry, wx, wy;
-    unsigned mask = 0;
-    XQueryPointer(s->dpy, s->root, &r, &c, &rx, &ry, &wx, &wy, &mask);
-    return keyStateFrom(mask);
-}
-
-void* getForegroundWindow() {
-    State* s = live();
-    if (!s) return nullptr;
-    Window f = focusWindow(*s);
-    std::lock_guard lock(s->mutex);
-    // The foreground window is top-level: walk up from a focused child of ours.
-    for (WinRec* r = findWindow(*s, f); r; r = findWindow(*s, r->parent)) {
-        if (!r->child) return toHandle(r->id);
-    }
-    return toHandle(f);
-}
-
-bool setForegroundWindow(void* window) {
-    State* s = live();
-    if (!s || !window) return false;
-    const bool ok = trapErrors(*s, [&] {
-        XRaiseWindow(s->dpy, toWindow(window));
-        XSetInputFocus(s->dpy, toWindow(window), RevertToParent, CurrentTime);
-    });
-    return ok;
 }
 
 int64_t performanceCounter() {
@@ -638,9 +600,6 @@ int64_t performanceCounter() {
 }
 int64_t performanceFrequency() {
     return 1000000000;
-}
-unsigned tickCount() {
-    return static_cast<unsigned>(performanceCounter() / 1000000);
 }
 
 }  // namespace zu::ws
@@ -652,23 +611,32 @@ ZUAPI int ZuGetMessage(ZuMSG* msg) {
 }
 
 ZUAPI int ZuPeekMessage(ZuMSG* msg, int remove) {
-    auto q = zu::ws::x11::currentQueue();
-    std::lock_guard lock(q->mutex);
-    if (q->messages.empty()) return 0;
-    if (msg) *msg = q->messages.front();
-    if (remove) {
-        q->messages.pop_front();
-        if (q->messages.empty() && !q->quit) {
-            uint64_t v;
-            (void)!read(q->eventFd, &v, sizeof v);
-        }
-    }
+    using namespace zu::ws::x11;
+    auto q = currentQueue();
+    if (State* s = live()) pump(*s);
+    zu::ws::Event e;
+    if (takeEvent(*q, &e, remove != 0) != Take::Message) return 0;
+    if (msg) *msg = zu::ws::toMessage(e);
     return 1;
 }
 
 ZUAPI intptr_t ZuDispatchMessage(const ZuMSG* msg) {
+    using namespace zu::ws;
     if (!msg || !msg->window) return 0;
-    return zu::ws::sendMessage(msg->window, msg->message, msg->wParam, msg->lParam);
+    zu::ws::Window* w = fromNative(msg->window);
+    if (!w) return 0;
+    Event e = fromMessage(w, msg->message, msg->wParam, msg->lParam);
+    e.time = msg->time;
+    if (e.kind == EventKind::Activate) e.other = fromNative(reinterpret_cast<void*>(msg->lParam));
+    if (e.kind == EventKind::Drop) e.drop = x11::findDrop(msg->wParam);
+    EventProc proc;
+    {
+        x11::State& s = x11::state();
+        std::lock_guard lock(s.mutex);
+        if (!s.live.count(w)) return 0;
+        proc = w->proc;
+    }
+    return proc ? proc(e) : defaultProc(e);
 }
 
 ZUAPI void ZuPostQuitMessage(int) {
@@ -680,5 +648,5 @@ ZUAPI void ZuPostQuitMessage(int) {
 }
 
 ZUAPI int ZuGetMessageFd(void) {
-    return zu::ws::x11::currentQueue()->eventFd;
+    return zu::ws::x11::currentQueue()->waitFd;
 }

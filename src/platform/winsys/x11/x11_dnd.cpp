@@ -1,5 +1,5 @@
-// Drop target side of the XDND protocol (version 5, text/uri-list), turning a drop into
-// WM_DROPFILES with a handle that answers dragQueryFile.
+// Drop target side of the XDND protocol (version 5, text/uri-list), turning a drop into a
+// Drop event whose record the window keeps until its next drop.
 #include <X11/Xatom.h>
 
 #include <cstring>
@@ -13,17 +13,17 @@ namespace {
 constexpr long kXdndVersion = 5;
 
 struct DragState {
-    Window source = 0;
-    Window toplevel = 0;
-    Window target = 0;  // the accepting window under the pointer, 0 when none
+    XWin source = 0;
+    XWin toplevel = 0;
+    XWin target = 0;  // the accepting window under the pointer, 0 when none
     bool haveUriList = false;
     long version = 0;
 };
-DragState drag;  // one drag at a time; touched only by the reader thread
+DragState drag;  // one drag at a time; touched only by the thread reading events
 
-Window topLevelOf(State& s, Window w) {
+XWin topLevelOf(State& s, XWin w) {
     for (;;) {
-        Window root = 0, parent = 0, *kids = nullptr;
+        XWin root = 0, parent = 0, *kids = nullptr;
         unsigned n = 0;
         if (!XQueryTree(s.dpy, w, &root, &parent, &kids, &n)) return w;
         if (kids) XFree(kids);
@@ -34,9 +34,9 @@ Window topLevelOf(State& s, Window w) {
 
 // The deepest window of ours under the root point that accepts files, walking up from
 // the deepest window there.
-Window acceptingWindowAt(State& s, Window toplevel, int rx, int ry) {
-    std::vector<Window> path{toplevel};
-    Window from = s.root, to = toplevel, child = 0;
+XWin acceptingWindowAt(State& s, XWin toplevel, int rx, int ry) {
+    std::vector<XWin> path{toplevel};
+    XWin from = s.root, to = toplevel, child = 0;
     int x = rx, y = ry, tx = 0, ty = 0;
     for (int depth = 0; depth < 64; ++depth) {
         if (!XTranslateCoordinates(s.dpy, from, to, x, y, &tx, &ty, &child) || !child) break;
@@ -48,7 +48,7 @@ Window acceptingWindowAt(State& s, Window toplevel, int rx, int ry) {
     }
     std::lock_guard lock(s.mutex);
     for (auto it = path.rbegin(); it != path.rend(); ++it) {
-        WinRec* r = findWindow(s, *it);
+        Window* r = findWindow(s, *it);
         if (r && r->acceptFiles) return *it;
     }
     return 0;
@@ -84,15 +84,14 @@ bool sourceOffersUriList(State& s, const XClientMessageEvent& ev) {
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         bool found = false;
-        beginTrap();
-        if (XGetWindowProperty(s.dpy, static_cast<Window>(ev.data.l[0]), s.xdndTypeList, 0,
-                               1024, False, XA_ATOM, &type, &format, &count, &after,
-                               &data) == Success &&
+        beginTrap(s.dpy);
+        if (XGetWindowProperty(s.dpy, static_cast<XWin>(ev.data.l[0]), s.xdndTypeList, 0, 1024,
+                               False, XA_ATOM, &type, &format, &count, &after, &data) == Success &&
             data && format == 32) {
             const Atom* atoms = reinterpret_cast<const Atom*>(data);
             for (unsigned long i = 0; i < count; ++i) found |= atoms[i] == s.uriList;
         }
-        endTrap(s);
+        endTrap(s.dpy);
         if (data) XFree(data);
         return found;
     }
@@ -119,34 +118,34 @@ void dndInit(State& s) {
     s.dropProperty = a("_ZUGUI_DROP");
 }
 
-void dndWindowAccepts(State& s, Window w, bool accept) {
+void dndWindowAccepts(State& s, XWin w, bool accept) {
     {
         std::lock_guard lock(s.mutex);
-        if (WinRec* r = findWindow(s, w)) r->acceptFiles = accept;
+        if (Window* r = findWindow(s, w)) r->acceptFiles = accept;
     }
     // The protocol talks to top-level windows; the awareness mark stays once set, and
     // windows that do not accept simply refuse the drop.
     if (!accept) return;
-    const Window top = topLevelOf(s, w);
+    const XWin top = topLevelOf(s, w);
     Atom version = kXdndVersion;
-    beginTrap();
+    beginTrap(s.dpy);
     XChangeProperty(s.dpy, top, s.xdndAware, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&version), 1);
-    endTrap(s);
+    endTrap(s.dpy);
 }
 
 bool dndHandleClientMessage(State& s, const XClientMessageEvent& ev) {
     const Atom t = ev.message_type;
     if (t == s.xdndEnter) {
         drag = DragState{};
-        drag.source = static_cast<Window>(ev.data.l[0]);
+        drag.source = static_cast<XWin>(ev.data.l[0]);
         drag.toplevel = ev.window;
         drag.version = (ev.data.l[1] >> 24) & 0xFF;
         drag.haveUriList = sourceOffersUriList(s, ev);
         return true;
     }
     if (t == s.xdndPosition) {
-        if (static_cast<Window>(ev.data.l[0]) != drag.source) return true;
+        if (static_cast<XWin>(ev.data.l[0]) != drag.source) return true;
         const int rx = static_cast<int>((ev.data.l[2] >> 16) & 0xFFFF);
         const int ry = static_cast<int>(ev.data.l[2] & 0xFFFF);
         drag.target = drag.haveUriList ? acceptingWindowAt(s, drag.toplevel, rx, ry) : 0;
@@ -159,7 +158,7 @@ bool dndHandleClientMessage(State& s, const XClientMessageEvent& ev) {
         return true;
     }
     if (t == s.xdndDrop) {
-        if (static_cast<Window>(ev.data.l[0]) != drag.source) return true;
+        if (static_cast<XWin>(ev.data.l[0]) != drag.source) return true;
         if (!drag.target) {
             finish(s, false);
             return true;
@@ -197,25 +196,37 @@ bool dndHandleSelectionNotify(State& s, const XSelectionEvent& ev) {
         if (after == 0 || text.size() > (1u << 24)) break;
     }
     XDeleteProperty(s.dpy, ev.requestor, ev.property);
-    auto rec = std::make_unique<DropRec>();
+    auto rec = std::make_unique<Drop>();
     rec->files = parseUriList(text);
     const bool any = !rec->files.empty();
     if (any) {
-        DropRec* raw = rec.get();
         std::shared_ptr<Queue> q;
+        Event e;
+        e.kind = EventKind::Drop;
+        e.drop = rec.get();
+        e.time = static_cast<unsigned>(ev.time);
         {
             std::lock_guard lock(s.mutex);
-            WinRec* r = findWindow(s, drag.target);
-            if (r) {
+            if (Window* r = findWindow(s, drag.target)) {
+                // The window keeps its latest drop; an earlier one still queued is gone.
+                if (r->lastDrop) s.drops.erase(r->lastDrop.get());
+                s.drops.insert(rec.get());
+                r->lastDrop = std::move(rec);
                 q = r->owner;
-                s.drops.emplace(raw, std::move(rec));
+                e.window = r;
             }
         }
-        if (q) pushMessage(q, ZuMSG{toHandle(drag.target), WM_DROPFILES,
-                                    reinterpret_cast<uintptr_t>(raw), 0, static_cast<unsigned>(ev.time)});
+        if (q) pushEvent(q, e);
     }
     finish(s, any);
     return true;
+}
+
+Drop* findDrop(uintptr_t handle) {
+    State& s = state();
+    auto* d = reinterpret_cast<Drop*>(handle);
+    std::lock_guard lock(s.mutex);
+    return s.drops.count(d) ? d : nullptr;
 }
 
 }  // namespace zu::ws::x11
@@ -223,34 +234,26 @@ bool dndHandleSelectionNotify(State& s, const XSelectionEvent& ev) {
 namespace zu::ws {
 using namespace x11;
 
-bool dragAcceptFiles(void* window, bool accept) {
+bool acceptFiles(Window* window, bool accept) {
     State* s = live();
-    if (!s || !window || !isWindow(window)) return false;
-    dndWindowAccepts(*s, toWindow(window), accept);
+    if (!s || !window) return false;
+    dndWindowAccepts(*s, window->id, accept);
     return true;
 }
 
-unsigned dragQueryFile(void* drop, unsigned index, uint16_t* buffer, unsigned size) {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    auto it = s.drops.find(static_cast<DropRec*>(drop));
-    if (it == s.drops.end()) return 0;
-    const auto& files = it->second->files;
-    if (index == 0xFFFFFFFFu) return static_cast<unsigned>(files.size());
-    if (index >= files.size()) return 0;
-    const std::u16string& f = files[index];
-    if (!buffer) return static_cast<unsigned>(f.size());
-    if (size == 0) return 0;
-    const size_t n = std::min<size_t>(f.size(), size - 1);
-    memcpy(buffer, f.data(), n * sizeof(uint16_t));
-    buffer[n] = 0;
-    return static_cast<unsigned>(n);
+size_t dropCount(const Drop* drop) {
+    return drop ? drop->files.size() : 0;
 }
 
-void dragFinish(void* drop) {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    s.drops.erase(static_cast<DropRec*>(drop));
+const std::u16string* dropPath(const Drop* drop, size_t index) {
+    return drop && index < drop->files.size() ? &drop->files[index] : nullptr;
+}
+
+const Drop* lastDrop(Window* window) {
+    State* s = live();
+    if (!s || !window) return nullptr;
+    std::lock_guard lock(s->mutex);
+    return s->live.count(window) ? window->lastDrop.get() : nullptr;
 }
 
 }  // namespace zu::ws

@@ -1,6 +1,6 @@
-// Shared state of the X11 backend. One display connection for the whole library; a
-// reader thread takes X events off it, translates them and queues them for the thread
-// that owns the target window.
+// Shared state of the X11 backend. Two display connections: one for windows and their
+// events, read by whichever thread waits in the message loop, and one for GL, so that the
+// render and video threads never read events off the first one behind the loop's back.
 #pragma once
 
 #include <GL/glx.h>
@@ -13,92 +13,87 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
-#include "platform/winsys/winsys.h"
+#include "platform/winsys/events.h"
 
-namespace zu::ws::x11 {
+namespace zu::ws {
+
+namespace x11 {
+using XWin = ::Window;
 
 struct Queue {
     std::mutex mutex;
-    std::deque<ZuMSG> messages;
-    int eventFd = -1;  // counter > 0 exactly while messages or a quit are pending
+    std::deque<Event> events;
+    int eventFd = -1;  // counter > 0 exactly while events or a quit are pending
+    int waitFd = -1;   // epoll set: eventFd, the X connection and the kick descriptor
+    bool watchingX = false;
     bool quit = false;
-    bool alive = true;
+};
+}  // namespace x11
+
+struct Drop {
+    std::vector<std::u16string> files;
 };
 
-struct ClassRec {
-    std::string name;
-    WndProc proc = nullptr;
-    unsigned styles = 0;
-    void* cursor = nullptr;
-    void* icon = nullptr;
-    void* iconSmall = nullptr;
-};
-
-struct DcRec;
-
-struct WinRec {
-    Window id = 0;
-    Window parent = 0;              // parent window for children, 0 for top-level windows
-    std::shared_ptr<ClassRec> cls;  // null for adopted windows
-    WndProc proc = nullptr;
-    std::shared_ptr<Queue> owner;
-    bool adopted = false;
-    bool child = false;
-    bool override = false;
+struct Window {
+    x11::XWin id = 0;
+    Window* parent = nullptr;  // our parent window, null for top-level and embedded windows
+    EventProc proc = nullptr;
+    std::shared_ptr<x11::Queue> owner;
+    bool child = false;  // inside another window (ours or the host's)
+    bool embedded = false;
+    bool unmanaged = false;
     bool topmost = false;
     bool acceptFiles = false;
+    bool doubleClicks = false;
     bool activateOnMap = false;
-    DcRec* dc = nullptr;
     // Double-click tracking: last press of this window.
     unsigned lastButton = 0;
     Time lastPressTime = 0;
     int lastPressX = 0, lastPressY = 0;
     bool lastWasDouble = false;
+    std::unique_ptr<Drop> lastDrop;
 };
 
-struct DcRec {
-    Window window = 0;
-    int format = 0;  // 1-based index into State::fbConfigs, 0 when unset
-};
-
-struct ContextRec {
+struct Surface {
     GLXContext context = nullptr;
-    int format = 0;
+    x11::XWin drawable = 0;
 };
 
-struct DropRec {
-    std::vector<std::u16string> files;
+struct Cursor {
+    ::Cursor cursor = 0;
 };
+
+namespace x11 {
 
 struct State {
-    Display* dpy = nullptr;
-    // The window of the latest press: a press elsewhere in between ends a double click.
-    Window lastPressWindow = 0;
+    Display* dpy = nullptr;    // windows, input, properties
+    Display* glDpy = nullptr;  // GL contexts and swaps
     int screen = 0;
-    Window root = 0;
+    XWin root = 0;
     XVisualInfo visual{};  // the visual every window of ours is created with
     Colormap colormap = 0;
-    GLXFBConfig* fbConfigs = nullptr;
-    int fbConfigCount = 0;
-    int defaultFormat = 0;  // 1-based index of the standard double-buffered RGBA config
     std::atomic<bool> lost{false};
+    int kickFd = -1;  // readable when Xlib may hold events that no one has read yet
+
+    std::mutex pumpMutex;  // one thread at a time takes events off the connection
+    // The window of the latest press: a press elsewhere in between ends a double click.
+    XWin lastPressWindow = 0;
 
     std::mutex mutex;  // guards the tables below
-    std::unordered_map<std::string, std::shared_ptr<ClassRec>> classes;
-    std::unordered_map<Window, std::unique_ptr<WinRec>> windows;
-    std::unordered_map<DcRec*, std::unique_ptr<DcRec>> dcs;
-    std::unordered_map<ContextRec*, std::unique_ptr<ContextRec>> contexts;
-    std::unordered_map<DropRec*, std::unique_ptr<DropRec>> drops;
+    std::unordered_map<XWin, std::unique_ptr<Window>> windows;
+    std::unordered_set<const Window*> live;
+    std::unordered_set<const Drop*> drops;
     std::vector<std::weak_ptr<Queue>> queues;
-    Window capture = 0;
+    XWin capture = 0;
     std::vector<MonitorInfo> testMonitors;
     bool useTestMonitors = false;
 
     // Atoms.
-    Atom wmProtocols, wmDeleteWindow, wmState, netWmState, netWmStateAbove, netWmName, netWmIcon,
-        netActiveWindow, netWorkarea, motifWmHints, utf8String;
+    Atom wmProtocols, wmDeleteWindow, netWmState, netWmStateAbove, netWmName, netWmIcon,
+        netWorkarea, motifWmHints, utf8String;
     Atom xdndAware, xdndEnter, xdndPosition, xdndStatus, xdndLeave, xdndDrop, xdndFinished,
         xdndSelection, xdndActionCopy, xdndTypeList, uriList, dropProperty;
 };
@@ -108,42 +103,49 @@ State& state();
 State* live();
 
 std::shared_ptr<Queue> currentQueue();
-void pushMessage(const std::shared_ptr<Queue>& q, const ZuMSG& m);
-// Finds the record of a window; call with state().mutex held.
-WinRec* findWindow(State& s, Window w);
-inline Window toWindow(void* h) {
-    return static_cast<Window>(reinterpret_cast<uintptr_t>(h));
-}
-inline void* toHandle(Window w) {
+void pushEvent(const std::shared_ptr<Queue>& q, const Event& e);
+// Finds our record of an X window; call with state().mutex held.
+Window* findWindow(State& s, XWin w);
+inline void* toHandle(XWin w) {
     return reinterpret_cast<void*>(static_cast<uintptr_t>(w));
 }
-
-// Runs an X request and reports whether the server answered it with an error.
-// The request runs with the error trap installed and is followed by XSync.
-template <typename F>
-bool trapErrors(State& s, F&& request);
-void beginTrap();
-bool endTrap(State& s);
-template <typename F>
-bool trapErrors(State& s, F&& request) {
-    beginTrap();
-    request();
-    return endTrap(s);
+inline XWin toXWin(void* h) {
+    return static_cast<XWin>(reinterpret_cast<uintptr_t>(h));
 }
 
-void setLastError(unsigned code);
-// Tells the event reader to look at Xlib's queue now.
-void wakeReader();
-unsigned virtualKeyFromKeysym(KeySym sym, bool* extended);
-unsigned long eventMaskFor(const WinRec& w);
+// Runs X requests on the window connection and reports whether the server answered any
+// of them with an error. The requests run with the error trap installed and end with
+// XSync.
+void beginTrap(Display* d);
+bool endTrap(Display* d);
+template <typename F>
+bool trapErrors(Display* d, F&& request) {
+    beginTrap(d);
+    request();
+    return endTrap(d);
+}
+template <typename F>
+bool trapErrors(State& s, F&& request) {
+    return trapErrors(s.dpy, static_cast<F&&>(request));
+}
 
-// XDND target side, called from the reader thread.
+unsigned virtualKeyFromKeysym(KeySym sym, bool* extended);
+
+// XDND target side, called from the thread that reads events.
 void dndInit(State& s);
 bool dndHandleClientMessage(State& s, const XClientMessageEvent& ev);
 bool dndHandleSelectionNotify(State& s, const XSelectionEvent& ev);
-void dndWindowAccepts(State& s, Window w, bool accept);
+void dndWindowAccepts(State& s, XWin w, bool accept);
 
 // Cursors and icons (x11_cursor.cpp).
-void applyClassLook(State& s, Window w, const ClassRec& cls);
+void applyLook(State& s, XWin w, const Cursor* cursor, const Icon* icon);
 
-}  // namespace zu::ws::x11
+// The drop behind a handle that a ZuMSG carried; null when it is not a live drop.
+Drop* findDrop(uintptr_t handle);
+
+// Surfaces (x11_gl.cpp): set up with the connection; a surface on a window of our visual.
+bool glInit(State& s);
+Surface* surfaceFor(State& s, XWin w, VisualID visual);
+
+}  // namespace x11
+}  // namespace zu::ws

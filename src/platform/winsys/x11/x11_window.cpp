@@ -1,4 +1,4 @@
-// Window classes, windows and their procedures, geometry, monitors.
+// Windows: creation with their surface, destruction, geometry, stacking, monitors.
 #include <X11/Xatom.h>
 #include <X11/extensions/Xrandr.h>
 
@@ -9,19 +9,22 @@
 #include "platform/winsys/x11/x11_internal.h"
 
 namespace zu::ws::x11 {
+namespace {
 
-unsigned long eventMaskFor(const WinRec& w) {
-    unsigned long mask = ExposureMask | StructureNotifyMask | ButtonPressMask |
-                         ButtonReleaseMask | PointerMotionMask;
-    // Keys go to the focused top-level window, as in the classic model, so children do
-    // not select them and key events propagate up to their top-level window.
+unsigned long eventMaskFor(const Window& w, bool input) {
+    unsigned long mask = ExposureMask | StructureNotifyMask;
+    if (!input) return mask;
+    mask |= ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+    // Keys go to the focused top-level window, so our children inside it do not select
+    // them and their key events propagate up to it. A window inside a host's window is
+    // our top, and takes its keys itself; its focus comes and goes with clicks inside the
+    // host, whose own window is what the user activates, so it reports no activation.
     if (!w.child) mask |= KeyPressMask | KeyReleaseMask | FocusChangeMask;
+    if (w.embedded) mask |= KeyPressMask | KeyReleaseMask;
     return mask;
 }
 
-namespace {
-
-void setTopmostHint(State& s, Window w, bool on) {
+void setTopmostHint(State& s, XWin w, bool on) {
     // Without a window manager the hint has no effect; raising keeps it above anyway.
     XChangeProperty(s.dpy, w, s.netWmState, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&s.netWmStateAbove), on ? 1 : 0);
@@ -36,13 +39,19 @@ void setTopmostHint(State& s, Window w, bool on) {
     if (on) XRaiseWindow(s.dpy, w);
 }
 
-void forgetTree(State& s, Window w, std::vector<Window>* gone) {
-    // Children first, as the classic model destroys them.
-    std::vector<Window> kids;
+void collectTree(State& s, Window* w, std::vector<Window*>* out) {
+    // Children first, as they are destroyed.
     for (auto& [id, rec] : s.windows)
-        if (rec->parent == w && rec->child) kids.push_back(id);
-    for (Window k : kids) forgetTree(s, k, gone);
-    gone->push_back(w);
+        if (rec->parent == w) collectTree(s, rec.get(), out);
+    out->push_back(w);
+}
+
+int clampPos(int v) {
+    return std::clamp(v, -32768, 32767);
+}
+
+intptr_t callProc(Window* w, const Event& e) {
+    return w->proc ? w->proc(e) : defaultProc(e);
 }
 
 }  // namespace
@@ -51,419 +60,229 @@ void forgetTree(State& s, Window w, std::vector<Window>* gone) {
 namespace zu::ws {
 using namespace x11;
 
-namespace {
-int clampPos(int v) {
-    return std::clamp(v, -32768, 32767);
-}
-}  // namespace
-
-int registerClass(const WindowClass& wc) {
-    setLastError(0);
-    if (!wc.name || !*wc.name || !wc.proc) return -2;
+Window* createWindow(const WindowDesc& d, Surface** surface) {
+    if (surface) *surface = nullptr;
+    if (!open()) return nullptr;
     State& s = state();
-    std::lock_guard lock(s.mutex);
-    if (s.classes.count(wc.name)) {
-        setLastError(ERROR_CLASS_ALREADY_EXISTS);
-        return -2;
+    XWin parent = s.root;
+    auto rec = std::make_unique<Window>();
+    if (d.parent) {
+        parent = d.parent->id;
+        rec->parent = d.parent;
+        rec->child = true;
+    } else if (d.hostParent) {
+        parent = toXWin(d.hostParent);
+        rec->child = rec->embedded = true;
     }
-    auto c = std::make_shared<ClassRec>();
-    c->name = wc.name;
-    c->proc = wc.proc;
-    c->styles = wc.styles;
-    c->cursor = wc.cursor;
-    c->icon = wc.icon;
-    c->iconSmall = wc.iconSmall;
-    s.classes.emplace(c->name, std::move(c));
-    return 0;
-}
-
-int unregisterClass(const char* name) {
-    if (!name) return -2;
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    auto it = s.classes.find(name);
-    if (it == s.classes.end()) {
-        setLastError(ERROR_CLASS_DOES_NOT_EXIST);
-        return -2;
-    }
-    // Windows of the class keep their shared record until they are destroyed.
-    s.classes.erase(it);
-    return 0;
-}
-
-void* createWindow(const CreateWindowParams& p) {
-    if (!open() || !p.className) return nullptr;
-    State& s = state();
-    std::shared_ptr<ClassRec> cls;
-    Window parent = s.root;
-    const bool child = (p.style & WS_CHILD) != 0;
-    {
-        std::lock_guard lock(s.mutex);
-        auto it = s.classes.find(p.className);
-        if (it == s.classes.end()) {
-            setLastError(ERROR_CLASS_DOES_NOT_EXIST);
-            return nullptr;
-        }
-        cls = it->second;
-        if (child) {
-            if (!p.parent || !findWindow(s, toWindow(p.parent))) {
-                setLastError(ERROR_INVALID_WINDOW_HANDLE);
-                return nullptr;
-            }
-            parent = toWindow(p.parent);
-        }
-    }
-    auto rec = std::make_unique<WinRec>();
-    rec->cls = cls;
-    rec->proc = cls->proc;
+    rec->proc = d.proc;
     rec->owner = currentQueue();
-    rec->child = child;
-    rec->override = (p.exStyle & WS_EX_OVERRIDE) != 0;
-    rec->parent = child ? parent : 0;
-    rec->acceptFiles = (p.exStyle & WS_EX_ACCEPTFILES) != 0;
+    rec->unmanaged = d.unmanaged;
+    rec->doubleClicks = d.doubleClicks;
+    rec->acceptFiles = false;
 
     XSetWindowAttributes a{};
     a.colormap = s.colormap;
-    a.background_pixel = 0;  // black, the library's background brush
+    a.background_pixel = 0;  // black, the library's background
     a.border_pixel = 0;
-    a.override_redirect = rec->override ? True : False;
-    a.event_mask = eventMaskFor(*rec);
-    const unsigned long valueMask = CWColormap | CWBackPixel | CWBorderPixel |
-                                    CWOverrideRedirect | CWEventMask;
-    const unsigned w = static_cast<unsigned>(windowSide(p.width));
-    const unsigned h = static_cast<unsigned>(windowSide(p.height));
-    Window win = 0;
-    if (!trapErrors(s, [&] {
-            win = XCreateWindow(s.dpy, parent, clampPos(p.x), clampPos(p.y), w, h, 0,
-                                s.visual.depth, InputOutput,
-                                s.visual.visual, valueMask, &a);
-        }) || !win)
+    a.override_redirect = d.unmanaged ? True : False;
+    a.event_mask = static_cast<long>(eventMaskFor(*rec, d.input));
+    const unsigned long valueMask =
+        CWColormap | CWBackPixel | CWBorderPixel | CWOverrideRedirect | CWEventMask;
+    const unsigned w = static_cast<unsigned>(windowSide(d.width));
+    const unsigned h = static_cast<unsigned>(windowSide(d.height));
+    XWin win = 0;
+    if (!trapErrors(s,
+                    [&] {
+                        win = XCreateWindow(s.dpy, parent, clampPos(d.x), clampPos(d.y), w, h, 0,
+                                            s.visual.depth, InputOutput, s.visual.visual, valueMask,
+                                            &a);
+                    }) ||
+        !win)
         return nullptr;
     rec->id = win;
 
-    if (!child) {
+    if (!rec->child) {
         XSetWMProtocols(s.dpy, win, &s.wmDeleteWindow, 1);
-        XClassHint ch{const_cast<char*>(cls->name.c_str()), const_cast<char*>("zugui")};
+        XClassHint ch{const_cast<char*>("zugui"), const_cast<char*>("zugui")};
         XSetClassHint(s.dpy, win, &ch);
         XSizeHints sh{};
         sh.flags = USPosition | USSize | PPosition | PSize;
-        sh.x = p.x;
-        sh.y = p.y;
+        sh.x = d.x;
+        sh.y = d.y;
         sh.width = static_cast<int>(w);
         sh.height = static_cast<int>(h);
         XSetWMNormalHints(s.dpy, win, &sh);
-        if (p.style & WS_POPUP && !(p.style & WS_CAPTION)) {
-            // Frameless: ask the window manager for no decorations.
-            long hints[5] = {2, 0, 0, 0, 0};
-            XChangeProperty(s.dpy, win, s.motifWmHints, s.motifWmHints, 32, PropModeReplace,
-                            reinterpret_cast<unsigned char*>(hints), 5);
-        }
-        if (p.parent) XSetTransientForHint(s.dpy, win, toWindow(p.parent));
-        if (p.exStyle & WS_EX_TOPMOST) {
-            rec->topmost = true;
-            setTopmostHint(s, win, true);
-        }
+        // Frameless: ask the window manager for no decorations.
+        long hints[5] = {2, 0, 0, 0, 0};
+        XChangeProperty(s.dpy, win, s.motifWmHints, s.motifWmHints, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(hints), 5);
+        if (d.owner) XSetTransientForHint(s.dpy, win, toXWin(d.owner));
     }
-    applyClassLook(s, win, *cls);
-    const bool visible = (p.style & WS_VISIBLE) != 0;
-    rec->activateOnMap = visible && !child && !rec->override;
-    WinRec* raw = rec.get();
+    if (d.caption) {
+        XStoreName(s.dpy, win, d.caption);
+        XChangeProperty(s.dpy, win, s.netWmName, s.utf8String, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(d.caption),
+                        static_cast<int>(strlen(d.caption)));
+    }
+    applyLook(s, win, d.cursor, d.icon);
+    rec->activateOnMap = d.visible && !rec->child && !d.unmanaged;
+    Window* raw = rec.get();
+    if (d.surface) {
+        Surface* sf = surfaceFor(s, win, s.visual.visualid);
+        if (!sf) {
+            XDestroyWindow(s.dpy, win);
+            XFlush(s.dpy);
+            return nullptr;
+        }
+        if (surface) *surface = sf;
+    }
     {
         std::lock_guard lock(s.mutex);
+        s.live.insert(raw);
         s.windows.emplace(win, std::move(rec));
     }
-    if (p.caption) setWindowText(toHandle(win), p.caption);
-    if (raw->acceptFiles) dndWindowAccepts(s, win, true);
-    callWindowProc(cls->proc, toHandle(win), WM_CREATE, 0, 0);
-    if (visible) XMapRaised(s.dpy, win);
+    Event e;
+    e.kind = EventKind::Create;
+    e.window = raw;
+    callProc(raw, e);
+    if (d.visible) XMapRaised(s.dpy, win);
     XSync(s.dpy, False);
-    return toHandle(win);
+    return raw;
 }
 
-bool destroyWindow(void* window) {
+void destroyWindow(Window* window) {
     State* s = live();
-    if (!s || !window) return false;
-    std::vector<Window> gone;
-    std::vector<std::pair<Window, WndProc>> notify;
+    if (!s || !window) return;
+    std::vector<Window*> gone;
     {
         std::lock_guard lock(s->mutex);
-        WinRec* r = findWindow(*s, toWindow(window));
-        if (!r || r->adopted) {
-            setLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return false;
-        }
-        forgetTree(*s, r->id, &gone);
-        for (Window g : gone) notify.emplace_back(g, s->windows[g]->proc);
+        if (!s->live.count(window)) return;
+        collectTree(*s, window, &gone);
     }
-    for (auto& [w, proc] : notify) callWindowProc(proc, toHandle(w), WM_DESTROY, 0, 0);
+    for (Window* w : gone) {
+        Event e;
+        e.kind = EventKind::Destroy;
+        e.window = w;
+        callProc(w, e);
+    }
     bool releaseGrab = false;
+    const XWin id = window->id;
     {
         std::lock_guard lock(s->mutex);
-        for (Window g : gone) {
-            if (s->capture == g) s->capture = 0, releaseGrab = true;
-            auto it = s->windows.find(g);
-            if (it == s->windows.end()) continue;
-            if (it->second->dc) s->dcs.erase(it->second->dc);
-            s->windows.erase(it);
+        for (Window* g : gone) {
+            if (s->capture == g->id) s->capture = 0, releaseGrab = true;
+            if (g->lastDrop) s->drops.erase(g->lastDrop.get());
+            s->live.erase(g);
+            s->windows.erase(g->id);
         }
     }
     if (releaseGrab) XUngrabPointer(s->dpy, CurrentTime);
-    trapErrors(*s, [&] { XDestroyWindow(s->dpy, toWindow(window)); });
-    return true;
+    trapErrors(*s, [&] { XDestroyWindow(s->dpy, id); });
 }
 
-bool isWindow(void* window) {
-    State* s = live();
-    if (!s || !window) return false;
-    std::lock_guard lock(s->mutex);
-    return findWindow(*s, toWindow(window)) != nullptr;
-}
-
-bool adoptWindow(void* window) {
-    if (!open() || !window) return false;
-    State& s = state();
-    const Window w = toWindow(window);
-    XWindowAttributes wa{};
-    if (!trapErrors(s, [&] { XGetWindowAttributes(s.dpy, w, &wa); }) || wa.screen == nullptr)
-        return false;
-    {
-        std::lock_guard lock(s.mutex);
-        if (findWindow(s, w)) return true;
-    }
-    auto rec = std::make_unique<WinRec>();
-    rec->id = w;
-    rec->adopted = true;
-    rec->proc = defWindowProc;
-    rec->owner = currentQueue();
-    Window rootRet = 0, parentRet = 0, *kids = nullptr;
-    unsigned nkids = 0;
-    if (XQueryTree(s.dpy, w, &rootRet, &parentRet, &kids, &nkids) && kids) XFree(kids);
-    rec->child = parentRet != 0 && parentRet != s.root;
-    const unsigned long want = eventMaskFor(*rec) | wa.your_event_mask;
-    // Only one client may select button presses on a window; when the host already
-    // does, take everything else rather than fail.
-    if (!trapErrors(s, [&] { XSelectInput(s.dpy, w, static_cast<long>(want)); })) {
-        trapErrors(s, [&] {
-            XSelectInput(s.dpy, w, static_cast<long>(want & ~ButtonPressMask));
-        });
-    }
-    std::lock_guard lock(s.mutex);
-    s.windows.emplace(w, std::move(rec));
-    return true;
-}
-
-bool releaseAdoptedWindow(void* window) {
-    State* s = live();
-    if (!s || !window) return false;
-    {
-        std::lock_guard lock(s->mutex);
-        auto it = s->windows.find(toWindow(window));
-        if (it == s->windows.end() || !it->second->adopted) return false;
-        if (it->second->dc) s->dcs.erase(it->second->dc);
-        if (s->capture == it->first) s->capture = 0;
-        s->windows.erase(it);
-    }
-    trapErrors(*s, [&] { XSelectInput(s->dpy, toWindow(window), NoEventMask); });
-    return true;
-}
-
-WndProc getWindowProc(void* window) {
-    State* s = live();
-    if (!s || !window) return nullptr;
-    std::lock_guard lock(s->mutex);
-    WinRec* r = findWindow(*s, toWindow(window));
-    return r ? r->proc : nullptr;
-}
-
-WndProc setWindowProc(void* window, WndProc proc) {
-    State* s = live();
-    if (!s || !window || !proc) return nullptr;
-    std::lock_guard lock(s->mutex);
-    WinRec* r = findWindow(*s, toWindow(window));
-    if (!r) return nullptr;
-    WndProc old = r->proc;
-    r->proc = proc;
-    return old;
-}
-
-intptr_t callWindowProc(WndProc proc, void* window, unsigned message, uintptr_t wParam,
-                        intptr_t lParam) {
-    if (!proc) return 0;
-    return proc(window, message, wParam, lParam);
-}
-
-intptr_t defWindowProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam) {
-    (void)lParam;
-    switch (message) {
-        case WM_CLOSE:
-            destroyWindow(window);
+intptr_t defaultProc(const Event& e) {
+    switch (e.kind) {
+        case EventKind::Close:
+            destroyWindow(e.window);
             return 0;
-        case WM_ERASEBKGND:
+        case EventKind::Paint:
             return 1;  // the background is black by construction
-        case WM_DROPFILES:
-            dragFinish(reinterpret_cast<void*>(wParam));
-            return 0;
         default:
             return 0;
     }
 }
 
-bool showWindow(void* window, int command) {
-    State* s = live();
-    if (!s || !window) return false;
-    const Window w = toWindow(window);
-    bool wasVisible = isWindowVisible(window);
-    return trapErrors(*s, [&] {
-               switch (command) {
-                   case SW_HIDE:
-                       XUnmapWindow(s->dpy, w);
-                       break;
-                   case SW_MINIMIZE:
-                   case SW_SHOWMINIMIZED:
-                       XIconifyWindow(s->dpy, w, s->screen);
-                       break;
-                   case SW_SHOWNOACTIVATE:
-                   case SW_SHOWNA:
-                       XMapRaised(s->dpy, w);
-                       break;
-                   default: {
-                       {
-                           std::lock_guard lock(s->mutex);
-                           WinRec* r = findWindow(*s, w);
-                           if (r && !r->child && !r->override && !wasVisible)
-                               r->activateOnMap = true;
-                       }
-                       XMapRaised(s->dpy, w);
-                   }
-               }
-           });
+void* nativeHandle(const Window* window) {
+    return window ? toHandle(window->id) : nullptr;
 }
 
-bool setWindowPos(void* window, void* insertAfter, int x, int y, int width, int height,
-                  unsigned flags) {
+Window* fromNative(void* handle) {
+    State* s = live();
+    if (!s || !handle) return nullptr;
+    std::lock_guard lock(s->mutex);
+    return findWindow(*s, toXWin(handle));
+}
+
+bool nativeWindowExists(void* handle) {
+    State* s = live();
+    if (!s || !handle) return false;
+    XWindowAttributes wa{};
+    return trapErrors(*s, [&] { XGetWindowAttributes(s->dpy, toXWin(handle), &wa); }) &&
+           wa.screen != nullptr;
+}
+
+bool show(Window* window, bool activate) {
     State* s = live();
     if (!s || !window) return false;
-    const Window w = toWindow(window);
-    bool topmostChange = false, topmost = false;
-    {
+    if (activate && !window->child && !window->unmanaged && !isVisible(window)) {
         std::lock_guard lock(s->mutex);
-        WinRec* r = findWindow(*s, w);
-        if (!r) return false;
-        if (!(flags & SWP_NOZORDER) && (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST)) {
-            topmost = insertAfter == HWND_TOPMOST;
-            topmostChange = r->topmost != topmost || topmost;
-            r->topmost = topmost;
-        }
+        window->activateOnMap = true;
     }
+    return trapErrors(*s, [&] { XMapRaised(s->dpy, window->id); });
+}
+
+bool hide(Window* window) {
+    State* s = live();
+    if (!s || !window) return false;
+    return trapErrors(*s, [&] { XUnmapWindow(s->dpy, window->id); });
+}
+
+bool minimize(Window* window) {
+    State* s = live();
+    if (!s || !window) return false;
+    return trapErrors(*s, [&] { XIconifyWindow(s->dpy, window->id, s->screen); });
+}
+
+bool isVisible(Window* window) {
+    State* s = live();
+    if (!s || !window) return false;
+    XWindowAttributes wa{};
+    if (!trapErrors(*s, [&] { XGetWindowAttributes(s->dpy, window->id, &wa); })) return false;
+    return wa.map_state == IsViewable;
+}
+
+bool setGeometry(Window* window, int x, int y, int width, int height) {
+    State* s = live();
+    if (!s || !window) return false;
     return trapErrors(*s, [&] {
-        XWindowChanges c{};
-        unsigned mask = 0;
-        if (!(flags & SWP_NOMOVE)) c.x = clampPos(x), c.y = clampPos(y), mask |= CWX | CWY;
-        if (!(flags & SWP_NOSIZE)) {
-            c.width = windowSide(width);
-            c.height = windowSide(height);
-            mask |= CWWidth | CWHeight;
-        }
-        if (!(flags & SWP_NOZORDER) && !topmostChange) {
-            c.stack_mode = insertAfter == HWND_BOTTOM ? Below : Above;
-            mask |= CWStackMode;
-        }
-        if (mask) XConfigureWindow(s->dpy, w, mask, &c);
-        if (topmostChange) setTopmostHint(*s, w, topmost);
-        if (flags & SWP_SHOWWINDOW) XMapRaised(s->dpy, w);
-        if (flags & SWP_HIDEWINDOW) XUnmapWindow(s->dpy, w);
+        XMoveResizeWindow(s->dpy, window->id, clampPos(x), clampPos(y),
+                          static_cast<unsigned>(windowSide(width)),
+                          static_cast<unsigned>(windowSide(height)));
     });
 }
 
-bool getWindowRect(void* window, Rect* r) {
+bool move(Window* window, int x, int y) {
+    State* s = live();
+    if (!s || !window) return false;
+    return trapErrors(*s, [&] { XMoveWindow(s->dpy, window->id, clampPos(x), clampPos(y)); });
+}
+
+bool raise(Window* window, bool topmost) {
+    State* s = live();
+    if (!s || !window) return false;
+    const bool change = window->topmost != topmost || topmost;
+    window->topmost = topmost;
+    return trapErrors(*s, [&] {
+        if (change)
+            setTopmostHint(*s, window->id, topmost);
+        else
+            XRaiseWindow(s->dpy, window->id);
+    });
+}
+
+bool windowRect(Window* window, Rect* r) {
     State* s = live();
     if (!s || !window || !r) return false;
-    Window rootRet, childRet;
+    XWin rootRet, childRet;
     int x = 0, y = 0, sx = 0, sy = 0;
     unsigned w = 0, h = 0, bw = 0, depth = 0;
     const bool ok = trapErrors(*s, [&] {
-        XGetGeometry(s->dpy, toWindow(window), &rootRet, &x, &y, &w, &h, &bw, &depth);
-        XTranslateCoordinates(s->dpy, toWindow(window), s->root, 0, 0, &sx, &sy, &childRet);
+        XGetGeometry(s->dpy, window->id, &rootRet, &x, &y, &w, &h, &bw, &depth);
+        XTranslateCoordinates(s->dpy, window->id, s->root, 0, 0, &sx, &sy, &childRet);
     });
     if (!ok) return false;
     *r = Rect{sx, sy, sx + static_cast<int>(w), sy + static_cast<int>(h)};
     return true;
-}
-
-bool getClientRect(void* window, Rect* r) {
-    State* s = live();
-    if (!s || !window || !r) return false;
-    Window rootRet;
-    int x = 0, y = 0;
-    unsigned w = 0, h = 0, bw = 0, depth = 0;
-    if (!trapErrors(*s, [&] {
-            XGetGeometry(s->dpy, toWindow(window), &rootRet, &x, &y, &w, &h, &bw, &depth);
-        }))
-        return false;
-    *r = Rect{0, 0, static_cast<int>(w), static_cast<int>(h)};
-    return true;
-}
-
-bool clientToScreen(void* window, Point* p) {
-    State* s = live();
-    if (!s || !window || !p) return false;
-    Window c;
-    int x = 0, y = 0;
-    if (!trapErrors(*s, [&] {
-            XTranslateCoordinates(s->dpy, toWindow(window), s->root, p->x, p->y, &x, &y, &c);
-        }))
-        return false;
-    *p = Point{x, y};
-    return true;
-}
-
-bool screenToClient(void* window, Point* p) {
-    State* s = live();
-    if (!s || !window || !p) return false;
-    Window c;
-    int x = 0, y = 0;
-    if (!trapErrors(*s, [&] {
-            XTranslateCoordinates(s->dpy, s->root, toWindow(window), p->x, p->y, &x, &y, &c);
-        }))
-        return false;
-    *p = Point{x, y};
-    return true;
-}
-
-bool isWindowVisible(void* window) {
-    State* s = live();
-    if (!s || !window) return false;
-    XWindowAttributes wa{};
-    if (!trapErrors(*s, [&] { XGetWindowAttributes(s->dpy, toWindow(window), &wa); }))
-        return false;
-    return wa.map_state == IsViewable;
-}
-
-bool isTopmost(void* window) {
-    State* s = live();
-    if (!s || !window) return false;
-    std::lock_guard lock(s->mutex);
-    WinRec* r = findWindow(*s, toWindow(window));
-    return r && r->topmost;
-}
-
-bool setWindowText(void* window, const char* text) {
-    State* s = live();
-    if (!s || !window || !text) return false;
-    return trapErrors(*s, [&] {
-        XStoreName(s->dpy, toWindow(window), text);
-        XChangeProperty(s->dpy, toWindow(window), s->netWmName, s->utf8String, 8,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(text),
-                        static_cast<int>(strlen(text)));
-    });
-}
-
-void* getParent(void* window) {
-    State* s = live();
-    if (!s || !window) return nullptr;
-    std::lock_guard lock(s->mutex);
-    WinRec* r = findWindow(*s, toWindow(window));
-    return r ? toHandle(r->parent) : nullptr;
 }
 
 // ---- monitors ----------------------------------------------------------------------------
@@ -523,29 +342,18 @@ long long distanceSq(const Rect& r, Point p) {
 
 }  // namespace
 
-void* monitorFromPoint(Point p, unsigned flags) {
+bool monitorAt(Point p, MonitorInfo* info) {
     State* s = live();
-    if (!s) return nullptr;
+    if (!s || !info) return false;
     const auto mons = readMonitors(*s);
-    size_t nearest = 0, primary = 0;
+    if (mons.empty()) return false;
+    size_t nearest = 0;
     long long best = LLONG_MAX;
     for (size_t i = 0; i < mons.size(); ++i) {
         const long long d = distanceSq(mons[i].monitor, p);
-        if (d == 0) return reinterpret_cast<void*>(i + 1);
         if (d < best) best = d, nearest = i;
-        if (mons[i].primary) primary = i;
     }
-    if (mons.empty() || flags == MONITOR_DEFAULTTONULL) return nullptr;
-    return reinterpret_cast<void*>((flags == MONITOR_DEFAULTTOPRIMARY ? primary : nearest) + 1);
-}
-
-bool getMonitorInfo(void* monitor, MonitorInfo* info) {
-    State* s = live();
-    if (!s || !monitor || !info) return false;
-    const auto mons = readMonitors(*s);
-    const size_t i = reinterpret_cast<uintptr_t>(monitor) - 1;
-    if (i >= mons.size()) return false;
-    *info = mons[i];
+    *info = mons[nearest];
     return true;
 }
 
@@ -569,14 +377,18 @@ int screenHeight() {
 
 namespace {
 // The primary monitor's size, or 0 x 0 without a display.
-zu::ws::Rect primaryMonitor() {
-    zu::ws::MonitorInfo mi;
-    if (!zu::ws::open()) return {};
-    for (uintptr_t i = 1; zu::ws::getMonitorInfo(reinterpret_cast<void*>(i), &mi); ++i)
-        if (mi.primary) return mi.monitor;
+zu::ws::Rect primaryRect() {
+    zu::ws::x11::State* s = zu::ws::open() ? zu::ws::x11::live() : nullptr;
+    if (!s) return {};
+    for (const auto& m : zu::ws::readMonitors(*s))
+        if (m.primary) return m.monitor;
     return {};
 }
 }  // namespace
 
-ZUAPI int ZuGetPrimaryDisplayXSize() { return primaryMonitor().width(); }
-ZUAPI int ZuGetPrimaryDisplayYSize() { return primaryMonitor().height(); }
+ZUAPI int ZuGetPrimaryDisplayXSize() {
+    return primaryRect().width();
+}
+ZUAPI int ZuGetPrimaryDisplayYSize() {
+    return primaryRect().height();
+}
