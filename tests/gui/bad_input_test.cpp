@@ -421,8 +421,10 @@ TEST_F(BadInputGui, TextDrawingInARenderPass) {
         char* t = cs(text.c_str());
         renderCalls.rows.insert(renderCalls.rows.end(), {
             {"ZUPrintText", [=, &r, &c] { return long(ZUPrintText(t, &r, &c, 0, 0, nullptr)); }, 0},
-            {"ZUPrintEditText, caret INT_MAX", [=, &r, &c] { return long(ZUPrintEditText(t, &r, &c, 5, 1, INT_MAX, nullptr)); }, 0},
-            {"ZUPrintEditText, caret INT_MIN", [=, &r, &c] { return long(ZUPrintEditText(t, &r, &c, 2, 2, INT_MIN, nullptr)); }, 0}});
+            {"ZUPrintEditText, caret INT_MAX",
+             [=, &r, &c] { return long(ZUPrintEditText(t, &r, &c, 5, 1, INT_MAX, nullptr)); }, 0},
+            {"ZUPrintEditText, caret INT_MIN",
+             [=, &r, &c] { return long(ZUPrintEditText(t, &r, &c, 2, 2, INT_MIN, nullptr)); }, 0}});
     }
     renderCalls.rows.insert(renderCalls.rows.end(), {
         ROW(ZUPrintText(nullptr, &r, &c, 0, 0, nullptr), 0),
@@ -527,7 +529,8 @@ TEST_F(BadInputGui, VideoWindowsAndFrames) {
         // clang-format off
         const ExCase exCases[] = {
             {"good NV12", [](F&, E&) {}, 0},
-            {"good I422, odd height", [](F& f, E& e) { f.format = ZU_PF_I422, f.height = 35, e.planes[1].rowBytes = 32; e.planes[2] = e.planes[1]; }, 0},
+            {"good I422, odd height", [](F& f, E& e) {
+                 f.format = ZU_PF_I422, f.height = 35, e.planes[1].rowBytes = 32; e.planes[2] = e.planes[1]; }, 0},
             {"record size 0", [](F&, E& e) { e.size = 0; }, -2},
             {"record size short", [](F&, E& e) { e.size = 8; }, -2},
             {"null luma", [](F&, E& e) { e.planes[0].pixels = nullptr; }, -2},
