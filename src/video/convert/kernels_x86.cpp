@@ -621,7 +621,8 @@ __attribute__((target("avx2"))) void unpackV210Avx2(const uint8_t* row, int widt
         _mm_storeu_si128(reinterpret_cast<__m128i*>(y + x), _mm256_castsi256_si128(p));
         const __m128i c = _mm256_extracti128_si256(p, 1);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(u + x / 2), c);
-        _mm_storeh_pd(reinterpret_cast<double*>(v + x / 2), _mm_castsi128_pd(c));
+        // The high half through an unaligned 64-bit store: v + x / 2 is only 2-byte aligned.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(v + x / 2), _mm_unpackhi_epi64(c, c));
     }
     if (x < width) unpackV210(row, width - x, y + x, u + x / 2, v + x / 2);
 }
