@@ -59,7 +59,11 @@ void request(void* requestEvent, void* doneEvent) {
     ZuResetEvent(doneEvent);
     ZuSetEvent(requestEvent);
     ZuSetEvent(g.renderWake);
-    ZuWaitForEvent(doneEvent, kHandshakeTimeoutMs);  // a time-out is not reported
+    // In slices, so that a display lost during the pass ends the wait at once. A time-out
+    // is not reported.
+    constexpr int kSliceMs = 20;
+    for (int waited = 0; waited < kHandshakeTimeoutMs && !ws::displayLost(); waited += kSliceMs)
+        if (ZuWaitForEvent(doneEvent, kSliceMs) == 0) return;
 }
 
 // Surface, window and images, each only if it exists.
