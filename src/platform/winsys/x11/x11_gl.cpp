@@ -124,8 +124,7 @@ Surface* createSurface(void* nativeWindow) {
 void destroySurface(Surface* surface) {
     if (!surface) return;
     if (State* s = live()) {
-        if (tlsCurrent == surface || glXGetCurrentContext() == surface->context)
-            releaseCurrent(*s);
+        if (tlsCurrent == surface || glXGetCurrentContext() == surface->context) releaseCurrent(*s);
         glXDestroyContext(s->glDpy, surface->context);
     }
     delete surface;
