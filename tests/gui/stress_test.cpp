@@ -142,6 +142,15 @@ void dispatchWaiting() {
     while (ws::getMessageTimeout(&m, 0) == 1) ZuDispatchMessage(&m);
 }
 
+// Windows at the top of the screen, whichever connection made them.
+unsigned topLevelWindows(Display* dpy) {
+    Window rootRet, parentRet, *kids = nullptr;
+    unsigned n = 0;
+    XQueryTree(dpy, DefaultRootWindow(dpy), &rootRet, &parentRet, &kids, &n);
+    if (kids) XFree(kids);
+    return n;
+}
+
 int childCallback(void*, unsigned msg, int, int, void*, void*) {
     return msg == ZUM_RENDER;
 }
@@ -183,6 +192,7 @@ TEST_F(StressTest, TwoHundredLifecyclesGiveEverythingBack) {
     const int threads = countEntries("/proc/self/task");
     const int fds = countEntries("/proc/self/fd");
     const long rss = residentKb(), heap = heapKb();
+    const unsigned windows = topLevelWindows(x.dpy);
     const auto before = xResources(x.dpy, ours);
     ASSERT_FALSE(before.empty());
     for (int i = 10; i < 200; ++i) cycle(i);
@@ -190,6 +200,7 @@ TEST_F(StressTest, TwoHundredLifecyclesGiveEverythingBack) {
     x.sync();
     EXPECT_EQ(countEntries("/proc/self/task"), threads);
     EXPECT_EQ(countEntries("/proc/self/fd"), fds);
+    EXPECT_EQ(topLevelWindows(x.dpy), windows);
     const auto after = xResources(x.dpy, ours);
     for (const auto& [type, count] : after) {
         const auto it = before.find(type);
