@@ -31,7 +31,7 @@ set(CPACK_DEBIAN_DEV_PACKAGE_NAME libzugui-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 # The headers include GL and X11 headers; the pkg-config file names these as private.
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS
-  "${zugui_exact}, libgl-dev, libglu1-mesa-dev, libglew-dev, libx11-dev, libxrandr-dev, libxcursor-dev, libfreetype-dev, libfontconfig-dev, libpng-dev, pkg-config")
+  "${zugui_exact}, libgl-dev, libglu1-mesa-dev, libglew-dev, libx11-dev, libxrandr-dev, libxcursor-dev, libxi-dev, libfreetype-dev, libfontconfig-dev, libpng-dev, pkg-config")
 set(CPACK_COMPONENT_DEV_DESCRIPTION
   "OpenGL desktop GUI toolkit for video applications: development files")
 

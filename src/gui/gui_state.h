@@ -72,6 +72,10 @@ struct GuiState {
     ZUWindowNode* rolloverNode = nullptr;
     ZUWindowNode* lastClicked = nullptr;
 
+    // The widget classes' message function: the render walk lets the draw stream run on
+    // through their nodes, and the widgets sort their own classes from the host's.
+    ZUMessageCallback widgetCallback = nullptr;
+
     // Set by the popup layer.
     std::atomic<bool> mbShown{false};
     std::atomic<ws::Window*> comboWindow{nullptr};
@@ -86,6 +90,7 @@ GuiState& gui();
 
 // Node tree (node_tree.cpp).
 ZUWindowNode* hitTest(ZUWindowNode* node, int x, int y);
+// Renders the subtree and draws what waits in the draw stream before it returns.
 void renderWalk(ZUWindowNode* node);
 bool isLiveNode(ZUWindowNode* node);
 // Releases posted records that were never delivered.

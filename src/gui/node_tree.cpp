@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "gui/gui_state.h"
+#include "text/draw_stream.h"
 
 namespace zu::detail {
 namespace {
@@ -89,11 +90,24 @@ ZUWindowNode* hitTest(ZUWindowNode* n, int x, int y) {
     return n;
 }
 
-void renderWalk(ZUWindowNode* n) {
+namespace {
+void walk(ZUWindowNode* n) {
     if (!n || !n->visible) return;
-    send(n, ZUM_RENDER);
+    if (n->callback == gui().widgetCallback || !n->callback) {
+        send(n, ZUM_RENDER);
+    } else {
+        HostDrawing host;  // the host's own callback draws in order with ours
+        send(n, ZUM_RENDER);
+    }
     for (unsigned i = 0; i < kSlots; ++i)
-        if (n->children[i]) renderWalk(n->children[i]);
+        if (n->children[i]) walk(n->children[i]);
+}
+}  // namespace
+
+void renderWalk(ZUWindowNode* n) {
+    // The widgets' quads and texts wait until the pass ends or host code draws.
+    DeferDrawing pass;
+    walk(n);
 }
 
 void releasePostedRecords() {

@@ -4,6 +4,7 @@
 
 #include "gui/gui_state.h"
 #include "popups/popup_window.h"
+#include "text/draw_stream.h"
 #include "text/text.h"
 #include "zugui/gui.h"
 #include "zugui/popups.h"
@@ -23,7 +24,7 @@ ComboState combo;
 void schemeColour(int index) {
     ZuFCOLOR c{};
     ZUGetSchemeColor(index, &c);
-    glColor4f(c.red, c.green, c.blue, c.alpha);
+    streamColour(c.red, c.green, c.blue, c.alpha);  // OpenGL's colour too, and the text's
 }
 
 // Row of a screen y counted from the bottom. Counted from the row's last pixel, so that

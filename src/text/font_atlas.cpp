@@ -1,9 +1,8 @@
-// Glyph fonts: one atlas texture per font and context, packed once per process from the
-// shared glyph bitmaps.
+// Glyph fonts: one atlas texture per font set and context, packed once per process from
+// the shared glyph bitmaps.
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -37,53 +36,62 @@ int powerOfTwoFrom2(int n) {
     return p;
 }
 
-// The atlas and the texels it points into.
+// The atlas of a whole set and the texels it points into.
 struct OwnedAtlas {
-    FontAtlas atlas;
+    FontAtlas fonts[kFontsPerSet];
     std::vector<uint8_t> texels;
 };
 
-// Each glyph keeps the power-of-two cell its own texture used to have, coverage in the
-// top-left corner and transparent elsewhere, repeated down the atlas's whole height and
-// framed by one column of the cell's opposite edge on either side. The cells stand side by
-// side in one band, so a glyph's t coordinates are those of its own texture scaled by a
-// power of two: nearest sampling picks exactly the texels it picked there, even where a
-// half-pixel baseline puts pixel centres on texel edges, and a sample a hair outside the
-// quad finds what the repeat wrap found.
-constexpr int kMaxAtlasWidth = 8192;  // beyond this the band wraps into further bands
+// Each glyph keeps the texels its own power-of-two texture used to have around its
+// coverage: repeated down the atlas's whole height, and framed by the columns the repeat
+// wrap put on either side. The glyphs of all six fonts stand side by side in one band, so a
+// glyph's t coordinates are those of its own texture scaled by a power of two: nearest
+// sampling picks exactly the texels it picked there, even where a half-pixel baseline puts
+// pixel centres on texel edges, and a sample a hair outside the quad finds what the repeat
+// wrap found. (Across, pixel centres always fall on texel centres.) A white cell in front
+// gives the plain quads drawn in the same stream their colour unchanged.
+constexpr int kWhiteCell = 4;
 
-std::unique_ptr<OwnedAtlas> packAtlas(const RasterFont& raster) {
+std::unique_ptr<OwnedAtlas> packAtlas(const RasterFont* const (&raster)[kFontsPerSet],
+                                      int maxWidth) {
     auto out = std::make_unique<OwnedAtlas>();
-    FontAtlas& a = out->atlas;
-    if (!raster.loaded) return out;
     struct Cell {
-        int code, w, h, x = 0, y = 0;  // w, h: the glyph's own power-of-two size
+        int font, code, w, h, x = 0, y = 0;  // w, h: the glyph's own power-of-two size
     };
     std::vector<Cell> cells;
-    int band = 2, total = 0;
-    for (int c = 0; c < kGlyphCount; ++c) {
-        const GlyphBitmap& g = raster.glyphs[c];
-        if (!g.valid) continue;
-        a.advances[c] = static_cast<float>(g.advance);
-        if (g.width <= 0 || g.rows <= 0) continue;  // no ink: the pen only moves
-        cells.push_back({c, powerOfTwoFrom2(g.width), powerOfTwoFrom2(g.rows)});
-        band = std::max(band, cells.back().h);
-        total += cells.back().w + 2;
+    int band = kWhiteCell, total = kWhiteCell;
+    for (int f = 0; f < kFontsPerSet; ++f) {
+        if (!raster[f]->loaded) continue;
+        for (int c = 0; c < kGlyphCount; ++c) {
+            const GlyphBitmap& g = raster[f]->glyphs[c];
+            if (!g.valid) continue;
+            out->fonts[f].advances[c] = static_cast<float>(g.advance);
+            if (g.width <= 0 || g.rows <= 0) continue;  // no ink: the pen only moves
+            cells.push_back({f, c, powerOfTwoFrom2(g.width), powerOfTwoFrom2(g.rows)});
+            band = std::max(band, cells.back().h);
+            total += g.width + 2;
+        }
     }
-    const int width = std::min(powerOfTwoFrom2(total), kMaxAtlasWidth);
-    int x = 0, y = 0;
+    if (cells.empty()) return out;  // no face: every font draws nothing
+    // Beyond the widest texture OpenGL takes, the band wraps into further bands.
+    const int width = std::min(powerOfTwoFrom2(total), std::max(maxWidth, 64));
+    int x = kWhiteCell, y = 0;
     for (Cell& c : cells) {
-        if (x + c.w + 2 > width) x = 0, y += band;
+        const int span = raster[c.font]->glyphs[c.code].width + 2;
+        if (x + span > width) x = 0, y += band;
         c.x = x + 1, c.y = y;
-        x += c.w + 2;
+        x += span;
     }
     const int height = powerOfTwoFrom2(y + band);
     out->texels.assign(static_cast<size_t>(2) * width * height, 0);
     for (size_t i = 0; i < out->texels.size(); i += 2) out->texels[i] = 255;
+    for (int j = 0; j < kWhiteCell; ++j)
+        for (int i = 0; i < kWhiteCell; ++i)
+            out->texels[2 * (static_cast<size_t>(j) * width + i) + 1] = 255;
     for (const Cell& c : cells) {
-        const GlyphBitmap& g = raster.glyphs[c.code];
+        const GlyphBitmap& g = raster[c.font]->glyphs[c.code];
         for (int j = 0; j < band; ++j)
-            for (int i = -1; i <= c.w; ++i) {
+            for (int i = -1; i <= g.width; ++i) {
                 const int gi = (i + c.w) % c.w, gj = j % c.h;  // the repeat wrap
                 const uint8_t alpha = (gi < g.width && gj < g.rows)
                                           ? g.coverage[static_cast<size_t>(gj) * g.width + gi]
@@ -91,6 +99,7 @@ std::unique_ptr<OwnedAtlas> packAtlas(const RasterFont& raster) {
                 const size_t at = static_cast<size_t>(c.y + j) * width + (c.x + i);
                 out->texels[2 * at + 1] = alpha;
             }
+        FontAtlas& a = out->fonts[c.font];
         GlyphQuad& q = a.quads[c.code];
         q.x0 = static_cast<float>(g.left);
         q.x1 = static_cast<float>(g.left + g.width);
@@ -102,42 +111,52 @@ std::unique_ptr<OwnedAtlas> packAtlas(const RasterFont& raster) {
         q.t1 = static_cast<float>(c.y + g.rows) / height;
         a.drawn[c.code] = true;
     }
-    a.width = width, a.height = height;
-    a.texels = out->texels.data();
+    for (FontAtlas& a : out->fonts) {
+        a.width = width, a.height = height;
+        a.texels = out->texels.data();
+        // The middle of the white cell: a constant coordinate never leaves it.
+        a.whiteS = 0.5f * kWhiteCell / width;
+        a.whiteT = 0.5f * kWhiteCell / height;
+    }
     return out;
 }
 
-void buildFont(GlyphFont& font, const FontStyle& style) {
-    font.height = static_cast<float>(style.size);
-    font.texture = 0;
-    font.atlas = &fontAtlas(style.bold, style.size);
-    const FontAtlas& a = *font.atlas;
-    if (a.width == 0) return;  // draws nothing, as a missing face should
+// One texture for the six fonts of a set, in the context current now.
+void buildSet(FontSet& set, const OwnedAtlas& atlas) {
+    const FontAtlas& a = atlas.fonts[0];
     GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    // White texels with the coverage as alpha: a glyph takes the current colour.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    GLint unpack = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, a.width, a.height, 0, GL_LUMINANCE_ALPHA,
-                 GL_UNSIGNED_BYTE, a.texels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    font.texture = texture;
-    font.context = ws::currentContext();
+    if (a.width > 0) {  // else no face was found: every font draws nothing
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        // White texels with the coverage as alpha: a glyph takes the current colour.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        GLint unpack = 4;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, a.width, a.height, 0, GL_LUMINANCE_ALPHA,
+                     GL_UNSIGNED_BYTE, a.texels);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    set.context = ws::currentContext();
+    for (int i = 0; i < kFontsPerSet; ++i) {
+        GlyphFont& f = set.fonts[i];
+        f.height = static_cast<float>(kBuildOrder[i].size);
+        f.atlas = &atlas.fonts[i];
+        f.texture = texture;
+        f.context = set.context;
+    }
 }
 
-void freeFont(GlyphFont& font, bool ownContext) {
-    // A texture made in another context is not ours to delete here: nothing of anyone
-    // else's is deleted.
-    if (font.texture && ownContext) {
-        const GLuint texture = font.texture;
+// The set's texture is deleted only in its own context: nothing of anyone else's is.
+void freeSet(FontSet& set, bool ownContext) {
+    if (set.fonts[0].texture && ownContext) {
+        const GLuint texture = set.fonts[0].texture;
         glDeleteTextures(1, &texture);
     }
-    font = GlyphFont{};
+    for (GlyphFont& f : set.fonts) f = GlyphFont{};
+    set.context = nullptr;
 }
 
 }  // namespace
@@ -160,18 +179,14 @@ GlyphFont* fontForId(int id) {
 }
 
 namespace {
-std::mutex atlasMutex;
-std::map<std::pair<bool, int>, std::unique_ptr<OwnedAtlas>> atlases;
 
-// The first build in a process rasterises six faces, most of its time: the bold ones on a
-// second thread, the regular ones here.
-void prepareAtlases() {
-    {
-        std::lock_guard lock(atlasMutex);
-        if (atlases.size() >= static_cast<size_t>(kFontsPerSet)) return;
-    }
-    auto range = [](int from, int to) {
-        for (int i = from; i < to; ++i) fontAtlas(kBuildOrder[i].bold, kBuildOrder[i].size);
+// The first build in a process rasterises both faces at three sizes, most of its time: the
+// bold ones on a second thread, the regular ones here.
+std::unique_ptr<OwnedAtlas> makeAtlas() {
+    const RasterFont* raster[kFontsPerSet] = {};
+    auto range = [&raster](int from, int to) {
+        for (int i = from; i < to; ++i)
+            raster[i] = &rasterFont(kBuildOrder[i].bold, kBuildOrder[i].size);
     };
     std::thread bold;
     try {
@@ -181,21 +196,19 @@ void prepareAtlases() {
     }
     range(kFontsPerSet / 2, kFontsPerSet);
     if (bold.joinable()) bold.join();
+    GLint maxWidth = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxWidth);
+    return packAtlas(raster, std::min<int>(maxWidth, 16384));
 }
-}  // namespace
 
-const FontAtlas& fontAtlas(bool bold, int pixelSize) {
-    {
-        std::lock_guard lock(atlasMutex);
-        auto it = atlases.find({bold, pixelSize});
-        if (it != atlases.end()) return it->second->atlas;
-    }
-    auto made = packAtlas(rasterFont(bold, pixelSize));  // outside the lock: in parallel
-    std::lock_guard lock(atlasMutex);
-    auto& slot = atlases[{bold, pixelSize}];
-    if (!slot) slot = std::move(made);
-    return slot->atlas;
+const OwnedAtlas& sharedAtlas() {
+    static std::once_flag once;
+    static std::unique_ptr<OwnedAtlas> atlas;
+    std::call_once(once, [] { atlas = makeAtlas(); });
+    return *atlas;
 }
+
+}  // namespace
 
 }  // namespace zu::detail
 
@@ -206,11 +219,8 @@ ZUAPI ZuErr ZUBuildFonts(int set) {
     if (set < 0 || set >= kFontSetCount) return 0;
     FontSet& s = sets[set];
     // A second build replaces the first; its names are freed when they live here.
-    const bool same = s.context && s.context == ws::currentContext();
-    for (auto& f : s.fonts) freeFont(f, same);
-    prepareAtlases();
-    for (int i = 0; i < kFontsPerSet; ++i) buildFont(s.fonts[i], kBuildOrder[i]);
-    s.context = ws::currentContext();
+    freeSet(s, s.context && s.context == ws::currentContext());
+    buildSet(s, sharedAtlas());
     return 0;
 }
 
@@ -218,8 +228,7 @@ ZUAPI ZuErr ZUKillFonts(int set) {
     if (set < 0 || set >= kFontSetCount) return 0;
     FontSet& s = sets[set];
     const bool same = !s.context || s.context == ws::currentContext();
-    for (auto& f : s.fonts) freeFont(f, same);
+    freeSet(s, same);
     if (same) forgetViewport();  // the context is on its way out: its address may be reused
-    s.context = nullptr;
     return 0;
 }

@@ -20,11 +20,13 @@ struct GlyphQuad {
     float s0, t0, s1, t1;
 };
 
-// The atlas image of one face at one size, with the glyphs' quads and advances: made once
-// per process and shared by the font sets, which upload it into their own contexts.
+// One font's part of the atlas image that holds all six fonts, with the glyphs' quads and
+// advances: made once per process and shared by the font sets, which upload the image into
+// their own contexts.
 struct FontAtlas {
-    int width = 0, height = 0;         // texels, powers of two; 0 while the face is missing
+    int width = 0, height = 0;         // of the whole image, powers of two; 0 without faces
     const uint8_t* texels = nullptr;   // luminance-alpha pairs, first row first
+    float whiteS = 0, whiteT = 0;      // a fully covered texel: plain quads take their colour
     float advances[kGlyphCount] = {};  // whole pixels; 0 for codes without a glyph
     GlyphQuad quads[kGlyphCount] = {};
     bool drawn[kGlyphCount] = {};  // the glyph has ink (a bitmap at least a pixel wide)
@@ -32,7 +34,7 @@ struct FontAtlas {
 
 struct GlyphFont {
     float height;            // nominal pixel size: line height and vertical centring
-    uint32_t texture;        // the font's atlas texture; 0 while the font draws nothing
+    uint32_t texture;        // the set's atlas texture; 0 while the font draws nothing
     const FontAtlas* atlas;  // layout and advances; null until built
     void* context;           // where the texture lives: nowhere else does it draw
 };
@@ -42,8 +44,6 @@ GlyphFont* fontOfSet(int set, int position);
 // The font of a public font id, from the set built in the current context (set 0 when
 // no set belongs to it).
 GlyphFont* fontForId(int id);
-// The atlas of the bold or regular face at a pixel size, made on first use. Thread-safe.
-const FontAtlas& fontAtlas(bool bold, int pixelSize);
 
 // glViewport, remembered for the current context: text reads its projection and the
 // viewport's offset in the window from here instead of asking OpenGL on every call.
@@ -58,8 +58,8 @@ float textBoundaryX(int fontId, const char* text, const ZuRECT& rect, int flags,
 int textIndexAt(int fontId, const char* text, const ZuRECT& rect, int flags, float x);
 
 // Lays out and draws text from baseline y of the first line in a box of the given width
-// starting at x, with the current colour and the modelview matrix at the identity; no
-// clipping of its own. All glyphs of all lines are one draw.
+// starting at x, in the draw stream's colour (streamColour), with the modelview matrix at
+// the identity; no clipping of its own. All glyphs of all lines are one draw.
 void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, int flags,
                    int caret);
 

@@ -1,14 +1,12 @@
-// Text layout from the recorded advances, and every glyph quad of a call drawn from the
-// font's atlas in one vertex array.
-#define GL_GLEXT_PROTOTYPES 1
+// Text layout from the recorded advances, and every glyph quad of a call added to the draw
+// stream from the font set's atlas.
 #include <GL/gl.h>
-#include <GL/glext.h>
 
 #include <cmath>
 #include <cstring>
-#include <mutex>
 
 #include "platform/winsys/winsys.h"
+#include "text/draw_stream.h"
 #include "text/text.h"
 
 namespace zu::detail {
@@ -16,42 +14,6 @@ namespace {
 
 constexpr int kWorkingBuffer = 256;  // at most 255 characters are drawn
 constexpr int kMaxLines = kWorkingBuffer;
-
-// The viewport last set in each context that draws text.
-struct ContextView {
-    void* context = nullptr;
-    GLint viewport[4] = {};
-};
-constexpr int kViews = 8;
-std::mutex viewsMutex;
-ContextView views[kViews];
-int nextView = 0;
-
-// The context current here and its viewport. The viewport is asked of OpenGL only when a
-// context that never went through setViewport draws text.
-struct Target {
-    void* context;
-    GLint viewport[4];
-};
-Target currentTarget() {
-    Target t{ws::currentContext(), {}};
-    {
-        std::lock_guard lock(viewsMutex);
-        for (const ContextView& v : views)
-            if (t.context && v.context == t.context) {
-                std::memcpy(t.viewport, v.viewport, sizeof v.viewport);
-                return t;
-            }
-    }
-    glGetIntegerv(GL_VIEWPORT, t.viewport);
-    if (!t.context) return t;
-    std::lock_guard lock(viewsMutex);
-    ContextView& v = views[nextView];
-    nextView = (nextView + 1) % kViews;
-    v.context = t.context;
-    std::memcpy(v.viewport, t.viewport, sizeof v.viewport);
-    return t;
-}
 
 float lineWidth(const GlyphFont* font, const char* line, int length) {
     if (!font->texture || length <= 0) return 0.0f;
@@ -69,85 +31,38 @@ float lineStartX(float x, float width, float w, int flags) {
     return static_cast<float>(static_cast<int>(width * 0.5f - w * 0.5f + x));
 }
 
-// Texture coordinate and clip-space position of each corner, in the order
-// glInterleavedArrays' T2F_V3F reads them.
-struct Vertex {
-    GLfloat s, t, x, y, z;
+// A glyph's quad in the render pass's coordinates, and its texels.
+struct Placed {
+    float x0, y0, x1, y1;
+    float s0, t0, s1, t1;
 };
 
-// The orthographic projection of the glyphs, gluOrtho2D(l, r, 0, top): the scale and
-// offset of x and of y, worked out in single precision as OpenGL works them out.
-struct Ortho {
-    float sx, ox, sy, oy;
+// Where the glyphs of a call go, and what the underline and the caret need.
+struct Layout {
+    Placed glyphs[kWorkingBuffer - 1];
+    int count = 0;
+    float startX = 0.0f, w = 0.0f;  // of the last line
+    int flags = 0;
+    int caret = -1;  // a pixel x by now, or -1
 };
-Ortho orthoOf(const GLint vp[4]) {
-    const float l = static_cast<float>(vp[0]), r = static_cast<float>(vp[2]);
-    const float b = 0.0f, t = static_cast<float>(vp[3]);
-    return {2.0f / (r - l), -(r + l) / (r - l), 2.0f / (t - b), -(t + b) / (t - b)};
-}
 
-// The quads of one line, the first pen position at (x, y). Glyphs on a half-pixel baseline
-// put pixel centres on texel edges, where the last bit of an interpolated coordinate picks
-// the row; so that it picks what the per-glyph quads picked, each quad is the same two
-// triangles (corners 0 1 3 and 1 2 3, counter-clockwise from the top left), and each corner
-// is put into clip space here with the roundings the per-glyph translations gave: the
-// translation folded into the projection first, the corner's offset added after (this
-// file is built without fused multiply-adds).
-Vertex* lineQuads(const GlyphFont* font, const Ortho& p, float x, float y, const char* line,
-                  int length, Vertex* out) {
+void placeLine(const GlyphFont* font, float x, float y, const char* line, int length, Layout& out) {
     const FontAtlas& a = *font->atlas;
     float pen = x;
     for (int i = 0; i < length; ++i) {
         const auto c = static_cast<unsigned char>(line[i]);
         if (a.drawn[c]) {
             const GlyphQuad& q = a.quads[c];
-            const float tx = p.sx * (pen + q.x0) + p.ox, ty = p.sy * (y + q.y0) + p.oy;
-            const float x0 = tx, x1 = p.sx * (q.x1 - q.x0) + tx;
-            const float y0 = ty, y1 = p.sy * (q.y1 - q.y0) + ty;
-            const Vertex v[4] = {{q.s0, q.t0, x0, y1, 0},
-                                 {q.s0, q.t1, x0, y0, 0},
-                                 {q.s1, q.t1, x1, y0, 0},
-                                 {q.s1, q.t0, x1, y1, 0}};
-            for (int k : {0, 1, 3, 1, 2, 3}) *out++ = v[k];
+            const float x0 = pen + q.x0, y0 = y + q.y0;
+            out.glyphs[out.count++] = {
+                x0, y0, x0 + (q.x1 - q.x0), y0 + (q.y1 - q.y0), q.s0, q.t0, q.s1, q.t1};
         }
         pen += a.advances[c];
     }
-    return out;
 }
 
-}  // namespace
-
-void setViewport(int x, int y, int width, int height) {
-    glViewport(x, y, width, height);
-    // OpenGL refuses a negative size and keeps the viewport it had, and so does the record.
-    void* context = ws::currentContext();
-    if (!context || width < 0 || height < 0) return;
-    std::lock_guard lock(viewsMutex);
-    ContextView* slot = nullptr;
-    for (ContextView& v : views)
-        if (v.context == context) slot = &v;
-    if (!slot) {
-        slot = &views[nextView];
-        nextView = (nextView + 1) % kViews;
-    }
-    slot->context = context;
-    const GLint v[4] = {x, y, width, height};
-    std::memcpy(slot->viewport, v, sizeof v);
-}
-
-void forgetViewport() {
-    void* context = ws::currentContext();
-    std::lock_guard lock(viewsMutex);
-    for (ContextView& v : views)
-        if (context && v.context == context) v = ContextView{};
-}
-
-namespace {
-
-void drawLines(GlyphFont* font, const Target& target, float x, float y, float width, char* text,
-               int flags, int caret) {
-    const GLint* vp = target.viewport;
-
+void layOut(const GlyphFont* font, bool drawable, float x, float y, float width, char* text,
+            int flags, int caret, Layout& out) {
     char buffer[kWorkingBuffer] = {};
     if (text) std::strncpy(buffer, text, kWorkingBuffer - 1);
     const char* lines[kMaxLines];
@@ -162,12 +77,6 @@ void drawLines(GlyphFont* font, const Target& target, float x, float y, float wi
         start = end + 1;
     }
 
-    // At most 255 glyphs in all, two triangles each.
-    Vertex quads[6 * (kWorkingBuffer - 1)];
-    Vertex* end = quads;
-    const Ortho projection = orthoOf(vp);
-    // A texture name means nothing in a context the set was not built in.
-    const bool drawable = font->texture && font->context == target.context;
     float startX = 0.0f, w = 0.0f;
     for (int i = 0; i < lineCount; ++i) {
         const float lineY = y - static_cast<float>(i) * font->height;
@@ -180,7 +89,7 @@ void drawLines(GlyphFont* font, const Target& target, float x, float y, float wi
         // Show the end of a text that does not fit, here and for all later lines.
         if (w > width) flags = ZU_TEXT_RIGHT;
         startX = lineStartX(x, width, w, flags);
-        if (drawable) end = lineQuads(font, projection, startX, lineY, lines[i], length, end);
+        if (drawable) placeLine(font, startX, lineY, lines[i], length, out);
 
         // The caret turns from a character index into a pixel x.
         if (caret == 0)
@@ -190,64 +99,167 @@ void drawLines(GlyphFont* font, const Target& target, float x, float y, float wi
         else if (caret >= 1)
             caret = caretOffset + static_cast<int>(startX);
     }
+    out.startX = startX, out.w = w, out.flags = flags, out.caret = caret;
+}
 
-    // A viewport without width or height has no projection; nothing would show anyway.
-    if (end != quads && vp[2] != vp[0] && vp[3] != 0) {
-        // The corners are in clip space already; the underline and the caret below keep
-        // the caller's projection.
-        glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_TRANSFORM_BIT);
-        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glDisable(GL_LIGHTING);
-        glEnable(GL_TEXTURE_2D);
-        glDisable(GL_DEPTH_TEST);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glBindTexture(GL_TEXTURE_2D, font->texture);
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
-        glInterleavedArrays(GL_T2F_V3F, 0, quads);
-        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(end - quads));
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glPopClientAttrib();
-        glPopAttrib();
+// Each quad is the two triangles OpenGL made of the per-glyph quads (corners 0 1 3 and
+// 1 2 3, counter-clockwise from the top left), and each corner is put into clip space with
+// the roundings the per-glyph translations gave: the translation folded into the
+// projection first, the corner's offset added after (this file is built without fused
+// multiply-adds). Glyphs on a half-pixel baseline put pixel centres on texel edges, where
+// the last bit of an interpolated coordinate picks the row; so they pick what they always
+// picked.
+StreamVertex* corners(const Placed& q, const Ortho& p, const float c[4], StreamVertex* out) {
+    const float tx = p.sx * q.x0 + p.ox, ty = p.sy * q.y0 + p.oy;
+    const float x0 = tx, x1 = p.sx * (q.x1 - q.x0) + tx;
+    const float y0 = ty, y1 = p.sy * (q.y1 - q.y0) + ty;
+    const StreamVertex v[4] = {{q.s0, q.t0, c[0], c[1], c[2], c[3], x0, y1},
+                               {q.s0, q.t1, c[0], c[1], c[2], c[3], x0, y0},
+                               {q.s1, q.t1, c[0], c[1], c[2], c[3], x1, y0},
+                               {q.s1, q.t0, c[0], c[1], c[2], c[3], x1, y1}};
+    for (int k : {0, 1, 3, 1, 2, 3}) *out++ = v[k];
+    return out;
+}
+
+// The box a glyph must be cut to, in the pass's coordinates; a box from -inf to +inf
+// cuts nothing.
+struct Box {
+    float x0, y0, x1, y1;
+};
+constexpr float kInf = 1e30f;
+constexpr Box kNoCut{-kInf, -kInf, kInf, kInf};
+
+// Cuts a glyph to the box: false when nothing of it is left. One texel is one pixel, and
+// t grows downwards.
+bool cut(Placed& q, const Box& b, float texW, float texH) {
+    if (q.x1 <= b.x0 || q.x0 >= b.x1 || q.y1 <= b.y0 || q.y0 >= b.y1) return false;
+    if (q.x0 < b.x0) q.s0 += (b.x0 - q.x0) / texW, q.x0 = b.x0;
+    if (q.x1 > b.x1) q.s1 -= (q.x1 - b.x1) / texW, q.x1 = b.x1;
+    if (q.y0 < b.y0) q.t1 -= (b.y0 - q.y0) / texH, q.y0 = b.y0;
+    if (q.y1 > b.y1) q.t0 += (q.y1 - b.y1) / texH, q.y1 = b.y1;
+    return true;
+}
+
+void addGlyphs(const GlyphFont* font, const Layout& l, const Box& box, const float c[4]) {
+    const Ortho* p = streamOrtho();
+    StreamVertex* v = p ? streamReserve(6 * l.count) : nullptr;
+    if (!v) return;
+    const float texW = static_cast<float>(font->atlas->width);
+    const float texH = static_cast<float>(font->atlas->height);
+    StreamVertex* end = v;
+    for (int i = 0; i < l.count; ++i) {
+        Placed q = l.glyphs[i];
+        if (cut(q, box, texW, texH)) end = corners(q, *p, c, end);
     }
+    streamUnreserve(static_cast<int>(v + 6 * l.count - end));
+}
 
-    if (flags & ZU_TEXT_DOTTED) {
+// The underline and the caret, with OpenGL's own lines in the caller's projection.
+void drawMarks(const GlyphFont* font, const Layout& l, float y) {
+    if (l.flags & ZU_TEXT_DOTTED) {
         const bool wasOn = glIsEnabled(GL_LINE_STIPPLE);
         if (!wasOn) glEnable(GL_LINE_STIPPLE);
         glLineStipple(1, 0x5555);
         glBegin(GL_LINES);
-        glVertex2f(startX, y - 2.0f);
-        glVertex2f(startX + w + 1.0f, y - 3.0f);
+        glVertex2f(l.startX, y - 2.0f);
+        glVertex2f(l.startX + l.w + 1.0f, y - 3.0f);
         glEnd();
         if (!wasOn) glDisable(GL_LINE_STIPPLE);
-    } else if (flags & ZU_TEXT_UNDERLINE) {
+    } else if (l.flags & ZU_TEXT_UNDERLINE) {
         glBegin(GL_LINES);
-        glVertex2f(startX, y - 2.0f);
-        glVertex2f(startX + w, y - 3.0f);
+        glVertex2f(l.startX, y - 2.0f);
+        glVertex2f(l.startX + l.w, y - 3.0f);
         glEnd();
     }
 
-    if (caret != -1) {
+    if (l.caret != -1) {
         const bool wasOn = glIsEnabled(GL_LINE_SMOOTH);
         if (!wasOn) glEnable(GL_LINE_SMOOTH);
         glLineWidth(1.5f);
-        glColor4f(0.9f, 0.1f, 0.1f, 1.0f);
+        streamColour(0.9f, 0.1f, 0.1f, 1.0f);  // and it stays the current colour
+        flushDrawing();
         glBegin(GL_LINES);
-        glVertex2f(static_cast<float>(caret), y - 2.0f);
-        glVertex2f(static_cast<float>(caret), y + font->height + 4.0f);
+        glVertex2f(static_cast<float>(l.caret), y - 2.0f);
+        glVertex2f(static_cast<float>(l.caret), y + font->height + 4.0f);
         glEnd();
         if (!wasOn) glDisable(GL_LINE_SMOOTH);
         glLineWidth(1.0f);
     }
 }
 
+bool hasMarks(const Layout& l) {
+    return (l.flags & (ZU_TEXT_DOTTED | ZU_TEXT_UNDERLINE)) || l.caret != -1;
+}
+
+// Glyphs within the box need no cutting; the rest are cut on the CPU where that changes no
+// sampled texel: where their edges lie on whole pixels, pixel centres fall on texel
+// centres. A half-pixel baseline puts them on texel edges, where only the old corners
+// pick the old rows, so such a text is clipped by the scissor instead.
+bool cutsExactly(const Layout& l, const Box& b) {
+    for (int i = 0; i < l.count; ++i) {
+        const Placed& q = l.glyphs[i];
+        const bool inside = q.x0 >= b.x0 && q.x1 <= b.x1 && q.y0 >= b.y0 && q.y1 <= b.y1;
+        if (!inside && q.y0 != std::floor(q.y0)) return false;
+    }
+    return true;
+}
+
+void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, int caret) {
+    if (!rect) return;
+    DeferDrawing batch;
+    if (colour)
+        streamColour(colour->red, colour->green, colour->blue, colour->alpha);
+    else
+        adoptCurrentColour();  // the host's own glColor
+    GlyphFont* f = fontForId(font);
+    const float baseline =
+        static_cast<float>(rect->height) * 0.5f + static_cast<float>(rect->y) - f->height * 0.5f;
+    const Target target = currentTarget();
+    // A texture name means nothing in a context the set was not built in.
+    const bool drawable = f->texture && f->context == target.context;
+    static thread_local Layout l;
+    l.count = 0;
+    layOut(f, drawable, static_cast<float>(rect->x), baseline, static_cast<float>(rect->width),
+           text, flags, caret, l);
+    float c[4];
+    streamColourOf(c);
+
+    // The clip box: from one pixel in at the left to the right edge, and the rectangle's
+    // height; a degenerate rectangle clips everything.
+    const int sw = rect->width - 1 > 0 ? rect->width - 1 : 0;
+    const int sh = rect->height > 0 ? rect->height : 0;
+    const Box box{static_cast<float>(rect->x + 1), static_cast<float>(rect->y),
+                  static_cast<float>(rect->x + 1) + static_cast<float>(sw),
+                  static_cast<float>(rect->y) + static_cast<float>(sh)};
+    // The viewport's own y is the GUI's offset in the window while the main context is
+    // current, and 0 in the popups' contexts, whatever the main GUI's offset. The box stays
+    // set after the call.
+    const int boxY = rect->y + target.viewport[1];
+    // The clip box is in window pixels only while the viewport starts at the window's left.
+    if (!hasMarks(l) && target.viewport[0] == 0 && !streamScissored() && cutsExactly(l, box)) {
+        addGlyphs(f, l, box, c);
+        streamScissorBox(rect->x + 1, boxY, sw, sh);
+        return;
+    }
+
+    // With marks, where cutting would move texels, or under the caller's own scissor test:
+    // the scissor clips, as it always did.
+    flushDrawing();
+    const bool wasOn = glIsEnabled(GL_SCISSOR_TEST);
+    if (!wasOn) glEnable(GL_SCISSOR_TEST);
+    glScissor(rect->x + 1, boxY, sw, sh);
+    addGlyphs(f, l, kNoCut, c);
+    flushDrawing();
+    glPushMatrix();
+    glLoadIdentity();
+    drawMarks(f, l, baseline);
+    glPopMatrix();
+    if (!wasOn) glDisable(GL_SCISSOR_TEST);
+}
+
 }  // namespace
 
+// In the stream's colour.
 float textBoundaryX(int fontId, const char* text, const ZuRECT& rect, int flags, int index) {
     const GlyphFont* font = fontForId(fontId);
     const int length = text ? static_cast<int>(strnlen(text, kWorkingBuffer - 1)) : 0;
@@ -271,35 +283,21 @@ int textIndexAt(int fontId, const char* text, const ZuRECT& rect, int flags, flo
 
 void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, int flags,
                    int caret) {
-    if (font) drawLines(font, currentTarget(), x, y, width, text, flags, caret);
+    if (!font) return;
+    DeferDrawing batch;
+    const bool drawable = font->texture && font->context == currentTarget().context;
+    static thread_local Layout l;
+    l.count = 0;
+    layOut(font, drawable, x, y, width, text, flags, caret, l);
+    float c[4];
+    streamColourOf(c);
+    addGlyphs(font, l, kNoCut, c);
+    if (hasMarks(l)) {
+        flushDrawing();
+        drawMarks(font, l, y);
+    }
 }
 
-namespace {
-
-void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, int caret) {
-    if (!rect) return;
-    if (colour) glColor4f(colour->red, colour->green, colour->blue, colour->alpha);
-    GlyphFont* f = fontForId(font);
-    const float baseline =
-        static_cast<float>(rect->height) * 0.5f + static_cast<float>(rect->y) - f->height * 0.5f;
-    const bool wasOn = glIsEnabled(GL_SCISSOR_TEST);
-    if (!wasOn) glEnable(GL_SCISSOR_TEST);
-    // A degenerate rectangle clips everything instead of leaving an older box in force.
-    const int sw = rect->width - 1 > 0 ? rect->width - 1 : 0;
-    const int sh = rect->height > 0 ? rect->height : 0;
-    // The viewport's own y is the GUI's offset in the window while the main context is
-    // current, and 0 in the popups' contexts, whatever the main GUI's offset.
-    const Target target = currentTarget();
-    glScissor(rect->x + 1, rect->y + target.viewport[1], sw, sh);
-    glPushMatrix();
-    glLoadIdentity();
-    drawLines(f, target, static_cast<float>(rect->x), baseline, static_cast<float>(rect->width),
-              text, flags, caret);
-    glPopMatrix();
-    if (!wasOn) glDisable(GL_SCISSOR_TEST);
-}
-
-}  // namespace
 }  // namespace zu::detail
 
 ZUAPI ZuErr ZUPrintText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags,

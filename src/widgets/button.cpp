@@ -76,9 +76,10 @@ ZuErr ZUButton::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* 
 
 ZuErr ZUButton::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     const float x = rect.x, y = rect.y, w = rect.width, h = rect.height;
     plate(x - 1, y, x + w, y + h, pressed);
-    glColor4f(0, 0, 0, 1);
+    colour({0, 0, 0, 1});
     hline(x - 1, x + w, y + h);
     hline(x - 1, x + w, y);
     vline(x - 1, y, y + h);
@@ -111,14 +112,16 @@ ZuErr ZUCheckBox::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void
 
 ZuErr ZUCheckBox::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     const float x = rect.x, y = rect.y, h = rect.height, w = rect.width;
     fillQuad(x, y, x + 16, y + h, {0.11f, 0.15f, 0.22f, 1});
-    glColor4f(0, 0, 0, 1);
+    colour({0, 0, 0, 1});
     outline(x, x + 16, y, y + h);
     if (checked) {
         Rgba c = scheme(node->enabled ? 21 : (buttonType == 1 ? 20 : 3));
         c.a = 0.8f;
         colour(c);
+        flushDrawing();
         Restore smooth(GL_LINE_SMOOTH);
         glEnable(GL_LINE_SMOOTH);
         glLineWidth(1.5f);

@@ -109,7 +109,9 @@ ZuErr ZUColorPicker::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, v
 }
 
 ZuErr ZUColorPicker::RenderZUWindow(void) {
-    if (drawable()) GeneratePicker();
+    if (!drawable()) return 0;
+    DeferDrawing batch;
+    GeneratePicker();
     return 0;
 }
 
@@ -118,6 +120,7 @@ void ZUColorPicker::GeneratePicker() {
     const float b = brightness;
     const int s = planeWidth();
     if (s > 0) {
+        flushDrawing();
         glBegin(GL_LINES);
         for (int i = 0; i < kHueSteps; ++i) {
             const float lx = x + float(s) * i / kHueSteps;
@@ -132,8 +135,9 @@ void ZUColorPicker::GeneratePicker() {
     const float bar0 = x + lastLine() + kBarGap, bar1 = x + lastLine() + kBarRight;
     gradientQuad(bar0, y, bar1, y + h, {red, green, blue, 1}, {0, 0, 0, 0});
     // The brightness line stays on the bar at full brightness too.
-    glColor4f(1, 1, 1, 1);
+    colour({1, 1, 1, 1});
     hline(bar0, bar1, std::min(std::floor(y + h * b), y + h - 1));
+    flushDrawing();
     GLfloat size = 1;
     glGetFloatv(GL_POINT_SIZE, &size);
     glPointSize(4);
@@ -223,6 +227,7 @@ ZuErr ZUColorWheel::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, vo
 
 ZuErr ZUColorWheel::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     GenerateCircle();
     PaintLines(-1);
     return 0;
@@ -235,6 +240,7 @@ void ZUColorWheel::GenerateCircle() {
         return ZuFLOATPOINT{float(std::sin(a) * rx + centreX), float(std::cos(a) * ry + centreY)};
     };
     ZuFLOATPOINT prev = rim(0);
+    flushDrawing();
     glBegin(GL_TRIANGLES);
     for (int i = 0; i <= 360; ++i) {
         const ZuFLOATPOINT next = rim(i);
@@ -251,6 +257,7 @@ void ZUColorWheel::GenerateCircle() {
 }
 
 void ZUColorWheel::PaintLines(int skip) {
+    flushDrawing();
     for (int h = 0; h < 4; ++h) {
         if (h == skip) continue;
         if (h == wheelType) {

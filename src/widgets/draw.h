@@ -1,13 +1,19 @@
 // Drawing helpers shared by the widget families: scheme colours, gradient quads and the
-// one-pixel frame lines, in GUI coordinates (y up) with the render pass's projection.
+// one-pixel frame lines, in GUI coordinates (y up) with the render pass's projection. They
+// add to the draw stream, where the text goes too; a widget that draws with OpenGL itself
+// calls flushDrawing() first.
 #pragma once
 
 #include <GL/gl.h>
 
+#include "text/draw_stream.h"
 #include "zugui/gui.h"
 #include "zugui/text.h"
 
 namespace zu::widgets {
+
+using zu::detail::DeferDrawing;
+using zu::detail::flushDrawing;
 
 struct Rgba {
     float r, g, b, a;
@@ -21,39 +27,29 @@ inline Rgba scheme(int index) {
 inline ZuFCOLOR fcolor(const Rgba& c) {
     return ZuFCOLOR{c.r, c.g, c.b, c.a};
 }
+// The colour of the frame lines that follow, and of OpenGL's own drawing after a flush.
 inline void colour(const Rgba& c) {
-    glColor4f(c.r, c.g, c.b, c.a);
+    zu::detail::streamColour(c.r, c.g, c.b, c.a);
 }
 
 // A quad from x0 to x1 and y0 to y1 shaded from top (at y1) to bottom (at y0).
 inline void gradientQuad(float x0, float y0, float x1, float y1, const Rgba& top,
                          const Rgba& bottom) {
-    glBegin(GL_QUADS);
-    colour(bottom);
-    glVertex2f(x0, y0);
-    glVertex2f(x1, y0);
-    colour(top);
-    glVertex2f(x1, y1);
-    glVertex2f(x0, y1);
-    glEnd();
+    const float b[4] = {bottom.r, bottom.g, bottom.b, bottom.a};
+    const float t[4] = {top.r, top.g, top.b, top.a};
+    zu::detail::streamQuad(x0, y0, x1, y1, b, t);
 }
 inline void fillQuad(float x0, float y0, float x1, float y1, const Rgba& c) {
     gradientQuad(x0, y0, x1, y1, c, c);
 }
 
-// One-pixel lines on pixel row y from x0 to x1, and on pixel column x from y0 to y1; they go
-// through the pixel centres so that each lands on exactly the row or column named.
+// One-pixel lines on pixel row y from x0 to x1, and on pixel column x from y0 to y1, in
+// the current colour.
 inline void hline(float x0, float x1, float y) {
-    glBegin(GL_LINES);
-    glVertex2f(x0, y + 0.5f);
-    glVertex2f(x1, y + 0.5f);
-    glEnd();
+    zu::detail::streamHLine(x0, x1, y);
 }
 inline void vline(float x, float y0, float y1) {
-    glBegin(GL_LINES);
-    glVertex2f(x + 0.5f, y0);
-    glVertex2f(x + 0.5f, y1);
-    glEnd();
+    zu::detail::streamVLine(x, y0, y1);
 }
 
 // The black-framed box of the widgets: top and bottom rows, left column and the column
@@ -78,7 +74,7 @@ inline void highlight(float L, float B, float R, float T) {
     const float mid = B + (T - B) * 0.5f;
     gradientQuad(L, mid, R, T, {0.05f, 0.05f, 0.05f, 0.5f}, {0.25f, 0.3f, 0.35f, 0.5f});
     gradientQuad(L, B, R, mid, {0.25f, 0.3f, 0.35f, 0.5f}, {0.5f, 0.55f, 0.6f, 0.8f});
-    glColor4f(0.117f, 0.137f, 0.161f, 1.0f);
+    colour({0.117f, 0.137f, 0.161f, 1.0f});
     outline(L, R, B, T);
 }
 

@@ -42,13 +42,14 @@ void copyItems(char** to, int& toCount, char* const* from, int fromCount) {
 }
 
 void frame(const ZuRECT& r) {
-    glColor4f(0, 0, 0, 1);
+    colour({0, 0, 0, 1});
     outline(r.x, r.x + r.width, r.y, r.y + r.height);
 }
 
 // Smoothed triangle with alphas a0, a1, a2 in vertex order.
 void triangle(const Rgba& c, float a0, float a1, float a2, float x0, float y0, float x1, float y1,
               float x2, float y2) {
+    flushDrawing();
     Restore smooth(GL_POLYGON_SMOOTH);
     glEnable(GL_POLYGON_SMOOTH);
     glBegin(GL_TRIANGLES);
@@ -61,6 +62,7 @@ void triangle(const Rgba& c, float a0, float a1, float a2, float x0, float y0, f
     glEnd();
 }
 void shaft(const Rgba& p, float left, float right, float cy) {
+    flushDrawing();
     glBegin(GL_QUADS);
     glColor4f(p.r, p.g, p.b, p.a);
     glVertex2f(left, cy + 1);
@@ -174,6 +176,7 @@ ZuErr ZUComboButton::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, v
 
 ZuErr ZUComboButton::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     const bool enabled = node->enabled;
     const float L = rect.x, B = rect.y, W = rect.width, H = rect.height, T = B + H, R = L + W;
     const float cx = float(rect.x + rect.width / 2), cy = float(rect.y + rect.height / 2);
@@ -188,7 +191,7 @@ ZuErr ZUComboButton::RenderZUWindow(void) {
     } else if (arrows) {
         plate(L, B, L + 16, T, pressed);
         plate(R - 17, B, R, T, pressed);
-        glColor4f(0, 0, 0, 1);
+        colour({0, 0, 0, 1});
         outline(L, L + 16, B, T);
         outline(R - 17, R, B, T);
     } else if (comboType == 2 && pressed && count > 0) {
@@ -268,6 +271,7 @@ ZuErr ZUHotText::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void*
 
 ZuErr ZUHotText::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     fillQuad(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height, {0.11f, 0.15f, 0.22f, 1});
     frame(rect);
     char text[264];
@@ -366,6 +370,7 @@ ZuErr ZUHotTextList::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, v
 
 ZuErr ZUHotTextList::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     const ZuRECT& r = rect;
     fillQuad(r.x, r.y, r.x + r.width, r.y + r.height, {0.11f, 0.15f, 0.22f, 1});
     frame(r);

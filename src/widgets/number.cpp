@@ -589,6 +589,7 @@ ZuErr ZUNumber::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* 
 
 ZuErr ZUNumber::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     const Rgba ink = scheme(node->enabled ? 14 : 15);
     const int flags = textFlags | (scrollable ? ZU_TEXT_DOTTED : ZU_TEXT_UNDERLINE);
     if (editing) {
@@ -597,7 +598,7 @@ ZuErr ZUNumber::RenderZUWindow(void) {
         const Rgba middle{0.25f, 0.3f, 0.35f, 0.5f};
         gradientQuad(x, mid, x + w, y + h, {0.05f, 0.05f, 0.05f, 0.5f}, middle);
         gradientQuad(x, y, x + w, mid, middle, {0.5f, 0.55f, 0.6f, 0.8f});
-        glColor4f(0.196f, 0.224f, 0.255f, 1.0f);
+        colour({0.196f, 0.224f, 0.255f, 1.0f});
         hline(x, x + w, y + h);
         hline(x, x + w, y);
         vline(x, y, y + h);

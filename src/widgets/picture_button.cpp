@@ -12,6 +12,7 @@ namespace {
 // Bars take the pictogram colour with alphas a, a, 0.9 and `last` in vertex order.
 void bar(const Rgba& p, float x0, float y0, float x1, float y1, float x2, float y2, float x3,
          float y3, float last) {
+    flushDrawing();
     glBegin(GL_QUADS);
     glColor4f(p.r, p.g, p.b, p.a);
     glVertex2f(x0, y0);
@@ -25,6 +26,7 @@ void bar(const Rgba& p, float x0, float y0, float x1, float y1, float x2, float 
 
 // A smoothed triangle, alphas a, 0.9, 0.7 in vertex order.
 void triangle(const Rgba& p, float x0, float y0, float x1, float y1, float x2, float y2) {
+    flushDrawing();
     Restore smooth(GL_POLYGON_SMOOTH);
     glEnable(GL_POLYGON_SMOOTH);
     glBegin(GL_TRIANGLES);
@@ -58,6 +60,7 @@ void sideBar(const Rgba& p, float xa, float xb, float cy, float last) {
 
 // Smoothed 1.5-pixel lines, given as pairs of points.
 void strokes(const Rgba& p, std::initializer_list<float> xy) {
+    flushDrawing();
     Restore smooth(GL_LINE_SMOOTH);
     glEnable(GL_LINE_SMOOTH);
     glLineWidth(1.5f);
@@ -69,6 +72,7 @@ void strokes(const Rgba& p, std::initializer_list<float> xy) {
 }
 
 void disc(float cx, float cy, bool active, bool disabled) {
+    flushDrawing();
     Restore smooth(GL_POLYGON_SMOOTH);
     glEnable(GL_POLYGON_SMOOTH);
     glBegin(GL_POLYGON);
@@ -87,7 +91,7 @@ void disc(float cx, float cy, bool active, bool disabled) {
 }
 
 void boxIcon(float L, float T) {
-    glColor4f(0.66f, 0.67f, 0.69f, 1.0f);
+    colour({0.66f, 0.67f, 0.69f, 1.0f});
     hline(L + 4, L + 13, T - 4);
     hline(L + 4, L + 13, T - 6);
     hline(L + 5, L + 12, T - 12);
@@ -196,6 +200,7 @@ ZuErr ZUPictureButton::ReceiveZUMessage(unsigned int msg, int a, int b, void* p,
 
 ZuErr ZUPictureButton::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     const float L = rect.x, B = rect.y, W = rect.width, H = rect.height, T = B + H, R = L + W;
     const float cx = float(rect.x + rect.width / 2), cy = float(rect.y + rect.height / 2);
     const bool enabled = node->enabled;
@@ -215,7 +220,7 @@ ZuErr ZUPictureButton::RenderZUWindow(void) {
     Rgba p = scheme(4);
     if (bkType == 1) {
         plate(L, B, R, T, active);
-        glColor4f(0, 0, 0, 1);
+        colour({0, 0, 0, 1});
         outline(L, R, B, T);
     } else {
         if (!enabled) {

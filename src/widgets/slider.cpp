@@ -98,7 +98,9 @@ ZuErr ZUSlider::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* 
 }
 
 ZuErr ZUSlider::RenderZUWindow(void) {
-    if (drawable()) GenerateSlider();
+    if (!drawable()) return 0;
+    DeferDrawing batch;
+    GenerateSlider();
     return 0;
 }
 
@@ -133,6 +135,7 @@ void ZUSlider::GenerateSlider() {
     const float cy = rect.height / 2 + rect.y;
     fillQuad(x, cy - 1, x + w, cy + 1, scheme(enabled ? 41 : 43));
     const Rgba knob = scheme(enabled ? 4 : 6);
+    flushDrawing();
     Restore smooth(GL_POLYGON_SMOOTH);
     glEnable(GL_POLYGON_SMOOTH);
     glBegin(GL_TRIANGLES);
@@ -176,6 +179,7 @@ ZuErr ZUScroll::DestroyZUWindow(void) {
 
 ZuErr ZUScroll::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     const float x = rect.x, y = rect.y, w = rect.width, h = rect.height;
     fillQuad(x + kScrollButton, y, x + w - kScrollButton, y + h,
              node->enabled ? Rgba{0.3f, 0.3f, 0.3f, 1.0f} : scheme(6));

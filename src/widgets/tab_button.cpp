@@ -57,6 +57,7 @@ void caption(ZUWindow* w, const Rgba& c) {
 
 ZuErr ZUTabButton::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     const float x = rect.x, y = rect.y, w = rect.width, h = rect.height;
     if (tabChecked) {
         const float mid = float(rect.y + rect.height / 2);
@@ -103,6 +104,7 @@ ZuErr ZUMiniTabButton::ReceiveZUMessage(unsigned int msg, int a, int b, void* p,
 
 ZuErr ZUMiniTabButton::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     Rgba c;
     if (!node->enabled)
         c = scheme(23);

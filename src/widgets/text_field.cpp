@@ -42,6 +42,7 @@ ZuErr ZUStatic::DestroyZUWindow(void) {
 
 ZuErr ZUStatic::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     char text[264];
     if (ZUGetWindowText(node, text, sizeof text) == 0)
         printText(text, rect, scheme(17), fontId, textFlags);
@@ -309,12 +310,13 @@ ZuErr ZUText::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q)
 
 ZuErr ZUText::RenderZUWindow(void) {
     if (!drawable()) return 0;
+    DeferDrawing batch;
     const bool disabled = !node->enabled;
     const Rgba bg = scheme(disabled ? 8 : editing ? 11 : 7);
     const Rgba ink = scheme(disabled ? 10 : editing ? 9 : 10);
     const float x = rect.x, y = rect.y, w = rect.width, h = rect.height;
     fillQuad(x, y, x + w, y + h, bg);
-    glColor4f(0, 0, 0, 1);
+    colour({0, 0, 0, 1});
     outline(x, x + w, y, y + h);
     char text[264];
     if (ZUGetWindowText(node, text, sizeof text) != 0) return 0;

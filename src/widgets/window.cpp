@@ -1,8 +1,30 @@
 // ZUWindow: the object side of a window node, and the creation and destruction shared by
 // the library's widget classes.
 #include <cstddef>
+#include <typeinfo>
 
+#include "gui/gui_state.h"
+#include "text/draw_stream.h"
 #include "zugui/widgets.h"
+
+namespace {
+
+const bool registered = (zu::detail::gui().widgetCallback = &ZUWindow::stWinMsgHandler, true);
+
+// Objects of exactly one of these classes run none of the host's code while they draw; a
+// host's class may draw with OpenGL itself, in its own order.
+bool libraryClass(const ZUWindow& w) {
+    const std::type_info& t = typeid(w);
+    for (const std::type_info* c :
+         {&typeid(ZUWindow), &typeid(ZUButton), &typeid(ZUCheckBox), &typeid(ZUPictureButton),
+          &typeid(ZUTabButton), &typeid(ZUMiniTabButton), &typeid(ZUStatic), &typeid(ZUText),
+          &typeid(ZUComboButton), &typeid(ZUHotText), &typeid(ZUHotTextList), &typeid(ZUNumber),
+          &typeid(ZUSlider), &typeid(ZUScroll), &typeid(ZUColorPicker), &typeid(ZUColorWheel)})
+        if (t == *c) return true;
+    return false;
+}
+
+}  // namespace
 
 ZUWindow::~ZUWindow() {
     // The derived parts are gone by now, so only the base hook could run; it does nothing.
@@ -157,6 +179,13 @@ ZuErr ZUWindow::OnZUDestroy(void) {
 }
 
 int ZUWindow::stWinMsgHandler(void* userData, unsigned int msg, int a, int b, void* p, void* q) {
-    if (userData) static_cast<ZUWindow*>(userData)->ReceiveZUMessage(msg, a, b, p, q);
+    if (!userData) return 0;
+    auto* w = static_cast<ZUWindow*>(userData);
+    if (msg == ZUM_RENDER && !libraryClass(*w)) {
+        zu::detail::HostDrawing host;
+        w->ReceiveZUMessage(msg, a, b, p, q);
+    } else {
+        w->ReceiveZUMessage(msg, a, b, p, q);
+    }
     return 0;
 }

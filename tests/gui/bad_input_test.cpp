@@ -4,17 +4,16 @@
 #include <gtest/gtest.h>
 // X headers after gtest: they define None.
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "gui/gui_state.h"
-#include "support/winsys_support.h"
+#include "support/gui_fixture.h"
+#include "support/rows.h"
 #include "zugui/zugui.h"
 
 using namespace zu::test;
@@ -26,22 +25,6 @@ const bool singleThreadedMesa = setenv("LP_NUM_THREADS", "0", 0) == 0;
 char* cs(const char* s) {
     return const_cast<char*>(s);
 }
-
-struct Row {
-    const char* call;
-    std::function<long()> run;
-    long expect;
-};
-
-void expectRows(const std::vector<Row>& rows) {
-    for (const Row& r : rows) EXPECT_EQ(r.run(), r.expect) << r.call;
-}
-// clang-format off
-// A row whose call is one expression, named by its own text.
-#define ROW(call, want) Row{#call, [&] { return long(call); }, want}
-// A row that makes a call and reads back what it left.
-#define AFTER(call, read, want) Row{#call, [&] { call; return long(read); }, want}
-// clang-format on
 
 // A buffer with guard bytes after the part a call may write.
 struct Guarded {
@@ -348,22 +331,17 @@ int painter(void*, unsigned msg, int, int, void*, void*) {
     return 0;
 }
 
-class BadInputGui : public ::testing::Test {
+class BadInputGui : public GuiFixture {
   protected:
-    TestDisplay x;
     ZUWindowNode* root = nullptr;
     void SetUp() override {
-        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
+        GuiFixture::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_EQ(ZUInitGUI(0, 0, 400, 300, nullptr, cs("bad input"), nullptr, nullptr, 0), 0);
         ZuRECT r{0, 0, 400, 300};
         root = ZUCreateWindow(cs("root"), 0, 1, &r, nullptr, nullptr, painter);
         ASSERT_NE(root, nullptr);
         ZUStartGUI();
-    }
-    void TearDown() override {
-        ZUStopGUI();
-        ZUKillGUI();
-        ZUDestroyWindow(root);
     }
 };
 

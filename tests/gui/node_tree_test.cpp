@@ -4,9 +4,11 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "gui/gui_log.h"
 #include "gui/lifecycle.h"
+#include "support/rows.h"
 
 using namespace zu::test;
 using zu::detail::gui;
@@ -41,9 +43,8 @@ TEST_F(TreeTest, FirstNodeIsTheRootAndANullParentIsRefusedAfterwards) {
     ZUWindowNode* root = makeNode("root", nullptr, {0, 0, 100, 100});
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(gui().root, root);
-    EXPECT_EQ(root->enabled, 1);
-    EXPECT_EQ(root->lDblClk, 0);
-    EXPECT_EQ(root->style, 2u);
+    EXPECT_EQ(std::tuple(int(root->enabled), int(root->lDblClk), root->style),
+              std::tuple(1, 0, 2u));
     EXPECT_EQ(makeNode("other", nullptr, {0, 0, 1, 1}), nullptr);
 
     // Destroying the root clears it; the next node becomes the new root.
@@ -166,25 +167,25 @@ TEST_F(TreeTest, SendCallsAtOnceAndHotKeysFollowTheFirstRegistration) {
     ZURegisterHotKey(a, 255, 1);
     ZURegisterHotKey(a, -1, 1);
     for (int k = 0; k < zu::detail::kHotKeyCount; ++k) EXPECT_EQ(table[k].node, nullptr);
-    ZURegisterHotKey(a, 13, 5);
-    ZURegisterHotKey(b, 13, 6);  // taken: no effect
-    EXPECT_EQ(table[13].node, a);
-    EXPECT_EQ(table[13].value, 5);
-    ZUUnRegisterHotKey(b, 13);  // wrong node
-    EXPECT_EQ(table[13].node, a);
-    ZUUnRegisterHotKey(a, 13);
-    EXPECT_EQ(table[13].node, nullptr);
-    EXPECT_EQ(table[13].value, 0);
-    ZURegisterHotKey(b, 13, 6);
-    EXPECT_EQ(table[13].node, b);
+    auto holder = [&] { return table[13].node == a ? 'a' : table[13].node == b ? 'b' : '-'; };
+    // clang-format off
+    expectRows({
+        AFTER(ZURegisterHotKey(a, 13, 5), holder(), 'a'),
+        AFTER(ZURegisterHotKey(b, 13, 6), holder(), 'a'),  // taken: no effect
+        ROW(table[13].value, 5),
+        AFTER(ZUUnRegisterHotKey(b, 13), holder(), 'a'),   // wrong node
+        AFTER(ZUUnRegisterHotKey(a, 13), holder(), '-'),   ROW(table[13].value, 0),
+        AFTER(ZURegisterHotKey(b, 13, 6), holder(), 'b'),
+    });
     // A destroyed node leaves the table, the capture and the click references.
     ZUCaptureMouse(b);
     gui().rolloverNode = gui().lastClicked = b;
     ZUDestroyWindow(b);
-    EXPECT_EQ(table[13].node, nullptr);
-    EXPECT_EQ(gui().capture, nullptr);
-    EXPECT_EQ(gui().rolloverNode, nullptr);
-    EXPECT_EQ(gui().lastClicked, nullptr);
+    expectRows({
+        ROW(holder(), '-'),                         ROW(gui().capture != nullptr, 0),
+        ROW(gui().rolloverNode != nullptr, 0),      ROW(gui().lastClicked != nullptr, 0),
+    });
+    // clang-format on
 
     // Without the table registration does nothing (and does not crash).
     delete[] gui().hotKeys;
@@ -195,16 +196,14 @@ TEST_F(TreeTest, SendCallsAtOnceAndHotKeysFollowTheFirstRegistration) {
 TEST_F(TreeTest, TheFirstCaptureWinsUntilReleased) {
     ZUWindowNode* a = makeNode("a", nullptr, {0, 0, 1, 1});
     ZUWindowNode* b = makeNode("b", a, {0, 0, 1, 1});
-    ZUCaptureMouse(a);
-    ZUCaptureMouse(b);
-    EXPECT_EQ(gui().capture, a);
-    ZUReleaseMouse();
-    EXPECT_EQ(gui().capture, nullptr);
-    ZUCaptureMouse(b);
-    EXPECT_EQ(gui().capture, b);
-    ZUReleaseMouse();
-    ZUReleaseMouse();
-    EXPECT_EQ(gui().capture, nullptr);
+    auto holder = [&] { return gui().capture == a ? 'a' : gui().capture == b ? 'b' : '-'; };
+    // clang-format off
+    expectRows({
+        AFTER((ZUCaptureMouse(a), ZUCaptureMouse(b)), holder(), 'a'),
+        AFTER(ZUReleaseMouse(), holder(), '-'),           AFTER(ZUCaptureMouse(b), holder(), 'b'),
+        AFTER((ZUReleaseMouse(), ZUReleaseMouse()), holder(), '-'),
+    });
+    // clang-format on
 }
 
 TEST(SchemeTest, DefaultsFillEveryEntryAndSettersRefuseBadIndices) {
@@ -259,16 +258,13 @@ TEST(WindowArithmeticTest, MaximiseCentreAndDrag) {
     };
     for (auto& k : cases) {
         auto r = zu::detail::maximizeTarget(*k.m, 1920, 1080, k.w, k.h, k.center);
-        EXPECT_EQ(r.left, k.expect.left);
-        EXPECT_EQ(r.top, k.expect.top);
-        EXPECT_EQ(r.right, k.expect.right);
-        EXPECT_EQ(r.bottom, k.expect.bottom);
+        EXPECT_EQ(std::tuple(r.left, r.top, r.right, r.bottom),
+                  std::tuple(k.expect.left, k.expect.top, k.expect.right, k.expect.bottom));
     }
     // Start at pointer (110, 205) with the window at (100, 200), move to (300, 400).
     zu::ws::Point offset{110 - 100, 205 - 200};
     auto to = zu::detail::dragTarget({300, 400}, offset);
-    EXPECT_EQ(to.x, 290);
-    EXPECT_EQ(to.y, 395);
+    EXPECT_EQ(std::pair(to.x, to.y), std::pair(290, 395));
 }
 
 }  // namespace

@@ -6,9 +6,12 @@
 #include <thread>
 #include <vector>
 
+#include "support/rows.h"
 #include "zugui/platform.h"
 
 namespace {
+
+using zu::test::expectRows;
 
 using Clock = std::chrono::steady_clock;
 
@@ -102,38 +105,37 @@ TEST(Waits, TimeOutAfterTheTimeGivenWithTheCodeOfABrokenHandle) {
 TEST(Semaphores, CountBetweenZeroAndMaximum) {
     void* s = ZuCreateSemaphore(2, 3, nullptr);
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(ZuWaitForSemaphore(s, 0), 0);
-    EXPECT_EQ(ZuWaitForSemaphore(s, 0), 0);
-    EXPECT_EQ(ZuWaitForSemaphore(s, 0), -2);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(ZuReleaseSemaphore(s), 0);
-    EXPECT_EQ(ZuReleaseSemaphore(s), -2) << "beyond the maximum";
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(ZuWaitForSemaphore(s, 0), 0);
-    EXPECT_EQ(ZuWaitForSemaphore(s, 0), -2);
-    EXPECT_EQ(ZuCloseSemaphore(s), 0);
-
-    struct Bad {
-        int initial, maximum;
-    } bad[] = {{0, 0}, {-1, 3}, {4, 3}, {1, -1}};
-    for (auto b : bad) EXPECT_EQ(ZuCreateSemaphore(b.initial, b.maximum, nullptr), nullptr);
+    auto take = [&] { return ZuWaitForSemaphore(s, 0); };
+    auto give = [&] { return ZuReleaseSemaphore(s); };
+    // clang-format off
+    expectRows({
+        ROW(take(), 0),  ROW(take(), 0),  ROW(take(), -2),
+        ROW(give(), 0),  ROW(give(), 0),  ROW(give(), 0),  ROW(give(), -2),  // beyond the maximum
+        ROW(take(), 0),  ROW(take(), 0),  ROW(take(), 0),  ROW(take(), -2),
+        ROW(ZuCloseSemaphore(s), 0),
+    });
+    // clang-format on
+    for (auto [initial, maximum] : {std::pair{0, 0}, {-1, 3}, {4, 3}, {1, -1}})
+        EXPECT_EQ(ZuCreateSemaphore(initial, maximum, nullptr), nullptr) << initial << maximum;
 }
 
 TEST(Mutex, IsABinarySemaphoreAnyThreadMayRelease) {
     void* m = ZuMutexCreate();
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(ZuMutexRelease(m), -2) << "free already";
-    EXPECT_EQ(ZuMutexWait(m, 0), 0);
-    auto start = Clock::now();
-    EXPECT_EQ(ZuMutexWait(m, 0), -2) << "held, even by the same thread";
-    EXPECT_LT(msSince(start), 50);
+    const auto start = Clock::now();
     int fromOther = 1;
-    std::thread([&] { fromOther = ZuMutexRelease(m); }).join();
-    EXPECT_EQ(fromOther, 0);
-    EXPECT_EQ(ZuMutexWait(m, 0), 0);
-    EXPECT_EQ(ZuMutexRelease(m), 0);
-    EXPECT_EQ(ZuMutexRelease(m), -2);
-    EXPECT_EQ(ZuMutexWait(m, 0), 0) << "the failed release left the count at 1";
-    EXPECT_EQ(ZuMutexWait(m, 0), -2);
-    EXPECT_EQ(ZuMutexClose(m), 0);
+    // clang-format off
+    expectRows({
+        ROW(ZuMutexRelease(m), -2),  // free already
+        ROW(ZuMutexWait(m, 0), 0),
+        ROW(ZuMutexWait(m, 0), -2),  // held, even by the same thread, and not waited for
+        ROW(msSince(start) < 50, 1),
+        AFTER(std::thread([&] { fromOther = ZuMutexRelease(m); }).join(), fromOther, 0),
+        ROW(ZuMutexWait(m, 0), 0),   ROW(ZuMutexRelease(m), 0),  ROW(ZuMutexRelease(m), -2),
+        ROW(ZuMutexWait(m, 0), 0),   // the failed release left the count at 1
+        ROW(ZuMutexWait(m, 0), -2),  ROW(ZuMutexClose(m), 0),
+    });
+    // clang-format on
 }
 
 TEST(Mutex, GuardsACounterAcrossThreads) {
@@ -193,14 +195,14 @@ TEST(Handles, BadHandlesAreAnsweredNotFollowed) {
     void* event = ZuCreateEvent(1, 1, nullptr);
     void* bad[] = {nullptr, closed, &local, reinterpret_cast<void*>(uintptr_t{1})};
     for (void* h : bad) {
-        EXPECT_EQ(ZuSetEvent(h), -2);
-        EXPECT_EQ(ZuResetEvent(h), -2);
-        EXPECT_EQ(ZuWaitForEvent(h, 0), -2);
-        EXPECT_EQ(ZuWaitForEvent(h, -1), -2) << "never waits on a bad handle";
-        EXPECT_EQ(ZuReleaseSemaphore(h), -2);
-        EXPECT_EQ(ZuMutexRelease(h), -2);
-        EXPECT_EQ(ZuCloseEvent(h), 10000);
-        EXPECT_EQ(ZuMutexClose(h), 10000);
+        // clang-format off
+        expectRows({
+            ROW(ZuSetEvent(h), -2),  ROW(ZuResetEvent(h), -2),  ROW(ZuWaitForEvent(h, 0), -2),
+            ROW(ZuWaitForEvent(h, -1), -2),  // never waits on a bad handle
+            ROW(ZuReleaseSemaphore(h), -2), ROW(ZuMutexRelease(h), -2),
+            ROW(ZuCloseEvent(h), 10000),    ROW(ZuMutexClose(h), 10000),
+        });
+        // clang-format on
     }
     // A handle of another kind is refused by the kind-specific operations.
     EXPECT_EQ(ZuSetEvent(mutex), -2);

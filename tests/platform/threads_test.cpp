@@ -9,6 +9,7 @@
 #include <chrono>
 #include <thread>
 
+#include "support/rows.h"
 #include "zugui/platform.h"
 
 namespace {
@@ -126,16 +127,16 @@ TEST(Threads, ExitCodeIs259WhileRunningThenTheResult) {
     Gate g;
     void* t = ZuCreateThread(waitThenReturn, &g, 0, 1, -1, nullptr);
     unsigned code = 0;
-    EXPECT_EQ(ZuGetExitCodeThread(t, &code), 0);
-    EXPECT_EQ(code, 259u);
-    EXPECT_EQ(ZuWaitForEvent(t, 30), -2) << "still running";
-    ZuSetEvent(g.release);
-    EXPECT_EQ(ZuWaitForEvent(t, 5000), 0);
-    EXPECT_EQ(ZuGetExitCodeThread(t, &code), 0);
-    EXPECT_EQ(code, 7u);
-    EXPECT_EQ(ZuGetExitCodeThread(t, nullptr), -2);
-    EXPECT_EQ(ZuCloseThread(t), 0);
-    EXPECT_EQ(ZuGetExitCodeThread(t, &code), -2) << "closed";
+    // clang-format off
+    zu::test::expectRows({
+        ROW(ZuGetExitCodeThread(t, &code), 0),  ROW(code, 259),
+        ROW(ZuWaitForEvent(t, 30), -2),  // still running
+        AFTER(ZuSetEvent(g.release), ZuWaitForEvent(t, 5000), 0),
+        ROW(ZuGetExitCodeThread(t, &code), 0),  ROW(code, 7),
+        ROW(ZuGetExitCodeThread(t, nullptr), -2),
+        ROW(ZuCloseThread(t), 0),  ROW(ZuGetExitCodeThread(t, &code), -2),  // closed
+    });
+    // clang-format on
 }
 
 TEST(Threads, ThreadExitUnwindsAndSetsTheCode) {
@@ -261,13 +262,13 @@ TEST(Threads, BadThreadHandlesAndArguments) {
     int local = 0;
     unsigned code = 0;
     for (void* h : {static_cast<void*>(nullptr), ended, event, static_cast<void*>(&local)}) {
-        EXPECT_EQ(ZuGetExitCodeThread(h, &code), -2);
-        EXPECT_EQ(ZuTerminateThread(h, 1), -2);
-        EXPECT_EQ(ZuSuspendThread(h), -2);
-        EXPECT_EQ(ZuResumeThread(h), -2);
-        if (h != event) {
-            EXPECT_EQ(ZuCloseThread(h), 10000);
-        }
+        // clang-format off
+        zu::test::expectRows({
+            ROW(ZuGetExitCodeThread(h, &code), -2),  ROW(ZuTerminateThread(h, 1), -2),
+            ROW(ZuSuspendThread(h), -2),             ROW(ZuResumeThread(h), -2),
+            ROW(h == event ? 10000 : ZuCloseThread(h), 10000),
+        });
+        // clang-format on
     }
     EXPECT_EQ(ZuCreateThread(nullptr, nullptr, 0, 1, -1, nullptr), nullptr);
     ZuCloseEvent(event);

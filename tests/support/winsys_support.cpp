@@ -1,6 +1,8 @@
 #include "support/winsys_support.h"
 
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <dirent.h>
 
 #include <string>
 
@@ -112,6 +114,27 @@ bool screenRect(void* handle, ws::Rect* r) {
     if (!ok) return false;
     *r = {sx, sy, sx + wa.width, sy + wa.height};
     return true;
+}
+
+uint32_t windowPixel(void* handle, int x, int y) {
+    Display* d = queryDisplay();
+    if (!d || !handle) return 0xFFFFFFFF;
+    auto old = XSetErrorHandler(ignoreErrors);
+    XImage* img = XGetImage(d, idOf(handle), x, y, 1, 1, AllPlanes, ZPixmap);
+    XSetErrorHandler(old);
+    if (!img) return 0xFFFFFFFF;
+    const uint32_t v = XGetPixel(img, 0, 0) & 0xFFFFFF;
+    XDestroyImage(img);
+    return v;
+}
+
+int countEntries(const char* dir) {
+    int n = 0;
+    if (DIR* d = opendir(dir)) {
+        while (readdir(d)) ++n;
+        closedir(d);
+    }
+    return n;
 }
 
 size_t countOf(const ws::Window* window, unsigned message) {

@@ -58,6 +58,12 @@ struct TestDisplay {
 bool viewable(void* handle);
 bool screenRect(void* handle, ws::Rect* r);
 
+// A window's pixel (x, y) from its top-left as the server shows it: 0xRRGGBB, or 0xFFFFFFFF
+// when it cannot be read.
+uint32_t windowPixel(void* handle, int x, int y);
+// Entries of a directory: threads under /proc/self/task, descriptors under /proc/self/fd.
+int countEntries(const char* dir);
+
 // Counts recorded messages of one kind for one window.
 size_t countOf(const ws::Window* window, unsigned message);
 // Path of a file in the source tree.

@@ -85,7 +85,7 @@ class TextTest : public ::testing::Test {
     }
 };
 
-TEST_F(TextTest, AtlasHoldsEachGlyphInItsPowerOfTwoCell) {
+TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
     struct Case {
         int font;
         unsigned char code;
@@ -114,6 +114,8 @@ TEST_F(TextTest, AtlasHoldsEachGlyphInItsPowerOfTwoCell) {
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
         glBindTexture(GL_TEXTURE_2D, 0);
         for (size_t i = 0; i < texels.size(); i += 4) ASSERT_EQ(texels[i], 255) << i;
+        // The texel the plain quads of the draw stream sample.
+        EXPECT_EQ(texels[4 * (size_t(a.whiteT * th) * tw + size_t(a.whiteS * tw)) + 3], 255);
         EXPECT_EQ(a.drawn[k.code], g.width > 0);  // the space has no quad
         if (g.width == 0) continue;
         const zu::detail::GlyphQuad& q = a.quads[k.code];
@@ -123,8 +125,10 @@ TEST_F(TextTest, AtlasHoldsEachGlyphInItsPowerOfTwoCell) {
         EXPECT_EQ(q.y1, float(g.top));
         EXPECT_EQ((q.s1 - q.s0) * tw, float(g.width));
         EXPECT_EQ((q.t1 - q.t0) * th, float(g.rows));
-        // The cell the glyph's own texture used to be, coverage in its first rows and
-        // columns, repeated down the band and framed by its opposite edges.
+        // The glyph's own power-of-two texture, coverage in its first rows and columns,
+        // repeated down the band and framed by the columns its repeat wrap put beside it;
+        // all in the first band, so that t scales by a power of two alone.
+        EXPECT_EQ(q.t0, 0.0f);
         int W = 2, H = 2;
         while (W < g.width) W <<= 1;
         while (H < g.rows) H <<= 1;
@@ -139,7 +143,7 @@ TEST_F(TextTest, AtlasHoldsEachGlyphInItsPowerOfTwoCell) {
         int wrong = 0;
         EXPECT_EQ(th % H, 0);
         for (int j = 0; j < th; ++j)
-            for (int i = -1; i <= W; ++i) wrong += alpha(i, j) != expected(i, j);
+            for (int i = -1; i <= g.width; ++i) wrong += alpha(i, j) != expected(i, j);
         EXPECT_EQ(wrong, 0);
     }
     // Other set numbers are ignored.

@@ -43,6 +43,20 @@ inline uint32_t px32(const uint8_t* p) {
     return v;
 }
 
+inline ZuColorDescriptor standardDesc(int standard) {
+    ZuColorDescriptor d{};
+    d.standard = standard;
+    return d;
+}
+
+// One frame through a fresh fallback scaler, as the display pipeline calls it.
+inline int scale(const Image& s, Image& d, ZuColorDescriptor desc = {},
+                 unsigned char keepAspect = 0, unsigned char bottomUp = 0,
+                 const uint32_t* border = nullptr) {
+    zu::detail::FallbackScaler sc;
+    return sc.convert(s.src(), d.dst(), keepAspect, &desc, bottomUp, border);
+}
+
 // "bgrA" image whose pixel (x, y) is B = x, G = y, R = x + y, A = 200, all mod 256.
 inline Image coordImage(int w, int h) {
     Image im = makeImage(ZU_PF_bgrA, w, h);

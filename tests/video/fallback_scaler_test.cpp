@@ -104,10 +104,7 @@ TEST(FallbackScaler, ColourBarsMatchTheFormulaForEveryStandard) {
         for (int standard = 0; standard < 6; ++standard) {
             Image s = bars(fmt);
             Image d = makeImage(ZU_PF_bgrA, s.width, 2);
-            ZuColorDescriptor desc{};
-            desc.standard = standard;
-            FallbackScaler sc;
-            ASSERT_EQ(sc.convert(s.src(), d.dst(), 0, &desc, 0, nullptr), 0);
+            ASSERT_EQ(scale(s, d, standardDesc(standard)), 0);
             for (int x = 0; x < s.width; ++x) {
                 if (x % kBarWidth == kBarWidth - 1) continue;  // chroma mixes with the next bar
                 const int* b = kBars[x / kBarWidth];
@@ -125,10 +122,7 @@ TEST(FallbackScaler, ColourBarsMatchTheFormulaForEveryStandard) {
 TEST(FallbackScaler, VideoRangeBt601AgreesWithSwscale) {
     Image s = bars(ZU_PF_2vuy);
     Image ours = makeImage(ZU_PF_bgrA, s.width, 2);
-    ZuColorDescriptor desc{};
-    desc.standard = 1;
-    FallbackScaler sc;
-    ASSERT_EQ(sc.convert(s.src(), ours.dst(), 0, &desc, 0, nullptr), 0);
+    ASSERT_EQ(scale(s, ours, standardDesc(1)), 0);
     SwsContext* ctx = sws_getContext(s.width, 2, AV_PIX_FMT_UYVY422, s.width, 2, AV_PIX_FMT_BGRA,
                                      SWS_POINT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
                                      nullptr, nullptr);
@@ -164,23 +158,20 @@ TEST(FallbackScaler, RowsAndColumnsArePlacedByTheSizeRules) {
         for (const Case& c : cases) {
             Image s = coordImage(c.sw, c.sh);
             Image d = makeImage(dfmt, c.dw, c.dh, 0, 0xEE);
-            ZuColorDescriptor desc{};
-            FallbackScaler sc;
-            ASSERT_EQ(sc.convert(s.src(), d.dst(), 0, &desc, 0, nullptr), 0);
+            ASSERT_EQ(scale(s, d), 0);
             for (int y = 0; y < c.dh; ++y)
                 for (int x = 0; x < c.dw; ++x) {
+                    SCOPED_TRACE(testing::Message()
+                                 << c.sw << "x" << c.sh << " at " << x << "," << y);
                     bool inside = x >= c.dx0 && x < c.dx0 + c.n && y >= c.dy0 && y < c.dy0 + c.rows;
-                    uint32_t got = px32(d.row(y) + 4 * x);
+                    const uint8_t* dp = d.row(y) + 4 * x;
                     if (!inside) {
-                        ASSERT_EQ(got, 0xEEEEEEEEu)
-                            << c.sw << "x" << c.sh << " at " << x << "," << y;
+                        ASSERT_EQ(px32(dp), 0xEEEEEEEEu);
                         continue;
                     }
                     const uint8_t* sp = s.row(c.sy0 + y - c.dy0) + 4 * (c.sx0 + x - c.dx0);
-                    const uint8_t* dp = d.row(y) + 4 * x;
-                    int b = dfmt == ZU_PF_bgrA ? dp[0] : dp[2];
-                    ASSERT_EQ(b, sp[0]) << c.sw << "x" << c.sh << " at " << x << "," << y;
-                    ASSERT_EQ(dp[1], sp[1]) << c.sw << "x" << c.sh << " at " << x << "," << y;
+                    ASSERT_EQ(dfmt == ZU_PF_bgrA ? dp[0] : dp[2], sp[0]);
+                    ASSERT_EQ(dp[1], sp[1]);
                 }
         }
 }
@@ -243,9 +234,7 @@ TEST(FallbackScaler, KeepAspectShrinksThePictureAndScalesRows) {
     Image s = coordImage(16, 8);
     Image d = makeImage(ZU_PF_bgrA, 8, 8, 0, 0xEE);
     uint32_t border = 0xFF000000u;
-    ZuColorDescriptor desc{};
-    FallbackScaler sc;
-    ASSERT_EQ(sc.convert(s.src(), d.dst(), 1, &desc, 0, &border), 0);
+    ASSERT_EQ(scale(s, d, {}, 1, 0, &border), 0);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) {
             const uint8_t* p = d.row(y) + 4 * x;
@@ -284,31 +273,36 @@ TEST(FallbackScaler, FallbackOnlyVariantsRoundTrip) {
                          ZU_PF_ARgF, ZU_PF_BGrF, ZU_PF_RgBF, ZU_PF_10RA}) {
         Image mid = makeImage(fmt, 6, 2);
         Image back = makeImage(ZU_PF_bgrA, 6, 2);
-        ZuColorDescriptor desc{};
-        FallbackScaler sc;
-        ASSERT_EQ(sc.convert(s.src(), mid.dst(), 0, &desc, 0, nullptr), 0) << std::hex << fmt;
-        ASSERT_EQ(sc.convert(mid.src(), back.dst(), 0, &desc, 0, nullptr), 0) << std::hex << fmt;
+        ASSERT_EQ(scale(s, mid), 0) << std::hex << fmt;
+        ASSERT_EQ(scale(mid, back), 0) << std::hex << fmt;
         EXPECT_EQ(back.bytes, s.bytes) << std::hex << fmt;
     }
 }
 
 TEST(FallbackScaler, BadInputIsRefused) {
-    Image s = makeImage(ZU_PF_2vuy, 8, 2);
-    Image d = makeImage(ZU_PF_bgrA, 8, 2);
+    Image s = makeImage(ZU_PF_2vuy, 8, 2), d = makeImage(ZU_PF_bgrA, 8, 2);
+    uint8_t *sp = s.bytes.data(), *dp = d.bytes.data();
     ZuColorDescriptor desc{};
-    FallbackScaler sc;
-    EXPECT_EQ(sc.convert(s.src(), d.dst(), 0, nullptr, 0, nullptr), -2);
-    EXPECT_EQ(sc.convert({nullptr, 8, 2, ZU_PF_2vuy, 16}, d.dst(), 0, &desc, 0, nullptr), -2);
-    EXPECT_EQ(sc.convert({s.bytes.data(), 8, 2, ZU_PF_2vuy, 12}, d.dst(), 0, &desc, 0, nullptr),
-              -2);
-    EXPECT_EQ(sc.convert(s.src(), {d.bytes.data(), 8, 2, ZU_PF_bgrA, 31}, 0, &desc, 0, nullptr),
-              -2);
-    EXPECT_EQ(sc.convert({s.bytes.data(), 8, 2, ZU_PF_mjaq, 16}, d.dst(), 0, &desc, 0, nullptr),
-              -2);
-    EXPECT_EQ(sc.convert(s.src(), {d.bytes.data(), 8, 2, ZU_PF_YVrF, 128}, 0, &desc, 0, nullptr),
-              -2);
-    EXPECT_EQ(sc.convert({s.bytes.data(), 9, 2, ZU_PF_2vuy, 20}, d.dst(), 0, &desc, 0, nullptr),
-              -2);
+    struct Case {
+        const char* what;
+        SrcImage src;
+        DstImage dst;
+        ZuColorDescriptor* desc;
+    } cases[] = {
+        // clang-format off
+        {"no descriptor", s.src(), d.dst(), nullptr},
+        {"null source", {nullptr, 8, 2, ZU_PF_2vuy, 16}, d.dst(), &desc},
+        {"source row bytes", {sp, 8, 2, ZU_PF_2vuy, 12}, d.dst(), &desc},
+        {"destination row bytes", s.src(), {dp, 8, 2, ZU_PF_bgrA, 31}, &desc},
+        {"format it never reads", {sp, 8, 2, ZU_PF_mjaq, 16}, d.dst(), &desc},
+        {"format it never writes", s.src(), {dp, 8, 2, ZU_PF_YVrF, 128}, &desc},
+        {"odd 4:2:2 width", {sp, 9, 2, ZU_PF_2vuy, 20}, d.dst(), &desc},
+        // clang-format on
+    };
+    for (const Case& c : cases) {
+        FallbackScaler sc;
+        EXPECT_EQ(sc.convert(c.src, c.dst, 0, c.desc, 0, nullptr), -2) << c.what;
+    }
 }
 
 // The scaler's rows split over threads equal one thread's: odd heights, taller and shorter
@@ -329,20 +323,14 @@ TEST(FallbackScaler, SplitFramesEqualOneThread) {
     for (const Case& c : cases) {
         Image s = makeImage(c.sfmt, c.sw, c.sh, 16);
         randomFill(s, uint32_t(c.sh));
-        ZuColorDescriptor desc{};
-        desc.standard = 3;
+        const uint32_t* b = c.border ? &border : nullptr;
         ASSERT_EQ(ZUSetConvertThreads(1), 0);
         Image one = makeImage(c.dfmt, c.dw, c.dh, 0, 7);
-        FallbackScaler a;
-        ASSERT_EQ(a.convert(s.src(), one.dst(), 0, &desc, c.bottomUp, c.border ? &border : nullptr),
-                  0);
+        ASSERT_EQ(scale(s, one, standardDesc(3), 0, c.bottomUp, b), 0);
         for (int n : {2, 4}) {
             ASSERT_EQ(ZUSetConvertThreads(n), 0);
             Image many = makeImage(c.dfmt, c.dw, c.dh, 0, 7);
-            FallbackScaler b;
-            ASSERT_EQ(
-                b.convert(s.src(), many.dst(), 0, &desc, c.bottomUp, c.border ? &border : nullptr),
-                0);
+            ASSERT_EQ(scale(s, many, standardDesc(3), 0, c.bottomUp, b), 0);
             EXPECT_EQ(many.bytes, one.bytes) << c.sw << "x" << c.sh << " threads " << n;
         }
     }

@@ -76,26 +76,20 @@ TEST(Guides, RgbGuidesHaveTicksAcrossTheMiddleOfEachSide) {
     std::vector<uint8_t> img(size_t(kW) * 4 * kH, 0);
     drawGuide(img.data(), ZU_PF_bgrA, kW, kH, kW * 4, 10.f, 10.f);
     auto white = [&](int row, int x) { return img[size_t(row) * kW * 4 + x * 4] == 0xFF; };
-    // Horizontal ticks on rows 286..288 from 7 pixels left of each edge, 18 long.
-    for (int row : {286, 287, 288}) {
-        EXPECT_FALSE(white(row, 28));
-        EXPECT_TRUE(white(row, 29));
-        EXPECT_TRUE(white(row, 46));
-        EXPECT_FALSE(white(row, 47));
-        EXPECT_TRUE(white(row, 684 - 7));
-        EXPECT_TRUE(white(row, 684 + 10));
-        EXPECT_FALSE(white(row, 684 + 11));
-    }
-    EXPECT_FALSE(white(285, 40));
-    // Vertical ticks 3 wide at the middle column, from 8 rows above each edge.
-    EXPECT_TRUE(white(20, 359));
-    EXPECT_TRUE(white(20, 361));
-    EXPECT_FALSE(white(20, 362));
-    EXPECT_FALSE(white(19, 360));
-    EXPECT_TRUE(white(37, 360));
-    EXPECT_FALSE(white(38, 360));
-    EXPECT_TRUE(white(539, 360));
-    EXPECT_FALSE(white(538, 360));
+    // Horizontal ticks on rows 286..288 from 7 pixels left of each edge, 18 long; vertical
+    // ticks 3 wide at the middle column, from 8 rows above each edge.
+    struct Px {
+        int row, x;
+        bool white;
+    };
+    std::vector<Px> pixels = {{285, 40, false}, {20, 359, true},  {20, 361, true},
+                              {20, 362, false}, {19, 360, false}, {37, 360, true},
+                              {38, 360, false}, {539, 360, true}, {538, 360, false}};
+    const int tickX[] = {28, 29, 46, 47, 684 - 7, 684 + 10, 684 + 11};
+    const bool tickWhite[] = {false, true, true, false, true, true, false};
+    for (int row : {286, 287, 288})
+        for (int i = 0; i < 7; ++i) pixels.push_back({row, tickX[i], tickWhite[i]});
+    for (const Px& p : pixels) EXPECT_EQ(white(p.row, p.x), p.white) << p.row << "," << p.x;
 }
 
 TEST(Guides, UnusableArgumentsNeverWriteOutsideTheImage) {

@@ -27,20 +27,42 @@ std::vector<Kernel> arithKernels() {
 }
 
 const char* name(Kernel k) {
-    switch (k) {
-        case Kernel::Scalar:
-            return "scalar";
-        case Kernel::Sse2:
-            return "sse2";
-        case Kernel::Avx2:
-            return "avx2";
-        case Kernel::Avx512:
-            return "avx512";
-        case Kernel::Auto:
-            return "auto";
-        default:
-            return "?";
+    static const char* const names[] = {"auto", "scalar", "sse2", "avx2", "avx512", "reference"};
+    return names[k == Kernel::Reference ? 5 : k == Kernel::Auto ? 0 : int(k) - 1];
+}
+
+// Converts into a copy of `blank` with the reference and then with every kernel of ks; each
+// kernel must give the reference's bytes.
+template <class Convert>
+void expectKernelsMatchReference(const Image& blank, Convert convert, const std::string& what,
+                                 const std::vector<Kernel>& ks = kernels()) {
+    Image ref = blank;
+    ASSERT_EQ(convert(ref, Kernel::Reference), 0) << what;
+    for (Kernel k : ks) {
+        Image out = blank;
+        ASSERT_EQ(convert(out, k), 0) << name(k) << " " << what;
+        ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " " << what;
     }
+}
+auto viaTables(const Image& s, const TableOptions& o) {
+    return [&](Image& out, Kernel k) { return tableConvert(s.src(), out.dst(), o, k); };
+}
+auto viaScaler(const Image& s, const ZuColorDescriptor& desc) {
+    return [&s, desc](Image& out, Kernel k) {
+        ZuColorDescriptor d = desc;
+        FallbackScaler sc;
+        return sc.convert(s.src(), out.dst(), 0, &d, 0, nullptr, k);
+    };
+}
+// Row v of a 2vuy frame for chroma u: pair p has Y0 = p, Y1 = 255 - p and chroma (u, v),
+// every odd pair (u ^ 1, v ^ 1), so the second pixels see the odd chroma sums too.
+void fillEveryY(Image& s, int u) {
+    for (int v = 0; v < s.height; ++v)
+        for (int p = 0; p < s.width / 2; ++p) {
+            uint8_t* g = s.row(v) + 4 * p;
+            g[0] = uint8_t((p & 1) ? u ^ 1 : u), g[2] = uint8_t((p & 1) ? v ^ 1 : v);
+            g[1] = uint8_t(p), g[3] = uint8_t(255 - p);
+        }
 }
 
 // Tables whose sums overflow 16 bits, so saturation order matters.
@@ -60,21 +82,15 @@ TEST(ConvertKernels, FastPathMatchesReferenceOnRandomFramesAndFactors) {
     for (int wild = 0; wild < 2; ++wild) {
         HostTables t;
         if (wild) wildFastTables(t, 99);
+        TableOptions o;
+        o.tables = &t.t;
+        o.fast = 1;
         for (unsigned fmt : {ZU_PF_2vuy, ZU_PF_yuy2}) {
             Image s = makeImage(fmt, 1920, 36, 12);
             randomFill(s, fmt);
-            for (int d : {1, 2, 4, 16}) {
-                TableOptions o;
-                o.tables = &t.t;
-                o.fast = 1;
-                Image ref = makeImage(ZU_PF_bgrA, 1920 / d, 36 / d, 4);
-                ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
-                for (Kernel k : kernels()) {
-                    Image out = makeImage(ZU_PF_bgrA, 1920 / d, 36 / d, 4);
-                    ASSERT_EQ(tableConvert(s.src(), out.dst(), o, k), 0);
-                    ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " factor " << d;
-                }
-            }
+            for (int d : {1, 2, 4, 16})
+                expectKernelsMatchReference(makeImage(ZU_PF_bgrA, 1920 / d, 36 / d, 4),
+                                            viaTables(s, o), "factor " + std::to_string(d));
         }
     }
 }
@@ -88,66 +104,26 @@ TEST(ConvertKernels, FastPathMatchesReferenceForEveryYuv) {
         o.tables = &t.t;
         o.fast = 1;
         Image s = makeImage(ZU_PF_2vuy, 512, 256);
-        Image ref = makeImage(ZU_PF_bgrA, 512, 256);
-        Image out = makeImage(ZU_PF_bgrA, 512, 256);
         for (int u = 0; u < 256; ++u) {
             for (int v = 0; v < 256; ++v)
                 for (int y = 0; y < 256; ++y) {
                     uint8_t* g = s.row(v) + 4 * y;
-                    g[0] = uint8_t(u), g[1] = uint8_t(y), g[2] = uint8_t(v),
-                    g[3] = uint8_t(255 - y);
+                    g[0] = uint8_t(u), g[1] = uint8_t(y), g[2] = uint8_t(v), g[3] = uint8_t(~y);
                 }
-            ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
-            for (Kernel k : kernels()) {
-                ASSERT_EQ(tableConvert(s.src(), out.dst(), o, k), 0);
-                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " U " << u;
-            }
+            expectKernelsMatchReference(makeImage(ZU_PF_bgrA, 512, 256), viaTables(s, o),
+                                        "U " + std::to_string(u));
         }
     }
 }
 
 TEST(ConvertKernels, FallbackKernelMatchesReferenceOnRandomFrames) {
-    for (int standard = 0; standard < 6; ++standard)
-        for (unsigned dfmt : {ZU_PF_bgrA, ZU_PF_rgba, ZU_PF_argB}) {
-            Image s = makeImage(ZU_PF_2vuy, 1280, 8, 8);
-            randomFill(s, uint32_t(standard + 1));
-            ZuColorDescriptor desc{};
-            desc.standard = standard;
-            Image ref = makeImage(dfmt, 1280, 8);
-            FallbackScaler a;
-            ASSERT_EQ(a.convert(s.src(), ref.dst(), 0, &desc, 0, nullptr, Kernel::Reference), 0);
-            for (Kernel k : kernels()) {
-                Image out = makeImage(dfmt, 1280, 8);
-                FallbackScaler b;
-                ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
-                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " standard " << standard;
-            }
-        }
-}
-
-// Every Y with every pair of chroma sums the second pixel of a pair can see (own chroma
-// and the mean with the next pair), for the BT.601 video-range descriptor.
-TEST(ConvertKernels, FallbackKernelMatchesReferenceForEveryYuv) {
-    ZuColorDescriptor desc{};
-    desc.standard = 1;
-    // Row v of a frame for chroma u: pairs alternate (u, v) and (u ^ 1, v ^ 1) chroma so the
-    // second pixel sees the odd sums too; Y runs through every value.
-    Image s = makeImage(ZU_PF_2vuy, 512, 256);
-    Image ref = makeImage(ZU_PF_bgrA, 512, 256);
-    Image out = makeImage(ZU_PF_bgrA, 512, 256);
-    const Kernel k = bestKernel();
-    for (int u = 0; u < 256; ++u) {
-        for (int v = 0; v < 256; ++v)
-            for (int p = 0; p < 256; ++p) {
-                uint8_t* g = s.row(v) + 4 * p;
-                g[0] = uint8_t((p & 1) ? u ^ 1 : u);
-                g[2] = uint8_t((p & 1) ? v ^ 1 : v);
-                g[1] = uint8_t(p), g[3] = uint8_t(255 - p);
-            }
-        FallbackScaler a, b;
-        ASSERT_EQ(a.convert(s.src(), ref.dst(), 0, &desc, 0, nullptr, Kernel::Reference), 0);
-        ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
-        ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " U " << u;
+    for (int standard = 0; standard < 6; ++standard) {
+        Image s = makeImage(ZU_PF_2vuy, 1280, 8, 8);
+        randomFill(s, uint32_t(standard + 1));
+        ZuColorDescriptor desc = standardDesc(standard);
+        for (unsigned dfmt : {ZU_PF_bgrA, ZU_PF_rgba, ZU_PF_argB})
+            expectKernelsMatchReference(makeImage(dfmt, 1280, 8), viaScaler(s, desc),
+                                        "standard " + std::to_string(standard));
     }
 }
 
@@ -165,6 +141,7 @@ void wildDoubleTables(HostTables& t, uint32_t seed) {
 }  // namespace
 
 TEST(ConvertKernels, GeneralPathMatchesReferenceForEveryYuvAndAlpha) {
+    Image s = makeImage(ZU_PF_2vuy, 512, 256);
     for (int wild = 0; wild < 2; ++wild) {
         HostTables t;
         if (wild) wildDoubleTables(t, 3);
@@ -172,24 +149,10 @@ TEST(ConvertKernels, GeneralPathMatchesReferenceForEveryYuvAndAlpha) {
             TableOptions o;
             o.tables = &t.t;
             o.alpha = alpha;
-            // Row v, pair p: Y0 = p, Y1 = 255 - p, chroma (u, v) and the neighbour (u ^ 1, v ^ 1)
-            // so the rounded means are exercised too.
-            Image s = makeImage(ZU_PF_2vuy, 512, 256);
-            Image ref = makeImage(ZU_PF_argB, 512, 256);
-            Image out = makeImage(ZU_PF_argB, 512, 256);
             for (int u = 0; u < 256; u += wild ? 1 : 5) {
-                for (int v = 0; v < 256; ++v)
-                    for (int p = 0; p < 256; ++p) {
-                        uint8_t* g = s.row(v) + 4 * p;
-                        g[0] = uint8_t((p & 1) ? u ^ 1 : u);
-                        g[2] = uint8_t((p & 1) ? v ^ 1 : v);
-                        g[1] = uint8_t(p), g[3] = uint8_t(255 - p);
-                    }
-                ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
-                for (Kernel k : kernels()) {
-                    ASSERT_EQ(tableConvert(s.src(), out.dst(), o, k), 0);
-                    ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " U " << u;
-                }
+                fillEveryY(s, u);
+                expectKernelsMatchReference(makeImage(ZU_PF_argB, 512, 256), viaTables(s, o),
+                                            "U " + std::to_string(u));
             }
         }
     }
@@ -203,13 +166,8 @@ TEST(ConvertKernels, ByteOrderShuffleMatchesReferenceForEveryFourBytePair) {
     for (unsigned sf : fmts)
         for (unsigned df : fmts) {
             s.format = sf;
-            Image ref = makeImage(df, 203, 3);
-            ASSERT_EQ(tableConvert(s.src(), ref.dst(), {}, Kernel::Reference), 0);
-            for (Kernel k : kernels()) {
-                Image out = makeImage(df, 203, 3);
-                ASSERT_EQ(tableConvert(s.src(), out.dst(), {}, k), 0);
-                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << std::hex << " " << sf << " " << df;
-            }
+            expectKernelsMatchReference(makeImage(df, 203, 3), viaTables(s, {}),
+                                        std::to_string(sf) + " " + std::to_string(df));
         }
 }
 
@@ -219,42 +177,26 @@ TEST(ConvertKernels, TenBitKernelsMatchReference) {
     for (int width : {1920, 1280, 722}) {
         Image s = makeImage(ZU_PF_v219, width, 6, 16);
         randomFill(s, uint32_t(width));
+        const std::string what = "width " + std::to_string(width);
         for (int wild = 0; wild < 2; ++wild) {
             HostTables t(true);
             if (wild) wildDoubleTables(t, 8);
             TableOptions o;
             o.tables = &t.t;
-            Image ref = makeImage(ZU_PF_bgrA, width, 6);
-            ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
-            for (Kernel k : kernels()) {
-                Image out = makeImage(ZU_PF_bgrA, width, 6);
-                ASSERT_EQ(tableConvert(s.src(), out.dst(), o, k), 0);
-                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " width " << width;
-            }
+            expectKernelsMatchReference(makeImage(ZU_PF_bgrA, width, 6), viaTables(s, o), what);
         }
-        for (int standard = 0; standard < 6; ++standard) {
-            ZuColorDescriptor desc{};
-            desc.standard = standard;
-            Image ref = makeImage(ZU_PF_rgba, width, 6);
-            FallbackScaler a;
-            ASSERT_EQ(a.convert(s.src(), ref.dst(), 0, &desc, 0, nullptr, Kernel::Reference), 0);
-            for (Kernel k : kernels()) {
-                Image out = makeImage(ZU_PF_rgba, width, 6);
-                FallbackScaler b;
-                ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
-                ASSERT_EQ(out.bytes, ref.bytes) << name(k) << " standard " << standard;
-            }
-        }
+        for (int standard = 0; standard < 6; ++standard)
+            expectKernelsMatchReference(makeImage(ZU_PF_rgba, width, 6),
+                                        viaScaler(s, standardDesc(standard)),
+                                        what + " standard " + std::to_string(standard));
     }
 }
 
 // Every 10-bit Y against chroma on a stride of 7 (all 2^30 triples would take too long).
 TEST(ConvertKernels, TenBitFallbackMatchesReferenceAcrossTheRange) {
-    ZuColorDescriptor desc{};
-    desc.standard = 3;
+    const ZuColorDescriptor desc = standardDesc(3);
     const int w = 1026;  // 171 groups of six: pair p of group g gets Y = 6 g + ... below
     Image s = makeImage(ZU_PF_v219, w, 1);
-    Image ref = makeImage(ZU_PF_bgrA, w, 1), out = makeImage(ZU_PF_bgrA, w, 1);
     for (int u = 0; u < 1024; u += 7)
         for (int v = 0; v < 1024; v += 7) {
             for (int g = 0; g < w / 6; ++g) {
@@ -265,10 +207,9 @@ TEST(ConvertKernels, TenBitFallbackMatchesReferenceAcrossTheRange) {
                                      cv | y[3] << 10 | cu << 20, y[4] | cv << 10 | y[5] << 20};
                 std::memcpy(s.row(0) + 16 * g, words, 16);
             }
-            FallbackScaler a, b;
-            ASSERT_EQ(a.convert(s.src(), ref.dst(), 0, &desc, 0, nullptr, Kernel::Reference), 0);
-            ASSERT_EQ(b.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, bestKernel()), 0);
-            ASSERT_EQ(out.bytes, ref.bytes) << "U " << u << " V " << v;
+            expectKernelsMatchReference(makeImage(ZU_PF_bgrA, w, 1), viaScaler(s, desc),
+                                        "U " + std::to_string(u) + " V " + std::to_string(v),
+                                        {bestKernel()});
         }
 }
 
@@ -284,18 +225,12 @@ TEST(ConvertKernels, FallbackEqualsTheFormulaForEvery8BitTripleAndStandard) {
     for (int p = 0; p < kPairs; ++p) y0[p] = uint16_t(p), y1[p] = uint16_t(255 - p);
     for (int standard = 0; standard < 6; ++standard) {
         const StandardFormula f(standard, false);
-        ZuColorDescriptor desc{};
-        desc.standard = standard;
+        ZuColorDescriptor desc = standardDesc(standard);
         if (cpuHasAvx2()) {
             EXPECT_EQ(scalerRowPlan(s.src(), out.dst(), desc), RowPlan::Arithmetic) << standard;
         }
         for (int u = 0; u < 256; ++u) {
-            for (int v = 0; v < 256; ++v)
-                for (int p = 0; p < kPairs; ++p) {
-                    uint8_t* g = s.row(v) + 4 * p;
-                    g[0] = uint8_t((p & 1) ? u ^ 1 : u), g[1] = uint8_t(y0[p]);
-                    g[2] = uint8_t((p & 1) ? v ^ 1 : v), g[3] = uint8_t(y1[p]);
-                }
+            fillEveryY(s, u);
             for (Kernel k : arithKernels()) {
                 FallbackScaler sc;
                 ASSERT_EQ(sc.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
@@ -328,8 +263,7 @@ TEST(ConvertKernels, TenBitFallbackEqualsTheFormulaOnRandomTriples) {
     }
     for (int standard = 0; standard < 6; ++standard) {
         const StandardFormula f(standard, true);
-        ZuColorDescriptor desc{};
-        desc.standard = standard;
+        ZuColorDescriptor desc = standardDesc(standard);
         if (cpuHasAvx2()) {
             EXPECT_EQ(scalerRowPlan(s.src(), out.dst(), desc), RowPlan::Arithmetic) << standard;
         }

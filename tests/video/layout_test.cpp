@@ -1,6 +1,8 @@
 // Where frames land: the layout arithmetic for direct drawing and for the texture quad.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "video/video_internal.h"
 
 using zu::detail::computeLayout;
@@ -56,16 +58,11 @@ TEST(Layout, DirectDrawingPlacesTheRasterAndZoomsAsTheArithmeticSays) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Layout l = computeLayout(c.in);
-        EXPECT_EQ(l.vpX, c.want.vpX);
-        EXPECT_EQ(l.vpY, c.want.vpY);
-        EXPECT_EQ(l.vpW, c.want.vpW);
-        EXPECT_EQ(l.vpH, c.want.vpH);
-        EXPECT_FLOAT_EQ(l.pixelZoomX, c.want.pixelZoomX);
-        EXPECT_FLOAT_EQ(l.pixelZoomY, c.want.pixelZoomY);
-        EXPECT_EQ(l.rasterX, c.want.rasterX);
-        EXPECT_EQ(l.rasterY, c.want.rasterY);
-        EXPECT_TRUE(l.ortho);
+        const Layout l = computeLayout(c.in), &w = c.want;
+        EXPECT_EQ(std::tuple(l.vpX, l.vpY, l.vpW, l.vpH, l.rasterX, l.rasterY, l.ortho),
+                  std::tuple(w.vpX, w.vpY, w.vpW, w.vpH, w.rasterX, w.rasterY, true));
+        EXPECT_FLOAT_EQ(l.pixelZoomX, w.pixelZoomX);
+        EXPECT_FLOAT_EQ(l.pixelZoomY, w.pixelZoomY);
     }
 }
 
@@ -95,11 +92,8 @@ TEST(Layout, TheTextureQuadTakesAViewportOfThePictureSize) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Layout l = computeLayout(c.in);
-        EXPECT_EQ(l.vpX, c.vpX);
-        EXPECT_EQ(l.vpY, c.vpY);
-        EXPECT_EQ(l.vpW, c.vpW);
-        EXPECT_EQ(l.vpH, c.vpH);
-        EXPECT_FALSE(l.ortho);
+        EXPECT_EQ(std::tuple(l.vpX, l.vpY, l.vpW, l.vpH, l.ortho),
+                  std::tuple(c.vpX, c.vpY, c.vpW, c.vpH, false));
     }
 }
 

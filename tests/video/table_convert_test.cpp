@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "convert_support.h"
 
@@ -112,11 +113,10 @@ TEST(TableConvert, LookUpTableIndicesAreClampedToItsLength) {
     o.lut = &lut;
     ASSERT_EQ(tableConvert(s.src(), d.dst(), o), 0);
     // 10 reads entry 40; 63 reads 252; 200 reads 800, clamped to 255.
-    EXPECT_EQ(d.row(0)[0], int(160 * 0.25 + 0.5));
-    EXPECT_EQ(d.row(0)[4], int(1008 * 0.25 + 0.5));
-    EXPECT_EQ(d.row(0)[8], 255);
-    EXPECT_EQ(d.row(0)[9], int(3 * 0.25 + 0.5));
-    EXPECT_EQ(d.row(0)[10], 150);
+    const uint8_t* p = d.row(0);
+    EXPECT_EQ(
+        std::tuple(p[0], p[4], p[8], p[9], p[10]),
+        std::tuple(int(160 * 0.25 + 0.5), int(1008 * 0.25 + 0.5), 255, int(3 * 0.25 + 0.5), 150));
 
     // The fast path applies the table the same way, 4 * value with integer division.
     HostTables t;
@@ -127,9 +127,8 @@ TEST(TableConvert, LookUpTableIndicesAreClampedToItsLength) {
     o.tables = &t.t;
     o.fast = 1;
     ASSERT_EQ(tableConvert(y.src(), f.dst(), o), 0);
-    EXPECT_EQ(f.row(0)[2], 0);                  // red 0 -> entry 0
-    EXPECT_EQ(f.row(0)[6], 255);                // red 255 -> clamped index 255 -> 1020 / 4
-    EXPECT_EQ(f.row(0)[5], (1023 - 1020) / 4);  // green 255
+    // Red 0 reads entry 0; red 255 the clamped index 255, 1020 / 4; green 255 reads 3 / 4.
+    EXPECT_EQ(std::tuple(f.row(0)[2], f.row(0)[6], f.row(0)[5]), std::tuple(0, 255, 0));
 }
 
 TEST(TableConvert, VuypPairsAverageChromaInto2vuy) {
@@ -159,13 +158,11 @@ TEST(TableConvert, RepackingBetweenEightAndTenBitClampsToVideoRangeUnlessFull) {
         auto word = [&](int i) { return px32(w + 4 * i); };
         auto comp = [&](int i, int slot) { return int(word(i) >> (10 * slot)) & 1023; };
         // U0 Y0 V0 | Y1 U1 Y2 | V1 Y3 U2 | Y4 V2 Y5
-        EXPECT_EQ(comp(0, 0), std::clamp(0, c.lo, c.hiC));
-        EXPECT_EQ(comp(0, 1), std::clamp(1020, c.lo, c.hiY));
-        EXPECT_EQ(comp(0, 2), std::clamp(1000, c.lo, c.hiC));
-        EXPECT_EQ(comp(1, 0), std::clamp(400, c.lo, c.hiY));
-        EXPECT_EQ(comp(1, 1), 512);
-        EXPECT_EQ(comp(1, 2), 64);
-        EXPECT_EQ(comp(3, 2), std::clamp(12, c.lo, c.hiY));
+        EXPECT_EQ(std::tuple(comp(0, 0), comp(0, 1), comp(0, 2), comp(1, 0), comp(1, 1), comp(1, 2),
+                             comp(3, 2)),
+                  std::tuple(std::clamp(0, c.lo, c.hiC), std::clamp(1020, c.lo, c.hiY),
+                             std::clamp(1000, c.lo, c.hiC), std::clamp(400, c.lo, c.hiY), 512, 64,
+                             std::clamp(12, c.lo, c.hiY)));
         // And back: 10-bit into 8-bit rounds v / 4.
         Image back = makeImage(ZU_PF_yuy2, 6, 1);
         ASSERT_EQ(tableConvert(d.src(), back.dst(), {}), 0);
@@ -286,11 +283,8 @@ TEST(TableConvert, YuvLayoutsRoundTrip) {
     ASSERT_EQ(tableConvert(uyvy.src(), yuy2.dst(), {}), -2);  // different size, not a factor
     Image small = makeImage(ZU_PF_yuy2, 12, 1);
     ASSERT_EQ(tableConvert(uyvy.src(), small.dst(), {}), 0);
-    const uint8_t* a = uyvy.row(0);
-    EXPECT_EQ(small.row(0)[0], a[1]);
-    EXPECT_EQ(small.row(0)[1], a[0]);
-    EXPECT_EQ(small.row(0)[2], a[3]);
-    EXPECT_EQ(small.row(0)[3], a[2]);
+    const uint8_t *a = uyvy.row(0), *b = small.row(0);
+    EXPECT_EQ(std::tuple(b[0], b[1], b[2], b[3]), std::tuple(a[1], a[0], a[3], a[2]));
 }
 
 TEST(TableConvert, FloatYuvHoldsNormalisedComponentsAndComesBack) {
@@ -366,6 +360,8 @@ TEST(TableConvert, BadInputIsRefusedWithoutTouchingMemory) {
     std::vector<int> lutTable(4, 0);
     ZuRGBLUT emptyLut{lutTable.data(), lutTable.data(), lutTable.data(), nullptr, 0};
     ZuRGBLUT nullLut{nullptr, lutTable.data(), lutTable.data(), nullptr, 4};
+    uint8_t *sp = s.bytes.data(), *dp = d.bytes.data();
+    const ZuColorTables* tt = &t.t;
     struct Case {
         const char* what;
         SrcImage src;
@@ -373,31 +369,25 @@ TEST(TableConvert, BadInputIsRefusedWithoutTouchingMemory) {
         const ZuColorTables* tables;
         const ZuRGBLUT* lut;
     } cases[] = {
-        {"null source", {nullptr, 8, 4, ZU_PF_2vuy, 16}, d.dst(), &t.t, nullptr},
-        {"null destination", s.src(), {nullptr, 8, 4, ZU_PF_bgrA, 32}, &t.t, nullptr},
-        {"source row bytes", {s.bytes.data(), 8, 4, ZU_PF_2vuy, 15}, d.dst(), &t.t, nullptr},
-        {"destination row bytes", s.src(), {d.bytes.data(), 8, 4, ZU_PF_bgrA, 31}, &t.t, nullptr},
-        {"negative row bytes", {s.bytes.data(), 8, 4, ZU_PF_2vuy, -16}, d.dst(), &t.t, nullptr},
-        {"odd 4:2:2 width", {s.bytes.data(), 7, 4, ZU_PF_2vuy, 16}, d.dst(), &t.t, nullptr},
-        {"zero height", {s.bytes.data(), 8, 0, ZU_PF_2vuy, 16}, d.dst(), &t.t, nullptr},
-        {"unknown format", {s.bytes.data(), 8, 4, 0x12345678, 16}, d.dst(), &t.t, nullptr},
-        {"never converted", {s.bytes.data(), 8, 4, ZU_PF_mjbq, 16}, d.dst(), &t.t, nullptr},
-        {"fallback-only format", s.src(), {d.bytes.data(), 8, 4, ZU_PF_RgBF, 32}, &t.t, nullptr},
+        // clang-format off
+        {"null source", {nullptr, 8, 4, ZU_PF_2vuy, 16}, d.dst(), tt, nullptr},
+        {"null destination", s.src(), {nullptr, 8, 4, ZU_PF_bgrA, 32}, tt, nullptr},
+        {"source row bytes", {sp, 8, 4, ZU_PF_2vuy, 15}, d.dst(), tt, nullptr},
+        {"destination row bytes", s.src(), {dp, 8, 4, ZU_PF_bgrA, 31}, tt, nullptr},
+        {"negative row bytes", {sp, 8, 4, ZU_PF_2vuy, -16}, d.dst(), tt, nullptr},
+        {"odd 4:2:2 width", {sp, 7, 4, ZU_PF_2vuy, 16}, d.dst(), tt, nullptr},
+        {"zero height", {sp, 8, 0, ZU_PF_2vuy, 16}, d.dst(), tt, nullptr},
+        {"unknown format", {sp, 8, 4, 0x12345678, 16}, d.dst(), tt, nullptr},
+        {"never converted", {sp, 8, 4, ZU_PF_mjbq, 16}, d.dst(), tt, nullptr},
+        {"fallback-only format", s.src(), {dp, 8, 4, ZU_PF_RgBF, 32}, tt, nullptr},
         {"no tables", s.src(), d.dst(), nullptr, nullptr},
         {"missing table", s.src(), d.dst(), &noGeneral, nullptr},
         {"empty table set", s.src(), d.dst(), &none, nullptr},
-        {"RGB to YUV without tables",
-         d.src(),
-         {s.bytes.data(), 8, 4, ZU_PF_2vuy, 16},
-         &t.t,
-         nullptr},
-        {"empty look-up table", s.src(), d.dst(), &t.t, &emptyLut},
-        {"look-up table without red", s.src(), d.dst(), &t.t, &nullLut},
-        {"10-bit to 10-bit",
-         {s.bytes.data(), 6, 1, ZU_PF_v219, 16},
-         {d.bytes.data(), 6, 1, ZU_PF_V219, 32},
-         &t.t,
-         nullptr},
+        {"RGB to YUV without tables", d.src(), {sp, 8, 4, ZU_PF_2vuy, 16}, tt, nullptr},
+        {"empty look-up table", s.src(), d.dst(), tt, &emptyLut},
+        {"look-up table without red", s.src(), d.dst(), tt, &nullLut},
+        {"10-bit to 10-bit", {sp, 6, 1, ZU_PF_v219, 16}, {dp, 6, 1, ZU_PF_V219, 32}, tt, nullptr},
+        // clang-format on
     };
     for (const Case& c : cases) {
         std::fill(d.bytes.begin(), d.bytes.end(), 0xAB);

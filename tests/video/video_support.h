@@ -19,10 +19,8 @@
 #include "video/video_internal.h"
 #include "zugui/video.h"
 //
-#include <X11/Xutil.h>
-
 #include "gui/gui_log.h"
-#include "support/winsys_support.h"
+#include "support/gui_fixture.h"
 
 namespace zu::test {
 
@@ -133,17 +131,16 @@ struct Quadrants {
 };
 
 // A started GUI whose root node owns one video window of winW x winH at (20, 40).
-class VideoTest : public ::testing::Test {
+class VideoTest : public GuiFixture {
   protected:
     static constexpr int kGuiW = 1000, kGuiH = 620, kVx = 20, kVy = 40;
-    TestDisplay x;
     ZUWindowNode* root = nullptr;
     ZUVideoWindowNode* video = nullptr;
     int winW = 960, winH = 540;
 
     void SetUp() override {
-        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-        ASSERT_TRUE(ws::open());
+        GuiFixture::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_EQ(ZUInitGUI(0, 0, kGuiW, kGuiH, nullptr, const_cast<char*>("video test"), nullptr,
                             nullptr, 0),
                   0);
@@ -156,9 +153,7 @@ class VideoTest : public ::testing::Test {
             if (video->started) ZUStopDisplayVideoFrame(video);
             ZUDestroyVideoWindow(video);
         }
-        ZUStopGUI();
-        ZUKillGUI();
-        if (root) ZUDestroyWindow(root);
+        GuiFixture::TearDown();
     }
     ZUVideoWindowNode* makeVideo(int w, int h) {
         winW = w, winH = h;
@@ -172,14 +167,9 @@ class VideoTest : public ::testing::Test {
     }
     // Window pixel (x, y), y counted upwards as OpenGL does, as the window shows it.
     Rgb shown(int px, int py) {
-        XSync(x.dpy, False);
-        XImage* img =
-            XGetImage(x.dpy, static_cast<Window>(reinterpret_cast<uintptr_t>(video->window)), px,
-                      winH - 1 - py, 1, 1, AllPlanes, ZPixmap);
-        if (!img) return {-1, -1, -1};
-        const unsigned long v = XGetPixel(img, 0, 0);
-        XDestroyImage(img);
-        return {int(v >> 16 & 255), int(v >> 8 & 255), int(v & 255)};
+        const uint32_t v = windowPixel(video->window, px, winH - 1 - py);
+        return v == 0xFFFFFFFF ? Rgb{-1, -1, -1}
+                               : Rgb{int(v >> 16), int(v >> 8 & 255), int(v & 255)};
     }
     void openVideo(int w, int h) {
         video = makeVideo(w, h);

@@ -168,7 +168,7 @@ void translateButton(State& s, const XButtonEvent& x, bool press) {
         }
         // Inside a host's window the keyboard follows a click into the GUI, as it does
         // between the host's own widgets.
-        if (focus) XSetInputFocus(s.dpy, x.window, RevertToParent, CurrentTime);
+        if (focus) focusTake(s, x.window);
     }
     deliver(s, x.window, e);
 }
@@ -295,6 +295,9 @@ void translate(State& s, XEvent& ev) {
         case SelectionNotify:
             dndHandleSelectionNotify(s, ev.xselection);
             break;
+        case GenericEvent:
+            focusHandleGeneric(s, ev);
+            break;
         case MappingNotify:
             // Keys typed after a keyboard remapping must translate with the new map.
             XRefreshKeyboardMapping(&ev.xmapping);
@@ -410,6 +413,7 @@ void doOpen() {
     s.utf8String = intern(d, "UTF8_STRING");
     dndInit(s);
     inputMethodOpen(s);
+    focusInit(s);
     if (!chooseVisual(s) || !glInit(s)) {
         XCloseDisplay(gl);
         XCloseDisplay(d);

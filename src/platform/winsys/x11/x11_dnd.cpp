@@ -13,10 +13,11 @@ namespace {
 constexpr long kXdndVersion = 5;
 
 struct DragState {
-    XWin source = 0;
+    XWin source = 0;  // 0: no drag in progress
     XWin toplevel = 0;
     XWin target = 0;  // the accepting window under the pointer, 0 when none
     bool haveUriList = false;
+    bool converting = false;  // the drop's data was asked for and has not come yet
     long version = 0;
 };
 DragState drag;  // one drag at a time; touched only by the thread reading events
@@ -33,19 +34,21 @@ XWin topLevelOf(State& s, XWin w) {
 }
 
 // The deepest window of ours under the root point that accepts files, walking up from
-// the deepest window there.
+// the deepest window there. The top-level may have gone since the drag entered it.
 XWin acceptingWindowAt(State& s, XWin toplevel, int rx, int ry) {
     std::vector<XWin> path{toplevel};
     XWin from = s.root, to = toplevel, child = 0;
     int x = rx, y = ry, tx = 0, ty = 0;
-    for (int depth = 0; depth < 64; ++depth) {
-        if (!XTranslateCoordinates(s.dpy, from, to, x, y, &tx, &ty, &child) || !child) break;
-        path.push_back(child);
-        from = to;
-        to = child;
-        x = tx;
-        y = ty;
-    }
+    trapErrors(s, [&] {
+        for (int depth = 0; depth < 64; ++depth) {
+            if (!XTranslateCoordinates(s.dpy, from, to, x, y, &tx, &ty, &child) || !child) break;
+            path.push_back(child);
+            from = to;
+            to = child;
+            x = tx;
+            y = ty;
+        }
+    });
     std::lock_guard lock(s.mutex);
     for (auto it = path.rbegin(); it != path.rend(); ++it) {
         Window* r = findWindow(s, *it);
@@ -66,8 +69,8 @@ void sendToSource(State& s, Atom type, long l1, long l2, long l3, long l4) {
     ev.xclient.data.l[2] = l2;
     ev.xclient.data.l[3] = l3;
     ev.xclient.data.l[4] = l4;
-    XSendEvent(s.dpy, drag.source, False, NoEventMask, &ev);
-    XFlush(s.dpy);
+    // The source is another client's window: it may be gone, or never have existed.
+    trapErrors(s, [&] { XSendEvent(s.dpy, drag.source, False, NoEventMask, &ev); });
 }
 
 void finish(State& s, bool ok) {
@@ -138,14 +141,17 @@ bool dndHandleClientMessage(State& s, const XClientMessageEvent& ev) {
     const Atom t = ev.message_type;
     if (t == s.xdndEnter) {
         drag = DragState{};
+        if (ev.data.l[0] == 0) return true;  // no source to talk to: no drag
         drag.source = static_cast<XWin>(ev.data.l[0]);
         drag.toplevel = ev.window;
         drag.version = (ev.data.l[1] >> 24) & 0xFF;
         drag.haveUriList = sourceOffersUriList(s, ev);
         return true;
     }
+    // Messages of any other source, or outside a drag, are not ours to answer.
+    const bool fromSource = drag.source != 0 && static_cast<XWin>(ev.data.l[0]) == drag.source;
     if (t == s.xdndPosition) {
-        if (static_cast<XWin>(ev.data.l[0]) != drag.source) return true;
+        if (!fromSource) return true;
         const int rx = static_cast<int>((ev.data.l[2] >> 16) & 0xFFFF);
         const int ry = static_cast<int>(ev.data.l[2] & 0xFFFF);
         drag.target = drag.haveUriList ? acceptingWindowAt(s, drag.toplevel, rx, ry) : 0;
@@ -154,48 +160,58 @@ bool dndHandleClientMessage(State& s, const XClientMessageEvent& ev) {
         return true;
     }
     if (t == s.xdndLeave) {
-        drag = DragState{};
+        if (fromSource) drag = DragState{};
         return true;
     }
     if (t == s.xdndDrop) {
-        if (static_cast<XWin>(ev.data.l[0]) != drag.source) return true;
+        if (!fromSource || drag.converting) return true;
         if (!drag.target) {
             finish(s, false);
             return true;
         }
         const Time time = drag.version >= 1 ? static_cast<Time>(ev.data.l[2]) : CurrentTime;
-        XConvertSelection(s.dpy, s.xdndSelection, s.uriList, s.dropProperty, drag.toplevel, time);
-        XFlush(s.dpy);
+        const bool asked = trapErrors(s, [&] {
+            XConvertSelection(s.dpy, s.xdndSelection, s.uriList, s.dropProperty, drag.toplevel,
+                              time);
+        });
+        if (asked)
+            drag.converting = true;
+        else
+            finish(s, false);
         return true;
     }
     return false;
 }
 
 bool dndHandleSelectionNotify(State& s, const XSelectionEvent& ev) {
-    if (ev.selection != s.xdndSelection || !drag.target) return false;
-    if (ev.property == None) {
+    // Only the answer to our own request: any client may send a forged notice naming
+    // another window and property, which must be neither read nor deleted.
+    if (ev.selection != s.xdndSelection || !drag.converting || ev.requestor != drag.toplevel)
+        return false;
+    if (ev.property != s.dropProperty) {
         finish(s, false);
         return true;
     }
     std::string text;
     long offset = 0;
-    for (;;) {
-        Atom type;
-        int format;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(s.dpy, ev.requestor, ev.property, offset, 65536, False,
-                               AnyPropertyType, &type, &format, &count, &after,
-                               &data) != Success)
-            break;
-        if (data) {
-            text.append(reinterpret_cast<char*>(data), count);
-            XFree(data);
+    trapErrors(s, [&] {
+        for (;;) {
+            Atom type;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowProperty(s.dpy, ev.requestor, ev.property, offset, 65536, False,
+                                   AnyPropertyType, &type, &format, &count, &after,
+                                   &data) != Success)
+                break;
+            // A uri-list is bytes; items of 16 or 32 bits are not one.
+            if (data && format == 8) text.append(reinterpret_cast<char*>(data), count);
+            if (data) XFree(data);
+            offset += static_cast<long>(count / 4);
+            if (format != 8 || after == 0 || text.size() > (1u << 24)) break;
         }
-        offset += static_cast<long>(count / 4);
-        if (after == 0 || text.size() > (1u << 24)) break;
-    }
-    XDeleteProperty(s.dpy, ev.requestor, ev.property);
+        XDeleteProperty(s.dpy, ev.requestor, ev.property);
+    });
     auto rec = std::make_unique<Drop>();
     rec->files = parseUriList(text);
     const bool any = !rec->files.empty();

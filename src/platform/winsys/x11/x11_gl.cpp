@@ -15,6 +15,33 @@ typedef int (*SwapIntervalMesa)(unsigned);
 
 thread_local Surface* tlsCurrent = nullptr;
 
+// A context the host had current on this thread when one of ours took its place; it comes
+// back when ours is released, so that a host drawing with GL on the thread that calls us
+// (SDL's renderer, say) keeps drawing. Our contexts all live on the GL connection.
+struct HostContext {
+    Display* dpy = nullptr;
+    GLXDrawable draw = 0, read = 0;
+    GLXContext context = nullptr;
+};
+thread_local HostContext tlsHost;
+
+void rememberHostContext(const State& s) {
+    if (tlsCurrent) return;  // ours is current: the host's is already remembered, if any
+    Display* d = glXGetCurrentDisplay();
+    GLXContext c = glXGetCurrentContext();
+    tlsHost = c && d && d != s.glDpy
+                  ? HostContext{d, glXGetCurrentDrawable(), glXGetCurrentReadDrawable(), c}
+                  : HostContext{};
+}
+
+bool releaseCurrent(const State& s) {
+    tlsCurrent = nullptr;
+    const HostContext host = tlsHost;
+    tlsHost = {};
+    if (host.context) return glXMakeContextCurrent(host.dpy, host.draw, host.read, host.context);
+    return glXMakeCurrent(s.glDpy, None, nullptr);
+}
+
 struct Configs {
     std::mutex mutex;
     std::map<VisualID, GLXFBConfig> byVisual;  // the standard format's config per visual
@@ -97,10 +124,7 @@ Surface* createSurface(void* nativeWindow) {
 void destroySurface(Surface* surface) {
     if (!surface) return;
     if (State* s = live()) {
-        if (tlsCurrent == surface || glXGetCurrentContext() == surface->context) {
-            glXMakeCurrent(s->glDpy, None, nullptr);
-            tlsCurrent = nullptr;
-        }
+        if (tlsCurrent == surface || glXGetCurrentContext() == surface->context) releaseCurrent(*s);
         glXDestroyContext(s->glDpy, surface->context);
     }
     delete surface;
@@ -109,10 +133,8 @@ void destroySurface(Surface* surface) {
 bool makeCurrent(Surface* surface) {
     State* s = live();
     if (!s) return false;
-    if (!surface) {
-        tlsCurrent = nullptr;
-        return glXMakeCurrent(s->glDpy, None, nullptr);
-    }
+    if (!surface) return releaseCurrent(*s);
+    rememberHostContext(*s);
     if (!glXMakeCurrent(s->glDpy, surface->drawable, surface->context)) return false;
     tlsCurrent = surface;
     return true;

@@ -40,7 +40,8 @@ void inputMethodOpen(State& s) {
 }
 
 bool inputMethodFilter(State& s, XEvent& ev) {
-    if (!im) return false;
+    // Extension events carry their data apart (cookies); no method filters them.
+    if (!im || ev.type == GenericEvent) return false;
     if (ev.type == KeyPress || ev.type == FocusIn) {
         std::lock_guard lock(s.mutex);
         if (!findWindow(s, ev.xany.window)) return false;

@@ -152,6 +152,13 @@ bool inputMethodFilter(State& s, XEvent& ev);
 int inputMethodLookup(XKeyEvent& key, char* utf8, int size);
 void inputMethodForget(XWin w);
 
+// The focus of a window embedded in another client's (x11_focus.cpp): taken on a click
+// inside, given back on a click elsewhere.
+void focusInit(State& s);
+void focusTake(State& s, XWin w);
+bool focusHandleGeneric(State& s, XEvent& ev);  // true when the event was ours to read
+void focusWindowGone(State& s, XWin w);
+
 // Cursors and icons (x11_cursor.cpp).
 void applyLook(State& s, XWin w, const Cursor* cursor, const Icon* icon);
 

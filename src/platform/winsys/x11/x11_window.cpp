@@ -178,6 +178,7 @@ void destroyWindow(Window* window) {
         }
     }
     if (releaseGrab) XUngrabPointer(s->dpy, CurrentTime);
+    focusWindowGone(*s, id);
     trapErrors(*s, [&] { XDestroyWindow(s->dpy, id); });
 }
 
