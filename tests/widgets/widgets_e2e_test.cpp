@@ -507,6 +507,8 @@ TEST_F(FieldsEndToEnd, DeadKeysComposeLatin1Characters) {
         for (const Case& c : cases) {
             edit();
             x.tap(XK_Delete);
+            x.sync();  // two connections: the Delete must reach the server first
+            pumpFor(60);
             for (KeySym sym : c.keys) EXPECT_TRUE(typeSym(y, sym)) << XKeysymToString(sym);
             pumpUntil([&] { return !c.typed.empty() && textOf(page.field) == c.typed; }, 1000);
             EXPECT_EQ(textOf(page.field), c.typed) << c.typed;
