@@ -270,6 +270,8 @@ ZUAPI ZuErr ZUKillGUI(void) {
     ws::makeCurrent(g.mainSurface);
     ZUKillFonts(0);
     ZUReleaseMouse();
+    // Other clients must not ask a GUI that is gone for its clipboard.
+    ws::releaseSelections();
     // In embedded mode this removes our child and leaves the host's window as it was.
     zu::detail::releaseMainWindow();
     zu::detail::closeEvent(g.inputRequest);

@@ -55,6 +55,12 @@ void setViewport(int x, int y, int width, int height);
 // Drops the record of the current context, before the context goes away.
 void forgetViewport();
 
+// Pixel x of the boundary before character index of a one-line text as ZUPrintText lays
+// it out in rect with flags (the index is kept within the text), and the boundary nearest
+// to a pixel x. Any thread: they read the advances of font set 0's fonts.
+float textBoundaryX(int fontId, const char* text, const ZuRECT& rect, int flags, int index);
+int textIndexAt(int fontId, const char* text, const ZuRECT& rect, int flags, float x);
+
 // Lays out and draws text from baseline y of the first line in a box of the given width
 // starting at x, in the draw stream's colour (streamColour), with the modelview matrix at
 // the identity; no clipping of its own. All glyphs of all lines are one draw.

@@ -23,6 +23,14 @@ float lineWidth(const GlyphFont* font, const char* line, int length) {
     return x;
 }
 
+// Where a line of width w starts in a box of the given width at x.
+float lineStartX(float x, float width, float w, int flags) {
+    if (w > width) flags = ZU_TEXT_RIGHT;
+    if (flags == ZU_TEXT_LEFT) return static_cast<float>(static_cast<int>(x));
+    if (flags == ZU_TEXT_RIGHT) return static_cast<float>(static_cast<int>(x + width - w));
+    return static_cast<float>(static_cast<int>(width * 0.5f - w * 0.5f + x));
+}
+
 // A glyph's quad in the render pass's coordinates, and its texels.
 struct Placed {
     float x0, y0, x1, y1;
@@ -80,12 +88,7 @@ void layOut(const GlyphFont* font, bool drawable, float x, float y, float width,
 
         // Show the end of a text that does not fit, here and for all later lines.
         if (w > width) flags = ZU_TEXT_RIGHT;
-        if (flags == ZU_TEXT_LEFT)
-            startX = static_cast<float>(static_cast<int>(x));
-        else if (flags == ZU_TEXT_RIGHT)
-            startX = static_cast<float>(static_cast<int>(x + width - w));
-        else
-            startX = static_cast<float>(static_cast<int>(width * 0.5f - w * 0.5f + x));
+        startX = lineStartX(x, width, w, flags);
         if (drawable) placeLine(font, startX, lineY, lines[i], length, out);
 
         // The caret turns from a character index into a pixel x.
@@ -257,6 +260,27 @@ void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, 
 }  // namespace
 
 // In the stream's colour.
+float textBoundaryX(int fontId, const char* text, const ZuRECT& rect, int flags, int index) {
+    const GlyphFont* font = fontForId(fontId);
+    const int length = text ? static_cast<int>(strnlen(text, kWorkingBuffer - 1)) : 0;
+    const float w = lineWidth(font, text, length);
+    const float start =
+        lineStartX(static_cast<float>(rect.x), static_cast<float>(rect.width), w, flags);
+    index = index < 0 ? 0 : index > length ? length : index;
+    return start + lineWidth(font, text, index);
+}
+
+int textIndexAt(int fontId, const char* text, const ZuRECT& rect, int flags, float x) {
+    const int length = text ? static_cast<int>(strnlen(text, kWorkingBuffer - 1)) : 0;
+    int best = 0;
+    float bestDistance = 1e30f;
+    for (int i = 0; i <= length; ++i) {
+        const float d = std::abs(textBoundaryX(fontId, text, rect, flags, i) - x);
+        if (d < bestDistance) bestDistance = d, best = i;
+    }
+    return best;
+}
+
 void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, int flags,
                    int caret) {
     if (!font) return;
