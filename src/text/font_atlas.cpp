@@ -13,6 +13,7 @@
 
 #include "gui/gui_state.h"
 #include "platform/winsys/winsys.h"
+#include "text/draw_stream.h"
 #include "text/font_files.h"
 #include "text/text.h"
 
@@ -248,6 +249,7 @@ namespace ws = zu::ws;
 
 ZUAPI ZuErr ZUBuildFonts(int set) {
     if (set < 0 || set >= kFontSetCount) return 0;
+    flushDrawing();  // what waits may name the texture about to go
     FontSet& s = sets[set];
     // A second build replaces the first; its names are freed when they live here.
     freeSet(s, s.context && s.context == ws::currentContext());
@@ -259,6 +261,7 @@ ZUAPI ZuErr ZUBuildFonts(int set) {
 
 ZUAPI ZuErr ZUKillFonts(int set) {
     if (set < 0 || set >= kFontSetCount) return 0;
+    flushDrawing();
     FontSet& s = sets[set];
     const bool same = !s.context || s.context == ws::currentContext();
     freeSet(s, same);
