@@ -317,8 +317,9 @@ class ZUAPI ZUText : public ZUWindow {
     /// clipboard, Control+X cuts it, Control+V pastes; selecting makes it the primary
     /// selection, which a middle click pastes. Pasted text loses line feeds, tabs, other
     /// control codes and what lies outside Latin-1, then passes the character filter and
-    /// the length limit. The highlight is scheme colour 25.
-    int anchor = 0;
+    /// the length limit. The highlight is scheme colour 25. -1 (the default): no selection,
+    /// whatever the caret is, so a host that sets only the caret selects nothing.
+    int anchor = -1;
     int dragFrom = -1;  ///< Character under the press while a drag may select; -1 when none.
 
   protected:
@@ -515,7 +516,8 @@ class ZUAPI ZUNumber : public ZUWindow {
     bool dropFrame = false;  ///< Drop-frame timecode.
     /// The other end of the editor's selection (see ZUText::anchor, whose keys and
     /// clipboard the editor shares; its double click opens the editor and selects nothing).
-    int anchor = 0;
+    /// -1: no selection.
+    int anchor = -1;
 
   protected:
     /// The drag position for a pointer at x: one unit per pixel from the centre line, from
