@@ -311,14 +311,14 @@ class ZUAPI ZUText : public ZUWindow {
     char* savedText = nullptr;  ///< The text from before the edit (512-byte buffer, owned).
     int caret = 0;                ///< Caret index during an edit.
     /// The other end of the selection: the characters between it and the caret are
-    /// selected (none when they are equal). Shift with Left, Right, Home or End, a
+    /// selected (none when they are equal or it is -1). Shift with Left, Right, Home or End, a
     /// press-and-drag, a double click (a word) and Control+A select; typing, Backspace
     /// and a paste replace the selection; Control+C copies it (or the whole text) to the
     /// clipboard, Control+X cuts it, Control+V pastes; selecting makes it the primary
     /// selection, which a middle click pastes. Pasted text loses line feeds, tabs, other
     /// control codes and what lies outside Latin-1, then passes the character filter and
     /// the length limit. The highlight is scheme colour 25.
-    int anchor = 0;
+    int anchor = -1;
     int dragFrom = -1;  ///< Character under the press while a drag may select; -1 when none.
 
   protected:
@@ -515,7 +515,7 @@ class ZUAPI ZUNumber : public ZUWindow {
     bool dropFrame = false;  ///< Drop-frame timecode.
     /// The other end of the editor's selection (see ZUText::anchor, whose keys and
     /// clipboard the editor shares; its double click opens the editor and selects nothing).
-    int anchor = 0;
+    int anchor = -1;
 
   protected:
     /// The drag position for a pointer at x: one unit per pixel from the centre line, from

@@ -36,6 +36,7 @@ std::string paste(ws::Selection which) {
 }  // namespace
 
 Span selectionOf(int caret, int anchor, int length) {
+    if (anchor < 0) return {};
     const auto clamp = [&](int v) { return std::clamp(v, 0, std::max(length, 0)); };
     return {clamp(std::min(caret, anchor)), clamp(std::max(caret, anchor))};
 }
@@ -43,6 +44,7 @@ Span selectionOf(int caret, int anchor, int length) {
 bool moveCaret(int b, int length, int& caret, int& anchor) {
     const int code = b & ZU_KEY_CODE;
     const bool extend = (b & ZU_KEY_SHIFT) != 0;
+    if (extend && anchor < 0) anchor = caret;
     const Span sel = selectionOf(caret, anchor, length);
     int to;
     switch (code) {
