@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -62,14 +63,14 @@ struct FastTables {
     }
 };
 
-// Frames per second of show() called for kSeconds after a short warm-up; 0 on failure.
-double fps(const std::function<bool()>& show) {
-    for (int i = 0; i < 10; ++i)
+// Frames per second of show() called for seconds after a short warm-up; 0 on failure.
+double fps(const std::function<bool()>& show, double seconds = kSeconds, int warmUp = 10) {
+    for (int i = 0; i < warmUp; ++i)
         if (!show()) return 0;
     int frames = 0;
     const auto t0 = Clock::now();
     double elapsed = 0;
-    while (elapsed < kSeconds) {
+    while (elapsed < seconds) {
         if (!show()) return 0;
         ++frames;
         elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
@@ -184,7 +185,7 @@ BigFrame bigFrame(const char* name, unsigned format) {
     return b;
 }
 
-double bigZuguiFps(ZUVideoWindowNode* v, int mode, BigFrame& b) {
+double bigZuguiFps(ZUVideoWindowNode* v, int mode, BigFrame& b, double seconds) {
     if (ZUStartDisplayVideoFrame(v, k4W, k4H, mode, nullptr) != 0) return 0;
     ZUVideoFrame f{};
     f.pixels = b.plane[0].data();
@@ -196,7 +197,8 @@ double bigZuguiFps(ZUVideoWindowNode* v, int mode, BigFrame& b) {
     ZUVideoFrameEx e{};
     e.size = sizeof e;
     for (int i = 0; i < 3; ++i) e.planes[i] = {b.plane[i].data(), b.rowBytes[i]};
-    const double r = fps([&] { return ZUDisplayVideoFrameEx(v, &f, &e, nullptr) == 0; });
+    const double r =
+        fps([&] { return ZUDisplayVideoFrameEx(v, &f, &e, nullptr) == 0; }, seconds, 2);
     ZUStopDisplayVideoFrame(v);
     return r;
 }
@@ -288,7 +290,8 @@ double sdlYuvFps(BigFrame& b) {
     return result;
 }
 
-void bench4k() {
+// Rows whose name starts with one of only (all when only is empty).
+void bench4k(const std::vector<std::string>& only) {
     if (ZUInitGUI(0, 0, kBigWinW, kBigWinH, nullptr, nullptr, nullptr, nullptr, 0) != 0) return;
     ZuRECT full{0, 0, kBigWinW, kBigWinH};
     ZUWindowNode* root = ZUCreateWindow(nullptr, 0, 1, &full, nullptr, nullptr, nullptr);
@@ -315,9 +318,21 @@ void bench4k() {
     std::vector<Row> rows;
     std::vector<BigFrame> kept;  // the SDL2 peers' frames
     for (const auto& [name, format] : formats) {
+        const std::string n = name;
+        if (!only.empty() && std::none_of(only.begin(), only.end(), [&](const std::string& o) {
+                return n.compare(0, o.size(), o) == 0;
+            }))
+            continue;
         BigFrame b = bigFrame(name, format);
-        const double gpu = bigZuguiFps(v, 1, b);
-        const double cpu = bigZuguiFps(v, 0, b);
+        // The two modes in turns, a second each, so that both see the same load on a
+        // shared machine. ZU_BENCH_MODE=0 or 1 runs that mode alone (for profiling).
+        const char* m = std::getenv("ZU_BENCH_MODE");
+        constexpr int kTurns = 3;
+        double gpu = 0, cpu = 0;
+        for (int turn = 0; turn < kTurns; ++turn) {
+            gpu += m && *m == '0' ? 0 : bigZuguiFps(v, 1, b, kSeconds / kTurns) / kTurns;
+            cpu += m && *m == '1' ? 0 : bigZuguiFps(v, 0, b, kSeconds / kTurns) / kTurns;
+        }
         rows.push_back({name, b.bytes(), gpu, cpu});
         if (format == ZU_PF_NV12 || format == ZU_PF_I420 || format == ZU_PF_yuy2)
             kept.push_back(std::move(b));
@@ -327,8 +342,10 @@ void bench4k() {
     ZUKillGUI();
     ZUDestroyWindow(root);
 
-    std::printf("\n3840 x 2160 frames into a 1920 x 1080 window, frames per second (%.0f s each)\n",
-                kSeconds);
+    std::printf(
+        "\n3840 x 2160 frames into a 1920 x 1080 window, frames per second (%.0f s each, "
+        "modes 1 and 0 in turns)\n",
+        kSeconds);
     std::printf("%-22s %9s %9s %7s %9s %7s\n", "format", "mode 1", "mode 0", "1 / 0", "bare",
                 "1/bare");
     for (const Row& r : rows) {
@@ -355,7 +372,13 @@ void bench4k() {
 
 }  // namespace
 
-int main() {
+// With arguments, only the 3840 x 2160 rows whose names start with them (for profiling).
+int main(int argc, char** argv) {
+    const std::vector<std::string> only(argv + 1, argv + argc);
+    if (!only.empty()) {
+        bench4k(only);
+        return 0;
+    }
     if (ZUInitGUI(0, 0, kWinW + 40, kWinH + 40, nullptr, nullptr, nullptr, nullptr, 0) != 0) {
         std::fprintf(stderr, "bench_video: no display\n");
         return 1;
@@ -424,6 +447,6 @@ int main() {
     line("software path, 2vuy fast tables, 1/2 size", sw);
     std::printf(
         "ratio = zugui / SDL2 (streaming UYVY texture, OpenGL renderer); above 1 is faster\n");
-    bench4k();
+    bench4k(only);
     return 0;
 }

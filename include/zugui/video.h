@@ -340,8 +340,14 @@ ZUAPI ZuErr ZUVReleaseMouse(void);
 /// interpolated, the start's lut) and filtered (bilinear, or nearest with
 /// ZU_FILTER_NEAREST) by the frame shaders, which ignore host colour tables; a frame they
 /// do not take, whose rows they cannot read in place, or whose guides cannot be drawn in
-/// place, is converted on the CPU first. Where the frame shaders cannot be built, an older
-/// program takes 4:2:2 (read texel by texel, so not smoothed) and RGB (filtered
+/// place, is converted on the CPU first. On a software renderer (Mesa's llvmpipe and its
+/// kin, told by GL_RENDERER), where every shader operation runs on the CPU, packed frames
+/// that need converting go through the threaded CPU converter instead (with the frame's
+/// colour description, never the host's tables), and pictures shown at half their size or
+/// less are first halved on the CPU (2 x 2 means; planar chroma resampled to the halved
+/// luma), so that the renderer draws at the window's size. Where the frame shaders cannot
+/// be built, an older program takes 4:2:2 (read texel by texel, so not smoothed) and RGB
+/// (filtered
 /// linearly); with no program at all 4:2:2 frames are shown as uploaded. Otherwise frames
 /// are drawn as pixels, or converted on the CPU first when OpenGL cannot take them, a lut
 /// is given per frame or they are planar. Rows are read where they are when the row stride

@@ -45,6 +45,10 @@ GlyphFont* fontOfSet(int set, int position);
 // no set belongs to it).
 GlyphFont* fontForId(int id);
 
+// Finds the faces and rasterises and packs the glyphs on a thread of their own, while the
+// caller opens the display and makes its context; the first font set built waits for it.
+void prefetchFonts();
+
 // glViewport, remembered for the current context: text reads its projection and the
 // viewport's offset in the window from here instead of asking OpenGL on every call.
 void setViewport(int x, int y, int width, int height);

@@ -2,7 +2,9 @@
 // stream from the font set's atlas.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/winsys/winsys.h"
@@ -226,19 +228,24 @@ void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, 
 
     // The clip box: from one pixel in at the left to the right edge, and the rectangle's
     // height; a degenerate rectangle clips everything.
-    const int sw = rect->width - 1 > 0 ? rect->width - 1 : 0;
+    const int sw = rect->width > 1 ? rect->width - 1 : 0;
     const int sh = rect->height > 0 ? rect->height : 0;
-    const Box box{static_cast<float>(rect->x + 1), static_cast<float>(rect->y),
-                  static_cast<float>(rect->x + 1) + static_cast<float>(sw),
+    // A rectangle at the end of the int range must not wrap.
+    auto toInt = [](int64_t v) {
+        return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    const int boxX = toInt(int64_t{rect->x} + 1);
+    const Box box{static_cast<float>(boxX), static_cast<float>(rect->y),
+                  static_cast<float>(boxX) + static_cast<float>(sw),
                   static_cast<float>(rect->y) + static_cast<float>(sh)};
     // The viewport's own y is the GUI's offset in the window while the main context is
     // current, and 0 in the popups' contexts, whatever the main GUI's offset. The box stays
     // set after the call.
-    const int boxY = rect->y + target.viewport[1];
+    const int boxY = toInt(int64_t{rect->y} + target.viewport[1]);
     // The clip box is in window pixels only while the viewport starts at the window's left.
     if (!hasMarks(l) && target.viewport[0] == 0 && !streamScissored() && cutsExactly(l, box)) {
         addGlyphs(f, l, box, c);
-        streamScissorBox(rect->x + 1, boxY, sw, sh);
+        streamScissorBox(boxX, boxY, sw, sh);
         return;
     }
 
@@ -247,7 +254,7 @@ void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, 
     flushDrawing();
     const bool wasOn = glIsEnabled(GL_SCISSOR_TEST);
     if (!wasOn) glEnable(GL_SCISSOR_TEST);
-    glScissor(rect->x + 1, boxY, sw, sh);
+    glScissor(boxX, boxY, sw, sh);
     addGlyphs(f, l, kNoCut, c);
     flushDrawing();
     glPushMatrix();

@@ -184,6 +184,45 @@ void clearAll() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+LayoutInput layoutInput(const ZUVideoWindowNode& v, const ZUVideoFrame& f, int w, int h, float zx0,
+                        float zy0) {
+    LayoutInput in;
+    in.winW = v.width, in.winH = v.height;
+    in.w = w, in.h = h, in.zx0 = zx0, in.zy0 = zy0;
+    in.frameWidth = f.width;
+    in.aspectNum = f.aspectNum, in.aspectDen = f.aspectDen;
+    in.zoomX = f.zoomX, in.zoomY = f.zoomY;
+    in.topDown = f.topDown;
+    in.offsetX = f.offsetX, in.offsetY = f.offsetY;
+    in.texture = v.texturePath != 0;
+    return in;
+}
+
+// An 8-bit 4:2:2 frame for a software renderer's texture path, halved both ways in its
+// own layout when it is at least twice the size it is shown at, so that the converter
+// runs on a quarter of the pixels (the picture drawn may halve again); else the frame.
+ZUVideoFrame halvedForCpu(const ZUVideoWindowNode& v, GpuDisplay& state, const ZUVideoFrame& f) {
+    const FormatInfo* info = formatInfo(f.format);
+    // Luma bytes at yAt and yAt + 2 of each pair, chroma at the others.
+    if (!info || info->family != Family::Yuv422x8 || !f.pixels ||
+        validDecimation(f.decimationX) != 1 || validDecimation(f.decimationY) != 1 ||
+        info->slot[1] > 1 || info->slot[3] != info->slot[1] + 2 ||
+        f.rowBytes < minRowBytes(*info, f.width))
+        return f;
+    const Layout l = computeLayout(layoutInput(v, f, f.width, f.height, 1.f, 1.f));
+    if (l.vpW <= 0 || l.vpH <= 0 || f.width < 2 * l.vpW || f.height < 2 * l.vpH) return f;
+    const int64_t rowBytes = int64_t(f.width / 2) * 2;
+    void* dst = gpuScratch(state, rowBytes * (f.height / 2), 1);
+    if (!dst || !halve422(static_cast<const uint8_t*>(f.pixels), f.width, f.height, f.rowBytes,
+                          info->slot[1] == 0, static_cast<uint8_t*>(dst), rowBytes))
+        return f;
+    ZUVideoFrame out = f;
+    out.pixels = dst;
+    out.width /= 2, out.height /= 2;
+    out.rowBytes = int(rowBytes);
+    return out;
+}
+
 void applyLayout(ZUVideoWindowNode& v, const LayoutInput& in, unsigned format) {
     const Layout l = computeLayout(in);
     glViewport(l.vpX, l.vpY, l.vpW, l.vpH);
@@ -324,8 +363,11 @@ int convertOnCpu(ZUVideoWindowNode& video, GpuDisplay& state, const ZUVideoFrame
     }
     const SrcImage src{f.pixels, f.width, f.height, f.format, f.rowBytes};
     const FormatInfo* info = formatInfo(f.format);
+    // Standing in for the frame shaders, the converter shows the colours they would: the
+    // frame's description, its defaults included, wins over the host's tables.
+    const bool describe = (g.colour.stated || toGpu) && info && isYuv(*info);
     int r = -2;
-    if (!g.colour.stated || !info || !isYuv(*info)) {
+    if (!describe) {
         TableOptions opt;
         opt.tables = static_cast<const ZuColorTables*>(f.conversionTables);
         opt.lut = lut;
@@ -336,7 +378,7 @@ int convertOnCpu(ZUVideoWindowNode& video, GpuDisplay& state, const ZUVideoFrame
         FallbackScaler scaler;
         ZuColorDescriptor d = f.colorDescriptor;
         // A stated description wins over the host's descriptor; the default keeps it.
-        if (g.colour.stated && info) describeColours(d, g.colour, info->maxValue == 1023 ? 4 : 1);
+        if (describe) describeColours(d, g.colour, info->maxValue == 1023 ? 4 : 1);
         r = scaler.convert(src, out, 0, &d, 0, nullptr);
     }
     return r;
@@ -388,7 +430,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
     Way way;
     bool convert = false;
     if (gpu) {
-        convert = !gpuAccepts(g) || (guides && !guidesInPlace(f.format));
+        convert = !gpuPrefers(*state, g) || (guides && !guidesInPlace(f.format));
         if (!convert && hasPixels && guides)
             drawFrameGuides(f.pixels, f.format, f.width, f.height, f.rowBytes, f);
     } else if (!planar && !(lut && !video->texturePath)) {
@@ -406,7 +448,9 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
         if (swapNow) glPixelStorei(GL_UNPACK_SWAP_BYTES, 0);
         DstImage out{};
         if (hasPixels) {
-            if (convertOnCpu(*video, *state, f, g, lut, gpu, out, way) != 0) {
+            const bool halve = gpu && gpuSoftware(*state) && !g.nearest;
+            if (convertOnCpu(*video, *state, halve ? halvedForCpu(*video, *state, f) : f, g, lut,
+                             gpu, out, way) != 0) {
                 // Neither converter takes this frame: show black rather than stale memory.
                 clearAll();
                 ws::swapBuffers(zu::detail::surfaceOf(video));
@@ -444,16 +488,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
                       video->lastZoomX == f.zoomX && video->lastZoomY == f.zoomY &&
                       video->lastOffsetX == f.offsetX && video->lastOffsetY == f.offsetY;
     if (!same) {
-        LayoutInput in;
-        in.winW = video->width, in.winH = video->height;
-        in.w = w, in.h = h, in.zx0 = zx0, in.zy0 = zy0;
-        in.frameWidth = f.width;
-        in.aspectNum = f.aspectNum, in.aspectDen = f.aspectDen;
-        in.zoomX = f.zoomX, in.zoomY = f.zoomY;
-        in.topDown = f.topDown;
-        in.offsetX = f.offsetX, in.offsetY = f.offsetY;
-        in.texture = video->texturePath != 0;
-        applyLayout(*video, in, format);
+        applyLayout(*video, layoutInput(*video, f, w, h, zx0, zy0), format);
         clearAll();
         video->lastWidth = w, video->lastHeight = h;
         video->lastFormat = format;

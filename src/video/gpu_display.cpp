@@ -6,10 +6,12 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "video/convert/convert.h"
 #include "video/convert/planar.h"
@@ -44,6 +46,9 @@ struct Recipe {
     int texelBytes = 0;
     bool swapBytes = false;
     int mode = 0;  // Words
+    // Raw: whether and how the CPU can halve the texels (software renderers).
+    bool halvable = false;
+    HalveLayout halve = HalveLayout::Bytes4;
     // The value the shaders see: which of its components hold R, G, B (or Y, U, V), and
     // the factor from a value to the format's code units.
     int slot[3] = {0, 1, 2};
@@ -54,7 +59,9 @@ struct Recipe {
 // GL_BGRA (the layout Mesa stores without a swizzle).
 constexpr int kBgraComponent[4] = {2, 1, 0, 3};
 
-Recipe recipeFor(const FormatInfo& f) {
+// software: for a software renderer, which reads 10-bit RGB words through a packed texel
+// type at memory speed but would run the decode pass's arithmetic for every pixel.
+Recipe recipeFor(const FormatInfo& f, bool software) {
     Recipe r;
     switch (f.family) {
         case Family::Rgb8:
@@ -72,14 +79,20 @@ Recipe recipeFor(const FormatInfo& f) {
             r.type = bytes ? GL_UNSIGNED_BYTE : floats ? GL_FLOAT : GL_UNSIGNED_SHORT;
             const bool bgra = bytes && elements == 4;
             r.format = bgra ? GL_BGRA : elements == 4 ? GL_RGBA : GL_RGB;
+            // Unsized: Mesa then keeps BGRA bytes as they are, where GL_RGBA8 would have
+            // them swizzled texel by texel on the CPU (four times the upload's cost).
             if (bytes)
-                r.internal = elements == 4 ? GL_RGBA8 : GL_RGB8;
+                r.internal = elements == 4 ? GL_RGBA : GL_RGB8;
             else if (floats)
                 r.internal = elements == 4 ? GL_RGBA32F : GL_RGB32F;
             else
                 r.internal = elements == 4 ? GL_RGBA16 : GL_RGB16;
             for (int i = 0; i < 3; ++i) r.slot[i] = bgra ? kBgraComponent[f.slot[i]] : f.slot[i];
             r.scale = bytes ? 255.0 : floats ? 1.0 : 65535.0;
+            r.halvable = !floats && (bytes ? elements == 4 : true);
+            r.halve = bytes           ? HalveLayout::Bytes4
+                      : elements == 4 ? HalveLayout::Shorts4
+                                      : HalveLayout::Shorts3;
             return r;
         }
         case Family::Yuv422x8:
@@ -91,6 +104,22 @@ Recipe recipeFor(const FormatInfo& f) {
             r.mode = kDecodeV210;
             return r;
         case Family::Rgb10:
+            if (software && f.packing != Packing::LowAlphaLE) {
+                // Unsized: Mesa keeps the words as they are (a sized RGB10_A2 would have
+                // them repacked field by field on the CPU).
+                const bool low = f.packing == Packing::LowLE;
+                r.kind = Kind::Raw;
+                r.texelBytes = 4;
+                r.format = GL_RGBA, r.internal = GL_RGBA;
+                r.type = low ? GL_UNSIGNED_INT_2_10_10_10_REV : GL_UNSIGNED_INT_10_10_10_2;
+                r.swapBytes = f.packing == Packing::HighBE;
+                r.scale = 1023.0;
+                r.halvable = true;
+                r.halve = low           ? HalveLayout::Low10
+                          : r.swapBytes ? HalveLayout::High10BigEndian
+                                        : HalveLayout::High10;
+                return r;
+            }
             r.kind = Kind::Words;
             r.mode = f.packing == Packing::HighLE   ? kDecodeHighLE
                      : f.packing == Packing::HighBE ? kDecodeHighBE
@@ -105,7 +134,7 @@ Recipe recipeFor(const FormatInfo& f) {
     }
 }
 
-Recipe recipeFor(unsigned code, const FormatInfo** info, const PlanarInfo** planar) {
+Recipe recipeFor(unsigned code, const FormatInfo** info, const PlanarInfo** planar, bool software) {
     *info = nullptr, *planar = nullptr;
     if (const PlanarInfo* p = planarInfo(code)) {
         *planar = p;
@@ -125,8 +154,8 @@ Recipe recipeFor(unsigned code, const FormatInfo** info, const PlanarInfo** plan
     const FormatInfo* f = formatInfo(as);
     if (!f) return {};
     *info = f;
-    Recipe r = recipeFor(*f);
-    r.swapBytes = swap != 0;
+    Recipe r = recipeFor(*f, software);
+    if (swap) r.swapBytes = true, r.halvable = false;  // halving reads words in host order
     return r;
 }
 
@@ -142,6 +171,17 @@ Mix identityMix() {
     for (int i = 0; i < 4; ++i) x.set(i, i, 1.0);
     x.bias[3] = 0;
     return x;
+}
+
+// The mix leaves R, G and B as they are (alpha is written as 1 either way).
+bool isIdentity(const Mix& x) {
+    const Mix id = identityMix();
+    for (int row = 0; row < 3; ++row) {
+        if (std::abs(x.bias[row]) > 1e-6f) return false;
+        for (int col = 0; col < 4; ++col)
+            if (std::abs(x.m[col * 4 + row] - id.m[col * 4 + row]) > 1e-6f) return false;
+    }
+    return true;
 }
 
 // RGB value components in code units lo..hi to 0-1.
@@ -297,17 +337,20 @@ struct Texture {
 }  // namespace
 
 struct GpuDisplay {
-    // Programs built on first use: present by plane count (1-3), decode by mode (1-6).
-    // present[1] is built at start and tells whether the frame shaders run at all.
-    GLuint present[4] = {}, decode[7] = {};
+    // Programs built on first use: present by mix (0: none, 1: applied) and plane count
+    // (1-3, or 4-5 for 2-3 planes with chroma at the luma's size), decode by mode (1-6).
+    // present[1][1] is built at start and tells whether the frame shaders run at all.
+    GLuint present[2][6] = {}, decode[7] = {};
+    bool software = false;  // frames needing conversion go through the CPU first
     GLuint lut = 0;
     Texture planes[3];
     Texture words;
     Texture picture;  // the decode pass's output
     GLuint framebuffer = 0;
     bool framebufferChecked = false, framebufferOk = false;
-    void* scratch = nullptr;
-    int64_t scratchBytes = 0;
+    void* scratch[2] = {};
+    int64_t scratchBytes[2] = {};
+    std::vector<uint8_t> halves;         // the picture halved on the CPU
     int drawableW = -1, drawableH = -1;  // the window size the last frame was drawn at
 };
 
@@ -323,21 +366,31 @@ bool frameShadersAvailable() {
                                 ? 1
                                 : 0;
     }
+    if (c.softwareRenderer < 0) {
+        const char* r = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+        const std::string name = r ? r : "";
+        c.softwareRenderer = 0;
+        for (const char* cpu : {"llvmpipe", "softpipe", "Software Rasterizer", "SWR"})
+            if (name.find(cpu) != std::string::npos) c.softwareRenderer = 1;
+    }
     return c.hasFrameShaders == 1;
 }
 
 bool gpuTakesFormat(unsigned format) {
     const FormatInfo* f;
     const PlanarInfo* p;
-    return recipeFor(format, &f, &p).kind != Kind::None;
+    return recipeFor(format, &f, &p, false).kind != Kind::None;
 }
 
 namespace {
 
-GLuint presentProgram(GpuDisplay& g, int planes) {
-    if (g.present[planes]) return g.present[planes];
-    const std::string defines = "#define PLANES " + std::to_string(planes) + "\n#define LUT " +
-                                (g.lut ? "1" : "0") + "\n";
+GLuint presentProgram(GpuDisplay& g, int planes, bool mix) {
+    GLuint& slot = g.present[mix ? 1 : 0][planes];
+    if (slot) return slot;
+    const std::string defines =
+        "#define PLANES " + std::to_string(planes > 3 ? planes - 2 : planes) +
+        "\n#define CHROMA_AT_LUMA " + (planes > 3 ? "1" : "0") + "\n#define LUT " +
+        (g.lut ? "1" : "0") + "\n#define MIX " + (mix ? "1" : "0") + "\n";
     const GLuint p =
         compileProgram(kFrameVertexShader, withDefines(kPresentFragmentShader, defines));
     if (!p) return 0;
@@ -346,7 +399,7 @@ GLuint presentProgram(GpuDisplay& g, int planes) {
     uniform1i(p, "tex1", kUnitPlane[1]);
     uniform1i(p, "tex2", kUnitPlane[2]);
     uniform1i(p, "tex1DLut", kUnitLut);
-    return g.present[planes] = p;
+    return slot = p;
 }
 
 GLuint decodeProgram(GpuDisplay& g, int mode) {
@@ -366,33 +419,42 @@ GpuDisplay* gpuStart(bool programs, GLuint lutTexture) {
     auto* g = new (std::nothrow) GpuDisplay;
     if (!g || !programs || !frameShadersAvailable()) return g;
     g->lut = lutTexture;
-    presentProgram(*g, 1);
+    g->software = videoCaps().softwareRenderer == 1;
+    presentProgram(*g, 1, true);
     return g;
 }
 
 void gpuStop(GpuDisplay* g) {
     if (!g) return;
     glUseProgram(0);
-    for (GLuint p : g->present)
-        if (p) glDeleteProgram(p);
+    for (auto& byPlanes : g->present)
+        for (GLuint p : byPlanes)
+            if (p) glDeleteProgram(p);
     for (GLuint p : g->decode)
         if (p) glDeleteProgram(p);
     for (Texture& t : g->planes) t.release();
     g->words.release();
     g->picture.release();
     if (g->framebuffer) glDeleteFramebuffers(1, &g->framebuffer);
-    if (g->scratch) ZuFree(g->scratch, int(g->scratchBytes));
+    for (int i = 0; i < 2; ++i)
+        if (g->scratch[i]) ZuFree(g->scratch[i], int(g->scratchBytes[i]));
     delete g;
 }
 
-void* gpuScratch(GpuDisplay& g, int64_t bytes) {
-    if (bytes <= 0 || bytes > 0x7FFFFFFF) return nullptr;
-    if (g.scratchBytes < bytes) {
-        if (g.scratch) ZuFree(g.scratch, int(g.scratchBytes));
-        g.scratch = ZuNew(int(bytes));
-        g.scratchBytes = g.scratch ? bytes : 0;
+void* gpuScratch(GpuDisplay& g, int64_t bytes, int which) {
+    if (bytes <= 0 || bytes > 0x7FFFFFFF || which < 0 || which > 1) return nullptr;
+    void*& s = g.scratch[which];
+    int64_t& size = g.scratchBytes[which];
+    if (size < bytes) {
+        if (s) ZuFree(s, int(size));
+        s = ZuNew(int(bytes));
+        size = s ? bytes : 0;
     }
-    return g.scratch;
+    return s;
+}
+
+bool gpuSoftware(const GpuDisplay& g) {
+    return g.software && gpuOn(g);
 }
 
 bool newDrawableSize(GpuDisplay& g, int w, int h) {
@@ -402,7 +464,7 @@ bool newDrawableSize(GpuDisplay& g, int w, int h) {
 }
 
 bool gpuOn(const GpuDisplay& g) {
-    return g.present[1] != 0;
+    return g.present[1][1] != 0;
 }
 
 namespace {
@@ -433,8 +495,8 @@ struct Plan {
     Unpack unpack[3];
     int texels = 0;  // texels per row of plane 0
 };
-bool plan(const GpuFrame& fr, Plan& l) {
-    l.r = recipeFor(fr.format, &l.f, &l.p);
+bool plan(const GpuFrame& fr, bool software, Plan& l) {
+    l.r = recipeFor(fr.format, &l.f, &l.p, software);
     const Recipe& r = l.r;
     const int w = fr.width;
     if (r.kind == Kind::None || w <= 0 || fr.height <= 0 || !fr.planes[0]) return false;
@@ -465,29 +527,132 @@ bool plan(const GpuFrame& fr, Plan& l) {
 
 }  // namespace
 
-bool gpuAccepts(const GpuFrame& f) {
+bool gpuPrefers(const GpuDisplay& g, const GpuFrame& f) {
     Plan l;
-    return plan(f, l);
+    if (!plan(f, g.software, l)) return false;
+    // Planar frames stay on the GPU even then: the CPU's planar conversion is the slower.
+    return !g.software || l.p || isIdentity(mixFor(l.r, l.f, l.p, f.colour));
 }
+
+namespace {
+
+// Halves the picture on the CPU while it is at least twice the viewport's size along an
+// axis; pixels, w, h and the unpack settings then describe the result.
+void halveForViewport(GpuDisplay& g, HalveLayout layout, const void*& pixels, int& w, int& h,
+                      int64_t rowBytes, Unpack& unpack, int vpW, int vpH) {
+    auto halveX = [&] { return vpW > 0 && w >= 2 * vpW; };
+    auto halveY = [&] { return vpH > 0 && h >= 2 * vpH; };
+    if (!halveX() && !halveY()) return;
+    const int bpp = halvePixelBytes(layout);
+    // Results alternate between two regions: the first for odd steps, the second (half the
+    // first step's size at most) for even ones.
+    const int64_t first = int64_t(halveX() ? (w + 1) / 2 : w) * (halveY() ? (h + 1) / 2 : h) * bpp;
+    if (int64_t(g.halves.size()) < first + first / 2 + 4) {
+        try {
+            g.halves.resize(size_t(first + first / 2 + 4));
+        } catch (const std::bad_alloc&) {
+            return;  // drawn whole and filtered by the rasteriser instead
+        }
+    }
+    for (int step = 0; halveX() || halveY(); ++step) {
+        const bool x = halveX(), y = halveY();
+        uint8_t* out = g.halves.data() + (step % 2 ? first : 0);
+        const int nw = x ? (w + 1) / 2 : w, nh = y ? (h + 1) / 2 : h;
+        halveImage(layout, static_cast<const uint8_t*>(pixels), w, h, rowBytes, x, y, out,
+                   int64_t(nw) * bpp);
+        pixels = out, w = nw, h = nh, rowBytes = int64_t(nw) * bpp;
+    }
+    unpackFor(w, bpp, rowBytes, unpack);
+}
+
+// The planes of a planar frame shown at half size or less, halved on the CPU once: luma
+// averaged 2 x 2, chroma sampled where the halved pixels' centres lie, so that the chroma
+// planes match the luma's size and sit on its pixels. False, with nothing changed, when
+// the frame is shown larger.
+struct Planes {
+    const void* px[3];
+    Unpack unpack[3];
+    int w, h, cw, ch;
+    bool chromaOnLuma = false;
+};
+bool halvePlanes(GpuDisplay& g, const PlanarInfo& p, const GpuFrame& fr, Planes& s, int vpW,
+                 int vpH) {
+    if (p.chromaDivX != 2 || vpW <= 0 || vpH <= 0 || s.w < 2 * vpW || s.h < 2 * vpH || s.h % 2)
+        return false;
+    const int sb = p.sampleBytes, comps = p.interleaved ? 2 : 1;
+    const int w = s.w / 2, h = s.h / 2;  // the chroma planes' size too
+    const int64_t luma = int64_t(w) * h * sb, chroma = int64_t(w) * h * sb * comps;
+    const int planes = p.interleaved ? 2 : 3;
+    const int64_t total = luma + chroma * (planes - 1);
+    if (int64_t(g.halves.size()) < total) {
+        try {
+            g.halves.resize(size_t(total));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    uint8_t* out = g.halves.data();
+    halveImage(sb == 1 ? HalveLayout::Bytes1 : HalveLayout::Shorts1,
+               static_cast<const uint8_t*>(fr.planes[0]), s.w, s.h, fr.rowBytes[0], true, true, out,
+               int64_t(w) * sb);
+    s.px[0] = out;
+    for (int i = 1; i < planes; ++i) {
+        uint8_t* c = out + luma + chroma * (i - 1);
+        chromaForHalf(static_cast<const uint8_t*>(fr.planes[i]), s.cw, s.ch, fr.rowBytes[i], comps,
+                      sb, !fr.colour.centreSited, p.chromaDivY == 1, c, int64_t(w) * sb * comps);
+        s.px[i] = c;
+    }
+    for (int i = 0; i < planes; ++i)
+        unpackFor(w, i ? sb * comps : sb, int64_t(w) * sb * (i ? comps : 1), s.unpack[i]);
+    s.w = s.cw = w, s.h = s.ch = h;
+    s.chromaOnLuma = true;
+    return true;
+}
+
+}  // namespace
 
 bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
     Plan l;
-    if (!gpuOn(g) || !plan(fr, l)) return false;
-    const GLuint present = presentProgram(g, l.p ? (l.p->interleaved ? 2 : 3) : 1);
-    const GLuint decode = l.r.kind == Kind::Words ? decodeProgram(g, l.r.mode) : 0;
-    if (!present || (l.r.kind == Kind::Words && !decode)) return false;
+    if (!gpuOn(g) || !plan(fr, g.software, l)) return false;
     const Recipe& r = l.r;
     const FormatInfo* f = l.f;
     const PlanarInfo* p = l.p;
-    const int w = fr.width, h = fr.height;
-    const GLint filter = fr.nearest ? GL_NEAREST : GL_LINEAR;
-    Mix mix = mixFor(r, f, p, fr.colour);
+    const Mix mix = mixFor(r, f, p, fr.colour);
+    const bool decoded = r.kind == Kind::Words;
+    const bool mixed = !decoded && !isIdentity(mix);
+    const GLuint decode = decoded ? decodeProgram(g, r.mode) : 0;
+    if (decoded && !decode) return false;
+    int w = fr.width, h = fr.height;
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const void* pixels = fr.planes[0];
+    if (g.software && !fr.nearest && r.kind == Kind::Raw && r.halvable)
+        halveForViewport(g, r.halve, pixels, w, h, fr.rowBytes[0], l.unpack[0], viewport[2],
+                         viewport[3]);
+    Planes planes{{fr.planes[0], fr.planes[1], fr.planes[2]},
+                  {l.unpack[0], l.unpack[1], l.unpack[2]},
+                  w,
+                  h,
+                  p ? w / p->chromaDivX : 0,
+                  p ? h / p->chromaDivY : 0};
+    if (p && g.software && !fr.nearest &&
+        halvePlanes(g, *p, fr, planes, viewport[2], viewport[3])) {
+        w = planes.w, h = planes.h;
+        l.unpack[0] = planes.unpack[0];
+    }
+    // Texels one to one with the window's pixels: nearest reads the same values as linear,
+    // at a fraction of a software rasteriser's cost.
+    const bool exact = w == viewport[2] && h == viewport[3];
+    const GLint filter = fr.nearest || exact ? GL_NEAREST : GL_LINEAR;
+    const int layout = p ? (p->interleaved ? 2 : 3) + (planes.chromaOnLuma ? 2 : 0) : 1;
+    const GLuint present = presentProgram(g, layout, mixed);
+    if (!present) return false;
     glPixelStorei(GL_UNPACK_SWAP_BYTES, r.swapBytes ? 1 : 0);
     setUnpack(l.unpack[0]);
 
     if (r.kind == Kind::Raw) {
         g.planes[0].ensure(kUnitPlane[0], w, h, r.internal, r.format, r.type, filter);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, r.format, r.type, fr.planes[0]);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, r.format, r.type, pixels);
     } else if (r.kind == Kind::Words) {
         // The words' bytes as RGBA8 texels: the decode shader rebuilds the fields.
         g.words.ensure(kUnitWords, l.texels, h, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, GL_NEAREST);
@@ -503,8 +668,6 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
             restoreUnpack();
             return false;
         }
-        GLint viewport[4];
-        glGetIntegerv(GL_VIEWPORT, viewport);
         glViewport(0, 0, w, h);
         glUseProgram(decode);
         uniform1i(decode, "Pairs", w / 2);
@@ -512,36 +675,34 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
         drawQuad(0);  // texture row 0 is memory row 0
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-        mix = identityMix();
     } else {
-        const int cw = w / p->chromaDivX, ch = h / p->chromaDivY;
+        const int cw = planes.cw, ch = planes.ch;
         const int sb = p->sampleBytes;
         const GLenum type = sb == 1 ? GL_UNSIGNED_BYTE : GL_UNSIGNED_SHORT;
         const GLenum one = sb == 1 ? GL_R8 : GL_R16, two = sb == 1 ? GL_RG8 : GL_RG16;
         g.planes[0].ensure(kUnitPlane[0], w, h, one, GL_RED, type, filter);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RED, type, fr.planes[0]);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RED, type, planes.px[0]);
         for (int i = 1; i <= (p->interleaved ? 1 : 2); ++i) {
-            setUnpack(l.unpack[i]);
+            setUnpack(planes.unpack[i]);
             const GLenum fmt = p->interleaved ? GL_RG : GL_RED;
-            // Read texel by texel: the shader interpolates chroma itself.
+            // Read texel by texel where the shader interpolates chroma itself.
             g.planes[i].ensure(kUnitPlane[i], cw, ch, p->interleaved ? two : one, fmt, type,
-                               GL_NEAREST);
-            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, cw, ch, fmt, type, fr.planes[i]);
+                               planes.chromaOnLuma ? filter : GL_NEAREST);
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, cw, ch, fmt, type, planes.px[i]);
         }
-
     }
     restoreUnpack();
 
     glUseProgram(present);
     if (p) {
         // Left-sited chroma sits on the even pixels, a quarter of a chroma sample left of
-        // the centre of the pixel pair.
-        const GLint size[2] = {w / p->chromaDivX, h / p->chromaDivY};
+        // the centre of the pixel pair; chroma made for halved luma sits on its pixels.
+        const GLint size[2] = {planes.cw, planes.ch};
         glUniform2iv(glGetUniformLocation(present, "ChromaSize"), 1, size);
         glUniform1f(glGetUniformLocation(present, "ChromaShift"),
-                    fr.colour.centreSited ? 0.f : -0.25f);
+                    fr.colour.centreSited || planes.chromaOnLuma ? 0.f : -0.25f);
     }
-    setMix(present, mix);
+    if (mixed) setMix(present, mix);
     if (g.lut) {
         glActiveTexture(GL_TEXTURE0 + kUnitLut);
         glBindTexture(GL_TEXTURE_1D, g.lut);

@@ -42,6 +42,11 @@ struct VideoCaps {
     // screen through the texture path. Probed at the first texture-path start (-1 before);
     // tests set it to 0 to force the older texture path.
     int hasFrameShaders = -1;
+    // GL_RENDERER names a CPU rasteriser, which runs each fragment's arithmetic in software:
+    // frames that need converting go through the threaded CPU converter, pictures at least
+    // twice the window's size are halved on the CPU, and the frame shaders only draw.
+    // Probed with hasFrameShaders (-1 before); tests set 0 or 1 to force either route.
+    int softwareRenderer = -1;
 };
 VideoCaps& videoCaps();
 
@@ -116,8 +121,10 @@ void gpuStop(GpuDisplay* g);
 bool gpuOn(const GpuDisplay& g);  // the frame shaders run
 // True once for each new window size the display sees (and for the first frame).
 bool newDrawableSize(GpuDisplay& g, int w, int h);
-// The frame can go this way as it is (format known, planes and strides usable).
-bool gpuAccepts(const GpuFrame& f);
+// The frame goes this way as it is rather than through the CPU converter first: the path
+// takes it (format known, planes and strides usable) and, on a software renderer, it
+// needs no conversion that the CPU does faster.
+bool gpuPrefers(const GpuDisplay& g, const GpuFrame& f);
 // Uploads, converts and draws the frame as a quad over the current viewport (texture
 // row 0 at the bottom unless topDown). False, with nothing drawn, when the path cannot
 // take the frame as it is (format, stride); the caller converts it on the CPU instead.
@@ -125,8 +132,45 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& f, int topDown);
 // Unpack alignment and row length that read rows of texels * texelBytes bytes rowBytes
 // apart in place; false (nothing set) when no setting does.
 bool setUnpackRows(int64_t texels, int texelBytes, int64_t rowBytes);
-// Scratch memory for CPU conversions, kept from frame to frame.
-void* gpuScratch(GpuDisplay& g, int64_t bytes);
+// Scratch memory for CPU conversions (which 0) and for frames halved before one (1), kept
+// from frame to frame.
+void* gpuScratch(GpuDisplay& g, int64_t bytes, int which = 0);
+// The frame shaders run on a software renderer (see VideoCaps::softwareRenderer).
+bool gpuSoftware(const GpuDisplay& g);
+
+// ---- halving on the CPU (reduce.cpp) ---------------------------------------------------
+// Pixel layouts that can be halved: 1 or 4 bytes, 1, 3 or 4 16-bit words, 32-bit words of
+// 10-bit fields at 22, 12, 2 (little- or big-endian) or at 0, 10, 20.
+enum class HalveLayout : uint8_t {
+    Bytes1,
+    Bytes4,
+    Shorts1,
+    Shorts3,
+    Shorts4,
+    High10,
+    High10BigEndian,
+    Low10
+};
+int halvePixelBytes(HalveLayout layout);
+// Halves an image along x and/or y into dst (rows dstRowBytes apart), in the same layout:
+// each component the rounded mean of the 2 x 2 (or 2 x 1) it covers, an odd last column
+// or row paired with itself. Split over the converter's workers for large images.
+void halveImage(HalveLayout layout, const uint8_t* src, int width, int height, int64_t rowBytes,
+                bool x, bool y, uint8_t* dst, int64_t dstRowBytes);
+// Halves 8-bit 4:2:2 (U Y0 V Y1, or Y0 U Y1 V when yuyv) both ways in its own layout: an
+// output pixel's luma is the mean of the 2 x 2 it covers, an output pair's chroma the mean
+// of the four samples of the two input pairs beneath it. False, with nothing written,
+// unless the width is a multiple of 4 and the height even.
+// The chroma of a planar frame with chroma halved horizontally (4:2:0, 4:2:2) whose luma is
+// halved both ways: each sample where the halved picture's pixel centre lies, a quarter
+// sample right of a left-sited one (weights 3 : 1 with the next), and for 4:2:2 the mean
+// of two rows (halveRows). samples per row, components each (2 for interleaved planes),
+// 8- or 16-bit little-endian.
+void chromaForHalf(const uint8_t* src, int samples, int rows, int64_t rowBytes, int components,
+                   int sampleBytes, bool leftSited, bool halveRows, uint8_t* dst,
+                   int64_t dstRowBytes);
+bool halve422(const uint8_t* src, int width, int height, int64_t rowBytes, bool yuyv, uint8_t* dst,
+              int64_t dstRowBytes);
 
 // ---- shader sources (generated at build time from the .glsl files) -------------------
 extern const char* const kVideoVertexShader;

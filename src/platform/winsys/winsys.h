@@ -126,7 +126,8 @@ inline int windowSide(int v) {
 // Null on failure (no display, bad parent, no GL surface when one was asked for). The
 // window belongs to the calling thread: its events arrive in that thread's loop.
 Window* createWindow(const WindowDesc& d, Surface** surface = nullptr);
-// Sends Destroy to the window and its children, then destroys them and their surfaces.
+// Sends Destroy to the window and its children, then destroys them. Surfaces are the
+// caller's: destroySurface them first (a surface outliving its window draws nowhere).
 void destroyWindow(Window* window);
 
 // The X window id as the public API hands it out, and back (null when not ours).

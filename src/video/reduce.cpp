@@ -1,0 +1,354 @@
+// Halving pictures on the CPU: a software rasteriser reads every texel of a linearly
+// filtered picture shown at half size or less, and the CPU averages them faster, in one
+// pass over memory, so that the rasteriser draws at the window's size.
+#include <cstring>
+
+#include "video/convert/workers.h"
+#include "video/video_internal.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace zu::detail {
+namespace {
+
+// Loads and stores the components of one pixel of a layout (at most 4).
+struct Bytes {
+    int n;
+    void load(const uint8_t* p, unsigned c[4]) const {
+        for (int i = 0; i < n; ++i) c[i] = p[i];
+    }
+    void store(uint8_t* p, const unsigned c[4]) const {
+        for (int i = 0; i < n; ++i) p[i] = uint8_t(c[i]);
+    }
+};
+struct Shorts {
+    int n;
+    void load(const uint8_t* p, unsigned c[4]) const {
+        for (int i = 0; i < n; ++i) {
+            uint16_t v;
+            std::memcpy(&v, p + 2 * i, 2);
+            c[i] = v;
+        }
+    }
+    void store(uint8_t* p, const unsigned c[4]) const {
+        for (int i = 0; i < n; ++i) {
+            const uint16_t v = uint16_t(c[i]);
+            std::memcpy(p + 2 * i, &v, 2);
+        }
+    }
+};
+// A 32-bit word of three 10-bit fields and a 2-bit one; little- or big-endian.
+struct Word10 {
+    int shift[4];  // of the 10-bit fields, then the 2-bit one
+    bool bigEndian;
+    uint32_t read(const uint8_t* p) const {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return bigEndian ? __builtin_bswap32(v) : v;
+    }
+    void load(const uint8_t* p, unsigned c[4]) const {
+        const uint32_t v = read(p);
+        for (int i = 0; i < 4; ++i) c[i] = v >> shift[i] & (i < 3 ? 0x3FFu : 0x3u);
+    }
+    void store(uint8_t* p, const unsigned c[4]) const {
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) v |= uint32_t(c[i]) << shift[i];
+        if (bigEndian) v = __builtin_bswap32(v);
+        std::memcpy(p, &v, 4);
+    }
+};
+
+// Output pixels [from, n) of a row from source rows a and b (b == a when only x halves):
+// each component the rounded mean of the 2 x 2 or 2 x 1 (or 1 x 2) it covers, an odd last
+// column paired with itself.
+template <class L>
+void halveRowGeneric(const L& l, int bpp, const uint8_t* a, const uint8_t* b, int srcW, bool x,
+                     int from, int n, uint8_t* d) {
+    unsigned p[4][4] = {}, out[4];
+    for (int i = from; i < n; ++i) {
+        const int j = x ? 2 * i : i, k = x && j + 1 < srcW ? j + 1 : j;
+        l.load(a + j * bpp, p[0]), l.load(b + j * bpp, p[1]);
+        if (x) l.load(a + k * bpp, p[2]), l.load(b + k * bpp, p[3]);
+        for (int c = 0; c < 4; ++c)
+            out[c] =
+                x ? (p[0][c] + p[1][c] + p[2][c] + p[3][c] + 2) >> 2 : (p[0][c] + p[1][c] + 1) >> 1;
+        l.store(d + i * bpp, out);
+    }
+}
+
+// 4-byte pixels, the common case, sixteen bytes at a time where SSE2 is there.
+void halveRowBytes4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n, uint8_t* d) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    if (x) {
+        // Four output pixels from eight source pixels of each row: whole pairs only.
+        const __m128i two = _mm_set1_epi16(2);
+        // Per pixel pair of the four pixels in r: the sum of the two, in 16-bit lanes.
+        auto pairs = [&](__m128i r) {
+            const __m128i lo = _mm_unpacklo_epi8(r, zero), hi = _mm_unpackhi_epi8(r, zero);
+            return _mm_add_epi16(_mm_unpacklo_epi64(lo, hi), _mm_unpackhi_epi64(lo, hi));
+        };
+        auto load = [](const uint8_t* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
+        for (; i + 4 <= n && 2 * i + 8 <= srcW; i += 4) {
+            const uint8_t *pa = a + 8 * i, *pb = b + 8 * i;
+            const __m128i s0 = _mm_add_epi16(_mm_add_epi16(pairs(load(pa)), pairs(load(pb))), two);
+            const __m128i s1 =
+                _mm_add_epi16(_mm_add_epi16(pairs(load(pa + 16)), pairs(load(pb + 16))), two);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i),
+                             _mm_packus_epi16(_mm_srli_epi16(s0, 2), _mm_srli_epi16(s1, 2)));
+        }
+    } else {
+        // pavgb rounds halves up, as (a + b + 1) >> 1 does.
+        for (; i + 4 <= n; i += 4)
+            _mm_storeu_si128(
+                reinterpret_cast<__m128i*>(d + 4 * i),
+                _mm_avg_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 4 * i)),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 4 * i))));
+    }
+#endif
+    halveRowGeneric(Bytes{4}, 4, a, b, srcW, x, i, n, d);
+}
+
+// Four 16-bit components halved along x and y, two output pixels a step where SSE2 is
+// there, summed in 32-bit lanes.
+void halveRowShorts4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n, uint8_t* d) {
+    int i = 0;
+#if defined(__SSE2__)
+    if (x && a != b) {
+        const __m128i zero = _mm_setzero_si128(), two = _mm_set1_epi32(2);
+        const __m128i bias32 = _mm_set1_epi32(0x8000), bias16 = _mm_set1_epi16(-0x8000);
+        // The mean of the pixel pair at p in rows a and b, in 32-bit lanes.
+        auto mean = [&](int p) {
+            const __m128i ra = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 8 * p));
+            const __m128i rb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 8 * p));
+            const __m128i s = _mm_add_epi32(
+                _mm_add_epi32(_mm_unpacklo_epi16(ra, zero), _mm_unpackhi_epi16(ra, zero)),
+                _mm_add_epi32(_mm_unpacklo_epi16(rb, zero), _mm_unpackhi_epi16(rb, zero)));
+            // Shifted into the signed range for the saturating pack.
+            return _mm_sub_epi32(_mm_srli_epi32(_mm_add_epi32(s, two), 2), bias32);
+        };
+        for (; i + 2 <= n && 2 * i + 4 <= srcW; i += 2) {
+            const __m128i packed = _mm_packs_epi32(mean(2 * i), mean(2 * i + 2));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8 * i), _mm_xor_si128(packed, bias16));
+        }
+    }
+#endif
+    halveRowGeneric(Shorts{4}, 8, a, b, srcW, x, i, n, d);
+}
+
+// One-byte samples (a luma plane) halved along x and y, eight outputs a step where SSE2 is
+// there.
+void halveRowBytes1(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n, uint8_t* d) {
+    int i = 0;
+#if defined(__SSE2__)
+    if (x) {
+        const __m128i lowBytes = _mm_set1_epi16(0xFF), two = _mm_set1_epi16(2);
+        // The sums of the sample pairs of r, in 16-bit lanes.
+        auto pairs = [&](__m128i r) {
+            return _mm_add_epi16(_mm_and_si128(r, lowBytes), _mm_srli_epi16(r, 8));
+        };
+        for (; i + 8 <= n && 2 * i + 16 <= srcW; i += 8) {
+            const __m128i ra = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 2 * i));
+            const __m128i rb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 2 * i));
+            const __m128i mean =
+                _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(pairs(ra), pairs(rb)), two), 2);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(mean, mean));
+        }
+    }
+#endif
+    halveRowGeneric(Bytes{1}, 1, a, b, srcW, x, i, n, d);
+}
+
+// Little-endian 10-bit words halved along x and y, four output words a step where SSE2 is
+// there: each field masked out in 32-bit lanes, summed over the rows, then over the pairs.
+void halveRowWord10(const Word10& l, const uint8_t* a, const uint8_t* b, int srcW, bool x, int n,
+                    uint8_t* d) {
+    int i = 0;
+#if defined(__SSE2__)
+    if (x && a != b && !l.bigEndian) {
+        auto load = [](const uint8_t* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
+        const __m128i two = _mm_set1_epi32(2);
+        for (; i + 4 <= n && 2 * i + 8 <= srcW; i += 4) {
+            const __m128i a0 = load(a + 8 * i), a1 = load(a + 8 * i + 16);
+            const __m128i b0 = load(b + 8 * i), b1 = load(b + 8 * i + 16);
+            __m128i out = _mm_setzero_si128();
+            for (int f = 0; f < 4; ++f) {
+                const __m128i m = _mm_set1_epi32(f < 3 ? 0x3FF : 0x3);
+                const __m128i sh = _mm_cvtsi32_si128(l.shift[f]);
+                auto field = [&](__m128i v) { return _mm_and_si128(_mm_srl_epi32(v, sh), m); };
+                const __m128i s0 = _mm_add_epi32(field(a0), field(b0));  // pixels 0-3
+                const __m128i s1 = _mm_add_epi32(field(a1), field(b1));  // pixels 4-7
+                const __m128 f0 = _mm_castsi128_ps(s0), f1 = _mm_castsi128_ps(s1);
+                const __m128i even = _mm_castps_si128(_mm_shuffle_ps(f0, f1, 0x88));
+                const __m128i odd = _mm_castps_si128(_mm_shuffle_ps(f0, f1, 0xDD));
+                const __m128i mean =
+                    _mm_srli_epi32(_mm_add_epi32(_mm_add_epi32(even, odd), two), 2);
+                out = _mm_or_si128(out, _mm_sll_epi32(mean, sh));
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), out);
+        }
+    }
+#endif
+    halveRowGeneric(l, 4, a, b, srcW, x, i, n, d);
+}
+
+void halveRow(HalveLayout layout, const uint8_t* a, const uint8_t* b, int srcW, bool x, int n,
+              uint8_t* d) {
+    switch (layout) {
+        case HalveLayout::Bytes1:
+            return halveRowBytes1(a, b, srcW, x, n, d);
+        case HalveLayout::Shorts1:
+            return halveRowGeneric(Shorts{1}, 2, a, b, srcW, x, 0, n, d);
+        case HalveLayout::Bytes4:
+            return halveRowBytes4(a, b, srcW, x, n, d);
+        case HalveLayout::Shorts3:
+            return halveRowGeneric(Shorts{3}, 6, a, b, srcW, x, 0, n, d);
+        case HalveLayout::Shorts4:
+            return halveRowShorts4(a, b, srcW, x, n, d);
+        case HalveLayout::High10:
+            return halveRowWord10(Word10{{22, 12, 2, 0}, false}, a, b, srcW, x, n, d);
+        case HalveLayout::High10BigEndian:
+            return halveRowWord10(Word10{{22, 12, 2, 0}, true}, a, b, srcW, x, n, d);
+        case HalveLayout::Low10:
+            return halveRowWord10(Word10{{0, 10, 20, 30}, false}, a, b, srcW, x, n, d);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// One output row of 8-bit 4:2:2 halved both ways, from input rows a and b: each input pair
+// gives one output pixel's luma (the mean of its four samples), and each two input pairs
+// one output pair's chroma (the mean of their four samples).
+void halveRow422(const uint8_t* a, const uint8_t* b, int outPairs, int yAt, uint8_t* d) {
+    const int cAt = 1 - yAt;  // U at cAt, V at cAt + 2
+    int k = 0;
+#if defined(__SSE2__)
+    const __m128i lowBytes = _mm_set1_epi16(0xFF), ones = _mm_set1_epi16(1);
+    const __m128i two16 = _mm_set1_epi16(2), two32 = _mm_set1_epi32(2);
+    for (; k + 2 <= outPairs; k += 2) {
+        // Four input pairs (sixteen bytes) of each row: two output pairs.
+        const __m128i ra = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 8 * k));
+        const __m128i rb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 8 * k));
+        auto lumaOf = [&](__m128i r) {
+            return yAt ? _mm_srli_epi16(r, 8) : _mm_and_si128(r, lowBytes);
+        };
+        auto chromaOf = [&](__m128i r) {
+            return yAt ? _mm_and_si128(r, lowBytes) : _mm_srli_epi16(r, 8);
+        };
+        // Luma: the four samples of each input pair, in 32-bit lanes, then their means.
+        const __m128i ySum = _mm_madd_epi16(_mm_add_epi16(lumaOf(ra), lumaOf(rb)), ones);
+        const __m128i y = _mm_srli_epi32(_mm_add_epi32(ySum, two32), 2);  // pairs 0-3
+        // Chroma: U V per pair in 16-bit lanes; pairs 0 + 1 and 2 + 3.
+        const __m128i c = _mm_add_epi16(chromaOf(ra), chromaOf(rb));
+        const __m128i cSum = _mm_add_epi16(c, _mm_shuffle_epi32(c, 0xB1));  // lanes 0 and 2
+        const __m128i uv = _mm_srli_epi16(_mm_add_epi16(cSum, two16), 2);
+        // Sixteen-bit lanes Y0 Y1 Y2 Y3 and U01 V01 U23 V23, interleaved in the layout's
+        // order into the two output pairs.
+        const __m128i yPairs = _mm_packs_epi32(y, y);
+        const __m128i uvPairs = _mm_shuffle_epi32(uv, 0x88);
+        const __m128i words =
+            yAt ? _mm_unpacklo_epi16(uvPairs, yPairs) : _mm_unpacklo_epi16(yPairs, uvPairs);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 4 * k), _mm_packus_epi16(words, words));
+    }
+#endif
+    for (; k < outPairs; ++k) {
+        const uint8_t *p = a + 8 * k, *q = b + 8 * k;
+        uint8_t* o = d + 4 * k;
+        for (int j = 0; j < 2; ++j) {
+            const int at = 4 * j + yAt;
+            o[yAt + 2 * j] = uint8_t((p[at] + p[at + 2] + q[at] + q[at + 2] + 2) >> 2);
+        }
+        for (int c = cAt; c <= cAt + 2; c += 2)
+            o[c] = uint8_t((p[c] + p[c + 4] + q[c] + q[c + 4] + 2) >> 2);
+    }
+}
+
+}  // namespace
+
+bool halve422(const uint8_t* src, int width, int height, int64_t rowBytes, bool yuyv, uint8_t* dst,
+              int64_t dstRowBytes) {
+    if (!src || !dst || width <= 0 || height <= 0 || width % 4 || height % 2) return false;
+    const int outPairs = width / 4, h = height / 2;
+    forRows(h, 8, int64_t(width / 2) * h, [&](int begin, int end) {
+        for (int r = begin; r < end; ++r)
+            halveRow422(src + 2 * r * rowBytes, src + (2 * r + 1) * rowBytes, outPairs,
+                        yuyv ? 0 : 1, dst + r * dstRowBytes);
+    });
+    return true;
+}
+
+int halvePixelBytes(HalveLayout layout) {
+    switch (layout) {
+        case HalveLayout::Bytes1:
+            return 1;
+        case HalveLayout::Shorts1:
+            return 2;
+        case HalveLayout::Shorts3:
+            return 6;
+        case HalveLayout::Shorts4:
+            return 8;
+        default:
+            return 4;
+    }
+}
+
+void chromaForHalf(const uint8_t* src, int samples, int rows, int64_t rowBytes, int components,
+                   int sampleBytes, bool leftSited, bool halveRows, uint8_t* dst,
+                   int64_t dstRowBytes) {
+    if (!src || !dst || samples <= 0 || rows <= 0) return;
+    const int h = halveRows ? rows / 2 : rows;
+    auto get = [&](const uint8_t* row, int i) -> unsigned {
+        if (sampleBytes == 1) return row[i];
+        return unsigned(row[2 * i] | row[2 * i + 1] << 8);
+    };
+    forRows(h, 8, int64_t(samples) * components * h, [&](int begin, int end) {
+        for (int r = begin; r < end; ++r) {
+            const uint8_t* a = src + (halveRows ? 2 * r : r) * rowBytes;
+            const uint8_t* b = halveRows ? a + rowBytes : a;
+            uint8_t* d = dst + r * dstRowBytes;
+            for (int s = 0; s < samples; ++s) {
+                const int t = s + 1 < samples ? s + 1 : s;
+                for (int c = 0; c < components; ++c) {
+                    const int i = s * components + c, j = t * components + c;
+                    // Weights 3 : 1 for left-sited samples, over one or two rows.
+                    const unsigned here = get(a, i) + get(b, i), next = get(a, j) + get(b, j);
+                    const unsigned v = leftSited ? (3 * here + next + 4) >> 3 : (here + 1) >> 1;
+                    if (sampleBytes == 1) {
+                        d[i] = uint8_t(v);
+                    } else {
+                        d[2 * i] = uint8_t(v), d[2 * i + 1] = uint8_t(v >> 8);
+                    }
+                }
+            }
+        }
+    });
+}
+
+void halveImage(HalveLayout layout, const uint8_t* src, int width, int height, int64_t rowBytes,
+                bool x, bool y, uint8_t* dst, int64_t dstRowBytes) {
+    if (!src || !dst || width <= 0 || height <= 0) return;
+    const int w = x ? (width + 1) / 2 : width, h = y ? (height + 1) / 2 : height;
+    const int bpp = halvePixelBytes(layout);
+    forRows(h, 8, int64_t(w) * h, [&](int begin, int end) {
+        for (int r = begin; r < end; ++r) {
+            const int r0 = y ? 2 * r : r, r1 = y && r0 + 1 < height ? r0 + 1 : r0;
+            const uint8_t* a = src + r0 * rowBytes;
+            uint8_t* d = dst + r * dstRowBytes;
+            if (!x && !y)
+                std::memcpy(d, a, size_t(w) * bpp);
+            else
+                halveRow(layout, a, src + r1 * rowBytes, width, x, w, d);
+        }
+    });
+}
+
+}  // namespace zu::detail

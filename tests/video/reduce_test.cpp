@@ -1,0 +1,144 @@
+// Halving on the CPU: every layout, odd and even sizes, small frames and frames split over
+// the workers, against the plain mean of the components each output covers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "video/video_internal.h"
+
+using namespace zu::detail;
+
+namespace {
+
+// The components of the pixel at p in a layout, and the pixel made of components.
+std::vector<unsigned> decode(HalveLayout l, const uint8_t* p) {
+    uint32_t w = 0;
+    if (halvePixelBytes(l) == 4) std::memcpy(&w, p, 4);
+    switch (l) {
+        case HalveLayout::Bytes1:
+            return {p[0]};
+        case HalveLayout::Bytes4:
+            return {p[0], p[1], p[2], p[3]};
+        case HalveLayout::Shorts1:
+        case HalveLayout::Shorts3:
+        case HalveLayout::Shorts4: {
+            std::vector<unsigned> c;
+            for (int i = 0; i < halvePixelBytes(l) / 2; ++i)
+                c.push_back(unsigned(p[2 * i] | p[2 * i + 1] << 8));
+            return c;
+        }
+        case HalveLayout::High10BigEndian:
+            w = __builtin_bswap32(w);
+            [[fallthrough]];
+        case HalveLayout::High10:
+            return {w >> 22 & 0x3FF, w >> 12 & 0x3FF, w >> 2 & 0x3FF, w & 3};
+        case HalveLayout::Low10:
+            return {w & 0x3FF, w >> 10 & 0x3FF, w >> 20 & 0x3FF, w >> 30};
+    }
+    return {};
+}
+
+TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
+    const HalveLayout layouts[] = {HalveLayout::Bytes1,          HalveLayout::Bytes4,
+                                   HalveLayout::Shorts1,         HalveLayout::Shorts3,
+                                   HalveLayout::Shorts4,         HalveLayout::High10,
+                                   HalveLayout::High10BigEndian, HalveLayout::Low10};
+    const struct {
+        int w, h;
+        bool x, y;
+    } sizes[] = {{37, 5, true, true},
+                 {70, 6, true, true},
+                 {37, 5, true, false},
+                 {37, 5, false, true},
+                 {1602, 1300, true, true}};  // the last one is split
+    std::mt19937 rng(7);
+    for (HalveLayout l : layouts)
+        for (const auto& s : sizes) {
+            // Split over the workers: one layout of each kind of row code is enough.
+            if (s.w > 1000 && l != HalveLayout::Bytes4 && l != HalveLayout::High10) continue;
+            SCOPED_TRACE(testing::Message() << "layout " << int(l) << ", " << s.w << " x " << s.h
+                                            << (s.x ? " x" : "") << (s.y ? " y" : ""));
+            const int bpp = halvePixelBytes(l);
+            const int64_t rowBytes = int64_t(s.w) * bpp + 12;  // padded rows
+            std::vector<uint8_t> src(size_t(rowBytes) * s.h);
+            for (uint8_t& b : src) b = uint8_t(rng());
+            const int ow = s.x ? (s.w + 1) / 2 : s.w, oh = s.y ? (s.h + 1) / 2 : s.h;
+            std::vector<uint8_t> out(size_t(ow) * bpp * oh, 0xCD);
+            halveImage(l, src.data(), s.w, s.h, rowBytes, s.x, s.y, out.data(), int64_t(ow) * bpp);
+            int wrong = 0;
+            for (int r = 0; r < oh && wrong < 3; ++r)
+                for (int i = 0; i < ow && wrong < 3; ++i) {
+                    // Source columns and rows covered: an odd last one pairs with itself.
+                    const int x0 = s.x ? 2 * i : i, x1 = s.x ? std::min(x0 + 1, s.w - 1) : x0;
+                    const int y0 = s.y ? 2 * r : r, y1 = s.y ? std::min(y0 + 1, s.h - 1) : y0;
+                    const std::vector<int> xs = s.x ? std::vector{x0, x1} : std::vector{x0};
+                    const std::vector<int> ys = s.y ? std::vector{y0, y1} : std::vector{y0};
+                    const unsigned n = unsigned(xs.size() * ys.size());
+                    std::vector<unsigned> sum(4, 0);
+                    for (int yy : ys)
+                        for (int xx : xs) {
+                            const auto c = decode(l, src.data() + yy * rowBytes + xx * bpp);
+                            for (size_t k = 0; k < c.size(); ++k) sum[k] += c[k];
+                        }
+                    const auto got = decode(l, out.data() + (size_t(r) * ow + i) * bpp);
+                    for (size_t k = 0; k < got.size(); ++k)
+                        if (got[k] != (sum[k] + n / 2) / n) {
+                            ADD_FAILURE() << "pixel " << i << ", " << r << " component " << k
+                                          << ": " << got[k] << " want " << (sum[k] + n / 2) / n;
+                            ++wrong;
+                        }
+                }
+        }
+}
+
+TEST(Halving, FourTwoTwoKeepsItsLayoutWithLumaAndChromaMeans) {
+    std::mt19937 rng(11);
+    // UYVY (luma at 1 and 3) and YUYV (luma at 0 and 2); small, odd pair counts, and split.
+    for (bool yuyv : {false, true})
+        for (auto [w, h] : {std::pair{12, 4}, std::pair{36, 6}, std::pair{2000, 1100}}) {
+            SCOPED_TRACE(testing::Message() << (yuyv ? "YUYV " : "UYVY ") << w << " x " << h);
+            const int64_t rowBytes = int64_t(w) * 2 + 8;
+            std::vector<uint8_t> src(size_t(rowBytes) * h);
+            for (uint8_t& b : src) b = uint8_t(rng());
+            const int ow = w / 2, oh = h / 2;
+            std::vector<uint8_t> out(size_t(ow) * 2 * oh, 0xCD);
+            ASSERT_TRUE(halve422(src.data(), w, h, rowBytes, yuyv, out.data(), int64_t(ow) * 2));
+            const int yAt = yuyv ? 0 : 1, cAt = 1 - yAt;
+            auto at = [&](int row, int pair, int byte) {
+                return unsigned(src[size_t(row) * rowBytes + 4 * pair + byte]);
+            };
+            int wrong = 0;
+            for (int r = 0; r < oh && wrong < 3; ++r)
+                for (int k = 0; k < ow / 2 && wrong < 3; ++k) {
+                    const uint8_t* o = out.data() + size_t(r) * ow * 2 + 4 * k;
+                    unsigned want[4];
+                    for (int j = 0; j < 2; ++j) {  // luma of output pixel j: input pair 2k + j
+                        unsigned s = 0;
+                        for (int row : {2 * r, 2 * r + 1})
+                            s += at(row, 2 * k + j, yAt) + at(row, 2 * k + j, yAt + 2);
+                        want[yAt + 2 * j] = (s + 2) / 4;
+                    }
+                    for (int c : {cAt, cAt + 2}) {
+                        unsigned s = 0;
+                        for (int row : {2 * r, 2 * r + 1})
+                            s += at(row, 2 * k, c) + at(row, 2 * k + 1, c);
+                        want[c] = (s + 2) / 4;
+                    }
+                    for (int b = 0; b < 4; ++b)
+                        if (o[b] != want[b]) {
+                            ADD_FAILURE() << "pair " << k << ", row " << r << " byte " << b << ": "
+                                          << int(o[b]) << " want " << want[b];
+                            ++wrong;
+                        }
+                }
+        }
+    // Widths that do not make whole output pairs, and odd heights, are left to the caller.
+    uint8_t px[64] = {}, out[64];
+    EXPECT_FALSE(halve422(px, 6, 2, 12, false, out, 6));
+    EXPECT_FALSE(halve422(px, 8, 3, 16, false, out, 8));
+}
+
+}  // namespace
