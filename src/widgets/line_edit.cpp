@@ -36,15 +36,15 @@ std::string paste(ws::Selection which) {
 }  // namespace
 
 Span selectionOf(int caret, int anchor, int length) {
+    if (anchor < 0) return {};
     const auto clamp = [&](int v) { return std::clamp(v, 0, std::max(length, 0)); };
-    if (anchor < 0) anchor = caret;  // none: a host that only moves the caret selects nothing
     return {clamp(std::min(caret, anchor)), clamp(std::max(caret, anchor))};
 }
 
 bool moveCaret(int b, int length, int& caret, int& anchor) {
     const int code = b & ZU_KEY_CODE;
     const bool extend = (b & ZU_KEY_SHIFT) != 0;
-    if (anchor < 0) anchor = caret;
+    if (extend && anchor < 0) anchor = caret;
     const Span sel = selectionOf(caret, anchor, length);
     int to;
     switch (code) {

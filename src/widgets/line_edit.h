@@ -21,7 +21,8 @@ struct Span {
     int size() const { return to - from; }
 };
 
-// The characters between anchor and caret, kept within a text of the given length.
+// The characters between anchor and caret, kept within a text of the given length; none
+// while the anchor is -1.
 Span selectionOf(int caret, int anchor, int length);
 
 // Left, Right, Home and End (ZUM_KEY's b with its modifier bits): moves the caret, with
