@@ -105,13 +105,10 @@ struct Setup {
         return b < 240 ? pick[b % 8] : static_cast<XWin>(in.word());
     }
     Atom atom(Input& in) {
-        const Atom pick[] = {s->uriList,
-                             s->dropProperty,
-                             s->xdndSelection,
-                             s->xdndTypeList,
-                             XA_STRING,
-                             bystanderProp,
-                             None};
+        // clang-format off
+        const Atom pick[] = {s->uriList, s->dropProperty, s->xdndSelection, s->xdndTypeList,
+                             XA_STRING, bystanderProp, None};
+        // clang-format on
         const uint8_t b = in.byte();
         return b < 240 ? pick[b % 7] : static_cast<Atom>(in.word());
     }

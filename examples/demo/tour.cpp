@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -58,6 +59,14 @@ class Driver {
         XTestFakeKeyEvent(dpy_, k, False, 0);
         XSync(dpy_, False);
         sleepMs(30);
+    }
+    // A key with a modifier held: Shift+Left, Control+C.
+    void chord(KeySym modifier, KeySym s) {
+        const KeyCode m = XKeysymToKeycode(dpy_, modifier);
+        XTestFakeKeyEvent(dpy_, m, True, 0);
+        key(s);
+        XTestFakeKeyEvent(dpy_, m, False, 0);
+        XSync(dpy_, False);
     }
     void type(const char* text) {
         for (const char* c = text; *c; ++c) {
@@ -186,6 +195,25 @@ void Tour::run() {
         d.type("take_two");
         d.key(XK_Return);
     });
+    // Select "two" with Shift+Left, copy it, and paste it after the end.
+    step("text-selected-copied", nullptr, [&] {
+        d.click(app_.field);
+        for (int i = 0; i < 3; ++i) d.chord(XK_Shift_L, XK_Left);
+        d.chord(XK_Control_L, XK_c);
+    });
+    step("text-pasted", &s.text, [&] {
+        d.key(XK_End);
+        d.chord(XK_Control_L, XK_v);
+        d.key(XK_Return);
+    });
+    {
+        char text[264] = {};
+        ZUGetWindowText(app_.field.GetZUWndHandle(), text, sizeof text);
+        if (std::string(text) != "take_twotwo") {
+            printf("  the paste gave \"%s\"\n", text);
+            ++failures_;
+        }
+    }
     step("number-dragged", &s.value, [&] {
         int x, y;
         d.at(app_.number0, x, y);

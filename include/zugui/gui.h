@@ -20,6 +20,7 @@
 /// |---|---|---|---|---|---|---|
 /// | 35143 | ZUM_LBUTTONDOWN | window procedure | x | y | 0 | 0 |
 /// | 35146 | ZUM_LBUTTONUP | window procedure | x | y | 0 | 0 |
+/// | 35147 | ZUM_MBUTTONDOWN | window procedure (ZUText and ZUNumber paste the primary selection while editing) | x | y | 0 | 0 |
 /// | 35148 | ZUM_RBUTTONDOWN | window procedure | x | y | 0 | 0 |
 /// | 35149 | ZUM_RBUTTONUP | window procedure | x | y | 0 | 0 |
 /// | 35150 | ZUM_MOUSEMOVE | window procedure | x | y | 0 | 0 |
@@ -27,7 +28,7 @@
 /// | 35152 | ZUM_CLICKED | buttons, check boxes, picture buttons, tabs, hot texts and lists, to the parent widget | 0; a check box: the state asked for | 0 | sending widget | 0 |
 /// | 35154 | ZUM_COLORCHANGED | ZUColorPicker, to its parent | 0 | 0 | sending widget | 0 |
 /// | 35155 | ZUM_SLIDERDRAG | ZUSlider, to its parent | position | 0 | sending widget | 0 |
-/// | 35156 | ZUM_KEY | window procedure, to the capture node, else the node holding the key's hot key | character code, or -1 for a special key | 0, or the special key's virtual-key code | 0 | 0 |
+/// | 35156 | ZUM_KEY | window procedure, to the capture node, else the node holding the key's hot key | character code, or -1 for a special key | 0, or the special key's virtual-key code; to the capture node with ZU_KEY_SHIFT and ZU_KEY_CONTROL added for the modifiers held (\ref zum_keys) | 0 | 0 |
 /// | 35157 | ZUM_TEXTENTERED | ZUText, edit committed, to its parent | 0 | 0 | sending widget | 0 |
 /// | 35158 | ZUM_VALUECHANGED | ZUNumber, to its parent | new value, or 0 for a timecode text | 0 | sending widget | null, or the timecode text (valid during the call) |
 /// | 35159 | ZUM_LBUTTONDBLCLK | window procedure, nodes with double clicks on (ZUEnableWndLDblClk) | x | y | 0 | 0 |
@@ -52,9 +53,25 @@
 /// | 35179 | ZUM_MOUSELEAVE | window procedure, on the next pointer move, to the roll-over node the pointer was over | 0 | 0 | 0 | 0 |
 /// | 35180 | ZUM_DESTROY | ZUDestroyWindow, to each node destroyed, after its descendants | 0 | 0 | 0 | 0 |
 ///
-/// 35144, 35145, 35147, 35153 and 35165 are neither sent nor handled. ZUM_POSTED (34567)
+/// 35144, 35145, 35153 and 35165 are neither sent nor handled. ZUM_POSTED (34567)
 /// is the window-system message that carries a ZUPostMessage record; hosts never see it.
 /// Pointers in p and q are valid during the call only.
+///
+/// \anchor zum_keys
+/// Special keys of ZUM_KEY(-1, b), as virtual-key codes in the low 16 bits of b:
+///
+/// | key | code | to |
+/// |---|---|---|
+/// | Backspace, Enter, Shift, Caps Lock, Escape | 0x08, 0x0D, 0x10, 0x14, 0x1B | capture node or hot key |
+/// | Left, Up, Right, Down, Delete | 0x25, 0x26, 0x27, 0x28, 0x2E | capture node or hot key |
+/// | End, Home | 0x23, 0x24 | capture node only |
+/// | Control+A, Control+C, Control+V, Control+X | 0x41, 0x43, 0x56, 0x58 (with ZU_KEY_CONTROL) | capture node only |
+///
+/// To the capture node b also carries the modifiers held with the key: ZU_KEY_SHIFT
+/// (0x10000) and ZU_KEY_CONTROL (0x20000), so Shift+Left is (-1, 0x10025) and Control+C is
+/// (-1, 0x20043). A key pressed without modifiers gives the bare code, as do hot keys
+/// always. Characters typed through dead keys or compose sequences arrive as
+/// ZUM_KEY(character, 0) like any other Latin-1 character.
 
 /// \page threads Threads
 ///
@@ -88,6 +105,7 @@
 enum : unsigned int {
     ZUM_LBUTTONDOWN = 35143,
     ZUM_LBUTTONUP = 35146,
+    ZUM_MBUTTONDOWN = 35147,
     ZUM_RBUTTONDOWN = 35148,
     ZUM_RBUTTONUP = 35149,
     ZUM_MOUSEMOVE = 35150,
@@ -119,6 +137,12 @@ enum : unsigned int {
     ZUM_VIDEOMOUSEWHEEL = 35178,
     ZUM_MOUSELEAVE = 35179,
     ZUM_DESTROY = 35180,
+};
+/// Modifier bits in b of ZUM_KEY(-1, b) sent to the capture node (\ref zum_keys).
+enum : int {
+    ZU_KEY_SHIFT = 0x10000,    ///< Shift held.
+    ZU_KEY_CONTROL = 0x20000,  ///< Control held.
+    ZU_KEY_CODE = 0xFFFF,      ///< Mask of the virtual-key code.
 };
 /// First and last number of the library's message range.
 enum : unsigned int { ZUM_FIRST = 35143, ZUM_LAST = 35180 };

@@ -17,6 +17,8 @@
 /// where a method says so; elsewhere it is ignored and the next render pass shows the change.
 #pragma once
 
+#include <string>
+
 #include "zugui/gui.h"
 #include "zugui/text.h"
 
@@ -308,6 +310,16 @@ class ZUAPI ZUText : public ZUWindow {
     bool allowSpace = true;       ///< Typing accepts the space.
     char* savedText = nullptr;  ///< The text from before the edit (512-byte buffer, owned).
     int caret = 0;                ///< Caret index during an edit.
+    /// The other end of the selection: the characters between it and the caret are
+    /// selected (none when they are equal). Shift with Left, Right, Home or End, a
+    /// press-and-drag, a double click (a word) and Control+A select; typing, Backspace
+    /// and a paste replace the selection; Control+C copies it (or the whole text) to the
+    /// clipboard, Control+X cuts it, Control+V pastes; selecting makes it the primary
+    /// selection, which a middle click pastes. Pasted text loses line feeds, tabs, other
+    /// control codes and what lies outside Latin-1, then passes the character filter and
+    /// the length limit. The highlight is scheme colour 25.
+    int anchor = 0;
+    int dragFrom = -1;  ///< Character under the press while a drag may select; -1 when none.
 
   protected:
     /// Opens an edit: saves the text, captures the pointer, puts the caret at the end.
@@ -319,6 +331,13 @@ class ZUAPI ZUText : public ZUWindow {
     void cancel();
     /// Handles a ZUM_KEY: ch the character, vk the virtual key code.
     void key(int ch, int vk);
+
+  private:
+    bool accepts(int ch) const;
+    // Replaces the selection with the accepted characters of text, within the limits.
+    void insertText(const std::string& text);
+    int indexAt(int x) const;
+    void selectionChanged() const;
 };
 
 // @@widgets-ii: the item lists, number field, slider, scroll and colour widgets follow.
@@ -494,6 +513,9 @@ class ZUAPI ZUNumber : public ZUWindow {
     int rateNum = 30000;     ///< Rate numerator.
     int rateDen = 1001;      ///< Rate denominator.
     bool dropFrame = false;  ///< Drop-frame timecode.
+    /// The other end of the editor's selection (see ZUText::anchor, whose keys and
+    /// clipboard the editor shares; its double click opens the editor and selects nothing).
+    int anchor = 0;
 
   protected:
     /// The drag position for a pointer at x: one unit per pixel from the centre line, from
@@ -511,6 +533,10 @@ class ZUAPI ZUNumber : public ZUWindow {
     void typeNumber(int ch);
     void typeTimecode(int ch);
     void backspace();
+    void storeEditText(const char* text);
+    void eraseSelection();
+    void typeChar(int ch);
+    void paste(const std::string& text);
 };
 
 /// A horizontal slider.

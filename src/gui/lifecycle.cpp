@@ -158,7 +158,9 @@ ZUAPI ZuErr ZUInitGUI(int x, int y, int width, int height, void* instance, char*
                       char* iconFile, void* hostWindow, int mode) {
     auto& g = gui();
     // One GUI per process: a second ZUInitGUI without ZUKillGUI is refused.
-    if (g.mainWindow || !ws::open()) return -2;
+    if (g.mainWindow) return -2;
+    zu::detail::prefetchFonts();  // beside the display's and the driver's set-up
+    if (!ws::open()) return -2;
     const bool embedded = (mode == 2 || mode == 3) && hostWindow;
     if (embedded && !ws::nativeWindowExists(hostWindow)) return -2;
     g.instance = instance;
@@ -268,6 +270,8 @@ ZUAPI ZuErr ZUKillGUI(void) {
     ws::makeCurrent(g.mainSurface);
     ZUKillFonts(0);
     ZUReleaseMouse();
+    // Other clients must not ask a GUI that is gone for its clipboard.
+    ws::releaseSelections();
     // In embedded mode this removes our child and leaves the host's window as it was.
     zu::detail::releaseMainWindow();
     zu::detail::closeEvent(g.inputRequest);

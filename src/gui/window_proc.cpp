@@ -21,6 +21,22 @@ bool isSpecialKey(uintptr_t code) {
     return false;
 }
 
+// The editing keys that only a capture node is told about: Home and End, and the
+// selection and clipboard shortcuts. The letters count only with Control held.
+bool isCaptureKey(unsigned code, unsigned modifiers) {
+    if (code == VK_HOME || code == VK_END) return true;
+    const bool control = (modifiers & kModControl) != 0;
+    return control && (code == 'A' || code == 'C' || code == 'V' || code == 'X');
+}
+
+// ZUM_KEY's b for the capture node: the code with the modifiers held.
+int captureKeyB(unsigned code, unsigned modifiers) {
+    int b = static_cast<int>(code);
+    if (modifiers & kModShift) b |= ZU_KEY_SHIFT;
+    if (modifiers & kModControl) b |= ZU_KEY_CONTROL;
+    return b;
+}
+
 void send(ZUWindowNode* n, unsigned msg, int a, int b, void* p = nullptr, void* q = nullptr) {
     if (n && n->callback) n->callback(n->userData, msg, a, b, p, q);
 }
@@ -143,6 +159,15 @@ intptr_t guiWindowProc(const Event& e) {
                     sendVideo(videoTarget(window, true),
                               up ? ZUM_VIDEOLBUTTONUP : ZUM_VIDEOLBUTTONDBLCLK, cx, cy);
                 }
+            } else if (e.button == kMiddle && e.kind != K::ButtonUp) {
+                // Every press (a quick second one too): it is what pastes the primary
+                // selection.
+                if (pointerInput) {
+                    if (ZUWindowNode* t = pointerTarget(gx, gy)) {
+                        send(t, ZUM_MBUTTONDOWN, gx, gy);
+                        inputHandshake();
+                    }
+                }
             } else if (e.button == kRight && e.kind != K::DoubleClick) {
                 const bool down = e.kind == K::ButtonDown;
                 if (pointerInput) {
@@ -185,7 +210,10 @@ intptr_t guiWindowProc(const Event& e) {
                 const unsigned code = isChar ? e.character : e.key;
                 ZUWindowNode* t = g.capture ? g.capture : hotKeyNode(code);
                 if (t) {
-                    if (!isChar && isSpecialKey(code))
+                    if (!isChar && g.capture &&
+                        (isSpecialKey(code) || isCaptureKey(code, e.modifiers)))
+                        send(t, ZUM_KEY, -1, captureKeyB(code, e.modifiers));
+                    else if (!isChar && isSpecialKey(code))
                         send(t, ZUM_KEY, -1, static_cast<int>(code));
                     else if (isChar && !e.extended && code >= 32)
                         send(t, ZUM_KEY, static_cast<int>(code), 0);

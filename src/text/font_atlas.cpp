@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <future>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -11,6 +13,7 @@
 
 #include "gui/gui_state.h"
 #include "platform/winsys/winsys.h"
+#include "text/draw_stream.h"
 #include "text/font_files.h"
 #include "text/text.h"
 
@@ -52,9 +55,9 @@ struct OwnedAtlas {
 // gives the plain quads drawn in the same stream their colour unchanged.
 constexpr int kWhiteCell = 4;
 
-std::unique_ptr<OwnedAtlas> packAtlas(const RasterFont* const (&raster)[kFontsPerSet],
+std::shared_ptr<OwnedAtlas> packAtlas(const RasterFont* const (&raster)[kFontsPerSet],
                                       int maxWidth) {
-    auto out = std::make_unique<OwnedAtlas>();
+    auto out = std::make_shared<OwnedAtlas>();
     struct Cell {
         int font, code, w, h, x = 0, y = 0;  // w, h: the glyph's own power-of-two size
     };
@@ -83,6 +86,7 @@ std::unique_ptr<OwnedAtlas> packAtlas(const RasterFont* const (&raster)[kFontsPe
         x += span;
     }
     const int height = powerOfTwoFrom2(y + band);
+    // White texels with the coverage as alpha: a glyph takes the current colour.
     out->texels.assign(static_cast<size_t>(2) * width * height, 0);
     for (size_t i = 0; i < out->texels.size(); i += 2) out->texels[i] = 255;
     for (int j = 0; j < kWhiteCell; ++j)
@@ -128,15 +132,12 @@ void buildSet(FontSet& set, const OwnedAtlas& atlas) {
     if (a.width > 0) {  // else no face was found: every font draws nothing
         glGenTextures(1, &texture);
         glBindTexture(GL_TEXTURE_2D, texture);
-        // White texels with the coverage as alpha: a glyph takes the current colour.
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        GLint unpack = 4;
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, a.width, a.height, 0, GL_LUMINANCE_ALPHA,
+        // Stored as given, two bytes a texel: a fresh texture's memory is most of what the
+        // upload costs. Rows are 4-byte aligned whatever the unpack alignment.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, a.width, a.height, 0, GL_LUMINANCE_ALPHA,
                      GL_UNSIGNED_BYTE, a.texels);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
     set.context = ws::currentContext();
@@ -181,34 +182,65 @@ GlyphFont* fontForId(int id) {
 namespace {
 
 // The first build in a process rasterises both faces at three sizes, most of its time: the
-// bold ones on a second thread, the regular ones here.
-std::unique_ptr<OwnedAtlas> makeAtlas() {
-    const RasterFont* raster[kFontsPerSet] = {};
+// bold ones on a second thread, the regular ones here (unless this is already a thread of
+// its own beside the caller's).
+void rasteriseAll(const RasterFont* (&raster)[kFontsPerSet], bool parallel) {
     auto range = [&raster](int from, int to) {
         for (int i = from; i < to; ++i)
             raster[i] = &rasterFont(kBuildOrder[i].bold, kBuildOrder[i].size);
     };
     std::thread bold;
     try {
-        bold = std::thread(range, 0, kFontsPerSet / 2);
+        if (parallel) bold = std::thread(range, 0, kFontsPerSet / 2);
     } catch (const std::system_error&) {
-        range(0, kFontsPerSet / 2);  // no thread to be had: one after the other
     }
+    if (!bold.joinable()) range(0, kFontsPerSet / 2);  // one after the other
     range(kFontsPerSet / 2, kFontsPerSet);
     if (bold.joinable()) bold.join();
-    GLint maxWidth = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxWidth);
-    return packAtlas(raster, std::min<int>(maxWidth, 16384));
 }
 
-const OwnedAtlas& sharedAtlas() {
-    static std::once_flag once;
-    static std::unique_ptr<OwnedAtlas> atlas;
-    std::call_once(once, [] { atlas = makeAtlas(); });
-    return *atlas;
+// 16384 texels hold the six fonts in one band; OpenGL takes that wide a texture nearly
+// everywhere, and where it does not the atlas is packed again for what it takes.
+constexpr int kAtlasWidth = 16384;
+
+std::mutex atlasMutex;
+std::shared_future<std::shared_ptr<const OwnedAtlas>> wideAtlas;  // guarded by atlasMutex
+std::map<int, std::shared_ptr<const OwnedAtlas>> narrowAtlases;   // guarded by atlasMutex
+
+std::shared_ptr<const OwnedAtlas> makeAtlas(int maxWidth, bool parallel) {
+    const RasterFont* raster[kFontsPerSet] = {};
+    rasteriseAll(raster, parallel);
+    return packAtlas(raster, maxWidth);
+}
+
+// The atlas for textures at most maxWidth wide: made once per process and kept.
+const OwnedAtlas& sharedAtlas(int maxWidth) {
+    std::shared_future<std::shared_ptr<const OwnedAtlas>> wide;
+    {
+        std::lock_guard lock(atlasMutex);
+        if (!wideAtlas.valid())
+            wideAtlas = std::async(std::launch::deferred, makeAtlas, kAtlasWidth, true).share();
+        wide = wideAtlas;
+    }
+    const OwnedAtlas& atlas = *wide.get();
+    if (atlas.fonts[0].width <= maxWidth) return atlas;
+    std::lock_guard lock(atlasMutex);
+    auto& narrow = narrowAtlases[maxWidth];
+    if (!narrow) narrow = makeAtlas(maxWidth, true);  // the bitmaps are cached: packing only
+    return *narrow;
 }
 
 }  // namespace
+
+void prefetchFonts() {
+    std::lock_guard lock(atlasMutex);
+    if (wideAtlas.valid()) return;
+    try {
+        wideAtlas = std::async(std::launch::async, makeAtlas, kAtlasWidth, false).share();
+    } catch (const std::system_error&) {
+        // No thread to be had: the first build makes the atlas itself.
+    }
+}
 
 }  // namespace zu::detail
 
@@ -217,15 +249,19 @@ namespace ws = zu::ws;
 
 ZUAPI ZuErr ZUBuildFonts(int set) {
     if (set < 0 || set >= kFontSetCount) return 0;
+    flushDrawing();  // what waits may name the texture about to go
     FontSet& s = sets[set];
     // A second build replaces the first; its names are freed when they live here.
     freeSet(s, s.context && s.context == ws::currentContext());
-    buildSet(s, sharedAtlas());
+    GLint maxWidth = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxWidth);
+    buildSet(s, sharedAtlas(maxWidth));
     return 0;
 }
 
 ZUAPI ZuErr ZUKillFonts(int set) {
     if (set < 0 || set >= kFontSetCount) return 0;
+    flushDrawing();
     FontSet& s = sets[set];
     const bool same = !s.context || s.context == ws::currentContext();
     freeSet(s, same);

@@ -45,11 +45,21 @@ GlyphFont* fontOfSet(int set, int position);
 // no set belongs to it).
 GlyphFont* fontForId(int id);
 
+// Finds the faces and rasterises and packs the glyphs on a thread of their own, while the
+// caller opens the display and makes its context; the first font set built waits for it.
+void prefetchFonts();
+
 // glViewport, remembered for the current context: text reads its projection and the
 // viewport's offset in the window from here instead of asking OpenGL on every call.
 void setViewport(int x, int y, int width, int height);
 // Drops the record of the current context, before the context goes away.
 void forgetViewport();
+
+// Pixel x of the boundary before character index of a one-line text as ZUPrintText lays
+// it out in rect with flags (the index is kept within the text), and the boundary nearest
+// to a pixel x. Any thread: they read the advances of font set 0's fonts.
+float textBoundaryX(int fontId, const char* text, const ZuRECT& rect, int flags, int index);
+int textIndexAt(int fontId, const char* text, const ZuRECT& rect, int flags, float x);
 
 // Lays out and draws text from baseline y of the first line in a box of the given width
 // starting at x, in the draw stream's colour (streamColour), with the modelview matrix at

@@ -2,7 +2,9 @@
 // stream from the font set's atlas.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/winsys/winsys.h"
@@ -21,6 +23,14 @@ float lineWidth(const GlyphFont* font, const char* line, int length) {
     for (int i = 0; i < length; ++i)
         x += font->atlas->advances[static_cast<unsigned char>(line[i])];
     return x;
+}
+
+// Where a line of width w starts in a box of the given width at x.
+float lineStartX(float x, float width, float w, int flags) {
+    if (w > width) flags = ZU_TEXT_RIGHT;
+    if (flags == ZU_TEXT_LEFT) return static_cast<float>(static_cast<int>(x));
+    if (flags == ZU_TEXT_RIGHT) return static_cast<float>(static_cast<int>(x + width - w));
+    return static_cast<float>(static_cast<int>(width * 0.5f - w * 0.5f + x));
 }
 
 // A glyph's quad in the render pass's coordinates, and its texels.
@@ -80,12 +90,7 @@ void layOut(const GlyphFont* font, bool drawable, float x, float y, float width,
 
         // Show the end of a text that does not fit, here and for all later lines.
         if (w > width) flags = ZU_TEXT_RIGHT;
-        if (flags == ZU_TEXT_LEFT)
-            startX = static_cast<float>(static_cast<int>(x));
-        else if (flags == ZU_TEXT_RIGHT)
-            startX = static_cast<float>(static_cast<int>(x + width - w));
-        else
-            startX = static_cast<float>(static_cast<int>(width * 0.5f - w * 0.5f + x));
+        startX = lineStartX(x, width, w, flags);
         if (drawable) placeLine(font, startX, lineY, lines[i], length, out);
 
         // The caret turns from a character index into a pixel x.
@@ -223,19 +228,24 @@ void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, 
 
     // The clip box: from one pixel in at the left to the right edge, and the rectangle's
     // height; a degenerate rectangle clips everything.
-    const int sw = rect->width - 1 > 0 ? rect->width - 1 : 0;
+    const int sw = rect->width > 1 ? rect->width - 1 : 0;
     const int sh = rect->height > 0 ? rect->height : 0;
-    const Box box{static_cast<float>(rect->x + 1), static_cast<float>(rect->y),
-                  static_cast<float>(rect->x + 1) + static_cast<float>(sw),
+    // A rectangle at the end of the int range must not wrap.
+    auto toInt = [](int64_t v) {
+        return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    const int boxX = toInt(int64_t{rect->x} + 1);
+    const Box box{static_cast<float>(boxX), static_cast<float>(rect->y),
+                  static_cast<float>(boxX) + static_cast<float>(sw),
                   static_cast<float>(rect->y) + static_cast<float>(sh)};
     // The viewport's own y is the GUI's offset in the window while the main context is
     // current, and 0 in the popups' contexts, whatever the main GUI's offset. The box stays
     // set after the call.
-    const int boxY = rect->y + target.viewport[1];
+    const int boxY = toInt(int64_t{rect->y} + target.viewport[1]);
     // The clip box is in window pixels only while the viewport starts at the window's left.
     if (!hasMarks(l) && target.viewport[0] == 0 && !streamScissored() && cutsExactly(l, box)) {
         addGlyphs(f, l, box, c);
-        streamScissorBox(rect->x + 1, boxY, sw, sh);
+        streamScissorBox(boxX, boxY, sw, sh);
         return;
     }
 
@@ -244,7 +254,7 @@ void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, 
     flushDrawing();
     const bool wasOn = glIsEnabled(GL_SCISSOR_TEST);
     if (!wasOn) glEnable(GL_SCISSOR_TEST);
-    glScissor(rect->x + 1, boxY, sw, sh);
+    glScissor(boxX, boxY, sw, sh);
     addGlyphs(f, l, kNoCut, c);
     flushDrawing();
     glPushMatrix();
@@ -257,6 +267,27 @@ void printText(char* text, ZuRECT* rect, ZuFCOLOR* colour, int font, int flags, 
 }  // namespace
 
 // In the stream's colour.
+float textBoundaryX(int fontId, const char* text, const ZuRECT& rect, int flags, int index) {
+    const GlyphFont* font = fontForId(fontId);
+    const int length = text ? static_cast<int>(strnlen(text, kWorkingBuffer - 1)) : 0;
+    const float w = lineWidth(font, text, length);
+    const float start =
+        lineStartX(static_cast<float>(rect.x), static_cast<float>(rect.width), w, flags);
+    index = index < 0 ? 0 : index > length ? length : index;
+    return start + lineWidth(font, text, index);
+}
+
+int textIndexAt(int fontId, const char* text, const ZuRECT& rect, int flags, float x) {
+    const int length = text ? static_cast<int>(strnlen(text, kWorkingBuffer - 1)) : 0;
+    int best = 0;
+    float bestDistance = 1e30f;
+    for (int i = 0; i <= length; ++i) {
+        const float d = std::abs(textBoundaryX(fontId, text, rect, flags, i) - x);
+        if (d < bestDistance) bestDistance = d, best = i;
+    }
+    return best;
+}
+
 void DrawGlyphText(GlyphFont* font, float x, float y, float width, char* text, int flags,
                    int caret) {
     if (!font) return;

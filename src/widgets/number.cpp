@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "widgets/draw.h"
+#include "widgets/line_edit.h"
 #include "widgets/number_math.h"
 #include "zugui/widgets.h"
 
@@ -330,6 +331,7 @@ void ZUNumber::openEditor() {
             std::strcpy(editText, timecode);
         caret = int(std::strlen(editText));
     }
+    anchor = caret;
 }
 
 void ZUNumber::commit() {
@@ -445,15 +447,86 @@ void ZUNumber::backspace() {
     }
 }
 
+// The shown edit text back into the edit state: type 0 reads it as the number.
+void ZUNumber::storeEditText(const char* text) {
+    if (numberType == 0) {
+        char shown[16];
+        editValue = parseDecimal(text);  // "" and "-" read as 0
+        decimal(editValue, shown);
+        caret = std::min(caret, int(std::strlen(shown)));
+    } else {
+        std::strncpy(editText, text, kEditTextMax);
+        editText[kEditTextMax] = 0;
+    }
+    anchor = caret;
+}
+
+void ZUNumber::eraseSelection() {
+    char text[16];
+    shownEditText(text);
+    const Span sel = selectionOf(caret, anchor, int(std::strlen(text)));
+    if (sel.empty()) return;
+    eraseSpan(text, sel);
+    caret = sel.from;
+    storeEditText(text);
+}
+
+void ZUNumber::typeChar(int ch) {
+    // A character the type takes replaces the selection; the sign keeps toggling.
+    const bool digit = ch >= '0' && ch <= '9';
+    const bool insert = digit || (numberType != 0 && (ch == ':' || ch == ';'));
+    if (!insert && ch != '-') return;  // refused: the selection stays
+    if (insert) eraseSelection();
+    if (numberType == 0)
+        typeNumber(ch);
+    else
+        typeTimecode(ch);
+    anchor = caret;
+}
+
+void ZUNumber::paste(const std::string& text) {
+    bool any = false;
+    for (const char c : text) any = any || (c >= '0' && c <= '9');
+    if (!any) return;
+    for (const char c : text) typeChar(static_cast<unsigned char>(c));
+}
+
 void ZUNumber::key(int a, int b) {
     if (a != -1) {
-        if (numberType == 0)
-            typeNumber(a);
-        else
-            typeTimecode(a);
+        typeChar(a);
         return;
     }
-    switch (b) {
+    char text[16];
+    shownEditText(text);
+    const int len = int(std::strlen(text));
+    const Span sel = selectionOf(caret, anchor, len);
+    if (b & ZU_KEY_CONTROL) {
+        switch (b & ZU_KEY_CODE) {
+            case 'A':
+                anchor = 0;
+                caret = len;
+                offerPrimary(text, {0, len});
+                return;
+            case 'C':
+                offerClipboard(text, sel.empty() ? Span{0, len} : sel);
+                return;
+            case 'X':
+                if (!offerClipboard(text, sel.empty() ? Span{0, len} : sel)) return;
+                if (sel.empty()) anchor = 0, caret = len;
+                eraseSelection();
+                return;
+            case 'V':
+                paste(pasteClipboard());
+                return;
+            default:
+                break;
+        }
+    }
+    if (moveCaret(b, len, caret, anchor)) {
+        if (b & ZU_KEY_SHIFT) offerPrimary(text, selectionOf(caret, anchor, len));
+        return;
+    }
+    switch (b & ZU_KEY_CODE) {
         case VK_DELETE:
             editValue = 0;
             editText[0] = 0;
@@ -465,21 +538,16 @@ void ZUNumber::key(int a, int b) {
         case VK_ESCAPE:
             cancel();
             break;
-        case VK_LEFT:
-            if (caret > 0) --caret;
-            break;
-        case VK_RIGHT: {
-            char text[16];
-            shownEditText(text);
-            if (caret < int(std::strlen(text))) ++caret;
-            break;
-        }
         case VK_BACK:
-            backspace();
+            if (!sel.empty())
+                eraseSelection();
+            else
+                backspace();
             break;
         default:
             break;
     }
+    anchor = caret;
 }
 
 ZuErr ZUNumber::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) {
@@ -504,6 +572,9 @@ ZuErr ZUNumber::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* 
             return 0;
         case ZUM_KEY:
             if (editing) key(a, b);
+            return 0;
+        case ZUM_MBUTTONDOWN:
+            if (editing) paste(pastePrimary());
             return 0;
         case ZUM_LBUTTONDBLCLK:
             if (!dragging && !editing) openEditor();
@@ -534,6 +605,8 @@ ZuErr ZUNumber::RenderZUWindow(void) {
         vline(x + w - 1, y, y + h);
         char text[16];
         shownEditText(text);
+        drawSelection(text, rect, fontId, flags,
+                      selectionOf(caret, anchor, int(std::strlen(text))));
         ZuRECT r = rect;
         ZuFCOLOR c = fcolor(ink);
         ZUPrintEditText(text, &r, &c, fontId, flags, caret, nullptr);

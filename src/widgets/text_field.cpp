@@ -1,8 +1,11 @@
 // ZUStatic and ZUText: a label and the one-line text input.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "text/text.h"
 #include "widgets/draw.h"
+#include "widgets/line_edit.h"
 #include "zugui/widgets.h"
 
 using namespace zu::widgets;
@@ -64,6 +67,8 @@ ZUText& ZUText::operator=(const ZUText& o) {
     digitsOnly = o.digitsOnly;
     allowSpace = o.allowSpace;
     caret = o.caret;
+    anchor = o.anchor;
+    dragFrom = o.dragFrom;
     std::free(savedText);
     savedText = nullptr;
     if (o.savedText) {
@@ -108,6 +113,7 @@ void ZUText::beginEdit() {
         if (savedText) std::strcpy(savedText, text);
     }
     caret = int(std::strlen(text));
+    anchor = caret;
 }
 
 void ZUText::commit(bool byClick) {
@@ -129,74 +135,164 @@ void ZUText::cancel() {
     ZUReleaseMouse();
 }
 
-void ZUText::key(int ch, int vk) {
+bool ZUText::accepts(int ch) const {
+    if (ch < 32 || ch > 255 || ch == 127) return false;
+    if (isPunctuation(ch)) return allowPunctuation;
+    if (ch == ' ') return allowSpace;
+    return !digitsOnly || (ch >= '0' && ch <= '9');
+}
+
+void ZUText::insertText(const std::string& typed) {
+    char text[264] = {};
+    ZUGetWindowText(node, text, kTextMax + 1);
+    std::string kept;
+    for (const char c : typed)
+        if (accepts(static_cast<unsigned char>(c))) kept += c;
+    // A refused character leaves the selection in place.
+    if (kept.empty()) return;
+    const Span sel = selectionOf(caret, anchor, int(std::strlen(text)));
+    if (!sel.empty()) {
+        eraseSpan(text, sel);
+        caret = sel.from;
+    }
+    const int len = int(std::strlen(text));
+    const int room = std::min(maxLength, kTextMax) - len;
+    if (room <= 0 && sel.empty()) return;
+    const int n = std::max(0, std::min(room, int(kept.size())));
+    const int at = caret >= 0 && caret < len ? caret : len;
+    std::memmove(text + at + n, text + at, size_t(len - at + 1));
+    std::memcpy(text + at, kept.data(), size_t(n));
+    caret = anchor = at + n;
+    ZUSetWindowText(node, text, 0);
+}
+
+void ZUText::selectionChanged() const {
+    char text[264] = {};
+    ZUGetWindowText(node, text, kTextMax + 1);
+    offerPrimary(text, selectionOf(caret, anchor, int(std::strlen(text))));
+}
+
+int ZUText::indexAt(int x) const {
+    char text[264] = {};
+    ZUGetWindowText(node, text, kTextMax + 1);
+    return zu::detail::textIndexAt(fontId, text, rect, textFlags, float(x));
+}
+
+void ZUText::key(int ch, int b) {
     char text[264] = {};
     ZUGetWindowText(node, text, kTextMax + 1);
     int len = int(std::strlen(text));
-    if (ch == -1) {
+    const Span sel = selectionOf(caret, anchor, len);
+    if (ch != -1) {
+        insertText(std::string(1, char(ch)));
+        return;
+    }
+    const int vk = b & ZU_KEY_CODE;
+    if (b & ZU_KEY_CONTROL) {
         switch (vk) {
-            case VK_RETURN:
-                commit(false);
+            case 'A':
+                anchor = 0;
+                caret = len;
+                selectionChanged();
                 return;
-            case VK_ESCAPE:
-                cancel();
+            case 'C':
+                offerClipboard(text, sel.empty() ? Span{0, len} : sel);
                 return;
-            case VK_BACK:
-                if (len == 0) return;
-                if (caret < len) {
-                    if (caret <= 0) return;
-                    std::memmove(text + caret - 1, text + caret, size_t(len - caret + 1));
-                    --caret;
-                } else {
-                    text[len - 1] = 0;
-                    caret = len - 1;
-                }
-                break;
-            case VK_DELETE:
-                text[0] = 0;
-                caret = 0;
-                break;
-            case VK_LEFT:
-                if (caret > 0) --caret;
-                if (caret > len) caret = len;
+            case 'X':
+                // With nothing selected the whole text goes, as Control+C copies it all;
+                // a clipboard that cannot take it leaves it in the field.
+                if (!offerClipboard(text, sel.empty() ? Span{0, len} : sel)) return;
+                eraseSpan(text, sel.empty() ? Span{0, len} : sel);
+                caret = anchor = sel.empty() ? 0 : sel.from;
+                ZUSetWindowText(node, text, 0);
                 return;
-            case VK_RIGHT:
-                if (caret < len) ++caret;
+            case 'V':
+                insertText(pasteClipboard());
                 return;
             default:
-                return;
+                break;
         }
-        ZUSetWindowText(node, text, 0);
+    }
+    if (moveCaret(b, len, caret, anchor)) {
+        if (b & ZU_KEY_SHIFT) selectionChanged();
         return;
     }
-    if (ch <= 0 || ch > 255 || len >= kTextMax) return;
-    if (isPunctuation(ch)) {
-        if (!allowPunctuation) return;
-    } else if (ch == ' ') {
-        if (!allowSpace) return;
-    } else if (digitsOnly && (ch < '0' || ch > '9')) {
-        return;
+    switch (vk) {
+        case VK_RETURN:
+            commit(false);
+            return;
+        case VK_ESCAPE:
+            cancel();
+            return;
+        case VK_BACK:
+            if (!sel.empty()) {
+                eraseSpan(text, sel);
+                caret = sel.from;
+                break;
+            }
+            if (len == 0) return;
+            if (caret < len) {
+                if (caret <= 0) return;
+                std::memmove(text + caret - 1, text + caret, size_t(len - caret + 1));
+                --caret;
+            } else {
+                text[len - 1] = 0;
+                caret = len - 1;
+            }
+            break;
+        case VK_DELETE:
+            text[0] = 0;
+            caret = 0;
+            break;
+        default:
+            return;
     }
-    if (len >= maxLength) return;
-    if (caret >= 0 && caret < len) {
-        std::memmove(text + caret + 1, text + caret, size_t(len - caret + 1));
-        text[caret] = char(ch);
-        ++caret;
-    } else {
-        text[len] = char(ch);
-        text[len + 1] = 0;
-        caret = len + 1;
-    }
+    anchor = caret;
     ZUSetWindowText(node, text, 0);
 }
 
 ZuErr ZUText::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) {
     switch (msg) {
         case ZUM_LBUTTONDOWN:
-            if (editing)
+            if (editing) {
                 commit(true);
-            else
+                dragFrom = -1;
+            } else {
                 beginEdit();
+                // A drag from here selects; a plain click keeps the caret at the end.
+                dragFrom = indexAt(a);
+            }
+            return 0;
+        case ZUM_MOUSEMOVE:
+            if (editing && dragFrom >= 0) {
+                const int at = indexAt(a);
+                if (at != dragFrom || anchor != caret) {
+                    anchor = dragFrom;
+                    caret = at;
+                }
+            }
+            return 0;
+        case ZUM_LBUTTONUP:
+            if (editing && dragFrom >= 0 && anchor != caret) selectionChanged();
+            dragFrom = -1;
+            return 0;
+        case ZUM_LBUTTONDBLCLK:
+            // The second press of a quick pair: the word under it.
+            if (editing) {
+                char text[264] = {};
+                ZUGetWindowText(node, text, kTextMax + 1);
+                const Span w = wordAt(text, indexAt(a) - (indexAt(a) == int(std::strlen(text))));
+                anchor = w.from;
+                caret = w.to;
+                dragFrom = -1;
+                selectionChanged();
+            }
+            return 0;
+        case ZUM_MBUTTONDOWN:
+            if (editing) {
+                caret = anchor = indexAt(a);
+                insertText(pastePrimary());
+            }
             return 0;
         case ZUM_RBUTTONDOWN:
             if (editing) cancel();
@@ -224,6 +320,9 @@ ZuErr ZUText::RenderZUWindow(void) {
     outline(x, x + w, y, y + h);
     char text[264];
     if (ZUGetWindowText(node, text, sizeof text) != 0) return 0;
+    if (editing)
+        drawSelection(text, rect, fontId, textFlags,
+                      selectionOf(caret, anchor, int(std::strlen(text))));
     // Drawn twice, the second time over the first, as the field always has been.
     printText(text, rect, ink, fontId, textFlags);
     if (editing) {

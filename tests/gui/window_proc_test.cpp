@@ -221,6 +221,47 @@ TEST_F(ProcTest, HotKeysAndCharactersGoToTheRegisteredNode) {
                                            H("right", ZUM_KEY, 'a', 0), R}));
 }
 
+// Modifiers travel in the scan-code byte of the key message, as ZuDispatchMessage reads it.
+TEST_F(ProcTest, EditingKeysReachOnlyTheCaptureNodeWithTheirModifiers) {
+    const auto keyDown = [](unsigned vk, unsigned mods) {
+        return msg(WM_KEYDOWN, vk, intptr_t{mods} << KF_MODIFIER_SHIFT);
+    };
+    struct Case {
+        unsigned vk, mods;
+        int capturedB;  // 0: the capture node hears no ZUM_KEY
+        int hotKeyB;    // the same key as a hot key of "left"
+    } const cases[] = {
+        {VK_LEFT, 0, VK_LEFT, VK_LEFT},
+        {VK_LEFT, MK_SHIFT, VK_LEFT | ZU_KEY_SHIFT, VK_LEFT},
+        {VK_RIGHT, MK_SHIFT | MK_CONTROL, VK_RIGHT | ZU_KEY_SHIFT | ZU_KEY_CONTROL, VK_RIGHT},
+        {VK_HOME, 0, VK_HOME, 0},
+        {VK_END, MK_SHIFT, VK_END | ZU_KEY_SHIFT, 0},
+        {'A', MK_CONTROL, 'A' | ZU_KEY_CONTROL, 0},
+        {'C', MK_CONTROL, 'C' | ZU_KEY_CONTROL, 0},
+        {'X', MK_CONTROL, 'X' | ZU_KEY_CONTROL, 0},
+        {'V', MK_CONTROL | MK_SHIFT, 'V' | ZU_KEY_CONTROL | ZU_KEY_SHIFT, 0},
+        {'V', 0, 0, 0},  // a plain letter comes as its character
+        {'B', MK_CONTROL, 0, 0},
+        {VK_DELETE, MK_SHIFT, VK_DELETE | ZU_KEY_SHIFT, VK_DELETE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "vk " << c.vk << " mods " << c.mods);
+        heard().clear();
+        ZUCaptureMouse(right);
+        keyDown(c.vk, c.mods);
+        ZUReleaseMouse();
+        ZURegisterHotKey(left, static_cast<int>(c.vk), 0);
+        keyDown(c.vk, c.mods);
+        ZUUnRegisterHotKey(left, static_cast<int>(c.vk));
+        std::vector<Heard> want;
+        if (c.capturedB) want.push_back(H("right", ZUM_KEY, -1, c.capturedB));
+        want.push_back(R);
+        if (c.hotKeyB) want.push_back(H("left", ZUM_KEY, -1, c.hotKeyB));
+        want.push_back(R);
+        EXPECT_EQ(heard(), want);
+    }
+}
+
 TEST_F(ProcTest, ActivationNotifiesTheRootExceptForTheDropDownPopup) {
     auto* combo = reinterpret_cast<Window*>(0x9999);
     gui().comboWindow = combo;

@@ -7,7 +7,6 @@
 #include <string>
 #include <thread>
 
-#include "support/rows.h"
 #include "zugui/platform.h"
 
 namespace {
@@ -61,16 +60,13 @@ TEST(Libraries, LoadLookUpAndFree) {
     EXPECT_EQ(ZuGetProcAddress(m, "cos"), nullptr) << "freed: no longer ours";
 
     int local = 0;
-    // clang-format off
-    zu::test::expectRows({
-        ROW(ZuLoadLibrary("libzu-no-such-library.so") != nullptr, 0),
-        ROW(ZuLoadLibrary(static_cast<const char*>(nullptr)) != nullptr, 0),
-        ROW(ZuLoadLibrary(static_cast<const wchar_t*>(nullptr)) != nullptr, 0),
-        ROW(ZuGetProcAddress(nullptr, "cos") != nullptr, 0),
-        ROW(ZuGetProcAddress(&local, "cos") != nullptr, 0),
-        ROW(ZuFreeLibrary(nullptr), 0),  ROW(ZuFreeLibrary(&local), 0),
-    });
-    // clang-format on
+    EXPECT_EQ(ZuLoadLibrary("libzu-no-such-library.so"), nullptr);
+    EXPECT_EQ(ZuLoadLibrary(static_cast<const char*>(nullptr)), nullptr);
+    EXPECT_EQ(ZuLoadLibrary(static_cast<const wchar_t*>(nullptr)), nullptr);
+    EXPECT_EQ(ZuGetProcAddress(nullptr, "cos"), nullptr);
+    EXPECT_EQ(ZuGetProcAddress(&local, "cos"), nullptr);
+    EXPECT_EQ(ZuFreeLibrary(nullptr), 0);
+    EXPECT_EQ(ZuFreeLibrary(&local), 0);
 }
 
 std::string executable() {
@@ -99,15 +95,13 @@ TEST(Libraries, ModuleFileNames) {
 
     // A name cut short by the buffer still counts; nothing written is a failure.
     char small[4] = {'x', 'x', 'x', 'x'};
-    // clang-format off
-    zu::test::expectRows({
-        ROW(ZuGetModuleFileName(nullptr, small, 4), 0),  ROW(small == exe.substr(0, 3), 1),
-        ROW(ZuGetModuleFileName(nullptr, small, 1), -2),  ROW(small[0], 0),
-        ROW(ZuGetModuleFileName(nullptr, small, 0), -2),
-        ROW(ZuGetModuleFileName(nullptr, static_cast<char*>(nullptr), 10), -2),
-        ROW(ZuGetModuleFileName(reinterpret_cast<void*>(uintptr_t{16}), name, 100), -2),
-    });
-    // clang-format on
+    EXPECT_EQ(ZuGetModuleFileName(nullptr, small, 4), 0);
+    EXPECT_EQ(std::string(small), exe.substr(0, 3));
+    EXPECT_EQ(ZuGetModuleFileName(nullptr, small, 1), -2);
+    EXPECT_EQ(small[0], '\0');
+    EXPECT_EQ(ZuGetModuleFileName(nullptr, small, 0), -2);
+    EXPECT_EQ(ZuGetModuleFileName(nullptr, static_cast<char*>(nullptr), 10), -2);
+    EXPECT_EQ(ZuGetModuleFileName(reinterpret_cast<void*>(uintptr_t{16}), name, 100), -2);
 }
 
 TEST(Machine, ProcessorCountIsTheOnlineCount) {

@@ -1,9 +1,12 @@
 // Shared helpers of the converter tests: host tables, images, random frames.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "video/convert/convert.h"
@@ -55,6 +58,23 @@ inline int scale(const Image& s, Image& d, ZuColorDescriptor desc = {},
                  const uint32_t* border = nullptr) {
     zu::detail::FallbackScaler sc;
     return sc.convert(s.src(), d.dst(), keepAspect, &desc, bottomUp, border);
+}
+
+// Converts into a copy of `blank` on one thread and on each of `counts`: every thread
+// count must give one thread's bytes. Leaves the converter on two threads.
+template <class Convert>
+void expectThreadCountsAgree(const Image& blank, Convert convert, std::initializer_list<int> counts,
+                             const std::string& what) {
+    ASSERT_EQ(ZUSetConvertThreads(1), 0);
+    Image one = blank;
+    ASSERT_EQ(convert(one), 0) << what;
+    for (int n : counts) {
+        ASSERT_EQ(ZUSetConvertThreads(n), 0);
+        Image many = blank;
+        ASSERT_EQ(convert(many), 0) << what;
+        EXPECT_EQ(many.bytes, one.bytes) << what << " threads " << n;
+    }
+    ASSERT_EQ(ZUSetConvertThreads(2), 0);
 }
 
 // "bgrA" image whose pixel (x, y) is B = x, G = y, R = x + y, A = 200, all mod 256.

@@ -324,15 +324,9 @@ TEST(FallbackScaler, SplitFramesEqualOneThread) {
         Image s = makeImage(c.sfmt, c.sw, c.sh, 16);
         randomFill(s, uint32_t(c.sh));
         const uint32_t* b = c.border ? &border : nullptr;
-        ASSERT_EQ(ZUSetConvertThreads(1), 0);
-        Image one = makeImage(c.dfmt, c.dw, c.dh, 0, 7);
-        ASSERT_EQ(scale(s, one, standardDesc(3), 0, c.bottomUp, b), 0);
-        for (int n : {2, 4}) {
-            ASSERT_EQ(ZUSetConvertThreads(n), 0);
-            Image many = makeImage(c.dfmt, c.dw, c.dh, 0, 7);
-            ASSERT_EQ(scale(s, many, standardDesc(3), 0, c.bottomUp, b), 0);
-            EXPECT_EQ(many.bytes, one.bytes) << c.sw << "x" << c.sh << " threads " << n;
-        }
+        expectThreadCountsAgree(
+            makeImage(c.dfmt, c.dw, c.dh, 0, 7),
+            [&](Image& out) { return scale(s, out, standardDesc(3), 0, c.bottomUp, b); }, {2, 4},
+            std::to_string(c.sw) + "x" + std::to_string(c.sh));
     }
-    ASSERT_EQ(ZUSetConvertThreads(2), 0);
 }

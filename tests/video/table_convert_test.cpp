@@ -432,16 +432,12 @@ TEST(TableConvert, SplitFramesEqualOneThreadForEveryThreadCount) {
         o.fast = c.fast;
         o.flip = c.flip;
         o.fieldShift = c.fieldShift;
-        ASSERT_EQ(ZUSetConvertThreads(1), 0);
-        Image one = makeImage(ZU_PF_bgrA, c.dw, c.dh, 4);
-        ASSERT_EQ(tableConvert(s.src(), one.dst(), o), 0);
-        for (int n : {2, 3, 16}) {
-            ASSERT_EQ(ZUSetConvertThreads(n), 0);
-            Image many = makeImage(ZU_PF_bgrA, c.dw, c.dh, 4);
-            ASSERT_EQ(tableConvert(s.src(), many.dst(), o), 0);
-            EXPECT_EQ(many.bytes, one.bytes) << c.sw << "x" << c.sh << " threads " << n;
-        }
+        expectThreadCountsAgree(
+            makeImage(ZU_PF_bgrA, c.dw, c.dh, 4),
+            [&](Image& out) { return tableConvert(s.src(), out.dst(), o); }, {2, 3, 16},
+            std::to_string(c.sw) + "x" + std::to_string(c.sh));
     }
+    ASSERT_EQ(ZUSetConvertThreads(16), 0);
     for (int bad : {0, -1, 17, 1000}) EXPECT_EQ(ZUSetConvertThreads(bad), -2) << bad;
     EXPECT_EQ(ZUGetConvertThreads(), 16);
     ASSERT_EQ(ZUSetConvertThreads(2), 0);

@@ -397,7 +397,8 @@ TEST_F(NumberField, DecimalEditingWithCaret) {
         std::vector<std::pair<int, int>> keys;  // (character, 0) or (-1, virtual key)
         int value, caret;
     };
-    constexpr int L = 37, R = 39, BS = 8, DEL = 46;
+    constexpr int L = 37, R = 39, BS = 8, DEL = 46, HOME = 0x24, END = 0x23, S = ZU_KEY_SHIFT,
+                  C = ZU_KEY_CONTROL;
     const Case cases[] = {
         {0, 1000, 12, {{-1, L}, {'5', 0}}, 152, 2},
         {0, 1000, 12, {{-1, L}, {'5', 0}, {-1, BS}}, 12, 1},
@@ -417,6 +418,13 @@ TEST_F(NumberField, DecimalEditingWithCaret) {
         {0, 1000, 12, {{-1, R}, {-1, R}}, 12, 2},
         {0, 1000, 12, {{-1, L}, {-1, L}, {-1, L}}, 12, 0},
         {0, 1000, 12, {{-1, 65}}, 12, 2},
+        // Selections: typing and Backspace replace them; Home and End move the caret.
+        {0, 9999, 1234, {{-1, L | S}, {-1, L | S}, {'9', 0}}, 129, 3},
+        {0, 9999, 1234, {{-1, HOME}, {-1, R | S}, {-1, BS}}, 234, 0},
+        {0, 9999, 1234, {{-1, 'A' | C}, {'5', 0}}, 5, 1},
+        {0, 9999, 1234, {{-1, L | S}, {'x', 0}}, 1234, 3},
+        {0, 9999, 1234, {{-1, HOME}, {'7', 0}}, 71234, 1},
+        {0, 9999, 1234, {{-1, HOME}, {-1, END | S}, {-1, BS}, {'8', 0}}, 8, 1},
     };
     int i = 0;
     for (const Case& c : cases) {

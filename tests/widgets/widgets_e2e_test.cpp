@@ -2,11 +2,19 @@
 // notifications in order, each state shows on screen, and the screenshot is kept.
 #include <gtest/gtest.h>
 // X headers after gtest: they define None.
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
+#include <thread>
 
 #include "gui/gui_state.h"
 #include "support/gl_capture.h"
@@ -256,6 +264,257 @@ TEST_F(WidgetsEndToEnd, ComboOpensThePopupBelowItselfAndAsksForTheReleasedRow) {
         EXPECT_EQ(gui().capture, nullptr);
         pumpFor(550);
     }
+}
+
+// The text fields beside other clients: xclip, a separate process, copies and pastes,
+// and a client of the test's own plays an owner that never answers.
+class FieldsEndToEnd : public WidgetsEndToEnd {
+  protected:
+    void TearDown() override {
+        // Our test client takes both selections, so that no xclip lingers as their owner.
+        Window w = XCreateSimpleWindow(x.dpy, DefaultRootWindow(x.dpy), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(x.dpy, XInternAtom(x.dpy, "CLIPBOARD", False), w, CurrentTime);
+        XSetSelectionOwner(x.dpy, XA_PRIMARY, w, CurrentTime);
+        XDestroyWindow(x.dpy, w);
+        x.sync();
+        ws::setSelectionChunkForTesting(0);
+        WidgetsEndToEnd::TearDown();
+    }
+    // Runs a shell command to its end while our loop answers the requests it makes;
+    // its standard output, and its exit status in *status.
+    std::string run(const std::string& command, int* status = nullptr) {
+        std::string out;
+        int rc = -1;
+        std::atomic<bool> done{false};
+        std::thread t([&] {
+            if (FILE* f = popen(command.c_str(), "r")) {
+                char buf[4096];
+                size_t n;
+                while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+                rc = pclose(f);
+            }
+            done = true;
+        });
+        // In slices: the command's end is no message that would wake the loop.
+        for (int i = 0; i < 1000 && !done; ++i) pumpFor(20);
+        t.join();
+        if (status) *status = rc;
+        return out;
+    }
+    // Makes xclip the owner of a selection with these bytes.
+    void xclipIn(const std::string& bytes, const char* selection = "clipboard") {
+        const std::string path = std::string(ZUGUI_BINARY_DIR) + "/clip.bin";
+        std::ofstream(path, std::ios::binary) << bytes;
+        run("xclip -i -selection " + std::string(selection) + " < " + path + " >/dev/null 2>&1");
+        pumpFor(100);
+    }
+    std::string xclipOut(const char* args = "-selection clipboard") {
+        return run(std::string("xclip -o ") + args + " 2>/dev/null");
+    }
+    void chord(KeySym modifier, KeySym key) {
+        x.key(modifier, true);
+        x.tap(key);
+        x.key(modifier, false);
+        x.sync();
+        pumpFor(60);
+    }
+    void control(KeySym key) { chord(XK_Control_L, key); }
+    // A fresh edit of the field (past the double-click time of any earlier press).
+    void edit() {
+        pumpFor(550);
+        if (page.field.editing) {
+            x.tap(XK_Return);
+            x.sync();
+            pumpFor(60);
+        }
+        clickAt(page.field);
+        ASSERT_TRUE(page.field.editing);
+    }
+};
+
+TEST_F(FieldsEndToEnd, CopyCutAndPasteGoThroughTheClipboardOfAnotherClient) {
+    edit();
+    control(XK_a);
+    control(XK_c);
+    // Answered after the edit ends too, as UTF8_STRING and STRING; others are refused.
+    x.tap(XK_Return);
+    x.sync();
+    ASSERT_TRUE(pumpUntil([&] { return !page.field.editing; }));
+    EXPECT_EQ(xclipOut(), "name");
+    EXPECT_EQ(xclipOut("-selection clipboard -t STRING"), "name");
+    const std::string targets = xclipOut("-selection clipboard -t TARGETS");
+    EXPECT_NE(targets.find("UTF8_STRING"), std::string::npos) << targets;
+    EXPECT_NE(targets.find("STRING"), std::string::npos) << targets;
+    int status = 0;
+    EXPECT_EQ(run("xclip -o -selection clipboard -t image/png 2>/dev/null", &status), "");
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(xclipOut("-selection primary"), "name");  // selecting all made it primary
+
+    // Cut the last two characters; paste Latin-1 that came as UTF-8.
+    edit();
+    chord(XK_Shift_L, XK_Left);
+    chord(XK_Shift_L, XK_Left);
+    control(XK_x);
+    EXPECT_EQ(textOf(page.field), "na");
+    EXPECT_EQ(xclipOut(), "me");
+    xclipIn("Caf\xC3\xA9 \xE2\x86\x92 1");
+    control(XK_v);
+    EXPECT_EQ(textOf(page.field), "naCaf\xE9  1");
+    // Copying with nothing selected takes the whole text, sent in small INCR chunks.
+    ws::setSelectionChunkForTesting(3);
+    control(XK_c);
+    EXPECT_EQ(xclipOut(), "naCaf\xC3\xA9  1");
+    EXPECT_EQ(xclipOut("-selection clipboard -t STRING"), "naCaf\xE9  1");
+
+    // At the GUI's end the clipboard is given up: nobody answers any more.
+    ZUStopGUI();
+    ZUKillGUI();
+    EXPECT_EQ(run("xclip -o -selection clipboard 2>/dev/null", &status), "");
+    EXPECT_NE(status, 0);
+}
+
+TEST_F(FieldsEndToEnd, PastedTextKeepsToTheFieldsFiltersAndLimits) {
+    struct Case {
+        const char* name;
+        std::string clip;
+        int max;      // 0: the default
+        bool digits;  // digits only
+        std::string after;
+    };
+    const Case cases[] = {
+        {"10,000 characters", std::string(10000, 'x'), 0, false, std::string(255, 'x')},
+        {"5 MB, in INCR chunks", std::string(5 << 20, 'y'), 0, false, std::string(255, 'y')},
+        {"line feeds, tabs, NULs", std::string("a\nb\tc\0d\r", 8), 0, false, "abcd"},
+        {"invalid UTF-8",
+         "a\xFF\xC0\xAF"
+         "b\xE2\x82",
+         0, false, "ab"},
+        {"the length limit", "abcdefghijk", 8, false, "abcdefgh"},
+        {"the character filter", "12:3a 4/", 0, true, "12:3 4/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        page.field.maxLength = c.max ? c.max : 255;
+        page.field.SetZUTextInputType(true, c.digits, true);
+        xclipIn(c.clip);
+        edit();
+        x.tap(XK_Delete);
+        control(XK_v);
+        char text[264] = {};  // all of it: the widget's getter gives 254 characters at most
+        ZUGetWindowText(page.field.GetZUWndHandle(), text, sizeof text);
+        EXPECT_EQ(std::string(text), c.after);
+    }
+}
+
+TEST_F(FieldsEndToEnd, AnOwnerThatNeverAnswersTimesOutAndTheGuiGoesOn) {
+    // Our test client owns the clipboard but never reads its events.
+    Window silent = XCreateSimpleWindow(x.dpy, DefaultRootWindow(x.dpy), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(x.dpy, XInternAtom(x.dpy, "CLIPBOARD", False), silent, CurrentTime);
+    x.sync();
+    edit();
+    const auto start = std::chrono::steady_clock::now();
+    x.key(XK_Control_L, true);
+    x.tap(XK_v);
+    x.key(XK_Control_L, false);
+    x.sync();
+    type("z");
+    EXPECT_TRUE(pumpUntil([&] { return textOf(page.field) == "namez"; }));
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(textOf(page.field), "namez");
+    EXPECT_LT(seconds, 3.0);
+    XDestroyWindow(x.dpy, silent);
+    x.sync();
+}
+
+TEST_F(FieldsEndToEnd, MouseSelectionIsPrimaryAndAMiddleClickPastesIt) {
+    page.field.SetWindowZUText(cs("ab cd"), 0);
+    // Press left of the centred text and drag past its end: all of it is selected.
+    const int y = kTop + kH - 1 - (page.field.rect.y + page.field.rect.height / 2);
+    x.moveTo(kLeft + page.field.rect.x + 60, y);
+    x.button(1, true);
+    x.sync();
+    pumpFor(60);
+    x.moveTo(kLeft + page.field.rect.x + 200, y);
+    x.sync();
+    pumpFor(60);
+    x.button(1, false);
+    x.sync();
+    pumpFor(60);
+    ASSERT_TRUE(page.field.editing);
+    EXPECT_EQ(std::min(page.field.caret, page.field.anchor), 0);
+    EXPECT_EQ(std::max(page.field.caret, page.field.anchor), 5);
+    EXPECT_EQ(xclipOut("-selection primary"), "ab cd");
+    // The highlight shows behind the text, in scheme colour 25 over the field.
+    Capture c = screen();
+    const uint8_t* inSelection = pixel(c, page.field.rect.x + 120, page.field.rect.y + 4);
+    const uint8_t* outside = pixel(c, page.field.rect.x + 10, page.field.rect.y + 4);
+    EXPECT_LT(inSelection[0] + 40, outside[0]);
+    EXPECT_TRUE(writePng(std::string(ZUGUI_BINARY_DIR) + "/fields-selection.png", c));
+
+    // A quick second press selects the word under it.
+    x.moveTo(kLeft + page.field.rect.x + 200, y);
+    x.click(1);
+    x.sync();
+    pumpFor(550);
+    clickAt(page.field, 200);
+    x.click(1);
+    x.sync();
+    pumpFor(60);
+    ASSERT_TRUE(page.field.editing);
+    EXPECT_EQ(xclipOut("-selection primary"), "cd");
+
+    // Another client's primary selection goes in where the middle button is pressed.
+    xclipIn("XY", "primary");
+    x.moveTo(kLeft + page.field.rect.x + 235, y);
+    x.click(2);
+    x.sync();
+    ASSERT_TRUE(pumpUntil([&] { return textOf(page.field) == "ab cdXY"; }));
+}
+
+// Presses a keysym of the current layout where it sits on a key's first two levels,
+// with Shift for the second.
+bool typeSym(TestDisplay& y, KeySym sym) {
+    int min = 0, max = 0;
+    XDisplayKeycodes(y.dpy, &min, &max);
+    for (int code = min; code <= max; ++code)
+        for (int level : {0, 1}) {
+            if (XkbKeycodeToKeysym(y.dpy, KeyCode(code), 0, level) != sym) continue;
+            const KeyCode shift = XKeysymToKeycode(y.dpy, XK_Shift_L);
+            if (level) XTestFakeKeyEvent(y.dpy, shift, True, CurrentTime);
+            XTestFakeKeyEvent(y.dpy, KeyCode(code), True, CurrentTime);
+            XTestFakeKeyEvent(y.dpy, KeyCode(code), False, CurrentTime);
+            if (level) XTestFakeKeyEvent(y.dpy, shift, False, CurrentTime);
+            y.sync();
+            return true;
+        }
+    return false;
+}
+
+TEST_F(FieldsEndToEnd, DeadKeysComposeLatin1Characters) {
+    ASSERT_EQ(std::system("setxkbmap -layout us -variant intl"), 0);
+    {
+        TestDisplay y;  // a connection that reads the new layout
+        struct Case {
+            std::vector<KeySym> keys;
+            std::string typed;
+        } const cases[] = {
+            {{XK_dead_circumflex, XK_e}, "\xEA"},
+            {{XK_dead_acute, XK_a}, "\xE1"},
+            {{XK_dead_diaeresis, XK_u}, "\xFC"},
+            {{XK_dead_circumflex, XK_w}, ""},  // w with circumflex: beyond Latin-1
+        };
+        for (const Case& c : cases) {
+            edit();
+            x.tap(XK_Delete);
+            x.sync();  // two connections: the Delete must reach the server first
+            pumpFor(60);
+            for (KeySym sym : c.keys) EXPECT_TRUE(typeSym(y, sym)) << XKeysymToString(sym);
+            pumpUntil([&] { return !c.typed.empty() && textOf(page.field) == c.typed; }, 1000);
+            EXPECT_EQ(textOf(page.field), c.typed) << c.typed;
+        }
+    }
+    EXPECT_EQ(std::system("setxkbmap -layout us"), 0);
 }
 
 }  // namespace

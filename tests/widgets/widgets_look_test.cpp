@@ -277,4 +277,54 @@ TEST_F(LookTest, ComboKeywordsArrowBoxesAndListHighlight) {
                      px(45, 215, {0.11f, 0.15f, 0.22f})});
 }
 
+// The host's own drawing: magenta quads, and a caption in colour 17 (green) under one.
+void magenta(int x0, int y0, int x1, int y1) {
+    glColor4f(1, 0, 1, 1);
+    glRecti(x0, y0, x1, y1);
+}
+int paintNode(void*, unsigned msg, int, int, void*, void*) {
+    if (msg != ZUM_RENDER) return 0;
+    magenta(60, 40, 100, 100);
+    ZuRECT r{300, 140, 100, 30};
+    ZuFCOLOR green{0, 1, 0, 1};
+    ZUPrintText(cs("WWWWWWWW"), &r, &green, 5, 0, nullptr);
+    magenta(350, 140, 400, 170);
+    return 0;
+}
+class PaintedButton : public ZUButton {
+  public:
+    ZuErr RenderZUWindow() override {
+        ZUButton::RenderZUWindow();
+        magenta(rect.x + 40, rect.y, rect.x + 60, rect.y + rect.height);
+        return 0;
+    }
+};
+
+TEST_F(LookTest, HostDrawingKeepsItsPlaceAmongTheWidgets) {
+    // In tree order: a button, the host's node over part of it, a button over part of the
+    // host's quad; a host class drawing over its own plate, a hot text over part of that.
+    ZUButton below, above;
+    PaintedButton painted;
+    ZUHotText after;
+    make(below, {40, 40, 60, 30});
+    ZuRECT all{0, 0, kW, kH};
+    ZUWindowNode* node =
+        ZUCreateWindow(cs("paint"), 0, 1, &all, nullptr, host.GetZUWndHandle(), paintNode);
+    ASSERT_NE(node, nullptr);
+    make(above, {80, 60, 60, 30});
+    make(painted, {200, 40, 96, 32});
+    make(after, {250, 40, 60, 32});
+    const Capture c = draw();
+    const Rgb pink{1, 0, 1}, field{0.11f, 0.15f, 0.22f};
+    auto plate = [](int y, int y0, int h) {
+        return lerp({0.025f, 0.05f, 0.075f}, {0.2f, 0.25f, 0.35f}, (y + 0.5f - y0) / h);
+    };
+    expectPixels(c, {px(50, 50, plate(50, 40, 30)), px(70, 50, pink), px(90, 75, plate(75, 60, 30)),
+                     px(245, 56, pink), px(255, 56, field)});
+    // The host's caption drew before the quad over its right half.
+    EXPECT_GT(pureCount(c, {300, 140, 50, 30}, 1), 10);
+    EXPECT_EQ(pureCount(c, {350, 140, 50, 30}, 1), 0);
+    ZUDestroyWindow(node);
+}
+
 }  // namespace

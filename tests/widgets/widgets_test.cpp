@@ -267,7 +267,12 @@ constexpr Key chr(char c) {
     return {static_cast<unsigned char>(c), 0};
 }
 constexpr Key kLeft{-1, 37}, kRight{-1, 39}, kBack{-1, 8}, kDel{-1, 46}, kEnter{-1, 13},
-    kEsc{-1, 27};
+    kEsc{-1, 27}, kHome{-1, 0x24}, kEnd{-1, 0x23};
+// With Shift or Control held, as the capture node hears them.
+constexpr Key shift(Key k) {
+    return {k.ch, k.vk | ZU_KEY_SHIFT};
+}
+constexpr Key kSelectAll{-1, 'A' | ZU_KEY_CONTROL};
 
 struct EditCase {
     const char* name;
@@ -296,6 +301,18 @@ TEST_F(WidgetTest, TextFieldEditsFiltersCommitsAndCancels) {
         {"enter commits once", "ab", 0, true, false, true, {chr('c'), kEnter}, "abc", 3, 1},
         {"escape restores", "ab", 0, true, false, true, {chr('c'), kDel, chr('z'), kEsc}, "ab", 1, 0},
         {"Latin-1 accepted", "Caf", 0, true, false, true, {chr('\xe9')}, "Caf\xe9", 4, 0},
+        {"home and end", "bc", 0, true, false, true, {kHome, chr('a'), kEnd, chr('d')}, "abcd", 4, 0},
+        {"typing replaces a shift-left selection", "abcd", 0, true, false, true, {shift(kLeft), shift(kLeft), chr('X')}, "abX", 3, 0},
+        {"backspace removes the selection only", "abcd", 0, true, false, true, {kLeft, shift(kHome), kBack}, "d", 0, 0},
+        {"shift-right from home", "abcd", 0, true, false, true, {kHome, shift(kRight), shift(kRight), kBack}, "cd", 0, 0},
+        {"shift-end from the middle", "abcd", 0, true, false, true, {kLeft, kLeft, shift(kEnd), chr('z')}, "abz", 3, 0},
+        {"left collapses to the selection's start", "abcd", 0, true, false, true, {shift(kLeft), shift(kLeft), kLeft, chr('x')}, "abxcd", 3, 0},
+        {"right collapses to the selection's end", "abcd", 0, true, false, true, {kHome, shift(kRight), kRight, chr('x')}, "axbcd", 2, 0},
+        {"select all, then type", "abc", 0, true, false, true, {kSelectAll, chr('z')}, "z", 1, 0},
+        {"a refused character keeps the selection", "12", 0, true, true, true, {kSelectAll, chr('x'), chr('3')}, "3", 1, 0},
+        {"a selection makes room at the limit", "abcde", 5, true, false, true, {shift(kLeft), chr('f')}, "abcdf", 5, 0},
+        {"delete still empties", "abc", 0, true, false, true, {shift(kLeft), kDel}, "", 0, 0},
+        {"enter with shift still commits", "ab", 0, true, false, true, {shift(kEnter)}, "ab", 2, 1},
     };
     // clang-format on
     for (const EditCase& k : cases) {

@@ -2,8 +2,10 @@
 #include <X11/Xatom.h>
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/winsys_support.h"
 #include "support/xdnd_source.h"
@@ -31,7 +33,7 @@ intptr_t dropProc(const Event& e) {
 
 }  // namespace
 
-TEST(Dnd, FilesDroppedOnAnAcceptingChildArriveAsOneDropWithEveryPath) {
+TEST(Dnd, DropsOnAnAcceptingChildArriveWithEveryPathAndForgedNoticesAreNotRead) {
     ASSERT_TRUE(open());
     WindowDesc d;
     d.proc = dropProc;
@@ -87,5 +89,52 @@ TEST(Dnd, FilesDroppedOnAnAcceptingChildArriveAsOneDropWithEveryPath) {
     EXPECT_FALSE(again.finishedOk);
     zu::test::pumpFor(50);
     EXPECT_EQ(gDropWindow, nullptr);
+
+    // Any client may send these. A forged selection notice during a drag, naming the
+    // forger's own property, is not read (no drop, the property stays); a source that
+    // vanishes mid-drag gives the host no X error.
+    static std::mutex errorsMutex;
+    static std::vector<std::string> errors;
+    ZuSetErrorCallback(
+        [](const char* line, void*) {
+            std::lock_guard lock(errorsMutex);
+            errors.emplace_back(line);
+        },
+        nullptr);
+    zu::test::XdndSource forger;
+    const long overVideo = (350L << 16) | 350;
+    forger.send(topId, forger.enter, 5L << 24, long(forger.uriList), 0, 0);
+    forger.send(topId, forger.position, 0, overVideo, CurrentTime, long(forger.copy));
+    const Atom prop = XInternAtom(forger.d, "ZU_FORGED", False);
+    XChangeProperty(forger.d, forger.win, prop, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(uris.data()), int(uris.size()));
+    XEvent n{};
+    n.xselection.type = SelectionNotify;
+    n.xselection.requestor = forger.win;
+    n.xselection.selection = forger.selection;
+    n.xselection.target = forger.uriList;
+    n.xselection.property = prop;
+    XSendEvent(forger.d, topId, False, NoEventMask, &n);
+    XSync(forger.d, False);
+    zu::test::pumpFor(200);
+    EXPECT_EQ(gDropWindow, nullptr);
+    unsigned char* data = nullptr;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    XGetWindowProperty(forger.d, forger.win, prop, 0, 4096, False, AnyPropertyType, &type, &format,
+                       &count, &after, &data);
+    EXPECT_EQ(count, uris.size());
+    if (data) XFree(data);
+    XDestroyWindow(forger.d, forger.win);
+    forger.send(topId, forger.position, 0, overVideo, CurrentTime, long(forger.copy));
+    forger.send(topId, XInternAtom(forger.d, "XdndLeave", False), 0, 0, 0, 0);
+    XSync(forger.d, False);
+    zu::test::pumpFor(200);
+    ZuSetErrorCallback(nullptr, nullptr);
+    {
+        std::lock_guard lock(errorsMutex);
+        EXPECT_TRUE(errors.empty()) << errors.front();
+    }
     destroyWindow(top);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/winsys/selection_text.h"
 #include "platform/winsys/uri_list.h"
 
 using zu::ws::parseUriList;
@@ -37,4 +38,26 @@ TEST(UriList, Utf8ToUtf16HandlesEveryLengthAndReplacesInvalidBytes) {
         {"\xFF", u"\uFFFD"},
     };
     for (const Case& c : cases) EXPECT_EQ(utf8ToUtf16(c.in), c.out) << c.in;
+}
+
+TEST(SelectionText, Latin1GoesOutAsUtf8AndComesBackWithTheRestDropped) {
+    struct Case {
+        const char* utf8;
+        const char* latin1;
+    } cases[] = {
+        // clang-format off
+        {"clip 01", "clip 01"},
+        {"caf\xC3\xA9 \xC3\xBF", "caf\xE9 \xFF"},
+        {"a\xE2\x86\x92" "b", "ab"},         // an arrow: outside Latin-1
+        {"\xF0\x9F\x8E\xAC" "c", "c"},       // beyond the BMP
+        {"x\xC0\xAFy\xFF\xE2\x82", "xy"},    // overlong, stray, truncated
+        {"01:02\n03\t04", "01:02\n03\t04"},  // control codes are the field's to drop
+        // clang-format on
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(zu::ws::latin1FromUtf8(c.utf8), c.latin1) << c.utf8;
+        // Whatever came in goes out again unchanged.
+        EXPECT_EQ(zu::ws::latin1FromUtf8(zu::ws::utf8FromLatin1(c.latin1)), c.latin1);
+    }
+    EXPECT_EQ(zu::ws::latin1FromUtf8(std::string_view("a\0b", 3)), std::string("a\0b", 3));
 }

@@ -16,6 +16,7 @@ unsigned buttonMessage(const unsigned (&table)[4], int button) {
 intptr_t keyBits(const Event& e, bool up) {
     intptr_t lp = 1;
     if (e.extended) lp |= KF_EXTENDED_BIT;
+    lp |= (static_cast<intptr_t>(e.modifiers) << KF_MODIFIER_SHIFT) & KF_MODIFIER_MASK;
     if (up) lp |= (intptr_t{1} << 30) | (intptr_t{1} << 31);
     return lp;
 }
@@ -173,6 +174,7 @@ Event fromMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t l
             e.kind = message == WM_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
             e.key = static_cast<unsigned>(wParam);
             e.extended = (lParam & KF_EXTENDED_BIT) != 0;
+            e.modifiers = static_cast<unsigned>((lParam & KF_MODIFIER_MASK) >> KF_MODIFIER_SHIFT);
             break;
         case WM_CHAR:
             e.kind = EventKind::Character;

@@ -92,6 +92,10 @@ inline constexpr unsigned VK_OEM_7 = 0xDE;       // '"
 
 // WM_KEYDOWN / WM_CHAR lParam bits.
 inline constexpr intptr_t KF_EXTENDED_BIT = 1 << 24;
+// X has no scan codes to report, so the scan-code byte of WM_KEYDOWN carries the key-state
+// bits (MK_SHIFT, MK_CONTROL) held with the key.
+inline constexpr int KF_MODIFIER_SHIFT = 16;
+inline constexpr intptr_t KF_MODIFIER_MASK = intptr_t{0xFF} << KF_MODIFIER_SHIFT;
 
 // Packing helpers.
 inline constexpr intptr_t makeLParam(int lo, int hi) {

@@ -53,7 +53,7 @@ enum class EventKind : uint8_t {
     ButtonUp,
     DoubleClick,  // the second press of a quick pair, on windows that ask for double clicks
     Wheel,        // delta (+120 a notch away from the user), screenX, screenY, modifiers
-    KeyDown,      // key: virtual-key code; extended
+    KeyDown,      // key: virtual-key code; extended; modifiers (Shift and Control)
     KeyUp,
     Character,  // character: Latin-1 code (or a control code); extended
     Drop,       // drop: files dropped on a window that accepts them
@@ -126,7 +126,8 @@ inline int windowSide(int v) {
 // Null on failure (no display, bad parent, no GL surface when one was asked for). The
 // window belongs to the calling thread: its events arrive in that thread's loop.
 Window* createWindow(const WindowDesc& d, Surface** surface = nullptr);
-// Sends Destroy to the window and its children, then destroys them and their surfaces.
+// Sends Destroy to the window and its children, then destroys them. Surfaces are the
+// caller's: destroySurface them first (a surface outliving its window draws nowhere).
 void destroyWindow(Window* window);
 
 // The X window id as the public API hands it out, and back (null when not ours).
@@ -178,6 +179,24 @@ size_t dropCount(const Drop* drop);
 const std::u16string* dropPath(const Drop* drop, size_t index);
 // The latest drop on a window, null when none.
 const Drop* lastDrop(Window* window);
+
+// ---- selections (clipboard and primary) ------------------------------------------------
+enum class Selection : uint8_t { Clipboard, Primary };
+// Offers Latin-1 text as the selection. Other clients get it (as UTF8_STRING or STRING)
+// for as long as we own it, whichever window has the focus; false without a display.
+bool setSelectionText(Selection which, const std::string& latin1);
+// True while the text we offered is still the selection.
+bool ownsSelection(Selection which);
+// The selection's text in Latin-1 (what lies outside it dropped, see selection_text.h),
+// asked for as UTF8_STRING, else STRING. Waits at most timeoutMs for an owner that does
+// not answer, reading and queueing the other events meanwhile; false when there is no
+// selection, the owner refuses or the time runs out.
+bool selectionText(Selection which, std::string* latin1, int timeoutMs);
+// Gives up both selections (at the GUI's end).
+void releaseSelections();
+// Bytes per property write beyond which text goes out in INCR chunks; 0 restores the
+// server's limit. For tests.
+void setSelectionChunkForTesting(size_t bytes);
 
 // ---- GL surfaces --------------------------------------------------------------------------
 // A further context on a window, ours or another client's (by its native handle); null

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/report.h"
+#include "platform/winsys/selection_text.h"
 #include "platform/winsys/x11/x11_internal.h"
 
 namespace zu::ws::x11 {
@@ -177,14 +178,24 @@ void translateKey(State& s, XKeyEvent& x, bool press) {
     e.time = static_cast<unsigned>(x.time);
     const KeySym sym = XLookupKeysym(&x, 0);
     e.key = virtualKeyFromKeysym(sym, &e.extended);
+    e.modifiers = keyStateFrom(x.state) & (kModShift | kModControl);
     e.kind = press ? EventKind::KeyDown : EventKind::KeyUp;
     if (e.key) deliver(s, x.window, e);
     if (!press) return;
-    char buf[8];
+    char buf[64];
     KeySym typed = 0;
-    const int n = XLookupString(&x, buf, sizeof buf, &typed, nullptr);
+    const int n = inputMethodLookup(x, buf, sizeof buf);
+    if (n >= 0) {
+        // What the input method composed: each Latin-1 character of it; others are dropped.
+        e.kind = EventKind::Character;
+        for (const char c : latin1FromUtf8(std::string_view(buf, static_cast<size_t>(n)))) {
+            e.character = static_cast<unsigned char>(c);
+            deliver(s, x.window, e);
+        }
+        return;
+    }
     // One byte means a Latin-1 character (or a control code such as Enter or Backspace).
-    if (n == 1) {
+    if (XLookupString(&x, buf, sizeof buf, &typed, nullptr) == 1) {
         e.kind = EventKind::Character;
         e.character = static_cast<unsigned char>(buf[0]);
         deliver(s, x.window, e);
@@ -207,6 +218,7 @@ void translate(State& s, XEvent& ev) {
             XkbRefreshKeyboardMapping(&xe.map);
         return;
     }
+    if (inputMethodFilter(s, ev) || selectionHandleEvent(s, ev)) return;
     Event e;
     switch (ev.type) {
         case ButtonPress:
@@ -400,6 +412,7 @@ void doOpen() {
     s.motifWmHints = intern(d, "_MOTIF_WM_HINTS");
     s.utf8String = intern(d, "UTF8_STRING");
     dndInit(s);
+    inputMethodOpen(s);
     focusInit(s);
     if (!chooseVisual(s) || !glInit(s)) {
         XCloseDisplay(gl);
@@ -450,6 +463,10 @@ Take takeEvent(Queue& q, Event* out, bool remove) {
 }
 
 }  // namespace
+
+void pumpEvents() {
+    if (State* s = live()) pump(*s);
+}
 
 State& state() {
     static State* s = new State;  // never destroyed: other threads may outlive main

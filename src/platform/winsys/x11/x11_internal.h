@@ -137,6 +137,21 @@ bool dndHandleClientMessage(State& s, const XClientMessageEvent& ev);
 bool dndHandleSelectionNotify(State& s, const XSelectionEvent& ev);
 void dndWindowAccepts(State& s, XWin w, bool accept);
 
+// Selections (x11_selection.cpp), called from the thread that reads events: true when
+// the event was about our selections and is done with.
+bool selectionHandleEvent(State& s, XEvent& ev);
+// Reads whatever events the connection holds and queues them, as the message loop does.
+void pumpEvents();
+
+// Input method (x11_input_method.cpp). Open once with the connection; filter every event
+// before translating it (true: the method took it, as a dead key); look a key press up
+// into UTF-8 (-1 when the window has no input context: look it up plainly). The contexts
+// belong to the thread that reads events; a window's goes with it.
+void inputMethodOpen(State& s);
+bool inputMethodFilter(State& s, XEvent& ev);
+int inputMethodLookup(XKeyEvent& key, char* utf8, int size);
+void inputMethodForget(XWin w);
+
 // The focus of a window embedded in another client's (x11_focus.cpp): taken on a click
 // inside, given back on a click elsewhere.
 void focusInit(State& s);

@@ -167,6 +167,7 @@ void destroyWindow(Window* window) {
     }
     bool releaseGrab = false;
     const XWin id = window->id;
+    for (Window* g : gone) inputMethodForget(g->id);
     {
         std::lock_guard lock(s->mutex);
         for (Window* g : gone) {
