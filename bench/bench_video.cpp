@@ -1,9 +1,10 @@
 // Frame display: 1920 x 1080 frames into a 960 x 540 video window through the texture
-// path (4:2:2 converted by the shader), the direct path ("bgrA" drawn as pixels) and the
-// software path (4:2:2 converted on the CPU with the host's fast tables, decimated by 2),
-// beside SDL2's OpenGL renderer copying a streaming UYVY texture to a window of the same
-// size, in the same run. Then 3840 x 2160 frames into a 1920 x 1080 window: each format
-// through the frame shaders (textureMode 1) and the CPU or direct path (textureMode 0),
+// path (textureMode 1: 4:2:2 converted by the frame shaders, or on a software renderer by
+// the CPU), the direct path ("bgrA" drawn as pixels) and the software path (4:2:2
+// converted on the CPU with the host's fast tables, decimated by 2), beside SDL2's OpenGL
+// renderer copying a streaming UYVY texture to a window of the same size, in the same run.
+// Then 3840 x 2160 frames into a 1920 x 1080 window: each format through textureMode 1
+// and textureMode 0 (the CPU or direct path), in turns,
 // beside a bare OpenGL program that uploads the same bytes and draws one textured quad, and
 // NV12, I420 and "yuy2" beside SDL2's YUV textures.
 #include <GL/gl.h>
@@ -354,7 +355,8 @@ void bench4k(const std::vector<std::string>& only) {
                     r.cpu > 0 ? r.gpu / r.cpu : 0.0, bare, bare > 0 ? r.gpu / bare : 0.0);
     }
     std::printf(
-        "mode 1: textureMode 1 (frame shaders); mode 0: textureMode 0 (drawn as pixels, "
+        "mode 1: textureMode 1 (frame shaders; on a software renderer the CPU converts "
+        "and halves first); mode 0: textureMode 0 (drawn as pixels, "
         "or converted on the CPU first); bare: the same bytes uploaded to an RGBA8 "
         "texture and drawn as one quad, no conversion\n");
     std::printf("\n%-22s %9s %9s %7s\n", "format", "zugui", "SDL2", "ratio");
@@ -442,7 +444,7 @@ int main(int argc, char** argv) {
         else
             std::printf("%-44s %8.1f %8s %7s\n", name, ours, "-", "");
     };
-    line("texture path, 2vuy through the shader", tex);
+    line("texture path, 2vuy (textureMode 1)", tex);
     line("direct path, bgrA drawn as pixels", dir);
     line("software path, 2vuy fast tables, 1/2 size", sw);
     std::printf(

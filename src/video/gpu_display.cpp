@@ -538,12 +538,16 @@ namespace {
 
 // Halves the picture on the CPU while it is at least twice the viewport's size along an
 // axis; pixels, w, h and the unpack settings then describe the result.
+// Four 16-bit components come out as bytes (to8 set): the window shows 8 bits, and the
+// rasteriser reads bytes faster.
 void halveForViewport(GpuDisplay& g, HalveLayout layout, const void*& pixels, int& w, int& h,
-                      int64_t rowBytes, Unpack& unpack, int vpW, int vpH) {
+                      int64_t rowBytes, Unpack& unpack, int vpW, int vpH, bool& to8) {
     auto halveX = [&] { return vpW > 0 && w >= 2 * vpW; };
     auto halveY = [&] { return vpH > 0 && h >= 2 * vpH; };
+    to8 = false;
     if (!halveX() && !halveY()) return;
-    const int bpp = halvePixelBytes(layout);
+    if (layout == HalveLayout::Shorts4) layout = HalveLayout::Shorts4To8, to8 = true;
+    const int bpp = to8 ? 4 : halvePixelBytes(layout);
     // Results alternate between two regions: the first for odd steps, the second (half the
     // first step's size at most) for even ones.
     const int64_t first = int64_t(halveX() ? (w + 1) / 2 : w) * (halveY() ? (h + 1) / 2 : h) * bpp;
@@ -561,6 +565,7 @@ void halveForViewport(GpuDisplay& g, HalveLayout layout, const void*& pixels, in
         halveImage(layout, static_cast<const uint8_t*>(pixels), w, h, rowBytes, x, y, out,
                    int64_t(nw) * bpp);
         pixels = out, w = nw, h = nh, rowBytes = int64_t(nw) * bpp;
+        if (to8) layout = HalveLayout::Bytes4;
     }
     unpackFor(w, bpp, rowBytes, unpack);
 }
@@ -626,9 +631,10 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     const void* pixels = fr.planes[0];
+    bool to8 = false;
     if (g.software && !fr.nearest && r.kind == Kind::Raw && r.halvable)
         halveForViewport(g, r.halve, pixels, w, h, fr.rowBytes[0], l.unpack[0], viewport[2],
-                         viewport[3]);
+                         viewport[3], to8);
     Planes planes{{fr.planes[0], fr.planes[1], fr.planes[2]},
                   {l.unpack[0], l.unpack[1], l.unpack[2]},
                   w,
@@ -651,8 +657,9 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
     setUnpack(l.unpack[0]);
 
     if (r.kind == Kind::Raw) {
-        g.planes[0].ensure(kUnitPlane[0], w, h, r.internal, r.format, r.type, filter);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, r.format, r.type, pixels);
+        const GLenum type = to8 ? GL_UNSIGNED_BYTE : r.type, internal = to8 ? GL_RGBA : r.internal;
+        g.planes[0].ensure(kUnitPlane[0], w, h, internal, r.format, type, filter);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, r.format, type, pixels);
     } else if (r.kind == Kind::Words) {
         // The words' bytes as RGBA8 texels: the decode shader rebuilds the fields.
         g.words.ensure(kUnitWords, l.texels, h, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, GL_NEAREST);

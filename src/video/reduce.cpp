@@ -64,8 +64,8 @@ struct Word10 {
 // each component the rounded mean of the 2 x 2 or 2 x 1 (or 1 x 2) it covers, an odd last
 // column paired with itself.
 template <class L>
-void halveRowGeneric(const L& l, int bpp, const uint8_t* a, const uint8_t* b, int srcW, bool x,
-                     int from, int n, uint8_t* d) {
+void halveRowTo(const L& l, int bpp, int outBpp, const uint8_t* a, const uint8_t* b, int srcW,
+                bool x, int from, int n, uint8_t* d) {
     unsigned p[4][4] = {}, out[4];
     for (int i = from; i < n; ++i) {
         const int j = x ? 2 * i : i, k = x && j + 1 < srcW ? j + 1 : j;
@@ -74,8 +74,13 @@ void halveRowGeneric(const L& l, int bpp, const uint8_t* a, const uint8_t* b, in
         for (int c = 0; c < 4; ++c)
             out[c] =
                 x ? (p[0][c] + p[1][c] + p[2][c] + p[3][c] + 2) >> 2 : (p[0][c] + p[1][c] + 1) >> 1;
-        l.store(d + i * bpp, out);
+        l.store(d + i * outBpp, out);
     }
+}
+template <class L>
+void halveRowGeneric(const L& l, int bpp, const uint8_t* a, const uint8_t* b, int srcW, bool x,
+                     int from, int n, uint8_t* d) {
+    halveRowTo(l, bpp, bpp, a, b, srcW, x, from, n, d);
 }
 
 // 4-byte pixels, the common case, sixteen bytes at a time where SSE2 is there.
@@ -114,14 +119,27 @@ void halveRowBytes4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n,
     halveRowGeneric(Bytes{4}, 4, a, b, srcW, x, i, n, d);
 }
 
+// Four 16-bit components in, the means rounded to 8 bits out (round(v / 257)).
+struct ShortsTo8 {
+    void load(const uint8_t* p, unsigned c[4]) const { Shorts{4}.load(p, c); }
+    void store(uint8_t* p, const unsigned c[4]) const {
+        for (int i = 0; i < 4; ++i) {
+            const unsigned t = c[i] + 128;
+            p[i] = uint8_t((t - (t >> 8)) >> 8);
+        }
+    }
+};
+
 // Four 16-bit components halved along x and y, two output pixels a step where SSE2 is
-// there, summed in 32-bit lanes.
-void halveRowShorts4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n, uint8_t* d) {
+// there, summed in 32-bit lanes; to8 writes them rounded to 8 bits.
+void halveRowShorts4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n, uint8_t* d,
+                     bool to8) {
     int i = 0;
 #if defined(__SSE2__)
     if (x && a != b) {
         const __m128i zero = _mm_setzero_si128(), two = _mm_set1_epi32(2);
         const __m128i bias32 = _mm_set1_epi32(0x8000), bias16 = _mm_set1_epi16(-0x8000);
+        const __m128i half = _mm_set1_epi32(128);
         // The mean of the pixel pair at p in rows a and b, in 32-bit lanes.
         auto mean = [&](int p) {
             const __m128i ra = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 8 * p));
@@ -129,16 +147,33 @@ void halveRowShorts4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n
             const __m128i s = _mm_add_epi32(
                 _mm_add_epi32(_mm_unpacklo_epi16(ra, zero), _mm_unpackhi_epi16(ra, zero)),
                 _mm_add_epi32(_mm_unpacklo_epi16(rb, zero), _mm_unpackhi_epi16(rb, zero)));
-            // Shifted into the signed range for the saturating pack.
-            return _mm_sub_epi32(_mm_srli_epi32(_mm_add_epi32(s, two), 2), bias32);
+            return _mm_srli_epi32(_mm_add_epi32(s, two), 2);
+        };
+        // round(v / 257) as (t - (t >> 8)) >> 8 with t = v + 128, exact for 16-bit v.
+        auto to8bits = [&](__m128i v) {
+            const __m128i t = _mm_add_epi32(v, half);
+            return _mm_srli_epi32(_mm_sub_epi32(t, _mm_srli_epi32(t, 8)), 8);
         };
         for (; i + 2 <= n && 2 * i + 4 <= srcW; i += 2) {
-            const __m128i packed = _mm_packs_epi32(mean(2 * i), mean(2 * i + 2));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8 * i), _mm_xor_si128(packed, bias16));
+            const __m128i m0 = mean(2 * i), m1 = mean(2 * i + 2);
+            if (to8) {
+                const __m128i words = _mm_packs_epi32(to8bits(m0), to8bits(m1));
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 4 * i),
+                                 _mm_packus_epi16(words, words));
+            } else {
+                // Shifted into the signed range for the saturating pack, and back.
+                const __m128i packed =
+                    _mm_packs_epi32(_mm_sub_epi32(m0, bias32), _mm_sub_epi32(m1, bias32));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8 * i),
+                                 _mm_xor_si128(packed, bias16));
+            }
         }
     }
 #endif
-    halveRowGeneric(Shorts{4}, 8, a, b, srcW, x, i, n, d);
+    if (to8)
+        halveRowTo(ShortsTo8{}, 8, 4, a, b, srcW, x, i, n, d);
+    else
+        halveRowGeneric(Shorts{4}, 8, a, b, srcW, x, i, n, d);
 }
 
 // One-byte samples (a luma plane) halved along x and y, eight outputs a step where SSE2 is
@@ -211,7 +246,9 @@ void halveRow(HalveLayout layout, const uint8_t* a, const uint8_t* b, int srcW, 
         case HalveLayout::Shorts3:
             return halveRowGeneric(Shorts{3}, 6, a, b, srcW, x, 0, n, d);
         case HalveLayout::Shorts4:
-            return halveRowShorts4(a, b, srcW, x, n, d);
+            return halveRowShorts4(a, b, srcW, x, n, d, false);
+        case HalveLayout::Shorts4To8:
+            return halveRowShorts4(a, b, srcW, x, n, d, true);
         case HalveLayout::High10:
             return halveRowWord10(Word10{{22, 12, 2, 0}, false}, a, b, srcW, x, n, d);
         case HalveLayout::High10BigEndian:
@@ -295,40 +332,56 @@ int halvePixelBytes(HalveLayout layout) {
         case HalveLayout::Shorts3:
             return 6;
         case HalveLayout::Shorts4:
+        case HalveLayout::Shorts4To8:
             return 8;
         default:
             return 4;
     }
 }
 
+namespace {
+
+// One row of chromaForHalf for samples of type T (8- or 16-bit little-endian).
+template <class T>
+void chromaRow(const uint8_t* a, const uint8_t* b, int samples, int components, bool leftSited,
+               uint8_t* d) {
+    const int n = samples * components;
+    auto get = [](const uint8_t* row, int i) {
+        T v;
+        std::memcpy(&v, row + i * int(sizeof(T)), sizeof(T));
+        return unsigned(v);
+    };
+    auto put = [&](int i, unsigned v) {
+        const T t = T(v);
+        std::memcpy(d + i * int(sizeof(T)), &t, sizeof(T));
+    };
+    if (!leftSited) {
+        for (int i = 0; i < n; ++i) put(i, (get(a, i) + get(b, i) + 1) >> 1);
+        return;
+    }
+    // Weights 3 : 1 with the next sample of the same component, the last with itself.
+    for (int i = 0; i < n; ++i) {
+        const int j = i + components < n ? i + components : i;
+        put(i, (3 * (get(a, i) + get(b, i)) + get(a, j) + get(b, j) + 4) >> 3);
+    }
+}
+
+}  // namespace
+
 void chromaForHalf(const uint8_t* src, int samples, int rows, int64_t rowBytes, int components,
                    int sampleBytes, bool leftSited, bool halveRows, uint8_t* dst,
                    int64_t dstRowBytes) {
     if (!src || !dst || samples <= 0 || rows <= 0) return;
     const int h = halveRows ? rows / 2 : rows;
-    auto get = [&](const uint8_t* row, int i) -> unsigned {
-        if (sampleBytes == 1) return row[i];
-        return unsigned(row[2 * i] | row[2 * i + 1] << 8);
-    };
     forRows(h, 8, int64_t(samples) * components * h, [&](int begin, int end) {
         for (int r = begin; r < end; ++r) {
             const uint8_t* a = src + (halveRows ? 2 * r : r) * rowBytes;
             const uint8_t* b = halveRows ? a + rowBytes : a;
             uint8_t* d = dst + r * dstRowBytes;
-            for (int s = 0; s < samples; ++s) {
-                const int t = s + 1 < samples ? s + 1 : s;
-                for (int c = 0; c < components; ++c) {
-                    const int i = s * components + c, j = t * components + c;
-                    // Weights 3 : 1 for left-sited samples, over one or two rows.
-                    const unsigned here = get(a, i) + get(b, i), next = get(a, j) + get(b, j);
-                    const unsigned v = leftSited ? (3 * here + next + 4) >> 3 : (here + 1) >> 1;
-                    if (sampleBytes == 1) {
-                        d[i] = uint8_t(v);
-                    } else {
-                        d[2 * i] = uint8_t(v), d[2 * i + 1] = uint8_t(v >> 8);
-                    }
-                }
-            }
+            if (sampleBytes == 1)
+                chromaRow<uint8_t>(a, b, samples, components, leftSited, d);
+            else
+                chromaRow<uint16_t>(a, b, samples, components, leftSited, d);
         }
     });
 }
@@ -338,6 +391,7 @@ void halveImage(HalveLayout layout, const uint8_t* src, int width, int height, i
     if (!src || !dst || width <= 0 || height <= 0) return;
     const int w = x ? (width + 1) / 2 : width, h = y ? (height + 1) / 2 : height;
     const int bpp = halvePixelBytes(layout);
+    if (layout == HalveLayout::Shorts4To8 && !x && !y) return;  // nothing to halve
     forRows(h, 8, int64_t(w) * h, [&](int begin, int end) {
         for (int r = begin; r < end; ++r) {
             const int r0 = y ? 2 * r : r, r1 = y && r0 + 1 < height ? r0 + 1 : r0;

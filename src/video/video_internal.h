@@ -147,11 +147,12 @@ enum class HalveLayout : uint8_t {
     Shorts1,
     Shorts3,
     Shorts4,
+    Shorts4To8,  // 4 16-bit words in, 4 bytes out (each the mean rounded to 8 bits)
     High10,
     High10BigEndian,
     Low10
 };
-int halvePixelBytes(HalveLayout layout);
+int halvePixelBytes(HalveLayout layout);  // of the source
 // Halves an image along x and/or y into dst (rows dstRowBytes apart), in the same layout:
 // each component the rounded mean of the 2 x 2 (or 2 x 1) it covers, an odd last column
 // or row paired with itself. Split over the converter's workers for large images.

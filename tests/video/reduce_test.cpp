@@ -24,7 +24,8 @@ std::vector<unsigned> decode(HalveLayout l, const uint8_t* p) {
             return {p[0], p[1], p[2], p[3]};
         case HalveLayout::Shorts1:
         case HalveLayout::Shorts3:
-        case HalveLayout::Shorts4: {
+        case HalveLayout::Shorts4:
+        case HalveLayout::Shorts4To8: {
             std::vector<unsigned> c;
             for (int i = 0; i < halvePixelBytes(l) / 2; ++i)
                 c.push_back(unsigned(p[2 * i] | p[2 * i + 1] << 8));
@@ -42,10 +43,10 @@ std::vector<unsigned> decode(HalveLayout l, const uint8_t* p) {
 }
 
 TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
-    const HalveLayout layouts[] = {HalveLayout::Bytes1,          HalveLayout::Bytes4,
-                                   HalveLayout::Shorts1,         HalveLayout::Shorts3,
-                                   HalveLayout::Shorts4,         HalveLayout::High10,
-                                   HalveLayout::High10BigEndian, HalveLayout::Low10};
+    const HalveLayout layouts[] = {
+        HalveLayout::Bytes1,  HalveLayout::Bytes4,          HalveLayout::Shorts1,
+        HalveLayout::Shorts3, HalveLayout::Shorts4,         HalveLayout::Shorts4To8,
+        HalveLayout::High10,  HalveLayout::High10BigEndian, HalveLayout::Low10};
     const struct {
         int w, h;
         bool x, y;
@@ -62,12 +63,17 @@ TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
             SCOPED_TRACE(testing::Message() << "layout " << int(l) << ", " << s.w << " x " << s.h
                                             << (s.x ? " x" : "") << (s.y ? " y" : ""));
             const int bpp = halvePixelBytes(l);
+            // 16-bit means rounded to bytes: round(v / 257).
+            const bool to8 = l == HalveLayout::Shorts4To8;
+            const HalveLayout outLayout = to8 ? HalveLayout::Bytes4 : l;
+            const int outBpp = halvePixelBytes(outLayout);
             const int64_t rowBytes = int64_t(s.w) * bpp + 12;  // padded rows
             std::vector<uint8_t> src(size_t(rowBytes) * s.h);
             for (uint8_t& b : src) b = uint8_t(rng());
             const int ow = s.x ? (s.w + 1) / 2 : s.w, oh = s.y ? (s.h + 1) / 2 : s.h;
-            std::vector<uint8_t> out(size_t(ow) * bpp * oh, 0xCD);
-            halveImage(l, src.data(), s.w, s.h, rowBytes, s.x, s.y, out.data(), int64_t(ow) * bpp);
+            std::vector<uint8_t> out(size_t(ow) * outBpp * oh, 0xCD);
+            halveImage(l, src.data(), s.w, s.h, rowBytes, s.x, s.y, out.data(),
+                       int64_t(ow) * outBpp);
             int wrong = 0;
             for (int r = 0; r < oh && wrong < 3; ++r)
                 for (int i = 0; i < ow && wrong < 3; ++i) {
@@ -83,13 +89,16 @@ TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
                             const auto c = decode(l, src.data() + yy * rowBytes + xx * bpp);
                             for (size_t k = 0; k < c.size(); ++k) sum[k] += c[k];
                         }
-                    const auto got = decode(l, out.data() + (size_t(r) * ow + i) * bpp);
-                    for (size_t k = 0; k < got.size(); ++k)
-                        if (got[k] != (sum[k] + n / 2) / n) {
+                    const auto got = decode(outLayout, out.data() + (size_t(r) * ow + i) * outBpp);
+                    for (size_t k = 0; k < got.size(); ++k) {
+                        const unsigned mean = (sum[k] + n / 2) / n;
+                        const unsigned want = to8 ? unsigned(mean / 257.0 + 0.5) : mean;
+                        if (got[k] != want) {
                             ADD_FAILURE() << "pixel " << i << ", " << r << " component " << k
-                                          << ": " << got[k] << " want " << (sum[k] + n / 2) / n;
+                                          << ": " << got[k] << " want " << want;
                             ++wrong;
                         }
+                    }
                 }
         }
 }
