@@ -17,7 +17,9 @@ demo: build
 	@scripts/with-display build/examples/demo/zugui-demo build/demo
 
 test: build
+	@rm -f build/Testing/Temporary/LastTestsDisabled.log
 	@scripts/with-display ctest --test-dir build --output-on-failure -j $(JOBS)
+	@scripts/check-skips build
 
 # Exhaustive checks too long for `make test`: every 10-bit triple through the converter.
 verify: build
@@ -32,9 +34,11 @@ bench:
 sanitize: deps
 	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZUGUI_SANITIZE=address,undefined -DZUGUI_DEMO=OFF >/dev/null
 	@cmake --build build-asan -j $(JOBS)
+	@rm -f build-asan/Testing/Temporary/LastTestsDisabled.log
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:use_tls=0 \
 	  scripts/with-display ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	@scripts/check-skips build-asan
 
 tsan: deps
 	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZUGUI_SANITIZE=thread -DZUGUI_DEMO=OFF >/dev/null
