@@ -18,7 +18,7 @@ demo: build
 
 test: build
 	@rm -f build/Testing/Temporary/LastTestsDisabled.log
-	@scripts/with-display ctest --test-dir build --output-on-failure -j $(JOBS)
+	@ZUGUI_LOG=1 scripts/with-display ctest --test-dir build --output-on-failure -j $(JOBS)
 	@scripts/check-skips build
 
 # Exhaustive checks too long for `make test`: every 10-bit triple through the converter.
@@ -37,7 +37,7 @@ sanitize: deps
 	@rm -f build-asan/Testing/Temporary/LastTestsDisabled.log
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:use_tls=0 \
-	  scripts/with-display ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	  ZUGUI_LOG=1 scripts/with-display ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 	@scripts/check-skips build-asan
 
 tsan: deps

@@ -284,15 +284,18 @@ ZUAPI int ZuGetMessageFd(void);
 // ---- Failures the library cannot return -------------------------------------------
 
 /// Receives one line of text, without a line break, for each failure that no result code
-/// can report: a shader's compile or link log, an X error on the library's own display
-/// connections that no call was waiting for, a GL context that could not be made, a font
-/// face that was not found or could not be read, a cursor file that could not be read.
-/// `context` is the pointer given to ZuSetErrorCallback.
+/// can report: why ZUInitGUI could not open the display or make its window, a shader's
+/// compile or link log, an X error on the library's own display connections that no call
+/// was waiting for, a GL context that could not be made, a font face that was not found or
+/// could not be read, a cursor file that could not be read. `context` is the pointer given
+/// to ZuSetErrorCallback.
 typedef void (*ZuErrorCallback)(const char* line, void* context);
 
 /// Installs the error callback; null removes it. Without one nothing is reported and
-/// nothing is printed. The callback may run on any thread of the library (the GUI, render
-/// and display threads), possibly on several at once, and must not call the library.
+/// nothing is printed, unless the environment variable ZUGUI_LOG is set (to anything):
+/// then each line goes to standard error after "zugui: ". The callback may run on any
+/// thread of the library (the GUI, render and display threads), possibly on several at
+/// once, and must not call the library.
 ZUAPI void ZuSetErrorCallback(ZuErrorCallback callback, void* context);
 
 /// Width in pixels of the primary display (the primary monitor); 0 without a display.

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 
@@ -24,7 +25,13 @@ void reportFailure(const char* format, ...) {
         cb = callback;
         context = callbackContext;
     }
-    if (!cb) return;
+    // Without a callback, ZUGUI_LOG in the environment sends the lines to standard error:
+    // a host (or a test run) can see why a call failed without writing any code.
+    static const bool toStderr = [] {
+        const char* v = std::getenv("ZUGUI_LOG");
+        return v && *v;
+    }();
+    if (!cb && !toStderr) return;
     char buffer[2048];
     va_list args;
     va_start(args, format);
@@ -39,7 +46,10 @@ void reportFailure(const char* format, ...) {
             line += *c;
         }
     }
-    cb(line.c_str(), context);
+    if (cb)
+        cb(line.c_str(), context);
+    else
+        std::fprintf(stderr, "zugui: %s\n", line.c_str());
 }
 
 }  // namespace zu::detail

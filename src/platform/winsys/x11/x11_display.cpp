@@ -8,6 +8,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -373,10 +374,18 @@ bool chooseVisual(State& s) {
 
 void doOpen() {
     XInitThreads();
+    const char* name = XDisplayName(nullptr);
+    errno = 0;
     Display* d = XOpenDisplay(nullptr);
-    if (!d) return;
+    if (!d) {
+        zu::detail::reportFailure("display \"%s\" could not be opened: %s", name, strerror(errno));
+        return;
+    }
+    errno = 0;
     Display* gl = XOpenDisplay(DisplayString(d));
     if (!gl) {
+        zu::detail::reportFailure("display \"%s\" could not be opened a second time, for GL: %s",
+                                  DisplayString(d), strerror(errno));
         XCloseDisplay(d);
         return;
     }
@@ -414,7 +423,12 @@ void doOpen() {
     dndInit(s);
     inputMethodOpen(s);
     focusInit(s);
-    if (!chooseVisual(s) || !glInit(s)) {
+    const bool visual = chooseVisual(s);
+    if (!visual || !glInit(s)) {
+        zu::detail::reportFailure(visual ? "display \"%s\": no GLX configuration for its visual"
+                                         : "display \"%s\" has no double-buffered RGBA visual "
+                                           "with a 24-bit depth buffer",
+                                  DisplayString(d));
         XCloseDisplay(gl);
         XCloseDisplay(d);
         s.dpy = s.glDpy = nullptr;

@@ -135,7 +135,11 @@ bool makeCurrent(Surface* surface) {
     if (!s) return false;
     if (!surface) return releaseCurrent(*s);
     rememberHostContext(*s);
-    if (!glXMakeCurrent(s->glDpy, surface->drawable, surface->context)) return false;
+    if (!glXMakeCurrent(s->glDpy, surface->drawable, surface->context)) {
+        zu::detail::reportFailure("GL context could not be made current for window 0x%lx",
+                                  surface->drawable);
+        return false;
+    }
     tlsCurrent = surface;
     return true;
 }

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/report.h"
 #include "platform/winsys/x11/x11_internal.h"
 
 namespace zu::ws::x11 {
@@ -97,8 +98,10 @@ Window* createWindow(const WindowDesc& d, Surface** surface) {
                                             s.visual.depth, InputOutput, s.visual.visual, valueMask,
                                             &a);
                     }) ||
-        !win)
+        !win) {
+        zu::detail::reportFailure("window %ux%u could not be made in 0x%lx", w, h, parent);
         return nullptr;
+    }
     rec->id = win;
 
     if (!rec->child) {
