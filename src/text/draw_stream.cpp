@@ -109,9 +109,27 @@ void added(Stream& s) {
     if (!s.held) flushDrawing();
 }
 
+// Nothing switches contexts inside a batch without flushing it first (host code runs
+// under HostDrawing), so while one holds the prepared stream, its context and viewport are
+// the current ones.
+bool preparedInBatch(const Stream& s) {
+    return s.ready && s.held > 0;
+}
+
 }  // namespace
 
+void* currentContextHere() {
+    const Stream& s = stream;
+    return preparedInBatch(s) ? s.context : ws::currentContext();
+}
+
 Target currentTarget() {
+    const Stream& s = stream;
+    if (preparedInBatch(s)) {
+        Target t{s.context, {}};
+        std::memcpy(t.viewport, s.viewport, sizeof t.viewport);
+        return t;
+    }
     Target t{ws::currentContext(), {}};
     {
         std::lock_guard lock(viewsMutex);
@@ -162,7 +180,11 @@ void forgetViewport() {
 }
 
 DeferDrawing::DeferDrawing() {
-    ++stream.held;
+    Stream& s = stream;
+    // A stream prepared outside any batch (a lone line with no area to draw in) may belong
+    // to a context no longer current.
+    if (!s.held && s.corners.empty()) s.ready = false;
+    ++s.held;
 }
 DeferDrawing::~DeferDrawing() {
     if (--stream.held == 0) flushDrawing();

@@ -24,6 +24,10 @@ struct Target {
     int viewport[4];
 };
 Target currentTarget();
+// The context current here. Inside a batch the stream's, taken when it was prepared: the
+// window system's answer may cost a system call (the GL dispatcher's fork check), once
+// per text call, a good part of a busy pass.
+void* currentContextHere();
 
 // While one lives on this thread, what is added waits in the stream; the last one to end
 // draws it. The render pass holds one around the library's own widgets.

@@ -173,7 +173,7 @@ GlyphFont* fontForId(int id) {
     const int position = (id >= 0 && id <= 5) ? kPosition[id] : 5;
     // Every set holds its own texture names in its own context; the set is picked by the
     // context current now.
-    void* current = ws::currentContext();
+    void* current = currentContextHere();
     for (auto& s : sets)
         if (current && s.context == current) return &s.fonts[position];
     return &sets[0].fonts[position];
