@@ -1,14 +1,16 @@
 // Start-up cost: ZUInitGUI to the end of the first render pass, and the three font sets
 // built into three contexts, beside what they are measured against in the same run: a
 // bare window with a GL context and one swap (also first in a process of its own, where it
-// pays for loading the GL driver too), and the six faces rasterised afresh for every set
-// (what building each set from the font files would cost).
+// pays for loading the GL driver too, and followed there by ZUInitGUI, which then pays for
+// nothing the driver loads), and the six faces rasterised afresh for every set (what
+// building each set from the font files would cost).
 #include <GL/gl.h>
 #include <X11/Xlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <vector>
 
@@ -73,22 +75,26 @@ double initToFirstPass() {
     return ms;
 }
 
-// A bare window first in a fresh process, forked before this one opens the display.
-double bareWindowInNewProcess() {
+// Steps run first in a fresh process, forked before this one opens the display; their
+// times in order, or -1 each.
+template <int N>
+std::array<double, N> inNewProcess(std::array<double (*)(), N> steps) {
+    std::array<double, N> ms;
+    ms.fill(-1);
     int fds[2];
-    if (pipe(fds) != 0) return -1;
+    if (pipe(fds) != 0) return ms;
     const pid_t child = fork();
     if (child == 0) {
-        const double ms = bareWindow();
-        const bool sent = write(fds[1], &ms, sizeof ms) == static_cast<ssize_t>(sizeof ms);
+        for (int i = 0; i < N; ++i) ms[i] = steps[i]();
+        const bool sent = write(fds[1], ms.data(), sizeof ms) == static_cast<ssize_t>(sizeof ms);
         _exit(sent ? 0 : 1);
     }
     close(fds[1]);
     // A server with no client left resets and turns connections away meanwhile: one stays
     // open here until the child is done.
     Display* keep = child > 0 ? XOpenDisplay(nullptr) : nullptr;
-    double ms = -1;
-    if (child < 0 || read(fds[0], &ms, sizeof ms) != static_cast<ssize_t>(sizeof ms)) ms = -1;
+    if (child < 0 || read(fds[0], ms.data(), sizeof ms) != static_cast<ssize_t>(sizeof ms))
+        ms.fill(-1);
     close(fds[0]);
     if (child > 0) waitpid(child, nullptr, 0);
     if (keep) XCloseDisplay(keep);
@@ -99,15 +105,35 @@ double bareWindowInNewProcess() {
 
 int main() {
     if (chdir(ZUGUI_SOURCE_DIR) != 0) return 1;
-    const double bareCold = bareWindowInNewProcess();
+    const double bareCold = inNewProcess<1>({bareWindow})[0];
+    // What the library adds to a process that has its GL driver loaded already.
+    const auto [bareFirst, afterDriver] = inNewProcess<2>({bareWindow, initToFirstPass});
+    // And where that goes: the faces found, then rasterised (six, as the first build does),
+    // then the rest of ZUInitGUI.
+    const auto [bareAgain, faces, glyphs, rest] = inNewProcess<4>(
+        {bareWindow,
+         [] {
+             const int64_t t0 = ws::performanceCounter();
+             const bool found = !zu::detail::facePath(true).empty();
+             return found + !zu::detail::facePath(false).empty() >= 0 ? msSince(t0) : -1;
+         },
+         [] {
+             const int64_t t0 = ws::performanceCounter();
+             for (int size : {14, 12, 10})
+                 for (bool bold : {true, false}) zu::detail::rasterFont(bold, size);
+             return msSince(t0);
+         },
+         initToFirstPass});
     const double cold = initToFirstPass();  // fontconfig lookup and rasterising included
     if (cold < 0) {
         std::fprintf(stderr, "bench_startup: no display\n");
         return 1;
     }
     std::vector<double> warm, bare, sets, raster;
-    for (int i = 0; i < 7; ++i) warm.push_back(initToFirstPass());
-    for (int i = 0; i < 7; ++i) bare.push_back(bareWindow());
+    for (int i = 0; i < 7; ++i) {  // interleaved, so that both see the same machine load
+        warm.push_back(initToFirstPass());
+        bare.push_back(bareWindow());
+    }
 
     ZUInitGUI(0, 0, 1280, 720, nullptr, const_cast<char*>("bench"), nullptr, nullptr, 0);
     ws::Surface* rc[3] = {gui().mainSurface, ws::createSurface(ZUGetHWND()),
@@ -144,6 +170,13 @@ int main() {
                 cold);
     std::printf("  peer: bare window first in a process of its own:  %8.2f  (ratio %.2f)\n",
                 bareCold, cold / bareCold);
+    std::printf("  in a process of its own, a bare window first:     %8.2f\n", bareFirst);
+    std::printf("    then ZUInitGUI to end of first pass:            %8.2f  (target <= 60)\n",
+                afterDriver);
+    std::printf("  again, a bare window first:                       %8.2f\n", bareAgain);
+    std::printf("    then the two faces found (fontconfig):          %8.2f\n", faces);
+    std::printf("    then six faces rasterised:                      %8.2f\n", glyphs);
+    std::printf("    then ZUInitGUI to end of first pass:            %8.2f\n", rest);
     std::printf("  ZUInitGUI to end of first pass, later:            %8.2f\n", median(warm));
     std::printf(
         "  peer: bare window + GL context + one swap:        %8.2f  (ratio %.2f, "
