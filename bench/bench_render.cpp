@@ -53,6 +53,39 @@ void heavyCaption(int i, char* out, size_t size) {
     snprintf(out, size, "Static text no. %04d", i);  // 20 characters
 }
 
+// A node holds at most 140 children and leaves any more out of the tree without a word, so
+// the widgets go into groups of 100 under the root (the groups draw nothing themselves).
+class Groups {
+  public:
+    explicit Groups(ZUWindow& root) : root_(root) {}
+    ZUWindow* next() {
+        if (count_ % kPerGroup == 0) {
+            groups_.push_back(std::make_unique<ZUWindow>());
+            ZuRECT all{0, 0, kW, kH};
+            groups_.back()->CreateZUWindow(const_cast<char*>("group"), 0, 1, 0, &all, &root_);
+        }
+        ++count_;
+        return groups_.back().get();
+    }
+    // Every widget made so far is in the tree, and so drawn.
+    bool complete() const {
+        unsigned linked = 0;
+        for (const auto& g : groups_) linked += g->GetZUWndHandle()->childCount;
+        return root_.GetZUWndHandle()->childCount == groups_.size() && linked == count_;
+    }
+    // After the widgets.
+    void clear() {
+        groups_.clear();
+        count_ = 0;
+    }
+
+  private:
+    static constexpr unsigned kPerGroup = 100;
+    ZUWindow& root_;
+    std::vector<std::unique_ptr<ZUWindow>> groups_;
+    unsigned count_ = 0;
+};
+
 double zuguiPass(ZUWindow& root) {
     const int64_t t0 = ws::performanceCounter();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -167,6 +200,7 @@ int main() {
     ZUWindow root;
     ZuRECT all{0, 0, kW, kH};
     root.CreateZUWindow(const_cast<char*>("root"), 0, 1, 0, &all, nullptr);
+    Groups groups(root);
     std::vector<std::unique_ptr<ZUButton>> buttons;
     std::vector<std::unique_ptr<ZUStatic>> texts;
     char caption[32];
@@ -174,13 +208,17 @@ int main() {
         buttons.push_back(std::make_unique<ZUButton>());
         ZuRECT r = buttonRect(i);
         snprintf(caption, sizeof caption, "Button %d", i);
-        buttons.back()->CreateZUWindow(caption, 0, 1, 0, &r, &root);
+        buttons.back()->CreateZUWindow(caption, 0, 1, 0, &r, groups.next());
     }
     for (int i = 0; i < kTexts; ++i) {
         texts.push_back(std::make_unique<ZUStatic>());
         ZuRECT r = textRect(i);
         snprintf(caption, sizeof caption, "Label %d", i);
-        texts.back()->CreateZUWindow(caption, 0, 1, 0, &r, &root);
+        texts.back()->CreateZUWindow(caption, 0, 1, 0, &r, groups.next());
+    }
+    if (!groups.complete()) {
+        fprintf(stderr, "bench_render: not every widget is in the tree\n");
+        return 1;
     }
     ws::makeCurrent(gui().mainSurface);
     ImGuiContext* shared = ImGui::CreateContext();
@@ -240,6 +278,7 @@ int main() {
                               }});
     buttons.clear();
     texts.clear();
+    groups.clear();
 
     // Text-heavy: 2,000 static texts of 20 characters.
     std::vector<std::unique_ptr<ZUStatic>> heavy;
@@ -247,7 +286,11 @@ int main() {
         heavy.push_back(std::make_unique<ZUStatic>());
         ZuRECT r = heavyRect(i);
         heavyCaption(i, caption, sizeof caption);
-        heavy.back()->CreateZUWindow(caption, 0, 1, 0, &r, &root);
+        heavy.back()->CreateZUWindow(caption, 0, 1, 0, &r, groups.next());
+    }
+    if (!groups.complete()) {
+        fprintf(stderr, "bench_render: not every text is in the tree\n");
+        return 1;
     }
     const Rows text =
         interleaved(kPasses / 2, {[&] { return zuguiPass(root); }, [&] { return imguiHeavyPass(); },
@@ -260,6 +303,7 @@ int main() {
                                       return ms;
                                   }});
     heavy.clear();
+    groups.clear();
 
     const double z = busy[0], g = busy[1], b = busy[2], e = busy[3], go = busy[4];
     printf(
