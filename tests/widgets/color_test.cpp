@@ -129,9 +129,7 @@ TEST_F(Picker, PlaneBarAndGap) {
     clickAt(75, 100);
     const int mx = picker.markX, my = picker.markY;
     expectColour(clickAt(120, 50), 0.25f, 0, 0.5f);
-    EXPECT_FLOAT_EQ(picker.brightness, 0.5f);
-    EXPECT_EQ(picker.markX, mx);
-    EXPECT_EQ(picker.markY, my);
+    EXPECT_EQ(std::tuple(picker.brightness, picker.markX, picker.markY), std::tuple(0.5f, mx, my));
     expectColour(clickAt(105, 130), 0.5f, 0, 1);  // clamped to 1
     expectColour(clickAt(136, -10), 0, 0, 0);     // clamped to 0
     ZuFCOLOR ignored{0.1f, 0.2f, 0.3f, 0.4f};
@@ -141,8 +139,7 @@ TEST_F(Picker, PlaneBarAndGap) {
 }
 
 TEST_F(Picker, DragPicksUntilReleased) {
-    EXPECT_EQ(picker.markX, 0);  // the rectangle's corner after creation
-    EXPECT_EQ(picker.markY, 0);
+    EXPECT_EQ(std::pair(picker.markX, picker.markY), std::pair(0, 0));  // the rectangle's corner
     picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 100, nullptr, nullptr);  // not held
     EXPECT_TRUE(host.heard.empty());
     picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, 10, 100, nullptr, nullptr);
@@ -150,14 +147,11 @@ TEST_F(Picker, DragPicksUntilReleased) {
     picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, 20, 100, nullptr, nullptr);  // ignored while held
     picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 101, 100, nullptr, nullptr);   // the gap
     picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 90, nullptr, nullptr);
-    EXPECT_EQ(picker.markX, 50);
-    EXPECT_EQ(picker.markY, 90);
+    EXPECT_EQ(std::pair(picker.markX, picker.markY), std::pair(50, 90));
     picker.ReceiveZUMessage(ZUM_LBUTTONUP, 60, 80, nullptr, nullptr);
     EXPECT_EQ(gui().capture, nullptr);
-    EXPECT_EQ(host.heard.size(), 3u);
     picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 100, nullptr, nullptr);
-    EXPECT_EQ(host.heard.size(), 3u);
-    EXPECT_EQ(picker.markX, 60);
+    EXPECT_EQ(std::pair(host.heard.size(), picker.markX), std::pair(size_t(3), 60));
 
     // Without a parent nothing is picked.
     ZUColorPicker alone;
@@ -178,12 +172,10 @@ TEST(Wheel, TypeHandlesAndColours) {
     ZuRECT all{0, 0, 800, 600}, r{100, 50, 201, 100};
     ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
     ASSERT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
-    EXPECT_FLOAT_EQ(wheel.centreX, 200);
-    EXPECT_FLOAT_EQ(wheel.centreY, 100);
-    for (auto& h : wheel.handles) {
-        EXPECT_FLOAT_EQ(h.x, 200);
-        EXPECT_FLOAT_EQ(h.y, 100);
-    }
+    // Handles start at the centre; positions are whole pixels, so compared exactly.
+    auto at = [](float x, float y) { return std::pair(x, y); };
+    EXPECT_EQ(at(wheel.centreX, wheel.centreY), at(200, 100));
+    for (auto& h : wheel.handles) EXPECT_EQ(at(h.x, h.y), at(200, 100));
     EXPECT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), -2);
 
     for (auto [type, result] :
@@ -202,9 +194,8 @@ TEST(Wheel, TypeHandlesAndColours) {
     wheel.ReceiveZUMessage(ZUM_LBUTTONUP, 170, 95, nullptr, nullptr);
     EXPECT_EQ(gui().capture, nullptr);
     wheel.ReceiveZUMessage(ZUM_MOUSEMOVE, 1, 2, nullptr, nullptr);
-    EXPECT_FLOAT_EQ(wheel.handles[0].x, 170);
-    EXPECT_FLOAT_EQ(wheel.handles[0].y, 95);
-    EXPECT_FLOAT_EQ(wheel.handles[1].x, 200);
+    EXPECT_EQ(at(wheel.handles[0].x, wheel.handles[0].y), at(170, 95));
+    EXPECT_EQ(wheel.handles[1].x, 200);
     EXPECT_TRUE(host.heard.empty());
     // A hidden wheel keeps its handles.
     wheel.ShowZUWindow(0, 0);
@@ -215,8 +206,7 @@ TEST(Wheel, TypeHandlesAndColours) {
 
     // A single reset clears the type's handle, a full one all four.
     wheel.ResetColors(0);
-    EXPECT_FLOAT_EQ(wheel.handles[1].x, 0);
-    EXPECT_FLOAT_EQ(wheel.handles[0].x, 170);
+    EXPECT_EQ(at(wheel.handles[1].x, wheel.handles[0].x), at(0, 170));
     wheel.ResetColors(1);
     for (auto& h : wheel.handles) EXPECT_FLOAT_EQ(std::fabs(h.x) + std::fabs(h.y), 0);
 
@@ -322,9 +312,8 @@ TEST_F(ColorLooks, WheelColoursRoundTheCentreAndHandles) {
             }
         return best;
     };
-    EXPECT_EQ(darkest(260, 120), 0);
-    EXPECT_EQ(darkest(300, 170), 0);
-    EXPECT_EQ(darkest(300, 120), 0);
+    EXPECT_EQ(std::tuple(darkest(260, 120), darkest(300, 170), darkest(300, 120)),
+              std::tuple(0, 0, 0));
     EXPECT_GT(darkest(280, 120), 300);  // no line to handle 0
     // Halfway up the line a middle grey, where the wheel itself is near white.
     bool grey = false;
