@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "look_support.h"
+#include "widget_host.h"
 #include "widgets/color_math.h"
 
 using namespace zu::widgets;
@@ -21,17 +22,6 @@ namespace ws = zu::ws;
 namespace {
 
 constexpr float kQ = 3.142857f / 2;
-
-struct Recorder : ZUWindow {
-    std::vector<unsigned> heard;
-    ZuErr ReceiveZUMessage(unsigned msg, int a, int b, void* p, void* q) override {
-        if (msg == ZUM_RENDER || msg == ZUM_DESTROY)
-            return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
-        EXPECT_EQ(a, 0);
-        heard.push_back(msg);
-        return 0;
-    }
-};
 
 void expectColour(const ZuFCOLOR& c, float r, float g, float b, float a = 1) {
     EXPECT_NEAR(c.red, r, 1e-4);
@@ -75,17 +65,14 @@ TEST(ColorMath, WheelIsContinuousAllRound) {
     EXPECT_EQ(wheelIndexAt(361), 2);
 }
 
-class Picker : public ::testing::Test {
+class Picker : public zu::test::ChildTest<ZUColorPicker> {
   protected:
-    Recorder host;
-    ZUColorPicker picker;
-    void SetUp() override {
-        ASSERT_EQ(gui().root, nullptr);
-        ZuRECT all{0, 0, 800, 600}, r{0, 0, 138, 100};
-        ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
-        ASSERT_EQ(picker.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    ZUColorPicker& picker = widget;
+    void SetUp() override { makeChild({0, 0, 138, 100}); }
+    void TearDown() override {
+        for (auto& h : host.heard) EXPECT_EQ(h.a, 0);  // a pick carries no value
+        ChildTest::TearDown();
     }
-    void TearDown() override { ZUReleaseMouse(); }
     ZuFCOLOR clickAt(int x, int y) {
         picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, x, y, nullptr, nullptr);
         picker.ReceiveZUMessage(ZUM_LBUTTONUP, x, y, nullptr, nullptr);
@@ -121,7 +108,8 @@ TEST_F(Picker, PlaneBarAndGap) {
         const int markX = picker.markX;
         host.heard.clear();
         expectColour(clickAt(c.x, c.y), c.r, c.g, c.b);
-        EXPECT_EQ(host.heard, std::vector<unsigned>(size_t(c.notes), ZUM_COLORCHANGED));
+        EXPECT_EQ(host.messages(), std::vector<unsigned>(size_t(c.notes), ZUM_COLORCHANGED));
+        for (auto& h : host.heard) EXPECT_EQ(h.a, 0);
         EXPECT_EQ(picker.markX, c.notes ? c.x : markX);
     }
 
@@ -167,7 +155,7 @@ TEST_F(Picker, DragPicksUntilReleased) {
 }
 
 TEST(Wheel, TypeHandlesAndColours) {
-    Recorder host;
+    zu::test::Recorder host;
     ZUColorWheel wheel;
     ZuRECT all{0, 0, 800, 600}, r{100, 50, 201, 100};
     ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);

@@ -9,6 +9,7 @@
 
 #include "look_support.h"
 #include "support/rows.h"
+#include "widget_host.h"
 #include "widgets/number_math.h"
 
 using namespace zu::widgets;
@@ -218,40 +219,10 @@ TEST(NumberTimecode, EveryNormalisedTextComesBackThroughItsFrames) {
     }
 }
 
-// A parent that records the notifications it hears (the type-2 text copied while valid).
-struct Recorder : ZUWindow {
-    struct Heard {
-        unsigned msg;
-        int a;
-        void* p;
-        std::string text;
-    };
-    std::vector<Heard> heard;
-    ZuErr ReceiveZUMessage(unsigned msg, int a, int b, void* p, void* q) override {
-        if (msg == ZUM_RENDER || msg == ZUM_DESTROY)
-            return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
-        heard.push_back({msg, a, p, q ? static_cast<const char*>(q) : ""});
-        return 0;
-    }
-    std::vector<unsigned> messages() const {
-        std::vector<unsigned> m;
-        for (auto& h : heard) m.push_back(h.msg);
-        return m;
-    }
-};
-
-class NumberField : public ::testing::Test {
+class NumberField : public zu::test::ChildTest<ZUNumber> {
   protected:
-    Recorder host;
-    ZUNumber field;
-
-    void SetUp() override {
-        ASSERT_EQ(gui().root, nullptr);
-        ZuRECT all{0, 0, 800, 600}, r{0, 0, 200, 20};
-        ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
-        ASSERT_EQ(field.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
-    }
-    void TearDown() override { ZUReleaseMouse(); }
+    ZUNumber& field = widget;
+    void SetUp() override { makeChild({0, 0, 200, 20}); }
     void send(unsigned msg, int a = 0, int b = 0) {
         field.ReceiveZUMessage(msg, a, b, nullptr, nullptr);
     }

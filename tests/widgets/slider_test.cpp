@@ -6,6 +6,7 @@
 
 #include "look_support.h"
 #include "support/rows.h"
+#include "widget_host.h"
 
 using namespace zu::test;
 using zu::detail::gui;
@@ -13,34 +14,10 @@ namespace ws = zu::ws;
 
 namespace {
 
-struct Recorder : ZUWindow {
-    struct Heard {
-        unsigned msg;
-        int a;
-        void* p;
-    };
-    std::vector<Heard> heard;
-    std::atomic<int> renders{0};
-    ZuErr ReceiveZUMessage(unsigned msg, int a, int b, void* p, void* q) override {
-        if (msg == ZUM_RENDER) ++renders;
-        if (msg == ZUM_RENDER || msg == ZUM_DESTROY)
-            return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
-        heard.push_back({msg, a, p});
-        return 0;
-    }
-};
-
-class SliderInput : public ::testing::Test {
+class SliderInput : public ChildTest<ZUSlider> {
   protected:
-    Recorder host;
-    ZUSlider slider;
-    void SetUp() override {
-        ASSERT_EQ(gui().root, nullptr);
-        ZuRECT all{0, 0, 800, 600}, r{50, 10, 200, 20};
-        ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
-        ASSERT_EQ(slider.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
-    }
-    void TearDown() override { ZUReleaseMouse(); }
+    ZUSlider& slider = widget;
+    void SetUp() override { makeChild({50, 10, 200, 20}); }
     void send(unsigned msg, int x) { slider.ReceiveZUMessage(msg, x, 15, nullptr, nullptr); }
 };
 
