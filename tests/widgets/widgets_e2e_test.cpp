@@ -121,19 +121,7 @@ class WidgetsEndToEnd : public ::testing::Test {
     Capture screen() {
         ZURePaint();
         pumpFor(30);
-        Capture c{0, 0, kW, kH, {}};
-        c.rgba.resize(4 * size_t(kW) * kH);
-        XImage* img = XGetImage(x.dpy, reinterpret_cast<Window>(ZUGetHWND()), 0, 0, kW, kH,
-                                AllPlanes, ZPixmap);
-        if (!img) return c;
-        for (int y = 0; y < kH; ++y)
-            for (int xx = 0; xx < kW; ++xx) {
-                const unsigned long v = XGetPixel(img, xx, kH - 1 - y);
-                uint8_t* p = &c.rgba[4 * (size_t(y) * kW + xx)];
-                p[0] = v >> 16 & 255, p[1] = v >> 8 & 255, p[2] = v & 255, p[3] = 255;
-            }
-        XDestroyImage(img);
-        return c;
+        return windowCapture(ZUGetHWND());
     }
 };
 
