@@ -83,14 +83,13 @@ TEST(FallbackScaler, DescriptorIsFilledFromStandardAndSourceRange) {
         d.standard = c.standard;
         fillColorDescriptor(d, c.fmt);
         // The record is packed: its doubles are read by value, never bound to references.
-        EXPECT_EQ(double(d.redLumaOffset), c.redLuma) << c.standard;
-        EXPECT_EQ(double(d.greenLumaOffset), c.luma);
-        EXPECT_EQ(double(d.lumaOffset), c.luma);
-        EXPECT_EQ(double(d.redChromaOffset), c.chroma);
-        EXPECT_EQ(double(d.greenCbOffset), c.chroma);
-        EXPECT_EQ(double(d.crOffset), c.chroma);
-        EXPECT_EQ(double(d.blueLumaGain), c.gain);
-        EXPECT_EQ(double(d.greenCrGain), kCoeffs[c.standard].crG);
+        EXPECT_EQ(
+            std::tuple(double(d.redLumaOffset), double(d.greenLumaOffset), double(d.lumaOffset),
+                       double(d.redChromaOffset), double(d.greenCbOffset), double(d.crOffset),
+                       double(d.blueLumaGain), double(d.greenCrGain)),
+            std::tuple(c.redLuma, c.luma, c.luma, c.chroma, c.chroma, c.chroma, c.gain,
+                       kCoeffs[c.standard].crG))
+            << c.standard;
     }
     ZuColorDescriptor d{};
     d.standard = 6;
@@ -188,11 +187,10 @@ TEST(FallbackScaler, PairedSourcesAreCentredOrCutAtTheLeft) {
     FallbackScaler sc;
     ASSERT_EQ(sc.convert(s.src(), wide.dst(), 0, &desc, 0, nullptr), 0);
     for (int x = 0; x < 13; ++x) {
-        bool inside = x >= 2 && x < 10;  // (13 - 8) / 2 = 2
-        if (!inside)
-            EXPECT_EQ(px32(wide.row(0) + 4 * x), 0xEEEEEEEEu) << x;
-        else
-            EXPECT_EQ(wide.row(0)[4 * x + 1], 20 + 20 * (x - 2)) << x;
+        const bool inside = x >= 2 && x < 10;  // (13 - 8) / 2 = 2
+        EXPECT_EQ(inside ? wide.row(0)[4 * x + 1] : px32(wide.row(0) + 4 * x),
+                  inside ? 20 + 20 * (x - 2) : 0xEEEEEEEEu)
+            << x;
     }
     Image narrow = makeImage(ZU_PF_bgrA, 4, 1);
     ASSERT_EQ(sc.convert(s.src(), narrow.dst(), 0, &desc, 0, nullptr), 0);
@@ -211,12 +209,9 @@ TEST(FallbackScaler, BorderFillsRowsOutsideThePictureAndBottomUpReadsFromTheEnd)
     for (int y = 0; y < 8; ++y) {
         const uint8_t* p = d.row(y) + 4 * 5;
         if (y < 2 || y >= 6) {
-            EXPECT_EQ(p[0], 30) << y;
-            EXPECT_EQ(p[2], 10) << y;
-            EXPECT_EQ(p[3], 40) << y;
+            EXPECT_EQ(std::tuple(p[0], p[2], p[3]), std::tuple(30, 10, 40)) << y;
         } else {
-            EXPECT_EQ(p[1], 3 - (y - 2)) << y;  // bottom-up
-            EXPECT_EQ(p[0], 5);
+            EXPECT_EQ(std::tuple(p[1], p[0]), std::tuple(3 - (y - 2), 5)) << y;  // bottom-up
         }
     }
     // Into 4:2:2 the border is converted with the descriptor's RGB-to-YUV weights.
@@ -225,9 +220,7 @@ TEST(FallbackScaler, BorderFillsRowsOutsideThePictureAndBottomUpReadsFromTheEnd)
     std::memcpy(&border, white, 4);
     desc.standard = 1;
     ASSERT_EQ(sc.convert(s.src(), y.dst(), 0, &desc, 0, &border), 0);
-    EXPECT_EQ(y.row(0)[1], 235);
-    EXPECT_EQ(y.row(0)[0], 128);
-    EXPECT_EQ(y.row(7)[3], 235);
+    EXPECT_EQ(std::tuple(y.row(0)[1], y.row(0)[0], y.row(7)[3]), std::tuple(235, 128, 235));
 }
 
 TEST(FallbackScaler, KeepAspectShrinksThePictureAndScalesRows) {
@@ -260,9 +253,11 @@ TEST(FallbackScaler, TenBitDestinationsRespectTheFullRangeFlags) {
         desc.fullRangeBottom = uint8_t(bottom);
         FallbackScaler sc;
         ASSERT_EQ(sc.convert(s.src(), d.dst(), 0, &desc, 0, nullptr), 0);
-        EXPECT_EQ(px32(d.row(0)) >> 22, hi) << top;
-        EXPECT_EQ((px32(d.row(0) + 4) >> 22) & 1023, lo) << bottom;
-        EXPECT_EQ(sc.state().fullRangeTop, top);  // the scaler keeps its copy
+        // White and black, and the scaler's own copy of the top flag.
+        EXPECT_EQ(std::tuple(px32(d.row(0)) >> 22, (px32(d.row(0) + 4) >> 22) & 1023,
+                             int(sc.state().fullRangeTop)),
+                  std::tuple(hi, lo, top))
+            << top << bottom;
     }
 }
 
