@@ -37,31 +37,27 @@ class WidgetTest : public ::testing::Test {
 };
 
 TEST_F(WidgetTest, BaseClassLifecycle) {
-    ZUWindow fresh;
+    ZUWindow fresh, parentless, orphan, panel, child;
     int font = -1, flags = -1;
-    fresh.GetWindowZUTextStyle(font, flags);
-    EXPECT_EQ(font, 0);
-    EXPECT_EQ(flags, 0);
-
-    ZUWindow parentless;  // a root exists: a widget without a parent node gets none
+    auto style = [&](ZUWindow& w) {
+        return w.GetWindowZUTextStyle(font, flags), font * 10 + flags;
+    };
     ZuRECT cr{10, 10, 20, 20};
-    EXPECT_EQ(parentless.CreateZUWindow(cs("p"), 0, 1, 0, &cr, nullptr), -2);
-    ZUWindow orphan;
-    EXPECT_EQ(orphan.CreateZUWindow(cs("o"), 0, 1, 0, &cr, &parentless), -2);
-
-    ZUWindow panel, child;
-    ASSERT_EQ(panel.CreateZUWindow(cs("panel"), 0, 1, 0, &cr, &host), 0);
-    EXPECT_EQ(panel.CreateZUWindow(cs("again"), 0, 1, 0, &cr, &host), -2);
-    EXPECT_EQ(host.GetZUWndHandle()->childCount, 1u);
-    ASSERT_EQ(child.CreateZUWindow(cs("child"), 0, 1, 0, &cr, &panel), 0);
-    EXPECT_EQ(child.GetZUParentWnd(), panel.GetZUWndHandle());
-    EXPECT_EQ(child.IsVisible(), 1);
-    EXPECT_EQ(textOf(child), "child");
-
-    panel.SetWindowZUTextStyle(4, 1, 0);
-    panel.GetWindowZUTextStyle(font, flags);
-    EXPECT_EQ(font, 4);
-    EXPECT_EQ(flags, 1);
+    // clang-format off
+    expectRows({
+        ROW(style(fresh), 0),
+        // A root exists: a widget without a parent node gets none.
+        ROW(parentless.CreateZUWindow(cs("p"), 0, 1, 0, &cr, nullptr), -2),
+        ROW(orphan.CreateZUWindow(cs("o"), 0, 1, 0, &cr, &parentless), -2),
+        ROW(panel.CreateZUWindow(cs("panel"), 0, 1, 0, &cr, &host), 0),
+        ROW(panel.CreateZUWindow(cs("again"), 0, 1, 0, &cr, &host), -2),
+        ROW(host.GetZUWndHandle()->childCount, 1),
+        ROW(child.CreateZUWindow(cs("child"), 0, 1, 0, &cr, &panel), 0),
+        ROW(child.GetZUParentWnd() == panel.GetZUWndHandle(), 1),
+        ROW(child.IsVisible(), 1),  ROW(textOf(child) == "child", 1),
+        AFTER(panel.SetWindowZUTextStyle(4, 1, 0), style(panel), 41),
+    });
+    // clang-format on
 
     // A message sent to a target reaches the target only.
     HostWidget other;
@@ -72,8 +68,7 @@ TEST_F(WidgetTest, BaseClassLifecycle) {
 
     // Destroying the panel's node takes the child's node too.
     EXPECT_EQ(panel.DestroyZUWindow(), 0);
-    EXPECT_EQ(child.GetZUWndHandle(), nullptr);
-    EXPECT_EQ(child.IsVisible(), 0);
+    EXPECT_EQ(std::tuple(child.GetZUWndHandle(), child.IsVisible()), std::tuple(nullptr, 0));
     EXPECT_EQ(child.DestroyZUWindow(), 0);
     EXPECT_EQ(host.GetZUWndHandle()->childCount, 0u);
 
@@ -113,17 +108,17 @@ TEST_F(WidgetTest, ButtonsAndCheckBoxesReportClicksReleasedInside) {
         b.ButtonZUType(k.type);
         b.SetZUCheck(k.checkedBefore);
         send(b, ZUM_LBUTTONDOWN, k.downX, k.downY);
-        EXPECT_EQ(gui().capture, k.checkedBefore ? nullptr : b.GetZUWndHandle());
-        EXPECT_EQ(b.pressed, k.type == 0 || k.checkedBefore ? 1 : 0);
+        EXPECT_EQ(std::tuple(gui().capture, b.pressed),
+                  std::tuple(k.checkedBefore ? nullptr : b.GetZUWndHandle(),
+                             k.type == 0 || k.checkedBefore ? 1 : 0));
         send(b, ZUM_LBUTTONUP, k.upX, k.upY);
-        EXPECT_EQ(gui().capture, nullptr);
-        EXPECT_EQ(b.pressed, k.checkedBefore);
+        // Capture given back; the check is the parent's to change.
+        EXPECT_EQ(std::tuple(gui().capture, b.pressed, b.GetZUCheck()),
+                  std::tuple(nullptr, k.checkedBefore, k.checkedBefore));
         ASSERT_EQ(host.count(ZUM_CLICKED), k.clicks);
         if (k.clicks) {
-            EXPECT_EQ(host.heard[0].a, k.value);
-            EXPECT_EQ(host.heard[0].p, &b);
+            EXPECT_EQ(std::tuple(host.heard[0].a, host.heard[0].p), std::tuple(k.value, &b));
         }
-        EXPECT_EQ(b.GetZUCheck(), k.checkedBefore);  // the parent decides
         b.DestroyZUWindow();
     }
 
