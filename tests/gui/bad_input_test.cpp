@@ -20,8 +20,6 @@ using namespace zu::test;
 
 namespace {
 
-const bool singleThreadedMesa = setenv("LP_NUM_THREADS", "0", 0) == 0;
-
 char* cs(const char* s) {
     return const_cast<char*>(s);
 }

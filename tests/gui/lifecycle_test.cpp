@@ -20,11 +20,6 @@ namespace ws = zu::ws;
 
 namespace {
 
-// Mesa's software rasteriser renders on the calling thread, with no worker threads of its
-// own: their synchronisation is invisible to ThreadSanitizer and would drown our reports.
-// Set before the first context is made.
-const bool singleThreadedMesa = setenv("LP_NUM_THREADS", "0", 0) == 0;
-
 constexpr uint32_t kGreen = 0x00FF00, kRed = 0xFF0000;
 
 // The button's state and the colour read back at its centre at the end of each pass.

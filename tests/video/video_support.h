@@ -24,9 +24,6 @@
 
 namespace zu::test {
 
-// Mesa's rasteriser on the calling thread only (see the GUI lifecycle tests).
-inline const bool kSingleThreadedMesa = setenv("LP_NUM_THREADS", "0", 0) == 0;
-
 struct Rgb {
     int r, g, b;
     bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
