@@ -263,6 +263,7 @@ TEST_F(NumberField, SettersRefuseBadValues) {
         AFTER((field.SetZUNumberRange(-10, 10, false), field.PutZUNumberPos(7, false)), field.GetZUNumberPos(), 7),
         AFTER(field.PutZUNumberPos(11, false), field.GetZUNumberPos(), 7),
         AFTER(field.PutZUNumberPos(-11, false), field.GetZUNumberPos(), 7),
+        AFTER(field.PutZUNumberPos(INT_MIN, false), field.GetZUNumberPos(), 7),
         AFTER(field.SetZUNumberRange(0, 5, false), field.GetZUNumberPos(), 7),  // not clamped by a new range
         ROW(field.GetZUNumberType(), 0),
         AFTER(field.PutZUNumberType(3, 25000, 1000, false), field.GetZUNumberType(), 0),
