@@ -30,31 +30,15 @@ const Coeffs kCoeffs[6] = {
     {1.16437, 1.79285, 2.11243, -0.53284, -0.21326, true},
 };
 
-const int kBars[8][3] = {{235, 128, 128}, {210, 16, 146}, {170, 166, 16}, {145, 54, 34},
-                         {106, 202, 222}, {81, 90, 240},  {41, 240, 110}, {16, 128, 128}};
+const Yuv kFullBars[8] = {{235, 128, 128}, {210, 16, 146}, {170, 166, 16}, {145, 54, 34},
+                          {106, 202, 222}, {81, 90, 240},  {41, 240, 110}, {16, 128, 128}};
 constexpr int kBarWidth = 24;  // a multiple of 6 so 10-bit groups do not straddle bars
 
 Image bars(unsigned fmt) {
     const int w = 8 * kBarWidth;
     Image im = makeImage(fmt, w, 2);
-    for (int r = 0; r < 2; ++r)
-        for (int x = 0; x < w; x += 2) {
-            const int* b = kBars[x / kBarWidth];
-            uint8_t* g = im.row(r) + 2 * x;
-            if (fmt == ZU_PF_2vuy)
-                g[0] = uint8_t(b[1]), g[1] = g[3] = uint8_t(b[0]), g[2] = uint8_t(b[2]);
-            if (fmt == ZU_PF_yuy2)
-                g[1] = uint8_t(b[1]), g[0] = g[2] = uint8_t(b[0]), g[3] = uint8_t(b[2]);
-        }
-    if (fmt == ZU_PF_v219)
-        for (int r = 0; r < 2; ++r)
-            for (int grp = 0; grp < w / 6; ++grp) {
-                const int* b = kBars[grp * 6 / kBarWidth];
-                uint32_t y = uint32_t(b[0] * 4), u = uint32_t(b[1] * 4), v = uint32_t(b[2] * 4);
-                uint32_t words[4] = {u | y << 10 | v << 20, y | u << 10 | y << 20,
-                                     v | y << 10 | u << 20, y | v << 10 | y << 20};
-                std::memcpy(im.row(r) + 16 * grp, words, 16);
-            }
+    im.bytes =
+        fmt == ZU_PF_v219 ? bars10(w, 2, kFullBars) : bars422(w, 2, fmt == ZU_PF_2vuy, kFullBars);
     return im;
 }
 
@@ -106,10 +90,10 @@ TEST(FallbackScaler, ColourBarsMatchTheFormulaForEveryStandard) {
             ASSERT_EQ(scale(s, d, standardDesc(standard)), 0);
             for (int x = 0; x < s.width; ++x) {
                 if (x % kBarWidth == kBarWidth - 1) continue;  // chroma mixes with the next bar
-                const int* b = kBars[x / kBarWidth];
+                const Yuv& b = kFullBars[x / kBarWidth];
                 const uint8_t* p = d.row(1) + 4 * x;
                 for (int c = 0; c < 3; ++c)
-                    ASSERT_NEAR(p[2 - c], expected(kCoeffs[standard], b[0], b[1], b[2], c), 1)
+                    ASSERT_NEAR(p[2 - c], expected(kCoeffs[standard], b.y, b.u, b.v, c), 1)
                         << std::hex << fmt << std::dec << " standard " << standard << " x " << x
                         << " component " << c;
                 ASSERT_EQ(p[3], 255);
