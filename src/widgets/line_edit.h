@@ -12,8 +12,9 @@ namespace zu::widgets {
 // default, a half-transparent slate blue, shows on the light field and on the dark
 // number editor alike.
 inline constexpr int kSelectionColour = 25;
-// How long a paste waits for another client's answer.
-inline constexpr int kPasteTimeoutMs = 1000;
+// How long a paste waits for another client's answer: a busy owner (a loaded machine, a
+// large document) may take over a second; one that never answers holds the GUI this long.
+inline constexpr int kPasteTimeoutMs = 2000;
 
 struct Span {
     int from = 0, to = 0;
