@@ -19,6 +19,8 @@ bool isWordChar(unsigned char c) {
            (c >= 0xC0 && c != 0xD7 && c != 0xF7);
 }
 
+// The selection's text in Latin-1, without the control codes (line feeds, tabs, NULs)
+// that a one-line field never holds; empty when there is none.
 std::string paste(ws::Selection which) {
     std::string in;
     if (!ws::selectionText(which, &in, kPasteTimeoutMs)) return {};
@@ -156,11 +158,12 @@ void syncPrimary(const void* field, const char* text, Span s) {
     if (ws::setSelectionText(ws::Selection::Primary, selected)) o = {field, std::move(selected)};
 }
 
-std::string pasteClipboard() {
-    return paste(ws::Selection::Clipboard);
-}
-std::string pastePrimary() {
-    return paste(ws::Selection::Primary);
+void pastePrimaryAt(int at, int& caret, int& anchor,
+                    const std::function<void(const std::string&)>& insert) {
+    // Read before the caret moves: the text may be this field's own selection.
+    const std::string primary = paste(ws::Selection::Primary);
+    caret = anchor = at;
+    insert(primary);
 }
 
 void drawSelection(const char* text, const ZuRECT& rect, int fontId, int flags, Span s) {

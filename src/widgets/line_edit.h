@@ -56,10 +56,10 @@ void selectWord(const char* text, int at, int& caret, int& anchor);
 // owner and is never read.
 void syncPrimary(const void* field, const char* text, Span s);
 
-// The clipboard's or the primary selection's text in Latin-1, without the control codes
-// (line feeds, tabs, NULs) that a one-line field never holds; empty when there is none.
-std::string pasteClipboard();
-std::string pastePrimary();
+// A middle click at the character boundary `at`: the primary selection's text goes in
+// there through insert (see editKey).
+void pastePrimaryAt(int at, int& caret, int& anchor,
+                    const std::function<void(const std::string&)>& insert);
 
 // The highlight of a selection behind a one-line text that ZUPrintText lays out in rect.
 // Render thread.

@@ -546,19 +546,21 @@ ZuErr ZUNumber::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* 
                 commit();
             else if (scrollable && !dragging)
                 beginDrag();
-            return 0;
+            break;
         case ZUM_LBUTTONUP:
             if (dragging) {
                 dragging = false;
                 ZUReleaseMouse();
-            } else if (editing && dragFrom >= 0) {
-                syncPrimary();
             }
             dragFrom = -1;
-            return 0;
+            break;
         case ZUM_RBUTTONDOWN:
             if (editing) cancel();
-            return 0;
+            break;
+        case ZUM_MBUTTONDOWN:
+            // Pastes where it is pressed, as in ZUText.
+            if (editing) pastePrimaryAt(indexAt(a), caret, anchor, [this](auto& s) { paste(s); });
+            break;
         case ZUM_MOUSEMOVE:
             if (dragging)
                 notifyParent(ZUM_VALUECHANGED, GenerateNumPos(a));
@@ -566,21 +568,8 @@ ZuErr ZUNumber::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* 
                 dragSelect(dragFrom, indexAt(a), caret, anchor);
             return 0;
         case ZUM_KEY:
-            if (editing) {
-                key(a, b);
-                // Return keeps the selection on offer; Escape has given it up.
-                if (editing) syncPrimary();
-            }
-            return 0;
-        case ZUM_MBUTTONDOWN:
-            if (editing) {
-                // Read before the caret moves: the text may be this editor's own selection.
-                const std::string primary = pastePrimary();
-                caret = anchor = indexAt(a);
-                paste(primary);
-                syncPrimary();
-            }
-            return 0;
+            if (editing) key(a, b);
+            break;
         case ZUM_LBUTTONDBLCLK:
             // The double click opens the editor, as it always has, and its press may drag
             // out a selection as ZUText's first press does. Every press inside the open
@@ -595,15 +584,17 @@ ZuErr ZUNumber::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* 
                 shownEditText(text);
                 selectWord(text, indexAt(a), caret, anchor);
                 dragFrom = -1;
-                syncPrimary();
             }
-            return 0;
+            break;
         case ZUM_RENDER:
         case ZUM_DESTROY:
             return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
         default:
             return 0;
     }
+    // As ZUText: the open editor's selection as it now is goes on offer (not during a drag).
+    if (editing) syncPrimary();
+    return 0;
 }
 
 ZuErr ZUNumber::RenderZUWindow(void) {

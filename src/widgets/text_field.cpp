@@ -239,14 +239,14 @@ ZuErr ZUText::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q)
                 // A drag from here selects; a plain click keeps the caret at the end.
                 dragFrom = indexAt(a);
             }
-            return 0;
+            break;
         case ZUM_MOUSEMOVE:
+            // The selection goes on offer when the button comes up.
             if (editing && dragFrom >= 0) dragSelect(dragFrom, indexAt(a), caret, anchor);
             return 0;
         case ZUM_LBUTTONUP:
-            if (editing && dragFrom >= 0) syncPrimary();
             dragFrom = -1;
-            return 0;
+            break;
         case ZUM_LBUTTONDBLCLK:
             // The second press of a quick pair: the word under it.
             if (editing) {
@@ -254,34 +254,29 @@ ZuErr ZUText::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q)
                 ZUGetWindowText(node, text, kTextMax + 1);
                 selectWord(text, indexAt(a), caret, anchor);
                 dragFrom = -1;
-                syncPrimary();
             }
-            return 0;
+            break;
         case ZUM_MBUTTONDOWN:
-            if (editing) {
-                // Read before the caret moves: the text may be this field's own selection.
-                const std::string primary = pastePrimary();
-                caret = anchor = indexAt(a);
-                insertText(primary);
-                syncPrimary();
-            }
-            return 0;
+            if (editing)
+                pastePrimaryAt(indexAt(a), caret, anchor,
+                               [this](const std::string& s) { insertText(s); });
+            break;
         case ZUM_RBUTTONDOWN:
             if (editing) cancel();
-            return 0;
+            break;
         case ZUM_KEY:
-            if (editing) {
-                key(a, b);
-                // Enter keeps the selection on offer; Escape has given it up.
-                if (editing) syncPrimary();
-            }
-            return 0;
+            if (editing) key(a, b);
+            break;
         case ZUM_RENDER:
         case ZUM_DESTROY:
             return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
         default:
             return 0;
     }
+    // An edit that goes on offers its selection as it now is; one ended by Enter or a click
+    // keeps what it offered, and a cancel has given it up.
+    if (editing) syncPrimary();
+    return 0;
 }
 
 ZuErr ZUText::RenderZUWindow(void) {
