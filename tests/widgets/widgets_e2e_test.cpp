@@ -458,11 +458,9 @@ TEST_F(FieldsEndToEnd, MouseSelectionIsTheCurrentPrimaryAndAMiddleClickPastesIt)
     for (const Case& c : cases) {
         ZUWindow& w = *c.widget;
         SCOPED_TRACE(c.dragged);
-        const std::string text = c.text;
         const int y = kTop + kH - 1 - (w.rect.y + w.rect.height / 2);
         const auto at = [&](int index) {
-            return kLeft +
-                   int(zu::detail::textBoundaryX(w.fontId, text.c_str(), w.rect, c.flags, index));
+            return kLeft + int(zu::detail::textBoundaryX(w.fontId, c.text, w.rect, c.flags, index));
         };
         const auto presses = [&](int n, int index) {
             x.moveTo(at(index) + 1, y);
@@ -519,10 +517,10 @@ TEST_F(FieldsEndToEnd, MouseSelectionIsTheCurrentPrimaryAndAMiddleClickPastesIt)
 
         // Another client's primary selection goes in where the middle button is pressed.
         xclipIn(c.pasted, "primary");
-        x.moveTo(at(int(text.size())) + 3, y);
+        x.moveTo(at(int(std::strlen(c.text))) + 3, y);
         x.click(2);
         x.sync();
-        EXPECT_TRUE(pumpUntil([&] { return c.shown(page) == c.after; }));
+        pumpUntil([&] { return c.shown(page) == c.after; });
         EXPECT_EQ(c.shown(page), c.after);
         x.tap(XK_Escape);
         x.sync();
