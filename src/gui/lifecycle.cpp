@@ -160,9 +160,11 @@ ZUAPI ZuErr ZUInitGUI(int x, int y, int width, int height, void* instance, char*
     // One GUI per process: a second ZUInitGUI without ZUKillGUI is refused.
     if (g.mainWindow) return -2;
     zu::detail::prefetchFonts();  // beside the display's and the driver's set-up
-    if (!ws::open()) return -2;
     const bool embedded = (mode == 2 || mode == 3) && hostWindow;
-    if (embedded && !ws::nativeWindowExists(hostWindow)) return -2;
+    if (!ws::open() || (embedded && !ws::nativeWindowExists(hostWindow))) {
+        zu::detail::settlePrefetch();
+        return -2;
+    }
     g.instance = instance;
     g.currentGuiHeight = g.guiHeight = height;
     g.guiWidth = width;
@@ -194,6 +196,7 @@ ZUAPI ZuErr ZUInitGUI(int x, int y, int width, int height, void* instance, char*
     if (!g.mainWindow || !ws::makeCurrent(g.mainSurface)) {
         // Without a context nothing can ever be drawn: undo and say so.
         zu::detail::releaseMainWindow();
+        zu::detail::settlePrefetch();
         return -2;
     }
     g.videoTable = new zu::detail::VideoSlot[zu::detail::kVideoSlotCount]{};

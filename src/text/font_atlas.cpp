@@ -242,6 +242,15 @@ void prefetchFonts() {
     }
 }
 
+void settlePrefetch() {
+    std::shared_future<std::shared_ptr<const OwnedAtlas>> pending;
+    {
+        std::lock_guard lock(atlasMutex);
+        pending = wideAtlas;
+    }
+    if (pending.valid()) pending.wait();
+}
+
 }  // namespace zu::detail
 
 using namespace zu::detail;

@@ -48,6 +48,9 @@ GlyphFont* fontForId(int id);
 // Finds the faces and rasterises and packs the glyphs on a thread of their own, while the
 // caller opens the display and makes its context; the first font set built waits for it.
 void prefetchFonts();
+// Waits for a prefetch still running: a failed ZUInitGUI must not leave it behind, or a
+// host that then exits tears down the caches under it.
+void settlePrefetch();
 
 // glViewport, remembered for the current context: text reads its projection and the
 // viewport's offset in the window from here instead of asking OpenGL on every call.

@@ -38,8 +38,9 @@ ErrorLog& errorLog() {
     static ErrorLog* log = new ErrorLog;
     return *log;
 }
-std::once_flag openOnce;
+std::mutex openMutex;
 std::atomic<bool> opened{false};
+bool openGaveUp = false;  // a display without what we need: asking again cannot help
 XErrorHandler previousErrorHandler = nullptr;
 
 int onXError(Display* d, XErrorEvent* e) {
@@ -372,15 +373,31 @@ bool chooseVisual(State& s) {
     return best >= 0;
 }
 
+// A server whose last client has just gone resets itself, and for that moment refuses or
+// drops new connections (reset by peer, try again, even no socket). A host that starts
+// then must not fail for it, so the first connection is tried for up to a second; a
+// display that is not there at all costs that second before the failure is told.
+Display* openFirstConnection(const char* name) {
+    const int64_t deadline = performanceCounter() + 1000000000;
+    for (;;) {
+        errno = 0;
+        if (Display* d = XOpenDisplay(nullptr)) return d;
+        const int error = errno;
+        if (!*name || performanceCounter() >= deadline) {
+            zu::detail::reportFailure("display \"%s\" could not be opened: %s", name,
+                                      error ? strerror(error) : "no display named");
+            return nullptr;
+        }
+        timespec pause{0, 10000000};
+        nanosleep(&pause, nullptr);
+    }
+}
+
 void doOpen() {
     XInitThreads();
-    const char* name = XDisplayName(nullptr);
-    errno = 0;
-    Display* d = XOpenDisplay(nullptr);
-    if (!d) {
-        zu::detail::reportFailure("display \"%s\" could not be opened: %s", name, strerror(errno));
-        return;
-    }
+    Display* d = openFirstConnection(XDisplayName(nullptr));
+    if (!d) return;  // the next ZUInitGUI tries again
+    // Holding one connection, the server cannot be resetting: no retry here.
     errno = 0;
     Display* gl = XOpenDisplay(DisplayString(d));
     if (!gl) {
@@ -432,6 +449,7 @@ void doOpen() {
         XCloseDisplay(gl);
         XCloseDisplay(d);
         s.dpy = s.glDpy = nullptr;
+        openGaveUp = true;
         return;
     }
     XFlush(d);
@@ -545,7 +563,10 @@ namespace zu::ws {
 using namespace x11;
 
 bool open() {
-    std::call_once(openOnce, doOpen);
+    if (!opened.load(std::memory_order_acquire)) {
+        std::lock_guard lock(openMutex);
+        if (!opened.load(std::memory_order_relaxed) && !openGaveUp) doOpen();
+    }
     return live() != nullptr;
 }
 bool displayLost() {
