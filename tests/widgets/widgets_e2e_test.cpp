@@ -491,8 +491,9 @@ TEST_F(FieldsEndToEnd, MouseSelectionIsTheCurrentPrimaryAndAMiddleClickPastesIt)
             return p[0] + p[1] + p[2];
         };
         EXPECT_GT(std::abs(shade((at(c.from) + at(c.to)) / 2 - kLeft) - shade(w.rect.x + 3)), 40);
-        if (c.widget == &page.field)
+        if (c.widget == &page.field) {
             EXPECT_TRUE(writePng(std::string(ZUGUI_BINARY_DIR) + "/fields-selection.png", shot));
+        }
 
         // Primary follows the selection as Shift extends it, and stays after Enter.
         chord(XK_Shift_L, XK_Left);
