@@ -243,11 +243,14 @@ ZUAPI ZuErr ZUStopGUI(void) {
     unsigned exitCode = 0;
     if (g.renderThread) ZuGetExitCodeThread(g.renderThread, &exitCode);
     // About five seconds in all; the wait on the thread handle returns as soon as it ends.
+    // With the display gone, half a second: a pass caught by the loss can stay inside the
+    // GL driver, reading a dead connection, for much longer or for good, and the thread
+    // is then left to the process's exit.
     int polls = 0;
     while (g.renderThread && (g.threadRunning.load(std::memory_order_acquire) || exitCode != 0)) {
-        if (++polls > 1011) {
+        if (++polls > (ws::displayLost() ? 100 : 1011)) {
             ZuTerminateThread(g.renderThread, exitCode);
-            ZuWaitForEvent(g.renderThread, 1000);
+            ZuWaitForEvent(g.renderThread, ws::displayLost() ? 0 : 1000);
             break;
         }
         ZuWaitForEvent(g.renderThread, 5);

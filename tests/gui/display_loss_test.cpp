@@ -102,14 +102,12 @@ TEST(DisplayLoss, HostLoopEndsAndTheProcessExitsCleanly) {
     if (done == 0) kill(host, SIGKILL), waitpid(host, &status, 0);
     ASSERT_EQ(done, host) << "the host did not exit";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    EXPECT_EQ(rep.loopResult, -1);
+    // The loop's answer, then a post and a second ZUInitGUI on the lost display.
+    EXPECT_EQ(std::tuple(rep.loopResult, rep.postResult, rep.initAgain), std::tuple(-1, -2, -2));
     EXPECT_LT(rep.loopEndMs - killedAt, 1000.0);
-    // Clean-up included. Known slow: since GL has its own connection, a render thread caught
-    // in a pass on the dead server can hold ZUStopGUI for its whole wait (about 5 s, then
-    // the thread is ended); the bound still catches a host that never gets out.
-    EXPECT_LT(exitedAt - killedAt, 7000.0);
-    EXPECT_EQ(rep.postResult, -2);
-    EXPECT_EQ(rep.initAgain, -2);
+    // Clean-up included: a render thread caught inside the GL driver by the loss is left
+    // behind after half a second.
+    EXPECT_LT(exitedAt - killedAt, 2500.0);
     close(fds[0]);
 }
 

@@ -149,11 +149,7 @@ class EmbeddedInToolkit : public ::testing::TestWithParam<Toolkit> {
         x.sync();
     }
     uint32_t pixel(int cx, int cy) {
-        XImage* img = XGetImage(x.dpy, hostWindow, cx, cy, 1, 1, AllPlanes, ZPixmap);
-        if (!img) return 0xFFFFFFFF;
-        const uint32_t v = XGetPixel(img, 0, 0) & 0xFFFFFF;
-        XDestroyImage(img);
-        return v;
+        return windowPixel(reinterpret_cast<void*>(hostWindow), cx, cy);
     }
     // Waits until no client holds the pointer grab.
     bool pointerFree() {

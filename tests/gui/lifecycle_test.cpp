@@ -20,11 +20,6 @@ namespace ws = zu::ws;
 
 namespace {
 
-// Mesa's software rasteriser renders on the calling thread, with no worker threads of its
-// own: their synchronisation is invisible to ThreadSanitizer and would drown our reports.
-// Set before the first context is made.
-const bool singleThreadedMesa = setenv("LP_NUM_THREADS", "0", 0) == 0;
-
 constexpr uint32_t kGreen = 0x00FF00, kRed = 0xFF0000;
 
 // The button's state and the colour read back at its centre at the end of each pass.
@@ -88,9 +83,10 @@ class GuiTest : public GuiFixture {
             H("btn", ZUM_LBUTTONDOWN, gx, gy), H("root", ZUM_RENDER), H("btn", ZUM_RENDER),
             H("btn", ZUM_LBUTTONUP, gx, gy),   H("root", ZUM_RENDER), H("btn", ZUM_RENDER)};
         EXPECT_EQ(rest, want);
+        // Red drawn after the down, green after the up.
         ASSERT_GE(button.seen.size(), 2u);
-        EXPECT_EQ(button.seen[button.seen.size() - 2], kRed);    // after the down
-        EXPECT_EQ(button.seen[button.seen.size() - 1], kGreen);  // after the up
+        EXPECT_EQ(std::vector(button.seen.end() - 2, button.seen.end()),
+                  (std::vector<uint32_t>{kRed, kGreen}));
     }
     static Heard H(const char* n, unsigned m, int a = 0, int b = 0) {
         return {n, m, a, b, nullptr, nullptr};
@@ -145,8 +141,7 @@ TEST_F(GuiTest, EmbeddedInAPlainXlibWindowTheGuiTakesTheTopRowsAndLeavesWithKill
     x.sync();
     void* hw = reinterpret_cast<void*>(host);
     ASSERT_EQ(ZUInitGUI(0, 0, 400, 600, nullptr, nullptr, nullptr, hw, 3), 0);
-    EXPECT_TRUE(gui().embedded);
-    EXPECT_EQ(ZUGetHWND(), hw);
+    EXPECT_EQ(std::tuple(gui().embedded, ZUGetHWND()), std::tuple(true, hw));
     buildTree(400, 600);
     ZUStartGUI();
     button.readX = 100, button.readY = 100;  // our window is the GUI area exactly
@@ -199,8 +194,7 @@ TEST_F(GuiTest, RepaintsCoalesceDuringAPassAndStopEndsRendering) {
     const int64_t t0 = ws::performanceCounter();
     ZURePaint();
     const double ms = (ws::performanceCounter() - t0) / 1e6;
-    EXPECT_GE(ms, 1950);
-    EXPECT_LE(ms, 2600);
+    EXPECT_TRUE(ms >= 1950 && ms <= 2600) << ms;  // the handshake's time-out, then on
     EXPECT_EQ(passes.load(), 2);
 }
 

@@ -51,9 +51,8 @@ TEST_F(TreeTest, FirstNodeIsTheRootAndANullParentIsRefusedAfterwards) {
     EXPECT_EQ(ZUDestroyWindow(root), 1);
     EXPECT_EQ(gui().root, nullptr);
     ZUWindowNode* again = makeNode("again", nullptr, {0, 0, 1, 1}, 2);
-    EXPECT_EQ(gui().root, again);
-    EXPECT_EQ(again->visible, 0);
-    EXPECT_EQ(again->enabled, 0);
+    EXPECT_EQ(std::tuple(gui().root, int(again->visible), int(again->enabled)),
+              std::tuple(again, 0, 0));
     EXPECT_EQ(ZUDestroyWindow(nullptr), 0);
 }
 
@@ -63,9 +62,8 @@ TEST_F(TreeTest, SlotsAreDrawingOrderAndTheTopmostDeepestVisibleNodeIsHit) {
     makeNode("b", root, {20, 20, 100, 100});
     ZUWindowNode* c = makeNode("c", root, {30, 30, 100, 100});
     ZUWindowNode* a1 = makeNode("a1", a, {10, 10, 20, 20});
-    EXPECT_EQ(root->children[0], a);
-    EXPECT_EQ(root->children[2], c);
-    EXPECT_EQ(root->childCount, 3u);
+    EXPECT_EQ(std::tuple(root->children[0], root->children[2], root->childCount),
+              std::tuple(a, c, 3u));
     EXPECT_EQ(renderOrder(), (std::vector<std::string>{"root", "a", "a1", "b", "c"}));
 
     struct Case {
@@ -113,9 +111,8 @@ TEST_F(TreeTest, DestructionIsBottomUpInSlotOrderAndLeavesTheParentsSlot) {
     }
     EXPECT_EQ(order, (std::vector<std::string>{"k0a", "k0", "k1", "p"}));
     // The slot is free again and the next child takes it.
-    EXPECT_EQ(root->childCount, 1u);
-    EXPECT_EQ(root->children[0], nullptr);
-    EXPECT_EQ(root->children[1], q);
+    EXPECT_EQ(std::tuple(root->childCount, root->children[0], root->children[1]),
+              std::tuple(1u, nullptr, q));
     ZUWindowNode* r = makeNode("r", root, {0, 0, 1, 1});
     EXPECT_EQ(root->children[0], r);
     EXPECT_EQ(renderOrder(), (std::vector<std::string>{"root", "r", "q"}));
@@ -226,8 +223,7 @@ TEST(SchemeTest, DefaultsFillEveryEntryAndSettersRefuseBadIndices) {
     }
     EXPECT_EQ(ZUSetSchemeColor(30, &red), 0);
     ZUGetSchemeColor(30, &c);
-    EXPECT_EQ(c.red, 1.0f);
-    EXPECT_EQ(c.green, 0.0f);
+    EXPECT_EQ(std::tuple(c.red, c.green), std::tuple(1.0f, 0.0f));
     for (int bad : {-1, 256}) {
         EXPECT_EQ(ZUSetSchemeColor(bad, &red), -2);
         EXPECT_EQ(ZUGetSchemeColor(bad, &c), -2);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "zugui/platform.h"
@@ -100,25 +101,21 @@ TEST(Encoding, NullPointersDoNothing) {
     EXPECT_EQ(ZuUTF82WChar(nullptr, w), 0);
     EXPECT_EQ(ZuUTF162WChar(nullptr, w), 0);
     EXPECT_EQ(ZuWChar2UTF16(u16, nullptr), 0);
-    EXPECT_EQ(u8[0], 9);
-    EXPECT_EQ(w[0], 9);
-    EXPECT_EQ(u16[0], 9);
+    EXPECT_EQ(std::tuple(u8[0], w[0], u16[0]), std::tuple(9, 9, 9));  // outputs untouched
 }
 
 TEST(ByteOrder, SwapsReverseBytesOnlyWhenAsked) {
-    EXPECT_EQ(ZuSwapUI4(0x11223344u, 1), 0x44332211u);
-    EXPECT_EQ(ZuSwapUI4(0x11223344u, 0), 0x11223344u);
-    EXPECT_EQ(ZuSwapUI4(0x11223344u, 0x80), 0x44332211u) << "any non-zero swaps";
-    EXPECT_EQ(ZuSwapUI2(0xABCD, 1), 0xCDAB);
-    EXPECT_EQ(ZuSwapUI2(0xABCD, 0), 0xABCD);
+    // Any non-zero flag swaps.
+    EXPECT_EQ(std::tuple(ZuSwapUI4(0x11223344u, 1), ZuSwapUI4(0x11223344u, 0),
+                         ZuSwapUI4(0x11223344u, 0x80), ZuSwapUI2(0xABCD, 1), ZuSwapUI2(0xABCD, 0)),
+              std::tuple(0x44332211u, 0x11223344u, 0x44332211u, 0xCDAB, 0xABCD));
 
     const float f = 1.5f;  // 0x3FC00000
     const float swapped = ZuSwapF4(f, 1);
     unsigned bits;
     std::memcpy(&bits, &swapped, 4);
-    EXPECT_EQ(bits, 0x0000C03Fu);
-    EXPECT_EQ(ZuSwapF4(swapped, 1), f);
-    EXPECT_EQ(ZuSwapF4(f, 0), f);
+    EXPECT_EQ(std::tuple(bits, ZuSwapF4(swapped, 1), ZuSwapF4(f, 0)),
+              std::tuple(0x0000C03Fu, f, f));
 }
 
 }  // namespace

@@ -34,15 +34,19 @@ int recordSelf(void* p) {
     return 42;
 }
 
+// A thread's exit code, or -1 when it cannot be read.
+long exitCode(void* thread) {
+    unsigned code = 0;
+    return ZuGetExitCodeThread(thread, &code) == 0 ? long(code) : -1;
+}
+
 // Runs recordSelf on a new thread and waits for it to end.
 Seen runRecorded(int priority, int affinity, unsigned long* id = nullptr) {
     Seen seen;
     void* t = ZuCreateThread(recordSelf, &seen, 0, priority, affinity, id);
     EXPECT_NE(t, nullptr);
     EXPECT_EQ(ZuWaitForEvent(t, 5000), 0);  // a thread handle is signalled when it ends
-    unsigned code = 0;
-    EXPECT_EQ(ZuGetExitCodeThread(t, &code), 0);
-    EXPECT_EQ(code, 42u);
+    EXPECT_EQ(exitCode(t), 42);
     EXPECT_EQ(ZuCloseThread(t), 0);
     return seen;
 }
@@ -143,9 +147,7 @@ TEST(Threads, ThreadExitUnwindsAndSetsTheCode) {
     Gate g;
     void* t = ZuCreateThread(exitEarly, &g, 0, 1, -1, nullptr);
     ASSERT_EQ(ZuWaitForEvent(t, 5000), 0);
-    unsigned code = 0;
-    ZuGetExitCodeThread(t, &code);
-    EXPECT_EQ(code, 9u);
+    EXPECT_EQ(exitCode(t), 9);
     EXPECT_TRUE(g.destroyed.load()) << "destructors ran";
     EXPECT_FALSE(g.pastExit.load());
     ZuCloseThread(t);
@@ -174,13 +176,10 @@ TEST(Threads, TerminateEndsAThreadAtItsSafePointWithTheCode) {
         EXPECT_EQ(ZuTerminateThread(t, 1234), 0);
         EXPECT_EQ(ZuWaitForEvent(t, 5000), 0);
         EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << "woken, not waited out";
-        unsigned code = 0;
-        ZuGetExitCodeThread(t, &code);
-        EXPECT_EQ(code, 1234u);
+        EXPECT_EQ(exitCode(t), 1234);
         EXPECT_FALSE(g.pastExit.load());
         EXPECT_EQ(ZuTerminateThread(t, 5), 0);
-        ZuGetExitCodeThread(t, &code);
-        EXPECT_EQ(code, 1234u) << "an ended thread keeps its code";
+        EXPECT_EQ(exitCode(t), 1234) << "an ended thread keeps its code";
         ZuCloseThread(t);
     }
     Gate g;
@@ -204,9 +203,7 @@ TEST(Threads, TerminateOnItselfEndsAtOnce) {
     void* t = ZuCreateThread(terminateSelf, &handle, 0, 1, -1, nullptr);
     handle.store(t);
     ASSERT_EQ(ZuWaitForEvent(t, 5000), 0);
-    unsigned code = 0;
-    ZuGetExitCodeThread(t, &code);
-    EXPECT_EQ(code, 77u);
+    EXPECT_EQ(exitCode(t), 77);
     ZuCloseThread(t);
 }
 

@@ -44,24 +44,6 @@ class PopupTest : public GuiFixture {
         makeNode("child", root, {100, 100, 200, 100});
         ASSERT_TRUE(pumpUntil([] { return ws::isVisible(gui().mainWindow); }));
     }
-    // The window's pixels, bottom row first as GL reads them.
-    Capture windowImage(void* window) {
-        ws::Rect r;
-        screenRect(window, &r);
-        Capture c{0, 0, r.width(), r.height(), {}};
-        c.rgba.resize(4 * size_t(c.width) * c.height);
-        XImage* img = XGetImage(x.dpy, reinterpret_cast<Window>(window), 0, 0, c.width, c.height,
-                                AllPlanes, ZPixmap);
-        if (!img) return c;
-        for (int y = 0; y < c.height; ++y)
-            for (int xx = 0; xx < c.width; ++xx) {
-                const unsigned long v = XGetPixel(img, xx, c.height - 1 - y);
-                uint8_t* p = &c.rgba[4 * (size_t(y) * c.width + xx)];
-                p[0] = v >> 16 & 255, p[1] = v >> 8 & 255, p[2] = v & 255, p[3] = 255;
-            }
-        XDestroyImage(img);
-        return c;
-    }
     void pointerAt(int sx, int sy) {
         x.moveTo(sx, sy);
         ASSERT_TRUE(pumpUntil([&] {
@@ -192,8 +174,8 @@ TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTexts) {
     ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), const_cast<char*>("Message")), 0);
     ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
     pumpFor(100);
-    if (const char* out = getenv("ZUGUI_MB_IMAGE")) writePng(out, windowImage(boxWindow));
-    const Capture c = windowImage(boxWindow);
+    if (const char* out = getenv("ZUGUI_MB_IMAGE")) writePng(out, windowCapture(boxWindow));
+    const Capture c = windowCapture(boxWindow);
     auto at = [&](int gx, int gy) {
         const uint8_t* p = c.at(gx, gy);
         return Rgb{p[0], p[1], p[2]};

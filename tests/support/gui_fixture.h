@@ -6,12 +6,19 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "gui/gui_state.h"
 #include "platform/winsys/winsys.h"
 #include "support/winsys_support.h"
 #include "zugui/zugui.h"
 
 namespace zu::test {
+
+// Mesa's software rasteriser renders on the calling thread, with no worker threads of its
+// own: their synchronisation is invisible to ThreadSanitizer and would drown our reports.
+// Set before the first context is made.
+inline const bool kSingleThreadedMesa = setenv("LP_NUM_THREADS", "0", 0) == 0;
 
 class GuiFixture : public ::testing::Test {
   protected:

@@ -128,6 +128,29 @@ uint32_t windowPixel(void* handle, int x, int y) {
     return v;
 }
 
+Capture windowCapture(void* handle) {
+    Capture c;
+    Display* d = queryDisplay();
+    XWindowAttributes wa{};
+    if (!d || !handle) return c;
+    auto old = XSetErrorHandler(ignoreErrors);
+    XImage* img = XGetWindowAttributes(d, idOf(handle), &wa)
+                      ? XGetImage(d, idOf(handle), 0, 0, wa.width, wa.height, AllPlanes, ZPixmap)
+                      : nullptr;
+    XSetErrorHandler(old);
+    if (!img) return c;
+    c.width = wa.width, c.height = wa.height;
+    c.rgba.resize(4 * size_t(c.width) * c.height);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const unsigned long v = XGetPixel(img, x, c.height - 1 - y);
+            uint8_t* p = &c.rgba[4 * (size_t(y) * c.width + x)];
+            p[0] = v >> 16 & 255, p[1] = v >> 8 & 255, p[2] = v & 255, p[3] = 255;
+        }
+    XDestroyImage(img);
+    return c;
+}
+
 int countEntries(const char* dir) {
     int n = 0;
     if (DIR* d = opendir(dir)) {

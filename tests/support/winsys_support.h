@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/winsys/events.h"
+#include "support/gl_capture.h"
 
 namespace zu::test {
 
@@ -61,6 +62,9 @@ bool screenRect(void* handle, ws::Rect* r);
 // A window's pixel (x, y) from its top-left as the server shows it: 0xRRGGBB, or 0xFFFFFFFF
 // when it cannot be read.
 uint32_t windowPixel(void* handle, int x, int y);
+// The whole window as the server shows it, bottom row first as GL reads; empty when it
+// cannot be read.
+Capture windowCapture(void* handle);
 // Entries of a directory: threads under /proc/self/task, descriptors under /proc/self/fd.
 int countEntries(const char* dir);
 

@@ -118,17 +118,14 @@ TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
         EXPECT_EQ(texels[4 * (size_t(a.whiteT * th) * tw + size_t(a.whiteS * tw)) + 3], 255);
         EXPECT_EQ(a.drawn[k.code], g.width > 0);  // the space has no quad
         if (g.width == 0) continue;
+        // The quad at the glyph's bitmap; its texture the glyph's own power-of-two one,
+        // coverage in its first rows and columns, repeated down the band and framed by the
+        // columns its repeat wrap put beside it; all in the first band (t0 = 0), so that t
+        // scales by a power of two alone.
         const zu::detail::GlyphQuad& q = a.quads[k.code];
-        EXPECT_EQ(q.x0, float(g.left));
-        EXPECT_EQ(q.x1, float(g.left + g.width));
-        EXPECT_EQ(q.y0, float(g.top - g.rows));
-        EXPECT_EQ(q.y1, float(g.top));
-        EXPECT_EQ((q.s1 - q.s0) * tw, float(g.width));
-        EXPECT_EQ((q.t1 - q.t0) * th, float(g.rows));
-        // The glyph's own power-of-two texture, coverage in its first rows and columns,
-        // repeated down the band and framed by the columns its repeat wrap put beside it;
-        // all in the first band, so that t scales by a power of two alone.
-        EXPECT_EQ(q.t0, 0.0f);
+        EXPECT_EQ(std::tuple(q.x0, q.x1, q.y0, q.y1, (q.s1 - q.s0) * tw, (q.t1 - q.t0) * th, q.t0),
+                  std::tuple(float(g.left), float(g.left + g.width), float(g.top - g.rows),
+                             float(g.top), float(g.width), float(g.rows), 0.0f));
         int W = 2, H = 2;
         while (W < g.width) W <<= 1;
         while (H < g.rows) H <<= 1;
@@ -148,10 +145,9 @@ TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
     }
     // Other set numbers are ignored.
     const uint32_t texture = zu::detail::fontForId(0)->texture;
-    EXPECT_EQ(ZUBuildFonts(3), 0);
-    EXPECT_EQ(ZUKillFonts(-1), 0);
-    EXPECT_EQ(zu::detail::fontForId(0)->texture, texture);
-    EXPECT_TRUE(glIsTexture(texture));
+    EXPECT_EQ(std::pair(ZUBuildFonts(3), ZUKillFonts(-1)), std::pair(0, 0));
+    EXPECT_EQ(std::tuple(zu::detail::fontForId(0)->texture, bool(glIsTexture(texture))),
+              std::tuple(texture, true));
 }
 
 TEST_F(TextTest, PlacementFollowsTheAlignmentAndBaselineArithmetic) {
@@ -197,9 +193,7 @@ TEST_F(TextTest, PlacementFollowsTheAlignmentAndBaselineArithmetic) {
     glClear(GL_COLOR_BUFFER_BIT);
     print("HH\nHH", {10, 20, 96, 32}, 0, 0);
     Ink two = inkOf(capture(0, 0, 200, 100));
-    EXPECT_EQ(two.minY, 31 - 10);
-    EXPECT_EQ(two.maxY, c.maxY);
-    EXPECT_EQ(two.minX, c.minX);
+    EXPECT_EQ(std::tuple(two.minY, two.maxY, two.minX), std::tuple(31 - 10, c.maxY, c.minX));
 }
 
 TEST_F(TextTest, OverflowingTextShowsItsEndClippedAndWithoutUnderline) {
@@ -375,9 +369,11 @@ TEST_F(TextTest, SetsBuiltInOtherContextsDrawTheSamePixels) {
         ASSERT_TRUE(ws::makeCurrent(rc));
         zu::detail::standardGlSetup(kW, kH);
         ZUBuildFonts(set);
-        EXPECT_NE(zu::detail::fontOfSet(set, 0)->texture, 0u);
-        EXPECT_EQ(zu::detail::fontOfSet(set, 0)->atlas, zu::detail::fontOfSet(0, 0)->atlas);
-        EXPECT_EQ(zu::detail::fontForId(0), zu::detail::fontOfSet(set, 5));
+        // A texture of its own, the atlas shared, and the ids still naming the main set.
+        const GlyphFont* own = zu::detail::fontOfSet(set, 0);
+        EXPECT_NE(own->texture, 0u);
+        EXPECT_EQ(std::tuple(own->atlas, zu::detail::fontForId(0)),
+                  std::tuple(zu::detail::fontOfSet(0, 0)->atlas, zu::detail::fontOfSet(set, 5)));
         const Capture other = drawSample();
         EXPECT_TRUE(other.rgba == reference.rgba);
         ZUKillFonts(set);

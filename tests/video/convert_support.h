@@ -35,6 +35,44 @@ inline Image makeImage(unsigned fmt, int w, int h, int pad = 0, uint8_t fill = 0
     return Image(w, h, fmt, rowBytesFor(fmt, w) + pad, fill);
 }
 
+struct Yuv {
+    int y, u, v;
+};
+// 75% colour bars, left to right: white, yellow, cyan, green, magenta, red, blue, black.
+inline const Yuv kBars[8] = {{180, 128, 128}, {162, 44, 142}, {131, 156, 44}, {112, 72, 58},
+                             {84, 184, 198},  {65, 100, 212}, {35, 212, 114}, {16, 128, 128}};
+
+// 8-bit 4:2:2 bars of the given levels; uyvy selects the U Y0 V Y1 byte order, else
+// Y0 U Y1 V.
+inline std::vector<uint8_t> bars422(int width, int height, bool uyvy, const Yuv* bars = kBars) {
+    std::vector<uint8_t> px(size_t(width) * 2 * height);
+    for (int r = 0; r < height; ++r)
+        for (int x = 0; x < width; x += 2) {
+            const Yuv& c = bars[x * 8 / width];
+            uint8_t* p = px.data() + (size_t(r) * width + x) * 2;
+            if (uyvy)
+                p[0] = uint8_t(c.u), p[1] = uint8_t(c.y), p[2] = uint8_t(c.v), p[3] = uint8_t(c.y);
+            else
+                p[0] = uint8_t(c.y), p[1] = uint8_t(c.u), p[2] = uint8_t(c.y), p[3] = uint8_t(c.v);
+        }
+    return px;
+}
+
+// 10-bit 4:2:2 bars ("v219"), each bar a multiple of six pixels wide.
+inline std::vector<uint8_t> bars10(int width, int height, const Yuv* bars = kBars) {
+    const int rowBytes = width / 6 * 16;
+    std::vector<uint8_t> px(size_t(rowBytes) * height);
+    for (int r = 0; r < height; ++r)
+        for (int g = 0; g < width / 6; ++g) {
+            const Yuv& c = bars[g * 6 * 8 / width];
+            const uint32_t Y = uint32_t(c.y) * 4, U = uint32_t(c.u) * 4, V = uint32_t(c.v) * 4;
+            const uint32_t words[4] = {U | Y << 10 | V << 20, Y | U << 10 | Y << 20,
+                                       V | Y << 10 | U << 20, Y | V << 10 | Y << 20};
+            std::memcpy(px.data() + size_t(r) * rowBytes + g * 16, words, 16);
+        }
+    return px;
+}
+
 inline void randomFill(Image& im, uint32_t seed) {
     std::mt19937 rng(seed);
     for (auto& b : im.bytes) b = uint8_t(rng());

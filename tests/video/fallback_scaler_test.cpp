@@ -30,31 +30,15 @@ const Coeffs kCoeffs[6] = {
     {1.16437, 1.79285, 2.11243, -0.53284, -0.21326, true},
 };
 
-const int kBars[8][3] = {{235, 128, 128}, {210, 16, 146}, {170, 166, 16}, {145, 54, 34},
-                         {106, 202, 222}, {81, 90, 240},  {41, 240, 110}, {16, 128, 128}};
+const Yuv kFullBars[8] = {{235, 128, 128}, {210, 16, 146}, {170, 166, 16}, {145, 54, 34},
+                          {106, 202, 222}, {81, 90, 240},  {41, 240, 110}, {16, 128, 128}};
 constexpr int kBarWidth = 24;  // a multiple of 6 so 10-bit groups do not straddle bars
 
 Image bars(unsigned fmt) {
     const int w = 8 * kBarWidth;
     Image im = makeImage(fmt, w, 2);
-    for (int r = 0; r < 2; ++r)
-        for (int x = 0; x < w; x += 2) {
-            const int* b = kBars[x / kBarWidth];
-            uint8_t* g = im.row(r) + 2 * x;
-            if (fmt == ZU_PF_2vuy)
-                g[0] = uint8_t(b[1]), g[1] = g[3] = uint8_t(b[0]), g[2] = uint8_t(b[2]);
-            if (fmt == ZU_PF_yuy2)
-                g[1] = uint8_t(b[1]), g[0] = g[2] = uint8_t(b[0]), g[3] = uint8_t(b[2]);
-        }
-    if (fmt == ZU_PF_v219)
-        for (int r = 0; r < 2; ++r)
-            for (int grp = 0; grp < w / 6; ++grp) {
-                const int* b = kBars[grp * 6 / kBarWidth];
-                uint32_t y = uint32_t(b[0] * 4), u = uint32_t(b[1] * 4), v = uint32_t(b[2] * 4);
-                uint32_t words[4] = {u | y << 10 | v << 20, y | u << 10 | y << 20,
-                                     v | y << 10 | u << 20, y | v << 10 | y << 20};
-                std::memcpy(im.row(r) + 16 * grp, words, 16);
-            }
+    im.bytes =
+        fmt == ZU_PF_v219 ? bars10(w, 2, kFullBars) : bars422(w, 2, fmt == ZU_PF_2vuy, kFullBars);
     return im;
 }
 
@@ -83,14 +67,13 @@ TEST(FallbackScaler, DescriptorIsFilledFromStandardAndSourceRange) {
         d.standard = c.standard;
         fillColorDescriptor(d, c.fmt);
         // The record is packed: its doubles are read by value, never bound to references.
-        EXPECT_EQ(double(d.redLumaOffset), c.redLuma) << c.standard;
-        EXPECT_EQ(double(d.greenLumaOffset), c.luma);
-        EXPECT_EQ(double(d.lumaOffset), c.luma);
-        EXPECT_EQ(double(d.redChromaOffset), c.chroma);
-        EXPECT_EQ(double(d.greenCbOffset), c.chroma);
-        EXPECT_EQ(double(d.crOffset), c.chroma);
-        EXPECT_EQ(double(d.blueLumaGain), c.gain);
-        EXPECT_EQ(double(d.greenCrGain), kCoeffs[c.standard].crG);
+        EXPECT_EQ(
+            std::tuple(double(d.redLumaOffset), double(d.greenLumaOffset), double(d.lumaOffset),
+                       double(d.redChromaOffset), double(d.greenCbOffset), double(d.crOffset),
+                       double(d.blueLumaGain), double(d.greenCrGain)),
+            std::tuple(c.redLuma, c.luma, c.luma, c.chroma, c.chroma, c.chroma, c.gain,
+                       kCoeffs[c.standard].crG))
+            << c.standard;
     }
     ZuColorDescriptor d{};
     d.standard = 6;
@@ -107,10 +90,10 @@ TEST(FallbackScaler, ColourBarsMatchTheFormulaForEveryStandard) {
             ASSERT_EQ(scale(s, d, standardDesc(standard)), 0);
             for (int x = 0; x < s.width; ++x) {
                 if (x % kBarWidth == kBarWidth - 1) continue;  // chroma mixes with the next bar
-                const int* b = kBars[x / kBarWidth];
+                const Yuv& b = kFullBars[x / kBarWidth];
                 const uint8_t* p = d.row(1) + 4 * x;
                 for (int c = 0; c < 3; ++c)
-                    ASSERT_NEAR(p[2 - c], expected(kCoeffs[standard], b[0], b[1], b[2], c), 1)
+                    ASSERT_NEAR(p[2 - c], expected(kCoeffs[standard], b.y, b.u, b.v, c), 1)
                         << std::hex << fmt << std::dec << " standard " << standard << " x " << x
                         << " component " << c;
                 ASSERT_EQ(p[3], 255);
@@ -188,11 +171,10 @@ TEST(FallbackScaler, PairedSourcesAreCentredOrCutAtTheLeft) {
     FallbackScaler sc;
     ASSERT_EQ(sc.convert(s.src(), wide.dst(), 0, &desc, 0, nullptr), 0);
     for (int x = 0; x < 13; ++x) {
-        bool inside = x >= 2 && x < 10;  // (13 - 8) / 2 = 2
-        if (!inside)
-            EXPECT_EQ(px32(wide.row(0) + 4 * x), 0xEEEEEEEEu) << x;
-        else
-            EXPECT_EQ(wide.row(0)[4 * x + 1], 20 + 20 * (x - 2)) << x;
+        const bool inside = x >= 2 && x < 10;  // (13 - 8) / 2 = 2
+        EXPECT_EQ(inside ? wide.row(0)[4 * x + 1] : px32(wide.row(0) + 4 * x),
+                  inside ? 20 + 20 * (x - 2) : 0xEEEEEEEEu)
+            << x;
     }
     Image narrow = makeImage(ZU_PF_bgrA, 4, 1);
     ASSERT_EQ(sc.convert(s.src(), narrow.dst(), 0, &desc, 0, nullptr), 0);
@@ -211,12 +193,9 @@ TEST(FallbackScaler, BorderFillsRowsOutsideThePictureAndBottomUpReadsFromTheEnd)
     for (int y = 0; y < 8; ++y) {
         const uint8_t* p = d.row(y) + 4 * 5;
         if (y < 2 || y >= 6) {
-            EXPECT_EQ(p[0], 30) << y;
-            EXPECT_EQ(p[2], 10) << y;
-            EXPECT_EQ(p[3], 40) << y;
+            EXPECT_EQ(std::tuple(p[0], p[2], p[3]), std::tuple(30, 10, 40)) << y;
         } else {
-            EXPECT_EQ(p[1], 3 - (y - 2)) << y;  // bottom-up
-            EXPECT_EQ(p[0], 5);
+            EXPECT_EQ(std::tuple(p[1], p[0]), std::tuple(3 - (y - 2), 5)) << y;  // bottom-up
         }
     }
     // Into 4:2:2 the border is converted with the descriptor's RGB-to-YUV weights.
@@ -225,9 +204,7 @@ TEST(FallbackScaler, BorderFillsRowsOutsideThePictureAndBottomUpReadsFromTheEnd)
     std::memcpy(&border, white, 4);
     desc.standard = 1;
     ASSERT_EQ(sc.convert(s.src(), y.dst(), 0, &desc, 0, &border), 0);
-    EXPECT_EQ(y.row(0)[1], 235);
-    EXPECT_EQ(y.row(0)[0], 128);
-    EXPECT_EQ(y.row(7)[3], 235);
+    EXPECT_EQ(std::tuple(y.row(0)[1], y.row(0)[0], y.row(7)[3]), std::tuple(235, 128, 235));
 }
 
 TEST(FallbackScaler, KeepAspectShrinksThePictureAndScalesRows) {
@@ -260,9 +237,11 @@ TEST(FallbackScaler, TenBitDestinationsRespectTheFullRangeFlags) {
         desc.fullRangeBottom = uint8_t(bottom);
         FallbackScaler sc;
         ASSERT_EQ(sc.convert(s.src(), d.dst(), 0, &desc, 0, nullptr), 0);
-        EXPECT_EQ(px32(d.row(0)) >> 22, hi) << top;
-        EXPECT_EQ((px32(d.row(0) + 4) >> 22) & 1023, lo) << bottom;
-        EXPECT_EQ(sc.state().fullRangeTop, top);  // the scaler keeps its copy
+        // White and black, and the scaler's own copy of the top flag.
+        EXPECT_EQ(std::tuple(px32(d.row(0)) >> 22, (px32(d.row(0) + 4) >> 22) & 1023,
+                             int(sc.state().fullRangeTop)),
+                  std::tuple(hi, lo, top))
+            << top << bottom;
     }
 }
 

@@ -16,6 +16,7 @@
 
 // Before the X headers, which define None.
 #include "video/convert/convert.h"
+#include "video/convert_support.h"
 #include "video/video_internal.h"
 #include "zugui/video.h"
 //
@@ -23,9 +24,6 @@
 #include "support/gui_fixture.h"
 
 namespace zu::test {
-
-// Mesa's rasteriser on the calling thread only (see the GUI lifecycle tests).
-inline const bool kSingleThreadedMesa = setenv("LP_NUM_THREADS", "0", 0) == 0;
 
 struct Rgb {
     int r, g, b;
@@ -48,12 +46,10 @@ inline Rgb pending(int x, int y) {
     return {px[0], px[1], px[2]};
 }
 
-struct Yuv {
-    int y, u, v;
-};
-// 75% colour bars, left to right: white, yellow, cyan, green, magenta, red, blue, black.
-inline const Yuv kBars[8] = {{180, 128, 128}, {162, 44, 142}, {131, 156, 44}, {112, 72, 58},
-                             {84, 184, 198},  {65, 100, 212}, {35, 212, 114}, {16, 128, 128}};
+using zutest::bars10;
+using zutest::bars422;
+using zutest::kBars;
+using zutest::Yuv;
 
 // The shader's formula: bias, then the BT.601 (bt601) or BT.709 matrix, on a 0-1 scale.
 inline Rgb shaderColour(const Yuv& c, bool bt601) {
@@ -70,36 +66,6 @@ inline Rgb shaderColour(const Yuv& c, bool bt601) {
     }
     auto q = [](double x) { return int(std::lround(std::clamp(x, 0.0, 1.0) * 255.0)); };
     return {q(r), q(g), q(b)};
-}
-
-// 8-bit 4:2:2 bars; uyvy selects the U Y0 V Y1 byte order, else Y0 U Y1 V.
-inline std::vector<uint8_t> bars422(int width, int height, bool uyvy) {
-    std::vector<uint8_t> px(size_t(width) * 2 * height);
-    for (int r = 0; r < height; ++r)
-        for (int x = 0; x < width; x += 2) {
-            const Yuv& c = kBars[x * 8 / width];
-            uint8_t* p = px.data() + (size_t(r) * width + x) * 2;
-            if (uyvy)
-                p[0] = uint8_t(c.u), p[1] = uint8_t(c.y), p[2] = uint8_t(c.v), p[3] = uint8_t(c.y);
-            else
-                p[0] = uint8_t(c.y), p[1] = uint8_t(c.u), p[2] = uint8_t(c.y), p[3] = uint8_t(c.v);
-        }
-    return px;
-}
-
-// 10-bit 4:2:2 bars ("v219"), each bar a multiple of six pixels wide.
-inline std::vector<uint8_t> bars10(int width, int height) {
-    const int rowBytes = width / 6 * 16;
-    std::vector<uint8_t> px(size_t(rowBytes) * height);
-    for (int r = 0; r < height; ++r)
-        for (int g = 0; g < width / 6; ++g) {
-            const Yuv& c = kBars[g * 6 * 8 / width];
-            const uint32_t Y = uint32_t(c.y) * 4, U = uint32_t(c.u) * 4, V = uint32_t(c.v) * 4;
-            const uint32_t words[4] = {U | Y << 10 | V << 20, Y | U << 10 | Y << 20,
-                                       V | Y << 10 | U << 20, Y | V << 10 | Y << 20};
-            std::memcpy(px.data() + size_t(r) * rowBytes + g * 16, words, 16);
-        }
-    return px;
 }
 
 inline ZUVideoFrame makeFrame(void* pixels, int w, int h, int rowBytes, unsigned format) {

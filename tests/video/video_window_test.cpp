@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "support/rows.h"
 #include "support/xdnd_source.h"
 
 using namespace zu::test;
@@ -89,16 +90,12 @@ TEST_F(WindowTest, TheProbeRunsOnceAndLaterWindowsCopyItsCapabilities) {
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(videoCaps().probeCount, 1);
     EXPECT_TRUE(videoCaps().probed);
-    for (ZUVideoWindowNode* v : {video, second}) {
-        EXPECT_EQ(v->has422, videoCaps().has422Pixels);
-        EXPECT_EQ(v->hasPacked, videoCaps().hasPackedPixels);
-        EXPECT_EQ(v->hasBGRA, videoCaps().hasBGRA);
-        EXPECT_EQ(v->hasABGR, videoCaps().hasABGR);
-    }
-    EXPECT_EQ(second->owner, root);
-    EXPECT_EQ(second->lastFormat, ZU_PF_bgrA);
-    EXPECT_FLOAT_EQ(second->lastZoomX, -1.f);
-    EXPECT_EQ(second->layoutStale, 1);
+    const auto& caps = videoCaps();
+    for (ZUVideoWindowNode* v : {video, second})
+        EXPECT_EQ(std::tuple(v->has422, v->hasPacked, v->hasBGRA, v->hasABGR),
+                  std::tuple(caps.has422Pixels, caps.hasPackedPixels, caps.hasBGRA, caps.hasABGR));
+    EXPECT_EQ(std::tuple(second->owner, second->lastFormat, second->lastZoomX, second->layoutStale),
+              std::tuple(root, unsigned(ZU_PF_bgrA), -1.f, 1));
     {
         Window rootRet, parentRet, *kids = nullptr;
         unsigned n = 0;
@@ -124,10 +121,9 @@ TEST_F(WindowTest, TheHundredAndFirstWindowWorksButIsNotInTheTable) {
     EXPECT_FALSE(inTable(last));
     ZuRECT bigger{500, 300, 128, 64};
     ZUResizeVideoWindow(last, &bigger);
-    EXPECT_EQ(last->width, 64);  // not in the table: the record keeps its size
     ZUResizeVideoWindow(all[0], &bigger);
-    EXPECT_EQ(all[0]->width, 128);
-    EXPECT_EQ(all[0]->x, 0);
+    // Not in the table: the record keeps its size. In it: the size, but not the place.
+    EXPECT_EQ(std::tuple(last->width, all[0]->width, all[0]->x), std::tuple(64, 128, 0));
     // It still displays.
     ZUShowVideoWindow(last, 1);
     ASSERT_TRUE(pumpUntil([&] { return ZUIsVideoWindowVisible(last) == 1; }));
@@ -161,9 +157,7 @@ TEST_F(WindowTest, AdoptedHostWindowsSurviveDestructionAndHaveNoTexturePath) {
     ZuRECT r{0, 0, 160, 90};
     ZUVideoWindowNode* v = ZUCreateVideoWindow(static_cast<ZUWindowNode*>(host), nullptr, &r, 1);
     ASSERT_NE(v, nullptr);
-    EXPECT_EQ(v->window, host);
-    EXPECT_EQ(v->owner, nullptr);
-    EXPECT_FALSE(inTable(v));
+    EXPECT_EQ(std::tuple(v->window, v->owner, inTable(v)), std::tuple(host, nullptr, false));
     ASSERT_EQ(ZUStartDisplayVideoFrame(v, 160, 90, 1, nullptr), 0);
     EXPECT_EQ(v->texturePath, 0);
     ZUStopDisplayVideoFrame(v);
@@ -186,50 +180,35 @@ TEST_F(WindowTest, AdoptedHostWindowsSurviveDestructionAndHaveNoTexturePath) {
     x.sync();
 }
 
-TEST_F(WindowTest, NullRecordsAreAnsweredWithSuccessAndNoEffect) {
-    ZuRECT r{0, 0, 10, 10};
-    EXPECT_EQ(ZUResetVideoWindow(nullptr, &r), 0);
-    EXPECT_EQ(ZUResizeVideoWindow(nullptr, &r), 0);
-    EXPECT_EQ(ZUShowVideoWindow(nullptr, 1), 0);
-    EXPECT_EQ(ZUIsVideoWindowVisible(nullptr), 0);
-    EXPECT_EQ(ZUDestroyVideoWindow(nullptr), 0);
-    EXPECT_EQ(ZUGetVideoWindowHWND(nullptr), nullptr);
-    EXPECT_EQ(ZUGetVideoWindowDC(nullptr), nullptr);
-    EXPECT_EQ(ZUReleaseVideoWindowDC(nullptr, nullptr), 0);
-    EXPECT_EQ(ZURegDropFilesVideoWindow(nullptr), 0);
-    EXPECT_EQ(ZUUnRegDropFilesVideoWindow(nullptr), 0);
-    EXPECT_EQ(ZUVCaptureMouse(nullptr), 0);
-    EXPECT_EQ(gui().videoCapture, nullptr);
-    EXPECT_EQ(ZUVReleaseMouse(), 0);
-    EXPECT_EQ(ZUCreateVideoWindow(root, nullptr, nullptr, 0), nullptr);  // no rectangle
-    EXPECT_EQ(ZUCreateVideoWindow(nullptr, nullptr, &r, 1), nullptr);    // nothing to adopt
-    openVideo(100, 100);
-    EXPECT_EQ(ZUResetVideoWindow(video, nullptr), 0);
-    EXPECT_EQ(ZUResizeVideoWindow(video, nullptr), 0);
-    EXPECT_EQ(video->width, 100);
-}
-
 TEST_F(WindowTest, ShowResetAndDeviceContextsActOnTheWindow) {
+    ZuRECT r{0, 0, 10, 10};
+    EXPECT_EQ(ZUVCaptureMouse(nullptr), 0);
+    EXPECT_EQ(gui().videoCapture, nullptr);  // a null record takes no capture
+    EXPECT_EQ(ZUCreateVideoWindow(nullptr, nullptr, &r, 1), nullptr);  // nothing to adopt
     openVideo(200, 100);
-    EXPECT_EQ(ZUIsVideoWindowVisible(video), 1);
-    ZUShowVideoWindow(video, 0);
-    EXPECT_EQ(ZUIsVideoWindowVisible(video), 0);
-    ZUShowVideoWindow(video, 7);  // any non-zero value shows
-    EXPECT_EQ(ZUIsVideoWindowVisible(video), 1);
-    EXPECT_EQ(ZUGetVideoWindowHWND(video), video->window);
-    void* dc = ZUGetVideoWindowDC(video);
-    EXPECT_NE(dc, nullptr);
-    EXPECT_EQ(dc, video->dc);
-    EXPECT_EQ(ZUReleaseVideoWindowDC(video, dc), 0);
+    ws::Rect client;
+    auto sizes = [&] {  // the window's size as the server has it, and the record's
+        screenRect(video->window, &client);
+        return std::tuple(client.width(), client.height(), video->width, video->height);
+    };
+    EXPECT_EQ(ZUResizeVideoWindow(video, nullptr), 0);  // no rectangle: nothing changes
+    EXPECT_EQ(sizes(), std::tuple(200, 100, 200, 100));
+    // clang-format off
+    expectRows({
+        ROW(ZUIsVideoWindowVisible(video), 1),
+        AFTER(ZUShowVideoWindow(video, 0), ZUIsVideoWindowVisible(video), 0),
+        AFTER(ZUShowVideoWindow(video, 7), ZUIsVideoWindowVisible(video), 1),  // any non-zero value shows
+        ROW(ZUGetVideoWindowHWND(video) == video->window, 1),
+        ROW(ZUGetVideoWindowDC(video) == video->dc && video->dc, 1),
+        ROW(ZUReleaseVideoWindowDC(video, video->dc), 0),
+    });
+    // clang-format on
 
     // Reset tells the record a size; the window itself stays as it is.
     ZuRECT told{5, 6, 150, 80};
     EXPECT_EQ(ZUResetVideoWindow(video, &told), 0);
     EXPECT_EQ(video->x, 5);
-    EXPECT_EQ(video->width, 150);
-    ws::Rect client;
-    ASSERT_TRUE(screenRect(video->window, &client));
-    EXPECT_EQ(client.width(), 200);
+    EXPECT_EQ(sizes(), std::tuple(200, 100, 150, 80));
     EXPECT_EQ(ws::currentContext(), nullptr);
     // Resize moves and sizes it, and leaves it stopped.
     ZuRECT moved{30, 50, 120, 60};
@@ -237,11 +216,7 @@ TEST_F(WindowTest, ShowResetAndDeviceContextsActOnTheWindow) {
     EXPECT_EQ(ZUStopDisplayVideoFrame(video), 0);
     EXPECT_EQ(ZUResizeVideoWindow(video, &moved), 0);
     EXPECT_FALSE(video->started);
-    ASSERT_TRUE(screenRect(video->window, &client));
-    EXPECT_EQ(client.width(), 120);
-    EXPECT_EQ(client.height(), 60);
-    EXPECT_EQ(video->width, 120);
-    EXPECT_EQ(video->height, 60);
+    EXPECT_EQ(sizes(), std::tuple(120, 60, 120, 60));
 }
 
 TEST_F(WindowTest, InputOnAVideoWindowReachesTheOwnerAsVideoMessages) {
@@ -275,13 +250,11 @@ TEST_F(WindowTest, InputOnAVideoWindowReachesTheOwnerAsVideoMessages) {
         SCOPED_TRACE(w.msg);
         auto list = gotOf(w.msg);
         ASSERT_FALSE(list.empty());
-        EXPECT_EQ(list[0].a, w.a);
-        EXPECT_EQ(list[0].b, w.b);
-        EXPECT_EQ(list[0].p, video);
+        EXPECT_EQ(std::tuple(list[0].a, list[0].b, list[0].p), std::tuple(w.a, w.b, video));
     }
     // The wheel's point is the screen position, as it comes.
-    EXPECT_EQ(gotOf(ZUM_VIDEOMOUSEWHEEL)[0].point.x, kVx + 50);
-    EXPECT_EQ(gotOf(ZUM_VIDEOMOUSEWHEEL)[0].point.y, kVy + 60);
+    const ZuPOINT wheel = gotOf(ZUM_VIDEOMOUSEWHEEL)[0].point;
+    EXPECT_EQ(std::pair(wheel.x, wheel.y), std::pair(kVx + 50, kVy + 60));
     EXPECT_TRUE(gotOf(ZUM_LBUTTONDOWN).empty());  // nothing went to the main tree
 
     // The video capture takes motion over the main window, in the video window's terms.
@@ -292,8 +265,8 @@ TEST_F(WindowTest, InputOnAVideoWindowReachesTheOwnerAsVideoMessages) {
     clearGot();
     x.moveTo(500, 600);
     ASSERT_TRUE(pumpUntil([] { return !gotOf(ZUM_VIDEOMOUSEMOVE).empty(); }));
-    EXPECT_EQ(gotOf(ZUM_VIDEOMOUSEMOVE).back().a, 500 - kVx);
-    EXPECT_EQ(gotOf(ZUM_VIDEOMOUSEMOVE).back().b, 600 - kVy);
+    const Got moved = gotOf(ZUM_VIDEOMOUSEMOVE).back();
+    EXPECT_EQ(std::pair(moved.a, moved.b), std::pair(500 - kVx, 600 - kVy));
     EXPECT_TRUE(gotOf(ZUM_MOUSEMOVE).empty());
     ZUVReleaseMouse();
     EXPECT_EQ(gui().videoCapture, nullptr);
@@ -313,30 +286,22 @@ TEST_F(WindowTest, FilesDroppedOnARegisteredVideoWindowArriveWithTheFirstPathAnd
     const std::string longPath = "/tmp/" + std::string(989, 'v') + "/x.mov";
     const std::string uris = "file:///tmp/zugui%20video/first.mov\r\nfile://" + longPath +
                              "\r\nfile:///tmp/third.mov\r\n";
-    struct Case {
-        bool registered;
-    } cases[] = {{true}, {false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.registered);
+    for (bool registered : {true, false}) {
+        SCOPED_TRACE(registered);
         clearGot();
-        if (c.registered)
-            ZURegDropFilesVideoWindow(video);
-        else
-            ZUUnRegDropFilesVideoWindow(video);
+        registered ? ZURegDropFilesVideoWindow(video) : ZUUnRegDropFilesVideoWindow(video);
         XdndSource src;
         std::thread source([&] { src.serve(top, kVx + 100, kVy + 100, uris); });
         // The source ends on its own thread: look at it between short pumps.
         for (int i = 0; i < 600 && !src.done; ++i) pumpFor(10);
         source.join();
         pumpFor(50);
-        EXPECT_EQ(src.accepted.load(), c.registered);
+        EXPECT_EQ(src.accepted.load(), registered);
         auto drops = gotOf(ZUM_VIDEODROPFILES);
-        if (c.registered) {
-            ASSERT_EQ(drops.size(), 1u);
-            EXPECT_EQ(drops[0].p, video);
-            EXPECT_EQ(drops[0].name, u"/tmp/zugui video/first.mov");
-        } else {
-            EXPECT_TRUE(drops.empty());
+        ASSERT_EQ(drops.size(), registered ? 1u : 0u);
+        if (registered) {
+            EXPECT_EQ(std::pair(drops[0].p, drops[0].name),
+                      (std::pair<void*, std::u16string>(video, u"/tmp/zugui video/first.mov")));
         }
         // The extension call still names the registered drop's three files in full.
         ASSERT_EQ(ZUGetVideoDropFile(video, -1, nullptr, 0), 3);
@@ -377,9 +342,7 @@ TEST_F(WindowTest, ADisplayThreadPresentsFramesWhileTheGuiThreadTakesInput) {
     EXPECT_GT(frames.load(), 10);
     stop = true;
     display.join();
-    EXPECT_EQ(results[0], 0);
-    EXPECT_EQ(results[1], 0);
-    EXPECT_EQ(results[2], 0);
+    EXPECT_EQ(std::tuple(results[0], results[1], results[2]), std::tuple(0, 0, 0));
     EXPECT_FALSE(gotOf(ZUM_VIDEOMOUSEMOVE).empty());
     EXPECT_FALSE(video->started);
     EXPECT_EQ(shown(160, 90), (Rgb{255, 0, 255}));

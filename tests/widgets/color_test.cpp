@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "look_support.h"
+#include "widget_host.h"
 #include "widgets/color_math.h"
 
 using namespace zu::widgets;
@@ -21,17 +22,6 @@ namespace ws = zu::ws;
 namespace {
 
 constexpr float kQ = 3.142857f / 2;
-
-struct Recorder : ZUWindow {
-    std::vector<unsigned> heard;
-    ZuErr ReceiveZUMessage(unsigned msg, int a, int b, void* p, void* q) override {
-        if (msg == ZUM_RENDER || msg == ZUM_DESTROY)
-            return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
-        EXPECT_EQ(a, 0);
-        heard.push_back(msg);
-        return 0;
-    }
-};
 
 void expectColour(const ZuFCOLOR& c, float r, float g, float b, float a = 1) {
     EXPECT_NEAR(c.red, r, 1e-4);
@@ -75,17 +65,14 @@ TEST(ColorMath, WheelIsContinuousAllRound) {
     EXPECT_EQ(wheelIndexAt(361), 2);
 }
 
-class Picker : public ::testing::Test {
+class Picker : public zu::test::ChildTest<ZUColorPicker> {
   protected:
-    Recorder host;
-    ZUColorPicker picker;
-    void SetUp() override {
-        ASSERT_EQ(gui().root, nullptr);
-        ZuRECT all{0, 0, 800, 600}, r{0, 0, 138, 100};
-        ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
-        ASSERT_EQ(picker.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    ZUColorPicker& picker = widget;
+    void SetUp() override { makeChild({0, 0, 138, 100}); }
+    void TearDown() override {
+        for (auto& h : host.heard) EXPECT_EQ(h.a, 0);  // a pick carries no value
+        ChildTest::TearDown();
     }
-    void TearDown() override { ZUReleaseMouse(); }
     ZuFCOLOR clickAt(int x, int y) {
         picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, x, y, nullptr, nullptr);
         picker.ReceiveZUMessage(ZUM_LBUTTONUP, x, y, nullptr, nullptr);
@@ -121,7 +108,8 @@ TEST_F(Picker, PlaneBarAndGap) {
         const int markX = picker.markX;
         host.heard.clear();
         expectColour(clickAt(c.x, c.y), c.r, c.g, c.b);
-        EXPECT_EQ(host.heard, std::vector<unsigned>(size_t(c.notes), ZUM_COLORCHANGED));
+        EXPECT_EQ(host.messages(), std::vector<unsigned>(size_t(c.notes), ZUM_COLORCHANGED));
+        for (auto& h : host.heard) EXPECT_EQ(h.a, 0);
         EXPECT_EQ(picker.markX, c.notes ? c.x : markX);
     }
 
@@ -129,9 +117,7 @@ TEST_F(Picker, PlaneBarAndGap) {
     clickAt(75, 100);
     const int mx = picker.markX, my = picker.markY;
     expectColour(clickAt(120, 50), 0.25f, 0, 0.5f);
-    EXPECT_FLOAT_EQ(picker.brightness, 0.5f);
-    EXPECT_EQ(picker.markX, mx);
-    EXPECT_EQ(picker.markY, my);
+    EXPECT_EQ(std::tuple(picker.brightness, picker.markX, picker.markY), std::tuple(0.5f, mx, my));
     expectColour(clickAt(105, 130), 0.5f, 0, 1);  // clamped to 1
     expectColour(clickAt(136, -10), 0, 0, 0);     // clamped to 0
     ZuFCOLOR ignored{0.1f, 0.2f, 0.3f, 0.4f};
@@ -141,8 +127,7 @@ TEST_F(Picker, PlaneBarAndGap) {
 }
 
 TEST_F(Picker, DragPicksUntilReleased) {
-    EXPECT_EQ(picker.markX, 0);  // the rectangle's corner after creation
-    EXPECT_EQ(picker.markY, 0);
+    EXPECT_EQ(std::pair(picker.markX, picker.markY), std::pair(0, 0));  // the rectangle's corner
     picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 100, nullptr, nullptr);  // not held
     EXPECT_TRUE(host.heard.empty());
     picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, 10, 100, nullptr, nullptr);
@@ -150,14 +135,11 @@ TEST_F(Picker, DragPicksUntilReleased) {
     picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, 20, 100, nullptr, nullptr);  // ignored while held
     picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 101, 100, nullptr, nullptr);   // the gap
     picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 90, nullptr, nullptr);
-    EXPECT_EQ(picker.markX, 50);
-    EXPECT_EQ(picker.markY, 90);
+    EXPECT_EQ(std::pair(picker.markX, picker.markY), std::pair(50, 90));
     picker.ReceiveZUMessage(ZUM_LBUTTONUP, 60, 80, nullptr, nullptr);
     EXPECT_EQ(gui().capture, nullptr);
-    EXPECT_EQ(host.heard.size(), 3u);
     picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 100, nullptr, nullptr);
-    EXPECT_EQ(host.heard.size(), 3u);
-    EXPECT_EQ(picker.markX, 60);
+    EXPECT_EQ(std::pair(host.heard.size(), picker.markX), std::pair(size_t(3), 60));
 
     // Without a parent nothing is picked.
     ZUColorPicker alone;
@@ -173,17 +155,15 @@ TEST_F(Picker, DragPicksUntilReleased) {
 }
 
 TEST(Wheel, TypeHandlesAndColours) {
-    Recorder host;
+    zu::test::Recorder host;
     ZUColorWheel wheel;
     ZuRECT all{0, 0, 800, 600}, r{100, 50, 201, 100};
     ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
     ASSERT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
-    EXPECT_FLOAT_EQ(wheel.centreX, 200);
-    EXPECT_FLOAT_EQ(wheel.centreY, 100);
-    for (auto& h : wheel.handles) {
-        EXPECT_FLOAT_EQ(h.x, 200);
-        EXPECT_FLOAT_EQ(h.y, 100);
-    }
+    // Handles start at the centre; positions are whole pixels, so compared exactly.
+    auto at = [](float x, float y) { return std::pair(x, y); };
+    EXPECT_EQ(at(wheel.centreX, wheel.centreY), at(200, 100));
+    for (auto& h : wheel.handles) EXPECT_EQ(at(h.x, h.y), at(200, 100));
     EXPECT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), -2);
 
     for (auto [type, result] :
@@ -202,9 +182,8 @@ TEST(Wheel, TypeHandlesAndColours) {
     wheel.ReceiveZUMessage(ZUM_LBUTTONUP, 170, 95, nullptr, nullptr);
     EXPECT_EQ(gui().capture, nullptr);
     wheel.ReceiveZUMessage(ZUM_MOUSEMOVE, 1, 2, nullptr, nullptr);
-    EXPECT_FLOAT_EQ(wheel.handles[0].x, 170);
-    EXPECT_FLOAT_EQ(wheel.handles[0].y, 95);
-    EXPECT_FLOAT_EQ(wheel.handles[1].x, 200);
+    EXPECT_EQ(at(wheel.handles[0].x, wheel.handles[0].y), at(170, 95));
+    EXPECT_EQ(wheel.handles[1].x, 200);
     EXPECT_TRUE(host.heard.empty());
     // A hidden wheel keeps its handles.
     wheel.ShowZUWindow(0, 0);
@@ -215,8 +194,7 @@ TEST(Wheel, TypeHandlesAndColours) {
 
     // A single reset clears the type's handle, a full one all four.
     wheel.ResetColors(0);
-    EXPECT_FLOAT_EQ(wheel.handles[1].x, 0);
-    EXPECT_FLOAT_EQ(wheel.handles[0].x, 170);
+    EXPECT_EQ(at(wheel.handles[1].x, wheel.handles[0].x), at(0, 170));
     wheel.ResetColors(1);
     for (auto& h : wheel.handles) EXPECT_FLOAT_EQ(std::fabs(h.x) + std::fabs(h.y), 0);
 
@@ -322,9 +300,8 @@ TEST_F(ColorLooks, WheelColoursRoundTheCentreAndHandles) {
             }
         return best;
     };
-    EXPECT_EQ(darkest(260, 120), 0);
-    EXPECT_EQ(darkest(300, 170), 0);
-    EXPECT_EQ(darkest(300, 120), 0);
+    EXPECT_EQ(std::tuple(darkest(260, 120), darkest(300, 170), darkest(300, 120)),
+              std::tuple(0, 0, 0));
     EXPECT_GT(darkest(280, 120), 300);  // no line to handle 0
     // Halfway up the line a middle grey, where the wheel itself is near white.
     bool grey = false;

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "look_support.h"
+#include "support/rows.h"
+#include "widget_host.h"
 
 using namespace zu::test;
 using zu::detail::gui;
@@ -12,34 +14,10 @@ namespace ws = zu::ws;
 
 namespace {
 
-struct Recorder : ZUWindow {
-    struct Heard {
-        unsigned msg;
-        int a;
-        void* p;
-    };
-    std::vector<Heard> heard;
-    std::atomic<int> renders{0};
-    ZuErr ReceiveZUMessage(unsigned msg, int a, int b, void* p, void* q) override {
-        if (msg == ZUM_RENDER) ++renders;
-        if (msg == ZUM_RENDER || msg == ZUM_DESTROY)
-            return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
-        heard.push_back({msg, a, p});
-        return 0;
-    }
-};
-
-class SliderInput : public ::testing::Test {
+class SliderInput : public ChildTest<ZUSlider> {
   protected:
-    Recorder host;
-    ZUSlider slider;
-    void SetUp() override {
-        ASSERT_EQ(gui().root, nullptr);
-        ZuRECT all{0, 0, 800, 600}, r{50, 10, 200, 20};
-        ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
-        ASSERT_EQ(slider.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
-    }
-    void TearDown() override { ZUReleaseMouse(); }
+    ZUSlider& slider = widget;
+    void SetUp() override { makeChild({50, 10, 200, 20}); }
     void send(unsigned msg, int x) { slider.ReceiveZUMessage(msg, x, 15, nullptr, nullptr); }
 };
 
@@ -87,36 +65,30 @@ TEST_F(SliderInput, PressDragReleaseNotifyAndHoldTheCapture) {
     send(ZUM_MOUSEMOVE, 170);
     send(ZUM_LBUTTONUP, 250);
     EXPECT_EQ(gui().capture, nullptr);
-    ASSERT_EQ(host.heard.size(), 4u);
-    const unsigned msgs[] = {ZUM_SLIDERPRESS, ZUM_SLIDERDRAG, ZUM_SLIDERDRAG, ZUM_SLIDERRELEASE};
-    const int pos[] = {25, 50, 60, 100};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(host.heard[i].msg, msgs[i]);
-        EXPECT_EQ(host.heard[i].a, pos[i]);
-        EXPECT_EQ(host.heard[i].p, &slider);
-    }
+    std::vector<std::tuple<unsigned, int, void*>> got;
+    for (auto& h : host.heard) got.emplace_back(h.msg, h.a, h.p);
+    EXPECT_EQ(got,
+              (std::vector<std::tuple<unsigned, int, void*>>{{ZUM_SLIDERPRESS, 25, &slider},
+                                                             {ZUM_SLIDERDRAG, 50, &slider},
+                                                             {ZUM_SLIDERDRAG, 60, &slider},
+                                                             {ZUM_SLIDERRELEASE, 100, &slider}}));
     EXPECT_EQ(slider.GetZUSliderPos(), 0);  // the parent decides
 }
 
 TEST_F(SliderInput, SettersRefuseBadValues) {
-    slider.SetZUSliderType(1, false);
-    slider.SetZUSliderType(2, false);
-    slider.SetZUSliderType(-1, false);
-    EXPECT_EQ(slider.GetZUSliderType(), 1);
-    slider.SetZUSliderRange(0, 10, false);
-    slider.SetZUSliderRange(5, 1, false);
-    EXPECT_EQ(slider.minimum, 0);
-    EXPECT_EQ(slider.maximum, 10);
-    slider.SetZUSliderSubRange(2, 4, false);
-    slider.SetZUSliderSubRange(4, 2, false);
-    EXPECT_EQ(slider.subStart, 2);
-    EXPECT_EQ(slider.subEnd, 4);
-    EXPECT_EQ(slider.PutZUSliderPos(10, false), 0);
-    slider.PutZUSliderPos(11, false);
-    slider.PutZUSliderPos(-1, false);
-    EXPECT_EQ(slider.GetZUSliderPos(), 10);
-    slider.SetZUSliderRange(0, 5, false);  // the position stays outside
-    EXPECT_EQ(slider.GetZUSliderPos(), 10);
+    // clang-format off
+    expectRows({
+        AFTER((slider.SetZUSliderType(1, false), slider.SetZUSliderType(2, false)), slider.GetZUSliderType(), 1),
+        AFTER(slider.SetZUSliderType(-1, false), slider.GetZUSliderType(), 1),
+        AFTER((slider.SetZUSliderRange(0, 10, false), slider.SetZUSliderRange(5, 1, false)),
+              slider.minimum == 0 && slider.maximum == 10, 1),
+        AFTER((slider.SetZUSliderSubRange(2, 4, false), slider.SetZUSliderSubRange(4, 2, false)),
+              slider.subStart == 2 && slider.subEnd == 4, 1),
+        ROW(slider.PutZUSliderPos(10, false), 0),
+        AFTER((slider.PutZUSliderPos(11, false), slider.PutZUSliderPos(-1, false)), slider.GetZUSliderPos(), 10),
+        AFTER(slider.SetZUSliderRange(0, 5, false), slider.GetZUSliderPos(), 10),  // the position stays outside
+    });
+    // clang-format on
 }
 
 TEST(ScrollLayout, ButtonsAtBothEndsAndTeardown) {
@@ -132,29 +104,28 @@ TEST(ScrollLayout, ButtonsAtBothEndsAndTeardown) {
     EXPECT_EQ(std::vector<int>({s.x, s.y, s.width, s.height}), std::vector<int>({40, 100, 32, 32}));
     EXPECT_EQ(std::vector<int>({e.x, e.y, e.width, e.height}),
               std::vector<int>({308, 100, 32, 32}));
-    EXPECT_EQ(scroll.startButton.GetZUParent(), &scroll);
-    EXPECT_EQ(scroll.startButton.node->parent, scroll.node);
-    EXPECT_EQ(scroll.endButton.node->parent, scroll.node);
-    EXPECT_TRUE(scroll.endButton.IsVisible());
+    EXPECT_EQ(std::tuple(scroll.startButton.GetZUParent(), scroll.startButton.node->parent,
+                         scroll.endButton.node->parent, scroll.endButton.IsVisible()),
+              std::tuple(&scroll, scroll.node, scroll.node, 1));
 
     // A click on a button reaches the scroll, which passes nothing on.
     scroll.endButton.ReceiveZUMessage(ZUM_LBUTTONDOWN, 310, 110, nullptr, nullptr);
     scroll.endButton.ReceiveZUMessage(ZUM_LBUTTONUP, 310, 110, nullptr, nullptr);
     EXPECT_TRUE(host.heard.empty());
 
+    // Taken down alone, then made again and taken down with its parent: every object
+    // forgets its node.
+    auto nodes = [&] {
+        return std::tuple(scroll.node, scroll.startButton.node, scroll.endButton.node);
+    };
+    const auto none = std::tuple<ZUWindowNode*, ZUWindowNode*, ZUWindowNode*>();
     EXPECT_EQ(scroll.DestroyZUWindow(), 0);
-    EXPECT_EQ(scroll.node, nullptr);
-    EXPECT_EQ(scroll.startButton.node, nullptr);
-    EXPECT_EQ(scroll.endButton.node, nullptr);
+    EXPECT_EQ(nodes(), none);
     EXPECT_EQ(host.node->childCount, 0u);
     EXPECT_EQ(scroll.DestroyZUWindow(), 0);
-
-    // Made again, then taken down with its parent: every object forgets its node.
     ASSERT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
     host.DestroyZUWindow();
-    EXPECT_EQ(scroll.node, nullptr);
-    EXPECT_EQ(scroll.startButton.node, nullptr);
-    EXPECT_EQ(scroll.endButton.node, nullptr);
+    EXPECT_EQ(nodes(), none);
 }
 
 // Exact bytes: the slider draws flat, unblended colours.
@@ -277,8 +248,7 @@ TEST_F(SliderLooks, SettersRepaintOnlyOnChangeAndNotDuringADrag) {
     const int before = root.renders;
     slider.PutZUSliderPos(50, true);
     slider.SetZUSliderRange(0, 200, true);
-    EXPECT_EQ(root.renders, before);
-    EXPECT_EQ(slider.GetZUSliderPos(), 50);
+    EXPECT_EQ(std::pair(root.renders - before, slider.GetZUSliderPos()), std::pair(0, 50));
     slider.dragging = 0;
 }
 

@@ -1,9 +1,13 @@
-// A parent widget that records what its children tell it, for the widget tests.
+// Parent widgets that record what their children tell them, for the widget tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <atomic>
 #include <string>
 #include <vector>
 
+#include "gui/gui_state.h"
 #include "zugui/widgets.h"
 
 namespace zu::test {
@@ -31,6 +35,46 @@ class HostWidget : public ZUWindow {
         for (auto& h : heard) n += h.msg == msg;
         return n;
     }
+};
+
+// A parent that keeps its children's notifications to itself and records them (the text
+// a number field hands over in q copied while it is valid), and counts its render passes.
+struct Recorder : ZUWindow {
+    struct Heard {
+        unsigned msg;
+        int a;
+        void* p;
+        std::string text;
+    };
+    std::vector<Heard> heard;
+    std::atomic<int> renders{0};
+    ZuErr ReceiveZUMessage(unsigned msg, int a, int b, void* p, void* q) override {
+        if (msg == ZUM_RENDER) ++renders;
+        if (msg == ZUM_RENDER || msg == ZUM_DESTROY)
+            return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
+        heard.push_back({msg, a, p, q ? static_cast<const char*>(q) : ""});
+        return 0;
+    }
+    std::vector<unsigned> messages() const {
+        std::vector<unsigned> m;
+        for (auto& h : heard) m.push_back(h.msg);
+        return m;
+    }
+};
+
+// One widget under a recording parent of 800 x 600, without a GUI.
+template <class W>
+class ChildTest : public ::testing::Test {
+  protected:
+    Recorder host;
+    W widget;
+    void makeChild(ZuRECT r) {
+        ASSERT_EQ(detail::gui().root, nullptr);
+        ZuRECT all{0, 0, 800, 600};
+        ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
+        ASSERT_EQ(widget.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    }
+    void TearDown() override { ZUReleaseMouse(); }
 };
 
 inline char* cs(const char* s) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "gui/gui_state.h"
+#include "support/rows.h"
 #include "widget_host.h"
 
 using namespace zu::test;
@@ -36,31 +37,27 @@ class WidgetTest : public ::testing::Test {
 };
 
 TEST_F(WidgetTest, BaseClassLifecycle) {
-    ZUWindow fresh;
+    ZUWindow fresh, parentless, orphan, panel, child;
     int font = -1, flags = -1;
-    fresh.GetWindowZUTextStyle(font, flags);
-    EXPECT_EQ(font, 0);
-    EXPECT_EQ(flags, 0);
-
-    ZUWindow parentless;  // a root exists: a widget without a parent node gets none
+    auto style = [&](ZUWindow& w) {
+        return w.GetWindowZUTextStyle(font, flags), font * 10 + flags;
+    };
     ZuRECT cr{10, 10, 20, 20};
-    EXPECT_EQ(parentless.CreateZUWindow(cs("p"), 0, 1, 0, &cr, nullptr), -2);
-    ZUWindow orphan;
-    EXPECT_EQ(orphan.CreateZUWindow(cs("o"), 0, 1, 0, &cr, &parentless), -2);
-
-    ZUWindow panel, child;
-    ASSERT_EQ(panel.CreateZUWindow(cs("panel"), 0, 1, 0, &cr, &host), 0);
-    EXPECT_EQ(panel.CreateZUWindow(cs("again"), 0, 1, 0, &cr, &host), -2);
-    EXPECT_EQ(host.GetZUWndHandle()->childCount, 1u);
-    ASSERT_EQ(child.CreateZUWindow(cs("child"), 0, 1, 0, &cr, &panel), 0);
-    EXPECT_EQ(child.GetZUParentWnd(), panel.GetZUWndHandle());
-    EXPECT_EQ(child.IsVisible(), 1);
-    EXPECT_EQ(textOf(child), "child");
-
-    panel.SetWindowZUTextStyle(4, 1, 0);
-    panel.GetWindowZUTextStyle(font, flags);
-    EXPECT_EQ(font, 4);
-    EXPECT_EQ(flags, 1);
+    // clang-format off
+    expectRows({
+        ROW(style(fresh), 0),
+        // A root exists: a widget without a parent node gets none.
+        ROW(parentless.CreateZUWindow(cs("p"), 0, 1, 0, &cr, nullptr), -2),
+        ROW(orphan.CreateZUWindow(cs("o"), 0, 1, 0, &cr, &parentless), -2),
+        ROW(panel.CreateZUWindow(cs("panel"), 0, 1, 0, &cr, &host), 0),
+        ROW(panel.CreateZUWindow(cs("again"), 0, 1, 0, &cr, &host), -2),
+        ROW(host.GetZUWndHandle()->childCount, 1),
+        ROW(child.CreateZUWindow(cs("child"), 0, 1, 0, &cr, &panel), 0),
+        ROW(child.GetZUParentWnd() == panel.GetZUWndHandle(), 1),
+        ROW(child.IsVisible(), 1),  ROW(textOf(child) == "child", 1),
+        AFTER(panel.SetWindowZUTextStyle(4, 1, 0), style(panel), 41),
+    });
+    // clang-format on
 
     // A message sent to a target reaches the target only.
     HostWidget other;
@@ -71,8 +68,7 @@ TEST_F(WidgetTest, BaseClassLifecycle) {
 
     // Destroying the panel's node takes the child's node too.
     EXPECT_EQ(panel.DestroyZUWindow(), 0);
-    EXPECT_EQ(child.GetZUWndHandle(), nullptr);
-    EXPECT_EQ(child.IsVisible(), 0);
+    EXPECT_EQ(std::tuple(child.GetZUWndHandle(), child.IsVisible()), std::tuple(nullptr, 0));
     EXPECT_EQ(child.DestroyZUWindow(), 0);
     EXPECT_EQ(host.GetZUWndHandle()->childCount, 0u);
 
@@ -112,17 +108,17 @@ TEST_F(WidgetTest, ButtonsAndCheckBoxesReportClicksReleasedInside) {
         b.ButtonZUType(k.type);
         b.SetZUCheck(k.checkedBefore);
         send(b, ZUM_LBUTTONDOWN, k.downX, k.downY);
-        EXPECT_EQ(gui().capture, k.checkedBefore ? nullptr : b.GetZUWndHandle());
-        EXPECT_EQ(b.pressed, k.type == 0 || k.checkedBefore ? 1 : 0);
+        EXPECT_EQ(std::tuple(gui().capture, b.pressed),
+                  std::tuple(k.checkedBefore ? nullptr : b.GetZUWndHandle(),
+                             k.type == 0 || k.checkedBefore ? 1 : 0));
         send(b, ZUM_LBUTTONUP, k.upX, k.upY);
-        EXPECT_EQ(gui().capture, nullptr);
-        EXPECT_EQ(b.pressed, k.checkedBefore);
+        // Capture given back; the check is the parent's to change.
+        EXPECT_EQ(std::tuple(gui().capture, b.pressed, b.GetZUCheck()),
+                  std::tuple(nullptr, k.checkedBefore, k.checkedBefore));
         ASSERT_EQ(host.count(ZUM_CLICKED), k.clicks);
         if (k.clicks) {
-            EXPECT_EQ(host.heard[0].a, k.value);
-            EXPECT_EQ(host.heard[0].p, &b);
+            EXPECT_EQ(std::tuple(host.heard[0].a, host.heard[0].p), std::tuple(k.value, &b));
         }
-        EXPECT_EQ(b.GetZUCheck(), k.checkedBefore);  // the parent decides
         b.DestroyZUWindow();
     }
 
@@ -159,65 +155,57 @@ TEST_F(WidgetTest, ButtonsAndCheckBoxesReportClicksReleasedInside) {
 TEST_F(WidgetTest, PictureButtonBehaviours) {
     ZUPictureButton p;
     make(p, {100, 100, 40, 30});
-    // Push pressed inside, released outside: nothing, capture given back.
-    send(p, ZUM_LBUTTONDOWN, 110, 110);
-    EXPECT_EQ(p.pressed, 1);
-    send(p, ZUM_LBUTTONUP, 10, 10);
-    EXPECT_EQ(gui().capture, nullptr);
-    EXPECT_EQ(host.count(ZUM_CLICKED), 0u);
+    // In order: the type to switch to (-1 keeps it), a press 'D' or release 'U' at (x, y) or
+    // the host's reset 'R', then what the button is left with; -1 is not checked.
+    struct Step {
+        int type;
+        char act;
+        int x, y, pressed, engaged, captured, clicks;
+    };
+    // clang-format off
+    const Step steps[] = {
+        // Push pressed inside, released outside: nothing, capture given back.
+        {0, 'D', 110, 110, 1, -1, -1, -1},  {-1, 'U', 10, 10, -1, -1, 0, 0},
+        // Action: the first click engages and keeps the capture; outside releases do nothing.
+        {3, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, 1, 1, 1, 1},
+        {-1, 'U', 500, 500, -1, 1, 1, -1},
+        // A second click inside releases it; its press is ignored, the button still pressed.
+        {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, 0, 0, 0, 2},
+        // Engaged again, then reset by the host.
+        {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, -1, -1},
+        {-1, 'R', 0, 0, 0, 0, 0, -1},
+        // Pressed, released outside before engaging: back to idle silently.
+        {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 10, 10, 0, -1, -1, 3},
+        // Latch: the click is reported. Inert: the capture still comes back.
+        {1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, -1, 4},
+        {2, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, 0, 4},
+    };
+    // clang-format on
+    auto expectIf = [](int want, long got, const char* what) {
+        if (want >= 0) {
+            EXPECT_EQ(got, want) << what;
+        }
+    };
+    int i = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(i++);
+        if (s.type >= 0) p.ButtonZUType(s.type);
+        if (s.act == 'R') p.ResetZUActionState(false);
+        if (s.act != 'R') send(p, s.act == 'D' ? ZUM_LBUTTONDOWN : ZUM_LBUTTONUP, s.x, s.y);
+        expectIf(s.pressed, p.pressed, "pressed");
+        expectIf(s.engaged, p.engaged, "engaged");
+        expectIf(s.captured, gui().capture == p.GetZUWndHandle(), "captured");
+        expectIf(s.clicks, long(host.count(ZUM_CLICKED)), "clicks");
+        expectIf(s.type == 1 ? 1 : -1, p.armed, "armed");  // the latch arms on its press
+    }
+    EXPECT_EQ(p.GetZUCheck(), 0);  // the latch's look follows the host's check
+    p.ButtonZUType(4);
+    EXPECT_EQ(p.buttonType, 2);
     // Reset on a push button does nothing.
+    p.ButtonZUType(0);
     p.pressed = 1;
     p.ResetZUActionState(false);
     EXPECT_EQ(p.pressed, 1);
-    p.pressed = 0;
-
-    // Action: the first click engages and keeps the capture; outside releases do nothing.
-    p.ButtonZUType(3);
-    send(p, ZUM_LBUTTONDOWN, 110, 110);
-    send(p, ZUM_LBUTTONUP, 110, 110);
-    EXPECT_EQ(host.count(ZUM_CLICKED), 1u);
-    EXPECT_EQ(p.engaged, 1);
-    EXPECT_EQ(p.pressed, 1);
-    EXPECT_EQ(gui().capture, p.GetZUWndHandle());
-    send(p, ZUM_LBUTTONUP, 500, 500);
-    EXPECT_EQ(p.engaged, 1);
-    EXPECT_EQ(gui().capture, p.GetZUWndHandle());
-    // A second click inside releases it.
-    send(p, ZUM_LBUTTONDOWN, 110, 110);  // ignored: still pressed
-    send(p, ZUM_LBUTTONUP, 110, 110);
-    EXPECT_EQ(host.count(ZUM_CLICKED), 2u);
-    EXPECT_EQ(p.engaged, 0);
-    EXPECT_EQ(p.pressed, 0);
-    EXPECT_EQ(gui().capture, nullptr);
-    // Engaged again, then reset by the host.
-    send(p, ZUM_LBUTTONDOWN, 110, 110);
-    send(p, ZUM_LBUTTONUP, 110, 110);
-    p.ResetZUActionState(false);
-    EXPECT_EQ(p.engaged, 0);
-    EXPECT_EQ(p.pressed, 0);
-    EXPECT_EQ(gui().capture, nullptr);
-    // Pressed, released outside before engaging: back to idle silently.
-    send(p, ZUM_LBUTTONDOWN, 110, 110);
-    send(p, ZUM_LBUTTONUP, 10, 10);
-    EXPECT_EQ(p.pressed, 0);
-    EXPECT_EQ(host.count(ZUM_CLICKED), 3u);
-
-    // Latch: the click is reported, the look follows the host's check.
-    p.ButtonZUType(1);
-    send(p, ZUM_LBUTTONDOWN, 110, 110);
-    EXPECT_EQ(p.armed, 1);
-    send(p, ZUM_LBUTTONUP, 110, 110);
-    EXPECT_EQ(host.count(ZUM_CLICKED), 4u);
-    EXPECT_EQ(p.GetZUCheck(), 0);
-    // Inert: the capture still comes back.
-    p.ButtonZUType(2);
-    send(p, ZUM_LBUTTONDOWN, 110, 110);
-    send(p, ZUM_LBUTTONUP, 110, 110);
-    EXPECT_EQ(gui().capture, nullptr);
-    EXPECT_EQ(host.count(ZUM_CLICKED), 4u);
-
-    p.ButtonZUType(4);
-    EXPECT_EQ(p.buttonType, 2);
     p.SetZUBkType(1);
     p.SetZUBkType(2);
     EXPECT_EQ(p.GetZUBkType(), 1);
@@ -239,19 +227,17 @@ TEST_F(WidgetTest, TabsReportClicksAndTheMiniTabHovers) {
     EXPECT_EQ(host.count(ZUM_CLICKED), 1u);
     EXPECT_EQ(gui().capture, nullptr);
 
-    send(mini, ZUM_MOUSEMOVE, 210, 505);
-    EXPECT_TRUE(mini.hover);
-    send(mini, ZUM_RENDER);
-    EXPECT_FALSE(mini.hover);  // shown once, then the normal colour
-    send(mini, ZUM_MOUSEMOVE, 210, 505);
-    send(mini, ZUM_MOUSELEAVE);
-    EXPECT_FALSE(mini.hover);
-    send(mini, ZUM_MOUSEMOVE, 210, 505);
-    send(mini, ZUM_LBUTTONDOWN, 210, 505);
-    EXPECT_FALSE(mini.hover);
-    send(mini, ZUM_MOUSEMOVE, 210, 505);  // no hover while pressed
-    EXPECT_FALSE(mini.hover);
-    send(mini, ZUM_LBUTTONUP, 210, 505);
+    // Each message to the mini tab, and its hover after; shown once, then the normal colour,
+    // and never while pressed.
+    const std::pair<unsigned, int> hovers[] = {
+        {ZUM_MOUSEMOVE, 1}, {ZUM_RENDER, 0},      {ZUM_MOUSEMOVE, 1}, {ZUM_MOUSELEAVE, 0},
+        {ZUM_MOUSEMOVE, 1}, {ZUM_LBUTTONDOWN, 0}, {ZUM_MOUSEMOVE, 0}, {ZUM_LBUTTONUP, -1}};
+    for (auto [msg, hover] : hovers) {
+        send(mini, msg, 210, 505);
+        if (hover >= 0) {
+            EXPECT_EQ(mini.hover, hover == 1) << msg;
+        }
+    }
     EXPECT_EQ(host.count(ZUM_CLICKED), 2u);
 
     EXPECT_EQ(tab.DestroyZUWindow(), -2);
@@ -382,33 +368,27 @@ TEST_F(WidgetTest, ItemListsInsertReadAndReset) {
         EXPECT_EQ(combo.InsertZUItem(-1, cs("a"), false), 0);
         EXPECT_EQ(list.InsertZUItem(i, cs("b"), false), 0);
     }
-    EXPECT_EQ(combo.InsertZUItem(3, cs("x"), false), 1);  // appends only
-    EXPECT_EQ(combo.InsertZUItem(0, cs("x"), false), 1);
-    EXPECT_EQ(combo.InsertZUItem(2, nullptr, false), 1);
-    EXPECT_EQ(combo.InsertZUItem(2, cs("abcde"), false), 0);
     char buf[8] = {};
-    EXPECT_EQ(combo.GetZUItemText(2, buf, 5), 0);  // the size excludes the terminator
-    EXPECT_STREQ(buf, "abcde");
-    EXPECT_EQ(combo.GetZUItemText(2, buf, 4), 1);
-    for (int bad : {-1, 3, 128}) EXPECT_EQ(combo.GetZUItemText(bad, buf, 7), 1);
+    // clang-format off
+    expectRows({
+        ROW(combo.InsertZUItem(3, cs("x"), false), 1),  ROW(combo.InsertZUItem(0, cs("x"), false), 1),  // appends only
+        ROW(combo.InsertZUItem(2, nullptr, false), 1),  ROW(combo.InsertZUItem(2, cs("abcde"), false), 0),
+        ROW(combo.GetZUItemText(2, buf, 5), 0),  ROW(std::string(buf) == "abcde", 1),  // the size excludes the terminator
+        ROW(combo.GetZUItemText(2, buf, 4), 1),  ROW(combo.GetZUItemText(-1, buf, 7), 1),
+        ROW(combo.GetZUItemText(3, buf, 7), 1),  ROW(combo.GetZUItemText(128, buf, 7), 1),
+    });
     while (list.count < ZU_MAX_ITEMS) ASSERT_EQ(list.InsertZUItem(-1, cs("r"), false), 0);
-    EXPECT_EQ(list.InsertZUItem(-1, cs("129th"), false), 1);
-    EXPECT_EQ(list.count, 128);
-
     // Selections: the combo refuses -1, the list takes it as "none".
-    EXPECT_EQ(combo.SetZUCurSel(-1, false), -1);
-    EXPECT_EQ(combo.SetZUCurSel(3, false), -1);
-    EXPECT_EQ(combo.SetZUCurSel(2, false), 0);
-    EXPECT_EQ(list.SetZUCurSel(-1, false), 0);
-    EXPECT_EQ(list.GetZUCurSel(), -1);
-    EXPECT_EQ(list.SetZUCurSel(5, false), 0);
-    list.ResetZUAll(false);
-    EXPECT_EQ(list.GetZUCurSel(), -1);
-    EXPECT_EQ(list.count, 0);
-    combo.ResetZUAll(false);
-    EXPECT_EQ(combo.GetZUCurSel(), -1);  // no items
-    combo.InsertZUItem(-1, cs("a"), false);
-    EXPECT_EQ(combo.GetZUCurSel(), 2);  // the old value stays, out of range
+    expectRows({
+        ROW(list.InsertZUItem(-1, cs("129th"), false), 1),  ROW(list.count, 128),
+        ROW(combo.SetZUCurSel(-1, false), -1),  ROW(combo.SetZUCurSel(3, false), -1),
+        ROW(combo.SetZUCurSel(2, false), 0),    ROW(list.SetZUCurSel(-1, false), 0),
+        ROW(list.GetZUCurSel(), -1),            ROW(list.SetZUCurSel(5, false), 0),
+        AFTER(list.ResetZUAll(false), list.GetZUCurSel(), -1),  ROW(list.count, 0),
+        AFTER(combo.ResetZUAll(false), combo.GetZUCurSel(), -1),  // no items
+        AFTER(combo.InsertZUItem(-1, cs("a"), false), combo.GetZUCurSel(), 2),  // the old value stays, out of range
+    });
+    // clang-format on
     // Copies own their texts.
     ZUComboButton copy(combo);
     EXPECT_NE(copy.items[0], combo.items[0]);

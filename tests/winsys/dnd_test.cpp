@@ -68,11 +68,9 @@ TEST(Dnd, DropsOnAnAcceptingChildArriveWithEveryPathAndForgedNoticesAreNotRead) 
     const bool got = pumpUntil([&] { return gDropWindow != nullptr && src.done; }, 5000);
     source.join();
     ASSERT_TRUE(got);
-    EXPECT_TRUE(src.accepted);
-    EXPECT_TRUE(src.finishedOk);
-    EXPECT_EQ(gDropWindow, video);
-    EXPECT_EQ(gDropCount, 3u);
-    EXPECT_EQ(gFirst, u"/tmp/zugui drop/first.mov");
+    EXPECT_EQ(
+        std::tuple(src.accepted.load(), src.finishedOk.load(), gDropWindow, gDropCount, gFirst),
+        std::tuple(true, true, video, 3u, std::u16string(u"/tmp/zugui drop/first.mov")));
     const Drop* last = lastDrop(video);
     ASSERT_EQ(dropCount(last), 3u);
     EXPECT_EQ(dropPath(last, 1)->size(), 1000u);
@@ -84,9 +82,8 @@ TEST(Dnd, DropsOnAnAcceptingChildArriveWithEveryPathAndForgedNoticesAreNotRead) 
     std::thread refused([&] { again.serve(topId, 210, 210, uris); });
     pumpUntil([&] { return again.done.load(); }, 3000);
     refused.join();
-    EXPECT_TRUE(again.done);
-    EXPECT_FALSE(again.accepted);
-    EXPECT_FALSE(again.finishedOk);
+    EXPECT_EQ(std::tuple(again.done.load(), again.accepted.load(), again.finishedOk.load()),
+              std::tuple(true, false, false));
     zu::test::pumpFor(50);
     EXPECT_EQ(gDropWindow, nullptr);
 

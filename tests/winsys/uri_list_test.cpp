@@ -15,11 +15,8 @@ TEST(UriList, FileUrisBecomeDecodedPathsAndOtherLinesAreSkipped) {
         "file://host/srv/clip.mxf\n"
         "file:///tmp/caf%C3%A9\n"
         "file:///tmp/bad%zzescape");
-    ASSERT_EQ(files.size(), 4u);
-    EXPECT_EQ(files[0], u"/tmp/a b.mov");
-    EXPECT_EQ(files[1], u"/srv/clip.mxf");
-    EXPECT_EQ(files[2], u"/tmp/caf\u00e9");
-    EXPECT_EQ(files[3], u"/tmp/bad%zzescape");
+    EXPECT_EQ(files, (std::vector<std::u16string>{u"/tmp/a b.mov", u"/srv/clip.mxf",
+                                                  u"/tmp/caf\u00e9", u"/tmp/bad%zzescape"}));
 }
 
 TEST(UriList, Utf8ToUtf16HandlesEveryLengthAndReplacesInvalidBytes) {
