@@ -249,21 +249,26 @@ ZUAPI ZuErr ZUReleaseMouse(void);
 // ---- Lifecycle --------------------------------------------------------------------------
 /// Creates the main window with its GL context, font set 0, the popups, the scheme defaults
 /// and the render thread; the calling thread becomes the GUI thread (\ref threads).
-/// mode 2 or 3 with a host window: embedded mode, the host window (any X11 window) becomes
-/// the main window and the GUI takes its top-left width x height. Otherwise an own window at
-/// (x, y), owned by hostWindow when that is not null. iconFile is a name under data/icons/.
+/// mode 2 or 3 with a host window: embedded mode, a child window of the library covers the
+/// host window's (any X11 window's) top-left width x height and takes input and drawing
+/// there; the rest of the host window stays the host's. Otherwise an own window at (x, y),
+/// owned by hostWindow when that is not null. iconFile is a name under data/icons/.
 /// instance is stored only. 0, or -2 when no display, window, class or GL context can be
-/// had, or when the GUI is already initialised.
+/// had, or when the GUI is already initialised. A server that is resetting (its last client
+/// just left) is waited for up to a second; after a failure a later call tries again,
+/// except once the display has been lost. Why it failed goes to the error callback.
 ZUAPI ZuErr ZUInitGUI(int x, int y, int width, int height, void* instance, char* caption,
                       char* iconFile, void* hostWindow, int mode);
 /// Starts input dispatch: until then (and after ZUStopGUI) input to the main window and the
 /// video windows is not delivered. 0.
 ZUAPI ZuErr ZUStartGUI(void);
 /// Stops input dispatch and ends the render thread; renders are not performed again until
-/// the GUI is killed and initialised anew. 0.
+/// the GUI is killed and initialised anew. It waits about five seconds for a pass to end;
+/// with the display lost, half a second, after which a thread stuck in the driver is left
+/// to the process's exit. 0.
 ZUAPI ZuErr ZUStopGUI(void);
 /// Releases what ZUInitGUI made (stopping first if needed); the node tree is left alone.
-/// In embedded mode the host window gets its previous procedure back. 0.
+/// In embedded mode the child window made in the host's window is removed. 0.
 ZUAPI ZuErr ZUKillGUI(void);
 /// One render pass on the calling thread: makes the main context current, clears, sends
 /// ZUM_RENDER through the visible tree, swaps and releases the context. The render thread

@@ -315,10 +315,11 @@ class ZUAPI ZUText : public ZUWindow {
     /// press-and-drag, a double click (a word) and Control+A select; typing, Backspace
     /// and a paste replace the selection; Control+C copies it (or the whole text) to the
     /// clipboard, Control+X cuts it, Control+V pastes; selecting makes it the primary
-    /// selection, which a middle click pastes. Pasted text loses line feeds, tabs, other
-    /// control codes and what lies outside Latin-1, then passes the character filter and
-    /// the length limit. The highlight is scheme colour 25. -1 (the default): no selection,
-    /// whatever the caret is, so a host that sets only the caret selects nothing.
+    /// selection, which a middle click pastes, until the selection is cleared (as in GTK's
+    /// entries; Enter or a click that ends the edit keeps it on offer). Pasted text loses line
+    /// feeds, tabs, other control codes and what lies outside Latin-1, then passes the character
+    /// filter and the length limit. The highlight is scheme colour 25. -1 (the default): no
+    /// selection, whatever the caret is, so a host that sets only the caret selects nothing.
     int anchor = -1;
     int dragFrom = -1;  ///< Character under the press while a drag may select; -1 when none.
 
@@ -337,8 +338,9 @@ class ZUAPI ZUText : public ZUWindow {
     bool accepts(int ch) const;
     // Replaces the selection with the accepted characters of text, within the limits.
     void insertText(const std::string& text);
+    void eraseSelection();
     int indexAt(int x) const;
-    void selectionChanged() const;
+    void syncPrimary() const;
 };
 
 // @@widgets-ii: the item lists, number field, slider, scroll and colour widgets follow.
@@ -514,10 +516,12 @@ class ZUAPI ZUNumber : public ZUWindow {
     int rateNum = 30000;     ///< Rate numerator.
     int rateDen = 1001;      ///< Rate denominator.
     bool dropFrame = false;  ///< Drop-frame timecode.
-    /// The other end of the editor's selection (see ZUText::anchor, whose keys and
-    /// clipboard the editor shares; its double click opens the editor and selects nothing).
-    /// -1: no selection.
+    /// The other end of the editor's selection (see ZUText::anchor, whose keys, clipboard
+    /// and primary selection the editor shares). The double click opens the editor and
+    /// selects nothing, but a drag from its press selects, and a further quick press (a
+    /// triple click) selects the word under it. -1: no selection.
     int anchor = -1;
+    int dragFrom = -1;  ///< Character under the opening press while a drag may select.
 
   protected:
     /// The drag position for a pointer at x: one unit per pixel from the centre line, from
@@ -539,6 +543,9 @@ class ZUAPI ZUNumber : public ZUWindow {
     void eraseSelection();
     void typeChar(int ch);
     void paste(const std::string& text);
+    int shownFlags() const;
+    int indexAt(int x) const;
+    void syncPrimary() const;
 };
 
 /// A horizontal slider.

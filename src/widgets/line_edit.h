@@ -1,7 +1,9 @@
 // What the one-line editors (ZUText and the number field's editor) share: the selection
-// between anchor and caret, the caret keys, words, the clipboard and the highlight.
+// between anchor and caret, the caret and clipboard keys, mouse selection, the primary
+// selection and the highlight.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "zugui/types.h"
@@ -26,26 +28,39 @@ struct Span {
 // while the anchor is -1.
 Span selectionOf(int caret, int anchor, int length);
 
-// Left, Right, Home and End (ZUM_KEY's b with its modifier bits): moves the caret, with
-// Shift extending the selection from the anchor, without it collapsing it. False for
-// other keys.
-bool moveCaret(int b, int length, int& caret, int& anchor);
-
-// The word at a character index: a run of letters and digits (Latin-1 letters too) or
-// of the same other character.
-Span wordAt(const char* text, int index);
-
 // Removes the span from a NUL-terminated text.
 void eraseSpan(char* text, Span s);
 
-// Offers the span of text as the clipboard or the primary selection; false when it
-// could not be (no display, an empty span), so that a cut keeps its text.
-bool offerClipboard(const char* text, Span s);
-bool offerPrimary(const char* text, Span s);
-// The clipboard's or the primary selection's text in Latin-1, without the control codes
-// (line feeds, tabs, NULs) that a one-line field never holds; empty when there is none.
-std::string pasteClipboard();
-std::string pastePrimary();
+// The keys both editors take alike (ZUM_KEY's b with its modifier bits): Left, Right,
+// Home and End move the caret, with Shift extending the selection; Control+A selects
+// all, Control+C copies the selection (or, with none, the whole text) to the clipboard,
+// Control+X cuts it, Control+V pastes. text is what the editor shows; erase removes the
+// selection and leaves the caret at its start; insert puts text at the caret in place of
+// the selection, through the editor's own filter and limits. False for other keys.
+bool editKey(int b, const char* text, int& caret, int& anchor, const std::function<void()>& erase,
+             const std::function<void(const std::string&)>& insert);
+
+// A drag from the character boundary `from` (where the button went down) to `at`:
+// selects between them. Until the pointer first leaves `from`, a caret without a
+// selection stays as it is, so that a press without a drag selects nothing.
+void dragSelect(int from, int at, int& caret, int& anchor);
+
+// Selects the word at a character boundary: a run of letters and digits (Latin-1 letters
+// too) or of one other character; at the end of the text, the word before it.
+void selectWord(const char* text, int at, int& caret, int& anchor);
+
+// Keeps the primary selection to what a field shows selected, as GTK's entries do:
+// a selection made or changed is offered; one that becomes empty gives the primary
+// selection up if this field's text still holds it, so that a middle click elsewhere
+// pastes nothing rather than text no longer highlighted. An edit that ends with Enter or
+// a click does not call this, and its selection stays on offer. field only names the
+// owner and is never read.
+void syncPrimary(const void* field, const char* text, Span s);
+
+// A middle click at the character boundary `at`: the primary selection's text goes in
+// there through insert (see editKey).
+void pastePrimaryAt(int at, int& caret, int& anchor,
+                    const std::function<void(const std::string&)>& insert);
 
 // The highlight of a selection behind a one-line text that ZUPrintText lays out in rect.
 // Render thread.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "text/text.h"
 #include "widgets/draw.h"
 #include "widgets/line_edit.h"
 #include "widgets/number_math.h"
@@ -195,14 +196,7 @@ int timecodeToFrames(const char* text, int rateNum, int rateDen, bool dropFrame)
 
 namespace {
 
-enum : int {
-    VK_BACK = 8,
-    VK_RETURN = 13,
-    VK_ESCAPE = 27,
-    VK_LEFT = 37,
-    VK_RIGHT = 39,
-    VK_DELETE = 46
-};
+enum : int { VK_BACK = 8, VK_RETURN = 13, VK_ESCAPE = 27, VK_DELETE = 46 };
 constexpr int kDecimalMax = 9;    // characters of the decimal text while editing
 constexpr int kEditTextMax = 12;  // characters of the timecode edit text
 
@@ -356,6 +350,9 @@ void ZUNumber::commit() {
 void ZUNumber::cancel() {
     notifyParent(ZUM_NUMBEREND, 0);
     editing = false;
+    // What was typed and selected is gone with the edit: it is no longer on offer.
+    anchor = -1;
+    syncPrimary();
     ZUReleaseMouse();
 }
 
@@ -461,6 +458,22 @@ void ZUNumber::storeEditText(const char* text) {
     anchor = caret;
 }
 
+int ZUNumber::shownFlags() const {
+    return textFlags | (scrollable ? ZU_TEXT_DOTTED : ZU_TEXT_UNDERLINE);
+}
+
+int ZUNumber::indexAt(int x) const {
+    char text[16];
+    shownEditText(text);
+    return zu::detail::textIndexAt(fontId, text, rect, shownFlags(), float(x));
+}
+
+void ZUNumber::syncPrimary() const {
+    char text[16];
+    shownEditText(text);
+    zu::widgets::syncPrimary(this, text, selectionOf(caret, anchor, int(std::strlen(text))));
+}
+
 void ZUNumber::eraseSelection() {
     char text[16];
     shownEditText(text);
@@ -498,34 +511,9 @@ void ZUNumber::key(int a, int b) {
     }
     char text[16];
     shownEditText(text);
-    const int len = int(std::strlen(text));
-    const Span sel = selectionOf(caret, anchor, len);
-    if (b & ZU_KEY_CONTROL) {
-        switch (b & ZU_KEY_CODE) {
-            case 'A':
-                anchor = 0;
-                caret = len;
-                offerPrimary(text, {0, len});
-                return;
-            case 'C':
-                offerClipboard(text, sel.empty() ? Span{0, len} : sel);
-                return;
-            case 'X':
-                if (!offerClipboard(text, sel.empty() ? Span{0, len} : sel)) return;
-                if (sel.empty()) anchor = 0, caret = len;
-                eraseSelection();
-                return;
-            case 'V':
-                paste(pasteClipboard());
-                return;
-            default:
-                break;
-        }
-    }
-    if (moveCaret(b, len, caret, anchor)) {
-        if (b & ZU_KEY_SHIFT) offerPrimary(text, selectionOf(caret, anchor, len));
-        return;
-    }
+    const auto erase = [this] { eraseSelection(); };
+    const auto insert = [this](const std::string& s) { paste(s); };
+    if (editKey(b, text, caret, anchor, erase, insert)) return;
     switch (b & ZU_KEY_CODE) {
         case VK_DELETE:
             editValue = 0;
@@ -539,13 +527,13 @@ void ZUNumber::key(int a, int b) {
             cancel();
             break;
         case VK_BACK:
-            if (!sel.empty())
-                eraseSelection();
-            else
+            if (selectionOf(caret, anchor, int(std::strlen(text))).empty())
                 backspace();
+            else
+                eraseSelection();
             break;
         default:
-            break;
+            return;  // Shift alone, say, keeps the selection it may be about to extend
     }
     anchor = caret;
 }
@@ -553,45 +541,67 @@ void ZUNumber::key(int a, int b) {
 ZuErr ZUNumber::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) {
     switch (msg) {
         case ZUM_LBUTTONDOWN:
+            dragFrom = -1;
             if (editing)
                 commit();
             else if (scrollable && !dragging)
                 beginDrag();
-            return 0;
+            break;
         case ZUM_LBUTTONUP:
             if (dragging) {
                 dragging = false;
                 ZUReleaseMouse();
             }
-            return 0;
+            dragFrom = -1;
+            break;
         case ZUM_RBUTTONDOWN:
             if (editing) cancel();
-            return 0;
+            break;
+        case ZUM_MBUTTONDOWN:
+            // Pastes where it is pressed, as in ZUText.
+            if (editing) pastePrimaryAt(indexAt(a), caret, anchor, [this](auto& s) { paste(s); });
+            break;
         case ZUM_MOUSEMOVE:
-            if (dragging) notifyParent(ZUM_VALUECHANGED, GenerateNumPos(a));
+            if (dragging)
+                notifyParent(ZUM_VALUECHANGED, GenerateNumPos(a));
+            else if (editing && dragFrom >= 0)
+                dragSelect(dragFrom, indexAt(a), caret, anchor);
             return 0;
         case ZUM_KEY:
             if (editing) key(a, b);
-            return 0;
-        case ZUM_MBUTTONDOWN:
-            if (editing) paste(pastePrimary());
-            return 0;
+            break;
         case ZUM_LBUTTONDBLCLK:
-            if (!dragging && !editing) openEditor();
-            return 0;
+            // The double click opens the editor, as it always has, and its press may drag
+            // out a selection as ZUText's first press does. Every press inside the open
+            // editor commits, except the quick one after another (the third of a triple
+            // click), which no rule gives a meaning: it selects the word under it.
+            if (dragging) return 0;
+            if (!editing) {
+                openEditor();
+                dragFrom = indexAt(a);
+            } else {
+                char text[16];
+                shownEditText(text);
+                selectWord(text, indexAt(a), caret, anchor);
+                dragFrom = -1;
+            }
+            break;
         case ZUM_RENDER:
         case ZUM_DESTROY:
             return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
         default:
             return 0;
     }
+    // As ZUText: the open editor's selection as it now is goes on offer (not during a drag).
+    if (editing) syncPrimary();
+    return 0;
 }
 
 ZuErr ZUNumber::RenderZUWindow(void) {
     if (!drawable()) return 0;
     DeferDrawing batch;
     const Rgba ink = scheme(node->enabled ? 14 : 15);
-    const int flags = textFlags | (scrollable ? ZU_TEXT_DOTTED : ZU_TEXT_UNDERLINE);
+    const int flags = shownFlags();
     if (editing) {
         const float x = rect.x, y = rect.y, w = rect.width, h = rect.height;
         const float mid = y + h * 0.5f;

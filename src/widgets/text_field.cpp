@@ -18,14 +18,7 @@ bool isPunctuation(int c) {
     return c > 0 && c < 128 && std::strchr("\\/:*?\"<>|", c);
 }
 
-enum : int {
-    VK_BACK = 8,
-    VK_RETURN = 13,
-    VK_ESCAPE = 27,
-    VK_LEFT = 37,
-    VK_RIGHT = 39,
-    VK_DELETE = 46
-};
+enum : int { VK_BACK = 8, VK_RETURN = 13, VK_ESCAPE = 27, VK_DELETE = 46 };
 }  // namespace
 
 ZUStatic::ZUStatic() {
@@ -132,6 +125,9 @@ void ZUText::cancel() {
         savedText = nullptr;
     }
     editing = false;
+    // The selected text may be gone with the restore: it is no longer on offer.
+    anchor = -1;
+    syncPrimary();
     ZUReleaseMouse();
 }
 
@@ -166,10 +162,20 @@ void ZUText::insertText(const std::string& typed) {
     ZUSetWindowText(node, text, 0);
 }
 
-void ZUText::selectionChanged() const {
+void ZUText::eraseSelection() {
     char text[264] = {};
     ZUGetWindowText(node, text, kTextMax + 1);
-    offerPrimary(text, selectionOf(caret, anchor, int(std::strlen(text))));
+    const Span sel = selectionOf(caret, anchor, int(std::strlen(text)));
+    if (sel.empty()) return;
+    eraseSpan(text, sel);
+    caret = anchor = sel.from;
+    ZUSetWindowText(node, text, 0);
+}
+
+void ZUText::syncPrimary() const {
+    char text[264] = {};
+    ZUGetWindowText(node, text, kTextMax + 1);
+    zu::widgets::syncPrimary(this, text, selectionOf(caret, anchor, int(std::strlen(text))));
 }
 
 int ZUText::indexAt(int x) const {
@@ -179,45 +185,17 @@ int ZUText::indexAt(int x) const {
 }
 
 void ZUText::key(int ch, int b) {
-    char text[264] = {};
-    ZUGetWindowText(node, text, kTextMax + 1);
-    int len = int(std::strlen(text));
-    const Span sel = selectionOf(caret, anchor, len);
     if (ch != -1) {
         insertText(std::string(1, char(ch)));
         return;
     }
-    const int vk = b & ZU_KEY_CODE;
-    if (b & ZU_KEY_CONTROL) {
-        switch (vk) {
-            case 'A':
-                anchor = 0;
-                caret = len;
-                selectionChanged();
-                return;
-            case 'C':
-                offerClipboard(text, sel.empty() ? Span{0, len} : sel);
-                return;
-            case 'X':
-                // With nothing selected the whole text goes, as Control+C copies it all;
-                // a clipboard that cannot take it leaves it in the field.
-                if (!offerClipboard(text, sel.empty() ? Span{0, len} : sel)) return;
-                eraseSpan(text, sel.empty() ? Span{0, len} : sel);
-                caret = anchor = sel.empty() ? 0 : sel.from;
-                ZUSetWindowText(node, text, 0);
-                return;
-            case 'V':
-                insertText(pasteClipboard());
-                return;
-            default:
-                break;
-        }
-    }
-    if (moveCaret(b, len, caret, anchor)) {
-        if (b & ZU_KEY_SHIFT) selectionChanged();
-        return;
-    }
-    switch (vk) {
+    char text[264] = {};
+    ZUGetWindowText(node, text, kTextMax + 1);
+    const auto erase = [this] { eraseSelection(); };
+    const auto insert = [this](const std::string& s) { insertText(s); };
+    if (editKey(b, text, caret, anchor, erase, insert)) return;
+    const int len = int(std::strlen(text));
+    switch (b & ZU_KEY_CODE) {
         case VK_RETURN:
             commit(false);
             return;
@@ -225,10 +203,9 @@ void ZUText::key(int ch, int b) {
             cancel();
             return;
         case VK_BACK:
-            if (!sel.empty()) {
-                eraseSpan(text, sel);
-                caret = sel.from;
-                break;
+            if (!selectionOf(caret, anchor, len).empty()) {
+                eraseSelection();
+                return;
             }
             if (len == 0) return;
             if (caret < len) {
@@ -262,50 +239,44 @@ ZuErr ZUText::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q)
                 // A drag from here selects; a plain click keeps the caret at the end.
                 dragFrom = indexAt(a);
             }
-            return 0;
+            break;
         case ZUM_MOUSEMOVE:
-            if (editing && dragFrom >= 0) {
-                const int at = indexAt(a);
-                if (at != dragFrom || anchor != caret) {
-                    anchor = dragFrom;
-                    caret = at;
-                }
-            }
+            // The selection goes on offer when the button comes up.
+            if (editing && dragFrom >= 0) dragSelect(dragFrom, indexAt(a), caret, anchor);
             return 0;
         case ZUM_LBUTTONUP:
-            if (editing && dragFrom >= 0 && anchor != caret) selectionChanged();
             dragFrom = -1;
-            return 0;
+            break;
         case ZUM_LBUTTONDBLCLK:
             // The second press of a quick pair: the word under it.
             if (editing) {
                 char text[264] = {};
                 ZUGetWindowText(node, text, kTextMax + 1);
-                const Span w = wordAt(text, indexAt(a) - (indexAt(a) == int(std::strlen(text))));
-                anchor = w.from;
-                caret = w.to;
+                selectWord(text, indexAt(a), caret, anchor);
                 dragFrom = -1;
-                selectionChanged();
             }
-            return 0;
+            break;
         case ZUM_MBUTTONDOWN:
-            if (editing) {
-                caret = anchor = indexAt(a);
-                insertText(pastePrimary());
-            }
-            return 0;
+            if (editing)
+                pastePrimaryAt(indexAt(a), caret, anchor,
+                               [this](const std::string& s) { insertText(s); });
+            break;
         case ZUM_RBUTTONDOWN:
             if (editing) cancel();
-            return 0;
+            break;
         case ZUM_KEY:
             if (editing) key(a, b);
-            return 0;
+            break;
         case ZUM_RENDER:
         case ZUM_DESTROY:
             return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
         default:
             return 0;
     }
+    // An edit that goes on offers its selection as it now is; one ended by Enter or a click
+    // keeps what it offered, and a cancel has given it up.
+    if (editing) syncPrimary();
+    return 0;
 }
 
 ZuErr ZUText::RenderZUWindow(void) {

@@ -387,6 +387,7 @@ TEST_F(NumberField, DecimalEditingWithCaret) {
         {0, 9999, 1234, {{-1, L | S}, {'x', 0}}, 1234, 3},
         {0, 9999, 1234, {{-1, HOME}, {'7', 0}}, 71234, 1},
         {0, 9999, 1234, {{-1, HOME}, {-1, END | S}, {-1, BS}, {'8', 0}}, 8, 1},
+        {0, 9999, 1234, {{-1, 'A' | C}, {-1, 'X' | C}}, 1234, 4},  // no clipboard to cut to
     };
     int i = 0;
     for (const Case& c : cases) {
@@ -409,9 +410,12 @@ TEST_F(NumberField, EditorNotifiesCommitAndCancel) {
     send(ZUM_LBUTTONDBLCLK, 10, 10);
     EXPECT_TRUE(captured());
     EXPECT_EQ(field.caret, 2);
-    send(ZUM_LBUTTONDBLCLK, 10, 10);  // a second double click does not reopen
-    type("9");
-    vk(13);  // 409 is clamped to the range
+    // A second double click does not reopen: it selects the word under it, here all.
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    EXPECT_EQ(std::min(field.anchor, field.caret), 0);
+    EXPECT_EQ(std::max(field.anchor, field.caret), 2);
+    type("999");
+    vk(13);  // clamped to the range
     ASSERT_EQ(host.heard.size(), 2u);
     EXPECT_EQ(host.heard[0].msg, ZUM_NUMBERBEGIN);
     EXPECT_EQ(host.heard[1].msg, ZUM_VALUECHANGED);

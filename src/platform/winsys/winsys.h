@@ -192,6 +192,8 @@ bool ownsSelection(Selection which);
 // not answer, reading and queueing the other events meanwhile; false when there is no
 // selection, the owner refuses or the time runs out.
 bool selectionText(Selection which, std::string* latin1, int timeoutMs);
+// Gives up a selection if the text we offered still holds it.
+void releaseSelection(Selection which);
 // Gives up both selections (at the GUI's end).
 void releaseSelections();
 // Bytes per property write beyond which text goes out in INCR chunks; 0 restores the

@@ -346,14 +346,30 @@ bool selectionText(Selection which, std::string* latin1, int timeoutMs) {
     return ok;
 }
 
+namespace {
+// Call with sel().mutex held.
+void disown(State* s, Selections& z, int i) {
+    if (s && z.window && z.owned[i] && XGetSelectionOwner(s->dpy, z.atoms[i]) == z.window)
+        XSetSelectionOwner(s->dpy, z.atoms[i], None, z.userTime);
+    z.owned[i] = false;
+    z.offered[i].clear();
+}
+}  // namespace
+
+void releaseSelection(Selection which) {
+    State* s = live();
+    Selections& z = sel();
+    std::lock_guard lock(z.mutex);
+    disown(s, z, indexOf(which));
+    if (s) XFlush(s->dpy);
+}
+
 void releaseSelections() {
     State* s = live();
     Selections& z = sel();
     std::lock_guard lock(z.mutex);
+    for (int i = 0; i < 2; ++i) disown(s, z, i);
     if (s && z.window) {
-        for (int i = 0; i < 2; ++i)
-            if (z.owned[i] && XGetSelectionOwner(s->dpy, z.atoms[i]) == z.window)
-                XSetSelectionOwner(s->dpy, z.atoms[i], None, z.userTime);
         for (const Outgoing& o : z.outgoing)
             trapErrors(*s, [&] { XSelectInput(s->dpy, o.requestor, NoEventMask); });
         XDestroyWindow(s->dpy, z.window);
@@ -361,10 +377,6 @@ void releaseSelections() {
     }
     z.window = 0;
     z.outgoing.clear();
-    for (int i = 0; i < 2; ++i) {
-        z.owned[i] = false;
-        z.offered[i].clear();
-    }
 }
 
 void setSelectionChunkForTesting(size_t bytes) {
