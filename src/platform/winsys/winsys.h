@@ -185,8 +185,6 @@ enum class Selection : uint8_t { Clipboard, Primary };
 // Offers Latin-1 text as the selection. Other clients get it (as UTF8_STRING or STRING)
 // for as long as we own it, whichever window has the focus; false without a display.
 bool setSelectionText(Selection which, const std::string& latin1);
-// True while the text we offered is still the selection.
-bool ownsSelection(Selection which);
 // The selection's text in Latin-1 (what lies outside it dropped, see selection_text.h),
 // asked for as UTF8_STRING, else STRING. Waits at most timeoutMs for an owner that does
 // not answer, reading and queueing the other events meanwhile; false when there is no

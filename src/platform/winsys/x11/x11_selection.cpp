@@ -290,12 +290,6 @@ bool setSelectionText(Selection which, const std::string& latin1) {
     return z.owned[i];
 }
 
-bool ownsSelection(Selection which) {
-    Selections& z = sel();
-    std::lock_guard lock(z.mutex);
-    return z.owned[indexOf(which)];
-}
-
 bool selectionText(Selection which, std::string* latin1, int timeoutMs) {
     State* s = live();
     if (!s || !latin1) return false;
