@@ -511,14 +511,6 @@ State* live() {
     return s.lost.load(std::memory_order_acquire) ? nullptr : &s;
 }
 
-bool serverGone(State& s) {
-    pollfd p{ConnectionNumber(s.glDpy), POLLRDHUP, 0};
-    if (poll(&p, 1, 0) <= 0 || !(p.revents & (POLLRDHUP | POLLHUP | POLLERR))) return false;
-    s.lost.store(true, std::memory_order_release);
-    wakeAllQueues(s);
-    return true;
-}
-
 void beginTrap(Display* d) {
     if (tlsTrapDepth++ == 0) tlsTrapStart = NextRequest(d);
 }

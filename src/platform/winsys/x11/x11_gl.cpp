@@ -134,7 +134,6 @@ bool makeCurrent(Surface* surface) {
     State* s = live();
     if (!s) return false;
     if (!surface) return releaseCurrent(*s);
-    if (serverGone(*s)) return false;
     rememberHostContext(*s);
     if (!glXMakeCurrent(s->glDpy, surface->drawable, surface->context)) {
         zu::detail::reportFailure("GL context could not be made current for window 0x%lx",

@@ -101,11 +101,6 @@ struct State {
 State& state();
 // The state when the display is open, else null.
 State* live();
-// True, and the display marked lost, when the server has closed the GL connection. Asked
-// before a context is made current: on a dead connection Mesa's software rasteriser reads
-// the window's size from a failed reply and may clear gigabytes, holding the render thread
-// for seconds.
-bool serverGone(State& s);
 
 std::shared_ptr<Queue> currentQueue();
 void pushEvent(const std::shared_ptr<Queue>& q, const Event& e);
