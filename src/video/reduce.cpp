@@ -339,53 +339,6 @@ int halvePixelBytes(HalveLayout layout) {
     }
 }
 
-namespace {
-
-// One row of chromaForHalf for samples of type T (8- or 16-bit little-endian).
-template <class T>
-void chromaRow(const uint8_t* a, const uint8_t* b, int samples, int components, bool leftSited,
-               uint8_t* d) {
-    const int n = samples * components;
-    auto get = [](const uint8_t* row, int i) {
-        T v;
-        std::memcpy(&v, row + i * int(sizeof(T)), sizeof(T));
-        return unsigned(v);
-    };
-    auto put = [&](int i, unsigned v) {
-        const T t = T(v);
-        std::memcpy(d + i * int(sizeof(T)), &t, sizeof(T));
-    };
-    if (!leftSited) {
-        for (int i = 0; i < n; ++i) put(i, (get(a, i) + get(b, i) + 1) >> 1);
-        return;
-    }
-    // Weights 3 : 1 with the next sample of the same component, the last with itself.
-    for (int i = 0; i < n; ++i) {
-        const int j = i + components < n ? i + components : i;
-        put(i, (3 * (get(a, i) + get(b, i)) + get(a, j) + get(b, j) + 4) >> 3);
-    }
-}
-
-}  // namespace
-
-void chromaForHalf(const uint8_t* src, int samples, int rows, int64_t rowBytes, int components,
-                   int sampleBytes, bool leftSited, bool halveRows, uint8_t* dst,
-                   int64_t dstRowBytes) {
-    if (!src || !dst || samples <= 0 || rows <= 0) return;
-    const int h = halveRows ? rows / 2 : rows;
-    forRows(h, 8, int64_t(samples) * components * h, [&](int begin, int end) {
-        for (int r = begin; r < end; ++r) {
-            const uint8_t* a = src + (halveRows ? 2 * r : r) * rowBytes;
-            const uint8_t* b = halveRows ? a + rowBytes : a;
-            uint8_t* d = dst + r * dstRowBytes;
-            if (sampleBytes == 1)
-                chromaRow<uint8_t>(a, b, samples, components, leftSited, d);
-            else
-                chromaRow<uint16_t>(a, b, samples, components, leftSited, d);
-        }
-    });
-}
-
 void halveImage(HalveLayout layout, const uint8_t* src, int width, int height, int64_t rowBytes,
                 bool x, bool y, uint8_t* dst, int64_t dstRowBytes) {
     if (!src || !dst || width <= 0 || height <= 0) return;
