@@ -536,15 +536,18 @@ namespace {
 
 // Halves the picture on the CPU while it is at least twice the viewport's size along an
 // axis; pixels, w, h and the unpack settings then describe the result.
-// Four 16-bit components come out as bytes (to8 set): the window shows 8 bits, and the
-// rasteriser reads bytes faster.
+// With allowTo8 (the shader shows the components as they are), 16-bit and 10-bit
+// components come out as bytes (to8 set): the window shows 8 bits, the rasteriser reads
+// bytes faster, and the upload copies them where other texel types are converted one by
+// one.
 void halveForViewport(GpuDisplay& g, HalveLayout layout, const void*& pixels, int& w, int& h,
-                      int64_t rowBytes, Unpack& unpack, int vpW, int vpH, bool& to8) {
+                      int64_t rowBytes, Unpack& unpack, int vpW, int vpH, bool allowTo8,
+                      bool& to8) {
     auto halveX = [&] { return vpW > 0 && w >= 2 * vpW; };
     auto halveY = [&] { return vpH > 0 && h >= 2 * vpH; };
     to8 = false;
     if (!halveX() && !halveY()) return;
-    if (layout == HalveLayout::Shorts4) layout = HalveLayout::Shorts4To8, to8 = true;
+    if (allowTo8 && halveLayoutTo8(layout) != layout) layout = halveLayoutTo8(layout), to8 = true;
     const int bpp = to8 ? 4 : halvePixelBytes(layout);
     // Results alternate between two regions: the first for odd steps, the second (half the
     // first step's size at most) for even ones.
@@ -588,7 +591,7 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
     bool to8 = false;
     if (g.software && !fr.nearest && r.kind == Kind::Raw && r.halvable)
         halveForViewport(g, r.halve, pixels, w, h, fr.rowBytes[0], l.unpack[0], viewport[2],
-                         viewport[3], to8);
+                         viewport[3], !mixed, to8);
     const int cw = p ? w / p->chromaDivX : 0, ch = p ? h / p->chromaDivY : 0;
     // Texels one to one with the window's pixels: nearest reads the same values as linear,
     // at a fraction of a software rasteriser's cost.

@@ -150,9 +150,17 @@ enum class HalveLayout : uint8_t {
     Shorts4To8,  // 4 16-bit words in, 4 bytes out (each the mean rounded to 8 bits)
     High10,
     High10BigEndian,
-    Low10
+    Low10,
+    // The 10-bit words in, 4 bytes out: the three fields' means rounded to 8 bits, in the
+    // order of their bit positions above, then 255.
+    High10To8,
+    High10BigEndianTo8,
+    Low10To8
 };
 int halvePixelBytes(HalveLayout layout);  // of the source
+bool halveTo8(HalveLayout layout);        // writes 4 bytes a pixel
+// The layout that halves the same source into bytes, or layout when none does.
+HalveLayout halveLayoutTo8(HalveLayout layout);
 // Halves an image along x and/or y into dst (rows dstRowBytes apart), in the same layout:
 // each component the rounded mean of the 2 x 2 (or 2 x 1) it covers, an odd last column
 // or row paired with itself. Split over the converter's workers for large images.
