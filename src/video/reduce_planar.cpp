@@ -241,15 +241,34 @@ HalfKernel makeKernel(int sampleBytes, double codeTo8, bool interleaved, bool le
     return k;
 }
 
-// Six pixels' Y, and U and V of their three pairs, from the four words of a v210 group.
-inline void unpackGroup(const uint8_t* g, uint16_t* y, uint16_t* u, uint16_t* v) {
-    uint32_t w[4];
-    std::memcpy(w, g, 16);
-    auto f = [&](int word, int shift) { return uint16_t(w[word] >> shift & 0x3FF); };
-    u[0] = f(0, 0), y[0] = f(0, 10), v[0] = f(0, 20);
-    y[1] = f(1, 0), u[1] = f(1, 10), y[2] = f(1, 20);
-    v[1] = f(2, 0), y[3] = f(2, 10), u[2] = f(2, 20);
-    y[4] = f(3, 0), v[2] = f(3, 10), y[5] = f(3, 20);
+// One v210 group (four words: six pixels, three pairs) of two rows, summed over the rows:
+// each pixel pair's two luma samples summed too, into ySums[0, 2, 4] (the odd entries stay
+// as they are), and each pair's U and V into uSums and vSums.
+inline void sumGroup(const uint8_t* a, const uint8_t* b, uint16_t* ySums, uint16_t* uSums,
+                     uint16_t* vSums) {
+    uint32_t f[3][4];  // fields at bits 0, 10, 20 of words 0-3, two rows summed
+#if defined(__SSE2__)
+    const __m128i m = _mm_set1_epi32(0x3FF);
+    const __m128i wa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+    const __m128i wb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+    for (int i = 0; i < 3; ++i) {
+        const __m128i sh = _mm_cvtsi32_si128(10 * i);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(f[i]),
+                         _mm_add_epi32(_mm_and_si128(_mm_srl_epi32(wa, sh), m),
+                                       _mm_and_si128(_mm_srl_epi32(wb, sh), m)));
+    }
+#else
+    uint32_t wa[4], wb[4];
+    std::memcpy(wa, a, 16), std::memcpy(wb, b, 16);
+    for (int i = 0; i < 3; ++i)
+        for (int w = 0; w < 4; ++w) f[i][w] = (wa[w] >> 10 * i & 0x3FF) + (wb[w] >> 10 * i & 0x3FF);
+#endif
+    // Words: U0 Y0 V0 | Y1 U1 Y2 | V1 Y3 U2 | Y4 V2 Y5, fields from bit 0 up.
+    ySums[0] = uint16_t(f[1][0] + f[0][1]);
+    ySums[2] = uint16_t(f[2][1] + f[1][2]);
+    ySums[4] = uint16_t(f[0][3] + f[2][3]);
+    uSums[0] = uint16_t(f[0][0]), uSums[1] = uint16_t(f[1][1]), uSums[2] = uint16_t(f[2][2]);
+    vSums[0] = uint16_t(f[2][0]), vSums[1] = uint16_t(f[0][2]), vSums[2] = uint16_t(f[1][3]);
 }
 
 }  // namespace
@@ -266,21 +285,19 @@ bool v210HalfToRgb(const uint8_t* src, int width, int height, int64_t rowBytes, 
     const HalfKernel k = makeKernel(2, 0.25, false, true, true, t, dst);
     const int groups = (width + 5) / 6, n = dst.width;
     forRows(dst.height, 8, int64_t(n) * dst.height, [&](int begin, int end) {
+        // The two rows' sums go to the kernel as its first rows, zeros as its second: luma
+        // sums at even places beside zeros, so that the kernel's 2 x 2 sums are these.
         constexpr int kGroups = (kMaxWidth + 5) / 6;
-        uint16_t y[2][kGroups * 6], u[2][kGroups * 3], v[2][kGroups * 3];
+        uint16_t y[kGroups * 6] = {}, u[kGroups * 3], v[kGroups * 3], zero[kGroups * 6] = {};
         for (int r = begin; r < end; ++r) {
-            for (int i = 0; i < 2; ++i) {
-                const uint8_t* row = src + (2 * r + i) * rowBytes;
-                for (int g = 0; g < groups; ++g)
-                    unpackGroup(row + 16 * g, y[i] + 6 * g, u[i] + 3 * g, v[i] + 3 * g);
-            }
+            const uint8_t* a = src + 2 * r * rowBytes;
+            for (int g = 0; g < groups; ++g)
+                sumGroup(a + 16 * g, a + rowBytes + 16 * g, y + 6 * g, u + 3 * g, v + 3 * g);
             Rows rows;
-            rows.l0 = reinterpret_cast<const uint8_t*>(y[0]);
-            rows.l1 = reinterpret_cast<const uint8_t*>(y[1]);
-            rows.u0 = reinterpret_cast<const uint8_t*>(u[0]);
-            rows.u1 = reinterpret_cast<const uint8_t*>(u[1]);
-            rows.v0 = reinterpret_cast<const uint8_t*>(v[0]);
-            rows.v1 = reinterpret_cast<const uint8_t*>(v[1]);
+            rows.l0 = reinterpret_cast<const uint8_t*>(y);
+            rows.u0 = reinterpret_cast<const uint8_t*>(u);
+            rows.v0 = reinterpret_cast<const uint8_t*>(v);
+            rows.l1 = rows.u1 = rows.v1 = reinterpret_cast<const uint8_t*>(zero);
             rows.uAt = rows.vAt = 0;
             convertRow<uint16_t>(k, rows, n, static_cast<uint8_t*>(dst.pixels) + r * dst.rowBytes);
         }
