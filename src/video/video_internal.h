@@ -44,7 +44,8 @@ struct VideoCaps {
     int hasFrameShaders = -1;
     // GL_RENDERER names a CPU rasteriser, which runs each fragment's arithmetic in software:
     // frames that need converting go through the threaded CPU converter, pictures at least
-    // twice the window's size are halved on the CPU, and the frame shaders only draw.
+    // twice the window's size are halved on the CPU (planar and 10-bit 4:2:2 ones halved and
+    // converted in one pass), and the frame shaders only draw.
     // Probed with hasFrameShaders (-1 before); tests set 0 or 1 to force either route.
     int softwareRenderer = -1;
 };
