@@ -261,18 +261,20 @@ TEST_F(GuiTest, DragMaximiseAndCentreMoveTheWindow) {
     root = ZUCreateWindow(nullptr, 0, 1, &titleRect, nullptr, nullptr, nullptr);
     ZUWindowNode* title = ZUCreateWindow(nullptr, 0, 1, &titleRect, nullptr, root, nullptr);
     root->userData = title;
-    r = {5, 5, 640, 480};
+    // Odd sides: the centre less half the side, rounded down (960 - 320, 540 - 240).
+    r = {5, 5, 641, 481};
     ZUMaximizeGUI(&r, 1);
     EXPECT_EQ(title->visible, 0);
     EXPECT_EQ(std::tuple(r.x, r.y, r.width, r.height, gui().currentGuiHeight),
-              std::tuple(0, 0, 640, 480, 480));
+              std::tuple(0, 0, 641, 481, 481));
     ASSERT_TRUE(pumpUntil([&] { return screenRect(w, &wr) && wr.left == 640; }));
-    EXPECT_EQ(std::pair(wr.top, wr.width()), std::pair(300, 640));
+    EXPECT_EQ(std::pair(wr.top, wr.width()), std::pair(300, 641));
 
     ws::MonitorInfo primary, second;
     primary.monitor = primary.work = {0, 0, 1920, 1080};
     primary.primary = true;
-    second.monitor = second.work = {1920, 0, 3200, 1024};
+    second.monitor = {1920, 0, 3200, 1024};
+    second.work = {1920, 0, 3200, 990};  // maximising takes the monitor, not its work area
     ws::setMonitorsForTesting({primary, second});
     ws::move(gui().mainWindow, 2000, 10);
     ASSERT_TRUE(pumpUntil([&] { return screenRect(w, &wr) && wr.left == 2000; }));
