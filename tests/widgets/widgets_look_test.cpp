@@ -1,5 +1,5 @@
 // What the widgets draw, read back from the main GL context: gradients and frame lines,
-// caption and mark colours, each pictogram at its geometry, tab and text-field colours.
+// caption and mark colours, pictogram states, tab and text-field colours.
 // Scheme entries are set to pure primaries so that every colour can be told apart.
 #include "look_support.h"
 #include "widget_host.h"
@@ -82,45 +82,15 @@ TEST_F(LookTest, CheckBoxMarkColours) {
     EXPECT_LT(green, 60);
 }
 
-// A pixel that must be lit in the pictogram colour (red, scheme 4) and one that must not.
-struct Probe {
-    int type;
-    int inDx, inDy, outDx, outDy;
-};
-
-TEST_F(LookTest, EveryPictogramAtItsGeometry) {
-    const Probe probes[] = {
-        {1, -6, 0, 0, 0},      // pause: a bar left of centre, a gap in the middle
-        {1, 6, 5, -2, 0},      //
-        {2, 0, 0, 11, 0},      // stop
-        {3, 0, 0, -9, 0},      // play points right
-        {3, 6, 1, 0, 9},       //
-        {4, 0, 0, 9, 0},       // play backwards points left
-        {5, -10, 0, 19, 0},    // fast forward: two triangles
-        {5, 8, 0, -16, 0},     //
-        {6, -8, 0, 16, 0},     // rewind
-        {7, 12, 0, 16, 0},     // step forward: the bar after the triangle
-        {8, -12, 0, -16, 0},   // step backwards
-        {9, 20, 0, 24, 0},     // to end
-        {10, -20, 0, -24, 0},  // to start
-        {11, 0, 0, 0, 4},      // close: the cross
-        {11, 3, 3, 3, -1},     //
-        {12, 0, -5, 0, 0},     // minimise
-        {23, 4, 0, 0, 0},      // maximise: the outline, not the middle
-        {23, 0, 5, 0, 2},      //
-    };
+// Where each pictogram lies is the page test's reference image (tests/text/page_test.cpp);
+// here the states and colours it does not show.
+TEST_F(LookTest, PictogramStatesAndColours) {
     ZUPictureButton p;
     make(p, {100, 100, 60, 40});
     const int cx = 130, cy = 120;
-    for (const Probe& k : probes) {
-        SCOPED_TRACE(testing::Message() << "type " << k.type);
-        p.ButtonZUPictureType(k.type);
-        const Capture c = draw();
-        const uint8_t* in = c.at(cx + k.inDx, cy + k.inDy);
-        const uint8_t* out = c.at(cx + k.outDx, cy + k.outDy);
-        EXPECT_GT(in[0], 90) << "inside";
-        EXPECT_LT(in[1], 20);
-        EXPECT_LT(out[0], 20) << "outside";
+    for (int type : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 23}) {  // in colour 4 (red)
+        p.ButtonZUPictureType(type);
+        EXPECT_GT(pureCount(draw(), {100, 100, 60, 40}, 0), 5) << type;
     }
     // The disc: red and fading when active, light when idle (type 17: active only pressed).
     p.ButtonZUPictureType(13);
@@ -135,11 +105,6 @@ TEST_F(LookTest, EveryPictogramAtItsGeometry) {
     c = draw();
     EXPECT_GT(c.at(cx + 12, cy + 1)[1], 60);  // checked but not pressed: still light
     p.SetZUCheck(0);
-    // The box icon in the top-left corner, in its own grey.
-    p.ButtonZUPictureType(14);
-    c = draw();
-    expectPixels(c, {px(100 + 8, 140 - 4, {0.66f, 0.67f, 0.69f}),
-                     dark(100 + 6, 140 - 9)});  // between two of its verticals
     // Braces in caption colour K (4 for a push button: red).
     p.ButtonZUPictureType(15);
     EXPECT_GT(pureCount(draw(), {100, 100, 60, 40}, 0), 5);
