@@ -174,23 +174,13 @@ TEST_F(TextTest, PlacementFollowsTheAlignmentAndBaselineArithmetic) {
               static_cast<int>(120 * 0.5f - wText * 0.5f + 40));
 }
 
-TEST_F(TextTest, OverflowingTextShowsItsEndClippedAndWithoutUnderline) {
-    const char* text = "A rather long caption that overflows";
+// Clipped and showing its end: the page test's overflowing caption. Here: no underline.
+TEST_F(TextTest, OverflowingTextHasNoUnderline) {
     const ZuRECT r{50, 60, 80, 20};
     fill({0, 0, kW, kH}, 0, 0, 0);
-    print(text, r, 2, ZU_TEXT_LEFT | ZU_TEXT_UNDERLINE);
+    print("A rather long caption that overflows", r, 2, ZU_TEXT_LEFT | ZU_TEXT_UNDERLINE);
     const Capture all = capture(0, 0, kW, kH);
-    Ink ink = inkOf(all);
-    ASSERT_TRUE(ink.any());
-    // Nothing outside the scissor box (x + 1 .. x + width - 1, y .. y + height - 1).
-    EXPECT_GE(ink.minX, r.x + 1);
-    EXPECT_LE(ink.maxX, r.x + r.width - 1);
-    EXPECT_GE(ink.minY, r.y);
-    EXPECT_LE(ink.maxY, r.y + r.height - 1);
-    // The last glyph ends at the right edge: right-aligned, its end visible.
-    const auto& s = rasterOf(2).glyphs['s'];
-    const int endInk = r.x + r.width - s.advance + s.left + s.width - 1;
-    EXPECT_NEAR(ink.maxX, endInk, 1);
+    ASSERT_TRUE(inkOf(all).any());
     // No underline: the rows under the baseline hold only descender ink, not a full line.
     const int baseline = static_cast<int>(r.height * 0.5f + r.y - 7.0f);
     for (int row = baseline - 3; row <= baseline - 2; ++row) {
