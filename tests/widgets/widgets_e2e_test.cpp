@@ -1,5 +1,5 @@
 // One of each widget in a running GUI, driven with XTest: the parent hears the expected
-// notifications in order, each state shows on screen, and the screenshot is kept.
+// notifications in order, a scheme change shows on screen, and the screenshot is kept.
 #include <gtest/gtest.h>
 // X headers after gtest: they define None.
 #include <X11/XKBlib.h>
