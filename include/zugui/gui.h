@@ -189,8 +189,8 @@ struct ZUPostedMessage {
 /// visible, bit 1 disabled; style, userData and callback are stored as given. The first
 /// node made while no root exists becomes the root (its parent may be null). Null when a
 /// root exists and parent is null or not a live node, or memory runs out. A parent with
-/// all 140 slots taken leaves the node unlinked: never drawn, never hit. Texts longer than
-/// 263 characters are cut.
+/// all 140 slots taken leaves the node unlinked: never drawn, never hit (the error callback
+/// hears of it). Texts longer than 263 characters are cut.
 ZUAPI ZUWindowNode* ZUCreateWindow(char* text, unsigned int style, unsigned int flags, ZuRECT* rect,
                                    void* userData, ZUWindowNode* parent,
                                    ZUMessageCallback callback);

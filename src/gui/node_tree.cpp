@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "gui/gui_state.h"
+#include "platform/report.h"
 #include "text/draw_stream.h"
 
 namespace zu::detail {
@@ -157,10 +158,14 @@ ZUAPI ZUWindowNode* ZUCreateWindow(char* text, unsigned int style, unsigned int 
         if (!parent->children[i]) {
             parent->children[i] = n;
             ++parent->childCount;
-            break;
+            return n;
         }
     }
-    return n;  // a full parent leaves the node unlinked: never drawn, never hit
+    // A full parent leaves the node unlinked (never drawn, never hit) and the call still
+    // succeeds; say so, or a host laying widgets out flat loses some without a trace.
+    zu::detail::reportFailure("node \"%s\" not linked: its parent already has %u children",
+                              n->text, zu::detail::kSlots);
+    return n;
 }
 
 ZUAPI int ZUDestroyWindow(ZUWindowNode* node) {

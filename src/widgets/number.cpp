@@ -207,6 +207,13 @@ int parseDecimal(const char* text) {
     // At most 10 characters with a sign reach here, so the value fits.
     return int(std::strtol(text, nullptr, 10));
 }
+// Puts ch into the len-character text at (or, past the end, after) at; the caret after it.
+int insertAt(char* text, int len, int at, char ch) {
+    at = std::min(at, len);
+    std::memmove(text + at + 1, text + at, size_t(len - at + 1));
+    text[at] = ch;
+    return at + 1;
+}
 
 }  // namespace
 
@@ -374,17 +381,8 @@ void ZUNumber::typeNumber(int ch) {
     // A digit typed before the sign goes after it: "3-5" would read as 3 and lose the rest.
     int at = caret;
     if (text[0] == '-' && at == 0) at = 1;
-    if (at >= len) {
-        text[len] = char(ch);
-        text[len + 1] = 0;
-        caret = len + 1;
-    } else if (at >= 0) {
-        std::memmove(text + at + 1, text + at, size_t(len - at + 1));
-        text[at] = char(ch);
-        caret = at + 1;
-    } else {
-        return;
-    }
+    if (at < 0) return;
+    caret = insertAt(text, len, at, char(ch));
     editValue = parseDecimal(text);
     // Leading zeros vanish in the value ("05" is 5): keep the caret within what is shown.
     decimal(editValue, text);
@@ -409,15 +407,7 @@ void ZUNumber::typeTimecode(int ch) {
     }
     const bool accepted = (ch >= '0' && ch <= '9') || ch == ':' || ch == ';';
     if (!accepted || len >= kEditTextMax) return;
-    if (caret >= len) {
-        editText[len] = char(ch);
-        editText[len + 1] = 0;
-        caret = len + 1;
-    } else if (caret >= 0) {
-        std::memmove(editText + caret + 1, editText + caret, size_t(len - caret + 1));
-        editText[caret] = char(ch);
-        ++caret;
-    }
+    if (caret >= 0) caret = insertAt(editText, len, caret, char(ch));
 }
 
 void ZUNumber::backspace() {

@@ -122,8 +122,13 @@ TEST_F(TreeTest, TheChildBeyondTheLastSlotIsNeverDrawnAndOutlivesItsParentSafely
     ZUWindowNode* root = makeNode("root", nullptr, {0, 0, 10, 10});
     ZUWindowNode* p = makeNode("p", root, {0, 0, 10, 10});
     for (int i = 0; i < 140; ++i) ASSERT_NE(makeNode("k", p, {0, 0, 10, 10}), nullptr);
+    std::string said;
+    ZuSetErrorCallback([](const char* line, void* to) { *static_cast<std::string*>(to) += line; },
+                       &said);
     ZUWindowNode* extra = makeNode("extra", p, {0, 0, 10, 10});
+    ZuSetErrorCallback(nullptr, nullptr);
     ASSERT_NE(extra, nullptr);
+    EXPECT_NE(said.find("\"extra\" not linked"), std::string::npos) << said;
     EXPECT_EQ(p->childCount, 140u);
     for (auto& name : renderOrder()) EXPECT_NE(name, "extra");
     // Its parent goes first; destroying it later must not touch the released parent.
