@@ -13,6 +13,7 @@
 
 #include "gui/gui_state.h"
 #include "support/gl_capture.h"
+#include "text/draw_stream.h"
 #include "text/font_files.h"
 #include "text/text.h"
 #include "zugui/gui.h"
@@ -113,9 +114,19 @@ TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
         std::vector<uint8_t> texels(4 * static_cast<size_t>(tw) * th);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
         glBindTexture(GL_TEXTURE_2D, 0);
-        for (size_t i = 0; i < texels.size(); i += 4) ASSERT_EQ(texels[i], 255) << i;
-        // The texel the plain quads of the draw stream sample.
-        EXPECT_EQ(texels[4 * (size_t(a.whiteT * th) * tw + size_t(a.whiteS * tw)) + 3], 255);
+        // White, but for the eight opaque black texels around the one the plain quads of
+        // the draw stream sample, for the frames drawn with their plates.
+        for (size_t i = 0; i < texels.size(); i += 4) {
+            const size_t x = i / 4 % size_t(tw), y = i / 4 / size_t(tw);
+            const bool frame = x < 3 && y < 3 && !(x == 1 && y == 1);
+            ASSERT_EQ(texels[i], frame ? 0 : 255) << i;
+            if (frame) {
+                ASSERT_EQ(texels[i + 3], 255) << i;
+            }
+        }
+        EXPECT_EQ(std::tuple(size_t(a.whiteS * tw), size_t(a.whiteT * th),
+                             texels[4 * (size_t(tw) + 1) + 3]),
+                  std::tuple(size_t(1), size_t(1), uint8_t(255)));
         EXPECT_EQ(a.drawn[k.code], g.width > 0);  // the space has no quad
         if (g.width == 0) continue;
         // The quad at the glyph's bitmap; its texture the glyph's own power-of-two one,
@@ -204,6 +215,59 @@ TEST_F(TextTest, ScissorStateAfterTheCallInOwnAndEmbeddedMode) {
     EXPECT_EQ(ZUPrintText(nullptr, &empty, &white, 0, 0, nullptr), 0);
     EXPECT_EQ(ZUPrintText(const_cast<char*>("x"), nullptr, &white, 0, 0, nullptr), 0);
     EXPECT_FALSE(inkOf(capture(0, 0, 60, 60)).any());
+}
+
+// A framed quad, pixel for pixel the quad with its one-pixel lines drawn over it, and one
+// quad (with the pixels the lines' ends put beyond it) only where that is exact.
+TEST_F(TextTest, FramedQuadIsTheQuadWithItsLinesOver) {
+    namespace zd = zu::detail;
+    struct Case {
+        float x0, y0, x1, y1;
+        int bands[4];  // left, right, bottom, top
+        float alpha;
+        bool oneQuad;
+    };
+    const Case cases[] = {
+        {10, 10, 71, 28, {2, 1, 1, 0}, 1, true},               // a button
+        {20, 40, 36, 58, {1, 1, 1, 0}, 1, true},               // a check box
+        {4, 60, 436, 236, {1, 1, 1, 1}, 1, true},              // wide and tall
+        {100, 10, 103, 13, {1, 1, 1, 1}, 1, true},             // one pixel inside
+        {100, 20, 105, 24, {2, 2, 1, 1}, 1, false},            // bands deeper than the inside
+        {110, 20, 120, 21, {0, 0, 1, 0}, 1, false},            // a row of frame alone
+        {120, 10, 150, 30, {1, 1, 1, 0}, 0.5f, false},         // translucent
+        {160.5f, 10.25f, 190.5f, 30, {1, 1, 1, 0}, 1, false},  // off whole pixels
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "quad at " << k.x0 << ", " << k.y0);
+        const float bottom[4] = {0.1f, 0.2f, 0.3f, k.alpha}, top[4] = {0.6f, 0.7f, 0.9f, k.alpha};
+        auto draw = [&](bool framed, int& corners) {
+            glClearColor(0.3f, 0.5f, 0.2f, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+            {
+                zd::DeferDrawing batch;
+                zd::streamColour(0, 0, 0, 1);
+                if (framed) {
+                    zd::streamFramedQuad(k.x0, k.y0, k.x1, k.y1, bottom, top, k.bands);
+                } else {
+                    zd::streamQuad(k.x0, k.y0, k.x1, k.y1, bottom, top);
+                    for (int i = 0; i < k.bands[0]; ++i) zd::streamVLine(k.x0 + i, k.y0, k.y1);
+                    for (int i = 0; i < k.bands[1]; ++i) zd::streamVLine(k.x1 - 1 - i, k.y0, k.y1);
+                    for (int i = 0; i < k.bands[2]; ++i) zd::streamHLine(k.x0, k.x1, k.y0 + i);
+                    for (int i = 0; i < k.bands[3]; ++i) zd::streamHLine(k.x0, k.x1, k.y1 - 1 - i);
+                }
+                corners = zd::streamWaiting();
+            }
+            return capture(0, 0, kW, kH);
+        };
+        int corners = 0, lineCorners = 0;
+        const Capture framed = draw(true, corners), lined = draw(false, lineCorners);
+        EXPECT_EQ(corners < lineCorners, k.oneQuad) << corners << " corners, not " << lineCorners;
+        EXPECT_LE(corners, lineCorners);
+        int differ = 0;
+        for (size_t i = 0; i < framed.rgba.size(); ++i) differ += framed.rgba[i] != lined.rgba[i];
+        EXPECT_EQ(differ, 0);
+    }
+    glClearColor(0, 0, 0, 1);
 }
 
 // Solid and dotted alone are the page test's; both bits draw the dotted line.
