@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -43,6 +44,7 @@ struct Stream {
     int viewport[4] = {};
     GLuint texture = 0;  // the set's atlas in this context; 0: plain quads untextured
     float whiteS = 0, whiteT = 0;
+    float texWidth = 0, texHeight = 0;  // the atlas's size in texels
     float colour[4] = {1, 1, 1, 1};
     bool colourBehind = false;  // OpenGL's current colour is not the stream's yet
     bool scissorOn = false;     // the scissor test, as it was when the stream was prepared
@@ -67,6 +69,8 @@ void prepare(Stream& s) {
     s.texture = own ? f->texture : 0;
     s.whiteS = own ? f->atlas->whiteS : 0;
     s.whiteT = own ? f->atlas->whiteT : 0;
+    s.texWidth = own ? static_cast<float>(f->atlas->width) : 0;
+    s.texHeight = own ? static_cast<float>(f->atlas->height) : 0;
 }
 
 void draw(const Stream& s) {
@@ -258,15 +262,23 @@ StreamVertex* streamReserve(int n) {
     return s.corners.data() + at;
 }
 
+int streamWaiting() {
+    return static_cast<int>(stream.corners.size());
+}
+
 void streamUnreserve(int n) {
     Stream& s = stream;
     s.corners.resize(s.corners.size() - static_cast<size_t>(n));
 }
 
+namespace {
+
 // Corners 0 1 3 and 1 2 3 counter-clockwise from the bottom left, the two triangles
 // OpenGL makes of a quad; each put into clip space as the fixed-function transform puts
-// it (this file is built without fused multiply-adds).
-void streamQuad(float x0, float y0, float x1, float y1, const float bottom[4], const float top[4]) {
+// it (this file is built without fused multiply-adds). s and t run from the left and the
+// bottom edge (s0, t0) to the right and the top (s1, t1).
+void quad(float x0, float y0, float x1, float y1, const float bottom[4], const float top[4],
+          float s0, float t0, float s1, float t1) {
     Stream& s = stream;
     if (StreamVertex* v = streamReserve(6)) {
         const Ortho& p = s.ortho;
@@ -274,10 +286,19 @@ void streamQuad(float x0, float y0, float x1, float y1, const float bottom[4], c
         const float cy0 = p.sy * y0 + p.oy, cy1 = p.sy * y1 + p.oy;
         const float* c[4] = {bottom, bottom, top, top};
         const float x[4] = {cx0, cx1, cx1, cx0}, y[4] = {cy0, cy0, cy1, cy1};
+        const float ts[4] = {s0, s1, s1, s0}, tt[4] = {t0, t0, t1, t1};
         for (int k : {0, 1, 3, 1, 2, 3})
-            *v++ = {s.whiteS, s.whiteT, c[k][0], c[k][1], c[k][2], c[k][3], x[k], y[k]};
+            *v++ = {ts[k], tt[k], c[k][0], c[k][1], c[k][2], c[k][3], x[k], y[k]};
     }
     added(s);
+}
+
+}  // namespace
+
+void streamQuad(float x0, float y0, float x1, float y1, const float bottom[4], const float top[4]) {
+    Stream& s = stream;
+    prepare(s);  // the white texel is the prepared stream's
+    quad(x0, y0, x1, y1, bottom, top, s.whiteS, s.whiteT, s.whiteS, s.whiteT);
 }
 
 void streamRect(float x0, float y0, float x1, float y1) {
@@ -302,22 +323,163 @@ float windowY(const Stream& s, float y) {
 // A one-pixel line from a to b through pixel centres covers the pixels whose diamond it
 // leaves: from the one its start lies in to the one before the one its end lies in. The
 // ends land a rounding error off whole pixels, which moves them a pixel either way; the
-// quad drawn instead covers the same pixels, given in whole window pixels.
-void line(bool horizontal, float a, float b, float at) {
-    Stream& s = stream;
-    prepare(s);
-    if (!s.drawable) return;
+// quad drawn instead covers the same pixels, given in whole pixels from the viewport's
+// corner (x0, y0, x1, y1). False when it covers none.
+bool linePixels(const Stream& s, bool horizontal, float a, float b, float at, float out[4]) {
     if (b < a) std::swap(a, b);
     const float vx = static_cast<float>(s.viewport[0]), vy = static_cast<float>(s.viewport[1]);
     if (horizontal) {
         const float x0 = std::floor(windowX(s, a)) - vx, x1 = std::floor(windowX(s, b)) - vx;
         const float y = std::floor(windowY(s, at + 0.5f)) - vy;
-        if (x1 > x0) streamRect(x0, y, x1, y + 1);
-    } else {
-        const float y0 = std::floor(windowY(s, a)) - vy, y1 = std::floor(windowY(s, b)) - vy;
-        const float x = std::floor(windowX(s, at + 0.5f)) - vx;
-        if (y1 > y0) streamRect(x, y0, x + 1, y1);
+        out[0] = x0, out[1] = y, out[2] = x1, out[3] = y + 1;
+        return x1 > x0;
     }
+    const float y0 = std::floor(windowY(s, a)) - vy, y1 = std::floor(windowY(s, b)) - vy;
+    const float x = std::floor(windowX(s, at + 0.5f)) - vx;
+    out[0] = x, out[1] = y0, out[2] = x + 1, out[3] = y1;
+    return y1 > y0;
+}
+
+void line(bool horizontal, float a, float b, float at) {
+    Stream& s = stream;
+    prepare(s);
+    float r[4];
+    if (s.drawable && linePixels(s, horizontal, a, b, at, r)) streamRect(r[0], r[1], r[2], r[3]);
+}
+
+// The lines along the edges of a framed quad, k = 0, 1, ... bands[side] - 1 in from the
+// left, right, bottom and top edge.
+struct BandLine {
+    bool horizontal;
+    float a, b, at;
+};
+BandLine bandLine(int side, int k, float x0, float y0, float x1, float y1) {
+    const float f = static_cast<float>(k);
+    switch (side) {
+        case 0:
+            return {false, y0, y1, x0 + f};
+        case 1:
+            return {false, y0, y1, x1 - 1 - f};
+        case 2:
+            return {true, x0, x1, y0 + f};
+        default:
+            return {true, x0, x1, y1 - 1 - f};
+    }
+}
+
+// Where an edge of a quad lands within a sixty-fourth of a whole pixel, that pixel edge.
+bool wholePixel(float window, float& out) {
+    out = std::nearbyint(window);
+    return std::fabs(window - out) <= 1.0f / 64;
+}
+
+// The atlas's first 3 x 3 texels are white in the middle and opaque black around it, and
+// s and t run across them in a quad so that each band of frame pixels samples an outer
+// texel and every pixel inside the middle one: a pixel centre stays half a pixel's worth
+// of texel from every texel edge. The quad's colour times black is the frame's black, times
+// white its own colour unchanged. Whether the frame can be drawn so, and the coordinates
+// from the low edge to the high edge of m inner pixels between bands lo and hi (texels).
+bool bandCoordinates(int lo, int hi, int m, float& c0, float& c1) {
+    if (m < 1 || lo > m || hi > m) return false;  // a band would reach past its texel
+    c0 = 1 - static_cast<float>(lo) / static_cast<float>(m);
+    c1 = 2 + static_cast<float>(hi) / static_cast<float>(m);
+    return true;
+}
+
+constexpr int kMaxBandLines = 8;
+
+// A framed quad as one quad: the quad's pixels (q, whole pixels from the viewport's corner)
+// with black bands, and the pixels the lines cover beyond it (at most two pieces a line).
+struct OneQuad {
+    float st[4];
+    float beyond[2 * kMaxBandLines][4];
+    int pieces = 0;
+};
+
+bool inside(const float r[4], float x, float y) {
+    return x >= r[0] && x < r[2] && y >= r[1] && y < r[3];
+}
+
+// Only black, opaque lines around an opaque quad whose edges lie on whole pixels, while the
+// atlas is bound. The ends of the lines land a pixel off the quad's corners either way: what
+// they cover inside the quad must be its bands exactly, and what they cover beyond it is
+// drawn beside it.
+bool framedAsOneQuad(const Stream& s, float x0, float y0, float x1, float y1, const float bottom[4],
+                     const float top[4], const int bands[4], OneQuad& out) {
+    const float black[4] = {0, 0, 0, 1};
+    if (!s.texture || std::memcmp(s.colour, black, sizeof black) != 0) return false;
+    if (bottom[3] != 1 || top[3] != 1 || x1 <= x0 || y1 <= y0) return false;
+    if (bands[0] + bands[1] + bands[2] + bands[3] > kMaxBandLines) return false;
+    const float vx = static_cast<float>(s.viewport[0]), vy = static_cast<float>(s.viewport[1]);
+    float q[4];
+    if (!wholePixel(windowX(s, x0), q[0]) || !wholePixel(windowY(s, y0), q[1]) ||
+        !wholePixel(windowX(s, x1), q[2]) || !wholePixel(windowY(s, y1), q[3]))
+        return false;
+    q[0] -= vx, q[2] -= vx, q[1] -= vy, q[3] -= vy;
+    const int w = static_cast<int>(q[2] - q[0]), h = static_cast<int>(q[3] - q[1]);
+    float* st = out.st;
+    if (!bandCoordinates(bands[0], bands[1], w - bands[0] - bands[1], st[0], st[2]) ||
+        !bandCoordinates(bands[2], bands[3], h - bands[2] - bands[3], st[1], st[3]))
+        return false;
+    // The pixels of each line, which must lie on its band's column or row.
+    float lines[kMaxBandLines][4];
+    bool vertical[kMaxBandLines];
+    int n = 0;
+    for (int side = 0; side < 4; ++side)
+        for (int k = 0; k < bands[side]; ++k, ++n) {
+            const BandLine l = bandLine(side, k, x0, y0, x1, y1);
+            float* r = lines[n];
+            if (!linePixels(s, l.horizontal, l.a, l.b, l.at, r)) return false;
+            const float f = static_cast<float>(k);
+            const float band[4] = {q[0] + f, q[2] - f - 1, q[1] + f, q[3] - f - 1};
+            if (r[l.horizontal ? 1 : 0] != band[side]) return false;
+            vertical[n] = !l.horizontal;
+        }
+    // Each line's band pixels inside the quad that it leaves out must be another line's:
+    // a pixel or two at its ends, at most.
+    auto covered = [&](float x, float y) {
+        for (int i = 0; i < n; ++i)
+            if (inside(lines[i], x, y)) return true;
+        return false;
+    };
+    for (int i = 0; i < n; ++i) {
+        const float* r = lines[i];
+        const int along = vertical[i] ? 1 : 0;  // the coordinate the line runs along
+        const float from = q[along], to = q[along + 2];
+        if (r[along] - from > 2 || to - r[along + 2] > 2) return false;
+        for (float p = from; p < r[along]; ++p)
+            if (!(vertical[i] ? covered(r[0], p) : covered(p, r[1]))) return false;
+        for (float p = r[along + 2]; p < to; ++p)
+            if (!(vertical[i] ? covered(r[0], p) : covered(p, r[1]))) return false;
+        // Beyond the quad, before it and after it.
+        if (r[along] < from) {
+            float* b = out.beyond[out.pieces++];
+            std::memcpy(b, r, 4 * sizeof(float));
+            b[along + 2] = from;
+        }
+        if (r[along + 2] > to) {
+            float* b = out.beyond[out.pieces++];
+            std::memcpy(b, r, 4 * sizeof(float));
+            b[along] = to;
+        }
+    }
+    // Pieces side by side (the ends of neighbouring lines) are one rectangle.
+    for (int i = 0; i < out.pieces; ++i)
+        for (int j = i + 1; j < out.pieces; ++j) {
+            float* a = out.beyond[i];
+            const float* b = out.beyond[j];
+            const bool row = a[1] == b[1] && a[3] == b[3] && (a[2] == b[0] || b[2] == a[0]);
+            const bool column = a[0] == b[0] && a[2] == b[2] && (a[3] == b[1] || b[3] == a[1]);
+            if (!row && !column) continue;
+            a[0] = std::min(a[0], b[0]), a[1] = std::min(a[1], b[1]);
+            a[2] = std::max(a[2], b[2]), a[3] = std::max(a[3], b[3]);
+            std::memmove(out.beyond[j], out.beyond[j + 1],
+                         (out.pieces - j - 1) * sizeof out.beyond[0]);
+            --out.pieces;
+            j = i;  // the grown one may now meet another
+        }
+    st[0] /= s.texWidth, st[2] /= s.texWidth, st[1] /= s.texHeight, st[3] /= s.texHeight;
+    return true;
 }
 
 }  // namespace
@@ -327,6 +489,28 @@ void streamHLine(float x0, float x1, float y) {
 }
 void streamVLine(float x, float y0, float y1) {
     line(false, y0, y1, x);
+}
+
+void streamFramedQuad(float x0, float y0, float x1, float y1, const float bottom[4],
+                      const float top[4], const int bands[4]) {
+    Stream& s = stream;
+    prepare(s);
+    if (!s.drawable) return;
+    OneQuad one;
+    if (framedAsOneQuad(s, x0, y0, x1, y1, bottom, top, bands, one)) {
+        quad(x0, y0, x1, y1, bottom, top, one.st[0], one.st[1], one.st[2], one.st[3]);
+        for (int i = 0; i < one.pieces; ++i) {
+            const float* b = one.beyond[i];
+            streamRect(b[0], b[1], b[2], b[3]);
+        }
+        return;
+    }
+    streamQuad(x0, y0, x1, y1, bottom, top);
+    for (int side = 0; side < 4; ++side)
+        for (int k = 0; k < bands[side]; ++k) {
+            const BandLine l = bandLine(side, k, x0, y0, x1, y1);
+            line(l.horizontal, l.a, l.b, l.at);
+        }
 }
 
 }  // namespace zu::detail

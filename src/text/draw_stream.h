@@ -70,6 +70,12 @@ void streamRect(float x0, float y0, float x1, float y1);
 // row y from x0 to x1 (of column x from y0 to y1) covers.
 void streamHLine(float x0, float x1, float y);
 void streamVLine(float x, float y0, float y1);
+// streamQuad with one-pixel lines in the stream's colour along its edges: bands[0] columns
+// in from the left edge, bands[1] from the right, bands[2] rows up from the bottom and
+// bands[3] down from the top. The pixels are those of the quad and the lines; black
+// lines around an opaque quad on whole pixels are one quad.
+void streamFramedQuad(float x0, float y0, float x1, float y1, const float bottom[4],
+                      const float top[4], const int bands[4]);
 
 // Whether the scissor test was on when the stream was prepared: then nothing is clipped
 // on the CPU, since what follows a text is clipped by its box.
@@ -84,5 +90,7 @@ const Ortho* streamOrtho();
 StreamVertex* streamReserve(int n);
 // Gives back the corners of the last reservation that were not used.
 void streamUnreserve(int n);
+// The corners waiting to be drawn.
+int streamWaiting();
 
 }  // namespace zu::detail

@@ -52,7 +52,9 @@ struct OwnedAtlas {
 // sampling picks exactly the texels it picked there, even where a half-pixel baseline puts
 // pixel centres on texel edges, and a sample a hair outside the quad finds what the repeat
 // wrap found. (Across, pixel centres always fall on texel centres.) A white cell in front
-// gives the plain quads drawn in the same stream their colour unchanged.
+// gives the plain quads drawn in the same stream their colour unchanged: its first 3 x 3
+// texels are white in the middle and opaque black around it, for the frames drawn with
+// their plates (streamFramedQuad).
 constexpr int kWhiteCell = 4;
 
 std::shared_ptr<OwnedAtlas> packAtlas(const RasterFont* const (&raster)[kFontsPerSet],
@@ -90,8 +92,11 @@ std::shared_ptr<OwnedAtlas> packAtlas(const RasterFont* const (&raster)[kFontsPe
     out->texels.assign(static_cast<size_t>(2) * width * height, 0);
     for (size_t i = 0; i < out->texels.size(); i += 2) out->texels[i] = 255;
     for (int j = 0; j < kWhiteCell; ++j)
-        for (int i = 0; i < kWhiteCell; ++i)
-            out->texels[2 * (static_cast<size_t>(j) * width + i) + 1] = 255;
+        for (int i = 0; i < kWhiteCell; ++i) {
+            uint8_t* texel = &out->texels[2 * (static_cast<size_t>(j) * width + i)];
+            texel[1] = 255;
+            if (i < 3 && j < 3 && !(i == 1 && j == 1)) texel[0] = 0;
+        }
     for (const Cell& c : cells) {
         const GlyphBitmap& g = raster[c.font]->glyphs[c.code];
         for (int j = 0; j < band; ++j)
@@ -118,9 +123,10 @@ std::shared_ptr<OwnedAtlas> packAtlas(const RasterFont* const (&raster)[kFontsPe
     for (FontAtlas& a : out->fonts) {
         a.width = width, a.height = height;
         a.texels = out->texels.data();
-        // The middle of the white cell: a constant coordinate never leaves it.
-        a.whiteS = 0.5f * kWhiteCell / width;
-        a.whiteT = 0.5f * kWhiteCell / height;
+        // The middle of the white texel amid the black ones: a constant coordinate never
+        // leaves it.
+        a.whiteS = 1.5f / static_cast<float>(width);
+        a.whiteT = 1.5f / static_cast<float>(height);
     }
     return out;
 }

@@ -78,13 +78,10 @@ ZuErr ZUButton::RenderZUWindow(void) {
     if (!drawable()) return 0;
     DeferDrawing batch;
     const float x = rect.x, y = rect.y, w = rect.width, h = rect.height;
-    plate(x - 1, y, x + w, y + h, pressed);
-    colour({0, 0, 0, 1});
+    // Black on the two left columns, the right one and the bottom row; the top line lies
+    // on the row above.
+    framedQuad(x - 1, y, x + w, y + h, plateTop(pressed), plateBottom(pressed), {2, 1, 1, 0});
     hline(x - 1, x + w, y + h);
-    hline(x - 1, x + w, y);
-    vline(x - 1, y, y + h);
-    vline(x, y, y + h);
-    vline(x + w - 1, y, y + h);
     char caption[264];
     if (ZUGetWindowText(node, caption, sizeof caption) == 0)
         printText(caption, rect, scheme(21), fontId, textFlags);
@@ -114,9 +111,7 @@ ZuErr ZUCheckBox::RenderZUWindow(void) {
     if (!drawable()) return 0;
     DeferDrawing batch;
     const float x = rect.x, y = rect.y, h = rect.height, w = rect.width;
-    fillQuad(x, y, x + 16, y + h, {0.11f, 0.15f, 0.22f, 1});
-    colour({0, 0, 0, 1});
-    outline(x, x + 16, y, y + h);
+    outlinedQuad(x, y, x + 16, y + h, {0.11f, 0.15f, 0.22f, 1}, {0.11f, 0.15f, 0.22f, 1});
     if (checked) {
         Rgba c = scheme(node->enabled ? 21 : (buttonType == 1 ? 20 : 3));
         c.a = 0.8f;

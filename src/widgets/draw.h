@@ -61,12 +61,43 @@ inline void outline(float x0, float x1, float y0, float y1) {
     vline(x1 - 1, y0, y1);
 }
 
+// Columns in from the left and the right edge and rows in from the bottom and the top.
+struct Bands {
+    int left, right, bottom, top;
+};
+
+// A quad shaded from top to bottom with black one-pixel lines along its edges, bands deep:
+// the pixels of the quad with the lines drawn over it, in one quad where that is exact.
+// The current colour is black after it.
+inline void framedQuad(float x0, float y0, float x1, float y1, const Rgba& top, const Rgba& bottom,
+                       Bands bands) {
+    colour({0, 0, 0, 1});
+    const float b[4] = {bottom.r, bottom.g, bottom.b, bottom.a};
+    const float t[4] = {top.r, top.g, top.b, top.a};
+    const int k[4] = {bands.left, bands.right, bands.bottom, bands.top};
+    zu::detail::streamFramedQuad(x0, y0, x1, y1, b, t, k);
+}
+
+// A quad with the black outline around it.
+inline void outlinedQuad(float x0, float y0, float x1, float y1, const Rgba& top,
+                         const Rgba& bottom) {
+    framedQuad(x0, y0, x1, y1, top, bottom, {1, 1, 1, 0});
+    hline(x0, x1, y1);  // the top line lies on the row above
+}
+
 // The raised plate of the buttons, and its sunken look while pressed.
+inline Rgba plateTop(bool pressed) {
+    return pressed ? Rgba{0.1f, 0.1f, 0.1f, 1} : Rgba{0.2f, 0.25f, 0.35f, 1};
+}
+inline Rgba plateBottom(bool pressed) {
+    return pressed ? Rgba{0.2f, 0.25f, 0.35f, 1} : Rgba{0.025f, 0.05f, 0.075f, 1};
+}
 inline void plate(float x0, float y0, float x1, float y1, bool pressed) {
-    if (pressed)
-        gradientQuad(x0, y0, x1, y1, {0.1f, 0.1f, 0.1f, 1}, {0.2f, 0.25f, 0.35f, 1});
-    else
-        gradientQuad(x0, y0, x1, y1, {0.2f, 0.25f, 0.35f, 1}, {0.025f, 0.05f, 0.075f, 1});
+    gradientQuad(x0, y0, x1, y1, plateTop(pressed), plateBottom(pressed));
+}
+// The plate with the black outline around it.
+inline void outlinedPlate(float x0, float y0, float x1, float y1, bool pressed) {
+    outlinedQuad(x0, y0, x1, y1, plateTop(pressed), plateBottom(pressed));
 }
 
 // The translucent highlight of an active plain button, with its outline.

@@ -41,9 +41,10 @@ void copyItems(char** to, int& toCount, char* const* from, int fromCount) {
         if (from[i]) insertItem(to, toCount, -1, from[i]);
 }
 
-void frame(const ZuRECT& r) {
-    colour({0, 0, 0, 1});
-    outline(r.x, r.x + r.width, r.y, r.y + r.height);
+// The dark field of the hot texts, outlined.
+void field(const ZuRECT& r) {
+    const Rgba c{0.11f, 0.15f, 0.22f, 1};
+    outlinedQuad(r.x, r.y, r.x + r.width, r.y + r.height, c, c);
 }
 
 // Smoothed triangle with alphas a0, a1, a2 in vertex order.
@@ -186,9 +187,11 @@ ZuErr ZUComboButton::RenderZUWindow(void) {
     const bool arrows = (comboType == 1 || comboType == 3) && count >= 2;
 
     if (comboType == 0) {
-        plate(L, B, R, T, pressed);
-        frame(rect);
-    } else if (arrows) {
+        outlinedPlate(L, B, R, T, pressed);
+    } else if (arrows && R - 17 >= L + 16) {
+        outlinedPlate(L, B, L + 16, T, pressed);
+        outlinedPlate(R - 17, B, R, T, pressed);
+    } else if (arrows) {  // the two overlap: both outlines above both plates
         plate(L, B, L + 16, T, pressed);
         plate(R - 17, B, R, T, pressed);
         colour({0, 0, 0, 1});
@@ -272,8 +275,7 @@ ZuErr ZUHotText::ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void*
 ZuErr ZUHotText::RenderZUWindow(void) {
     if (!drawable()) return 0;
     DeferDrawing batch;
-    fillQuad(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height, {0.11f, 0.15f, 0.22f, 1});
-    frame(rect);
+    field(rect);
     char text[264];
     if (ZUGetWindowText(node, text, sizeof text) == 0)
         printText(text, rect, scheme(node->enabled ? 14 : 15), fontId, textFlags);
@@ -372,8 +374,7 @@ ZuErr ZUHotTextList::RenderZUWindow(void) {
     if (!drawable()) return 0;
     DeferDrawing batch;
     const ZuRECT& r = rect;
-    fillQuad(r.x, r.y, r.x + r.width, r.y + r.height, {0.11f, 0.15f, 0.22f, 1});
-    frame(r);
+    field(r);
     if (count < 1) return 0;
     const int h = r.height / count;
     const Rgba ink = scheme(node->enabled ? 14 : 15);

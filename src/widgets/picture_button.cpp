@@ -219,9 +219,7 @@ ZuErr ZUPictureButton::RenderZUWindow(void) {
 
     Rgba p = scheme(4);
     if (bkType == 1) {
-        plate(L, B, R, T, active);
-        colour({0, 0, 0, 1});
-        outline(L, R, B, T);
+        outlinedPlate(L, B, R, T, active);
     } else {
         if (!enabled) {
             p = scheme(6);

@@ -286,9 +286,7 @@ ZuErr ZUText::RenderZUWindow(void) {
     const Rgba bg = scheme(disabled ? 8 : editing ? 11 : 7);
     const Rgba ink = scheme(disabled ? 10 : editing ? 9 : 10);
     const float x = rect.x, y = rect.y, w = rect.width, h = rect.height;
-    fillQuad(x, y, x + w, y + h, bg);
-    colour({0, 0, 0, 1});
-    outline(x, x + w, y, y + h);
+    outlinedQuad(x, y, x + w, y + h, bg, bg);
     char text[264];
     if (ZUGetWindowText(node, text, sizeof text) != 0) return 0;
     if (editing)

@@ -13,6 +13,7 @@
 
 #include "gui/gui_state.h"
 #include "support/gl_capture.h"
+#include "text/draw_stream.h"
 #include "text/font_files.h"
 #include "text/text.h"
 #include "zugui/gui.h"
@@ -113,9 +114,19 @@ TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
         std::vector<uint8_t> texels(4 * static_cast<size_t>(tw) * th);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
         glBindTexture(GL_TEXTURE_2D, 0);
-        for (size_t i = 0; i < texels.size(); i += 4) ASSERT_EQ(texels[i], 255) << i;
-        // The texel the plain quads of the draw stream sample.
-        EXPECT_EQ(texels[4 * (size_t(a.whiteT * th) * tw + size_t(a.whiteS * tw)) + 3], 255);
+        // White, but for the eight opaque black texels around the one the plain quads of
+        // the draw stream sample, for the frames drawn with their plates.
+        for (size_t i = 0; i < texels.size(); i += 4) {
+            const size_t x = i / 4 % size_t(tw), y = i / 4 / size_t(tw);
+            const bool frame = x < 3 && y < 3 && !(x == 1 && y == 1);
+            ASSERT_EQ(texels[i], frame ? 0 : 255) << i;
+            if (frame) {
+                ASSERT_EQ(texels[i + 3], 255) << i;
+            }
+        }
+        EXPECT_EQ(std::tuple(size_t(a.whiteS * tw), size_t(a.whiteT * th),
+                             texels[4 * (size_t(tw) + 1) + 3]),
+                  std::tuple(size_t(1), size_t(1), uint8_t(255)));
         EXPECT_EQ(a.drawn[k.code], g.width > 0);  // the space has no quad
         if (g.width == 0) continue;
         // The quad at the glyph's bitmap; its texture the glyph's own power-of-two one,
@@ -150,69 +161,21 @@ TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
               std::tuple(texture, true));
 }
 
-TEST_F(TextTest, PlacementFollowsTheAlignmentAndBaselineArithmetic) {
-    // Centred: the baseline sits at 20 + 16 - 5 = 31, the ink in the middle.
-    print("HH", {10, 20, 96, 32}, 0, 0);
-    Ink c = inkOf(capture(0, 0, 200, 100));
-    ASSERT_TRUE(c.any());
-    EXPECT_EQ(c.minY, 31);
-    const auto& h = rasterOf(0).glyphs['H'];
-    const int w = advanceOf(0, "HH");
-    const int startX = static_cast<int>(96 * 0.5f - w * 0.5f + 10);
-    EXPECT_EQ(c.minX, startX + h.left);
-    EXPECT_NEAR((c.minX + c.maxX + 1) / 2.0, 10 + 48, 1.0);
-    GLint box[4];
-    glGetIntegerv(GL_SCISSOR_BOX, box);
-    EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{11, 20, 95, 32}));
-
-    struct Case {
-        const char* text;
-        int flags;
-        int expectMinX;  // -1: not checked
-        int expectMaxX;
-    };
-    const ZuRECT r{40, 100, 120, 30};
-    const int wText = advanceOf(0, "Left");
-    const Case cases[] = {
-        {"Left", ZU_TEXT_LEFT, 40 + rasterOf(0).glyphs['L'].left, -1},
-        {"Left", ZU_TEXT_RIGHT, 40 + 120 - wText + rasterOf(0).glyphs['L'].left, -1},
-        // An underline bit makes the value centred.
-        {"Left", ZU_TEXT_LEFT | ZU_TEXT_DOTTED, static_cast<int>(120 * 0.5f - wText * 0.5f + 40),
-         -1},
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.flags);
-        glClear(GL_COLOR_BUFFER_BIT);
-        print(k.text, r, 0, k.flags);
-        Ink ink = inkOf(capture(0, 90, 200, 50));
-        ASSERT_TRUE(ink.any());
-        EXPECT_EQ(ink.minX, k.expectMinX);
-    }
-
-    // Two lines one font height apart, both centred on their own width.
-    glClear(GL_COLOR_BUFFER_BIT);
-    print("HH\nHH", {10, 20, 96, 32}, 0, 0);
-    Ink two = inkOf(capture(0, 0, 200, 100));
-    EXPECT_EQ(std::tuple(two.minY, two.maxY, two.minX), std::tuple(31 - 10, c.maxY, c.minX));
+// Where centred, left and right text and several lines go is the page test's reference
+// image (page_test.cpp); the scissor box, ScissorStateAfterTheCallInOwnAndEmbeddedMode's.
+TEST_F(TextTest, AnUnderlineBitCentresALeftAlignedText) {
+    const int w = advanceOf(0, "Left");
+    print("Left", {40, 100, 120, 30}, 0, ZU_TEXT_LEFT | ZU_TEXT_DOTTED);
+    EXPECT_EQ(inkOf(capture(0, 90, 200, 50)).minX, static_cast<int>(120 * 0.5f - w * 0.5f + 40));
 }
 
-TEST_F(TextTest, OverflowingTextShowsItsEndClippedAndWithoutUnderline) {
-    const char* text = "A rather long caption that overflows";
+// Clipped and showing its end: the page test's overflowing caption. Here: no underline.
+TEST_F(TextTest, OverflowingTextHasNoUnderline) {
     const ZuRECT r{50, 60, 80, 20};
     fill({0, 0, kW, kH}, 0, 0, 0);
-    print(text, r, 2, ZU_TEXT_LEFT | ZU_TEXT_UNDERLINE);
+    print("A rather long caption that overflows", r, 2, ZU_TEXT_LEFT | ZU_TEXT_UNDERLINE);
     const Capture all = capture(0, 0, kW, kH);
-    Ink ink = inkOf(all);
-    ASSERT_TRUE(ink.any());
-    // Nothing outside the scissor box (x + 1 .. x + width - 1, y .. y + height - 1).
-    EXPECT_GE(ink.minX, r.x + 1);
-    EXPECT_LE(ink.maxX, r.x + r.width - 1);
-    EXPECT_GE(ink.minY, r.y);
-    EXPECT_LE(ink.maxY, r.y + r.height - 1);
-    // The last glyph ends at the right edge: right-aligned, its end visible.
-    const auto& s = rasterOf(2).glyphs['s'];
-    const int endInk = r.x + r.width - s.advance + s.left + s.width - 1;
-    EXPECT_NEAR(ink.maxX, endInk, 1);
+    ASSERT_TRUE(inkOf(all).any());
     // No underline: the rows under the baseline hold only descender ink, not a full line.
     const int baseline = static_cast<int>(r.height * 0.5f + r.y - 7.0f);
     for (int row = baseline - 3; row <= baseline - 2; ++row) {
@@ -254,38 +217,77 @@ TEST_F(TextTest, ScissorStateAfterTheCallInOwnAndEmbeddedMode) {
     EXPECT_FALSE(inkOf(capture(0, 0, 60, 60)).any());
 }
 
-TEST_F(TextTest, SolidAndDottedUnderlineRows) {
+// A framed quad, pixel for pixel the quad with its one-pixel lines drawn over it, and one
+// quad (with the pixels the lines' ends put beyond it) only where that is exact.
+TEST_F(TextTest, FramedQuadIsTheQuadWithItsLinesOver) {
+    namespace zd = zu::detail;
+    struct Case {
+        float x0, y0, x1, y1;
+        int bands[4];  // left, right, bottom, top
+        float alpha;
+        bool oneQuad;
+    };
+    const Case cases[] = {
+        {10, 10, 71, 28, {2, 1, 1, 0}, 1, true},               // a button
+        {20, 40, 36, 58, {1, 1, 1, 0}, 1, true},               // a check box
+        {4, 60, 436, 236, {1, 1, 1, 1}, 1, true},              // wide and tall
+        {100, 10, 103, 13, {1, 1, 1, 1}, 1, true},             // one pixel inside
+        {100, 20, 105, 24, {2, 2, 1, 1}, 1, false},            // bands deeper than the inside
+        {110, 20, 120, 21, {0, 0, 1, 0}, 1, false},            // a row of frame alone
+        {120, 10, 150, 30, {1, 1, 1, 0}, 0.5f, false},         // translucent
+        {160.5f, 10.25f, 190.5f, 30, {1, 1, 1, 0}, 1, false},  // off whole pixels
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "quad at " << k.x0 << ", " << k.y0);
+        const float bottom[4] = {0.1f, 0.2f, 0.3f, k.alpha}, top[4] = {0.6f, 0.7f, 0.9f, k.alpha};
+        auto draw = [&](bool framed, int& corners) {
+            glClearColor(0.3f, 0.5f, 0.2f, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+            {
+                zd::DeferDrawing batch;
+                zd::streamColour(0, 0, 0, 1);
+                if (framed) {
+                    zd::streamFramedQuad(k.x0, k.y0, k.x1, k.y1, bottom, top, k.bands);
+                } else {
+                    zd::streamQuad(k.x0, k.y0, k.x1, k.y1, bottom, top);
+                    for (int i = 0; i < k.bands[0]; ++i) zd::streamVLine(k.x0 + i, k.y0, k.y1);
+                    for (int i = 0; i < k.bands[1]; ++i) zd::streamVLine(k.x1 - 1 - i, k.y0, k.y1);
+                    for (int i = 0; i < k.bands[2]; ++i) zd::streamHLine(k.x0, k.x1, k.y0 + i);
+                    for (int i = 0; i < k.bands[3]; ++i) zd::streamHLine(k.x0, k.x1, k.y1 - 1 - i);
+                }
+                corners = zd::streamWaiting();
+            }
+            return capture(0, 0, kW, kH);
+        };
+        int corners = 0, lineCorners = 0;
+        const Capture framed = draw(true, corners), lined = draw(false, lineCorners);
+        EXPECT_EQ(corners < lineCorners, k.oneQuad) << corners << " corners, not " << lineCorners;
+        EXPECT_LE(corners, lineCorners);
+        int differ = 0;
+        for (size_t i = 0; i < framed.rgba.size(); ++i) differ += framed.rgba[i] != lined.rgba[i];
+        EXPECT_EQ(differ, 0);
+    }
+    glClearColor(0, 0, 0, 1);
+}
+
+// Solid and dotted alone are the page test's; both bits draw the dotted line.
+TEST_F(TextTest, BothUnderlineBitsDrawTheDottedRow) {
     const ZuRECT r{20, 50, 200, 30};
     const int baseline = static_cast<int>(r.height * 0.5f + r.y - 5.0f);  // 60
     const int w = advanceOf(0, "Underlined");
     const int startX = static_cast<int>(r.width * 0.5f - w * 0.5f + r.x);
-    struct Case {
-        int flags;
-        bool dotted;
-    };
-    for (const Case k : {Case{ZU_TEXT_UNDERLINE, false}, Case{ZU_TEXT_DOTTED, true},
-                         Case{ZU_TEXT_DOTTED | ZU_TEXT_UNDERLINE, true}}) {
-        SCOPED_TRACE(k.flags);
-        glClear(GL_COLOR_BUFFER_BIT);
-        print("Underlined", r, 0, k.flags);
-        const Capture c = capture(0, baseline - 4, kW, 3);  // rows baseline-4 .. -2
-        int lit = 0, changes = 0;
-        bool last = false;
-        for (int x = startX; x < startX + w; ++x) {
-            bool on = c.at(x, baseline - 2)[0] > 40 || c.at(x, baseline - 3)[0] > 40;
-            lit += on;
-            if (x > startX && on != last) ++changes;
-            last = on;
-        }
-        if (k.dotted) {
-            EXPECT_NEAR(lit, w / 2, 2);
-            EXPECT_GT(changes, w / 2 - 3);
-        } else {
-            EXPECT_EQ(lit, w);
-        }
-        // Nothing below the underline.
-        EXPECT_FALSE(inkOf(capture(0, 0, kW, baseline - 4)).any());
+    print("Underlined", r, 0, ZU_TEXT_DOTTED | ZU_TEXT_UNDERLINE);
+    const Capture c = capture(0, baseline - 4, kW, 3);  // rows baseline-4 .. -2
+    int lit = 0, changes = 0;
+    bool last = false;
+    for (int x = startX; x < startX + w; ++x) {
+        bool on = c.at(x, baseline - 2)[0] > 40 || c.at(x, baseline - 3)[0] > 40;
+        lit += on;
+        if (x > startX && on != last) ++changes;
+        last = on;
     }
+    EXPECT_NEAR(lit, w / 2, 2);
+    EXPECT_GT(changes, w / 2 - 3);
 }
 
 TEST_F(TextTest, CaretStandsBeforeItsCharacter) {
@@ -327,30 +329,6 @@ TEST_F(TextTest, CaretStandsBeforeItsCharacter) {
         EXPECT_NEAR(minY, baseline - 2, 1);
         EXPECT_NEAR(maxY, baseline + 10 + 4, 1);
     }
-}
-
-TEST_F(TextTest, LatinOneTextDrawsTheAccentedGlyph) {
-    const ZuRECT r{10, 10, 200, 40};
-    print("Cafe", r, 5, ZU_TEXT_LEFT);
-    const Ink plain = inkOf(capture(0, 0, kW, 100));
-    glClear(GL_COLOR_BUFFER_BIT);
-    print("Caf\xE9", r, 5, ZU_TEXT_LEFT);
-    const Ink accented = inkOf(capture(0, 0, kW, 100));
-    // The acute rises above the plain e, and the letters before it stay put.
-    ASSERT_TRUE(accented.any());
-    EXPECT_EQ(accented.minX, plain.minX);
-    EXPECT_GT(accented.count, plain.count);
-    const auto& e = rasterOf(5).glyphs[0xE9];
-    EXPECT_GT(e.top, rasterOf(5).glyphs['e'].top);
-    // A code without a glyph adds no width.
-    EXPECT_EQ(advanceOf(5, "a\x81z"), advanceOf(5, "az"));
-    glClear(GL_COLOR_BUFFER_BIT);
-    print("a\x81z", r, 5, ZU_TEXT_LEFT);
-    const Ink gap = inkOf(capture(0, 0, kW, 100));
-    glClear(GL_COLOR_BUFFER_BIT);
-    print("az", r, 5, ZU_TEXT_LEFT);
-    const Ink none = inkOf(capture(0, 0, kW, 100));
-    EXPECT_EQ(gap.maxX, none.maxX);
 }
 
 TEST_F(TextTest, SetsBuiltInOtherContextsDrawTheSamePixels) {
