@@ -226,7 +226,9 @@ void halveRowWord10(const Word10& l, const uint8_t* a, const uint8_t* b, int src
             const __m128i a0 = load(a + 8 * i), a1 = load(a + 8 * i + 16);
             const __m128i b0 = load(b + 8 * i), b1 = load(b + 8 * i + 16);
             __m128i out = _mm_setzero_si128();
-            for (int f = 0; f < 4; ++f) {
+            // Bytes take 255 for the 2-bit field, whose mean is not needed.
+            if (to8) out = _mm_set1_epi32(int32_t(0xFF000000u));
+            for (int f = 0; f < (to8 ? 3 : 4); ++f) {
                 const __m128i m = _mm_set1_epi32(f < 3 ? 0x3FF : 0x3);
                 const __m128i sh = _mm_cvtsi32_si128(l.shift[f]);
                 auto field = [&](__m128i v) { return _mm_and_si128(_mm_srl_epi32(v, sh), m); };
@@ -239,14 +241,12 @@ void halveRowWord10(const Word10& l, const uint8_t* a, const uint8_t* b, int src
                     _mm_srli_epi32(_mm_add_epi32(_mm_add_epi32(even, odd), two), 2);
                 if (!to8) {
                     out = _mm_or_si128(out, _mm_sll_epi32(mean, sh));
-                } else if (f < 3) {
+                } else {
                     // (v * 255 + 511) / 1023 as ((v * 255 + 512) * 1025) >> 20, exact here.
                     const __m128i t = _mm_add_epi32(_mm_sub_epi32(_mm_slli_epi32(mean, 8), mean),
                                                     _mm_set1_epi32(512));
                     const __m128i q = _mm_srli_epi32(_mm_add_epi32(_mm_slli_epi32(t, 10), t), 20);
                     out = _mm_or_si128(out, _mm_slli_epi32(q, 8 * f));
-                } else {
-                    out = _mm_or_si128(out, _mm_set1_epi32(int32_t(0xFF000000u)));
                 }
             }
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), out);
