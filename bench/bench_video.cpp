@@ -4,9 +4,10 @@
 // converted on the CPU with the host's fast tables, decimated by 2), beside SDL2's OpenGL
 // renderer copying a streaming UYVY texture to a window of the same size, in the same run.
 // Then 3840 x 2160 frames into a 1920 x 1080 window: each format through textureMode 1
-// and textureMode 0 (the CPU or direct path), in turns,
-// beside a bare OpenGL program that uploads the same bytes and draws one textured quad, and
-// NV12, I420 and "yuy2" beside SDL2's YUV textures.
+// and textureMode 0 (the CPU or direct path), beside a bare OpenGL program that uploads the
+// same bytes and draws one textured quad, and NV12, I420 and "yuy2" beside SDL2's YUV
+// textures; the four measured in turns and the medians printed, so that all see the same
+// load on a shared machine.
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
 

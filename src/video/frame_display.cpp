@@ -338,9 +338,9 @@ namespace {
 
 // Converts a frame on the CPU into the window's scratch buffer (or the host's conversion
 // buffer): 0 with the image described in out, or -2.
-// halfPlanar: a planar frame is halved while it is converted.
+// half: a planar or 10-bit 4:2:2 frame is halved while it is converted.
 int convertOnCpu(ZUVideoWindowNode& video, GpuDisplay& state, const ZUVideoFrame& f,
-                 const GpuFrame& g, const ZuRGBLUT* lut, bool toGpu, bool halfPlanar, DstImage& out,
+                 const GpuFrame& g, const ZuRGBLUT* lut, bool toGpu, bool half, DstImage& out,
                  Way& way) {
     unsigned target = ZU_PF_bgrA;
     int bpp = 4;
@@ -354,8 +354,8 @@ int convertOnCpu(ZUVideoWindowNode& video, GpuDisplay& state, const ZUVideoFrame
         target = ZU_PF_rgba, way = {GL_RGBA, GL_UNSIGNED_BYTE, 0, true};
     }
     // Planar frames are converted at full size; decimation is for the packed converters.
-    const int dx = planar ? (halfPlanar ? 2 : 1) : validDecimation(f.decimationX);
-    const int dy = planar ? (halfPlanar ? 2 : 1) : validDecimation(f.decimationY);
+    const int dx = half ? 2 : planar ? 1 : validDecimation(f.decimationX);
+    const int dy = half ? 2 : planar ? 1 : validDecimation(f.decimationY);
     const int w = f.width / dx, h = f.height / dy;
     if (w <= 0 || h <= 0) return -2;
     const int64_t rowBytes = int64_t{f.width} * bpp / dx;
@@ -370,10 +370,15 @@ int convertOnCpu(ZUVideoWindowNode& video, GpuDisplay& state, const ZUVideoFrame
                              f.width,
                              f.height,
                              f.format};
-        if (halfPlanar)
+        if (half)
             return planarHalfToRgb(pi, out, yuvToRgb(g.colour), g.colour.centreSited) ? 0 : -2;
         return planarToRgb(pi, out, yuvToRgb(g.colour), g.colour.centreSited);
     }
+    if (half)
+        return v210HalfToRgb(static_cast<const uint8_t*>(f.pixels), f.width, f.height, f.rowBytes,
+                             out, yuvToRgb(g.colour))
+                   ? 0
+                   : -2;
     const SrcImage src{f.pixels, f.width, f.height, f.format, f.rowBytes};
     const FormatInfo* info = formatInfo(f.format);
     // Standing in for the frame shaders, the converter shows the colours they would: the
@@ -440,14 +445,19 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
     const void* source = g.planes[0];
     GpuFrame shown = g;  // what the frame shaders draw: the frame, or its CPU conversion
 
-    // A software renderer draws a large planar frame fastest as the window-sized RGB
-    // picture that the CPU makes in one pass.
-    const bool halfPlanar = gpu && planar && gpuSoftware(*state) && !g.nearest &&
-                            f.height % 2 == 0 && shownAtHalfOrLess(*video, f);
+    // A software renderer draws a large planar or 10-bit 4:2:2 frame fastest as the
+    // window-sized RGB picture that the CPU makes from it in one pass.
+    const FormatInfo* info = formatInfo(f.format);
+    const bool v210 = info && info->family == Family::Yuv422x10 && f.pixels &&
+                      validDecimation(f.decimationX) == 1 && validDecimation(f.decimationY) == 1 &&
+                      f.width <= kV210HalfMaxWidth && f.width % 2 == 0 &&
+                      f.rowBytes >= minRowBytes(*info, f.width);
+    const bool half = gpu && (planar || v210) && gpuSoftware(*state) && !g.nearest &&
+                      f.height % 2 == 0 && shownAtHalfOrLess(*video, f);
     Way way;
     bool convert = false;
     if (gpu) {
-        convert = halfPlanar || !gpuPrefers(*state, g) || (guides && !guidesInPlace(f.format));
+        convert = half || !gpuPrefers(*state, g) || (guides && !guidesInPlace(f.format));
         if (!convert && hasPixels && guides)
             drawFrameGuides(f.pixels, f.format, f.width, f.height, f.rowBytes, f);
     } else if (!planar && !(lut && !video->texturePath)) {
@@ -467,7 +477,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
         if (hasPixels) {
             const bool halve = gpu && gpuSoftware(*state) && !g.nearest;
             if (convertOnCpu(*video, *state, halve ? halvedForCpu(*video, *state, f) : f, g, lut,
-                             gpu, halfPlanar, out, way) != 0) {
+                             gpu, half, out, way) != 0) {
                 // Neither converter takes this frame: show black rather than stale memory.
                 clearAll();
                 ws::swapBuffers(zu::detail::surfaceOf(video));

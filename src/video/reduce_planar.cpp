@@ -1,7 +1,7 @@
-// Planar YUV frames shown at half size or less on a software renderer: halved and
-// converted to 8-bit RGB in one pass over the planes, split over the converter's workers,
-// so that the rasteriser only draws a window-sized RGB picture (its cheapest draw) and the
-// upload carries a quarter of the pixels.
+// Planar YUV frames (and 10-bit 4:2:2 words) shown at half size or less on a software
+// renderer: halved and converted to 8-bit RGB in one pass over the planes, split over the
+// converter's workers, so that the rasteriser only draws a window-sized RGB picture (its cheapest
+// draw) and the upload carries a quarter of the pixels.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -205,24 +205,28 @@ int log2Of(double v) {
 
 }  // namespace
 
-bool planarHalfToRgb(const PlanarImage& s, const DstImage& dst, const YuvToRgb& t,
-                     bool centreSited) {
-    const PlanarInfo* p = planarInfo(s.format);
+namespace {
+
+// A 4-byte 8-bit RGB destination of half the source's size.
+bool halfDestination(const DstImage& dst, int width, int height) {
     const FormatInfo* df = formatInfo(dst.format);
-    if (!p || checkPlanar(s) || p->chromaDivX != 2 || s.height % 2 || !df ||
-        df->family != Family::Rgb8 || df->bytesPerPixel != 4 || !dst.pixels ||
-        dst.width != s.width / 2 || dst.height != s.height / 2 ||
-        dst.rowBytes < int64_t(dst.width) * 4)
-        return false;
+    return df && df->family == Family::Rgb8 && df->bytesPerPixel == 4 && dst.pixels && width > 0 &&
+           height > 0 && width % 2 == 0 && height % 2 == 0 && dst.width == width / 2 &&
+           dst.height == height / 2 && dst.rowBytes >= int64_t(dst.width) * 4;
+}
+
+// The kernel for samples of sampleBytes whose codes are codeTo8 8-bit units.
+HalfKernel makeKernel(int sampleBytes, double codeTo8, bool interleaved, bool leftSited,
+                      bool chromaRows2, const YuvToRgb& t, const DstImage& dst) {
     HalfKernel k{};
-    k.interleaved = p->interleaved;
-    k.leftSited = !centreSited;
-    k.chromaRows2 = p->chromaDivY == 1;
+    k.interleaved = interleaved;
+    k.leftSited = leftSited;
+    k.chromaRows2 = chromaRows2;
     // Samples summed: luma 4; chroma 1 (centred) or 4 (3 : 1) per row, times its rows.
     const int chromaLog2 = (k.leftSited ? 2 : 0) + (k.chromaRows2 ? 1 : 0);
     // A sum of codes to value units is a shift by toValue less the sum's log2.
-    const int toValue = log2Of(p->codeTo8) + kValueBits;
-    if (p->sampleBytes == 2 && p->codeTo8 < 1.0 / 8) {
+    const int toValue = log2Of(codeTo8) + kValueBits;
+    if (sampleBytes == 2 && codeTo8 < 1.0 / 8) {
         // 16-bit codes: room for the sums in 16 bits, the precision lost far below 8 bits.
         k.lumaPre = 2, k.chromaPre = chromaLog2 + 1;
     }
@@ -232,7 +236,82 @@ bool planarHalfToRgb(const PlanarImage& s, const DstImage& dst, const YuvToRgb& 
     k.kY = coef(t.m[0][0]), k.kRv = coef(t.m[0][2]);
     k.kGu = coef(t.m[1][1]), k.kGv = coef(t.m[1][2]), k.kBu = coef(t.m[2][1]);
     k.yOff = int16_t(std::lround(t.off[0] * (1 << kValueBits)));
+    const FormatInfo* df = formatInfo(dst.format);
     for (int i = 0; i < 4; ++i) k.slot[i] = df->slot[i];
+    return k;
+}
+
+// One v210 group (four words: six pixels, three pairs) of two rows, summed over the rows:
+// each pixel pair's two luma samples summed too, into ySums[0, 2, 4] (the odd entries stay
+// as they are), and each pair's U and V into uSums and vSums.
+inline void sumGroup(const uint8_t* a, const uint8_t* b, uint16_t* ySums, uint16_t* uSums,
+                     uint16_t* vSums) {
+    uint32_t f[3][4];  // fields at bits 0, 10, 20 of words 0-3, two rows summed
+#if defined(__SSE2__)
+    const __m128i m = _mm_set1_epi32(0x3FF);
+    const __m128i wa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+    const __m128i wb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+    for (int i = 0; i < 3; ++i) {
+        const __m128i sh = _mm_cvtsi32_si128(10 * i);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(f[i]),
+                         _mm_add_epi32(_mm_and_si128(_mm_srl_epi32(wa, sh), m),
+                                       _mm_and_si128(_mm_srl_epi32(wb, sh), m)));
+    }
+#else
+    uint32_t wa[4], wb[4];
+    std::memcpy(wa, a, 16), std::memcpy(wb, b, 16);
+    for (int i = 0; i < 3; ++i)
+        for (int w = 0; w < 4; ++w) f[i][w] = (wa[w] >> 10 * i & 0x3FF) + (wb[w] >> 10 * i & 0x3FF);
+#endif
+    // Words: U0 Y0 V0 | Y1 U1 Y2 | V1 Y3 U2 | Y4 V2 Y5, fields from bit 0 up.
+    ySums[0] = uint16_t(f[1][0] + f[0][1]);
+    ySums[2] = uint16_t(f[2][1] + f[1][2]);
+    ySums[4] = uint16_t(f[0][3] + f[2][3]);
+    uSums[0] = uint16_t(f[0][0]), uSums[1] = uint16_t(f[1][1]), uSums[2] = uint16_t(f[2][2]);
+    vSums[0] = uint16_t(f[2][0]), vSums[1] = uint16_t(f[0][2]), vSums[2] = uint16_t(f[1][3]);
+}
+
+}  // namespace
+
+bool v210HalfToRgb(const uint8_t* src, int width, int height, int64_t rowBytes, const DstImage& dst,
+                   const YuvToRgb& t) {
+    const FormatInfo* f = formatInfo(ZU_PF_v219);
+    constexpr int kMaxWidth = kV210HalfMaxWidth;
+    if (!src || !f || !halfDestination(dst, width, height) || width > kMaxWidth ||
+        rowBytes < minRowBytes(*f, width))
+        return false;
+    // The chroma of each odd pixel is the mean of its pair's and the next pair's, as the
+    // converter and the frame shaders read these formats: halved, weights 3 : 1.
+    const HalfKernel k = makeKernel(2, 0.25, false, true, true, t, dst);
+    const int groups = (width + 5) / 6, n = dst.width;
+    forRows(dst.height, 8, int64_t(n) * dst.height, [&](int begin, int end) {
+        // The two rows' sums go to the kernel as its first rows, zeros as its second: luma
+        // sums at even places beside zeros, so that the kernel's 2 x 2 sums are these.
+        constexpr int kGroups = (kMaxWidth + 5) / 6;
+        uint16_t y[kGroups * 6] = {}, u[kGroups * 3], v[kGroups * 3], zero[kGroups * 6] = {};
+        for (int r = begin; r < end; ++r) {
+            const uint8_t* a = src + 2 * r * rowBytes;
+            for (int g = 0; g < groups; ++g)
+                sumGroup(a + 16 * g, a + rowBytes + 16 * g, y + 6 * g, u + 3 * g, v + 3 * g);
+            Rows rows;
+            rows.l0 = reinterpret_cast<const uint8_t*>(y);
+            rows.u0 = reinterpret_cast<const uint8_t*>(u);
+            rows.v0 = reinterpret_cast<const uint8_t*>(v);
+            rows.l1 = rows.u1 = rows.v1 = reinterpret_cast<const uint8_t*>(zero);
+            rows.uAt = rows.vAt = 0;
+            convertRow<uint16_t>(k, rows, n, static_cast<uint8_t*>(dst.pixels) + r * dst.rowBytes);
+        }
+    });
+    return true;
+}
+
+bool planarHalfToRgb(const PlanarImage& s, const DstImage& dst, const YuvToRgb& t,
+                     bool centreSited) {
+    const PlanarInfo* p = planarInfo(s.format);
+    if (!p || checkPlanar(s) || p->chromaDivX != 2 || !halfDestination(dst, s.width, s.height))
+        return false;
+    const HalfKernel k = makeKernel(p->sampleBytes, p->codeTo8, p->interleaved, !centreSited,
+                                    p->chromaDivY == 1, t, dst);
 
     const auto* yBase = static_cast<const uint8_t*>(s.planes[0]);
     const auto* uBase = static_cast<const uint8_t*>(s.planes[1]);

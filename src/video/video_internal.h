@@ -44,7 +44,8 @@ struct VideoCaps {
     int hasFrameShaders = -1;
     // GL_RENDERER names a CPU rasteriser, which runs each fragment's arithmetic in software:
     // frames that need converting go through the threaded CPU converter, pictures at least
-    // twice the window's size are halved on the CPU, and the frame shaders only draw.
+    // twice the window's size are halved on the CPU (planar and 10-bit 4:2:2 ones halved and
+    // converted in one pass), and the frame shaders only draw.
     // Probed with hasFrameShaders (-1 before); tests set 0 or 1 to force either route.
     int softwareRenderer = -1;
 };
@@ -173,6 +174,12 @@ void halveImage(HalveLayout layout, const uint8_t* src, int width, int height, i
 // to 1/64 of a code in between. False, with nothing written, for frames it does not take.
 bool planarHalfToRgb(const PlanarImage& src, const DstImage& dst, const YuvToRgb& t,
                      bool centreSited);
+// The same for 10-bit 4:2:2 words ("v219" and its aliases), whose odd pixels take the
+// mean of their pair's and the next pair's chroma (halved: weights 3 : 1). Frames up to
+// kV210HalfMaxWidth pixels wide.
+inline constexpr int kV210HalfMaxWidth = 4096;  // the lines live on the stack
+bool v210HalfToRgb(const uint8_t* src, int width, int height, int64_t rowBytes, const DstImage& dst,
+                   const YuvToRgb& t);
 // Halves 8-bit 4:2:2 (U Y0 V Y1, or Y0 U Y1 V when yuyv) both ways in its own layout: an
 // output pixel's luma is the mean of the 2 x 2 it covers, an output pair's chroma the mean
 // of the four samples of the two input pairs beneath it. False, with nothing written,

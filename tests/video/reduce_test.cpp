@@ -165,4 +165,52 @@ TEST(Halving, FourTwoTwoKeepsItsLayoutWithLumaAndChromaMeans) {
     EXPECT_FALSE(halve422(px, 8, 3, 16, false, out, 8));
 }
 
+TEST(Halving, YuvToRgbAtHalfSizeRefusesWhatItCannotTakeAndWritesNothing) {
+    // A 16 x 4 NV12 frame and a 16 x 4 "v219" frame, each into an 8 x 2 "bgrA" picture,
+    // then each argument made unusable in turn.
+    std::vector<uint8_t> y(16 * 4, 100), uv(16 * 2, 128), words(48 * 4, 0x55);
+    const ColourSpec colour;
+    const YuvToRgb t = yuvToRgb(colour);
+    struct Case {
+        const char* name;
+        int width, height, rowBytes;  // of the source; v219 rows start rowBytes apart
+        int dstW, dstH, dstRowBytes;
+        unsigned dstFormat;
+        bool nullPlane;
+    };
+    const Case good{"usable", 16, 4, 16, 8, 2, 32, ZU_PF_bgrA, false};
+    const Case cases[] = {good,
+                          {"odd height", 16, 3, 16, 8, 1, 32, ZU_PF_bgrA, false},
+                          {"destination not half", 16, 4, 16, 8, 4, 32, ZU_PF_bgrA, false},
+                          {"destination rows too short", 16, 4, 16, 8, 2, 28, ZU_PF_bgrA, false},
+                          {"destination not 8-bit RGB", 16, 4, 16, 8, 2, 32, ZU_PF_2vuy, false},
+                          {"source rows too short", 16, 4, 12, 8, 2, 32, ZU_PF_bgrA, false},
+                          {"null plane", 16, 4, 16, 8, 2, 32, ZU_PF_bgrA, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool usable = &c == &cases[0];
+        std::vector<uint8_t> out(64 * 4, 0xCD);
+        const DstImage dst{out.data(), c.dstW, c.dstH, c.dstFormat, c.dstRowBytes};
+        const PlanarImage nv12{{c.nullPlane ? nullptr : y.data(), uv.data(), nullptr},
+                               {c.rowBytes, c.rowBytes, 0},
+                               c.width,
+                               c.height,
+                               ZU_PF_NV12};
+        EXPECT_EQ(planarHalfToRgb(nv12, dst, t, false), usable);
+        // "v219" rows of 16 pixels need 48 bytes: the rows given are 3 times the luma's.
+        EXPECT_EQ(v210HalfToRgb(c.nullPlane ? nullptr : words.data(), c.width, c.height,
+                                c.rowBytes * 3, dst, t),
+                  usable);
+        if (!usable) {
+            EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == 0xCD; }));
+        }
+    }
+    // Wider than the stack lines hold: left to the caller's other way.
+    std::vector<uint8_t> wide((kV210HalfMaxWidth + 6) / 6 * 16 * 2), out(kV210HalfMaxWidth * 4);
+    const DstImage dst{out.data(), kV210HalfMaxWidth / 2 + 1, 1, ZU_PF_bgrA,
+                       (kV210HalfMaxWidth / 2 + 1) * 4};
+    EXPECT_FALSE(v210HalfToRgb(wide.data(), kV210HalfMaxWidth + 2, 2,
+                               (kV210HalfMaxWidth + 6) / 6 * 16, dst, t));
+}
+
 }  // namespace
