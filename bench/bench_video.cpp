@@ -79,6 +79,10 @@ double fps(const std::function<bool()>& show, double seconds = kSeconds, int war
     return frames / elapsed;
 }
 
+double fpsFor(double seconds, const std::function<bool()>& show) {
+    return fps(show, seconds, 2);
+}
+
 void pump(int ms) {
     ZuMSG m;
     for (auto end = Clock::now() + std::chrono::milliseconds(ms); Clock::now() < end;)
@@ -206,7 +210,7 @@ double bigZuguiFps(ZUVideoWindowNode* v, int mode, BigFrame& b, double seconds) 
 
 // The limit: the same bytes uploaded to an RGBA8 texture 3840 texels wide with
 // glTexSubImage2D, one linearly filtered quad drawn into the window, no conversion.
-double bareUploadFps(size_t bytes) {
+double bareUploadFps(size_t bytes, double seconds) {
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return 0;
     SDL_Window* w = SDL_CreateWindow("bare upload", 0, 0, kBigWinW, kBigWinH, SDL_WINDOW_OPENGL);
@@ -224,7 +228,7 @@ double bareUploadFps(size_t bytes) {
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texW, texH, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
         glEnable(GL_TEXTURE_2D);
         glViewport(0, 0, kBigWinW, kBigWinH);
-        result = fps([&] {
+        result = fpsFor(seconds, [&] {
             SDL_Event e;
             while (SDL_PollEvent(&e)) {
             }
@@ -248,7 +252,7 @@ double bareUploadFps(size_t bytes) {
 }
 
 // SDL2's renderer with a streaming YUV texture of the frame's format, scaled to the window.
-double sdlYuvFps(BigFrame& b) {
+double sdlYuvFps(BigFrame& b, double seconds) {
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return 0;
@@ -261,7 +265,7 @@ double sdlYuvFps(BigFrame& b) {
         r ? SDL_CreateTexture(r, format, SDL_TEXTUREACCESS_STREAMING, k4W, k4H) : nullptr;
     double result = 0;
     if (t) {
-        result = fps([&] {
+        result = fpsFor(seconds, [&] {
             SDL_Event e;
             while (SDL_PollEvent(&e)) {
             }
@@ -291,6 +295,13 @@ double sdlYuvFps(BigFrame& b) {
     return result;
 }
 
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
 // Rows whose name starts with one of only (all when only is empty).
 void bench4k(const std::vector<std::string>& only) {
     if (ZUInitGUI(0, 0, kBigWinW, kBigWinH, nullptr, nullptr, nullptr, nullptr, 0) != 0) return;
@@ -311,13 +322,20 @@ void bench4k(const std::vector<std::string>& only) {
                                                         {"bgrA", ZU_PF_bgrA},
                                                         {"2vuy", ZU_PF_2vuy},
                                                         {"yuy2", ZU_PF_yuy2}};
+    // Medians over the turns of frames per second: textureMode 1 and 0, the bare upload and
+    // (for the formats it has) SDL2.
     struct Row {
         std::string name;
-        size_t bytes;
-        double gpu, cpu;
+        double gpu, cpu, bare, sdl;
     };
     std::vector<Row> rows;
-    std::vector<BigFrame> kept;  // the SDL2 peers' frames
+    // The measurements of a format in turns, a second each, so that all see the same load
+    // on a shared machine. ZU_BENCH_MODE=0 or 1 runs that mode alone, without the peers
+    // (for profiling).
+    const char* m = std::getenv("ZU_BENCH_MODE");
+    const bool peers = !m;
+    constexpr int kTurns = 5;
+    constexpr double kTurnSeconds = 1.0;
     for (const auto& [name, format] : formats) {
         const std::string n = name;
         if (!only.empty() && std::none_of(only.begin(), only.end(), [&](const std::string& o) {
@@ -325,18 +343,15 @@ void bench4k(const std::vector<std::string>& only) {
             }))
             continue;
         BigFrame b = bigFrame(name, format);
-        // The two modes in turns, a second each, so that both see the same load on a
-        // shared machine. ZU_BENCH_MODE=0 or 1 runs that mode alone (for profiling).
-        const char* m = std::getenv("ZU_BENCH_MODE");
-        constexpr int kTurns = 3;
-        double gpu = 0, cpu = 0;
+        const bool sdlHas = format == ZU_PF_NV12 || format == ZU_PF_I420 || format == ZU_PF_yuy2;
+        std::vector<double> gpu, cpu, bare, sdl;
         for (int turn = 0; turn < kTurns; ++turn) {
-            gpu += m && *m == '0' ? 0 : bigZuguiFps(v, 1, b, kSeconds / kTurns) / kTurns;
-            cpu += m && *m == '1' ? 0 : bigZuguiFps(v, 0, b, kSeconds / kTurns) / kTurns;
+            if (!m || *m == '1') gpu.push_back(bigZuguiFps(v, 1, b, kTurnSeconds));
+            if (!m || *m == '0') cpu.push_back(bigZuguiFps(v, 0, b, kTurnSeconds));
+            if (peers) bare.push_back(bareUploadFps(b.bytes(), kTurnSeconds));
+            if (peers && sdlHas) sdl.push_back(sdlYuvFps(b, kTurnSeconds));
         }
-        rows.push_back({name, b.bytes(), gpu, cpu});
-        if (format == ZU_PF_NV12 || format == ZU_PF_I420 || format == ZU_PF_yuy2)
-            kept.push_back(std::move(b));
+        rows.push_back({name, median(gpu), median(cpu), median(bare), median(sdl)});
     }
     ZUDestroyVideoWindow(v);
     ZUStopGUI();
@@ -344,32 +359,27 @@ void bench4k(const std::vector<std::string>& only) {
     ZUDestroyWindow(root);
 
     std::printf(
-        "\n3840 x 2160 frames into a 1920 x 1080 window, frames per second (%.0f s each, "
-        "modes 1 and 0 in turns)\n",
-        kSeconds);
-    std::printf("%-22s %9s %9s %7s %9s %7s\n", "format", "mode 1", "mode 0", "1 / 0", "bare",
-                "1/bare");
+        "\n3840 x 2160 frames into a 1920 x 1080 window, frames per second (medians of %d "
+        "turns of %.0f s; in each turn mode 1, mode 0, bare and SDL2 one after the other)\n",
+        kTurns, kTurnSeconds);
+    std::printf("%-22s %8s %8s %7s %8s %7s %8s %7s\n", "format", "mode 1", "mode 0", "1 / 0",
+                "bare", "1/bare", "SDL2", "1/SDL2");
+    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
     for (const Row& r : rows) {
-        const double bare = bareUploadFps(r.bytes);
-        std::printf("%-22s %9.1f %9.1f %6.2fx %9.1f %6.2fx\n", r.name.c_str(), r.gpu, r.cpu,
-                    r.cpu > 0 ? r.gpu / r.cpu : 0.0, bare, bare > 0 ? r.gpu / bare : 0.0);
+        std::printf("%-22s %8.1f %8.1f %6.2fx %8.1f %6.2fx", r.name.c_str(), r.gpu, r.cpu,
+                    ratio(r.gpu, r.cpu), r.bare, ratio(r.gpu, r.bare));
+        if (r.sdl > 0)
+            std::printf(" %8.1f %6.2fx\n", r.sdl, ratio(r.gpu, r.sdl));
+        else
+            std::printf(" %8s %7s\n", "-", "");
     }
     std::printf(
         "mode 1: textureMode 1 (frame shaders; on a software renderer the CPU converts "
         "and halves first); mode 0: textureMode 0 (drawn as pixels, "
         "or converted on the CPU first); bare: the same bytes uploaded to an RGBA8 "
-        "texture and drawn as one quad, no conversion\n");
-    std::printf("\n%-22s %9s %9s %7s\n", "format", "zugui", "SDL2", "ratio");
-    for (BigFrame& b : kept) {
-        const double ours = std::find_if(rows.begin(), rows.end(), [&](const Row& r) {
-                                return r.name == b.name;
-                            })->gpu;
-        const double sdl = sdlYuvFps(b);
-        std::printf("%-22s %9.1f %9.1f %6.2fx\n", b.name, ours, sdl, sdl > 0 ? ours / sdl : 0.0);
-    }
-    std::printf(
-        "SDL2: OpenGL renderer, streaming texture (SDL_UpdateNVTexture, "
-        "SDL_UpdateYUVTexture, SDL_UpdateTexture), scaled by SDL_RenderCopy\n");
+        "texture and drawn as one quad, no conversion; SDL2: OpenGL renderer, streaming "
+        "texture (SDL_UpdateNVTexture, SDL_UpdateYUVTexture, SDL_UpdateTexture) scaled by "
+        "SDL_RenderCopy\n");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "video/convert/convert.h"
 #include "video/convert/planar.h"
 
@@ -26,16 +27,7 @@ const unsigned kCodes[] = {
 };
 constexpr size_t kCodeCount = sizeof kCodes / sizeof kCodes[0];
 
-struct Reader {
-    const uint8_t* p;
-    size_t n;
-    uint8_t byte() {
-        if (!n) return 0;
-        --n;
-        return *p++;
-    }
-    int range(int lo, int hi) { return lo + byte() % (hi - lo + 1); }
-};
+using Reader = zu::fuzz::Input;
 
 int rowBytes(Reader& r, unsigned code, int width) {
     const FormatInfo* f = formatInfo(code);

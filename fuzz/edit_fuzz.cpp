@@ -6,14 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz_input.h"
 #include "gui/gui_state.h"
 #include "zugui/widgets.h"
 
 namespace {
 
-char* cs(const char* s) {
-    return const_cast<char*>(s);
-}
+using zu::fuzz::cs;
 
 struct Host : ZUWindow {
     ZUNumber* number = nullptr;
@@ -41,14 +40,7 @@ struct Host : ZUWindow {
 
 Host* host = nullptr;
 
-template <typename T>
-T take(const uint8_t*& data, size_t& size) {
-    T v{};
-    const size_t n = size < sizeof v ? size : sizeof v;
-    std::memcpy(&v, data, n);
-    data += n, size -= n;
-    return v;
-}
+using zu::fuzz::take;
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "gui/gui_state.h"
 #include "platform/winsys/winsys.h"
 #include "zugui/text.h"
@@ -16,14 +17,7 @@ namespace ws = zu::ws;
 
 namespace {
 
-template <typename T>
-T take(const uint8_t*& data, size_t& size) {
-    T v{};
-    const size_t n = size < sizeof v ? size : sizeof v;
-    std::memcpy(&v, data, n);
-    data += n, size -= n;
-    return v;
-}
+using zu::fuzz::take;
 
 struct Depths {
     GLint modelview, projection, attrib;

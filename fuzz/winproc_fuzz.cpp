@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz_input.h"
 #include "gui/gui_state.h"
 #include "platform/winsys/events.h"
 #include "platform/winsys/messages.h"
@@ -24,9 +25,7 @@ int64_t fakeClock() {
 }
 void noRender() {}
 
-char* cs(const char* s) {
-    return const_cast<char*>(s);
-}
+using zu::fuzz::cs;
 
 struct Tree {
     ZUWindow root;
@@ -46,14 +45,7 @@ struct Tree {
 };
 Tree* tree = nullptr;
 
-template <typename T>
-T take(const uint8_t*& data, size_t& size) {
-    T v{};
-    const size_t n = size < sizeof v ? size : sizeof v;
-    std::memcpy(&v, data, n);
-    data += n, size -= n;
-    return v;
-}
+using zu::fuzz::take;
 
 intptr_t send(unsigned m, uintptr_t wp, intptr_t lp) {
     return zu::detail::guiWindowProc(zu::ws::fromMessage(kMain, m, wp, lp));

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz_input.h"
 #include "platform/winsys/winsys.h"
 #include "platform/winsys/x11/x11_internal.h"
 #include "zugui/platform.h"
@@ -20,16 +21,7 @@ using zu::ws::x11::XWin;
 
 namespace {
 
-struct Input {
-    const uint8_t* p;
-    size_t n;
-    uint8_t byte() { return n ? (--n, *p++) : 0; }
-    long word() {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) v = v << 8 | byte();
-        return static_cast<long>(v);
-    }
-};
+using zu::fuzz::Input;
 
 ws::Window *gTop, *gChild, *gOther;
 long gDrops = 0;  // drops delivered, printed at exit: the whole path was reached

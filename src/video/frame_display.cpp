@@ -198,6 +198,12 @@ LayoutInput layoutInput(const ZUVideoWindowNode& v, const ZUVideoFrame& f, int w
     return in;
 }
 
+// The frame is at least twice the size of the viewport it is shown in, both ways.
+bool shownAtHalfOrLess(const ZUVideoWindowNode& v, const ZUVideoFrame& f) {
+    const Layout l = computeLayout(layoutInput(v, f, f.width, f.height, 1.f, 1.f));
+    return l.vpW > 0 && l.vpH > 0 && f.width >= 2 * l.vpW && f.height >= 2 * l.vpH;
+}
+
 // An 8-bit 4:2:2 frame for a software renderer's texture path, halved both ways in its
 // own layout when it is at least twice the size it is shown at, so that the converter
 // runs on a quarter of the pixels (the picture drawn may halve again); else the frame.
@@ -209,8 +215,7 @@ ZUVideoFrame halvedForCpu(const ZUVideoWindowNode& v, GpuDisplay& state, const Z
         info->slot[1] > 1 || info->slot[3] != info->slot[1] + 2 ||
         f.rowBytes < minRowBytes(*info, f.width))
         return f;
-    const Layout l = computeLayout(layoutInput(v, f, f.width, f.height, 1.f, 1.f));
-    if (l.vpW <= 0 || l.vpH <= 0 || f.width < 2 * l.vpW || f.height < 2 * l.vpH) return f;
+    if (!shownAtHalfOrLess(v, f)) return f;
     const int64_t rowBytes = int64_t(f.width / 2) * 2;
     void* dst = gpuScratch(state, rowBytes * (f.height / 2), 1);
     if (!dst || !halve422(static_cast<const uint8_t*>(f.pixels), f.width, f.height, f.rowBytes,
@@ -329,8 +334,10 @@ namespace {
 
 // Converts a frame on the CPU into the window's scratch buffer (or the host's conversion
 // buffer): 0 with the image described in out, or -2.
+// halfPlanar: a planar frame is halved while it is converted.
 int convertOnCpu(ZUVideoWindowNode& video, GpuDisplay& state, const ZUVideoFrame& f,
-                 const GpuFrame& g, const ZuRGBLUT* lut, bool toGpu, DstImage& out, Way& way) {
+                 const GpuFrame& g, const ZuRGBLUT* lut, bool toGpu, bool halfPlanar, DstImage& out,
+                 Way& way) {
     unsigned target = ZU_PF_bgrA;
     int bpp = 4;
     way = {GL_BGRA, GL_UNSIGNED_BYTE, 0, true};
@@ -343,8 +350,8 @@ int convertOnCpu(ZUVideoWindowNode& video, GpuDisplay& state, const ZUVideoFrame
         target = ZU_PF_rgba, way = {GL_RGBA, GL_UNSIGNED_BYTE, 0, true};
     }
     // Planar frames are converted at full size; decimation is for the packed converters.
-    const int dx = planar ? 1 : validDecimation(f.decimationX);
-    const int dy = planar ? 1 : validDecimation(f.decimationY);
+    const int dx = planar ? (halfPlanar ? 2 : 1) : validDecimation(f.decimationX);
+    const int dy = planar ? (halfPlanar ? 2 : 1) : validDecimation(f.decimationY);
     const int w = f.width / dx, h = f.height / dy;
     if (w <= 0 || h <= 0) return -2;
     const int64_t rowBytes = int64_t{f.width} * bpp / dx;
@@ -359,6 +366,8 @@ int convertOnCpu(ZUVideoWindowNode& video, GpuDisplay& state, const ZUVideoFrame
                              f.width,
                              f.height,
                              f.format};
+        if (halfPlanar)
+            return planarHalfToRgb(pi, out, yuvToRgb(g.colour), g.colour.centreSited) ? 0 : -2;
         return planarToRgb(pi, out, yuvToRgb(g.colour), g.colour.centreSited);
     }
     const SrcImage src{f.pixels, f.width, f.height, f.format, f.rowBytes};
@@ -427,10 +436,14 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
     const void* source = g.planes[0];
     GpuFrame shown = g;  // what the frame shaders draw: the frame, or its CPU conversion
 
+    // A software renderer draws a large planar frame fastest as the window-sized RGB
+    // picture that the CPU makes in one pass.
+    const bool halfPlanar = gpu && planar && gpuSoftware(*state) && !g.nearest &&
+                            f.height % 2 == 0 && shownAtHalfOrLess(*video, f);
     Way way;
     bool convert = false;
     if (gpu) {
-        convert = !gpuPrefers(*state, g) || (guides && !guidesInPlace(f.format));
+        convert = halfPlanar || !gpuPrefers(*state, g) || (guides && !guidesInPlace(f.format));
         if (!convert && hasPixels && guides)
             drawFrameGuides(f.pixels, f.format, f.width, f.height, f.rowBytes, f);
     } else if (!planar && !(lut && !video->texturePath)) {
@@ -450,7 +463,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
         if (hasPixels) {
             const bool halve = gpu && gpuSoftware(*state) && !g.nearest;
             if (convertOnCpu(*video, *state, halve ? halvedForCpu(*video, *state, f) : f, g, lut,
-                             gpu, out, way) != 0) {
+                             gpu, halfPlanar, out, way) != 0) {
                 // Neither converter takes this frame: show black rather than stale memory.
                 clearAll();
                 ws::swapBuffers(zu::detail::surfaceOf(video));

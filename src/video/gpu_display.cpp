@@ -338,9 +338,9 @@ struct Texture {
 
 struct GpuDisplay {
     // Programs built on first use: present by mix (0: none, 1: applied) and plane count
-    // (1-3, or 4-5 for 2-3 planes with chroma at the luma's size), decode by mode (1-6).
+    // (1-3), decode by mode (1-6).
     // present[1][1] is built at start and tells whether the frame shaders run at all.
-    GLuint present[2][6] = {}, decode[7] = {};
+    GLuint present[2][4] = {}, decode[7] = {};
     bool software = false;  // frames needing conversion go through the CPU first
     GLuint lut = 0;
     Texture planes[3];
@@ -387,10 +387,8 @@ namespace {
 GLuint presentProgram(GpuDisplay& g, int planes, bool mix) {
     GLuint& slot = g.present[mix ? 1 : 0][planes];
     if (slot) return slot;
-    const std::string defines =
-        "#define PLANES " + std::to_string(planes > 3 ? planes - 2 : planes) +
-        "\n#define CHROMA_AT_LUMA " + (planes > 3 ? "1" : "0") + "\n#define LUT " +
-        (g.lut ? "1" : "0") + "\n#define MIX " + (mix ? "1" : "0") + "\n";
+    const std::string defines = "#define PLANES " + std::to_string(planes) + "\n#define LUT " +
+                                (g.lut ? "1" : "0") + "\n#define MIX " + (mix ? "1" : "0") + "\n";
     const GLuint p =
         compileProgram(kFrameVertexShader, withDefines(kPresentFragmentShader, defines));
     if (!p) return 0;
@@ -538,15 +536,18 @@ namespace {
 
 // Halves the picture on the CPU while it is at least twice the viewport's size along an
 // axis; pixels, w, h and the unpack settings then describe the result.
-// Four 16-bit components come out as bytes (to8 set): the window shows 8 bits, and the
-// rasteriser reads bytes faster.
+// With allowTo8 (the shader shows the components as they are), 16-bit and 10-bit
+// components come out as bytes (to8 set): the window shows 8 bits, the rasteriser reads
+// bytes faster, and the upload copies them where other texel types are converted one by
+// one.
 void halveForViewport(GpuDisplay& g, HalveLayout layout, const void*& pixels, int& w, int& h,
-                      int64_t rowBytes, Unpack& unpack, int vpW, int vpH, bool& to8) {
+                      int64_t rowBytes, Unpack& unpack, int vpW, int vpH, bool allowTo8,
+                      bool& to8) {
     auto halveX = [&] { return vpW > 0 && w >= 2 * vpW; };
     auto halveY = [&] { return vpH > 0 && h >= 2 * vpH; };
     to8 = false;
     if (!halveX() && !halveY()) return;
-    if (layout == HalveLayout::Shorts4) layout = HalveLayout::Shorts4To8, to8 = true;
+    if (allowTo8 && halveLayoutTo8(layout) != layout) layout = halveLayoutTo8(layout), to8 = true;
     const int bpp = to8 ? 4 : halvePixelBytes(layout);
     // Results alternate between two regions: the first for odd steps, the second (half the
     // first step's size at most) for even ones.
@@ -570,50 +571,6 @@ void halveForViewport(GpuDisplay& g, HalveLayout layout, const void*& pixels, in
     unpackFor(w, bpp, rowBytes, unpack);
 }
 
-// The planes of a planar frame shown at half size or less, halved on the CPU once: luma
-// averaged 2 x 2, chroma sampled where the halved pixels' centres lie, so that the chroma
-// planes match the luma's size and sit on its pixels. False, with nothing changed, when
-// the frame is shown larger.
-struct Planes {
-    const void* px[3];
-    Unpack unpack[3];
-    int w, h, cw, ch;
-    bool chromaOnLuma = false;
-};
-bool halvePlanes(GpuDisplay& g, const PlanarInfo& p, const GpuFrame& fr, Planes& s, int vpW,
-                 int vpH) {
-    if (p.chromaDivX != 2 || vpW <= 0 || vpH <= 0 || s.w < 2 * vpW || s.h < 2 * vpH || s.h % 2)
-        return false;
-    const int sb = p.sampleBytes, comps = p.interleaved ? 2 : 1;
-    const int w = s.w / 2, h = s.h / 2;  // the chroma planes' size too
-    const int64_t luma = int64_t(w) * h * sb, chroma = int64_t(w) * h * sb * comps;
-    const int planes = p.interleaved ? 2 : 3;
-    const int64_t total = luma + chroma * (planes - 1);
-    if (int64_t(g.halves.size()) < total) {
-        try {
-            g.halves.resize(size_t(total));
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-    }
-    uint8_t* out = g.halves.data();
-    halveImage(sb == 1 ? HalveLayout::Bytes1 : HalveLayout::Shorts1,
-               static_cast<const uint8_t*>(fr.planes[0]), s.w, s.h, fr.rowBytes[0], true, true, out,
-               int64_t(w) * sb);
-    s.px[0] = out;
-    for (int i = 1; i < planes; ++i) {
-        uint8_t* c = out + luma + chroma * (i - 1);
-        chromaForHalf(static_cast<const uint8_t*>(fr.planes[i]), s.cw, s.ch, fr.rowBytes[i], comps,
-                      sb, !fr.colour.centreSited, p.chromaDivY == 1, c, int64_t(w) * sb * comps);
-        s.px[i] = c;
-    }
-    for (int i = 0; i < planes; ++i)
-        unpackFor(w, i ? sb * comps : sb, int64_t(w) * sb * (i ? comps : 1), s.unpack[i]);
-    s.w = s.cw = w, s.h = s.ch = h;
-    s.chromaOnLuma = true;
-    return true;
-}
-
 }  // namespace
 
 bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
@@ -634,23 +591,13 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
     bool to8 = false;
     if (g.software && !fr.nearest && r.kind == Kind::Raw && r.halvable)
         halveForViewport(g, r.halve, pixels, w, h, fr.rowBytes[0], l.unpack[0], viewport[2],
-                         viewport[3], to8);
-    Planes planes{{fr.planes[0], fr.planes[1], fr.planes[2]},
-                  {l.unpack[0], l.unpack[1], l.unpack[2]},
-                  w,
-                  h,
-                  p ? w / p->chromaDivX : 0,
-                  p ? h / p->chromaDivY : 0};
-    if (p && g.software && !fr.nearest &&
-        halvePlanes(g, *p, fr, planes, viewport[2], viewport[3])) {
-        w = planes.w, h = planes.h;
-        l.unpack[0] = planes.unpack[0];
-    }
+                         viewport[3], !mixed, to8);
+    const int cw = p ? w / p->chromaDivX : 0, ch = p ? h / p->chromaDivY : 0;
     // Texels one to one with the window's pixels: nearest reads the same values as linear,
     // at a fraction of a software rasteriser's cost.
     const bool exact = w == viewport[2] && h == viewport[3];
     const GLint filter = fr.nearest || exact ? GL_NEAREST : GL_LINEAR;
-    const int layout = p ? (p->interleaved ? 2 : 3) + (planes.chromaOnLuma ? 2 : 0) : 1;
+    const int layout = p ? (p->interleaved ? 2 : 3) : 1;
     const GLuint present = presentProgram(g, layout, mixed);
     if (!present) return false;
     glPixelStorei(GL_UNPACK_SWAP_BYTES, r.swapBytes ? 1 : 0);
@@ -683,19 +630,18 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     } else {
-        const int cw = planes.cw, ch = planes.ch;
         const int sb = p->sampleBytes;
         const GLenum type = sb == 1 ? GL_UNSIGNED_BYTE : GL_UNSIGNED_SHORT;
         const GLenum one = sb == 1 ? GL_R8 : GL_R16, two = sb == 1 ? GL_RG8 : GL_RG16;
         g.planes[0].ensure(kUnitPlane[0], w, h, one, GL_RED, type, filter);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RED, type, planes.px[0]);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RED, type, fr.planes[0]);
         for (int i = 1; i <= (p->interleaved ? 1 : 2); ++i) {
-            setUnpack(planes.unpack[i]);
+            setUnpack(l.unpack[i]);
             const GLenum fmt = p->interleaved ? GL_RG : GL_RED;
             // Read texel by texel where the shader interpolates chroma itself.
             g.planes[i].ensure(kUnitPlane[i], cw, ch, p->interleaved ? two : one, fmt, type,
-                               planes.chromaOnLuma ? filter : GL_NEAREST);
-            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, cw, ch, fmt, type, planes.px[i]);
+                               GL_NEAREST);
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, cw, ch, fmt, type, fr.planes[i]);
         }
     }
     restoreUnpack();
@@ -703,11 +649,11 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
     glUseProgram(present);
     if (p) {
         // Left-sited chroma sits on the even pixels, a quarter of a chroma sample left of
-        // the centre of the pixel pair; chroma made for halved luma sits on its pixels.
-        const GLint size[2] = {planes.cw, planes.ch};
+        // the centre of the pixel pair.
+        const GLint size[2] = {cw, ch};
         glUniform2iv(glGetUniformLocation(present, "ChromaSize"), 1, size);
         glUniform1f(glGetUniformLocation(present, "ChromaShift"),
-                    fr.colour.centreSited || planes.chromaOnLuma ? 0.f : -0.25f);
+                    fr.colour.centreSited ? 0.f : -0.25f);
     }
     if (mixed) setMix(present, mix);
     if (g.lut) {

@@ -199,10 +199,22 @@ void halveRowBytes1(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n,
     halveRowGeneric(Bytes{1}, 1, a, b, srcW, x, i, n, d);
 }
 
+// The three 10-bit fields' means rounded to bytes (round(v * 255 / 1023)), in the order of
+// Word10::shift, then 255.
+struct Word10To8 {
+    Word10 in;
+    void load(const uint8_t* p, unsigned c[4]) const { in.load(p, c); }
+    void store(uint8_t* p, const unsigned c[4]) const {
+        for (int i = 0; i < 3; ++i) p[i] = uint8_t((c[i] * 255 + 511) / 1023);
+        p[3] = 255;
+    }
+};
+
 // Little-endian 10-bit words halved along x and y, four output words a step where SSE2 is
 // there: each field masked out in 32-bit lanes, summed over the rows, then over the pairs.
+// to8 writes Word10To8's bytes instead.
 void halveRowWord10(const Word10& l, const uint8_t* a, const uint8_t* b, int srcW, bool x, int n,
-                    uint8_t* d) {
+                    uint8_t* d, bool to8) {
     int i = 0;
 #if defined(__SSE2__)
     if (x && a != b && !l.bigEndian) {
@@ -225,13 +237,26 @@ void halveRowWord10(const Word10& l, const uint8_t* a, const uint8_t* b, int src
                 const __m128i odd = _mm_castps_si128(_mm_shuffle_ps(f0, f1, 0xDD));
                 const __m128i mean =
                     _mm_srli_epi32(_mm_add_epi32(_mm_add_epi32(even, odd), two), 2);
-                out = _mm_or_si128(out, _mm_sll_epi32(mean, sh));
+                if (!to8) {
+                    out = _mm_or_si128(out, _mm_sll_epi32(mean, sh));
+                } else if (f < 3) {
+                    // (v * 255 + 511) / 1023 as ((v * 255 + 512) * 1025) >> 20, exact here.
+                    const __m128i t = _mm_add_epi32(_mm_sub_epi32(_mm_slli_epi32(mean, 8), mean),
+                                                    _mm_set1_epi32(512));
+                    const __m128i q = _mm_srli_epi32(_mm_add_epi32(_mm_slli_epi32(t, 10), t), 20);
+                    out = _mm_or_si128(out, _mm_slli_epi32(q, 8 * f));
+                } else {
+                    out = _mm_or_si128(out, _mm_set1_epi32(int32_t(0xFF000000u)));
+                }
             }
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), out);
         }
     }
 #endif
-    halveRowGeneric(l, 4, a, b, srcW, x, i, n, d);
+    if (to8)
+        halveRowTo(Word10To8{l}, 4, 4, a, b, srcW, x, i, n, d);
+    else
+        halveRowGeneric(l, 4, a, b, srcW, x, i, n, d);
 }
 
 void halveRow(HalveLayout layout, const uint8_t* a, const uint8_t* b, int srcW, bool x, int n,
@@ -250,11 +275,17 @@ void halveRow(HalveLayout layout, const uint8_t* a, const uint8_t* b, int srcW, 
         case HalveLayout::Shorts4To8:
             return halveRowShorts4(a, b, srcW, x, n, d, true);
         case HalveLayout::High10:
-            return halveRowWord10(Word10{{22, 12, 2, 0}, false}, a, b, srcW, x, n, d);
+        case HalveLayout::High10To8:
+            return halveRowWord10(Word10{{22, 12, 2, 0}, false}, a, b, srcW, x, n, d,
+                                  layout == HalveLayout::High10To8);
         case HalveLayout::High10BigEndian:
-            return halveRowWord10(Word10{{22, 12, 2, 0}, true}, a, b, srcW, x, n, d);
+        case HalveLayout::High10BigEndianTo8:
+            return halveRowWord10(Word10{{22, 12, 2, 0}, true}, a, b, srcW, x, n, d,
+                                  layout == HalveLayout::High10BigEndianTo8);
         case HalveLayout::Low10:
-            return halveRowWord10(Word10{{0, 10, 20, 30}, false}, a, b, srcW, x, n, d);
+        case HalveLayout::Low10To8:
+            return halveRowWord10(Word10{{0, 10, 20, 30}, false}, a, b, srcW, x, n, d,
+                                  layout == HalveLayout::Low10To8);
     }
 }
 
@@ -323,6 +354,26 @@ bool halve422(const uint8_t* src, int width, int height, int64_t rowBytes, bool 
     return true;
 }
 
+bool halveTo8(HalveLayout layout) {
+    return layout == HalveLayout::Shorts4To8 || layout == HalveLayout::High10To8 ||
+           layout == HalveLayout::High10BigEndianTo8 || layout == HalveLayout::Low10To8;
+}
+
+HalveLayout halveLayoutTo8(HalveLayout layout) {
+    switch (layout) {
+        case HalveLayout::Shorts4:
+            return HalveLayout::Shorts4To8;
+        case HalveLayout::High10:
+            return HalveLayout::High10To8;
+        case HalveLayout::High10BigEndian:
+            return HalveLayout::High10BigEndianTo8;
+        case HalveLayout::Low10:
+            return HalveLayout::Low10To8;
+        default:
+            return layout;
+    }
+}
+
 int halvePixelBytes(HalveLayout layout) {
     switch (layout) {
         case HalveLayout::Bytes1:
@@ -339,59 +390,12 @@ int halvePixelBytes(HalveLayout layout) {
     }
 }
 
-namespace {
-
-// One row of chromaForHalf for samples of type T (8- or 16-bit little-endian).
-template <class T>
-void chromaRow(const uint8_t* a, const uint8_t* b, int samples, int components, bool leftSited,
-               uint8_t* d) {
-    const int n = samples * components;
-    auto get = [](const uint8_t* row, int i) {
-        T v;
-        std::memcpy(&v, row + i * int(sizeof(T)), sizeof(T));
-        return unsigned(v);
-    };
-    auto put = [&](int i, unsigned v) {
-        const T t = T(v);
-        std::memcpy(d + i * int(sizeof(T)), &t, sizeof(T));
-    };
-    if (!leftSited) {
-        for (int i = 0; i < n; ++i) put(i, (get(a, i) + get(b, i) + 1) >> 1);
-        return;
-    }
-    // Weights 3 : 1 with the next sample of the same component, the last with itself.
-    for (int i = 0; i < n; ++i) {
-        const int j = i + components < n ? i + components : i;
-        put(i, (3 * (get(a, i) + get(b, i)) + get(a, j) + get(b, j) + 4) >> 3);
-    }
-}
-
-}  // namespace
-
-void chromaForHalf(const uint8_t* src, int samples, int rows, int64_t rowBytes, int components,
-                   int sampleBytes, bool leftSited, bool halveRows, uint8_t* dst,
-                   int64_t dstRowBytes) {
-    if (!src || !dst || samples <= 0 || rows <= 0) return;
-    const int h = halveRows ? rows / 2 : rows;
-    forRows(h, 8, int64_t(samples) * components * h, [&](int begin, int end) {
-        for (int r = begin; r < end; ++r) {
-            const uint8_t* a = src + (halveRows ? 2 * r : r) * rowBytes;
-            const uint8_t* b = halveRows ? a + rowBytes : a;
-            uint8_t* d = dst + r * dstRowBytes;
-            if (sampleBytes == 1)
-                chromaRow<uint8_t>(a, b, samples, components, leftSited, d);
-            else
-                chromaRow<uint16_t>(a, b, samples, components, leftSited, d);
-        }
-    });
-}
-
 void halveImage(HalveLayout layout, const uint8_t* src, int width, int height, int64_t rowBytes,
                 bool x, bool y, uint8_t* dst, int64_t dstRowBytes) {
     if (!src || !dst || width <= 0 || height <= 0) return;
     const int w = x ? (width + 1) / 2 : width, h = y ? (height + 1) / 2 : height;
     const int bpp = halvePixelBytes(layout);
-    if (layout == HalveLayout::Shorts4To8 && !x && !y) return;  // nothing to halve
+    if (halveTo8(layout) && !x && !y) return;  // nothing to halve
     forRows(h, 8, int64_t(w) * h, [&](int begin, int end) {
         for (int r = begin; r < end; ++r) {
             const int r0 = y ? 2 * r : r, r1 = y && r0 + 1 < height ? r0 + 1 : r0;

@@ -150,26 +150,33 @@ enum class HalveLayout : uint8_t {
     Shorts4To8,  // 4 16-bit words in, 4 bytes out (each the mean rounded to 8 bits)
     High10,
     High10BigEndian,
-    Low10
+    Low10,
+    // The 10-bit words in, 4 bytes out: the three fields' means rounded to 8 bits, in the
+    // order of their bit positions above, then 255.
+    High10To8,
+    High10BigEndianTo8,
+    Low10To8
 };
 int halvePixelBytes(HalveLayout layout);  // of the source
+bool halveTo8(HalveLayout layout);        // writes 4 bytes a pixel
+// The layout that halves the same source into bytes, or layout when none does.
+HalveLayout halveLayoutTo8(HalveLayout layout);
 // Halves an image along x and/or y into dst (rows dstRowBytes apart), in the same layout:
 // each component the rounded mean of the 2 x 2 (or 2 x 1) it covers, an odd last column
 // or row paired with itself. Split over the converter's workers for large images.
 void halveImage(HalveLayout layout, const uint8_t* src, int width, int height, int64_t rowBytes,
                 bool x, bool y, uint8_t* dst, int64_t dstRowBytes);
+// A planar frame of even height halved both ways and converted into a 4-byte 8-bit RGB
+// image of half its size: luma the mean of the 2 x 2 each pixel covers, chroma taken where
+// the halved pixel's centre lies (a quarter sample right of a left-sited one, weights 3 : 1
+// with the next; for 4:2:2 the mean of two rows), then the colour matrix, the values kept
+// to 1/64 of a code in between. False, with nothing written, for frames it does not take.
+bool planarHalfToRgb(const PlanarImage& src, const DstImage& dst, const YuvToRgb& t,
+                     bool centreSited);
 // Halves 8-bit 4:2:2 (U Y0 V Y1, or Y0 U Y1 V when yuyv) both ways in its own layout: an
 // output pixel's luma is the mean of the 2 x 2 it covers, an output pair's chroma the mean
 // of the four samples of the two input pairs beneath it. False, with nothing written,
 // unless the width is a multiple of 4 and the height even.
-// The chroma of a planar frame with chroma halved horizontally (4:2:0, 4:2:2) whose luma is
-// halved both ways: each sample where the halved picture's pixel centre lies, a quarter
-// sample right of a left-sited one (weights 3 : 1 with the next), and for 4:2:2 the mean
-// of two rows (halveRows). samples per row, components each (2 for interleaved planes),
-// 8- or 16-bit little-endian.
-void chromaForHalf(const uint8_t* src, int samples, int rows, int64_t rowBytes, int components,
-                   int sampleBytes, bool leftSited, bool halveRows, uint8_t* dst,
-                   int64_t dstRowBytes);
 bool halve422(const uint8_t* src, int width, int height, int64_t rowBytes, bool yuyv, uint8_t* dst,
               int64_t dstRowBytes);
 

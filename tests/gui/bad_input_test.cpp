@@ -86,6 +86,7 @@ TEST(BadInput, NodeCallsAnswerNullNodesAndPointers) {
         ROW(ZUSetSchemeColor(-1, &c), -2),          ROW(ZUSetSchemeColor(256, &c), -2),
         ROW(ZUSetSchemeColor(INT_MIN, &c), -2),     ROW(ZUSetSchemeColor(0, nullptr), -2),
         ROW(ZUGetSchemeColor(256, &c), -2),         ROW(ZUGetSchemeColor(0, nullptr), -2),
+        ROW(ZUGetSchemeColor(-1, &c), -2),
     });
     // clang-format on
     // A destroyed node is no parent.

@@ -5,7 +5,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -198,7 +197,7 @@ TEST_F(GuiTest, RepaintsCoalesceDuringAPassAndStopEndsRendering) {
     EXPECT_EQ(passes.load(), 2);
 }
 
-TEST_F(GuiTest, PostedMessagesArriveInOrderOnTheGuiThreadAndOnlyWhileStarted) {
+TEST_F(GuiTest, PostedMessagesArriveOnTheGuiThreadAndOnlyWhileStarted) {
     ASSERT_EQ(ZUInitGUI(0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr, 0), 0);
     struct Log {
         std::vector<std::pair<int, int>> got;
@@ -227,9 +226,7 @@ TEST_F(GuiTest, PostedMessagesArriveInOrderOnTheGuiThreadAndOnlyWhileStarted) {
     for (auto& t : posters) t.join();
     EXPECT_TRUE(log.got.empty());  // nothing before the loop runs
     ASSERT_TRUE(pumpUntil([&] { return log.got.size() == kThreads * kEach; }));
-    EXPECT_FALSE(log.otherThread);
-    std::array<int, kThreads> next{};
-    for (auto [t, i] : log.got) EXPECT_EQ(i, next[t]++);
+    EXPECT_FALSE(log.otherThread);  // their order is the stress test's
 
     ZUStopGUI();
     ZUPostMessage(root, ZUM_CLICKED, 9, 9, nullptr, nullptr);
@@ -237,7 +234,6 @@ TEST_F(GuiTest, PostedMessagesArriveInOrderOnTheGuiThreadAndOnlyWhileStarted) {
     EXPECT_EQ(log.got.size(), size_t{kThreads * kEach});
     ZUStartGUI();
     ZUPostMessage(root, ZUM_CLICKED, 9, 9, nullptr, nullptr);  // left queued at ZUKillGUI
-    EXPECT_EQ(ZUPostMessage(nullptr, ZUM_CLICKED, 0, 0, nullptr, nullptr), 0);
 }
 
 TEST_F(GuiTest, DragMaximiseAndCentreMoveTheWindow) {
@@ -261,18 +257,20 @@ TEST_F(GuiTest, DragMaximiseAndCentreMoveTheWindow) {
     root = ZUCreateWindow(nullptr, 0, 1, &titleRect, nullptr, nullptr, nullptr);
     ZUWindowNode* title = ZUCreateWindow(nullptr, 0, 1, &titleRect, nullptr, root, nullptr);
     root->userData = title;
-    r = {5, 5, 640, 480};
+    // Odd sides: the centre less half the side, rounded down (960 - 320, 540 - 240).
+    r = {5, 5, 641, 481};
     ZUMaximizeGUI(&r, 1);
     EXPECT_EQ(title->visible, 0);
     EXPECT_EQ(std::tuple(r.x, r.y, r.width, r.height, gui().currentGuiHeight),
-              std::tuple(0, 0, 640, 480, 480));
+              std::tuple(0, 0, 641, 481, 481));
     ASSERT_TRUE(pumpUntil([&] { return screenRect(w, &wr) && wr.left == 640; }));
-    EXPECT_EQ(std::pair(wr.top, wr.width()), std::pair(300, 640));
+    EXPECT_EQ(std::pair(wr.top, wr.width()), std::pair(300, 641));
 
     ws::MonitorInfo primary, second;
     primary.monitor = primary.work = {0, 0, 1920, 1080};
     primary.primary = true;
-    second.monitor = second.work = {1920, 0, 3200, 1024};
+    second.monitor = {1920, 0, 3200, 1024};
+    second.work = {1920, 0, 3200, 990};  // maximising takes the monitor, not its work area
     ws::setMonitorsForTesting({primary, second});
     ws::move(gui().mainWindow, 2000, 10);
     ASSERT_TRUE(pumpUntil([&] { return screenRect(w, &wr) && wr.left == 2000; }));

@@ -42,13 +42,7 @@ bool pumpUntil(const std::function<bool()>& pred, int timeoutMs) {
 }
 
 void pumpFor(int ms) {
-    const int64_t end = ws::performanceCounter() + int64_t{ms} * 1000000;
-    for (;;) {
-        const int64_t left = (end - ws::performanceCounter()) / 1000000;
-        if (left <= 0) return;
-        ZuMSG m;
-        if (ws::getMessageTimeout(&m, static_cast<int>(left)) == 1) ZuDispatchMessage(&m);
-    }
+    pumpUntil([] { return false; }, ms);
 }
 
 TestDisplay::TestDisplay() { dpy = XOpenDisplay(nullptr); }

@@ -1,15 +1,9 @@
-// The fallback scaler: descriptor, colour against the formula and libswscale, geometry.
+// The fallback scaler: descriptor, colour against the published formulas, geometry.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "convert_support.h"
-
-#ifdef ZUGUI_HAVE_SWSCALE
-extern "C" {
-#include <libswscale/swscale.h>
-}
-#endif
 
 using namespace zu::detail;
 using namespace zutest;
@@ -100,31 +94,6 @@ TEST(FallbackScaler, ColourBarsMatchTheFormulaForEveryStandard) {
             }
         }
 }
-
-#ifdef ZUGUI_HAVE_SWSCALE
-TEST(FallbackScaler, VideoRangeBt601AgreesWithSwscale) {
-    Image s = bars(ZU_PF_2vuy);
-    Image ours = makeImage(ZU_PF_bgrA, s.width, 2);
-    ASSERT_EQ(scale(s, ours, standardDesc(1)), 0);
-    SwsContext* ctx = sws_getContext(s.width, 2, AV_PIX_FMT_UYVY422, s.width, 2, AV_PIX_FMT_BGRA,
-                                     SWS_POINT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
-                                     nullptr, nullptr);
-    ASSERT_NE(ctx, nullptr);
-    Image theirs = makeImage(ZU_PF_bgrA, s.width, 2);
-    const uint8_t* in[1] = {s.bytes.data()};
-    int inStride[1] = {s.rowBytes};
-    uint8_t* out[1] = {theirs.bytes.data()};
-    int outStride[1] = {theirs.rowBytes};
-    sws_scale(ctx, in, inStride, 0, 2, out, outStride);
-    sws_freeContext(ctx);
-    for (int x = 0; x < s.width; ++x) {
-        if (x % kBarWidth < 2 || x % kBarWidth >= kBarWidth - 2) continue;  // chroma edges
-        for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(ours.row(1)[4 * x + c], theirs.row(1)[4 * x + c], 2)
-                << "x " << x << " byte " << c;
-    }
-}
-#endif
 
 TEST(FallbackScaler, RowsAndColumnsArePlacedByTheSizeRules) {
     struct Case {

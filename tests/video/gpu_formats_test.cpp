@@ -363,10 +363,28 @@ TEST_F(FormatsTest, PicturesHalvedOnTheCpuMatchTheFrameShadersFilteredOnes) {
     if (!frameShaders()) GTEST_SKIP() << "no frame shaders in this OpenGL";
     // Frames at twice the window's size. Noise shows chroma placed at the wrong spot; 8-bit
     // 4:2:2, whose chroma the two filter over different spans, shows bars instead, the
-    // columns beside a bar edge left out.
-    for (unsigned format : {ZU_PF_NV12, ZU_PF_I420, ZU_PF_P010, ZU_PF_I422, ZU_PF_bgrA, ZU_PF_2vuy,
-                            ZU_PF_v219, ZU_PF_10rl, ZU_PF_RGBA}) {
-        SCOPED_TRACE(fourcc(format));
+    // columns beside a bar edge left out. Planar frames come in both chroma sitings.
+    const struct {
+        unsigned format;
+        int siting;
+    } cases[] = {{ZU_PF_NV12, ZU_SITING_DEFAULT},
+                 {ZU_PF_NV12, ZU_SITING_CENTER},
+                 {ZU_PF_NV21, ZU_SITING_DEFAULT},
+                 {ZU_PF_I420, ZU_SITING_DEFAULT},
+                 {ZU_PF_YV12, ZU_SITING_CENTER},
+                 {ZU_PF_P010, ZU_SITING_DEFAULT},
+                 {ZU_PF_P016, ZU_SITING_CENTER},
+                 {ZU_PF_I422, ZU_SITING_DEFAULT},
+                 {ZU_PF_I422, ZU_SITING_CENTER},
+                 {ZU_PF_P216, ZU_SITING_DEFAULT},
+                 {ZU_PF_I010, ZU_SITING_DEFAULT},
+                 {ZU_PF_bgrA, 0},
+                 {ZU_PF_2vuy, 0},
+                 {ZU_PF_v219, 0},
+                 {ZU_PF_10rl, 0},
+                 {ZU_PF_RGBA, 0}};
+    for (const auto& [format, siting] : cases) {
+        SCOPED_TRACE(fourcc(format) + " siting " + std::to_string(siting));
         const bool planar = planarInfo(format) != nullptr;
         const bool bars = !planar && formatInfo(format)->family == Family::Yuv422x8;
         const Content& c = kContents[bars ? 0 : 2];
@@ -374,10 +392,15 @@ TEST_F(FormatsTest, PicturesHalvedOnTheCpuMatchTheFrameShadersFilteredOnes) {
         std::vector<uint8_t> shown[2];
         for (int software : {0, 1}) {
             start(kRoutes[software], kW, kH);
-            std::vector<uint8_t> conv(size_t(kW) * kH * 4);
+            std::vector<uint8_t> conv(size_t(kW) * kH * 4, 0xAB);
             ZUVideoFrameEx e = fr.ext();
+            e.chromaSiting = siting;
             shown[software] = show(fr, conv, &e, kW / 2, kH / 2);
             ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+            // A software renderer gets planar frames as RGB pictures the CPU made.
+            if (planar) {
+                EXPECT_EQ(conv[0] != 0xAB || conv[1] != 0xAB, software == 1);
+            }
         }
         constexpr int bar = kW / 2 / 8;
         auto nearBarEdge = [](int x) { return x % bar < 2 || x % bar >= bar - 2; };

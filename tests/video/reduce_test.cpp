@@ -32,21 +32,32 @@ std::vector<unsigned> decode(HalveLayout l, const uint8_t* p) {
             return c;
         }
         case HalveLayout::High10BigEndian:
+        case HalveLayout::High10BigEndianTo8:
             w = __builtin_bswap32(w);
             [[fallthrough]];
         case HalveLayout::High10:
+        case HalveLayout::High10To8:
             return {w >> 22 & 0x3FF, w >> 12 & 0x3FF, w >> 2 & 0x3FF, w & 3};
         case HalveLayout::Low10:
+        case HalveLayout::Low10To8:
             return {w & 0x3FF, w >> 10 & 0x3FF, w >> 20 & 0x3FF, w >> 30};
     }
     return {};
 }
 
 TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
-    const HalveLayout layouts[] = {
-        HalveLayout::Bytes1,  HalveLayout::Bytes4,          HalveLayout::Shorts1,
-        HalveLayout::Shorts3, HalveLayout::Shorts4,         HalveLayout::Shorts4To8,
-        HalveLayout::High10,  HalveLayout::High10BigEndian, HalveLayout::Low10};
+    const HalveLayout layouts[] = {HalveLayout::Bytes1,
+                                   HalveLayout::Bytes4,
+                                   HalveLayout::Shorts1,
+                                   HalveLayout::Shorts3,
+                                   HalveLayout::Shorts4,
+                                   HalveLayout::Shorts4To8,
+                                   HalveLayout::High10,
+                                   HalveLayout::High10BigEndian,
+                                   HalveLayout::Low10,
+                                   HalveLayout::High10To8,
+                                   HalveLayout::High10BigEndianTo8,
+                                   HalveLayout::Low10To8};
     const struct {
         int w, h;
         bool x, y;
@@ -59,12 +70,13 @@ TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
     for (HalveLayout l : layouts)
         for (const auto& s : sizes) {
             // Split over the workers: one layout of each kind of row code is enough.
-            if (s.w > 1000 && l != HalveLayout::Bytes4 && l != HalveLayout::High10) continue;
+            if (s.w > 1000 && l != HalveLayout::Bytes4 && l != HalveLayout::High10To8) continue;
             SCOPED_TRACE(testing::Message() << "layout " << int(l) << ", " << s.w << " x " << s.h
                                             << (s.x ? " x" : "") << (s.y ? " y" : ""));
             const int bpp = halvePixelBytes(l);
-            // 16-bit means rounded to bytes: round(v / 257).
-            const bool to8 = l == HalveLayout::Shorts4To8;
+            // Means rounded to bytes: round(v / 257) for 16 bits, round(v * 255 / 1023) for
+            // 10 bits with 255 for the 2-bit field.
+            const bool to8 = halveTo8(l), words = to8 && l != HalveLayout::Shorts4To8;
             const HalveLayout outLayout = to8 ? HalveLayout::Bytes4 : l;
             const int outBpp = halvePixelBytes(outLayout);
             const int64_t rowBytes = int64_t(s.w) * bpp + 12;  // padded rows
@@ -92,7 +104,10 @@ TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
                     const auto got = decode(outLayout, out.data() + (size_t(r) * ow + i) * outBpp);
                     for (size_t k = 0; k < got.size(); ++k) {
                         const unsigned mean = (sum[k] + n / 2) / n;
-                        const unsigned want = to8 ? unsigned(mean / 257.0 + 0.5) : mean;
+                        const unsigned want = !to8     ? mean
+                                              : !words ? unsigned(mean / 257.0 + 0.5)
+                                              : k == 3 ? 255
+                                                       : unsigned(mean * 255 / 1023.0 + 0.5);
                         if (got[k] != want) {
                             ADD_FAILURE() << "pixel " << i << ", " << r << " component " << k
                                           << ": " << got[k] << " want " << want;

@@ -207,18 +207,9 @@ TEST_F(SliderLooks, KnobOnATrack) {
     ws::makeCurrent(nullptr);
 }
 
-TEST_F(SliderLooks, ScrollTrackBetweenItsButtons) {
-    auto c = draw(scroll);
-    const Rgb grey{76 / 255.f, 76 / 255.f, 76 / 255.f};
-    // The track, and black above the 32-pixel buttons at either end.
-    expectPixels(c, {at(52, 80, grey), at(287, 99, grey), at(150, 60, grey), at(35, 95, kBlack),
-                     at(300, 95, kBlack)});
-    auto rgb = [&](int x, int y) {
-        return c.at(x, y)[0] << 16 | c.at(x, y)[1] << 8 | c.at(x, y)[2];
-    };
-    EXPECT_NE(rgb(35, 75), 0);  // the buttons are drawn
-    EXPECT_NE(rgb(300, 75), 0);
-    EXPECT_NE(rgb(35, 75), 0x4C4C4C);
+// The track between the buttons is the page test's reference image; disabled it takes
+// colour 6.
+TEST_F(SliderLooks, DisabledScrollTrack) {
     scroll.EnableZUWindow(0, 0);
     expectPixels(draw(scroll), {at(150, 80, kRed)});
 }

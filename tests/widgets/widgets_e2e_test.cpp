@@ -1,5 +1,5 @@
 // One of each widget in a running GUI, driven with XTest: the parent hears the expected
-// notifications in order, each state shows on screen, and the screenshot is kept.
+// notifications in order, a scheme change shows on screen, and the screenshot is kept.
 #include <gtest/gtest.h>
 // X headers after gtest: they define None.
 #include <X11/XKBlib.h>
@@ -177,16 +177,8 @@ TEST_F(WidgetsEndToEnd, ClicksTypingEnterAndEscapeReachTheParentInOrder) {
                          page.tab1.GetZUTabCheck()),
               std::tuple(1, 1, 1, 0));
 
-    // The screen shows the states: the latched button pressed (dark top), the current tab's
-    // bright plate on the second tab, the check mark.
+    // The screen (its look is the looks tests'), for the documentation.
     Capture c = screen();
-    EXPECT_LT(pixel(c, 200, 230)[2], pixel(c, 100, 230)[2]);  // latch top darker than push
-    EXPECT_GT(pixel(c, 140, 288)[2], 200);                    // tab 2: (0.6, 0.8, 1.0) top
-    EXPECT_LT(pixel(c, 20, 288)[2], 150);
-    int mark = 0;
-    for (int gy = 208; gy < 224; ++gy)
-        for (int gx = 221; gx < 235; ++gx) mark = std::max<int>(mark, pixel(c, gx, gy)[0]);
-    EXPECT_GT(mark, 150);
     const std::string out = std::string(ZUGUI_BINARY_DIR) + "/widgets-1.png";
     EXPECT_TRUE(writePng(out, c));
 

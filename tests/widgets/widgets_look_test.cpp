@@ -1,5 +1,5 @@
 // What the widgets draw, read back from the main GL context: gradients and frame lines,
-// caption and mark colours, each pictogram at its geometry, tab and text-field colours.
+// caption and mark colours, pictogram states, tab and text-field colours.
 // Scheme entries are set to pure primaries so that every colour can be told apart.
 #include "look_support.h"
 #include "widget_host.h"
@@ -39,21 +39,15 @@ class LookTest : public LookSuite<480, 360> {
 TEST_F(LookTest, PushButtonGradientFrameAndCaption) {
     ZUButton b;
     make(b, {40, 40, 96, 32}, "OK");
-    const Rgb normalTop{0.2f, 0.25f, 0.35f}, normalBottom{0.025f, 0.05f, 0.075f};
-    const Rgb pressedTop{0.1f, 0.1f, 0.1f}, pressedBottom{0.2f, 0.25f, 0.35f};
-    for (bool pressed : {false, true}) {
-        SCOPED_TRACE(pressed);
-        b.pressed = pressed;
-        const Capture c = draw();
-        const Rgb top = pressed ? pressedTop : normalTop;
-        const Rgb bottom = pressed ? pressedBottom : normalBottom;
-        // Pixel rows inside the frame sample the gradient at their centres; then the bottom
-        // and top edges, the verticals, and the background outside.
-        auto at = [&](int y) { return Px{125, y, lerp(bottom, top, (y + 0.5f - 40) / 32)}; };
-        expectPixels(c, {at(41), at(56), at(71), dark(100, 40), dark(100, 72), dark(39, 60),
-                         dark(40, 60), dark(135, 60), dark(136, 60), dark(38, 60)});
-        EXPECT_GT(pureCount(c, {40, 40, 96, 32}, 1), 15);  // caption in colour 21 (green)
-    }
+    EXPECT_GT(pureCount(draw(), {40, 40, 96, 32}, 1), 15);  // caption in colour 21 (green)
+    // Pressed (the page test's reference holds the released plate): pixel rows inside the
+    // frame sample the gradient at their centres; then the edges and the background outside.
+    b.pressed = true;
+    auto at = [](int y) {
+        return Px{125, y, lerp({0.2f, 0.25f, 0.35f}, {0.1f, 0.1f, 0.1f}, (y + 0.5f - 40) / 32)};
+    };
+    expectPixels(draw(), {at(41), at(56), at(71), dark(100, 40), dark(100, 72), dark(39, 60),
+                          dark(40, 60), dark(135, 60), dark(136, 60), dark(38, 60)});
     b.EnableZUWindow(0, 0);  // the caption keeps its colour when disabled
     EXPECT_GT(pureCount(draw(), {40, 40, 96, 32}, 1), 15);
     b.ShowZUWindow(0, 0);
@@ -82,45 +76,15 @@ TEST_F(LookTest, CheckBoxMarkColours) {
     EXPECT_LT(green, 60);
 }
 
-// A pixel that must be lit in the pictogram colour (red, scheme 4) and one that must not.
-struct Probe {
-    int type;
-    int inDx, inDy, outDx, outDy;
-};
-
-TEST_F(LookTest, EveryPictogramAtItsGeometry) {
-    const Probe probes[] = {
-        {1, -6, 0, 0, 0},      // pause: a bar left of centre, a gap in the middle
-        {1, 6, 5, -2, 0},      //
-        {2, 0, 0, 11, 0},      // stop
-        {3, 0, 0, -9, 0},      // play points right
-        {3, 6, 1, 0, 9},       //
-        {4, 0, 0, 9, 0},       // play backwards points left
-        {5, -10, 0, 19, 0},    // fast forward: two triangles
-        {5, 8, 0, -16, 0},     //
-        {6, -8, 0, 16, 0},     // rewind
-        {7, 12, 0, 16, 0},     // step forward: the bar after the triangle
-        {8, -12, 0, -16, 0},   // step backwards
-        {9, 20, 0, 24, 0},     // to end
-        {10, -20, 0, -24, 0},  // to start
-        {11, 0, 0, 0, 4},      // close: the cross
-        {11, 3, 3, 3, -1},     //
-        {12, 0, -5, 0, 0},     // minimise
-        {23, 4, 0, 0, 0},      // maximise: the outline, not the middle
-        {23, 0, 5, 0, 2},      //
-    };
+// Where each pictogram lies is the page test's reference image (tests/text/page_test.cpp);
+// here the states and colours it does not show.
+TEST_F(LookTest, PictogramStatesAndColours) {
     ZUPictureButton p;
     make(p, {100, 100, 60, 40});
     const int cx = 130, cy = 120;
-    for (const Probe& k : probes) {
-        SCOPED_TRACE(testing::Message() << "type " << k.type);
-        p.ButtonZUPictureType(k.type);
-        const Capture c = draw();
-        const uint8_t* in = c.at(cx + k.inDx, cy + k.inDy);
-        const uint8_t* out = c.at(cx + k.outDx, cy + k.outDy);
-        EXPECT_GT(in[0], 90) << "inside";
-        EXPECT_LT(in[1], 20);
-        EXPECT_LT(out[0], 20) << "outside";
+    for (int type : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 23}) {  // in colour 4 (red)
+        p.ButtonZUPictureType(type);
+        EXPECT_GT(pureCount(draw(), {100, 100, 60, 40}, 0), 5) << type;
     }
     // The disc: red and fading when active, light when idle (type 17: active only pressed).
     p.ButtonZUPictureType(13);
@@ -135,11 +99,6 @@ TEST_F(LookTest, EveryPictogramAtItsGeometry) {
     c = draw();
     EXPECT_GT(c.at(cx + 12, cy + 1)[1], 60);  // checked but not pressed: still light
     p.SetZUCheck(0);
-    // The box icon in the top-left corner, in its own grey.
-    p.ButtonZUPictureType(14);
-    c = draw();
-    expectPixels(c, {px(100 + 8, 140 - 4, {0.66f, 0.67f, 0.69f}),
-                     dark(100 + 6, 140 - 9)});  // between two of its verticals
     // Braces in caption colour K (4 for a push button: red).
     p.ButtonZUPictureType(15);
     EXPECT_GT(pureCount(draw(), {100, 100, 60, 40}, 0), 5);
@@ -188,15 +147,9 @@ TEST_F(LookTest, TabCaptionsAndPlates) {
     Capture c = draw();
     EXPECT_GT(pureCount(c, {40, 200, 120, 40}, 2), 10);  // not current: colour 101 (blue)
     EXPECT_GT(pureCount(c, {200, 200, 80, 24}, 2), 10);
-    // Not current: (0.4, 0.5, 0.7, 0.5) at the top over black.
-    expectPixels(
-        c, {px(45, 239, lerp({0.075f, 0.075f, 0.075f}, {0.2f, 0.25f, 0.35f}, 39.5f / 40), 4)});
     tab.SetZUTabCheck(1);
     mini.SetZUTabCheck(1);
-    c = draw();
-    EXPECT_GT(pureCount(c, {200, 200, 80, 24}, 1), 10);  // current: colour 100 (green)
-    expectPixels(c, {px(45, 239, lerp({0.175f, 0.2f, 0.25f}, {0.6f, 0.8f, 1.0f}, 19.5f / 20), 4),
-                     px(45, 200, lerp({0.2f, 0.25f, 0.35f}, {0.175f, 0.2f, 0.25f}, 0.5f / 20), 4)});
+    EXPECT_GT(pureCount(draw(), {200, 200, 80, 24}, 1), 10);  // current: colour 100 (green)
     mini.hover = true;  // the hover colour (0.4, 0.5, 0.6) for the one pass after a move
     ZUSendMessage(mini.GetZUWndHandle(), ZUM_MOUSEMOVE, 210, 210, nullptr, nullptr);
     c = draw();
@@ -251,16 +204,13 @@ TEST_F(LookTest, ComboKeywordsArrowBoxesAndListHighlight) {
     EXPECT_GT(pureCount(draw(), {40, 40, 80, 24}, 0), 10);
     mode.SetZUCurSel(1, false);
     EXPECT_EQ(pureCount(draw(), {40, 40, 80, 24}, 0), 0);
-    mode.SetZUCurSel(2, false);
-    Capture c = draw();
-    EXPECT_GT(c.at(80 + 9, 52)[0], 150);  // the arrow's head, right of the shaft
-    EXPECT_GT(c.at(80 - 6, 52)[0], 100);  // the shaft
-    EXPECT_LT(c.at(80, 58)[0], 20);       // above the shaft
+    mode.SetZUCurSel(2, false);  // the arrow, drawn where the page test's reference shows it
+    EXPECT_GT(pureCount(draw(), {40, 40, 80, 24}, 0), 10);
 
     // A stepping combo with one item has no arrow boxes; with two it has both.
     step.SetZUComboType(1);
     step.InsertZUItem(-1, cs("one"), 0);
-    c = draw();
+    Capture c = draw();
     expectPixels(c, {dark(205, 41)});
     step.InsertZUItem(-1, cs("two"), 0);
     c = draw();

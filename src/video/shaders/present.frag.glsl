@@ -2,9 +2,8 @@
 // or nearest), planes gathered into one value, the value mixed into RGB by an affine
 // matrix (channel order, range and, for YUV, the colour matrix), then each channel
 // optionally passed through the 1D look-up texture. PLANES (1 packed, 2 luma and
-// interleaved chroma, 3 three planes), CHROMA_AT_LUMA (1: chroma planes of the luma's size
-// and siting, filtered by the texture unit as the luma is), LUT and MIX (0 or 1; MIX 0 for
-// pictures already RGB, which a software rasteriser then draws many times faster) are
+// interleaved chroma, 3 three planes), LUT and MIX (0 or 1; MIX 0 for pictures already
+// RGB, which a software rasteriser then draws many times faster) are
 // defined when the program is built: a software rasteriser would run every branch of a
 // run-time choice.
 #version 130
@@ -28,13 +27,6 @@ vec2 chromaPair(ivec2 at) {
 #endif
 }
 vec2 chroma(vec2 st) {
-#if CHROMA_AT_LUMA
-#if PLANES == 2
-    return texture(tex1, st).rg;
-#else
-    return vec2(texture(tex1, st).r, texture(tex2, st).r);
-#endif
-#endif
     vec2 c = st * vec2(ChromaSize) - 0.5 - vec2(ChromaShift, 0.0);
     vec2 i = floor(c), f = c - i;
     ivec2 lo = clamp(ivec2(i), ivec2(0), ChromaSize - 1);

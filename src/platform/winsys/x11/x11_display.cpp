@@ -633,7 +633,9 @@ bool setCapture(Window* window) {
     }
     XGrabPointer(s->dpy, window->id, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                  GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
-    XFlush(s->dpy);
+    // A round trip, not a flush: input that another client (an input method, a test
+    // driver) makes after this call must already find the grab in place.
+    XSync(s->dpy, False);
     return true;
 }
 
@@ -645,7 +647,7 @@ void releaseCapture() {
         s->capture = 0;
     }
     XUngrabPointer(s->dpy, CurrentTime);
-    XFlush(s->dpy);
+    XSync(s->dpy, False);  // as for the grab
 }
 
 bool cursorPos(Point* p) {
