@@ -75,7 +75,7 @@ void prepare(Stream& s) {
     s.texHeight = own ? static_cast<float>(f->atlas->height) : 0;
 }
 
-void draw(const Stream& s) {
+void draw(Stream& s) {
     // The corners are in clip space already.
     glPushAttrib(GL_ENABLE_BIT | GL_TRANSFORM_BIT);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
@@ -93,6 +93,8 @@ void draw(const Stream& s) {
     const StreamVertex* v = s.corners.data();
     if (s.texture) {
         uploadLineImages(s.context, s.texture);
+        if (const float scale = lineImageScale(s.context); scale != 1)
+            for (StreamVertex& c : s.corners) c.t *= scale;
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, s.texture);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);

@@ -47,7 +47,7 @@ struct OwnedAtlas {
 };
 
 // Each glyph keeps the texels its own power-of-two texture used to have around its
-// coverage: repeated down the glyph rows' whole height, and framed by the columns the repeat
+// coverage: repeated down the atlas's whole height, and framed by the columns the repeat
 // wrap put on either side. The glyphs of all six fonts stand side by side in one band, so a
 // glyph's t coordinates are those of its own texture scaled by a power of two: nearest
 // sampling picks exactly the texels it picked there, even where a half-pixel baseline puts
@@ -57,8 +57,6 @@ struct OwnedAtlas {
 // texels are white in the middle and opaque black around it, for the frames drawn with
 // their plates (streamFramedQuad).
 constexpr int kWhiteCell = 4;
-// Rows at least for the line images.
-constexpr int kLineRows = 192;
 
 std::shared_ptr<OwnedAtlas> packAtlas(const RasterFont* const (&raster)[kFontsPerSet],
                                       int maxWidth) {
@@ -90,10 +88,9 @@ std::shared_ptr<OwnedAtlas> packAtlas(const RasterFont* const (&raster)[kFontsPe
         c.x = x + 1, c.y = y;
         x += span;
     }
-    const int glyphRows = powerOfTwoFrom2(y + band);
-    const int height = powerOfTwoFrom2(2 * glyphRows + kLineRows);
+    const int height = powerOfTwoFrom2(y + band);
     // White texels with the coverage as alpha: a glyph takes the current colour.
-    out->texels.assign(static_cast<size_t>(2) * width * glyphRows, 0);
+    out->texels.assign(static_cast<size_t>(2) * width * height, 0);
     for (size_t i = 0; i < out->texels.size(); i += 2) out->texels[i] = 255;
     for (int j = 0; j < kWhiteCell; ++j)
         for (int i = 0; i < kWhiteCell; ++i) {
@@ -126,7 +123,6 @@ std::shared_ptr<OwnedAtlas> packAtlas(const RasterFont* const (&raster)[kFontsPe
     }
     for (FontAtlas& a : out->fonts) {
         a.width = width, a.height = height;
-        a.glyphRows = glyphRows, a.cacheTop = glyphRows, a.cacheEnd = height - glyphRows;
         a.texels = out->texels.data();
         // The middle of the white texel amid the black ones: a constant coordinate never
         // leaves it.
@@ -148,10 +144,7 @@ void buildSet(FontSet& set, const OwnedAtlas& atlas) {
         // Stored as given, two bytes a texel: a fresh texture's memory is most of what the
         // upload costs. Rows are 4-byte aligned whatever the unpack alignment.
         glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, a.width, a.height, 0, GL_LUMINANCE_ALPHA,
-                     GL_UNSIGNED_BYTE, nullptr);
-        for (int y : {0, a.height - a.glyphRows})
-            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, a.width, a.glyphRows, GL_LUMINANCE_ALPHA,
-                            GL_UNSIGNED_BYTE, a.texels);
+                     GL_UNSIGNED_BYTE, a.texels);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
     set.context = ws::currentContext();

@@ -21,8 +21,12 @@ namespace {
 struct Entry {
     LineImage image;
     bool drawable;  // false: the line is drawn glyph by glyph
+    bool seen;      // looked up before: composed
     uint64_t lastUse;
 };
+
+// Lines remembered at most, images or not.
+constexpr size_t kMaxEntries = 8192;
 
 struct Shelf {
     int y, height, x;
@@ -33,8 +37,17 @@ struct Pending {
     std::vector<uint8_t> texels;  // luminance-alpha pairs, first row first
 };
 
+// The texture grows at the first line image from the atlas's rows to a power of two that
+// holds them twice, first and last (where the repeat wrap takes a sample a hair above a
+// glyph), and at least kLineRows rows between them for the images. Every t stays in units
+// of the atlas's own height; the texture matrix scales them by a power of two, which moves
+// no sample.
+constexpr int kLineRows = 192;
+
 struct Cache {
     void* context = nullptr;
+    int height = 0;  // of the grown texture; 0 before it grows
+    int top = 0;     // the first row for the images
     std::unordered_map<std::string, Entry> entries;
     std::vector<Shelf> shelves;
     std::vector<Pending> pending;
@@ -76,7 +89,7 @@ void restart(Cache& c) {
 
 // Shelves of heights in steps of four rows, so that lines of neighbouring sizes share them.
 bool place(Cache& c, const FontAtlas& a, int width, int height, int& x, int& y) {
-    const int rows = a.cacheEnd - a.cacheTop;
+    const int rows = c.height - 2 * a.height;
     const int shelfHeight = (height + 3) / 4 * 4;
     if (width > a.width || shelfHeight > rows) return false;
     for (Shelf& s : c.shelves)
@@ -153,7 +166,7 @@ Entry compose(Cache& c, const FontAtlas& a, const char* line, int length) {
         if (!c.full) c.full = true, c.stretchStart = c.uses, c.usedInStretch = 0;
         return e;
     }
-    p.x = x, p.y = a.cacheTop + y;
+    p.x = x, p.y = a.height + y;
     const float tw = static_cast<float>(a.width), th = static_cast<float>(a.height);
     LineImage& m = e.image;
     m.x0 = float(x0), m.y0 = float(bottom), m.x1 = float(x1), m.y1 = float(top);
@@ -164,11 +177,33 @@ Entry compose(Cache& c, const FontAtlas& a, const char* line, int length) {
     return e;
 }
 
+void grow(Cache& c, const GlyphFont& font) {
+    const FontAtlas& a = *font.atlas;
+    int height = 2;
+    while (height < 2 * a.height + kLineRows) height <<= 1;
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glBindTexture(GL_TEXTURE_2D, font.texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, a.width, height, 0, GL_LUMINANCE_ALPHA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    for (int y : {0, height - a.height})
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, a.width, a.height, GL_LUMINANCE_ALPHA,
+                        GL_UNSIGNED_BYTE, a.texels);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    glPopClientAttrib();
+    c.height = height;
+}
+
 }  // namespace
 
 bool lineImage(const GlyphFont* font, const char* line, int length, LineImage& out) {
     const FontAtlas* a = font->atlas;
-    if (!enabled || !font->texture || !a || a->cacheEnd <= a->cacheTop || length <= 0) return false;
+    if (!enabled || !font->texture || !a || a->height <= 0 || length <= 0) return false;
     std::string key(reinterpret_cast<const char*>(&a), sizeof a);
     key.append(line, static_cast<size_t>(length));
     std::lock_guard lock(cachesMutex);
@@ -176,21 +211,38 @@ bool lineImage(const GlyphFont* font, const char* line, int length, LineImage& o
     if (!c) return false;
     ++c->uses;
     auto it = c->entries.find(key);
-    if (it == c->entries.end()) {
-        // Full, and most images not drawn in the stretch: start again while nothing waiting
-        // to be drawn names them.
-        if (c->full && c->uses - c->stretchStart > c->entries.size()) {
-            if (c->usedInStretch >= c->entries.size() / 2)
+    const bool known = it != c->entries.end();
+    if (!known || !it->second.seen) {
+        // Full, and a quarter of the images or more not drawn in a stretch: start again
+        // while nothing waiting to be drawn names them.
+        if (!c->full && c->entries.size() >= kMaxEntries)
+            c->full = true, c->stretchStart = c->uses, c->usedInStretch = 0;
+        if (c->full && c->uses - c->stretchStart > 4 * c->entries.size()) {
+            if (c->usedInStretch >= c->entries.size() * 3 / 4)
                 c->stretchStart = c->uses, c->usedInStretch = 0;
             else if (!streamHasLineImages())
-                restart(*c);
+                restart(*c), it = c->entries.end();
         }
         if (c->full) return false;
-        Entry e = compose(*c, *a, line, length);
-        if (c->full && !e.drawable) return false;  // no room: not remembered
-        it = c->entries.emplace(std::move(key), e).first;
+    }
+    if (it == c->entries.end()) {
+        // A line seen once is only noted: text that changes every pass makes no images.
+        Entry e{};
+        e.lastUse = c->uses;
+        c->entries.emplace(std::move(key), e);
+        return false;
     }
     Entry& e = it->second;
+    if (!e.seen) {
+        if (!c->height) grow(*c, *font);
+        const uint64_t lastUse = e.lastUse;
+        e = compose(*c, *a, line, length);
+        e.seen = true, e.lastUse = lastUse;
+        if (c->full) {  // no room: forgotten
+            c->entries.erase(it);
+            return false;
+        }
+    }
     if (c->full && e.lastUse <= c->stretchStart) ++c->usedInStretch;
     e.lastUse = c->uses;
     if (e.drawable) out = e.image;
@@ -214,6 +266,14 @@ void uploadLineImages(void* context, unsigned texture) {
     c->pending.clear();
 }
 
+float lineImageScale(void* context) {
+    std::lock_guard lock(cachesMutex);
+    const Cache* c = cacheOf(context, false);
+    const GlyphFont* f = fontForId(0);
+    if (!c || !c->height || !f->atlas || f->context != context) return 1;
+    return static_cast<float>(f->atlas->height) / static_cast<float>(c->height);
+}
+
 void useLineImages(bool on) {
     enabled = on;
 }
@@ -223,6 +283,7 @@ void forgetLineImages(void* context) {
     if (Cache* c = cacheOf(context, false)) {
         restart(*c);
         c->context = nullptr;
+        c->height = 0;
     }
 }
 

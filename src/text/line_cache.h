@@ -27,6 +27,10 @@ bool lineImage(const GlyphFont* font, const char* line, int length, LineImage& o
 // texture is bound here.
 void uploadLineImages(void* context, unsigned texture);
 
+// How the texture matrix scales t for the atlas texture of a context: below 1 once it
+// has grown rows for the images.
+float lineImageScale(void* context);
+
 // Drops the images of a context whose atlas texture goes.
 void forgetLineImages(void* context);
 

@@ -24,11 +24,7 @@ struct GlyphQuad {
 // advances: made once per process and shared by the font sets, which upload the image into
 // their own contexts.
 struct FontAtlas {
-    int width = 0, height = 0;  // of the whole texture, powers of two; 0 without faces
-    // The texels hold glyphRows rows, the texture's first and again its last (where the
-    // repeat wrap takes a sample a hair above a glyph); the rows between, from cacheTop to
-    // cacheEnd, hold whole lines of text (line_cache.h).
-    int glyphRows = 0, cacheTop = 0, cacheEnd = 0;
+    int width = 0, height = 0;         // of the whole image, powers of two; 0 without faces
     const uint8_t* texels = nullptr;   // luminance-alpha pairs, first row first
     float whiteS = 0, whiteT = 0;      // a fully covered texel: plain quads take their colour
     float advances[kGlyphCount] = {};  // whole pixels; 0 for codes without a glyph
