@@ -370,5 +370,6 @@ ZUAPI void* ZUGetHWND(void) {
     return g.embedded ? g.hostWindow : ws::nativeHandle(g.mainWindow);
 }
 ZUAPI void ZUSwapBuffers(void) {
+    ws::GlTurn turn;  // called from a host's drawing, which may hold it already
     if (ws::Surface* s = gui().mainSurface) ws::swapBuffers(s);
 }

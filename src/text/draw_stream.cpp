@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/winsys/winsys.h"
+#include "text/line_cache.h"
 #include "text/text.h"
 
 namespace zu::detail {
@@ -49,6 +50,7 @@ struct Stream {
     bool colourBehind = false;  // OpenGL's current colour is not the stream's yet
     bool scissorOn = false;     // the scissor test, as it was when the stream was prepared
     bool boxBehind = false;     // a text's scissor box waits to be set
+    bool lineImages = false;    // corners waiting sample line images
     GLint box[4] = {};
     int held = 0;
 };
@@ -73,7 +75,7 @@ void prepare(Stream& s) {
     s.texHeight = own ? static_cast<float>(f->atlas->height) : 0;
 }
 
-void draw(const Stream& s) {
+void draw(Stream& s) {
     // The corners are in clip space already.
     glPushAttrib(GL_ENABLE_BIT | GL_TRANSFORM_BIT);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
@@ -90,6 +92,9 @@ void draw(const Stream& s) {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     const StreamVertex* v = s.corners.data();
     if (s.texture) {
+        uploadLineImages(s.context, s.texture);
+        if (const float scale = lineImageScale(s.context); scale != 1)
+            for (StreamVertex& c : s.corners) c.t *= scale;
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, s.texture);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -211,6 +216,7 @@ void flushDrawing() {
         s.corners.clear();
         s.colourBehind = true;  // a colour array leaves the current colour undefined
     }
+    s.lineImages = false;
     s.ready = false;
     if (s.colourBehind) glColor4f(s.colour[0], s.colour[1], s.colour[2], s.colour[3]);
     s.colourBehind = false;
@@ -260,6 +266,13 @@ StreamVertex* streamReserve(int n) {
     const size_t at = s.corners.size();
     s.corners.resize(at + static_cast<size_t>(n));
     return s.corners.data() + at;
+}
+
+void streamNoteLineImage() {
+    stream.lineImages = true;
+}
+bool streamHasLineImages() {
+    return stream.lineImages;
 }
 
 int streamWaiting() {

@@ -92,5 +92,8 @@ StreamVertex* streamReserve(int n);
 void streamUnreserve(int n);
 // The corners waiting to be drawn.
 int streamWaiting();
+// Whether corners waiting sample line images (line_cache.h), which then stay where they are.
+void streamNoteLineImage();
+bool streamHasLineImages();
 
 }  // namespace zu::detail

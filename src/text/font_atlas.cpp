@@ -15,6 +15,7 @@
 #include "platform/winsys/winsys.h"
 #include "text/draw_stream.h"
 #include "text/font_files.h"
+#include "text/line_cache.h"
 #include "text/text.h"
 
 namespace zu::detail {
@@ -158,6 +159,7 @@ void buildSet(FontSet& set, const OwnedAtlas& atlas) {
 
 // The set's texture is deleted only in its own context: nothing of anyone else's is.
 void freeSet(FontSet& set, bool ownContext) {
+    if (set.context) forgetLineImages(set.context);
     if (set.fonts[0].texture && ownContext) {
         const GLuint texture = set.fonts[0].texture;
         glDeleteTextures(1, &texture);

@@ -9,6 +9,7 @@
 
 #include "platform/winsys/winsys.h"
 #include "text/draw_stream.h"
+#include "text/line_cache.h"
 #include "text/text.h"
 
 namespace zu::detail {
@@ -39,10 +40,20 @@ struct Placed {
     float s0, t0, s1, t1;
 };
 
+// A line's glyphs among a call's, and where it starts.
+struct Line {
+    int first, count;    // glyphs
+    int offset, length;  // characters in the call's buffer
+    float x, y;          // pen and baseline
+};
+
 // Where the glyphs of a call go, and what the underline and the caret need.
 struct Layout {
     Placed glyphs[kWorkingBuffer - 1];
     int count = 0;
+    char buffer[kWorkingBuffer];
+    Line lines[kMaxLines];
+    int lineCount = 0;
     float startX = 0.0f, w = 0.0f;  // of the last line
     int flags = 0;
     int caret = -1;  // a pixel x by now, or -1
@@ -65,8 +76,10 @@ void placeLine(const GlyphFont* font, float x, float y, const char* line, int le
 
 void layOut(const GlyphFont* font, bool drawable, float x, float y, float width, char* text,
             int flags, int caret, Layout& out) {
-    char buffer[kWorkingBuffer] = {};
+    char* buffer = out.buffer;
+    std::memset(buffer, 0, kWorkingBuffer);
     if (text) std::strncpy(buffer, text, kWorkingBuffer - 1);
+    out.lineCount = 0;
     const char* lines[kMaxLines];
     int lengths[kMaxLines];
     int lineCount = 0;
@@ -91,7 +104,13 @@ void layOut(const GlyphFont* font, bool drawable, float x, float y, float width,
         // Show the end of a text that does not fit, here and for all later lines.
         if (w > width) flags = ZU_TEXT_RIGHT;
         startX = lineStartX(x, width, w, flags);
-        if (drawable) placeLine(font, startX, lineY, lines[i], length, out);
+        if (drawable) {
+            const int first = out.count;
+            placeLine(font, startX, lineY, lines[i], length, out);
+            out.lines[out.lineCount++] = {
+                first, out.count - first, static_cast<int>(lines[i] - buffer), length, startX,
+                lineY};
+        }
 
         // The caret turns from a character index into a pixel x.
         if (caret == 0)
@@ -142,18 +161,46 @@ bool cut(Placed& q, const Box& b, float texW, float texH) {
     return true;
 }
 
+// A line of two glyphs or more on a whole-pixel baseline is one quad from its image, where
+// pixel centres fall on texel centres as they do in the glyph quads, and the glyphs that
+// must stay apart after it.
 void addGlyphs(const GlyphFont* font, const Layout& l, const Box& box, const float c[4]) {
     const Ortho* p = streamOrtho();
-    StreamVertex* v = p ? streamReserve(6 * l.count) : nullptr;
+    if (!p) return;
+    static thread_local LineImage images[kMaxLines];
+    bool imaged[kMaxLines] = {};
+    int quads = 0;
+    for (int i = 0; i < l.lineCount; ++i) {
+        const Line& line = l.lines[i];
+        imaged[i] = line.count >= 2 && line.y == std::floor(line.y) &&
+                    lineImage(font, l.buffer + line.offset, line.length, images[i]);
+        quads += imaged[i] ? 1 + images[i].apartCount : line.count;
+    }
+    StreamVertex* v = streamReserve(6 * quads);
     if (!v) return;
     const float texW = static_cast<float>(font->atlas->width);
     const float texH = static_cast<float>(font->atlas->height);
     StreamVertex* end = v;
-    for (int i = 0; i < l.count; ++i) {
-        Placed q = l.glyphs[i];
-        if (cut(q, box, texW, texH)) end = corners(q, *p, c, end);
+    for (int i = 0; i < l.lineCount; ++i) {
+        const Line& line = l.lines[i];
+        if (imaged[i]) {
+            const LineImage* m = &images[i];
+            Placed q{line.x + m->x0, line.y + m->y0, line.x + m->x1, line.y + m->y1,
+                     m->s0,          m->t0,          m->s1,          m->t1};
+            if (cut(q, box, texW, texH)) end = corners(q, *p, c, end);
+            for (int k = 0; k < m->apartCount; ++k) {
+                Placed g = l.glyphs[line.first + m->apart[k]];
+                if (cut(g, box, texW, texH)) end = corners(g, *p, c, end);
+            }
+            streamNoteLineImage();
+            continue;
+        }
+        for (int k = line.first; k < line.first + line.count; ++k) {
+            Placed q = l.glyphs[k];
+            if (cut(q, box, texW, texH)) end = corners(q, *p, c, end);
+        }
     }
-    streamUnreserve(static_cast<int>(v + 6 * l.count - end));
+    streamUnreserve(static_cast<int>(v + 6 * quads - end));
 }
 
 // The underline and the caret, with OpenGL's own lines in the caller's projection.

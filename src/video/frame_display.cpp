@@ -268,6 +268,10 @@ ZUAPI ZuErr ZUStartDisplayVideoFrame(ZUVideoWindowNode* video, unsigned int text
                                      ZuRGBLUT* lut) {
     if (!video || video->started.load(std::memory_order_acquire)) return 0;
     if (!video->rc || !ws::makeCurrent(zu::detail::surfaceOf(video))) return -2;
+    // The context stays current on this thread until the stop; each frame takes its turn.
+    struct Yield {
+        ~Yield() { ws::yieldTurn(); }
+    } yield;
     clearAll();
     video->layoutStale = 1;
     ws::swapInterval(zu::detail::surfaceOf(video), 0);  // never wait for the vertical retrace
@@ -566,6 +570,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
 }  // namespace
 
 ZUAPI ZuErr ZUDisplayVideoFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, ZuRGBLUT* lut) {
+    ws::GlTurn turn;
     return displayFrame(video, frame, nullptr, lut);
 }
 
@@ -573,12 +578,14 @@ ZUAPI ZuErr ZUDisplayVideoFrameEx(ZUVideoWindowNode* video, ZUVideoFrame* frame,
                                   const ZUVideoFrameEx* ext, ZuRGBLUT* lut) {
     if (ext && (ext->size < static_cast<int>(sizeof(ZUVideoFrameEx)) || !validColourFields(*ext)))
         return -2;
+    ws::GlTurn turn;
     return displayFrame(video, frame, ext, lut);
 }
 
 ZUAPI ZuErr ZUStopDisplayVideoFrame(ZUVideoWindowNode* video) {
     if (!video) return 0;
     if (!video->started.load(std::memory_order_acquire)) return -2;
+    ws::GlTurn turn;  // ended with the context below
     glFinish();
     gpuStop(static_cast<GpuDisplay*>(video->display));
     video->display = nullptr;

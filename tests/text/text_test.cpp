@@ -15,6 +15,7 @@
 #include "support/gl_capture.h"
 #include "text/draw_stream.h"
 #include "text/font_files.h"
+#include "text/line_cache.h"
 #include "text/text.h"
 #include "zugui/gui.h"
 
@@ -108,23 +109,29 @@ TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
         EXPECT_EQ(filter, GL_NEAREST);
         ASSERT_EQ(tw, a.width);
-        ASSERT_EQ(th, a.height);
+        ASSERT_TRUE(th == a.height || th >= 2 * a.height + 192) << th;
         EXPECT_EQ(tw & (tw - 1), 0);
         EXPECT_EQ(th & (th - 1), 0);
         std::vector<uint8_t> texels(4 * static_cast<size_t>(tw) * th);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
         glBindTexture(GL_TEXTURE_2D, 0);
+        // Once grown for the line images, the atlas's rows first and again last.
+        const int rows = a.height;
+        auto glyphRow = [&](int y) {
+            return y < rows ? y : y >= th - rows ? y - (th - rows) : rows;
+        };
         // White, but for the eight opaque black texels around the one the plain quads of
         // the draw stream sample, for the frames drawn with their plates.
         for (size_t i = 0; i < texels.size(); i += 4) {
-            const size_t x = i / 4 % size_t(tw), y = i / 4 / size_t(tw);
+            const int x = int(i / 4 % size_t(tw)), y = glyphRow(int(i / 4 / size_t(tw)));
+            if (y >= rows) continue;
             const bool frame = x < 3 && y < 3 && !(x == 1 && y == 1);
             ASSERT_EQ(texels[i], frame ? 0 : 255) << i;
             if (frame) {
                 ASSERT_EQ(texels[i + 3], 255) << i;
             }
         }
-        EXPECT_EQ(std::tuple(size_t(a.whiteS * tw), size_t(a.whiteT * th),
+        EXPECT_EQ(std::tuple(size_t(a.whiteS * tw), size_t(a.whiteT * rows),
                              texels[4 * (size_t(tw) + 1) + 3]),
                   std::tuple(size_t(1), size_t(1), uint8_t(255)));
         EXPECT_EQ(a.drawn[k.code], g.width > 0);  // the space has no quad
@@ -134,24 +141,30 @@ TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
         // columns its repeat wrap put beside it; all in the first band (t0 = 0), so that t
         // scales by a power of two alone.
         const zu::detail::GlyphQuad& q = a.quads[k.code];
-        EXPECT_EQ(std::tuple(q.x0, q.x1, q.y0, q.y1, (q.s1 - q.s0) * tw, (q.t1 - q.t0) * th, q.t0),
-                  std::tuple(float(g.left), float(g.left + g.width), float(g.top - g.rows),
-                             float(g.top), float(g.width), float(g.rows), 0.0f));
+        EXPECT_EQ(
+            std::tuple(q.x0, q.x1, q.y0, q.y1, (q.s1 - q.s0) * tw, (q.t1 - q.t0) * rows, q.t0),
+            std::tuple(float(g.left), float(g.left + g.width), float(g.top - g.rows), float(g.top),
+                       float(g.width), float(g.rows), 0.0f));
         int W = 2, H = 2;
         while (W < g.width) W <<= 1;
         while (H < g.rows) H <<= 1;
-        const int cx = int(q.s0 * tw), cy = int(q.t0 * th);
+        const int cx = int(q.s0 * tw), cy = int(q.t0 * rows);
         auto alpha = [&](int i, int j) {
             return texels[4 * (static_cast<size_t>(cy + j) * tw + (cx + i)) + 3];
+        };
+        auto alphaAbove = [&](int i) {  // where the repeat wrap takes the row above the glyph
+            return texels[4 * (static_cast<size_t>(th - 1) * tw + (cx + i)) + 3];
         };
         auto expected = [&](int i, int j) -> int {
             i = (i + W) % W, j = (j + H) % H;
             return i < g.width && j < g.rows ? g.coverage[size_t(j) * g.width + i] : 0;
         };
         int wrong = 0;
-        EXPECT_EQ(th % H, 0);
-        for (int j = 0; j < th; ++j)
-            for (int i = -1; i <= g.width; ++i) wrong += alpha(i, j) != expected(i, j);
+        EXPECT_EQ(rows % H, 0);
+        for (int i = -1; i <= g.width; ++i) {
+            for (int j = 0; j < rows; ++j) wrong += alpha(i, j) != expected(i, j);
+            wrong += alphaAbove(i) != expected(i, -1);
+        }
         EXPECT_EQ(wrong, 0);
     }
     // Other set numbers are ignored.
@@ -268,6 +281,90 @@ TEST_F(TextTest, FramedQuadIsTheQuadWithItsLinesOver) {
         EXPECT_EQ(differ, 0);
     }
     glClearColor(0, 0, 0, 1);
+}
+
+// Lines drawn again from their images: the pixels the glyph quads give, wherever the image
+// is used (whole-pixel baselines, two glyphs or more) and wherever it is not.
+TEST_F(TextTest, LineImagesDrawTheGlyphQuadsPixels) {
+    struct Case {
+        const char* text;
+        int font;
+        ZuRECT rect;
+        int flags;
+        bool image;
+    };
+    const Case cases[] = {
+        {"Static text no. 0042", 0, {10, 200, 200, 12}, ZU_TEXT_LEFT, true},
+        {"WAVE ffi jjj Tj yy fl //", 5, {10, 170, 300, 20}, 0, true},  // centred,
+        {"two\nlines here", 2, {10, 120, 200, 40}, ZU_TEXT_LEFT, true},
+        {"a line far too long for its box", 1, {10, 90, 60, 12}, ZU_TEXT_LEFT, true},
+        {"Gr\xfc\xdf"
+         "e \xe9t\xe9 \xc5ngstr\xf6m",
+         3,
+         {220, 60, 200, 14},
+         ZU_TEXT_RIGHT,
+         true},
+        {"half-pixel baseline", 0, {10, 60, 200, 13}, ZU_TEXT_LEFT, false},
+        {"W", 4, {10, 30, 40, 16}, ZU_TEXT_LEFT, false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.text);
+        auto draw = [&](bool images, bool& used) {
+            zu::detail::useLineImages(images);
+            glClear(GL_COLOR_BUFFER_BIT);
+            {
+                zu::detail::DeferDrawing batch;
+                print(k.text, k.rect, k.font, k.flags);
+                used = zu::detail::streamHasLineImages();
+            }
+            glDisable(GL_SCISSOR_TEST);  // the text leaves its box set
+            return capture(0, 0, kW, kH);
+        };
+        bool used = false, glyphsOnly = true;
+        draw(true, used);  // a line seen once is only noted
+        const Capture imaged = draw(true, used), glyphs = draw(false, glyphsOnly);
+        EXPECT_EQ(std::pair(used, glyphsOnly), std::pair(k.image, false));
+        EXPECT_TRUE(inkOf(glyphs).any());
+        int differ = 0;
+        for (size_t i = 0; i < imaged.rgba.size(); ++i) differ += imaged.rgba[i] != glyphs.rgba[i];
+        EXPECT_EQ(differ, 0);
+    }
+    zu::detail::useLineImages(true);
+}
+
+// The rows full: lines no longer drawn give way to new ones, but lines still drawn stay
+// while more are drawn than fit (those go glyph by glyph).
+TEST_F(TextTest, LineImagesMakeRoomOnlyForLinesNoLongerDrawn) {
+    GlyphFont* f = zu::detail::fontForId(0);
+    zu::detail::forgetLineImages(f->context);
+    char line[32];
+    auto image = [&](const char* prefix, int i) {
+        snprintf(line, sizeof line, "%s %05d", prefix, i);
+        zu::detail::LineImage m;
+        return zu::detail::lineImage(f, line, int(strlen(line)), m);
+    };
+    // A line seen once is only noted; seen again, it has its image.
+    auto twice = [&](const char* prefix, int i) {
+        const bool first = image(prefix, i);
+        return image(prefix, i) && !first;
+    };
+    int fitted = 0;
+    while (twice("old line", fitted)) ++fitted;
+    ASSERT_GT(fitted, 500);
+    // Drawn again and again beside lines that do not fit: they stay, the others wait.
+    for (int round = 0; round < 6; ++round)
+        for (int i = 0; i < fitted; ++i) {
+            ASSERT_TRUE(image("old line", i)) << i;
+            if (i % 2 == 0) {
+                ASSERT_FALSE(twice("extra", i)) << i;
+            }
+        }
+    // Only new lines drawn: after a few rounds of them the old ones give way.
+    int refused = 0;
+    for (int i = 0; i < 8 * fitted && !twice("new line", i); ++i) ++refused;
+    EXPECT_GT(refused, fitted / 2);
+    EXPECT_LT(refused, 8 * fitted);
+    zu::detail::forgetLineImages(f->context);
 }
 
 // Solid and dotted alone are the page test's; both bits draw the dotted line.

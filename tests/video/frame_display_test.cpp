@@ -126,30 +126,6 @@ Rgb videoRange601(const Yuv& c) {
     return {q(y + 1.596027 * v), q(y - 0.812968 * v - 0.39116 * u), q(y + 2.017231 * u)};
 }
 
-TEST_F(DisplayTest, FormatsOpenGLCannotTakeGoThroughTheSoftwareConverter) {
-    openVideo(720, 576);
-    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 720, 576, 0, nullptr), 0);
-    struct Case {
-        const char* name;
-        unsigned format;
-        std::vector<uint8_t> px;
-        int rowBytes;
-    } cases[] = {
-        {"v219", ZU_PF_v219, bars10(720, 576), 720 / 6 * 16},
-        {"yuy2", ZU_PF_yuy2, bars422(720, 576, false), 1440},
-    };
-    for (Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ZUVideoFrame f = makeFrame(c.px.data(), 720, 576, c.rowBytes, c.format);
-        f.colorDescriptor.standard = 1;  // no host tables: the fallback converter's own
-        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
-        for (int bar = 0; bar < 8; ++bar) {
-            const Rgb want = videoRange601(kBars[bar]), got = shown(90 * bar + 45, 288);
-            EXPECT_TRUE(near(got, want, 2)) << "bar " << bar << " " << got << " want " << want;
-        }
-    }
-}
-
 TEST_F(DisplayTest, DecimatedSoftwareFramesWithHostTablesAreScaledBackUp) {
     openVideo(720, 576);
     ASSERT_EQ(ZUStartDisplayVideoFrame(video, 720, 576, 0, nullptr), 0);

@@ -203,8 +203,25 @@ void setSelectionChunkForTesting(size_t bytes);
 // when the window's visual cannot carry the standard format.
 Surface* createSurface(void* nativeWindow);
 void destroySurface(Surface* surface);
-// Makes the surface's context current on the calling thread; null releases it.
+// Makes the surface's context current on the calling thread; null releases it. Where the
+// driver cannot run contexts side by side (a software renderer), making one current also
+// waits for this thread's turn at GL, and releasing it ends the turn.
 bool makeCurrent(Surface* surface);
+// Ends the turn while the context stays current: for a context that stays current on its
+// thread between calls (a video window's while frames are shown). Each later call that
+// draws with it then takes a GlTurn.
+void yieldTurn();
+// The turn at GL for one call on a context that is already current; nests.
+class GlTurn {
+  public:
+    GlTurn();
+    ~GlTurn();
+    GlTurn(const GlTurn&) = delete;
+    GlTurn& operator=(const GlTurn&) = delete;
+
+  private:
+    bool took_;
+};
 // The surface current on the calling thread, null when none.
 void* currentContext();
 bool swapBuffers(Surface* surface);

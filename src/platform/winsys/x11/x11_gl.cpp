@@ -1,4 +1,5 @@
 // GL surfaces: a GLX context on the GL connection, drawing into one window.
+#include <chrono>
 #include <cstring>
 #include <map>
 
@@ -25,6 +26,41 @@ struct HostContext {
 };
 thread_local HostContext tlsHost;
 
+// llvmpipe is not safe with the contexts of one screen used on several threads at once: a
+// video thread's texture upload crashed inside the driver, reading memory the GUI thread
+// had just freed there while clearing a popup's context (a core dump). On a software
+// renderer our contexts therefore take turns, one burst of GL (made current .. released) at
+// a time; its rasteriser uses every core for each burst anyway. Other drivers keep their
+// parallelism. Unknown until the first context is current, and taking turns until then.
+std::timed_mutex glTurn;
+thread_local bool tlsTurn = false;
+std::atomic<int> takeTurns{-1};
+
+bool softwareRenderer() {
+    const char* r = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (!r) return true;
+    for (const char* cpu : {"llvmpipe", "softpipe", "Software Rasterizer", "SWR"})
+        if (strstr(r, cpu)) return true;
+    return false;
+}
+
+// Waits for the turn in slices, so that a thread stuck in a burst on a lost display does
+// not hold the others for ever. False when the display went away meanwhile.
+bool takeTurn() {
+    if (tlsTurn || takeTurns.load(std::memory_order_acquire) == 0) return true;
+    while (!glTurn.try_lock_for(std::chrono::milliseconds(20)))
+        if (displayLost()) return false;
+    tlsTurn = true;
+    return true;
+}
+
+void giveTurn() {
+    if (!tlsTurn) return;
+    tlsTurn = false;
+    glTurn.unlock();
+}
+
+
 void rememberHostContext(const State& s) {
     if (tlsCurrent) return;  // ours is current: the host's is already remembered, if any
     Display* d = glXGetCurrentDisplay();
@@ -38,8 +74,11 @@ bool releaseCurrent(const State& s) {
     tlsCurrent = nullptr;
     const HostContext host = tlsHost;
     tlsHost = {};
-    if (host.context) return glXMakeContextCurrent(host.dpy, host.draw, host.read, host.context);
-    return glXMakeCurrent(s.glDpy, None, nullptr);
+    const bool ok = host.context
+                        ? glXMakeContextCurrent(host.dpy, host.draw, host.read, host.context)
+                        : glXMakeCurrent(s.glDpy, None, nullptr);
+    giveTurn();
+    return ok;
 }
 
 struct Configs {
@@ -100,6 +139,7 @@ Surface* surfaceFor(State& s, XWin w, VisualID visual) {
     GLXFBConfig config = configFor(s, visual);
     if (!config) return nullptr;
     GLXContext ctx = nullptr;
+    GlTurn turn;
     trapErrors(s.glDpy,
                [&] { ctx = glXCreateNewContext(s.glDpy, config, GLX_RGBA_TYPE, nullptr, True); });
     if (!ctx) {
@@ -125,22 +165,40 @@ void destroySurface(Surface* surface) {
     if (!surface) return;
     if (State* s = live()) {
         if (tlsCurrent == surface || glXGetCurrentContext() == surface->context) releaseCurrent(*s);
+        GlTurn turn;
         glXDestroyContext(s->glDpy, surface->context);
     }
     delete surface;
+}
+
+GlTurn::GlTurn() : took_(!tlsTurn) {
+    takeTurn();
+}
+GlTurn::~GlTurn() {
+    if (took_) giveTurn();
+}
+
+void yieldTurn() {
+    giveTurn();
 }
 
 bool makeCurrent(Surface* surface) {
     State* s = live();
     if (!s) return false;
     if (!surface) return releaseCurrent(*s);
+    if (!takeTurn()) return false;
     rememberHostContext(*s);
     if (!glXMakeCurrent(s->glDpy, surface->drawable, surface->context)) {
         zu::detail::reportFailure("GL context could not be made current for window 0x%lx",
                                   surface->drawable);
+        if (!tlsCurrent) giveTurn();
         return false;
     }
     tlsCurrent = surface;
+    if (takeTurns.load(std::memory_order_acquire) < 0) {
+        takeTurns.store(softwareRenderer() ? 1 : 0, std::memory_order_release);
+        if (takeTurns.load() == 0) giveTurn();
+    }
     return true;
 }
 
