@@ -344,11 +344,13 @@ ZUAPI ZuErr ZUVReleaseMouse(void);
 /// kin, told by GL_RENDERER), where every shader operation runs on the CPU, packed frames
 /// that need converting go through the threaded CPU converter instead (with the frame's
 /// colour description, never the host's tables), and pictures shown at half their size or
-/// less are first halved on the CPU (2 x 2 means; planar chroma resampled to the halved
-/// luma), so that the renderer draws at the window's size. Where the frame shaders cannot
+/// less are first halved on the CPU (2 x 2 means; planar and 10-bit 4:2:2 frames are
+/// converted to RGB in the same pass, their chroma resampled to the halved luma), so that
+/// the renderer draws at the window's size. On a software renderer the library's contexts
+/// also take turns, since the driver is not safe with several drawing at once: a frame
+/// waits while a render pass or a popup draws, and the other way round. Where the frame shaders cannot
 /// be built, an older program takes 4:2:2 (read texel by texel, so not smoothed) and RGB
-/// (filtered
-/// linearly); with no program at all 4:2:2 frames are shown as uploaded. Otherwise frames
+/// (filtered linearly); with no program at all 4:2:2 frames are shown as uploaded. Otherwise frames
 /// are drawn as pixels, or converted on the CPU first when OpenGL cannot take them, a lut
 /// is given per frame or they are planar. Rows are read where they are when the row stride
 /// is a whole number of pixels or the row rounded up to 2, 4 or 8 bytes; a stride below a
