@@ -60,7 +60,6 @@ void giveTurn() {
     glTurn.unlock();
 }
 
-
 void rememberHostContext(const State& s) {
     if (tlsCurrent) return;  // ours is current: the host's is already remembered, if any
     Display* d = glXGetCurrentDisplay();
@@ -196,8 +195,9 @@ bool makeCurrent(Surface* surface) {
     }
     tlsCurrent = surface;
     if (takeTurns.load(std::memory_order_acquire) < 0) {
-        takeTurns.store(softwareRenderer() ? 1 : 0, std::memory_order_release);
-        if (takeTurns.load() == 0) giveTurn();
+        const bool software = softwareRenderer();
+        takeTurns.store(software ? 1 : 0, std::memory_order_release);
+        if (!software) giveTurn();
     }
     return true;
 }
