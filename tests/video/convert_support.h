@@ -28,11 +28,9 @@ struct Image {
     DstImage dst() { return {bytes.data(), width, height, format, rowBytes}; }
 };
 
-inline int rowBytesFor(unsigned fmt, int w) {
-    return int(zu::detail::minRowBytes(*zu::detail::formatInfo(fmt), w));
-}
 inline Image makeImage(unsigned fmt, int w, int h, int pad = 0, uint8_t fill = 0) {
-    return Image(w, h, fmt, rowBytesFor(fmt, w) + pad, fill);
+    return Image(w, h, fmt, int(zu::detail::minRowBytes(*zu::detail::formatInfo(fmt), w)) + pad,
+                 fill);
 }
 
 struct Yuv {

@@ -176,6 +176,9 @@ TEST_F(DisplayTest, CallOrderAndNullFramesGiveTheirResults) {
     EXPECT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), -2);
 }
 
+const Yuv kBlackBars[8] = {kBars[7], kBars[7], kBars[7], kBars[7],
+                           kBars[7], kBars[7], kBars[7], kBars[7]};
+
 TEST_F(DisplayTest, GuidesAreBurntIntoEachWayOfDrawing) {
     openVideo(720, 576);
     const auto& caps = videoCaps();
@@ -192,24 +195,12 @@ TEST_F(DisplayTest, GuidesAreBurntIntoEachWayOfDrawing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.mode == 1 && !shaders) continue;
-        std::vector<uint8_t> px;
-        int rowBytes;
-        if (c.format == ZU_PF_bgrA) {
-            px.assign(720 * 576 * 4, 0);
-            for (size_t i = 3; i < px.size(); i += 4) px[i] = 255;
-            rowBytes = 720 * 4;
-        } else {
-            // Black in 4:2:2 (luma 16, chroma 128).
-            px = bars422(720, 576, c.format == ZU_PF_2vuy);
-            for (int i = 0; i < 720 * 576 * 2; i += 4) {
-                const bool uyvy = c.format == ZU_PF_2vuy;
-                px[i + (uyvy ? 1 : 0)] = px[i + (uyvy ? 3 : 2)] = 16;
-                px[i + (uyvy ? 0 : 1)] = px[i + (uyvy ? 2 : 3)] = 128;
-            }
-            rowBytes = 1440;
-        }
+        // A black picture: eight black bars in 4:2:2.
+        const bool rgb = c.format == ZU_PF_bgrA;
+        std::vector<uint8_t> px = rgb ? Quadrants(720, 576, kBlack, kBlack, kBlack, kBlack).px
+                                      : bars422(720, 576, c.format == ZU_PF_2vuy, kBlackBars);
         ASSERT_EQ(ZUStartDisplayVideoFrame(video, 720, 576, c.mode, nullptr), 0);
-        ZUVideoFrame f = makeFrame(px.data(), 720, 576, rowBytes, c.format);
+        ZUVideoFrame f = makeFrame(px.data(), 720, 576, rgb ? 2880 : 1440, c.format);
         f.colorDescriptor.standard = 1;
         f.guideAOn = 1;
         f.guideAHorizontal = 10.f, f.guideAVertical = 10.f;
