@@ -476,14 +476,11 @@ class NumberLooks : public zu::test::LookSuite<320, 120> {
 };
 
 TEST_F(NumberLooks, TextInTheStateColoursWithDottedOrSolidUnderline) {
+    // Enabled and scrollable, colour 14 over a dotted underline, is the page test's.
     field.SetZUNumberRange(0, 99999, false);
     field.PutZUNumberPos(11111, false);
-    auto c = draw();
-    EXPECT_GT(lit(c, 0), 20);         // colour 14
-    EXPECT_EQ(lit(c, 1), 0);          // not 15, and no background
-    EXPECT_LT(longestRun(c, 0), 10);  // glyph strokes only: the dotted underline has gaps
     field.SetZUScrollable(false);
-    c = draw();
+    auto c = draw();
     EXPECT_GT(longestRun(c, 0), 25);  // a solid one under the whole text
     field.EnableZUWindow(0, 0);
     c = draw();
