@@ -210,10 +210,6 @@ TEST_F(NumberField, SettersRefuseBadValuesAndTheTimecodeTextComesBack) {
     field.GetZUNumberTC(buf);
     EXPECT_STREQ(buf, "-01:02:03:04");
 
-    int font = -1, flags = -1;
-    field.GetWindowZUTextStyle(font, flags);
-    EXPECT_EQ(std::tuple(font, flags, field.GetZUWndHandle()->lDblClk != 0),
-              std::tuple(ZU_FONT_BOLD10, 0, true));
     // clang-format off
     expectRows({
         AFTER(field.PutZUNumberPos(5, true), field.GetZUNumberPos(), 0),  // a new field's range is [0, 0]
