@@ -104,6 +104,8 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     k.shift = shift;
     k.sharedLuma = k.ky[0] == k.ky[1] && k.ky[1] == k.ky[2];
     for (int i = 0; i < 4; ++i) k.slot[i] = slot[i];
+    for (int p = 0; p < 4; ++p)
+        for (int c = 0; c < 4; ++c) k.order[4 * p + slot[c]] = int8_t(4 * c + p);
     return true;
 }
 

@@ -200,6 +200,8 @@ struct ArithCoeffs {
     bool sharedLuma;  // ky equal for the three components
     uint8_t alpha;    // the constant alpha byte
     int8_t slot[4];   // byte of red, green, blue, alpha in a pixel
+    // Byte shuffle from R0-3 G0-3 B0-3 A0-3 of four pixels to the destination's order.
+    int8_t order[16];
 };
 // Fills k for terms t of lumaLevels (256 or 1024) luma entries, chroma read by sum or by
 // rounded mean; false when a term column is not affine or the range needs too many bits.

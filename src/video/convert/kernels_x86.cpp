@@ -14,6 +14,7 @@
 // GCC 12's AVX-512 headers start many intrinsics from an undefined register and then warn
 // that it may be used uninitialised; it never is.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 
 namespace zu::detail {
 
@@ -269,13 +270,7 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
     v.centreY = _mm256_set1_epi32(k.centreY);
     v.centreC = _mm256_set1_epi32(k.centreC);
     v.shift = _mm_cvtsi32_si128(k.shift);
-    // Bytes arrive as R0-3 G0-3 B0-3 A0-3 for four pixels; pixel p's byte slot[c] takes
-    // component c.
-    alignas(32) int8_t m[32];
-    for (int p = 0; p < 4; ++p)
-        for (int c = 0; c < 4; ++c)
-            m[4 * p + k.slot[c]] = m[16 + 4 * p + k.slot[c]] = int8_t(4 * c + p);
-    v.order = _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
+    v.order = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
     return v;
 }
 
@@ -370,57 +365,107 @@ __attribute__((target("avx2"))) inline __m256i load8x16(const uint16_t* p) {
     return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
 
+// The last pairs of a row, fewer than a block, copied into a block with zeros after them:
+// the pair after the last repeats its chroma, as the last pair reads its own, and the
+// spare pixels are discarded. The rows' ends then cost one block, not the terms.
+template <int Pairs>
+struct ArithTail {
+    alignas(64) uint8_t src[4 * (Pairs + 1)] = {};
+    alignas(64) uint16_t y[2 * Pairs] = {}, u[Pairs + 1] = {}, v[Pairs + 1] = {};
+    alignas(64) uint8_t out[8 * Pairs];
+    ArithRowArgs args;
+    int n;
+    ArithTail(const ArithRowArgs& a, int q) : args(a), n(a.pairs - q) {
+        if (a.src) {
+            std::memcpy(src, a.src + 4 * q, size_t(4 * n));
+            std::memcpy(src + 4 * n, a.src + 4 * (q + n - 1), 4);
+            args.src = src;
+        } else {
+            // The unpacked rows carry the entry past the last pair themselves.
+            std::memcpy(y, a.y + 2 * q, sizeof(uint16_t) * size_t(2 * n));
+            std::memcpy(u, a.u + q, sizeof(uint16_t) * size_t(n + 1));
+            std::memcpy(v, a.v + q, sizeof(uint16_t) * size_t(n + 1));
+            args.y = y, args.u = u, args.v = v;
+        }
+        args.dst = out;
+        args.pairs = Pairs;
+    }
+    void finish(const ArithRowArgs& a, int q) const {
+        std::memcpy(a.dst + 8 * q, out, size_t(8 * n));
+    }
+};
+
+struct PackedOrder {
+    __m256i gather, order;
+};
+
+__attribute__((target("avx2"))) PackedOrder packedOrder(const ArithRowArgs& a) {
+    // Within each 16-byte half: U0-3 Y0_0-3 V0-3 Y1_0-3 of its four pairs.
+    alignas(16) int8_t m[16];
+    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
+    for (int j = 0; j < 16; ++j) m[j] = int8_t(4 * (j & 3) + off[j >> 2]);
+    return {_mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(m))),
+            _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7)};
+}
+
+// Eight pairs from a.src + 4 q; the next pair's chroma is read from the following group.
+template <bool SharedLuma>
+__attribute__((target("avx2"))) inline void packedBlock(const ArithVec& k, const PackedOrder& o,
+                                                        const ArithRowArgs& a, int q) {
+    const uint8_t* g = a.src + 4 * q;
+    __m128i uy, vy, uyn, vyn;
+    splitPairs(g, o.gather, o.order, uy, vy);
+    splitPairs(g + 4, o.gather, o.order, uyn, vyn);
+    const __m256i y0 = _mm256_cvtepu8_epi32(_mm_srli_si128(uy, 8));
+    const __m256i y1 = _mm256_cvtepu8_epi32(_mm_srli_si128(vy, 8));
+    __m256i u0, u1, v0, v1;
+    chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(uy), _mm256_cvtepu8_epi32(uyn), u0, u1);
+    chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(vy), _mm256_cvtepu8_epi32(vyn), v0, v1);
+    int amb0, amb1;
+    arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
+    if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
+}
+
 template <bool SharedLuma>
 __attribute__((target("avx2"))) void arithRowPacked(const ArithRowArgs& a) {
     const ArithVec k = arithVec(*a.k);
-    // Within each 16-byte half: U0-3 Y0_0-3 V0-3 Y1_0-3 of its four pairs.
-    alignas(32) int8_t m[32];
-    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
-    for (int j = 0; j < 16; ++j) m[j] = m[16 + j] = int8_t(4 * (j & 3) + off[j >> 2]);
-    const __m256i gather = _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
-    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    const PackedOrder o = packedOrder(a);
     int q = 0;
-    // The next pair's chroma is read from the following group, so the last pair of the row
-    // (which reads its own) is left to the terms.
-    for (; q + 9 <= a.pairs; q += 8) {
-        const uint8_t* g = a.src + 4 * q;
-        __m128i uy, vy, uyn, vyn;
-        splitPairs(g, gather, order, uy, vy);
-        splitPairs(g + 4, gather, order, uyn, vyn);
-        const __m256i y0 = _mm256_cvtepu8_epi32(_mm_srli_si128(uy, 8));
-        const __m256i y1 = _mm256_cvtepu8_epi32(_mm_srli_si128(vy, 8));
-        __m256i u0, u1, v0, v1;
-        chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(uy), _mm256_cvtepu8_epi32(uyn), u0, u1);
-        chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(vy), _mm256_cvtepu8_epi32(vyn), v0, v1);
-        int amb0, amb1;
-        arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
-        if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
+    // The last pair reads its own chroma, not the following group's, so it goes to the tail.
+    for (; q + 9 <= a.pairs; q += 8) packedBlock<SharedLuma>(k, o, a, q);
+    if (q < a.pairs) {
+        ArithTail<8> t(a, q);
+        packedBlock<SharedLuma>(k, o, t.args, 0);
+        t.finish(a, q);
     }
-    TermRowArgs rest{a.src + 4 * q, a.dst + 8 * q, a.pairs - q, a.yOff0, a.yOff1,
-                     a.uOff,        a.vOff,        a.sumIndex,  a.terms};
-    termRowScalar(rest);
+}
+
+// Eight pairs of unpacked rows from pair q; the entry past the last pair repeats it.
+template <bool SharedLuma>
+__attribute__((target("avx2"))) inline void planarBlock(const ArithVec& k, const ArithRowArgs& a,
+                                                        int q) {
+    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.y + 2 * q));
+    const __m256i low = _mm256_set1_epi32(0xffff);
+    const __m256i y0 = _mm256_and_si256(y, low), y1 = _mm256_srli_epi32(y, 16);
+    const __m256i un = load8x16(a.u + q + 1), vn = load8x16(a.v + q + 1);
+    __m256i u0, u1, v0, v1;
+    chromaVec(a.sumIndex, load8x16(a.u + q), un, u0, u1);
+    chromaVec(a.sumIndex, load8x16(a.v + q), vn, v0, v1);
+    int amb0, amb1;
+    arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
+    if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
 }
 
 template <bool SharedLuma>
 __attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
     const ArithVec k = arithVec(*a.k);
-    const __m256i low = _mm256_set1_epi32(0xffff);
     int q = 0;
-    for (; q + 8 <= a.pairs; q += 8) {
-        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.y + 2 * q));
-        const __m256i y0 = _mm256_and_si256(y, low), y1 = _mm256_srli_epi32(y, 16);
-        // The entry past the last pair repeats it, so the last pair reads its own chroma.
-        const __m256i un = load8x16(a.u + q + 1), vn = load8x16(a.v + q + 1);
-        __m256i u0, u1, v0, v1;
-        chromaVec(a.sumIndex, load8x16(a.u + q), un, u0, u1);
-        chromaVec(a.sumIndex, load8x16(a.v + q), vn, v0, v1);
-        int amb0, amb1;
-        arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
-        if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
+    for (; q + 8 <= a.pairs; q += 8) planarBlock<SharedLuma>(k, a, q);
+    if (q < a.pairs) {
+        ArithTail<8> t(a, q);
+        planarBlock<SharedLuma>(k, t.args, 0);
+        t.finish(a, q);
     }
-    PlanarRowArgs rest{a.y + 2 * q, a.u + q,    a.v + q, a.dst + 8 * q,
-                       a.pairs - q, a.sumIndex, a.terms};
-    planarRowScalar(rest);
 }
 
 // The same with sixteen pairs (32 pixels) per step in 512-bit registers.
@@ -446,11 +491,7 @@ ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
     v.centreY = _mm512_set1_epi32(k.centreY);
     v.centreC = _mm512_set1_epi32(k.centreC);
     v.shift = _mm_cvtsi32_si128(k.shift);
-    alignas(64) int8_t m[64];
-    for (int l = 0; l < 4; ++l)
-        for (int p = 0; p < 4; ++p)
-            for (int c = 0; c < 4; ++c) m[16 * l + 4 * p + k.slot[c]] = int8_t(4 * c + p);
-    v.order = _mm512_load_si512(m);
+    v.order = _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
     return v;
 }
 
@@ -522,58 +563,70 @@ void arithFix16(const ArithRowArgs& a, int k, unsigned amb0, unsigned amb1) {
     arithFix(a, k + 8, int(amb0 >> 8), int(amb1 >> 8));
 }
 
+struct PackedOrder512 {
+    __m512i gather, order;
+};
+
+ZU_AVX512 PackedOrder512 packedOrder512(const ArithRowArgs& a) {
+    alignas(16) int8_t m[16];
+    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
+    for (int j = 0; j < 16; ++j) m[j] = int8_t(4 * (j & 3) + off[j >> 2]);
+    return {_mm512_broadcast_i32x4(_mm_load_si128(reinterpret_cast<const __m128i*>(m))),
+            _mm512_setr_epi32(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15)};
+}
+
+template <bool SharedLuma>
+ZU_AVX512 inline void packedBlock512(const ArithVec512& k, const PackedOrder512& o,
+                                     const ArithRowArgs& a, int q) {
+    const uint8_t* g = a.src + 4 * q;
+    __m128i u, y0, v, y1, un, vn, t0, t1;
+    splitPairs512(g, o.gather, o.order, u, y0, v, y1);
+    splitPairs512(g + 4, o.gather, o.order, un, t0, vn, t1);
+    __m512i u0, u1, v0, v1;
+    chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(u), _mm512_cvtepu8_epi32(un), u0, u1);
+    chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(v), _mm512_cvtepu8_epi32(vn), v0, v1);
+    __mmask16 amb0, amb1;
+    arithBlock512<SharedLuma>(k, _mm512_cvtepu8_epi32(y0), _mm512_cvtepu8_epi32(y1), u0, u1, v0,
+                              v1, a.dst + 8 * q, amb0, amb1);
+    if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+}
+
 template <bool SharedLuma>
 ZU_AVX512 void arithRowPacked512(const ArithRowArgs& a) {
     const ArithVec512 k = arithVec512(*a.k);
-    alignas(64) int8_t m[64];
-    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
-    for (int l = 0; l < 4; ++l)
-        for (int j = 0; j < 16; ++j) m[16 * l + j] = int8_t(4 * (j & 3) + off[j >> 2]);
-    const __m512i gather = _mm512_load_si512(m);
-    const __m512i order = _mm512_setr_epi32(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    const PackedOrder512 o = packedOrder512(a);
     int q = 0;
-    for (; q + 17 <= a.pairs; q += 16) {
-        const uint8_t* g = a.src + 4 * q;
-        __m128i u, y0, v, y1, un, vn, t0, t1;
-        splitPairs512(g, gather, order, u, y0, v, y1);
-        splitPairs512(g + 4, gather, order, un, t0, vn, t1);
-        __m512i u0, u1, v0, v1;
-        chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(u), _mm512_cvtepu8_epi32(un), u0, u1);
-        chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(v), _mm512_cvtepu8_epi32(vn), v0, v1);
-        __mmask16 amb0, amb1;
-        arithBlock512<SharedLuma>(k, _mm512_cvtepu8_epi32(y0), _mm512_cvtepu8_epi32(y1), u0, u1, v0,
-                                  v1, a.dst + 8 * q, amb0, amb1);
-        if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+    for (; q + 17 <= a.pairs; q += 16) packedBlock512<SharedLuma>(k, o, a, q);
+    if (q < a.pairs) {
+        ArithTail<16> t(a, q);
+        packedBlock512<SharedLuma>(k, o, t.args, 0);
+        t.finish(a, q);
     }
-    ArithRowArgs rest = a;
-    rest.src += 4 * q;
-    rest.dst += 8 * q;
-    rest.pairs -= q;
-    SharedLuma ? arithRowPacked<true>(rest) : arithRowPacked<false>(rest);
+}
+
+template <bool SharedLuma>
+ZU_AVX512 inline void planarBlock512(const ArithVec512& k, const ArithRowArgs& a, int q) {
+    const __m512i y = _mm512_loadu_si512(a.y + 2 * q);
+    const __m512i low = _mm512_set1_epi32(0xffff);
+    __m512i u0, u1, v0, v1;
+    chromaVec512(a.sumIndex, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
+    chromaVec512(a.sumIndex, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
+    __mmask16 amb0, amb1;
+    arithBlock512<SharedLuma>(k, _mm512_and_si512(y, low), _mm512_srli_epi32(y, 16), u0, u1, v0,
+                              v1, a.dst + 8 * q, amb0, amb1);
+    if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
 }
 
 template <bool SharedLuma>
 ZU_AVX512 void arithRowPlanar512(const ArithRowArgs& a) {
     const ArithVec512 k = arithVec512(*a.k);
-    const __m512i low = _mm512_set1_epi32(0xffff);
     int q = 0;
-    for (; q + 16 <= a.pairs; q += 16) {
-        const __m512i y = _mm512_loadu_si512(a.y + 2 * q);
-        __m512i u0, u1, v0, v1;
-        chromaVec512(a.sumIndex, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
-        chromaVec512(a.sumIndex, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
-        __mmask16 amb0, amb1;
-        arithBlock512<SharedLuma>(k, _mm512_and_si512(y, low), _mm512_srli_epi32(y, 16), u0, u1, v0,
-                                  v1, a.dst + 8 * q, amb0, amb1);
-        if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+    for (; q + 16 <= a.pairs; q += 16) planarBlock512<SharedLuma>(k, a, q);
+    if (q < a.pairs) {
+        ArithTail<16> t(a, q);
+        planarBlock512<SharedLuma>(k, t.args, 0);
+        t.finish(a, q);
     }
-    ArithRowArgs rest = a;
-    rest.y += 2 * q;
-    rest.u += q;
-    rest.v += q;
-    rest.dst += 8 * q;
-    rest.pairs -= q;
-    SharedLuma ? arithRowPlanar<true>(rest) : arithRowPlanar<false>(rest);
 }
 
 }  // namespace
