@@ -1,6 +1,7 @@
 // Integer coefficients for term sets that are affine in their index.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "video/convert/kernel_util.h"
 
@@ -106,6 +107,37 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     for (int i = 0; i < 4; ++i) k.slot[i] = slot[i];
     for (int p = 0; p < 4; ++p)
         for (int c = 0; c < 4; ++c) k.order[4 * p + slot[c]] = int8_t(4 * c + p);
+    return true;
+}
+
+bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
+                       FastColumns& c) {
+    const short(*tables[3])[4] = {luma, cb, cr};
+    for (int l = 0; l < 4; ++l) {
+        int worst = 0;
+        for (int t = 0; t < 3; ++t) {
+            int m = 0;
+            for (int i = 0; i < 256; ++i) m = std::max(m, std::abs(int(tables[t][i][l])));
+            worst += m;
+        }
+        if (worst > 32767) return false;
+    }
+    for (int t = 0; t < 3; ++t)
+        for (int l = 0; l < 4; ++l) {
+            const int n = 4 * t + l;
+            bool constant = true;
+            for (int i = 0; i < 256; ++i) {
+                c.col[n][i] = tables[t][i][l];
+                constant = constant && c.col[n][i] == c.col[n][0];
+            }
+            c.constant[n] = c.col[n][0];
+            c.from[n] = constant ? -1 : int8_t(n);
+            for (int m = 4 * t; m < n && !constant; ++m)
+                if (c.from[m] == m && std::equal(c.col[m], c.col[m] + 256, c.col[n])) {
+                    c.from[n] = int8_t(m);
+                    break;
+                }
+        }
     return true;
 }
 

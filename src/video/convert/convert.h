@@ -138,6 +138,20 @@ void fastRowScalar(const FastRowArgs& a);
 void fastRowSse2(const FastRowArgs& a);
 void fastRowAvx2(const FastRowArgs& a);
 
+// The fast path's tables by column for the 512-bit kernel, which reads 32 entries at a time
+// with register permutes instead of one pair at a time from memory. Column 4 t + l is lane
+// l (blue, green, red, alpha) of table t (luma, Cb, Cr). Made only when no sum of three
+// entries can reach the 16-bit limits, so that plain sums equal the saturating ones.
+struct FastColumns {
+    alignas(64) int16_t col[12][256];
+    int8_t from[12];        // the first column with the same entries; -1: a constant
+    int16_t constant[12];   // the value of a constant column
+};
+bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
+                       FastColumns& c);
+// Whole pairs of "2vuy" or "yuy2" at step 1 (others go to fastRowAvx2); needs AVX-512 VBMI.
+void fastRowAvx512(const FastRowArgs& a, const FastColumns& c);
+
 // 8-bit 4:2:2 into a 4-byte 8-bit RGB layout through double terms interleaved in the
 // destination's byte order: component = trunc(clamp(((luma + cr) + cb) + half, 0, 255)).
 // A zero term adds exactly nothing (x + 0.0 == x up to the sign of zero, which the

@@ -160,6 +160,106 @@ __attribute__((target("avx2"))) void fastRowAvx2(const FastRowArgs& a) {
     fastRowSse2(rest);
 }
 
+namespace {
+
+#define ZU_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
+// Entries of a 256-word column at 32 indices: four 64-entry permutes, then the index's
+// bits 6 and 7 choose among them.
+ZU_VBMI inline __m512i lookColumn(const int16_t* t, __m512i i, __mmask32 b6, __mmask32 b7) {
+    const __m512i a =
+        _mm512_permutex2var_epi16(_mm512_load_si512(t), i, _mm512_load_si512(t + 32));
+    const __m512i b =
+        _mm512_permutex2var_epi16(_mm512_load_si512(t + 64), i, _mm512_load_si512(t + 96));
+    const __m512i c =
+        _mm512_permutex2var_epi16(_mm512_load_si512(t + 128), i, _mm512_load_si512(t + 160));
+    const __m512i d =
+        _mm512_permutex2var_epi16(_mm512_load_si512(t + 192), i, _mm512_load_si512(t + 224));
+    return _mm512_mask_blend_epi16(b7, _mm512_mask_blend_epi16(b6, a, b),
+                                   _mm512_mask_blend_epi16(b6, c, d));
+}
+
+// Lanes 0-3 of table t at indices i; columns equal to an earlier one are taken from it.
+// from holds, per lane, -1 for a constant, else the lane whose column it reads (the indices
+// stay constants once the loops unroll, so the vectors stay in registers).
+ZU_VBMI inline void lookTable(const int16_t (*col)[256], const int8_t from[4],
+                              const __m512i constant[4], __m512i i, __m512i out[4]) {
+    const __mmask32 b6 = _mm512_test_epi16_mask(i, _mm512_set1_epi16(64));
+    const __mmask32 b7 = _mm512_test_epi16_mask(i, _mm512_set1_epi16(128));
+#pragma GCC unroll 4
+    for (int l = 0; l < 4; ++l) {
+        switch (from[l]) {
+            case -1:
+                out[l] = constant[l];
+                break;
+            case 0:
+                out[l] = l == 0 ? lookColumn(col[0], i, b6, b7) : out[0];
+                break;
+            case 1:
+                out[l] = l == 1 ? lookColumn(col[1], i, b6, b7) : out[1];
+                break;
+            case 2:
+                out[l] = l == 2 ? lookColumn(col[2], i, b6, b7) : out[2];
+                break;
+            default:
+                out[l] = lookColumn(col[3], i, b6, b7);
+                break;
+        }
+    }
+}
+
+}  // namespace
+
+ZU_VBMI void fastRowAvx512(const FastRowArgs& a, const FastColumns& c) {
+    const bool yHigh = a.yOff0 == 1;  // "2vuy": Y in each word's high byte, else "yuy2"
+    const __m512i low = _mm512_set1_epi16(255);
+    // packus gives, per 128-bit lane k, blue then green of pixels 8k-8k+7 (and red, alpha
+    // from the second pack); each store takes the four bytes of 16 pixels from both.
+    alignas(64) uint8_t m[2][64];
+    for (int h = 0; h < 2; ++h)
+        for (int q = 0; q < 16; ++q) {
+            const int p = 16 * h + q, at = 16 * (p / 8) + p % 8;
+            m[h][4 * q] = uint8_t(at), m[h][4 * q + 1] = uint8_t(at + 8);
+            m[h][4 * q + 2] = uint8_t(64 + at), m[h][4 * q + 3] = uint8_t(64 + at + 8);
+        }
+    const __m512i first = _mm512_load_si512(m[0]), second = _mm512_load_si512(m[1]);
+    // Locals: the stores below may alias anything the columns' fields could be read from.
+    int8_t from[3][4];
+    __m512i constant[3][4];
+    for (int t = 0; t < 3; ++t)
+        for (int l = 0; l < 4; ++l) {
+            from[t][l] = c.from[4 * t + l] < 0 ? int8_t(-1) : int8_t(c.from[4 * t + l] - 4 * t);
+            constant[t][l] = _mm512_set1_epi16(c.constant[4 * t + l]);
+        }
+    const uint8_t* g = a.src;
+    uint8_t* d = a.dst;
+    int k = 0;
+    for (; k + 16 <= a.pairs; k += 16, g += 64, d += 128) {
+        const __m512i w = _mm512_loadu_si512(g);
+        const __m512i hi = _mm512_srli_epi16(w, 8), lo = _mm512_and_si512(w, low);
+        // Y per pixel; U of pair p in word 2 p and V in word 2 p + 1.
+        __m512i y[4], e[4], o[4], px[4];
+        lookTable(c.col, from[0], constant[0], yHigh ? hi : lo, y);
+        const __m512i ch = yHigh ? lo : hi;
+        lookTable(c.col + 4, from[1], constant[1], ch, e);
+        lookTable(c.col + 8, from[2], constant[2], ch, o);
+        for (int l = 0; l < 4; ++l) {
+            // Cb at the even words, Cr at the odd ones, their sum in both.
+            const __m512i x = _mm512_mask_blend_epi16(0xAAAAAAAA, e[l], o[l]);
+            px[l] = _mm512_add_epi16(y[l], _mm512_add_epi16(x, _mm512_rol_epi32(x, 16)));
+        }
+        const __m512i bg = _mm512_packus_epi16(px[0], px[1]);
+        const __m512i ra = _mm512_packus_epi16(px[2], px[3]);
+        _mm512_storeu_si512(d, _mm512_permutex2var_epi8(bg, first, ra));
+        _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(bg, second, ra));
+    }
+    FastRowArgs rest = a;
+    rest.src = g;
+    rest.dst = d;
+    rest.pairs = a.pairs - k;
+    fastRowAvx2(rest);
+}
+
 // ---- 8-bit 4:2:2 into 4-byte RGB through double terms ---------------------------------
 
 namespace {
