@@ -234,6 +234,38 @@ ZU_VBMI void fastRowAvx512(const FastRowArgs& a, const FastColumns& c) {
     const uint8_t* g = a.src;
     uint8_t* d = a.dst;
     int k = 0;
+    // 32 pairs a step: U and V gathered into one register each, so that every chroma
+    // lookup serves 32 pairs; each pair's sum is then spread to its two pixels.
+    alignas(64) uint16_t idx[4][32];
+    for (int j = 0; j < 32; ++j) {
+        idx[0][j] = uint16_t(2 * j), idx[1][j] = uint16_t(2 * j + 1);
+        idx[2][j] = uint16_t(j / 2), idx[3][j] = uint16_t(16 + j / 2);
+    }
+    const __m512i evens = _mm512_load_si512(idx[0]), odds = _mm512_load_si512(idx[1]);
+    const __m512i spreadLo = _mm512_load_si512(idx[2]), spreadHi = _mm512_load_si512(idx[3]);
+    for (; k + 32 <= a.pairs; k += 32, g += 128, d += 256) {
+        const __m512i w0 = _mm512_loadu_si512(g), w1 = _mm512_loadu_si512(g + 64);
+        const __m512i hi0 = _mm512_srli_epi16(w0, 8), lo0 = _mm512_and_si512(w0, low);
+        const __m512i hi1 = _mm512_srli_epi16(w1, 8), lo1 = _mm512_and_si512(w1, low);
+        const __m512i c0 = yHigh ? lo0 : hi0, c1 = yHigh ? lo1 : hi1;
+        __m512i y0[4], y1[4], e[4], o[4];
+        lookTable(c.col, from[0], constant[0], yHigh ? hi0 : lo0, y0);
+        lookTable(c.col, from[0], constant[0], yHigh ? hi1 : lo1, y1);
+        lookTable(c.col + 4, from[1], constant[1], _mm512_permutex2var_epi16(c0, evens, c1), e);
+        lookTable(c.col + 8, from[2], constant[2], _mm512_permutex2var_epi16(c0, odds, c1), o);
+        __m512i px0[4], px1[4];
+        for (int l = 0; l < 4; ++l) {
+            const __m512i sum = _mm512_add_epi16(e[l], o[l]);
+            px0[l] = _mm512_add_epi16(y0[l], _mm512_permutexvar_epi16(spreadLo, sum));
+            px1[l] = _mm512_add_epi16(y1[l], _mm512_permutexvar_epi16(spreadHi, sum));
+        }
+        __m512i bg = _mm512_packus_epi16(px0[0], px0[1]), ra = _mm512_packus_epi16(px0[2], px0[3]);
+        _mm512_storeu_si512(d, _mm512_permutex2var_epi8(bg, first, ra));
+        _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(bg, second, ra));
+        bg = _mm512_packus_epi16(px1[0], px1[1]), ra = _mm512_packus_epi16(px1[2], px1[3]);
+        _mm512_storeu_si512(d + 128, _mm512_permutex2var_epi8(bg, first, ra));
+        _mm512_storeu_si512(d + 192, _mm512_permutex2var_epi8(bg, second, ra));
+    }
     for (; k + 16 <= a.pairs; k += 16, g += 64, d += 128) {
         const __m512i w = _mm512_loadu_si512(g);
         const __m512i hi = _mm512_srli_epi16(w, 8), lo = _mm512_and_si512(w, low);
