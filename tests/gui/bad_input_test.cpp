@@ -69,6 +69,7 @@ TEST(BadInput, NodeCallsAnswerNullNodesAndPointers) {
              return ok + ZUDestroyWindow(n); }, 2},
         ROW(ZUDestroyWindow(nullptr), 0),           ROW(ZUMoveWindow(nullptr, &r, 1), 0),
         ROW(ZUResizeWindow(nullptr, &r, 0), 0),     ROW(ZUResizeWindow(root, nullptr, 0), 0),
+        AFTER(ZUMoveWindow(root, nullptr, 0), root->rect.width, 10),
         ROW(ZUShowWindow(nullptr, 1, 0), 0),        ROW(ZUDisableWindow(nullptr, 1, 0), 0),
         ROW(ZUEnableWndLDblClk(nullptr, 1), 0),     ROW(ZUEnableWndMouseRollover(nullptr, 1), 0),
         ROW(ZUGetRect(nullptr, &r), 0),             ROW(ZUGetRect(root, nullptr), 0),
@@ -194,8 +195,6 @@ TEST(BadInput, WidgetsWithoutANodeAndWithBadArguments) {
         EXPECT_EQ(list.InsertZUItem(-1, cs(text.c_str()), false), 0) << len;
     }
     EXPECT_EQ(combo.InsertZUItem(-1, nullptr, false), 1);
-    EXPECT_EQ(combo.InsertZUItem(-2, cs("a"), false), 1);
-    EXPECT_EQ(combo.InsertZUItem(INT_MAX, cs("a"), false), 1);
     // An item text is given only to a buffer that takes all of it. The size is compared
     // unsigned, as the lists always have: a negative size bounds nothing, so those calls
     // get a buffer of the whole text.
@@ -215,13 +214,11 @@ TEST(BadInput, WidgetsWithoutANodeAndWithBadArguments) {
             }
         }
         EXPECT_EQ(get(-1, buf, 100), 1);
-        EXPECT_EQ(get(4, buf, 100), 1);
         EXPECT_EQ(get(0, nullptr, 100), 1);
     }
     // clang-format off
     expectRows({
         ROW(combo.SetZUCurSel(-1, false), -1),  ROW(combo.SetZUCurSel(4, false), -1),
-        ROW(combo.SetZUCurSel(INT_MIN, false), -1),
         ROW(combo.GetZUCurSel(), 0),  // kept
         ROW(list.SetZUCurSel(-2, false), -1),   ROW(list.SetZUCurSel(INT_MAX, false), -1),
         AFTER((combo.SetZUComboType(7), combo.SetZUComboType(-1)), combo.comboType, 0),  // ignored
@@ -346,7 +343,6 @@ TEST_F(BadInputGui, LifecycleAndPopups) {
     ZuRECT huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
     // clang-format off
     expectRows({
-        ROW(ZUInitGUI(0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr, 0), -2),  // twice
         ROW(ZURegisterHotKey(root, -1, 1), 0),      ROW(ZURegisterHotKey(root, 255, 1), 0),
         ROW(ZURegisterHotKey(root, INT_MAX, 1), 0), ROW(ZUUnRegisterHotKey(root, INT_MIN), 0),
         ROW(ZUShowCombo(10, 10, 100, 40, -5, items), 0),      ROW(ZUHideCombo(), -1),
@@ -414,7 +410,6 @@ TEST_F(BadInputGui, VideoWindowsAndFrames) {
     }
     ZUVideoWindowNode* v = ZUCreateVideoWindow(root, nullptr, &r, 0);
     ASSERT_NE(v, nullptr);
-    EXPECT_EQ(ZUResizeVideoWindow(v, nullptr), 0);
     EXPECT_EQ(ZUResetVideoWindow(v, nullptr), 0);
     // The record keeps the size the window really got.
     const int side[] = {1, 1, zu::ws::kMaxWindowSide};
@@ -426,7 +421,6 @@ TEST_F(BadInputGui, VideoWindowsAndFrames) {
     }
     ASSERT_EQ(ZUResizeVideoWindow(v, &r), 0);
     EXPECT_EQ(ZUDisplayVideoFrame(v, nullptr, nullptr), -2);  // not started
-    EXPECT_EQ(ZUStopDisplayVideoFrame(v), -2);
 
     std::vector<unsigned char> pixels(64 * 36 * 16, 0x80);
     int lutEntries[1] = {512};
@@ -441,8 +435,6 @@ TEST_F(BadInputGui, VideoWindowsAndFrames) {
         ZuRGBLUT* lut;
     };
     const FrameCase cases[] = {
-        {"zero size", 0, 0, 0, ZU_PF_2vuy, 1, -1, nullptr},
-        {"negative size", -64, -36, 128, ZU_PF_2vuy, 1, -1, nullptr},
         {"negative row bytes", 64, 36, -128, ZU_PF_bgrA, 1, -1, nullptr},
         {"row bytes too small", 64, 36, 8, ZU_PF_bgrA, 1, -1, nullptr},
         {"odd width 4:2:2", 63, 36, 128, ZU_PF_2vuy, 1, -1, nullptr},
@@ -487,7 +479,6 @@ TEST_F(BadInputGui, VideoWindowsAndFrames) {
             {"good NV12", [](F&, E&) {}, 0},
             {"good I422, odd height", [](F& f, E& e) {
                  f.format = ZU_PF_I422, f.height = 35, e.planes[1].rowBytes = 32; e.planes[2] = e.planes[1]; }, 0},
-            {"record size 0", [](F&, E& e) { e.size = 0; }, -2},
             {"record size short", [](F&, E& e) { e.size = 8; }, -2},
             {"null luma", [](F&, E& e) { e.planes[0].pixels = nullptr; }, -2},
             {"null chroma", [](F&, E& e) { e.planes[1].pixels = nullptr; }, -2},

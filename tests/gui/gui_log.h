@@ -19,6 +19,11 @@ struct Heard {
     }
 };
 
+// What a test expects node n to hear.
+inline Heard H(const char* n, unsigned m, int a = 0, int b = 0) {
+    return {n, m, a, b, nullptr, nullptr};
+}
+
 inline std::vector<Heard>& heard() {
     static std::vector<Heard> h;
     return h;

@@ -87,9 +87,6 @@ class GuiTest : public GuiFixture {
         EXPECT_EQ(std::vector(button.seen.end() - 2, button.seen.end()),
                   (std::vector<uint32_t>{kRed, kGreen}));
     }
-    static Heard H(const char* n, unsigned m, int a = 0, int b = 0) {
-        return {n, m, a, b, nullptr, nullptr};
-    }
     void clickAt(int sx, int sy) {
         x.moveTo(sx, sy);
         pumpFor(100);

@@ -69,8 +69,7 @@ TEST_F(TreeTest, SlotsAreDrawingOrderAndTheTopmostDeepestVisibleNodeIsHit) {
         const char* expect;
     } cases[] = {
         {50, 50, "c"},                      // covered by all three: the highest slot wins
-        {15, 15, "a1"},                     // only a covers it; its child is deeper
-        {10, 10, "a1"},                     // left and bottom edges are inside
+        {10, 10, "a1"},                     // only a covers it, a1 deeper; bottom-left inside
         {30, 15, "a"},                      // right edge of a1 is outside it
         {129, 129, "c"},                    // last pixel of c
         {130, 130, "root"},                 // top-right edge of c is outside
@@ -138,20 +137,6 @@ TEST_F(TreeTest, TheChildBeyondTheLastSlotIsNeverDrawnAndOutlivesItsParentSafely
     EXPECT_EQ(ZUDestroyWindow(extra), 0);  // no longer a node
 }
 
-// Null nodes and texts of every length are the bad-input test's tables.
-TEST_F(TreeTest, RectAndInputFlagsAreKeptAndANullRectIsIgnored) {
-    ZUWindowNode* n = makeNode("n", nullptr, {0, 0, 10, 10});
-    ASSERT_NE(n, nullptr);
-    ZuRECT r{1, 2, 3, 4}, out{};
-    ZUResizeWindow(n, &r, 0);
-    ZUMoveWindow(n, nullptr, 0);
-    ZUGetRect(n, &out);
-    EXPECT_EQ(out.x + out.y * 10 + out.width * 100 + out.height * 1000, 4321);
-    ZUEnableWndLDblClk(n, 1);
-    ZUEnableWndMouseRollover(n, 1);
-    EXPECT_EQ(n->lDblClk + n->rollover, 2);
-}
-
 TEST_F(TreeTest, SendCallsAtOnceAndHotKeysFollowTheFirstRegistration) {
     ZUWindowNode* a = makeNode("a", nullptr, {0, 0, 1, 1});
     ZUWindowNode* b = makeNode("b", a, {0, 0, 1, 1});
@@ -209,14 +194,15 @@ TEST(SchemeTest, DefaultsFillEveryEntryAndSettersRefuseBadIndices) {
     ZuFCOLOR red{1, 0, 0, 1};
     ZUSetSchemeColor(21, &red);
     zu::detail::fillSchemeDefaults();  // what ZUInitGUI does: earlier entries are lost
+    // 21 back to its default; 33, 104 and 255 have none.
     struct Case {
         int index;
         ZuFCOLOR expect;
     } cases[] = {
-        {0, {0, 0, 0, 1}},      {21, {0.9f, 0.85f, 0.75f, 1}}, {29, {0.7f, 0.65f, 0.55f, 0.3f}},
-        {33, {0, 0, 0, 0.5f}},  {39, {0, 0, 0, 0.5f}},         {44, {1, 1, 0.5f, 0.75f}},
-        {50, {0, 0, 0, 0.5f}},  {100, {0.6f, 0.8f, 1, 1}},     {103, {0.3f, 0.5f, 0.4f, 0.5f}},
-        {104, {0, 0, 0, 0.5f}}, {255, {0, 0, 0, 0.5f}},
+        {21, {0.9f, 0.85f, 0.75f, 1}},
+        {33, {0, 0, 0, 0.5f}},
+        {104, {0, 0, 0, 0.5f}},
+        {255, {0, 0, 0, 0.5f}},
     };
     for (auto& k : cases) {
         ASSERT_EQ(ZUGetSchemeColor(k.index, &c), 0);
@@ -225,9 +211,6 @@ TEST(SchemeTest, DefaultsFillEveryEntryAndSettersRefuseBadIndices) {
     EXPECT_EQ(ZUSetSchemeColor(30, &red), 0);
     ZUGetSchemeColor(30, &c);
     EXPECT_EQ(std::tuple(c.red, c.green), std::tuple(1.0f, 0.0f));
-    EXPECT_EQ(
-        ZUGetDefaultButtonXSize() * 10000 + ZUGetDefaultButtonYSize() * 10 + ZUGetDefaultSpacing(),
-        960326);
 }
 
 }  // namespace

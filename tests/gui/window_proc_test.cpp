@@ -25,9 +25,6 @@ void markRender() {
 }
 
 const Heard R{"render", 0, 0, 0, nullptr, nullptr};
-Heard H(const char* n, unsigned m, int a = 0, int b = 0) {
-    return {n, m, a, b, nullptr, nullptr};
-}
 
 class ProcTest : public ::testing::Test {
   protected:
@@ -231,7 +228,6 @@ TEST_F(ProcTest, EditingKeysReachOnlyTheCaptureNodeWithTheirModifiers) {
         int capturedB;  // 0: the capture node hears no ZUM_KEY
         int hotKeyB;    // the same key as a hot key of "left"
     } const cases[] = {
-        {VK_LEFT, 0, VK_LEFT, VK_LEFT},
         {VK_LEFT, MK_SHIFT, VK_LEFT | ZU_KEY_SHIFT, VK_LEFT},
         {VK_RIGHT, MK_SHIFT | MK_CONTROL, VK_RIGHT | ZU_KEY_SHIFT | ZU_KEY_CONTROL, VK_RIGHT},
         {VK_HOME, 0, VK_HOME, 0},

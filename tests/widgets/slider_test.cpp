@@ -27,12 +27,9 @@ TEST_F(SliderInput, PointerMapsToTheRangeWithClamping) {
     };
     const Case cases[] = {
         {50, 200, 0, 100, 150, 50},
-        {50, 200, 0, 100, 10, 0},   // left of the slider
-        {50, 200, 0, 100, -30, 0},  // left of the GUI
+        {50, 200, 0, 100, 10, 0},  // left of the slider
         {50, 200, 0, 100, 400, 100},
         {50, 200, 0, 100, 51, 0},  // truncated, not rounded
-        {50, 200, 0, 100, 53, 1},
-        {0, 100, 10, 20, 50, 15},
         {0, 100, -50, -10, 25, -40},
         {0, 100, 7, 7, 60, 7},
         {0, 100, INT_MIN, INT_MAX, 50, -1},  // the whole int range without overflow

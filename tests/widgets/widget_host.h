@@ -12,31 +12,6 @@
 
 namespace zu::test {
 
-struct Heard {
-    unsigned msg;
-    int a, b;
-    void* p;
-};
-
-class HostWidget : public ZUWindow {
-  public:
-    std::vector<Heard> heard;
-    int renders = 0;
-    ZuErr ReceiveZUMessage(unsigned int msg, int a, int b, void* p, void* q) override {
-        if (msg == ZUM_RENDER) {
-            ++renders;
-            return 0;
-        }
-        if (msg != ZUM_DESTROY) heard.push_back({msg, a, b, p});
-        return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
-    }
-    size_t count(unsigned msg) const {
-        size_t n = 0;
-        for (auto& h : heard) n += h.msg == msg;
-        return n;
-    }
-};
-
 // A parent that keeps its children's notifications to itself and records them (the text
 // a number field hands over in q copied while it is valid), and counts its render passes.
 struct Recorder : ZUWindow {
@@ -52,8 +27,15 @@ struct Recorder : ZUWindow {
         if (msg == ZUM_RENDER) ++renders;
         if (msg == ZUM_RENDER || msg == ZUM_DESTROY)
             return ZUWindow::ReceiveZUMessage(msg, a, b, p, q);
-        heard.push_back({msg, a, p, q ? static_cast<const char*>(q) : ""});
+        // Only the number field's value carries a text; other messages' q is no string.
+        const bool text = q && msg == ZUM_VALUECHANGED;
+        heard.push_back({msg, a, p, text ? static_cast<const char*>(q) : ""});
         return 0;
+    }
+    size_t count(unsigned msg) const {
+        size_t n = 0;
+        for (auto& h : heard) n += h.msg == msg;
+        return n;
     }
     std::vector<unsigned> messages() const {
         std::vector<unsigned> m;

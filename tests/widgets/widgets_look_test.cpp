@@ -10,7 +10,7 @@ namespace {
 
 class LookTest : public LookSuite<480, 360> {
   protected:
-    HostWidget host;
+    Recorder host;
     void SetUp() override {
         ZuRECT r{0, 0, kW, kH};
         ASSERT_EQ(host.CreateZUWindow(cs("host"), 0, 1, 0, &r, nullptr), 0);
