@@ -67,9 +67,8 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     termPixelExact(t, 0, 0, 0, px);
     k.alpha = px[a];
 
-    // Indices are centred in the kernel (cy and cc subtracted), so every partial sum is at
-    // most the value at the centre plus each term's swing; as many fraction bits as keep
-    // that inside 31 bits.
+    // Every X is at most the value at the centre (cy, cc) plus each term's swing; as many
+    // fraction bits as keep that inside 31 bits.
     const int cy = (n - 1) / 2, cc = (nc - 1) / 2;
     const double spanY = n - 1 - cy, spanC = nc - 1 - cc;
     double swing = 0;
@@ -96,12 +95,18 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
         const auto e = int64_t(std::ceil(bound));
         guard = std::max(guard, 2 * e);
         k.ky[c] = int32_t(ky), k.kv[c] = int32_t(kv), k.ku[c] = int32_t(ku);
-        k.d[c] = int32_t(int64_t(d) + e);
+        // The kernels take the indices as they are: the centring moves into d. Partial sums
+        // may then leave 32 bits, but they wrap, and X itself fits.
+        const int64_t centred = int64_t(d) + e;
+        const int64_t raw = centred - int64_t(ky) * cy - int64_t(kv) * cc - int64_t(ku) * cc;
+        k.d[c] = int32_t(uint32_t(uint64_t(raw)));
     }
-    if (2 * guard >= int64_t(one)) return false;
-    k.centreY = cy;
-    k.centreC = cc;
-    k.guard = int32_t(guard);
+    // A power of two, so that a fraction below it is a test of its high bits being zero.
+    int64_t g = 1;
+    while (g < guard) g *= 2;
+    if (2 * g >= int64_t(one)) return false;
+    k.guard = int32_t(g);
+    k.guardMask = int32_t((int64_t(one) - 1) & ~(g - 1));
     k.shift = shift;
     k.sharedLuma = k.ky[0] == k.ky[1] && k.ky[1] == k.ky[2];
     for (int i = 0; i < 4; ++i) k.slot[i] = slot[i];

@@ -208,9 +208,9 @@ bool cpuHasVbmi();  // byte permutes (AVX-512 VBMI) for unpacking
 // thousand pixels. Red reads no U and blue no V.
 struct ArithCoeffs {
     int32_t ky[3], ku[3], kv[3], d[3];  // red, green, blue
-    int32_t centreY, centreC;
     int shift;
-    int32_t guard;
+    int32_t guard;      // a power of two
+    int32_t guardMask;  // the fraction's bits from guard up: none set means below guard
     bool sharedLuma;  // ky equal for the three components
     uint8_t alpha;    // the constant alpha byte
     int8_t slot[4];   // byte of red, green, blue, alpha in a pixel

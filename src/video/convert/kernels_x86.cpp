@@ -384,7 +384,7 @@ std::atomic<uint64_t> guardCount{0};
 
 struct ArithVec {
     __m256i ky[3], ku[3], kv[3], d[3];
-    __m256i mask, guard, alpha, order, centreY, centreC;
+    __m256i mask, guard, alpha, order;
     __m128i shift;
 };
 
@@ -399,8 +399,6 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
     v.mask = _mm256_set1_epi32((1 << k.shift) - 1);
     v.guard = _mm256_set1_epi32(k.guard);
     v.alpha = _mm256_set1_epi32(k.alpha);
-    v.centreY = _mm256_set1_epi32(k.centreY);
-    v.centreC = _mm256_set1_epi32(k.centreC);
     v.shift = _mm_cvtsi32_si128(k.shift);
     v.order = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
     return v;
@@ -411,9 +409,6 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
 template <bool SharedLuma>
 __attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m256i y, __m256i u,
                                                          __m256i v, int& amb) {
-    y = _mm256_sub_epi32(y, k.centreY);
-    u = _mm256_sub_epi32(u, k.centreC);
-    v = _mm256_sub_epi32(v, k.centreC);
     const __m256i l0 = _mm256_mullo_epi32(y, k.ky[0]);
     const __m256i l1 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[1]);
     const __m256i l2 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[2]);
@@ -461,7 +456,7 @@ __attribute__((target("avx2"))) inline void chromaVec(bool sum, __m256i u, __m25
 }
 
 // Guarded pixels again from the terms.
-void arithFix(const ArithRowArgs& a, int k, int amb0, int amb1) {
+__attribute__((target("popcnt"))) void arithFix(const ArithRowArgs& a, int k, int amb0, int amb1) {
     for (int q = 0; q < 8; ++q) {
         if (!((amb0 | amb1) >> q & 1)) continue;
         const int pair = k + q;
@@ -605,7 +600,7 @@ __attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
 
 struct ArithVec512 {
     __m512i ky[3], ku[3], kv[3], d[3];
-    __m512i mask, guard, alpha, order, centreY, centreC;
+    __m512i guardMask, alpha, order;
     __m128i shift;
 };
 
@@ -617,11 +612,8 @@ ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
         v.kv[c] = _mm512_set1_epi32(k.kv[c]);
         v.d[c] = _mm512_set1_epi32(k.d[c]);
     }
-    v.mask = _mm512_set1_epi32((1 << k.shift) - 1);
-    v.guard = _mm512_set1_epi32(k.guard);
+    v.guardMask = _mm512_set1_epi32(k.guardMask);
     v.alpha = _mm512_set1_epi32(k.alpha);
-    v.centreY = _mm512_set1_epi32(k.centreY);
-    v.centreC = _mm512_set1_epi32(k.centreC);
     v.shift = _mm_cvtsi32_si128(k.shift);
     v.order = _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
     return v;
@@ -630,9 +622,6 @@ ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
 template <bool SharedLuma>
 ZU_AVX512 inline __m512i arithHalf512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
                                       __mmask16& amb) {
-    y = _mm512_sub_epi32(y, k.centreY);
-    u = _mm512_sub_epi32(u, k.centreC);
-    v = _mm512_sub_epi32(v, k.centreC);
     const __m512i l0 = _mm512_mullo_epi32(y, k.ky[0]);
     const __m512i l1 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[1]);
     const __m512i l2 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[2]);
@@ -642,9 +631,8 @@ ZU_AVX512 inline __m512i arithHalf512(const ArithVec512& k, __m512i y, __m512i u
                                        _mm512_add_epi32(_mm512_mullo_epi32(u, k.ku[1]), k.d[1]));
     const __m512i b =
         _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, k.ku[2])), k.d[2]);
-    __m512i f = _mm512_min_epu32(_mm512_and_si512(r, k.mask), _mm512_and_si512(g, k.mask));
-    f = _mm512_min_epu32(f, _mm512_and_si512(b, k.mask));
-    amb = _mm512_cmplt_epu32_mask(f, k.guard);
+    amb = _mm512_testn_epi32_mask(r, k.guardMask) | _mm512_testn_epi32_mask(g, k.guardMask) |
+          _mm512_testn_epi32_mask(b, k.guardMask);
     const __m512i rg =
         _mm512_packs_epi32(_mm512_sra_epi32(r, k.shift), _mm512_sra_epi32(g, k.shift));
     const __m512i ba = _mm512_packs_epi32(_mm512_sra_epi32(b, k.shift), k.alpha);
