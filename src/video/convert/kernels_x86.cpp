@@ -450,8 +450,9 @@ __attribute__((target("avx2"))) inline void chromaVec(bool sum, __m256i u, __m25
         u0 = _mm256_add_epi32(u, u);
         u1 = _mm256_add_epi32(u, un);
     } else {
+        // Samples stay below 2^16, so the 16-bit rounding average is the 32-bit one.
         u0 = u;
-        u1 = _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(u, un), _mm256_set1_epi32(1)), 1);
+        u1 = _mm256_avg_epu16(u, un);
     }
 }
 
@@ -659,7 +660,7 @@ ZU_AVX512 inline void chromaVec512(bool sum, __m512i u, __m512i un, __m512i& u0,
         u1 = _mm512_add_epi32(u, un);
     } else {
         u0 = u;
-        u1 = _mm512_srli_epi32(_mm512_add_epi32(_mm512_add_epi32(u, un), _mm512_set1_epi32(1)), 1);
+        u1 = _mm512_avg_epu16(u, un);
     }
 }
 
@@ -711,8 +712,57 @@ ZU_AVX512 inline void packedBlock512(const ArithVec512& k, const PackedOrder512&
     if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
 }
 
+// With byte permutes, each of U, Y0, V, Y1 of sixteen pairs comes out of the group's bytes
+// as 32-bit lanes in one step.
+#define ZU_AVX512_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
+struct BytePicks {
+    __m512i u, y0, v, y1;
+};
+
+ZU_AVX512_VBMI BytePicks bytePicks(const ArithRowArgs& a) {
+    alignas(64) uint8_t m[4][64] = {};
+    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
+    for (int c = 0; c < 4; ++c)
+        for (int p = 0; p < 16; ++p) m[c][4 * p] = uint8_t(4 * p + off[c]);
+    return {_mm512_load_si512(m[0]), _mm512_load_si512(m[1]), _mm512_load_si512(m[2]),
+            _mm512_load_si512(m[3])};
+}
+
+template <bool SharedLuma>
+ZU_AVX512_VBMI inline void packedBlockVbmi(const ArithVec512& k, const BytePicks& b,
+                                           const ArithRowArgs& a, int q) {
+    constexpr __mmask64 low = 0x1111111111111111ull;
+    const __m512i w = _mm512_loadu_si512(a.src + 4 * q);
+    const __m512i n = _mm512_loadu_si512(a.src + 4 * q + 4);
+    __m512i u0, u1, v0, v1;
+    chromaVec512(a.sumIndex, _mm512_maskz_permutexvar_epi8(low, b.u, w),
+                 _mm512_maskz_permutexvar_epi8(low, b.u, n), u0, u1);
+    chromaVec512(a.sumIndex, _mm512_maskz_permutexvar_epi8(low, b.v, w),
+                 _mm512_maskz_permutexvar_epi8(low, b.v, n), v0, v1);
+    __mmask16 amb0, amb1;
+    arithBlock512<SharedLuma>(k, _mm512_maskz_permutexvar_epi8(low, b.y0, w),
+                              _mm512_maskz_permutexvar_epi8(low, b.y1, w), u0, u1, v0, v1,
+                              a.dst + 8 * q, amb0, amb1);
+    if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+}
+
+template <bool SharedLuma>
+ZU_AVX512_VBMI void arithRowPackedVbmi(const ArithRowArgs& a) {
+    const ArithVec512 k = arithVec512(*a.k);
+    const BytePicks b = bytePicks(a);
+    int q = 0;
+    for (; q + 17 <= a.pairs; q += 16) packedBlockVbmi<SharedLuma>(k, b, a, q);
+    if (q < a.pairs) {
+        ArithTail<16> t(a, q);
+        packedBlockVbmi<SharedLuma>(k, b, t.args, 0);
+        t.finish(a, q);
+    }
+}
+
 template <bool SharedLuma>
 ZU_AVX512 void arithRowPacked512(const ArithRowArgs& a) {
+    if (cpuHasVbmi()) return arithRowPackedVbmi<SharedLuma>(a);
     const ArithVec512 k = arithVec512(*a.k);
     const PackedOrder512 o = packedOrder512(a);
     int q = 0;
