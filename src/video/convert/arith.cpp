@@ -134,6 +134,10 @@ bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short
             for (int i = 0; i < 256; ++i) {
                 c.col[n][i] = tables[t][i][l];
                 constant = constant && c.col[n][i] == c.col[n][0];
+                if (t == 0) {
+                    c.lumaBytes[l][0][i] = uint8_t(uint16_t(c.col[n][i]) & 255);
+                    c.lumaBytes[l][1][i] = uint8_t(uint16_t(c.col[n][i]) >> 8);
+                }
             }
             c.constant[n] = c.col[n][0];
             c.from[n] = constant ? -1 : int8_t(n);

@@ -144,6 +144,7 @@ void fastRowAvx2(const FastRowArgs& a);
 // entries can reach the 16-bit limits, so that plain sums equal the saturating ones.
 struct FastColumns {
     alignas(64) int16_t col[12][256];
+    alignas(64) uint8_t lumaBytes[4][2][256];  // the luma columns' low and high bytes
     int8_t from[12];        // the first column with the same entries; -1: a constant
     int16_t constant[12];   // the value of a constant column
 };

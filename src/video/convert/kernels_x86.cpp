@@ -208,6 +208,36 @@ ZU_VBMI inline void lookTable(const int16_t (*col)[256], const int8_t from[4],
     }
 }
 
+// A 256-byte plane at 64 byte indices: two 128-entry permutes, the index's top bit chooses.
+ZU_VBMI inline __m512i lookBytes(const uint8_t* t, __m512i i, __mmask64 top) {
+    const __m512i a = _mm512_permutex2var_epi8(_mm512_load_si512(t), i, _mm512_load_si512(t + 64));
+    const __m512i b =
+        _mm512_permutex2var_epi8(_mm512_load_si512(t + 128), i, _mm512_load_si512(t + 192));
+    return _mm512_mask_blend_epi8(top, a, b);
+}
+
+// The luma lanes of 64 pixels from their Y bytes, ordered so that the low and high bytes
+// interleave into words of pixels 0-31 (lo) and 32-63 (hi).
+ZU_VBMI inline void lookLuma(const uint8_t (*bytes)[2][256], const int8_t from[4],
+                             const __m512i constant[4], __m512i i, __m512i lo[4], __m512i hi[4]) {
+    const __mmask64 top = _mm512_movepi8_mask(i);
+#pragma GCC unroll 4
+    for (int l = 0; l < 4; ++l) {
+        if (from[l] < 0) {
+            lo[l] = hi[l] = constant[l];
+        } else if (from[l] != l) {
+            // An earlier lane: from[l] < l, and the loop is unrolled, so the index is fixed.
+            for (int m = 0; m < l; ++m)
+                if (from[l] == m) lo[l] = lo[m], hi[l] = hi[m];
+        } else {
+            const __m512i low = lookBytes(bytes[l][0], i, top);
+            const __m512i high = lookBytes(bytes[l][1], i, top);
+            lo[l] = _mm512_unpacklo_epi8(low, high);
+            hi[l] = _mm512_unpackhi_epi8(low, high);
+        }
+    }
+}
+
 }  // namespace
 
 ZU_VBMI void fastRowAvx512(const FastRowArgs& a, const FastColumns& c) {
@@ -243,14 +273,22 @@ ZU_VBMI void fastRowAvx512(const FastRowArgs& a, const FastColumns& c) {
     }
     const __m512i evens = _mm512_load_si512(idx[0]), odds = _mm512_load_si512(idx[1]);
     const __m512i spreadLo = _mm512_load_si512(idx[2]), spreadHi = _mm512_load_si512(idx[3]);
+    // Y bytes of the 64 pixels: byte 16 k + j of pixel 8 k + j, and 16 k + 8 + j of 32 + 8 k + j.
+    alignas(64) uint8_t yAt[64];
+    for (int k4 = 0; k4 < 4; ++k4)
+        for (int j = 0; j < 8; ++j) {
+            yAt[16 * k4 + j] = uint8_t(2 * (8 * k4 + j) + yHigh);
+            yAt[16 * k4 + 8 + j] = uint8_t(2 * (32 + 8 * k4 + j) + yHigh);
+        }
+    const __m512i yBytes = _mm512_load_si512(yAt);
     for (; k + 32 <= a.pairs; k += 32, g += 128, d += 256) {
         const __m512i w0 = _mm512_loadu_si512(g), w1 = _mm512_loadu_si512(g + 64);
         const __m512i hi0 = _mm512_srli_epi16(w0, 8), lo0 = _mm512_and_si512(w0, low);
         const __m512i hi1 = _mm512_srli_epi16(w1, 8), lo1 = _mm512_and_si512(w1, low);
         const __m512i c0 = yHigh ? lo0 : hi0, c1 = yHigh ? lo1 : hi1;
         __m512i y0[4], y1[4], e[4], o[4];
-        lookTable(c.col, from[0], constant[0], yHigh ? hi0 : lo0, y0);
-        lookTable(c.col, from[0], constant[0], yHigh ? hi1 : lo1, y1);
+        lookLuma(c.lumaBytes, from[0], constant[0], _mm512_permutex2var_epi8(w0, yBytes, w1), y0,
+                 y1);
         lookTable(c.col + 4, from[1], constant[1], _mm512_permutex2var_epi16(c0, evens, c1), e);
         lookTable(c.col + 8, from[2], constant[2], _mm512_permutex2var_epi16(c0, odds, c1), o);
         __m512i px0[4], px1[4];
