@@ -189,9 +189,7 @@ TEST(FallbackScaler, KeepAspectShrinksThePictureAndScalesRows) {
 }
 
 TEST(FallbackScaler, TenBitDestinationsRespectTheFullRangeFlags) {
-    Image s = makeImage(ZU_PF_2vuy, 2, 1);
-    const uint8_t white[4] = {128, 255, 128, 0};
-    std::memcpy(s.row(0), white, 4);
+    Image s = rowImage(ZU_PF_2vuy, 2, {128, 255, 128, 0});
     for (auto [top, bottom, hi, lo] :
          {std::tuple{0, 0, 940u, 64u}, {1, 0, 1020u, 64u}, {1, 1, 1020u, 0u}}) {
         Image d = makeImage(ZU_PF_10rl, 2, 1);
