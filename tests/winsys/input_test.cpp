@@ -60,10 +60,8 @@ TEST_F(InputTest, PointerInputArrivesWithClientCoordinatesAndKeyState) {
 
     x.key(XK_Control_L, true);
     x.moveTo(150, 160);
-    x.button(1, true);
-    x.button(1, false);
-    x.button(3, true);
-    x.button(3, false);
+    x.click(1);
+    x.click(3);
     x.key(XK_Control_L, false);
     ASSERT_TRUE(pumpUntil([&] { return !of(window, WM_RBUTTONUP).empty(); }));
     auto down = of(window, WM_LBUTTONDOWN);
@@ -154,11 +152,7 @@ TEST_F(InputTest, KeysArriveAsVirtualKeysAndLatin1Characters) {
     x.key(XK_Shift_L, true);
     x.tap(XK_b);
     x.key(XK_Shift_L, false);
-    x.tap(XK_Left);
-    x.tap(XK_Return);
-    x.tap(XK_BackSpace);
-    x.tap(XK_Escape);
-    x.tap(XK_5);
+    for (KeySym k : {XK_Left, XK_Return, XK_BackSpace, XK_Escape, XK_5}) x.tap(k);
     ASSERT_TRUE(pumpUntil([&] { return of(window, WM_KEYUP).size() >= 8; }));
     std::vector<uintptr_t> keys, chars;
     for (auto& r : of(window, WM_KEYDOWN)) keys.push_back(r.wParam);
