@@ -69,14 +69,10 @@ TEST_F(WindowTest, GeometryShowHideAndChildrenRoundTrip) {
     const void* childId = nativeHandle(c);
     destroyWindow(w);
     EXPECT_EQ(fromNative(const_cast<void*>(childId)), nullptr);
-    size_t childAt = 0, parentAt = 0;
-    for (size_t i = 0; i < recorded().size(); ++i) {
-        if (recorded()[i].message != WM_DESTROY) continue;
-        if (recorded()[i].window == c) childAt = i + 1;
-        if (recorded()[i].window == w) parentAt = i + 1;
-    }
-    EXPECT_GT(childAt, 0u);
-    EXPECT_GT(parentAt, childAt);
+    std::vector<ws::Window*> destroyed;
+    for (auto& r : recorded())
+        if (r.message == WM_DESTROY) destroyed.push_back(r.window);
+    EXPECT_EQ(destroyed, (std::vector<ws::Window*>{c, w}));
 }
 
 TEST_F(WindowTest, NullHandlesAndForeignIdsAreRefusedQuietly) {
