@@ -123,7 +123,7 @@ int exitEarly(void* p) {
     return 1;
 }
 
-TEST(Threads, ExitCodeIs259WhileRunningThenTheResultAlsoFromThreadExit) {
+TEST(Threads, ExitCodeIs259WhileRunningThenTheResultAndBadHandlesAreRefused) {
     Gate g;
     void* t = ZuCreateThread(waitThenReturn, &g, 0, 1, -1, nullptr);
     unsigned code = 0;
@@ -144,6 +144,26 @@ TEST(Threads, ExitCodeIs259WhileRunningThenTheResultAlsoFromThreadExit) {
     EXPECT_EQ(std::tuple(exitCode(t), h.destroyed.load(), h.pastExit.load()),
               std::tuple(9, true, false));
     ZuCloseThread(t);
+
+    // The closed thread, an event, null and a stray pointer are not thread handles.
+    void* event = ZuCreateEvent(0, 0, nullptr);
+    int local = 0;
+    for (void* bad : {static_cast<void*>(nullptr), t, event, static_cast<void*>(&local)}) {
+        // clang-format off
+        zu::test::expectRows({
+            ROW(ZuGetExitCodeThread(bad, &code), -2),  ROW(ZuTerminateThread(bad, 1), -2),
+            ROW(ZuSuspendThread(bad), -2),             ROW(ZuResumeThread(bad), -2),
+            ROW(bad == event ? 10000 : ZuCloseThread(bad), 10000),
+        });
+        // clang-format on
+    }
+    EXPECT_EQ(ZuCreateThread(nullptr, nullptr, 0, 1, -1, nullptr), nullptr);
+    ZuCloseEvent(event);
+
+    auto start = Clock::now();
+    ZuSleep(-1);
+    ZuSleep(0);
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(50)) << "negative sleeps are 0";
 }
 
 int sleepLong(void* p) {
@@ -234,33 +254,6 @@ TEST(Threads, SuspendedThreadPausesAtItsNextSafePointUntilResumed) {
     k.stop = true;
     EXPECT_EQ(ZuWaitForEvent(t, 5000), 0);
     ZuCloseThread(t);
-}
-
-TEST(Threads, BadThreadHandlesAndArguments) {
-    void* event = ZuCreateEvent(0, 0, nullptr);
-    Gate g;
-    void* ended = ZuCreateThread(waitThenReturn, &g, 0, 1, -1, nullptr);
-    ZuSetEvent(g.release);
-    ZuWaitForEvent(ended, 5000);
-    ZuCloseThread(ended);
-    int local = 0;
-    unsigned code = 0;
-    for (void* h : {static_cast<void*>(nullptr), ended, event, static_cast<void*>(&local)}) {
-        // clang-format off
-        zu::test::expectRows({
-            ROW(ZuGetExitCodeThread(h, &code), -2),  ROW(ZuTerminateThread(h, 1), -2),
-            ROW(ZuSuspendThread(h), -2),             ROW(ZuResumeThread(h), -2),
-            ROW(h == event ? 10000 : ZuCloseThread(h), 10000),
-        });
-        // clang-format on
-    }
-    EXPECT_EQ(ZuCreateThread(nullptr, nullptr, 0, 1, -1, nullptr), nullptr);
-    ZuCloseEvent(event);
-
-    auto start = Clock::now();
-    ZuSleep(-1);
-    ZuSleep(0);
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(50)) << "negative sleeps are 0";
 }
 
 }  // namespace

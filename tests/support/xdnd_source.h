@@ -46,6 +46,19 @@ struct XdndSource {
         XFlush(d);
     }
 
+    // Tells `to` that the selection's data lies in the requestor's property.
+    void notify(Window to, Window requestor, Atom sel, Atom target, Atom property, Time t) {
+        XEvent n{};
+        n.xselection.type = SelectionNotify;
+        n.xselection.requestor = requestor;
+        n.xselection.selection = sel;
+        n.xselection.target = target;
+        n.xselection.property = property;
+        n.xselection.time = t;
+        XSendEvent(d, to, False, NoEventMask, &n);
+        XFlush(d);
+    }
+
     // Drags to root point (rx, ry) of the top-level window and drops there; answers the
     // target until the drop is finished or refused, for at most five seconds.
     void serve(Window toplevel, int rx, int ry, const std::string& uris) {
@@ -67,15 +80,7 @@ struct XdndSource {
                 XChangeProperty(d, r.requestor, r.property, r.target, 8, PropModeReplace,
                                 reinterpret_cast<const unsigned char*>(uris.data()),
                                 static_cast<int>(uris.size()));
-                XEvent n{};
-                n.xselection.type = SelectionNotify;
-                n.xselection.requestor = r.requestor;
-                n.xselection.selection = r.selection;
-                n.xselection.target = r.target;
-                n.xselection.property = r.property;
-                n.xselection.time = r.time;
-                XSendEvent(d, r.requestor, False, NoEventMask, &n);
-                XFlush(d);
+                notify(r.requestor, r.requestor, r.selection, r.target, r.property, r.time);
             } else if (ev.type == ClientMessage && ev.xclient.message_type == finished) {
                 finishedOk = ev.xclient.data.l[1] & 1;
                 done = true;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -28,11 +29,16 @@ struct Image {
     DstImage dst() { return {bytes.data(), width, height, format, rowBytes}; }
 };
 
-inline int rowBytesFor(unsigned fmt, int w) {
-    return int(zu::detail::minRowBytes(*zu::detail::formatInfo(fmt), w));
-}
 inline Image makeImage(unsigned fmt, int w, int h, int pad = 0, uint8_t fill = 0) {
-    return Image(w, h, fmt, rowBytesFor(fmt, w) + pad, fill);
+    return Image(w, h, fmt, int(zu::detail::minRowBytes(*zu::detail::formatInfo(fmt), w)) + pad,
+                 fill);
+}
+
+// A one-row image whose first bytes are the given ones.
+inline Image rowImage(unsigned fmt, int w, std::initializer_list<uint8_t> bytes) {
+    Image im = makeImage(fmt, w, 1);
+    std::copy(bytes.begin(), bytes.end(), im.bytes.begin());
+    return im;
 }
 
 struct Yuv {

@@ -51,23 +51,14 @@ TEST_F(DisplayStressTest, FramesFromAThreadSurviveMainWindowResizesAndThePopup) 
         ~Restore() { root->userData = root; }
     } restore{root};
 
-    struct Pixels {
-        std::vector<uint8_t> px;
-        ZUVideoFrame frame;
-    };
-    std::vector<Pixels> frames;
+    std::vector<uint8_t> pixels[std::size(kConfigs)];
+    std::vector<ZUVideoFrame> frames;
     for (const Config& c : kConfigs) {
-        Pixels p;
-        if (c.format == ZU_PF_2vuy) {
-            p.px = bars422(c.w, c.h, true);
-            p.frame = makeFrame(nullptr, c.w, c.h, c.w * 2, c.format);
-        } else {
-            p.px = Quadrants(c.w, c.h, kSolid, kSolid, kSolid, kSolid).px;
-            p.frame = makeFrame(nullptr, c.w, c.h, c.w * 4, c.format);
-        }
-        frames.push_back(std::move(p));
+        const bool yuv = c.format == ZU_PF_2vuy;
+        auto& px = pixels[frames.size()];
+        px = yuv ? bars422(c.w, c.h, true) : Quadrants(c.w, c.h, kSolid, kSolid, kSolid, kSolid).px;
+        frames.push_back(makeFrame(px.data(), c.w, c.h, c.w * (yuv ? 2 : 4), c.format));
     }
-    for (Pixels& p : frames) p.frame.pixels = p.px.data();
 
     std::atomic<bool> done{false};
     std::atomic<int> shownCount{0};
@@ -90,7 +81,7 @@ TEST_F(DisplayStressTest, FramesFromAThreadSurviveMainWindowResizesAndThePopup) 
             }
             const int ci = i / kPerConfig % int(std::size(kConfigs));
             const Config& c = kConfigs[ci];
-            const int code = ZUDisplayVideoFrame(video, &frames[ci].frame, nullptr);
+            const int code = ZUDisplayVideoFrame(video, &frames[ci], nullptr);
             if (code != 0) {
                 if (firstFailure < 0) firstFailure = i, lastCode = code;
                 ++displayFailures;

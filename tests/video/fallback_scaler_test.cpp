@@ -134,11 +134,9 @@ TEST(FallbackScaler, PairedSourcesAreCentredOrCutAtTheLeft) {
         uint8_t* g = s.row(0) + 4 * p;
         g[0] = g[2] = 128, g[1] = uint8_t(20 + 40 * p), g[3] = uint8_t(40 + 40 * p);
     }
-    ZuColorDescriptor desc{};
-    desc.standard = 0;  // full range, grey: every component equals Y
+    const ZuColorDescriptor grey = standardDesc(0);  // full range: every component equals Y
     Image wide = makeImage(ZU_PF_bgrA, 13, 1, 0, 0xEE);
-    FallbackScaler sc;
-    ASSERT_EQ(sc.convert(s.src(), wide.dst(), 0, &desc, 0, nullptr), 0);
+    ASSERT_EQ(scale(s, wide, grey), 0);
     for (int x = 0; x < 13; ++x) {
         const bool inside = x >= 2 && x < 10;  // (13 - 8) / 2 = 2
         EXPECT_EQ(inside ? wide.row(0)[4 * x + 1] : px32(wide.row(0) + 4 * x),
@@ -146,7 +144,7 @@ TEST(FallbackScaler, PairedSourcesAreCentredOrCutAtTheLeft) {
             << x;
     }
     Image narrow = makeImage(ZU_PF_bgrA, 4, 1);
-    ASSERT_EQ(sc.convert(s.src(), narrow.dst(), 0, &desc, 0, nullptr), 0);
+    ASSERT_EQ(scale(s, narrow, grey), 0);
     for (int x = 0; x < 4; ++x) EXPECT_EQ(narrow.row(0)[4 * x + 1], 20 + 20 * x) << x;
 }
 
@@ -156,9 +154,7 @@ TEST(FallbackScaler, BorderFillsRowsOutsideThePictureAndBottomUpReadsFromTheEnd)
     const uint8_t rgba[4] = {10, 20, 30, 40};
     std::memcpy(&border, rgba, 4);
     Image d = makeImage(ZU_PF_bgrA, 8, 8, 0, 0xEE);
-    ZuColorDescriptor desc{};
-    FallbackScaler sc;
-    ASSERT_EQ(sc.convert(s.src(), d.dst(), 0, &desc, 1, &border), 0);
+    ASSERT_EQ(scale(s, d, {}, 0, 1, &border), 0);
     for (int y = 0; y < 8; ++y) {
         const uint8_t* p = d.row(y) + 4 * 5;
         if (y < 2 || y >= 6) {
@@ -171,8 +167,7 @@ TEST(FallbackScaler, BorderFillsRowsOutsideThePictureAndBottomUpReadsFromTheEnd)
     Image y = makeImage(ZU_PF_2vuy, 8, 8, 0, 0xEE);
     const uint8_t white[4] = {255, 255, 255, 255};
     std::memcpy(&border, white, 4);
-    desc.standard = 1;
-    ASSERT_EQ(sc.convert(s.src(), y.dst(), 0, &desc, 0, &border), 0);
+    ASSERT_EQ(scale(s, y, standardDesc(1), 0, 0, &border), 0);
     EXPECT_EQ(std::tuple(y.row(0)[1], y.row(0)[0], y.row(7)[3]), std::tuple(235, 128, 235));
 }
 
@@ -194,9 +189,7 @@ TEST(FallbackScaler, KeepAspectShrinksThePictureAndScalesRows) {
 }
 
 TEST(FallbackScaler, TenBitDestinationsRespectTheFullRangeFlags) {
-    Image s = makeImage(ZU_PF_2vuy, 2, 1);
-    const uint8_t white[4] = {128, 255, 128, 0};
-    std::memcpy(s.row(0), white, 4);
+    Image s = rowImage(ZU_PF_2vuy, 2, {128, 255, 128, 0});
     for (auto [top, bottom, hi, lo] :
          {std::tuple{0, 0, 940u, 64u}, {1, 0, 1020u, 64u}, {1, 1, 1020u, 0u}}) {
         Image d = makeImage(ZU_PF_10rl, 2, 1);

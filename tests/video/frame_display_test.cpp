@@ -29,8 +29,41 @@ int inverted(int v) {
 
 class DisplayTest : public VideoTest {};
 
-TEST_F(DisplayTest, BgrAIsDrawnDirectlyAndGoesThroughTheConverterOnlyForALookUpTable) {
+TEST_F(DisplayTest, CallOrderNullFramesAndBgrADrawnDirectlyOrThroughTheConverter) {
     openVideo(320, 180);
+    Quadrants red(320, 180, kRed, kRed, kRed, kRed);
+    ZUVideoFrame rf = red.frame();
+    EXPECT_EQ(ZUDisplayVideoFrame(video, &rf, nullptr), -2);  // not started
+    EXPECT_EQ(ZUStopDisplayVideoFrame(video), -2);
+
+    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 320, 180, 1, nullptr), 0);
+    const unsigned program = video->program, texture = video->frameTexture;
+    EXPECT_EQ(ZUStartDisplayVideoFrame(video, 64, 64, 0, nullptr), 0);  // started: no change
+    EXPECT_EQ(std::tuple(video->program, video->frameTexture, video->textureWidth),
+              std::tuple(program, texture, 320));
+
+    ASSERT_EQ(ZUDisplayVideoFrame(video, &rf, nullptr), 0);
+    EXPECT_EQ(shown(160, 90), kRed);
+    // Null pixels: laid out (the pending buffer is cleared) but not presented.
+    ZUVideoFrame empty = makeFrame(nullptr, 100, 100, 400, ZU_PF_bgrA);
+    EXPECT_EQ(ZUDisplayVideoFrame(video, &empty, nullptr), 0);
+    EXPECT_EQ(std::pair(shown(160, 90), pending(160, 90)), std::pair(kRed, kBlack));
+    // A null frame clears and presents.
+    ASSERT_EQ(ZUDisplayVideoFrame(video, &rf, nullptr), 0);
+    EXPECT_EQ(ZUDisplayVideoFrame(video, nullptr, nullptr), 0);
+    EXPECT_EQ(shown(160, 90), kBlack);
+    // Sizes no picture can have are refused.
+    ZUVideoFrame noWidth = rf, negativeHeight = rf;
+    noWidth.width = 0, negativeHeight.height = -5;
+    EXPECT_EQ(ZUDisplayVideoFrame(video, &noWidth, nullptr), -2);
+    EXPECT_EQ(ZUDisplayVideoFrame(video, &negativeHeight, nullptr), -2);
+
+    EXPECT_EQ(ZUStopDisplayVideoFrame(video), 0);
+    EXPECT_FALSE(video->started);
+    EXPECT_EQ(ZUStopDisplayVideoFrame(video), -2);
+    EXPECT_EQ(ZUDisplayVideoFrame(video, &rf, nullptr), -2);
+
+    // "bgrA" is drawn directly, and goes through the converter only for a look-up table.
     ASSERT_EQ(ZUStartDisplayVideoFrame(video, 320, 180, 0, nullptr), 0);
     EXPECT_EQ(video->texturePath, 0);
     Quadrants q(320, 180, kRed, kGreen, kBlue, {10, 100, 200});
@@ -119,64 +152,10 @@ TEST_F(DisplayTest, ColourBarsThroughTheShaderMatchTheFormulaForBothMatricesAndB
         }
 }
 
-// The descriptor's formula for BT.601 video range, 8-bit levels.
-Rgb videoRange601(const Yuv& c) {
-    const double y = (c.y - 16) * 1.164384, u = c.u - 128.0, v = c.v - 128.0;
-    auto q = [](double x) { return int(std::clamp(x + 0.5, 0.0, 255.0)); };
-    return {q(y + 1.596027 * v), q(y - 0.812968 * v - 0.39116 * u), q(y + 2.017231 * u)};
-}
+const Yuv kBlackBars[8] = {kBars[7], kBars[7], kBars[7], kBars[7],
+                           kBars[7], kBars[7], kBars[7], kBars[7]};
 
-TEST_F(DisplayTest, DecimatedSoftwareFramesWithHostTablesAreScaledBackUp) {
-    openVideo(720, 576);
-    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 720, 576, 0, nullptr), 0);
-    auto px = bars10(720, 576);
-    zutest::HostTables tables(true);
-    ZUVideoFrame f = makeFrame(px.data(), 720, 576, 720 / 6 * 16, ZU_PF_v219);
-    f.conversionTables = &tables.t;
-    f.decimationX = f.decimationY = 2;
-    f.zoomX = f.zoomY = 1.f;  // fixed zoom 1 shows the full size again
-    ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
-    EXPECT_EQ(video->lastWidth, 360);
-    for (auto [x, y, bar] : {std::tuple(45, 288, 0), {675, 288, 7}, {715, 5, 7}})
-        EXPECT_TRUE(near(shown(x, y), videoRange601(kBars[bar]), 2)) << x << "," << y;
-}
-
-TEST_F(DisplayTest, CallOrderAndNullFramesGiveTheirResults) {
-    openVideo(320, 180);
-    Quadrants q(320, 180, kRed, kRed, kRed, kRed);
-    ZUVideoFrame f = q.frame();
-    EXPECT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), -2);  // not started
-    EXPECT_EQ(ZUStopDisplayVideoFrame(video), -2);
-
-    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 320, 180, 1, nullptr), 0);
-    const unsigned program = video->program, texture = video->frameTexture;
-    EXPECT_EQ(ZUStartDisplayVideoFrame(video, 64, 64, 0, nullptr), 0);  // started: no change
-    EXPECT_EQ(std::tuple(video->program, video->frameTexture, video->textureWidth),
-              std::tuple(program, texture, 320));
-
-    ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
-    EXPECT_EQ(shown(160, 90), kRed);
-    // Null pixels: laid out (the pending buffer is cleared) but not presented.
-    ZUVideoFrame empty = makeFrame(nullptr, 100, 100, 400, ZU_PF_bgrA);
-    EXPECT_EQ(ZUDisplayVideoFrame(video, &empty, nullptr), 0);
-    EXPECT_EQ(std::pair(shown(160, 90), pending(160, 90)), std::pair(kRed, kBlack));
-    // A null frame clears and presents.
-    ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
-    EXPECT_EQ(ZUDisplayVideoFrame(video, nullptr, nullptr), 0);
-    EXPECT_EQ(shown(160, 90), kBlack);
-    // Sizes no picture can have are refused.
-    ZUVideoFrame noWidth = f, negativeHeight = f;
-    noWidth.width = 0, negativeHeight.height = -5;
-    EXPECT_EQ(ZUDisplayVideoFrame(video, &noWidth, nullptr), -2);
-    EXPECT_EQ(ZUDisplayVideoFrame(video, &negativeHeight, nullptr), -2);
-
-    EXPECT_EQ(ZUStopDisplayVideoFrame(video), 0);
-    EXPECT_FALSE(video->started);
-    EXPECT_EQ(ZUStopDisplayVideoFrame(video), -2);
-    EXPECT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), -2);
-}
-
-TEST_F(DisplayTest, GuidesAreBurntIntoEachWayOfDrawing) {
+TEST_F(DisplayTest, GuidesAreBurntIntoEachWayOfDrawingAndDecimatedFramesScaledBackUp) {
     openVideo(720, 576);
     const auto& caps = videoCaps();
     const bool shaders = caps.hasShadingLanguage && caps.hasShaderObjects && caps.hasNonPowerOfTwo;
@@ -192,24 +171,12 @@ TEST_F(DisplayTest, GuidesAreBurntIntoEachWayOfDrawing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.mode == 1 && !shaders) continue;
-        std::vector<uint8_t> px;
-        int rowBytes;
-        if (c.format == ZU_PF_bgrA) {
-            px.assign(720 * 576 * 4, 0);
-            for (size_t i = 3; i < px.size(); i += 4) px[i] = 255;
-            rowBytes = 720 * 4;
-        } else {
-            // Black in 4:2:2 (luma 16, chroma 128).
-            px = bars422(720, 576, c.format == ZU_PF_2vuy);
-            for (int i = 0; i < 720 * 576 * 2; i += 4) {
-                const bool uyvy = c.format == ZU_PF_2vuy;
-                px[i + (uyvy ? 1 : 0)] = px[i + (uyvy ? 3 : 2)] = 16;
-                px[i + (uyvy ? 0 : 1)] = px[i + (uyvy ? 2 : 3)] = 128;
-            }
-            rowBytes = 1440;
-        }
+        // A black picture: eight black bars in 4:2:2.
+        const bool rgb = c.format == ZU_PF_bgrA;
+        std::vector<uint8_t> px = rgb ? Quadrants(720, 576, kBlack, kBlack, kBlack, kBlack).px
+                                      : bars422(720, 576, c.format == ZU_PF_2vuy, kBlackBars);
         ASSERT_EQ(ZUStartDisplayVideoFrame(video, 720, 576, c.mode, nullptr), 0);
-        ZUVideoFrame f = makeFrame(px.data(), 720, 576, rowBytes, c.format);
+        ZUVideoFrame f = makeFrame(px.data(), 720, 576, rgb ? 2880 : 1440, c.format);
         f.colorDescriptor.standard = 1;
         f.guideAOn = 1;
         f.guideAHorizontal = 10.f, f.guideAVertical = 10.f;
@@ -224,6 +191,19 @@ TEST_F(DisplayTest, GuidesAreBurntIntoEachWayOfDrawing) {
             EXPECT_TRUE(near(shown(x, y), want, 3)) << x << "," << y << ": " << shown(x, y);
         ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
     }
+
+    // Decimated software frames with host tables are scaled back up.
+    ASSERT_EQ(ZUStartDisplayVideoFrame(video, 720, 576, 0, nullptr), 0);
+    auto px = bars10(720, 576);
+    zutest::HostTables tables(true);
+    ZUVideoFrame f = makeFrame(px.data(), 720, 576, 720 / 6 * 16, ZU_PF_v219);
+    f.conversionTables = &tables.t;
+    f.decimationX = f.decimationY = 2;
+    f.zoomX = f.zoomY = 1.f;  // fixed zoom 1 shows the full size again
+    ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+    EXPECT_EQ(video->lastWidth, 360);
+    for (auto [x, y, bar] : {std::tuple(45, 288, 0), {675, 288, 7}, {715, 5, 7}})
+        EXPECT_TRUE(near(shown(x, y), shaderColour(kBars[bar], true), 2)) << x << "," << y;
 }
 
 }  // namespace

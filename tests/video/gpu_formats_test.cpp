@@ -47,17 +47,23 @@ Ycc ycc601(double r, double g, double b) {
             128 + 224 * (r - y) / (2 * (1 - kr))};
 }
 
-// Pixel content: colour bars at a level, or noise from a seed.
+// Pixel content: colour bars at a level, noise from a seed, a one-pixel black and white
+// checker, or one Y'CbCr colour (4:2:2 and planar only).
 struct Content {
     const char* name;
-    double level;  // 0: noise; -1 (4:2:2 only): Y'CbCr noise that any mix keeps in the gamut
+    double level;  // 0: noise; -1 (4:2:2 only): Y'CbCr noise that any mix keeps in the gamut;
+                   // -2: checker
+    const Ycc* flat = nullptr;
 };
 
-void rgbAt(const Content& c, int x, double rgb[3]) {
+void rgbAt(const Content& c, int x, int y, int w, double rgb[3]) {
     static const int bars[8][3] = {{1, 1, 1}, {1, 1, 0}, {0, 1, 1}, {0, 1, 0},
                                    {1, 0, 1}, {1, 0, 0}, {0, 0, 1}, {0, 0, 0}};
-    const int* bar = bars[x * 8 / kW];
-    for (int i = 0; i < 3; ++i) rgb[i] = bar[i] * c.level;
+    const int* bar = bars[x * 8 / w];
+    for (int i = 0; i < 3; ++i) rgb[i] = c.level == -2 ? (x + y) & 1 : bar[i] * c.level;
+}
+Ycc yccAt(const Content& c, const double rgb[3]) {
+    return c.flat ? *c.flat : ycc601(rgb[0], rgb[1], rgb[2]);
 }
 
 uint32_t noise(uint32_t& s) {
@@ -65,23 +71,23 @@ uint32_t noise(uint32_t& s) {
     return s >> 8;
 }
 
-Frame makePacked(unsigned format, const Content& c) {
+Frame makePacked(unsigned format, const Content& c, int w = kW, int h = kH) {
     const FormatInfo& f = *formatInfo(format);
     Frame fr;
-    fr.format = format, fr.w = kW, fr.h = kH;
+    fr.format = format, fr.w = w, fr.h = h;
     // Padded rows, by whole pixels: GL reads those in place.
-    fr.rowBytes[0] = int(minRowBytes(f, kW)) + (f.bytesPerPixel ? 4 * f.bytesPerPixel : 16);
-    fr.plane[0].assign(size_t(fr.rowBytes[0]) * kH, 0);
+    fr.rowBytes[0] = int(minRowBytes(f, w)) + (f.bytesPerPixel ? 4 * f.bytesPerPixel : 16);
+    fr.plane[0].assign(size_t(fr.rowBytes[0]) * h, 0);
     uint32_t seed = format;
-    for (int y = 0; y < kH; ++y) {
+    for (int y = 0; y < h; ++y) {
         uint8_t* row = fr.plane[0].data() + size_t(y) * fr.rowBytes[0];
         if (c.level == 0 && f.family != Family::RgbFloat && f.family != Family::YuvFloat) {
             for (int i = 0; i < fr.rowBytes[0]; ++i) row[i] = uint8_t(noise(seed));
             continue;
         }
-        if (c.level < 0 && is422(f)) {
+        if (c.level == -1 && is422(f)) {
             const int k = f.maxValue == 1023 ? 4 : 1;
-            for (int x = 0; x < kW; ++x) {
+            for (int x = 0; x < w; ++x) {
                 store422(f, row, kY, x, k * int(80 + noise(seed) % 100));
                 if (!(x & 1))
                     store422(f, row, kU, x / 2, k * int(108 + noise(seed) % 40)),
@@ -89,12 +95,12 @@ Frame makePacked(unsigned format, const Content& c) {
             }
             continue;
         }
-        for (int x = 0; x < kW; ++x) {
+        for (int x = 0; x < w; ++x) {
             double rgb[3];
-            rgbAt(c, x, rgb);
+            rgbAt(c, x, y, w, rgb);
             if (c.level == 0)
                 for (double& v : rgb) v = (noise(seed) & 1023) / 1023.0;
-            const Ycc e = ycc601(rgb[0], rgb[1], rgb[2]);
+            const Ycc e = yccAt(c, rgb);
             const double k = f.maxValue == 1023 ? 4 : 1;
             if (is422(f)) {
                 store422(f, row, kY, x, int(e.y * k + 0.5));
@@ -122,15 +128,15 @@ Frame makePacked(unsigned format, const Content& c) {
     return fr;
 }
 
-Frame makePlanar(unsigned format, const Content& c) {
+Frame makePlanar(unsigned format, const Content& c, int w = kW, int h = kH) {
     const PlanarInfo& p = *planarInfo(format);
     Frame fr;
-    fr.format = format, fr.w = kW, fr.h = kH;
-    const int cw = kW / p.chromaDivX, ch = kH / p.chromaDivY, sb = p.sampleBytes;
-    fr.rowBytes[0] = kW * sb + 8;
+    fr.format = format, fr.w = w, fr.h = h;
+    const int cw = w / p.chromaDivX, ch = h / p.chromaDivY, sb = p.sampleBytes;
+    fr.rowBytes[0] = w * sb + 8;
     fr.rowBytes[1] = cw * sb * (p.interleaved ? 2 : 1) + 4;
     fr.rowBytes[2] = p.interleaved ? 0 : cw * sb + 12;
-    fr.plane[0].assign(size_t(fr.rowBytes[0]) * kH, 0);
+    fr.plane[0].assign(size_t(fr.rowBytes[0]) * h, 0);
     fr.plane[1].assign(size_t(fr.rowBytes[1]) * ch, 0);
     if (!p.interleaved) fr.plane[2].assign(size_t(fr.rowBytes[2]) * ch, 0);
     const double k = 1.0 / p.codeTo8;  // 8-bit units to codes
@@ -144,11 +150,11 @@ Frame makePlanar(unsigned format, const Content& c) {
             at[0] = uint8_t(code), at[1] = uint8_t(code >> 8);
     };
     auto level = [&](double v) { return c.level == 0 ? (noise(seed) & 1023) / 1023.0 * 255 : v; };
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
             double rgb[3];
-            rgbAt(c, x, rgb);
-            const Ycc e = ycc601(rgb[0], rgb[1], rgb[2]);
+            rgbAt(c, x, y, w, rgb);
+            const Ycc e = yccAt(c, rgb);
             put(0, x, y, level(e.y));
             if (x % p.chromaDivX || y % p.chromaDivY) continue;
             const int cx = x / p.chromaDivX, cy = y / p.chromaDivY;
@@ -169,12 +175,15 @@ Frame makePlanar(unsigned format, const Content& c) {
     return fr;
 }
 
+Frame makeAny(unsigned format, const Content& c, int w = kW, int h = kH) {
+    return planarInfo(format) ? makePlanar(format, c, w, h) : makePacked(format, c, w, h);
+}
+
 // The CPU converter's "bgrA" for the frame, as the display's CPU path would make it.
 std::vector<uint8_t> reference(Frame& fr, const ColourSpec* colour = nullptr) {
     std::vector<uint8_t> out(size_t(kW) * kH * 4);
     const DstImage dst{out.data(), kW, kH, ZU_PF_bgrA, kW * 4};
-    if (const PlanarInfo* p = planarInfo(fr.format)) {
-        (void)p;
+    if (planarInfo(fr.format)) {
         const PlanarImage pi{{fr.plane[0].data(), fr.plane[1].data(),
                               fr.plane[2].empty() ? nullptr : fr.plane[2].data()},
                              {fr.rowBytes[0], fr.rowBytes[1], fr.rowBytes[2]},
@@ -221,13 +230,12 @@ Diff compare(const std::vector<uint8_t>& got, const std::vector<uint8_t>& want, 
     return d;
 }
 
-const unsigned kPacked[] = {ZU_PF_2vuy, ZU_PF_yuy2, ZU_PF_v219, ZU_PF_V219, ZU_PF_vuyp, ZU_PF_10yb,
-                            ZU_PF_10rl, ZU_PF_10rb, ZU_PF_11rQ, ZU_PF_10RG, ZU_PF_10RS, ZU_PF_10RA,
-                            ZU_PF_bgrA, ZU_PF_rgba, ZU_PF_argB, ZU_PF_abgr, ZU_PF_rgb_, ZU_PF_bgr_,
-                            ZU_PF_RGB_, ZU_PF_RGBA, ZU_PF_BGRA, ZU_PF_ARGB, ZU_PF_BRgB, ZU_PF_ARgB,
-                            ZU_PF__RgB, ZU_PF_BGR_, ZU_PF_BPrF, ZU_PF__RgF, ZU_PF_ARgF};
-const unsigned kPlanarFormats[] = {ZU_PF_NV12, ZU_PF_NV21, ZU_PF_I420, ZU_PF_YV12, ZU_PF_I422,
-                                   ZU_PF_P010, ZU_PF_P016, ZU_PF_P210, ZU_PF_P216, ZU_PF_I010};
+const unsigned kFormats[] = {
+    ZU_PF_2vuy, ZU_PF_yuy2, ZU_PF_v219, ZU_PF_V219, ZU_PF_vuyp, ZU_PF_10yb, ZU_PF_10rl, ZU_PF_10rb,
+    ZU_PF_11rQ, ZU_PF_10RG, ZU_PF_10RS, ZU_PF_10RA, ZU_PF_bgrA, ZU_PF_rgba, ZU_PF_argB, ZU_PF_abgr,
+    ZU_PF_rgb_, ZU_PF_bgr_, ZU_PF_RGB_, ZU_PF_RGBA, ZU_PF_BGRA, ZU_PF_ARGB, ZU_PF_BRgB, ZU_PF_ARgB,
+    ZU_PF__RgB, ZU_PF_BGR_, ZU_PF_BPrF, ZU_PF__RgF, ZU_PF_ARgF, ZU_PF_NV12, ZU_PF_NV21, ZU_PF_I420,
+    ZU_PF_YV12, ZU_PF_I422, ZU_PF_P010, ZU_PF_P016, ZU_PF_P210, ZU_PF_P216, ZU_PF_I010};
 const Content kContents[] = {{"75% bars", 0.75}, {"100% bars", 1.0}, {"noise", 0}};
 
 std::string fourcc(unsigned f) {
@@ -270,43 +278,6 @@ class FormatsTest : public VideoTest {
     }
 };
 
-TEST_F(FormatsTest, EveryFormatThroughEachPathMatchesTheCpuConverter) {
-    openVideo(kW, kH);
-    if (!frameShaders()) GTEST_SKIP() << "no frame shaders in this OpenGL";
-    for (const Route& route : kRoutes) {
-        start(route);
-        for (bool planar : {false, true})
-            for (unsigned format :
-                 planar
-                     ? std::vector<unsigned>(std::begin(kPlanarFormats), std::end(kPlanarFormats))
-                     : std::vector<unsigned>(std::begin(kPacked), std::end(kPacked)))
-                for (const Content& c : kContents) {
-                    SCOPED_TRACE(fourcc(format) + " " + c.name + " " + route.name);
-                    Frame fr = planar ? makePlanar(format, c) : makePacked(format, c);
-                    const auto want = reference(fr);
-                    std::vector<uint8_t> conv(size_t(kW) * kH * 4, 0xAB);
-                    ZUVideoFrameEx e = fr.ext();
-                    const auto got = show(fr, conv, &e);
-                    const Diff d = compare(got, want);
-                    EXPECT_LE(d.max, 1) << "at " << d.x << ", " << d.y;
-                    // The frame shaders take the frame as it is: the converter never runs. A
-                    // software renderer leaves YUV arithmetic to the CPU, planar frames aside.
-                    const bool converted = conv[0] != 0xAB || conv[1] != 0xAB;
-                    if (route.mode == 1 && (!route.software || planar)) {
-                        EXPECT_FALSE(converted);
-                    }
-                    if (route.software && !planar && is422(*formatInfo(format))) {
-                        EXPECT_TRUE(converted);
-                    }
-                }
-        ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
-    }
-}
-
-}  // namespace
-
-namespace {
-
 // The textbook conversion of 8-bit Y'CbCr to 8-bit R'G'B' for a matrix and range.
 Rgb textbook(double y, double u, double v, int matrix, bool full) {
     const double kr = matrix == ZU_MATRIX_BT601   ? 0.299
@@ -323,40 +294,43 @@ Rgb textbook(double y, double u, double v, int matrix, bool full) {
     return {q(r), q(g), q(b)};
 }
 
-TEST_F(FormatsTest, TheColourDescriptionChangesColoursAsTheFormulasSay) {
+TEST_F(FormatsTest, EveryFormatMatchesTheCpuConverterAndColourDescriptionsTheirFormulas) {
     openVideo(kW, kH);
     if (!frameShaders()) GTEST_SKIP() << "no frame shaders in this OpenGL";
     const double Y = 100, U = 90, V = 170;
     // One flat colour in a planar, a 10-bit and an 8-bit packed format.
-    auto flat = [&](unsigned format) {
-        Frame fr;
-        if (planarInfo(format)) {
-            fr = makePlanar(format, {"flat", 1.0});
-            for (size_t i = 0; i < fr.plane[0].size(); ++i) fr.plane[0][i] = uint8_t(Y);
-            for (size_t i = 0; i < fr.plane[1].size(); ++i) fr.plane[1][i] = uint8_t(i % 2 ? V : U);
-            return fr;
-        }
-        fr = makePacked(format, {"flat", 1.0});
-        const FormatInfo& f = *formatInfo(format);
-        const int k = f.maxValue == 1023 ? 4 : 1;
-        for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x) {
-                uint8_t* row = fr.plane[0].data() + size_t(y) * fr.rowBytes[0];
-                store422(f, row, kY, x, int(Y) * k);
-                if (!(x & 1))
-                    store422(f, row, kU, x / 2, int(U) * k),
-                        store422(f, row, kV, x / 2, int(V) * k);
-            }
-        return fr;
-    };
+    const Ycc colour{Y, U, V};
+    const Content flat{"flat", 1.0, &colour};
     for (const Route& route : kRoutes) {
         start(route);
+        for (unsigned format : kFormats)
+            for (const Content& c : kContents) {
+                SCOPED_TRACE(fourcc(format) + " " + c.name + " " + route.name);
+                const bool planar = planarInfo(format) != nullptr;
+                Frame fr = makeAny(format, c);
+                const auto want = reference(fr);
+                std::vector<uint8_t> conv(size_t(kW) * kH * 4, 0xAB);
+                ZUVideoFrameEx e = fr.ext();
+                const auto got = show(fr, conv, &e);
+                const Diff d = compare(got, want);
+                EXPECT_LE(d.max, 1) << "at " << d.x << ", " << d.y;
+                // The frame shaders take the frame as it is: the converter never runs. A
+                // software renderer leaves YUV arithmetic to the CPU, planar frames aside.
+                const bool converted = conv[0] != 0xAB || conv[1] != 0xAB;
+                if (route.mode == 1 && (!route.software || planar)) {
+                    EXPECT_FALSE(converted);
+                }
+                if (route.software && !planar && is422(*formatInfo(format))) {
+                    EXPECT_TRUE(converted);
+                }
+            }
+        // The colour description changes the colours as the formulas say.
         for (unsigned format : {ZU_PF_NV12, ZU_PF_v219, ZU_PF_2vuy})
             for (int matrix : {ZU_MATRIX_BT601, ZU_MATRIX_BT709, ZU_MATRIX_BT2020})
                 for (int range : {ZU_RANGE_LIMITED, ZU_RANGE_FULL}) {
                     SCOPED_TRACE(fourcc(format) + " matrix " + std::to_string(matrix) + " range " +
                                  std::to_string(range) + " " + route.name);
-                    Frame fr = flat(format);
+                    Frame fr = makeAny(format, flat);
                     ZUVideoFrameEx e = fr.ext();
                     e.matrix = matrix, e.range = range;
                     std::vector<uint8_t> conv(size_t(kW) * kH * 4);
@@ -410,7 +384,7 @@ TEST_F(FormatsTest, PicturesHalvedOnTheCpuMatchTheFrameShadersFilteredOnes) {
         const bool bars = !planar && formatInfo(format)->family == Family::Yuv422x8;
         const bool words422 = !planar && formatInfo(format)->family == Family::Yuv422x10;
         const Content c = bars ? kContents[0] : words422 ? Content{"YUV noise", -1} : kContents[2];
-        Frame fr = planar ? makePlanar(format, c) : makePacked(format, c);
+        Frame fr = makeAny(format, c);
         fr.topDown = topDown;
         std::vector<uint8_t> shown[2];
         for (int software : {0, 1}) {
@@ -436,40 +410,6 @@ TEST_F(FormatsTest, PicturesHalvedOnTheCpuMatchTheFrameShadersFilteredOnes) {
 TEST_F(FormatsTest, AOnePixelCheckerShownAtHalfSizeIsAnEvenMidLevelUnlessNearest) {
     openVideo(kW, kH);
     if (!frameShaders()) GTEST_SKIP() << "no frame shaders in this OpenGL";
-    // Black and white pixels alternating along rows and columns, at twice the window size.
-    auto checker = [](unsigned format) {
-        Frame fr;
-        fr.format = format, fr.w = 2 * kW, fr.h = 2 * kH;
-        const int w = fr.w, h = fr.h;
-        if (const PlanarInfo* p = planarInfo(format)) {
-            fr.rowBytes[0] = w, fr.rowBytes[1] = w;
-            fr.plane[0].resize(size_t(w) * h);
-            fr.plane[1].assign(size_t(w) * h / p->chromaDivY, 128);
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x) fr.plane[0][size_t(y) * w + x] = (x + y) & 1 ? 235 : 16;
-            return fr;
-        }
-        const FormatInfo& f = *formatInfo(format);
-        fr.rowBytes[0] = int(minRowBytes(f, w));
-        fr.plane[0].resize(size_t(fr.rowBytes[0]) * h);
-        for (int y = 0; y < h; ++y) {
-            uint8_t* row = fr.plane[0].data() + size_t(y) * fr.rowBytes[0];
-            for (int x = 0; x < w; ++x) {
-                const bool white = (x + y) & 1;
-                if (isRgb(f)) {
-                    const double px[4] = {white ? f.hi : f.lo, white ? f.hi : f.lo,
-                                          white ? f.hi : f.lo, f.hi};
-                    storeRgb(f, row + x * f.bytesPerPixel, px);
-                } else {
-                    const int k = f.maxValue == 1023 ? 4 : 1;
-                    store422(f, row, kY, x, (white ? 235 : 16) * k);
-                    if (!(x & 1))
-                        store422(f, row, kU, x / 2, 128 * k), store422(f, row, kV, x / 2, 128 * k);
-                }
-            }
-        }
-        return fr;
-    };
     // Halved on the CPU for a software renderer: 8-bit RGB and 4:2:2 words, 16-bit and
     // 10-bit RGB each their own way.
     for (const Route& route : {kRoutes[0], kRoutes[1]}) {
@@ -478,7 +418,9 @@ TEST_F(FormatsTest, AOnePixelCheckerShownAtHalfSizeIsAnEvenMidLevelUnlessNearest
              {ZU_PF_bgrA, ZU_PF_2vuy, ZU_PF_yuy2, ZU_PF_v219, ZU_PF_NV12, ZU_PF_RGBA, ZU_PF_10rl})
             for (int filter : {ZU_FILTER_LINEAR, ZU_FILTER_NEAREST}) {
                 SCOPED_TRACE(fourcc(format) + (filter ? " nearest " : " linear ") + route.name);
-                Frame fr = checker(format);
+                // Black and white pixels alternating along rows and columns, at twice the
+                // window size.
+                Frame fr = makeAny(format, {"checker", -2}, 2 * kW, 2 * kH);
                 ZUVideoFrame f = fr.frame();
                 ZUVideoFrameEx e = fr.ext(filter);
                 ASSERT_EQ(ZUDisplayVideoFrameEx(video, &f, &e, nullptr), 0);

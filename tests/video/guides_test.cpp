@@ -23,19 +23,17 @@ struct Target {
     int pixelsPerUnit;
 };
 
-// Byte offset of a pixel's unit in a row.
-int unitByte(const Target& t, int pixel) {
-    return pixel / t.pixelsPerUnit * int(t.white.size());
+// The bytes of the unit that holds a pixel.
+std::vector<uint8_t> unit(const std::vector<uint8_t>& img, const Target& t, int row, int pixel) {
+    const auto at =
+        img.begin() + size_t(row) * t.rowBytes + pixel / t.pixelsPerUnit * int(t.white.size());
+    return {at, at + long(t.white.size())};
 }
 bool isWhite(const std::vector<uint8_t>& img, const Target& t, int row, int pixel) {
-    const uint8_t* p = img.data() + size_t(row) * t.rowBytes + unitByte(t, pixel);
-    return std::memcmp(p, t.white.data(), t.white.size()) == 0;
+    return unit(img, t, row, pixel) == t.white;
 }
 bool untouched(const std::vector<uint8_t>& img, const Target& t, int row, int pixel) {
-    const uint8_t* p = img.data() + size_t(row) * t.rowBytes + unitByte(t, pixel);
-    for (size_t i = 0; i < t.white.size(); ++i)
-        if (p[i] != 0) return false;
-    return true;
+    return unit(img, t, row, pixel) == std::vector<uint8_t>(t.white.size(), 0);
 }
 
 TEST(Guides, TenPercentLeavesThirtySixPixelsEachSideInEveryFormatGroup) {

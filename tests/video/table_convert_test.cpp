@@ -64,9 +64,7 @@ TEST(TableConvert, FlipAndFieldShiftChooseRows) {
 }
 
 TEST(TableConvert, AlphaComesFromTheSourceOrTheArgument) {
-    Image s = makeImage(ZU_PF_bgrA, 2, 1);
-    const uint8_t bgra[8] = {1, 2, 3, 77, 4, 5, 6, 0};
-    std::memcpy(s.row(0), bgra, 8);
+    Image s = rowImage(ZU_PF_bgrA, 2, {1, 2, 3, 77, 4, 5, 6, 0});
     Image d = makeImage(ZU_PF_rgba, 2, 1);
     ASSERT_EQ(tableConvert(s.src(), d.dst(), {}), 0);
     const uint8_t rgba[8] = {3, 2, 1, 77, 6, 5, 4, 0};
@@ -104,9 +102,7 @@ TEST(TableConvert, LookUpTableIndicesAreClampedToItsLength) {
     std::vector<int> red(256), green(256), blue(256);
     for (int i = 0; i < 256; ++i) red[i] = 4 * i, green[i] = 1023 - 4 * i, blue[i] = 600;
     ZuRGBLUT lut{red.data(), blue.data(), green.data(), nullptr, 256};
-    Image s = makeImage(ZU_PF_rgba, 3, 1);
-    const uint8_t in[12] = {10, 10, 0, 255, 63, 63, 0, 255, 200, 200, 200, 255};
-    std::memcpy(s.row(0), in, 12);
+    Image s = rowImage(ZU_PF_rgba, 3, {10, 10, 0, 255, 63, 63, 0, 255, 200, 200, 200, 255});
     Image d = makeImage(ZU_PF_rgba, 3, 1);
     TableOptions o;
     o.lut = &lut;
@@ -119,9 +115,7 @@ TEST(TableConvert, LookUpTableIndicesAreClampedToItsLength) {
 
     // The fast path applies the table the same way, 4 * value with integer division.
     HostTables t;
-    Image y = makeImage(ZU_PF_2vuy, 2, 1);
-    const uint8_t uyvy[4] = {128, 16, 128, 235};
-    std::memcpy(y.row(0), uyvy, 4);
+    Image y = rowImage(ZU_PF_2vuy, 2, {128, 16, 128, 235});
     Image f = makeImage(ZU_PF_bgrA, 2, 1);
     o.tables = &t.t;
     o.fast = 1;
@@ -131,9 +125,7 @@ TEST(TableConvert, LookUpTableIndicesAreClampedToItsLength) {
 }
 
 TEST(TableConvert, VuypPairsAverageChromaInto2vuy) {
-    Image s = makeImage(ZU_PF_vuyp, 2, 1);
-    const uint8_t in[8] = {200, 10, 50, 0, 203, 13, 60, 0};  // V U Y pad
-    std::memcpy(s.row(0), in, 8);
+    Image s = rowImage(ZU_PF_vuyp, 2, {200, 10, 50, 0, 203, 13, 60, 0});  // V U Y pad
     Image d = makeImage(ZU_PF_2vuy, 2, 1);
     ASSERT_EQ(tableConvert(s.src(), d.dst(), {}), 0);
     const uint8_t out[4] = {11, 50, 201, 60};
@@ -141,9 +133,7 @@ TEST(TableConvert, VuypPairsAverageChromaInto2vuy) {
 }
 
 TEST(TableConvert, RepackingBetweenEightAndTenBitClampsToVideoRangeUnlessFull) {
-    Image s = makeImage(ZU_PF_2vuy, 6, 1);
-    const uint8_t in[12] = {0, 255, 250, 100, 128, 16, 240, 235, 10, 1, 2, 3};
-    std::memcpy(s.row(0), in, 12);
+    Image s = rowImage(ZU_PF_2vuy, 6, {0, 255, 250, 100, 128, 16, 240, 235, 10, 1, 2, 3});
     struct Case {
         unsigned char top, bottom;
         int lo, hiY, hiC;
@@ -249,9 +239,7 @@ TEST(TableConvert, EveryRgbLayoutRoundTripsThroughBgrA) {
 }
 
 TEST(TableConvert, VideoRangeTenBitFormatsMapOntoSixtyFourToNineForty) {
-    Image s = makeImage(ZU_PF_bgrA, 2, 1);
-    const uint8_t in[8] = {0, 0, 0, 255, 255, 255, 255, 255};
-    std::memcpy(s.row(0), in, 8);
+    Image s = rowImage(ZU_PF_bgrA, 2, {0, 0, 0, 255, 255, 255, 255, 255});
     for (unsigned fmt : {ZU_PF_11rQ, ZU_PF_10RS}) {
         Image d = makeImage(fmt, 2, 1);
         ASSERT_EQ(tableConvert(s.src(), d.dst(), {}), 0);
@@ -286,9 +274,7 @@ TEST(TableConvert, YuvLayoutsRoundTrip) {
 }
 
 TEST(TableConvert, FloatYuvHoldsNormalisedComponentsAndComesBack) {
-    Image s = makeImage(ZU_PF_2vuy, 4, 1);
-    const uint8_t in[8] = {16, 235, 240, 16, 128, 125, 128, 130};  // U Y0 V Y1
-    std::memcpy(s.row(0), in, 8);
+    Image s = rowImage(ZU_PF_2vuy, 4, {16, 235, 240, 16, 128, 125, 128, 130});  // U Y0 V Y1
     Image f = makeImage(ZU_PF_YVrF, 4, 1);
     ASSERT_EQ(tableConvert(s.src(), f.dst(), {}), 0);
     auto at = [&](int x, int c) {
@@ -313,9 +299,7 @@ TEST(TableConvert, FloatYuvHoldsNormalisedComponentsAndComesBack) {
 
 TEST(TableConvert, GeneralPathFollowsTheHostTables) {
     HostTables t;
-    Image s = makeImage(ZU_PF_2vuy, 4, 1);
-    const uint8_t in[8] = {100, 80, 200, 90, 110, 180, 150, 235};
-    std::memcpy(s.row(0), in, 8);
+    Image s = rowImage(ZU_PF_2vuy, 4, {100, 80, 200, 90, 110, 180, 150, 235});
     Image d = makeImage(ZU_PF_rgba, 4, 1);
     TableOptions o;
     o.tables = &t.t;

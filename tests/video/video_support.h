@@ -51,7 +51,8 @@ using zutest::bars422;
 using zutest::kBars;
 using zutest::Yuv;
 
-// The shader's formula: bias, then the BT.601 (bt601) or BT.709 matrix, on a 0-1 scale.
+// The shader's formula: bias, then the BT.601 (bt601) or BT.709 matrix, on a 0-1 scale; it
+// is the BT.601 host tables' too, within a tenth of a level.
 inline Rgb shaderColour(const Yuv& c, bool bt601) {
     const double y = c.y / 255.0 - 0.0625, u = c.u / 255.0 - 0.5, v = c.v / 255.0 - 0.5;
     double r, g, b;

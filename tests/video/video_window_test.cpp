@@ -84,30 +84,6 @@ class WindowTest : public VideoTest {
     }
 };
 
-TEST_F(WindowTest, TheProbeRunsOnceAndLaterWindowsCopyItsCapabilities) {
-    openVideo(320, 180);
-    ZUVideoWindowNode* second = makeVideo(200, 100);
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(videoCaps().probeCount, 1);
-    EXPECT_TRUE(videoCaps().probed);
-    const auto& caps = videoCaps();
-    for (ZUVideoWindowNode* v : {video, second})
-        EXPECT_EQ(std::tuple(v->has422, v->hasPacked, v->hasBGRA, v->hasABGR),
-                  std::tuple(caps.has422Pixels, caps.hasPackedPixels, caps.hasBGRA, caps.hasABGR));
-    EXPECT_EQ(std::tuple(second->owner, second->lastFormat, second->lastZoomX, second->layoutStale),
-              std::tuple(root, unsigned(ZU_PF_bgrA), -1.f, 1));
-    {
-        Window rootRet, parentRet, *kids = nullptr;
-        unsigned n = 0;
-        XQueryTree(x.dpy, reinterpret_cast<Window>(second->window), &rootRet, &parentRet, &kids,
-                   &n);
-        if (kids) XFree(kids);
-        EXPECT_EQ(reinterpret_cast<void*>(parentRet), ZUGetHWND());
-    }
-    EXPECT_EQ(ws::currentContext(), nullptr);  // creation leaves no context current
-    EXPECT_EQ(ZUDestroyVideoWindow(second), 0);
-}
-
 TEST_F(WindowTest, TheHundredAndFirstWindowWorksButIsNotInTheTable) {
     std::vector<ZUVideoWindowNode*> all;
     for (int i = 0; i < 101; ++i) {
@@ -180,10 +156,31 @@ TEST_F(WindowTest, AdoptedHostWindowsSurviveDestructionAndHaveNoTexturePath) {
     x.sync();
 }
 
-TEST_F(WindowTest, ShowResetAndDeviceContextsActOnTheWindow) {
+TEST_F(WindowTest, TheProbeRunsOnceAndShowResetAndDeviceContextsActOnTheWindow) {
     ZuRECT r{0, 0, 10, 10};
     EXPECT_EQ(ZUCreateVideoWindow(nullptr, nullptr, &r, 1), nullptr);  // nothing to adopt
     openVideo(200, 100);
+    // Later windows copy the capabilities the first one probed.
+    ZUVideoWindowNode* second = makeVideo(200, 100);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(videoCaps().probeCount, 1);
+    EXPECT_TRUE(videoCaps().probed);
+    const auto& caps = videoCaps();
+    for (ZUVideoWindowNode* v : {video, second})
+        EXPECT_EQ(std::tuple(v->has422, v->hasPacked, v->hasBGRA, v->hasABGR),
+                  std::tuple(caps.has422Pixels, caps.hasPackedPixels, caps.hasBGRA, caps.hasABGR));
+    EXPECT_EQ(std::tuple(second->owner, second->lastFormat, second->lastZoomX, second->layoutStale),
+              std::tuple(root, unsigned(ZU_PF_bgrA), -1.f, 1));
+    {
+        Window rootRet, parentRet, *kids = nullptr;
+        unsigned n = 0;
+        XQueryTree(x.dpy, reinterpret_cast<Window>(second->window), &rootRet, &parentRet, &kids,
+                   &n);
+        if (kids) XFree(kids);
+        EXPECT_EQ(reinterpret_cast<void*>(parentRet), ZUGetHWND());
+    }
+    EXPECT_EQ(ws::currentContext(), nullptr);  // creation leaves no context current
+    EXPECT_EQ(ZUDestroyVideoWindow(second), 0);
     ws::Rect client;
     auto sizes = [&] {  // the window's size as the server has it, and the record's
         screenRect(video->window, &client);
@@ -217,7 +214,7 @@ TEST_F(WindowTest, ShowResetAndDeviceContextsActOnTheWindow) {
     EXPECT_EQ(sizes(), std::tuple(120, 60, 120, 60));
 }
 
-TEST_F(WindowTest, InputOnAVideoWindowReachesTheOwnerAsVideoMessages) {
+TEST_F(WindowTest, InputReachesTheOwnerAsVideoMessagesAlsoWhileAThreadPresentsFrames) {
     openVideo(320, 180);
     // Exposed while stopped; the main window's own first pass may come first.
     EXPECT_TRUE(pumpUntil([] { return !gotOf(ZUM_VIDEOERASE).empty(); }));
@@ -273,6 +270,35 @@ TEST_F(WindowTest, InputOnAVideoWindowReachesTheOwnerAsVideoMessages) {
     x.moveTo(501, 600);
     ASSERT_TRUE(pumpUntil([] { return !gotOf(ZUM_MOUSEMOVE).empty(); }));
     EXPECT_TRUE(gotOf(ZUM_VIDEOMOUSEMOVE).empty());
+
+    // A display thread presents frames meanwhile.
+    clearGot();
+    std::atomic<int> frames{0};
+    std::atomic<bool> stop{false};
+    int results[2] = {-9, -9};
+    std::thread display([&] {
+        Quadrants q(320, 180, {255, 0, 255}, {255, 0, 255}, {255, 0, 255}, {255, 0, 255});
+        ZUVideoFrame f = q.frame();
+        results[0] = ZUStartDisplayVideoFrame(video, 320, 180, 1, nullptr);
+        while (!stop.load()) {
+            if (ZUDisplayVideoFrame(video, &f, nullptr) != 0) break;
+            ++frames;
+        }
+        results[1] = ZUStopDisplayVideoFrame(video);
+    });
+    // Input meanwhile: the window procedure reads the started flag of the display.
+    for (int i = 0; i < 20; ++i) {
+        x.moveTo(kVx + 10 + i, kVy + 10);
+        pumpFor(10);
+    }
+    for (int i = 0; i < 500 && frames.load() <= 10; ++i) pumpFor(10);
+    EXPECT_GT(frames.load(), 10);
+    stop = true;
+    display.join();
+    EXPECT_EQ(std::pair(results[0], results[1]), std::pair(0, 0));  // start and stop
+    EXPECT_FALSE(gotOf(ZUM_VIDEOMOUSEMOVE).empty());
+    EXPECT_FALSE(video->started);
+    EXPECT_EQ(shown(160, 90), (Rgb{255, 0, 255}));
 }
 
 TEST_F(WindowTest, FilesDroppedOnARegisteredVideoWindowArriveWithTheFirstPathAndAllInFull) {
@@ -313,37 +339,6 @@ TEST_F(WindowTest, FilesDroppedOnARegisteredVideoWindowArriveWithTheFirstPathAnd
         EXPECT_EQ(std::u16string(small, small + 5), std::u16string(u"/tmp\0", 5));
         EXPECT_EQ(ZUGetVideoDropFile(video, 3, small, 5), 0);
     }
-}
-
-TEST_F(WindowTest, ADisplayThreadPresentsFramesWhileTheGuiThreadTakesInput) {
-    openVideo(320, 180);
-    std::atomic<int> frames{0};
-    std::atomic<bool> stop{false};
-    int results[3] = {-9, -9, -9};
-    std::thread display([&] {
-        Quadrants q(320, 180, {255, 0, 255}, {255, 0, 255}, {255, 0, 255}, {255, 0, 255});
-        ZUVideoFrame f = q.frame();
-        results[0] = ZUStartDisplayVideoFrame(video, 320, 180, 1, nullptr);
-        while (!stop.load()) {
-            if (ZUDisplayVideoFrame(video, &f, nullptr) != 0) break;
-            ++frames;
-        }
-        results[1] = frames > 0 ? 0 : -1;
-        results[2] = ZUStopDisplayVideoFrame(video);
-    });
-    // Input meanwhile: the window procedure reads the started flag of the display.
-    for (int i = 0; i < 20; ++i) {
-        x.moveTo(kVx + 10 + i, kVy + 10);
-        pumpFor(10);
-    }
-    for (int i = 0; i < 500 && frames.load() <= 10; ++i) pumpFor(10);
-    EXPECT_GT(frames.load(), 10);
-    stop = true;
-    display.join();
-    EXPECT_EQ(std::tuple(results[0], results[1], results[2]), std::tuple(0, 0, 0));
-    EXPECT_FALSE(gotOf(ZUM_VIDEOMOUSEMOVE).empty());
-    EXPECT_FALSE(video->started);
-    EXPECT_EQ(shown(160, 90), (Rgb{255, 0, 255}));
 }
 
 }  // namespace

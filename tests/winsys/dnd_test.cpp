@@ -66,14 +66,7 @@ TEST(Dnd, OnlyAnAcceptingWindowTakesDropsAndForgedNoticesAreNotRead) {
     const Atom prop = XInternAtom(forger.d, "ZU_FORGED", False);
     XChangeProperty(forger.d, forger.win, prop, XA_STRING, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(uris.data()), int(uris.size()));
-    XEvent n{};
-    n.xselection.type = SelectionNotify;
-    n.xselection.requestor = forger.win;
-    n.xselection.selection = forger.selection;
-    n.xselection.target = forger.uriList;
-    n.xselection.property = prop;
-    XSendEvent(forger.d, topId, False, NoEventMask, &n);
-    XSync(forger.d, False);
+    forger.notify(topId, forger.win, forger.selection, forger.uriList, prop, CurrentTime);
     zu::test::pumpFor(200);
     EXPECT_EQ(gDropWindow, nullptr);
     EXPECT_EQ(zu::test::windowProperty(forger.d, forger.win, prop).size(), uris.size());
