@@ -338,10 +338,11 @@ namespace {
 
 // Converts a frame on the CPU into the window's scratch buffer (or the host's conversion
 // buffer): 0 with the image described in out, or -2.
-// half: a planar or 10-bit 4:2:2 frame is halved while it is converted.
+// half: a planar or 10-bit 4:2:2 frame is halved while it is converted, its rows written
+// upwards when rowsUp.
 int convertOnCpu(ZUVideoWindowNode& video, GpuDisplay& state, const ZUVideoFrame& f,
-                 const GpuFrame& g, const ZuRGBLUT* lut, bool toGpu, bool half, DstImage& out,
-                 Way& way) {
+                 const GpuFrame& g, const ZuRGBLUT* lut, bool toGpu, bool half, bool rowsUp,
+                 DstImage& out, Way& way) {
     unsigned target = ZU_PF_bgrA;
     int bpp = 4;
     way = {GL_BGRA, GL_UNSIGNED_BYTE, 0, true};
@@ -371,12 +372,13 @@ int convertOnCpu(ZUVideoWindowNode& video, GpuDisplay& state, const ZUVideoFrame
                              f.height,
                              f.format};
         if (half)
-            return planarHalfToRgb(pi, out, yuvToRgb(g.colour), g.colour.centreSited) ? 0 : -2;
+            return planarHalfToRgb(pi, out, yuvToRgb(g.colour), g.colour.centreSited, rowsUp) ? 0
+                                                                                              : -2;
         return planarToRgb(pi, out, yuvToRgb(g.colour), g.colour.centreSited);
     }
     if (half)
         return v210HalfToRgb(static_cast<const uint8_t*>(f.pixels), f.width, f.height, f.rowBytes,
-                             out, yuvToRgb(g.colour))
+                             out, yuvToRgb(g.colour), rowsUp)
                    ? 0
                    : -2;
     const SrcImage src{f.pixels, f.width, f.height, f.format, f.rowBytes};
@@ -454,6 +456,9 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
                       f.rowBytes >= minRowBytes(*info, f.width);
     const bool half = gpu && (planar || v210) && gpuSoftware(*state) && !g.nearest &&
                       f.height % 2 == 0 && shownAtHalfOrLess(*video, f);
+    // Halved pictures are written in the window's row order, so that a software renderer
+    // copies them rather than drawing them.
+    const bool rowsUp = half && !guides && !f.topDown;
     Way way;
     bool convert = false;
     if (gpu) {
@@ -477,7 +482,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
         if (hasPixels) {
             const bool halve = gpu && gpuSoftware(*state) && !g.nearest;
             if (convertOnCpu(*video, *state, halve ? halvedForCpu(*video, *state, f) : f, g, lut,
-                             gpu, half, out, way) != 0) {
+                             gpu, half, rowsUp, out, way) != 0) {
                 // Neither converter takes this frame: show black rather than stale memory.
                 clearAll();
                 ws::swapBuffers(zu::detail::surfaceOf(video));
@@ -500,6 +505,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
         shown.width = w, shown.height = h;
         shown.planes[0] = source, shown.rowBytes[0] = out.rowBytes;
         shown.nearest = g.nearest;
+        shown.opaque = true;
     }
 
     // Mesa learns a drawable's new size only at a swap: a frame drawn before one would go
@@ -527,7 +533,7 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
     if (!source) return 0;
 
     if (gpu) {
-        if (!gpuDraw(*state, shown, f.topDown)) {
+        if (!gpuDraw(*state, shown, rowsUp ? 1 : f.topDown)) {
             clearAll();
             ws::swapBuffers(zu::detail::surfaceOf(video));
             return -2;

@@ -348,6 +348,7 @@ struct GpuDisplay {
     Texture picture;  // the decode pass's output
     GLuint framebuffer = 0;
     bool framebufferChecked = false, framebufferOk = false;
+    int drawableAlpha = -1;  // alpha bits of the window's buffer (-1 before asked)
     void* scratch[2] = {};
     int64_t scratchBytes[2] = {};
     std::vector<uint8_t> halves;         // the picture halved on the CPU
@@ -540,12 +541,15 @@ namespace {
 // components come out as bytes (to8 set): the window shows 8 bits, the rasteriser reads
 // bytes faster, and the upload copies them where other texel types are converted one by
 // one.
+// rowsUp asks for the result's rows from the last upwards, and tells whether it got them.
 void halveForViewport(GpuDisplay& g, HalveLayout layout, const void*& pixels, int& w, int& h,
-                      int64_t rowBytes, Unpack& unpack, int vpW, int vpH, bool allowTo8,
-                      bool& to8) {
+                      int64_t rowBytes, Unpack& unpack, int vpW, int vpH, bool allowTo8, bool& to8,
+                      bool& rowsUp) {
     auto halveX = [&] { return vpW > 0 && w >= 2 * vpW; };
     auto halveY = [&] { return vpH > 0 && h >= 2 * vpH; };
     to8 = false;
+    const bool wantUp = rowsUp;
+    rowsUp = false;
     if (!halveX() && !halveY()) return;
     if (allowTo8 && halveLayoutTo8(layout) != layout) layout = halveLayoutTo8(layout), to8 = true;
     const int bpp = to8 ? 4 : halvePixelBytes(layout);
@@ -563,12 +567,45 @@ void halveForViewport(GpuDisplay& g, HalveLayout layout, const void*& pixels, in
         const bool x = halveX(), y = halveY();
         uint8_t* out = g.halves.data() + (step % 2 ? first : 0);
         const int nw = x ? (w + 1) / 2 : w, nh = y ? (h + 1) / 2 : h;
-        halveImage(layout, static_cast<const uint8_t*>(pixels), w, h, rowBytes, x, y, out,
-                   int64_t(nw) * bpp);
+        const int64_t stride = int64_t(nw) * bpp;
+        // The last step writes the rows upwards when asked.
+        const bool last = !(vpW > 0 && nw >= 2 * vpW) && !(vpH > 0 && nh >= 2 * vpH);
+        rowsUp = wantUp && last;
+        halveImage(layout, static_cast<const uint8_t*>(pixels), w, h, rowBytes, x, y,
+                   rowsUp ? out + (nh - 1) * stride : out, rowsUp ? -stride : stride);
         pixels = out, w = nw, h = nh, rowBytes = int64_t(nw) * bpp;
         if (to8) layout = HalveLayout::Bytes4;
     }
     unpackFor(w, bpp, rowBytes, unpack);
+}
+
+// Copies the w x h picture on texture planes[0] into the viewport of the same size: the
+// draw a 1:1 nearest quad makes. A software renderer copies rows where the quad would cost
+// it several times as much, but only when the rows need no flipping: its window's rows run
+// top down, a texture's bottom up, so a picture drawn topDown is the one copied as it is.
+// False, with nothing drawn, where the copy would not show the same: a picture whose alpha
+// the window would keep.
+bool blitPicture(GpuDisplay& g, bool opaque, int w, int h, const GLint viewport[4], int topDown) {
+    if (!glBlitFramebuffer) return false;
+    if (g.drawableAlpha < 0) {
+        GLint bits = 0;
+        glGetIntegerv(GL_ALPHA_BITS, &bits);
+        g.drawableAlpha = bits;
+    }
+    if (!opaque && g.drawableAlpha > 0) return false;
+    if (!g.framebuffer) glGenFramebuffers(1, &g.framebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, g.framebuffer);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, g.planes[0].id,
+                           0);
+    const bool ok = glCheckFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (ok) {
+        // Texture row 0 at the bottom, or at the top when topDown.
+        const int y0 = viewport[1], y1 = viewport[1] + h;
+        glBlitFramebuffer(0, 0, w, h, viewport[0], topDown ? y1 : y0, viewport[0] + w,
+                          topDown ? y0 : y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    return ok;
 }
 
 }  // namespace
@@ -589,9 +626,18 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     const void* pixels = fr.planes[0];
     bool to8 = false;
+    // Rows halved on the CPU are written in the window's order (see blitPicture).
+    bool rowsUp = !topDown;
     if (g.software && !fr.nearest && r.kind == Kind::Raw && r.halvable)
         halveForViewport(g, r.halve, pixels, w, h, fr.rowBytes[0], l.unpack[0], viewport[2],
-                         viewport[3], !mixed, to8);
+                         viewport[3], !mixed, to8, rowsUp);
+    else
+        rowsUp = false;
+    if (rowsUp) topDown = 1;
+    // 10-bit words halved into bytes come out as B, G, R, 255.
+    const bool words10 =
+        to8 && (r.halve == HalveLayout::High10 || r.halve == HalveLayout::High10BigEndian ||
+                r.halve == HalveLayout::Low10);
     const int cw = p ? w / p->chromaDivX : 0, ch = p ? h / p->chromaDivY : 0;
     // Texels one to one with the window's pixels: nearest reads the same values as linear,
     // at a fraction of a software rasteriser's cost.
@@ -605,8 +651,14 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
 
     if (r.kind == Kind::Raw) {
         const GLenum type = to8 ? GL_UNSIGNED_BYTE : r.type, internal = to8 ? GL_RGBA : r.internal;
-        g.planes[0].ensure(kUnitPlane[0], w, h, internal, r.format, type, filter);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, r.format, type, pixels);
+        const GLenum format = words10 ? GL_BGRA : r.format;
+        g.planes[0].ensure(kUnitPlane[0], w, h, internal, format, type, filter);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, format, type, pixels);
+        if (exact && !mixed && !g.lut && format == GL_BGRA && type == GL_UNSIGNED_BYTE &&
+            blitPicture(g, fr.opaque || words10, w, h, viewport, topDown)) {
+            restoreUnpack();
+            return true;
+        }
     } else if (r.kind == Kind::Words) {
         // The words' bytes as RGBA8 texels: the decode shader rebuilds the fields.
         g.words.ensure(kUnitWords, l.texels, h, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, GL_NEAREST);

@@ -199,13 +199,13 @@ void halveRowBytes1(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n,
     halveRowGeneric(Bytes{1}, 1, a, b, srcW, x, i, n, d);
 }
 
-// The three 10-bit fields' means rounded to bytes (round(v * 255 / 1023)), in the order of
-// Word10::shift, then 255.
+// The three 10-bit fields' means rounded to bytes (round(v * 255 / 1023)), in the reverse
+// order of Word10::shift (B, G, R of the words' R, G, B), then 255.
 struct Word10To8 {
     Word10 in;
     void load(const uint8_t* p, unsigned c[4]) const { in.load(p, c); }
     void store(uint8_t* p, const unsigned c[4]) const {
-        for (int i = 0; i < 3; ++i) p[i] = uint8_t((c[i] * 255 + 511) / 1023);
+        for (int i = 0; i < 3; ++i) p[2 - i] = uint8_t((c[i] * 255 + 511) / 1023);
         p[3] = 255;
     }
 };
@@ -246,7 +246,7 @@ void halveRowWord10(const Word10& l, const uint8_t* a, const uint8_t* b, int src
                     const __m128i t = _mm_add_epi32(_mm_sub_epi32(_mm_slli_epi32(mean, 8), mean),
                                                     _mm_set1_epi32(512));
                     const __m128i q = _mm_srli_epi32(_mm_add_epi32(_mm_slli_epi32(t, 10), t), 20);
-                    out = _mm_or_si128(out, _mm_slli_epi32(q, 8 * f));
+                    out = _mm_or_si128(out, _mm_slli_epi32(q, 8 * (2 - f)));
                 }
             }
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), out);

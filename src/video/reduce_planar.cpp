@@ -215,6 +215,12 @@ bool halfDestination(const DstImage& dst, int width, int height) {
            dst.height == height / 2 && dst.rowBytes >= int64_t(dst.width) * 4;
 }
 
+// Row r of the picture: row r of dst, or row height - 1 - r when the rows go upwards.
+uint8_t* dstRow(const DstImage& dst, int r, bool rowsUp) {
+    return static_cast<uint8_t*>(dst.pixels) +
+           int64_t(rowsUp ? dst.height - 1 - r : r) * dst.rowBytes;
+}
+
 // The kernel for samples of sampleBytes whose codes are codeTo8 8-bit units.
 HalfKernel makeKernel(int sampleBytes, double codeTo8, bool interleaved, bool leftSited,
                       bool chromaRows2, const YuvToRgb& t, const DstImage& dst) {
@@ -274,7 +280,7 @@ inline void sumGroup(const uint8_t* a, const uint8_t* b, uint16_t* ySums, uint16
 }  // namespace
 
 bool v210HalfToRgb(const uint8_t* src, int width, int height, int64_t rowBytes, const DstImage& dst,
-                   const YuvToRgb& t) {
+                   const YuvToRgb& t, bool rowsUp) {
     const FormatInfo* f = formatInfo(ZU_PF_v219);
     constexpr int kMaxWidth = kV210HalfMaxWidth;
     if (!src || !f || !halfDestination(dst, width, height) || width > kMaxWidth ||
@@ -299,14 +305,14 @@ bool v210HalfToRgb(const uint8_t* src, int width, int height, int64_t rowBytes, 
             rows.v0 = reinterpret_cast<const uint8_t*>(v);
             rows.l1 = rows.u1 = rows.v1 = reinterpret_cast<const uint8_t*>(zero);
             rows.uAt = rows.vAt = 0;
-            convertRow<uint16_t>(k, rows, n, static_cast<uint8_t*>(dst.pixels) + r * dst.rowBytes);
+            convertRow<uint16_t>(k, rows, n, dstRow(dst, r, rowsUp));
         }
     });
     return true;
 }
 
-bool planarHalfToRgb(const PlanarImage& s, const DstImage& dst, const YuvToRgb& t,
-                     bool centreSited) {
+bool planarHalfToRgb(const PlanarImage& s, const DstImage& dst, const YuvToRgb& t, bool centreSited,
+                     bool rowsUp) {
     const PlanarInfo* p = planarInfo(s.format);
     if (!p || checkPlanar(s) || p->chromaDivX != 2 || !halfDestination(dst, s.width, s.height))
         return false;
@@ -333,7 +339,7 @@ bool planarHalfToRgb(const PlanarImage& s, const DstImage& dst, const YuvToRgb& 
             rows.u0 = uBase + c0 * uStride, rows.u1 = uBase + c1 * uStride;
             rows.v0 = vBase + c0 * vStride, rows.v1 = vBase + c1 * vStride;
             rows.uAt = uAt, rows.vAt = vAt;
-            uint8_t* d = static_cast<uint8_t*>(dst.pixels) + r * int64_t(dst.rowBytes);
+            uint8_t* d = dstRow(dst, r, rowsUp);
             if (bytes)
                 convertRow<uint8_t>(k, rows, n, d);
             else

@@ -109,6 +109,7 @@ struct GpuFrame {
     int rowBytes[3] = {};
     ColourSpec colour;
     bool nearest = false;
+    bool opaque = false;  // every alpha byte is 255 (the CPU conversions write so)
 };
 // The GL of this context can run the frame shaders (probed once, result in videoCaps()).
 bool frameShadersAvailable();
@@ -127,7 +128,8 @@ bool newDrawableSize(GpuDisplay& g, int w, int h);
 // needs no conversion that the CPU does faster.
 bool gpuPrefers(const GpuDisplay& g, const GpuFrame& f);
 // Uploads, converts and draws the frame as a quad over the current viewport (texture
-// row 0 at the bottom unless topDown). False, with nothing drawn, when the path cannot
+// row 0 at the bottom unless topDown; a picture at the viewport's size that needs no
+// conversion is copied instead). False, with nothing drawn, when the path cannot
 // take the frame as it is (format, stride); the caller converts it on the CPU instead.
 bool gpuDraw(GpuDisplay& g, const GpuFrame& f, int topDown);
 // Unpack alignment and row length that read rows of texels * texelBytes bytes rowBytes
@@ -153,7 +155,7 @@ enum class HalveLayout : uint8_t {
     High10BigEndian,
     Low10,
     // The 10-bit words in, 4 bytes out: the three fields' means rounded to 8 bits, in the
-    // order of their bit positions above, then 255.
+    // reverse order of their bit positions above (B, G, R as GL reads the words), then 255.
     High10To8,
     High10BigEndianTo8,
     Low10To8
@@ -172,14 +174,16 @@ void halveImage(HalveLayout layout, const uint8_t* src, int width, int height, i
 // the halved pixel's centre lies (a quarter sample right of a left-sited one, weights 3 : 1
 // with the next; for 4:2:2 the mean of two rows), then the colour matrix, the values kept
 // to 1/64 of a code in between. False, with nothing written, for frames it does not take.
+// rowsUp writes the picture's rows from dst's last row upwards (a software renderer copies
+// such a picture into its window, whose rows run the other way, row by row).
 bool planarHalfToRgb(const PlanarImage& src, const DstImage& dst, const YuvToRgb& t,
-                     bool centreSited);
+                     bool centreSited, bool rowsUp = false);
 // The same for 10-bit 4:2:2 words ("v219" and its aliases), whose odd pixels take the
 // mean of their pair's and the next pair's chroma (halved: weights 3 : 1). Frames up to
 // kV210HalfMaxWidth pixels wide.
 inline constexpr int kV210HalfMaxWidth = 4096;  // the lines live on the stack
 bool v210HalfToRgb(const uint8_t* src, int width, int height, int64_t rowBytes, const DstImage& dst,
-                   const YuvToRgb& t);
+                   const YuvToRgb& t, bool rowsUp = false);
 // Halves 8-bit 4:2:2 (U Y0 V Y1, or Y0 U Y1 V when yuyv) both ways in its own layout: an
 // output pixel's luma is the mean of the 2 x 2 it covers, an output pair's chroma the mean
 // of the four samples of the two input pairs beneath it. False, with nothing written,

@@ -20,9 +20,11 @@ struct Frame {
     int w = 0, h = 0;
     std::vector<uint8_t> plane[3];
     int rowBytes[3] = {};
+    int topDown = 0;
     ZUVideoFrame frame() {
         ZUVideoFrame f = makeFrame(plane[0].data(), w, h, rowBytes[0], format);
         f.colorDescriptor.standard = 1;  // the CPU converter's BT.601 limited range
+        f.topDown = topDown;
         return f;
     }
     ZUVideoFrameEx ext(int filter = ZU_FILTER_LINEAR) {
@@ -375,11 +377,14 @@ TEST_F(FormatsTest, PicturesHalvedOnTheCpuMatchTheFrameShadersFilteredOnes) {
     // 4:2:2, whose chroma the two filter over different spans, shows bars instead, the
     // columns beside a bar edge left out. Planar frames come in both chroma sitings. The
     // frame shaders filter 10-bit 4:2:2 after the colour matrix, the CPU before it: the two
-    // agree where no colour leaves the gamut.
+    // agree where no colour leaves the gamut. Packed 4:2:2 reads its chroma one way whatever
+    // the siting, on both. Pictures run bottom up, or top down where named.
     const struct {
         unsigned format;
         int siting;
+        int topDown = 0;
     } cases[] = {{ZU_PF_NV12, ZU_SITING_DEFAULT},
+                 {ZU_PF_NV12, ZU_SITING_DEFAULT, 1},
                  {ZU_PF_NV12, ZU_SITING_CENTER},
                  {ZU_PF_NV21, ZU_SITING_DEFAULT},
                  {ZU_PF_I420, ZU_SITING_DEFAULT},
@@ -393,15 +398,20 @@ TEST_F(FormatsTest, PicturesHalvedOnTheCpuMatchTheFrameShadersFilteredOnes) {
                  {ZU_PF_bgrA, 0},
                  {ZU_PF_2vuy, 0},
                  {ZU_PF_v219, 0},
+                 {ZU_PF_v219, ZU_SITING_LEFT},
+                 {ZU_PF_v219, ZU_SITING_CENTER, 1},
                  {ZU_PF_10rl, 0},
+                 {ZU_PF_10rl, 0, 1},
                  {ZU_PF_RGBA, 0}};
-    for (const auto& [format, siting] : cases) {
-        SCOPED_TRACE(fourcc(format) + " siting " + std::to_string(siting));
+    for (const auto& [format, siting, topDown] : cases) {
+        SCOPED_TRACE(fourcc(format) + " siting " + std::to_string(siting) +
+                     (topDown ? " top down" : ""));
         const bool planar = planarInfo(format) != nullptr;
         const bool bars = !planar && formatInfo(format)->family == Family::Yuv422x8;
         const bool words422 = !planar && formatInfo(format)->family == Family::Yuv422x10;
         const Content c = bars ? kContents[0] : words422 ? Content{"YUV noise", -1} : kContents[2];
         Frame fr = planar ? makePlanar(format, c) : makePacked(format, c);
+        fr.topDown = topDown;
         std::vector<uint8_t> shown[2];
         for (int software : {0, 1}) {
             start(kRoutes[software], kW, kH);
