@@ -185,8 +185,8 @@ int main() {
                                      ? "AVX-512 with VBMI (integer kernel, fast-path lookups), "
                                        "AVX2 (others)"
                                  : cpuHasAvx512() ? "AVX-512 (integer kernel), AVX2 (others)"
-                                 : cpuHasAvx2() ? "AVX2"
-                                                : "SSE2 / scalar");
+                                 : cpuHasAvx2()   ? "AVX2"
+                                                  : "SSE2 / scalar");
     std::printf("%-36s %7s %7s %6s %7s %7s %6s %6s %7s %6s\n",
                 "conversion (1920 x 1080 unless said)", "1T", "2T", "1T/2T", "memcpy", "libyuv",
                 "1T/yuv", "2T/yuv", "swscale", "1T/sws");
