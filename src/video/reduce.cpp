@@ -119,19 +119,21 @@ void halveRowBytes4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n,
     halveRowGeneric(Bytes{4}, 4, a, b, srcW, x, i, n, d);
 }
 
-// Four 16-bit components in, the means rounded to 8 bits out (round(v / 257)).
+// Four 16-bit components in; out the first three's means rounded to 8 bits (round(v / 257))
+// in reverse order, then 255.
 struct ShortsTo8 {
     void load(const uint8_t* p, unsigned c[4]) const { Shorts{4}.load(p, c); }
     void store(uint8_t* p, const unsigned c[4]) const {
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 3; ++i) {
             const unsigned t = c[i] + 128;
-            p[i] = uint8_t((t - (t >> 8)) >> 8);
+            p[2 - i] = uint8_t((t - (t >> 8)) >> 8);
         }
+        p[3] = 255;
     }
 };
 
 // Four 16-bit components halved along x and y, two output pixels a step where SSE2 is
-// there, summed in 32-bit lanes; to8 writes them rounded to 8 bits.
+// there, summed in 32-bit lanes; to8 writes ShortsTo8's bytes.
 void halveRowShorts4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n, uint8_t* d,
                      bool to8) {
     int i = 0;
@@ -140,6 +142,7 @@ void halveRowShorts4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n
         const __m128i zero = _mm_setzero_si128(), two = _mm_set1_epi32(2);
         const __m128i bias32 = _mm_set1_epi32(0x8000), bias16 = _mm_set1_epi16(-0x8000);
         const __m128i half = _mm_set1_epi32(128);
+        const __m128i opaque = _mm_set1_epi64x(int64_t(0x00FF000000000000));
         // The mean of the pixel pair at p in rows a and b, in 32-bit lanes.
         auto mean = [&](int p) {
             const __m128i ra = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 8 * p));
@@ -157,7 +160,10 @@ void halveRowShorts4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n
         for (; i + 2 <= n && 2 * i + 4 <= srcW; i += 2) {
             const __m128i m0 = mean(2 * i), m1 = mean(2 * i + 2);
             if (to8) {
-                const __m128i words = _mm_packs_epi32(to8bits(m0), to8bits(m1));
+                // Components 2, 1, 0 of each pixel, then 255.
+                __m128i words = _mm_packs_epi32(to8bits(m0), to8bits(m1));
+                words = _mm_shufflehi_epi16(_mm_shufflelo_epi16(words, 0xC6), 0xC6);
+                words = _mm_or_si128(words, opaque);
                 _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 4 * i),
                                  _mm_packus_epi16(words, words));
             } else {

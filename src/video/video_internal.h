@@ -150,7 +150,9 @@ enum class HalveLayout : uint8_t {
     Shorts1,
     Shorts3,
     Shorts4,
-    Shorts4To8,  // 4 16-bit words in, 4 bytes out (each the mean rounded to 8 bits)
+    // 4 16-bit words in, 4 bytes out: the first three's means rounded to 8 bits in reverse
+    // order (B, G, R of R, G, B words), then 255.
+    Shorts4To8,
     High10,
     High10BigEndian,
     Low10,

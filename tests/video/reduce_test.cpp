@@ -75,7 +75,7 @@ TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
                                             << (s.x ? " x" : "") << (s.y ? " y" : ""));
             const int bpp = halvePixelBytes(l);
             // Means rounded to bytes: round(v / 257) for 16 bits, round(v * 255 / 1023) for
-            // 10 bits with 255 for the 2-bit field.
+            // 10 bits; 255 for the fourth component.
             const bool to8 = halveTo8(l), words = to8 && l != HalveLayout::Shorts4To8;
             const HalveLayout outLayout = to8 ? HalveLayout::Bytes4 : l;
             const int outBpp = halvePixelBytes(outLayout);
@@ -103,11 +103,11 @@ TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
                         }
                     const auto got = decode(outLayout, out.data() + (size_t(r) * ow + i) * outBpp);
                     for (size_t k = 0; k < got.size(); ++k) {
-                        // 10-bit words come out as bytes in the fields' reverse order.
-                        const unsigned mean = (sum[words && k < 3 ? 2 - k : k] + n / 2) / n;
+                        // Bytes: the first three components in reverse order, then 255.
+                        const unsigned mean = (sum[to8 && k < 3 ? 2 - k : k] + n / 2) / n;
                         const unsigned want = !to8     ? mean
-                                              : !words ? unsigned(mean / 257.0 + 0.5)
                                               : k == 3 ? 255
+                                              : !words ? unsigned(mean / 257.0 + 0.5)
                                                        : unsigned(mean * 255 / 1023.0 + 0.5);
                         if (got[k] != want) {
                             ADD_FAILURE() << "pixel " << i << ", " << r << " component " << k
