@@ -537,10 +537,10 @@ namespace {
 
 // Halves the picture on the CPU while it is at least twice the viewport's size along an
 // axis; pixels, w, h and the unpack settings then describe the result.
-// With allowTo8 (the shader shows the components as they are), 16-bit and 10-bit
-// components come out as bytes B, G, R, 255 (to8 set; the shader writes alpha 1 anyway): the
-// window shows 8 bits, and the upload copies such bytes where other texel types are
-// converted one by one.
+// With allowTo8 (the shader shows the components as they are), pictures come out as bytes
+// B, G, R, 255 (to8 set; the shader writes alpha 1 anyway), which a software renderer copies
+// into the window (blitPicture); for 16-bit and 10-bit components the window shows 8 bits,
+// and the upload copies bytes where other texel types are converted one by one.
 // rowsUp asks for the result's rows from the last upwards, and tells whether it got them.
 void halveForViewport(GpuDisplay& g, HalveLayout layout, const void*& pixels, int& w, int& h,
                       int64_t rowBytes, Unpack& unpack, int vpW, int vpH, bool allowTo8, bool& to8,

@@ -84,11 +84,14 @@ void halveRowGeneric(const L& l, int bpp, const uint8_t* a, const uint8_t* b, in
     halveRowTo(l, bpp, bpp, a, b, srcW, x, from, n, d);
 }
 
-// 4-byte pixels, the common case, sixteen bytes at a time where SSE2 is there.
-void halveRowBytes4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n, uint8_t* d) {
+// 4-byte pixels, the common case, sixteen bytes at a time where SSE2 is there; opaque
+// writes 255 for the fourth byte.
+void halveRowBytes4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n, uint8_t* d,
+                    bool opaque) {
     int i = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = opaque ? _mm_set1_epi32(int32_t(0xFF000000u)) : zero;
     if (x) {
         // Four output pixels from eight source pixels of each row: whole pairs only.
         const __m128i two = _mm_set1_epi16(2);
@@ -105,19 +108,23 @@ void halveRowBytes4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n,
             const __m128i s0 = _mm_add_epi16(_mm_add_epi16(pairs(load(pa)), pairs(load(pb))), two);
             const __m128i s1 =
                 _mm_add_epi16(_mm_add_epi16(pairs(load(pa + 16)), pairs(load(pb + 16))), two);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i),
-                             _mm_packus_epi16(_mm_srli_epi16(s0, 2), _mm_srli_epi16(s1, 2)));
+            const __m128i means = _mm_packus_epi16(_mm_srli_epi16(s0, 2), _mm_srli_epi16(s1, 2));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), _mm_or_si128(means, alpha));
         }
     } else {
         // pavgb rounds halves up, as (a + b + 1) >> 1 does.
         for (; i + 4 <= n; i += 4)
             _mm_storeu_si128(
                 reinterpret_cast<__m128i*>(d + 4 * i),
-                _mm_avg_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 4 * i)),
-                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 4 * i))));
+                _mm_or_si128(
+                    _mm_avg_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 4 * i)),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 4 * i))),
+                    alpha));
     }
 #endif
+    const int tail = i;
     halveRowGeneric(Bytes{4}, 4, a, b, srcW, x, i, n, d);
+    for (int j = tail; opaque && j < n; ++j) d[4 * j + 3] = 255;
 }
 
 // Four 16-bit components in; out the first three's means rounded to 8 bits (round(v / 257))
@@ -304,7 +311,8 @@ void halveRow(HalveLayout layout, const uint8_t* a, const uint8_t* b, int srcW, 
         case HalveLayout::Shorts1:
             return halveRowGeneric(Shorts{1}, 2, a, b, srcW, x, 0, n, d);
         case HalveLayout::Bytes4:
-            return halveRowBytes4(a, b, srcW, x, n, d);
+        case HalveLayout::Bytes4Opaque:
+            return halveRowBytes4(a, b, srcW, x, n, d, layout == HalveLayout::Bytes4Opaque);
         case HalveLayout::Shorts3:
             return halveRowGeneric(Shorts{3}, 6, a, b, srcW, x, 0, n, d);
         case HalveLayout::Shorts4:
@@ -392,12 +400,15 @@ bool halve422(const uint8_t* src, int width, int height, int64_t rowBytes, bool 
 }
 
 bool halveTo8(HalveLayout layout) {
-    return layout == HalveLayout::Shorts4To8 || layout == HalveLayout::High10To8 ||
-           layout == HalveLayout::High10BigEndianTo8 || layout == HalveLayout::Low10To8;
+    return layout == HalveLayout::Bytes4Opaque || layout == HalveLayout::Shorts4To8 ||
+           layout == HalveLayout::High10To8 || layout == HalveLayout::High10BigEndianTo8 ||
+           layout == HalveLayout::Low10To8;
 }
 
 HalveLayout halveLayoutTo8(HalveLayout layout) {
     switch (layout) {
+        case HalveLayout::Bytes4:
+            return HalveLayout::Bytes4Opaque;
         case HalveLayout::Shorts4:
             return HalveLayout::Shorts4To8;
         case HalveLayout::High10:
