@@ -29,17 +29,20 @@ constexpr size_t kCodeCount = sizeof kCodes / sizeof kCodes[0];
 
 using Reader = zu::fuzz::Input;
 
+// Row bytes: mostly what is needed, sometimes short by a little, padded, or negative.
+int mutated(Reader& r, int need) {
+    switch (r.byte() % 8) {
+        case 0: return need - r.range(1, 8);
+        case 1: return need + r.range(1, 64);
+        case 2: return -r.range(0, 16);
+        default: return need;
+    }
+}
+
 int rowBytes(Reader& r, unsigned code, int width) {
     const FormatInfo* f = formatInfo(code);
-    int64_t need = f ? minRowBytes(*f, width) : -1;
-    if (need < 0) need = int64_t(width) * 4;
-    // Mostly right, sometimes short by a little, sometimes padded, rarely negative.
-    switch (r.byte() % 8) {
-        case 0: return int(need) - r.range(1, 8);
-        case 1: return int(need) + r.range(1, 64);
-        case 2: return -r.range(0, 16);
-        default: return int(need);
-    }
+    const int64_t need = f ? minRowBytes(*f, width) : -1;
+    return mutated(r, need < 0 ? width * 4 : int(need));
 }
 
 // Planar frames: odd sizes, short, padded or negative strides, missing planes, into an
@@ -57,21 +60,7 @@ int fuzzPlanar(Reader& r) {
         const int sb = p ? p->sampleBytes : 1;
         const int cw = (s.width + 1) / 2, w = i == 0 ? s.width : p && p->interleaved ? 2 * cw : cw;
         const int rows = i == 0 || !p ? s.height : (s.height + p->chromaDivY - 1) / p->chromaDivY;
-        int need = std::max(0, w) * sb;
-        switch (r.byte() % 6) {
-            case 0:
-                need -= r.range(1, 4);
-                break;
-            case 1:
-                need += r.range(1, 32);
-                break;
-            case 2:
-                need = -r.range(0, 8);
-                break;
-            default:
-                break;
-        }
-        s.rowBytes[i] = need;
+        const int need = s.rowBytes[i] = mutated(r, std::max(0, w) * sb);
         if (need > 0 && rows > 0 && (r.byte() % 8)) {
             planes[i].resize(size_t(need) * size_t(rows));
             for (auto& b : planes[i]) b = r.byte();

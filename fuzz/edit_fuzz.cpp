@@ -18,7 +18,7 @@ struct Host : ZUWindow {
     ZUNumber* number = nullptr;
     ZUText* text = nullptr;
     int maxLength = 255;
-    bool punct = true, digits = false, space = true;
+    bool digits = false, space = true;
     ZuErr ReceiveZUMessage(unsigned msg, int a, int b, void* p, void* q) override {
         // The text timecode type reports its value as text in q.
         if (msg == ZUM_VALUECHANGED && number && p == number && number->numberType != 2) {
@@ -71,8 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     host->number = &number;
     host->text = &text;
     host->maxLength = text.maxLength;
-    host->punct = text.allowPunctuation, host->digits = text.digitsOnly;
-    host->space = text.allowSpace;
+    host->digits = text.digitsOnly, host->space = text.allowSpace;
     while (size > 0) {
         const auto op = take<uint8_t>(data, size);
         ZUWindow& w = (op & 0x80) ? static_cast<ZUWindow&>(text) : number;

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
-#include <vector>
 
 #include "support/rows.h"
 #include "zugui/platform.h"
@@ -15,22 +15,16 @@ namespace {
 using zu::test::expectRows;
 
 // A fresh directory under base, removed with everything in it afterwards.
-class ScratchDir {
-  public:
-    explicit ScratchDir(const char* base = "/tmp") {
-        std::string tmpl = std::string(base) + "/zu-files-XXXXXX";
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back(0);
-        if (mkdtemp(buf.data())) path_ = buf.data();
+struct ScratchDir {
+    std::string path;
+    explicit ScratchDir(const char* base = "/tmp") : path(std::string(base) + "/zu-files-XXXXXX") {
+        if (!mkdtemp(path.data())) path.clear();
     }
     ~ScratchDir() {
-        if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
+        std::error_code ignored;  // nothing to remove when mkdtemp failed
+        std::filesystem::remove_all(path, ignored);
     }
-    bool ok() const { return !path_.empty(); }
-    std::string file(const char* name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
+    std::string file(const char* name) const { return path + "/" + name; }
 };
 
 constexpr int kRead = 4, kWrite = 2, kCreateAlways = 2, kCreateNew = 4;
@@ -53,7 +47,7 @@ void writeFile(const std::string& path, const std::string& text) {
 
 TEST(Files, OpenModesFollowTheDispositionTable) {
     ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+    ASSERT_FALSE(dir.path.empty());
     const std::string existing = dir.file("existing"), missing = dir.file("missing");
     writeFile(existing, "old contents");
     struct Case {
@@ -76,9 +70,7 @@ TEST(Files, OpenModesFollowTheDispositionTable) {
         const std::string& path = c.onExisting ? existing : missing;
         void* f = ZuOpenFile(path.c_str(), c.mode, kRead | kWrite);
         EXPECT_EQ(f != nullptr, c.opens) << "mode " << c.mode << " existing " << c.onExisting;
-        if (f) {
-            EXPECT_EQ(ZuCloseFile(f), 0);
-        }
+        EXPECT_EQ(f ? ZuCloseFile(f) : 0, 0);
         EXPECT_EQ(contents(path), c.afterwards) << "mode " << c.mode;
     }
     EXPECT_EQ(ZuOpenFile(static_cast<const char*>(nullptr), kCreateAlways, kWrite), nullptr);

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "zugui/platform.h"
+
 namespace zu::test {
 
 std::vector<Recorded>& recorded() {
@@ -143,6 +145,41 @@ Capture windowCapture(void* handle) {
         }
     XDestroyImage(img);
     return c;
+}
+
+std::vector<unsigned long> windowProperty(Display* d, XID window, Atom property) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(d, window, property, 0, 1 << 20, False, AnyPropertyType, &type, &format,
+                       &count, &after, &data);
+    std::vector<unsigned long> items(count);
+    for (unsigned long i = 0; i < count; ++i)
+        items[i] = format == 32   ? reinterpret_cast<unsigned long*>(data)[i]
+                   : format == 16 ? reinterpret_cast<unsigned short*>(data)[i]
+                                  : data[i];
+    if (data) XFree(data);
+    return items;
+}
+
+ErrorLines::ErrorLines() {
+    ZuSetErrorCallback(
+        [](const char* line, void* to) {
+            auto* self = static_cast<ErrorLines*>(to);
+            std::lock_guard lock(self->mutex);
+            self->lines.emplace_back(line);
+        },
+        this);
+}
+ErrorLines::~ErrorLines() {
+    ZuSetErrorCallback(nullptr, nullptr);
+}
+size_t ErrorLines::count(const char* part) {
+    std::lock_guard lock(mutex);
+    size_t n = 0;
+    for (auto& l : lines) n += l.find(part) != std::string::npos;
+    return n;
 }
 
 int countEntries(const char* dir) {

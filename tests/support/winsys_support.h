@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/winsys/events.h"
@@ -67,6 +68,19 @@ uint32_t windowPixel(void* handle, int x, int y);
 Capture windowCapture(void* handle);
 // Entries of a directory: threads under /proc/self/task, descriptors under /proc/self/fd.
 int countEntries(const char* dir);
+
+// A window's property read on d, one item per element (bytes, shorts or longs as Xlib gives
+// them); empty when it is missing.
+std::vector<unsigned long> windowProperty(Display* d, XID window, Atom property);
+
+// Every line the library reports to the host's error callback while this lives.
+struct ErrorLines {
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    ErrorLines();
+    ~ErrorLines();
+    size_t count(const char* part);  // lines containing part; "" counts them all
+};
 
 // Counts recorded messages of one kind for one window.
 size_t countOf(const ws::Window* window, unsigned message);

@@ -85,13 +85,15 @@ TEST(ConvertKernels, FastPathMatchesReferenceOnRandomFramesAndFactors) {
         TableOptions o;
         o.tables = &t.t;
         o.fast = 1;
-        for (unsigned fmt : {ZU_PF_2vuy, ZU_PF_yuy2}) {
-            Image s = makeImage(fmt, 1920, 36, 12);
-            randomFill(s, fmt);
-            for (int d : {1, 2, 4, 16})
-                expectKernelsMatchReference(makeImage(ZU_PF_bgrA, 1920 / d, 36 / d, 4),
-                                            viaTables(s, o), "factor " + std::to_string(d));
-        }
+        for (unsigned fmt : {ZU_PF_2vuy, ZU_PF_yuy2})
+            for (int w : {1920, 1964}) {  // 1964: rows end inside a vector block
+                Image s = makeImage(fmt, w, 36, 12);
+                randomFill(s, fmt);
+                for (int d : {1, 2, 4, 16})
+                    expectKernelsMatchReference(makeImage(ZU_PF_bgrA, w / d, 36 / d, 4),
+                                                viaTables(s, o),
+                                                std::to_string(w) + " factor " + std::to_string(d));
+            }
     }
 }
 
@@ -116,15 +118,18 @@ TEST(ConvertKernels, FastPathMatchesReferenceForEveryYuv) {
     }
 }
 
+// Widths below one vector block and just above one end rows inside a padded block.
 TEST(ConvertKernels, FallbackKernelMatchesReferenceOnRandomFrames) {
-    for (int standard = 0; standard < 6; ++standard) {
-        Image s = makeImage(ZU_PF_2vuy, 1280, 8, 8);
-        randomFill(s, uint32_t(standard + 1));
-        ZuColorDescriptor desc = standardDesc(standard);
-        for (unsigned dfmt : {ZU_PF_bgrA, ZU_PF_rgba, ZU_PF_argB})
-            expectKernelsMatchReference(makeImage(dfmt, 1280, 8), viaScaler(s, desc),
-                                        "standard " + std::to_string(standard));
-    }
+    for (int standard = 0; standard < 6; ++standard)
+        for (int width : {1280, 34, 30, 2}) {
+            Image s = makeImage(ZU_PF_2vuy, width, 8, 8);
+            randomFill(s, uint32_t(standard + width));
+            ZuColorDescriptor desc = standardDesc(standard);
+            for (unsigned dfmt : {ZU_PF_bgrA, ZU_PF_rgba, ZU_PF_argB})
+                expectKernelsMatchReference(
+                    makeImage(dfmt, width, 8), viaScaler(s, desc),
+                    "standard " + std::to_string(standard) + " width " + std::to_string(width));
+        }
 }
 
 namespace {
@@ -174,7 +179,7 @@ TEST(ConvertKernels, ByteOrderShuffleMatchesReferenceForEveryFourBytePair) {
 // 10-bit rows are unpacked and go through the planar kernels: random frames, widths that end
 // inside a six-pixel group, every standard, realistic and awkward host tables.
 TEST(ConvertKernels, TenBitKernelsMatchReference) {
-    for (int width : {1920, 1280, 722}) {
+    for (int width : {1920, 1280, 722, 34, 30, 2}) {
         Image s = makeImage(ZU_PF_v219, width, 6, 16);
         randomFill(s, uint32_t(width));
         const std::string what = "width " + std::to_string(width);

@@ -15,57 +15,46 @@ TEST_F(LayoutShownTest, PictureCornersLandWhereTheLayoutPutsThem) {
     openVideo(960, 540);
     struct Case {
         const char* name;
-        int mode;
         int w, h;
         int aspectNum, aspectDen;
         float zoom;
         int offX, offY, topDown;
         int x0, y0, x1, y1;  // the picture's first and last window pixels
     } cases[] = {
-        {"fit, aspect 4:3, direct", 0, 720, 576, 4, 3, 0.f, 0, 0, 0, 30, 0, 929, 539},
-        {"fit, aspect 4:3, texture", 1, 720, 576, 4, 3, 0.f, 0, 0, 0, 30, 0, 929, 539},
-        {"top down, direct", 0, 720, 576, 4, 3, 0.f, 0, 0, 1, 30, 0, 929, 539},
-        {"top down, texture", 1, 720, 576, 4, 3, 0.f, 0, 0, 1, 30, 0, 929, 539},
-        {"top down filling the height", 0, 480, 270, 1, 1, 0.f, 0, 0, 1, 0, 0, 959, 539},
-        {"fixed zoom, direct", 0, 100, 50, 2, 1, 1.f, 0, 0, 0, 380, 245, 579, 294},
-        {"fixed zoom, texture", 1, 100, 50, 2, 1, 1.f, 0, 0, 0, 380, 245, 579, 294},
-        {"pan, direct", 0, 100, 50, 2, 1, 1.f, 10, 20, 0, 390, 225, 589, 274},
-        {"pan, texture", 1, 100, 50, 2, 1, 1.f, 10, 20, 0, 390, 225, 589, 274},
+        {"fit, aspect 4:3", 720, 576, 4, 3, 0.f, 0, 0, 0, 30, 0, 929, 539},
+        {"top down", 720, 576, 4, 3, 0.f, 0, 0, 1, 30, 0, 929, 539},
+        {"top down filling the height", 480, 270, 1, 1, 0.f, 0, 0, 1, 0, 0, 959, 539},
+        {"fixed zoom", 100, 50, 2, 1, 1.f, 0, 0, 0, 380, 245, 579, 294},
+        {"pan", 100, 50, 2, 1, 1.f, 10, 20, 0, 390, 225, 589, 274},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_EQ(ZUStartDisplayVideoFrame(video, c.w, c.h, c.mode, nullptr), 0);
-        if (c.mode == 1 && !video->texturePath) {
-            ZUStopDisplayVideoFrame(video);
-            continue;  // no texture path in this OpenGL
+    for (int mode : {0, 1})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (mode ? ", texture" : ", direct"));
+            ASSERT_EQ(ZUStartDisplayVideoFrame(video, c.w, c.h, mode, nullptr), 0);
+            if (mode == 1 && !video->texturePath) {
+                ZUStopDisplayVideoFrame(video);
+                continue;  // no texture path in this OpenGL
+            }
+            // First memory rows: A left, B right; last rows: C left, D right.
+            Quadrants q(c.w, c.h, kA, kB, kC, kD);
+            ZUVideoFrame f = q.frame();
+            f.aspectNum = c.aspectNum, f.aspectDen = c.aspectDen;
+            f.zoomX = f.zoomY = c.zoom;
+            f.offsetX = c.offX, f.offsetY = c.offY;
+            f.topDown = c.topDown;
+            ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
+            // Bottom up, the first memory row is the bottom of the picture.
+            EXPECT_EQ(shown(c.x0, c.y0), c.topDown ? kC : kA);
+            EXPECT_EQ(shown(c.x1, c.y1), c.topDown ? kB : kD);
+            // Just outside the picture, where there is a window, is the cleared window.
+            const std::tuple<bool, int, int> outside[] = {{c.x0 > 0, c.x0 - 1, c.y0},
+                                                          {c.x1 < winW - 1, c.x1 + 1, c.y1},
+                                                          {c.y0 > 0, c.x0, c.y0 - 1},
+                                                          {c.y1 < winH - 1, c.x1, c.y1 + 1}};
+            for (auto [there, x, y] : outside)
+                EXPECT_EQ(there ? shown(x, y) : kBlack, kBlack) << x << "," << y;
+            ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
         }
-        // First memory rows: A left, B right; last rows: C left, D right.
-        Quadrants q(c.w, c.h, kA, kB, kC, kD);
-        ZUVideoFrame f = q.frame();
-        f.aspectNum = c.aspectNum, f.aspectDen = c.aspectDen;
-        f.zoomX = f.zoomY = c.zoom;
-        f.offsetX = c.offX, f.offsetY = c.offY;
-        f.topDown = c.topDown;
-        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
-        // Bottom up, the first memory row is the bottom of the picture.
-        const Rgb bottomLeft = c.topDown ? kC : kA, topRight = c.topDown ? kB : kD;
-        EXPECT_EQ(shown(c.x0, c.y0), bottomLeft);
-        EXPECT_EQ(shown(c.x1, c.y1), topRight);
-        // Just outside the picture is the cleared window.
-        if (c.x0 > 0) {
-            EXPECT_EQ(shown(c.x0 - 1, c.y0), kBlack);
-        }
-        if (c.x1 < winW - 1) {
-            EXPECT_EQ(shown(c.x1 + 1, c.y1), kBlack);
-        }
-        if (c.y0 > 0) {
-            EXPECT_EQ(shown(c.x0, c.y0 - 1), kBlack);
-        }
-        if (c.y1 < winH - 1) {
-            EXPECT_EQ(shown(c.x1, c.y1 + 1), kBlack);
-        }
-        ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
-    }
 }
 
 TEST_F(LayoutShownTest, IdenticalFramesAreLaidOutOnceAndAResizeLaysOutAgain) {

@@ -443,18 +443,23 @@ TEST(TableConvert, SplitFramesEqualOneThreadForEveryThreadCount) {
 // Plans are kept between frames; a host that rewrites its tables in place gets results
 // from the new contents, never from the plan made for the old ones.
 TEST(TableConvert, TablesChangedInPlaceAreSeenByTheNextFrame) {
-    HostTables t;
     Image s = makeImage(ZU_PF_2vuy, 640, 4);
     randomFill(s, 3);
-    TableOptions o;
-    o.tables = &t.t;
-    for (int round = 0; round < 3; ++round) {
-        if (round == 1)
-            for (double& v : t.d[0]) v = v * 0.5 + 3;  // still affine, other coefficients
-        if (round == 2) t.d[6][100] += 40;             // no longer affine
-        Image ref = makeImage(ZU_PF_bgrA, 640, 4), out = makeImage(ZU_PF_bgrA, 640, 4);
-        ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
-        ASSERT_EQ(tableConvert(s.src(), out.dst(), o), 0);
-        EXPECT_EQ(out.bytes, ref.bytes) << "round " << round;
+    for (unsigned char fast : {0, 1}) {
+        HostTables t;
+        TableOptions o;
+        o.tables = &t.t;
+        o.fast = fast;
+        for (int round = 0; round < 3; ++round) {
+            if (round == 1) {
+                for (double& v : t.d[0]) v = v * 0.5 + 3;  // still affine, other coefficients
+                for (auto& e : t.luma) e[1] = short(e[1] / 2 + 9);
+            }
+            if (round == 2) t.d[6][100] += 40, t.cb[9][0] = 32000;  // not affine; may saturate
+            Image ref = makeImage(ZU_PF_bgrA, 640, 4), out = makeImage(ZU_PF_bgrA, 640, 4);
+            ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
+            ASSERT_EQ(tableConvert(s.src(), out.dst(), o), 0);
+            EXPECT_EQ(out.bytes, ref.bytes) << "fast " << int(fast) << " round " << round;
+        }
     }
 }

@@ -150,18 +150,12 @@ class SliderLooks : public LookSuite<400, 160> {
     }
 };
 
-TEST_F(SliderLooks, BarFillLineAndSubRange) {
-    const Rgb sub{71 / 255.f, 82 / 255.f, 130 / 255.f};
+// The fill, line, rest and sub-range of an enabled bar, and a knob on its track, are the
+// page test's reference image (tests/text/page_test.cpp); here the states it does not show.
+TEST_F(SliderLooks, BarStatesThePageDoesNotShow) {
     slider.SetZUSliderRange(0, 100, false);
-    slider.PutZUSliderPos(25, false);
-    slider.SetZUSliderSubRange(50, 75, false);
-    // px = 20 + 200 * 0.25 = 70: fill to its left, a two-pixel line at 70 and 71, rest right;
-    // the sub-range 120 to 170, four pixels in from top and bottom.
-    expectPixels(draw(slider),
-                 {at(20, 25, kRed), at(69, 25, kRed), at(70, 25, kGreen), at(71, 49, kGreen),
-                  at(72, 25, kBlue), at(219, 25, kBlue), at(220, 25, kBlack), at(19, 25, kBlack),
-                  at(100, 50, kBlack), at(120, 35, sub), at(169, 24, sub), at(169, 45, sub),
-                  at(170, 35, kBlue), at(119, 35, kBlue), at(140, 23, kBlue), at(140, 46, kBlue)});
+    slider.PutZUSliderPos(25, false);           // the line at 70
+    slider.SetZUSliderSubRange(50, 75, false);  // 120 to 170
     // No highlight for (0, 0) or the whole range.
     for (auto [s, e] : {std::pair{0, 0}, std::pair{0, 100}}) {
         SCOPED_TRACE(testing::Message() << s << "," << e);
@@ -187,25 +181,17 @@ TEST_F(SliderLooks, BarFillLineAndSubRange) {
     expectPixels(draw(slider), {at(100, 25, kBlack)});
 }
 
-TEST_F(SliderLooks, KnobOnATrack) {
+TEST_F(SliderLooks, TheKnobLeavesPolygonSmoothingOff) {
     slider.SetZUSliderType(1, false);
     slider.SetZUSliderRange(0, 100, false);
     slider.PutZUSliderPos(50, false);
-    const auto c = draw(slider);
-    // Track rows 34 and 35 (cy = 35), knob at px = 120; black beyond the knob's corners.
-    expectPixels(
-        c, {at(40, 34, kBlue), at(40, 35, kBlue), at(40, 33, kBlack), at(40, 36, kBlack),
-            at(120, 47, kBlack), at(120, 22, kBlack), at(132, 40, kBlack), at(108, 40, kBlack)});
-    EXPECT_GT(c.at(120, 41)[0], 200);  // near the top corner, almost opaque
-    EXPECT_GT(c.at(116, 36)[1], 150);
-    EXPECT_GT(c.at(124, 34)[1], 150);
+    draw(slider);
     ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_SMOOTH));  // smoothing was only for the knob
     ws::makeCurrent(nullptr);
 }
 
-// The track between the buttons is the page test's reference image; disabled it takes
-// colour 6.
+// Disabled, the track between the scroll's buttons takes colour 6.
 TEST_F(SliderLooks, DisabledScrollTrack) {
     scroll.EnableZUWindow(0, 0);
     expectPixels(draw(scroll), {at(150, 80, kRed)});

@@ -144,16 +144,12 @@ TEST_F(LookTest, TabCaptionsAndPlates) {
     ZUMiniTabButton mini;
     make(tab, {40, 200, 120, 40}, "Tab");
     make(mini, {200, 200, 80, 24}, "Mini");
-    Capture c = draw();
-    EXPECT_GT(pureCount(c, {40, 200, 120, 40}, 2), 10);  // not current: colour 101 (blue)
-    EXPECT_GT(pureCount(c, {200, 200, 80, 24}, 2), 10);
+    // Current (colour 100) and not (101) are the page test's tabs; here hover and disabled.
     tab.SetZUTabCheck(1);
     mini.SetZUTabCheck(1);
-    EXPECT_GT(pureCount(draw(), {200, 200, 80, 24}, 1), 10);  // current: colour 100 (green)
     mini.hover = true;  // the hover colour (0.4, 0.5, 0.6) for the one pass after a move
     ZUSendMessage(mini.GetZUWndHandle(), ZUM_MOUSEMOVE, 210, 210, nullptr, nullptr);
-    c = draw();
-    EXPECT_EQ(pureCount(c, {200, 200, 80, 24}, 1), 0);
+    EXPECT_EQ(pureCount(draw(), {200, 200, 80, 24}, 1), 0);
     EXPECT_GT(pureCount(draw(), {200, 200, 80, 24}, 1), 10);
     tab.EnableZUWindow(0, 0);
     EXPECT_GT(pureCount(draw(), {40, 200, 120, 40}, 0), 10);  // disabled: colour 23 (red)
@@ -174,16 +170,13 @@ TEST_F(LookTest, TextFieldColoursAndCaret) {
             }
         return n;
     };
-    Capture c = draw();
-    // Normal: colour 7 inside a black frame.
-    expectPixels(
-        c, {px(45, 52, {1, 1, 0}), dark(40, 52), dark(239, 52), dark(100, 40), dark(100, 64)});
-    EXPECT_GT(pureCount(c, {40, 100, 200, 24}, 1), 15);  // the label in colour 17
+    // Normal, colour 7 inside a black frame, is the page test's field.
+    EXPECT_GT(pureCount(draw(), {40, 100, 200, 24}, 1), 15);  // the label in colour 17
     ZUSendMessage(t.GetZUWndHandle(), ZUM_LBUTTONDOWN, 45, 45, nullptr, nullptr);
     ASSERT_TRUE(t.editing);
-    c = draw();
+    Capture c = draw();
     expectPixels(c, {px(45, 52, {0, 1, 0})});  // editing: colour 11
-    EXPECT_GT(caretPixels(c), 5);       // the red caret
+    EXPECT_GT(caretPixels(c), 5);              // the red caret
     ZUSendMessage(t.GetZUWndHandle(), ZUM_KEY, -1, 27, nullptr, nullptr);
     t.EnableZUWindow(0, 0);
     c = draw();
@@ -207,16 +200,11 @@ TEST_F(LookTest, ComboKeywordsArrowBoxesAndListHighlight) {
     mode.SetZUCurSel(2, false);  // the arrow, drawn where the page test's reference shows it
     EXPECT_GT(pureCount(draw(), {40, 40, 80, 24}, 0), 10);
 
-    // A stepping combo with one item has no arrow boxes; with two it has both.
+    // A stepping combo with one item has no arrow boxes (with more, it is the page test's).
     step.SetZUComboType(1);
     step.InsertZUItem(-1, cs("one"), 0);
     Capture c = draw();
     expectPixels(c, {dark(205, 41)});
-    step.InsertZUItem(-1, cs("two"), 0);
-    c = draw();
-    const Rgb boxBottom = lerp({0.025f, 0.05f, 0.075f}, {0.2f, 0.25f, 0.35f}, 1.5f / 24);
-    expectPixels(c, {px(205, 41, boxBottom), px(315, 41, boxBottom), dark(260, 41)});
-    EXPECT_GT(pureCount(c, {216, 40, 88, 24}, 1), 10);  // the item text in colour 100
 
     // Three 30-pixel rows: the highlighted one filled with colour 31, top row first.
     for (const char* k : {"a", "b", "c"}) list.InsertZUItem(-1, cs(k), 0);

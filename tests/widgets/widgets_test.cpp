@@ -37,15 +37,10 @@ class WidgetTest : public ::testing::Test {
 };
 
 TEST_F(WidgetTest, BaseClassLifecycle) {
-    ZUWindow fresh, parentless, orphan, panel, child;
-    int font = -1, flags = -1;
-    auto style = [&](ZUWindow& w) {
-        return w.GetWindowZUTextStyle(font, flags), font * 10 + flags;
-    };
+    ZUWindow parentless, orphan, panel, child;
     ZuRECT cr{10, 10, 20, 20};
     // clang-format off
     expectRows({
-        ROW(style(fresh), 0),
         // A parent object without a node gives none.
         ROW(orphan.CreateZUWindow(cs("o"), 0, 1, 0, &cr, &parentless), -2),
         ROW(panel.CreateZUWindow(cs("panel"), 0, 1, 0, &cr, &host), 0),
@@ -53,7 +48,6 @@ TEST_F(WidgetTest, BaseClassLifecycle) {
         ROW(child.CreateZUWindow(cs("child"), 0, 1, 0, &cr, &panel), 0),
         ROW(child.GetZUParentWnd() == panel.GetZUWndHandle(), 1),
         ROW(child.IsVisible(), 1),  ROW(textOf(child) == "child", 1),
-        AFTER(panel.SetWindowZUTextStyle(4, 1, 0), style(panel), 41),
     });
     // clang-format on
 

@@ -3,7 +3,6 @@
 #include <X11/Xatom.h>
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,17 +40,8 @@ TEST(Dnd, OnlyAnAcceptingWindowTakesDropsAndForgedNoticesAreNotRead) {
     const XID topId = static_cast<XID>(reinterpret_cast<uintptr_t>(nativeHandle(top)));
 
     zu::test::XdndSource src;
-    {  // the top-level window advertises protocol version 5
-        Atom type;
-        int format;
-        unsigned long n = 0, after = 0;
-        unsigned char* data = nullptr;
-        XGetWindowProperty(src.d, topId, src.aware, 0, 1, False, XA_ATOM, &type, &format, &n,
-                           &after, &data);
-        ASSERT_EQ(n, 1u);
-        EXPECT_EQ(*reinterpret_cast<unsigned long*>(data), 5u);
-        XFree(data);
-    }
+    EXPECT_EQ(zu::test::windowProperty(src.d, topId, src.aware), std::vector<unsigned long>{5})
+        << "the top-level window advertises protocol version 5";
     // A drop over the accepting child, every path in full, is the video window test's
     // (FilesDroppedOnARegisteredVideoWindowArriveWithTheFirstPathAndAllInFull). Over the
     // top-level window itself, which does not accept: refused, nothing arrives.
@@ -68,14 +58,7 @@ TEST(Dnd, OnlyAnAcceptingWindowTakesDropsAndForgedNoticesAreNotRead) {
     // Any client may send these. A forged selection notice during a drag, naming the
     // forger's own property, is not read (no drop, the property stays); a source that
     // vanishes mid-drag gives the host no X error.
-    static std::mutex errorsMutex;
-    static std::vector<std::string> errors;
-    ZuSetErrorCallback(
-        [](const char* line, void*) {
-            std::lock_guard lock(errorsMutex);
-            errors.emplace_back(line);
-        },
-        nullptr);
+    zu::test::ErrorLines errors;
     zu::test::XdndSource forger;
     const long overVideo = (350L << 16) | 350;
     forger.send(topId, forger.enter, 5L << 24, long(forger.uriList), 0, 0);
@@ -93,23 +76,12 @@ TEST(Dnd, OnlyAnAcceptingWindowTakesDropsAndForgedNoticesAreNotRead) {
     XSync(forger.d, False);
     zu::test::pumpFor(200);
     EXPECT_EQ(gDropWindow, nullptr);
-    unsigned char* data = nullptr;
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    XGetWindowProperty(forger.d, forger.win, prop, 0, 4096, False, AnyPropertyType, &type, &format,
-                       &count, &after, &data);
-    EXPECT_EQ(count, uris.size());
-    if (data) XFree(data);
+    EXPECT_EQ(zu::test::windowProperty(forger.d, forger.win, prop).size(), uris.size());
     XDestroyWindow(forger.d, forger.win);
     forger.send(topId, forger.position, 0, overVideo, CurrentTime, long(forger.copy));
     forger.send(topId, XInternAtom(forger.d, "XdndLeave", False), 0, 0, 0, 0);
     XSync(forger.d, False);
     zu::test::pumpFor(200);
-    ZuSetErrorCallback(nullptr, nullptr);
-    {
-        std::lock_guard lock(errorsMutex);
-        EXPECT_TRUE(errors.empty()) << errors.front();
-    }
+    EXPECT_EQ(errors.count(""), 0u) << (errors.lines.empty() ? "" : errors.lines[0]);
     destroyWindow(top);
 }

@@ -1,11 +1,9 @@
 // Failures without a result code reach the host's error callback, one line each; X errors
 // of another connection in the process stay with that connection's handler.
-#include <gtest/gtest.h>
 #include <GL/glew.h>
+#include <gtest/gtest.h>
 
-#include <mutex>
 #include <string>
-#include <vector>
 
 // Before the X headers, whose macros would meet the converter's names.
 #include "video/video_internal.h"
@@ -17,23 +15,6 @@
 namespace ws = zu::ws;
 
 namespace {
-
-struct Lines {
-    std::mutex mutex;
-    std::vector<std::string> lines;
-    size_t count(const char* part) {
-        std::lock_guard lock(mutex);
-        size_t n = 0;
-        for (auto& l : lines) n += l.find(part) != std::string::npos;
-        return n;
-    }
-};
-Lines collected;
-void collect(const char* line, void* context) {
-    auto* lines = static_cast<Lines*>(context);
-    std::lock_guard lock(lines->mutex);
-    lines->lines.emplace_back(line);
-}
 
 int othersErrors = 0;
 int othersHandler(Display*, XErrorEvent*) {
@@ -47,7 +28,7 @@ TEST(ErrorCallback, ShaderLogsAndOurXErrorsArriveAndOtherConnectionsKeepTheirs) 
     // Another toolkit's handler, there before the library's connection.
     XSetErrorHandler(othersHandler);
     ASSERT_TRUE(ws::open());
-    ZuSetErrorCallback(collect, &collected);
+    zu::test::ErrorLines collected;
 
     // A deliberately broken shader: its compiler log arrives as one line.
     ws::WindowDesc d;
@@ -66,12 +47,8 @@ TEST(ErrorCallback, ShaderLogsAndOurXErrorsArriveAndOtherConnectionsKeepTheirs) 
     glDeleteShader(shader);
     ws::makeCurrent(nullptr);
     ASSERT_EQ(collected.count("shader broken did not compile: "), 1u);
-    {
-        std::lock_guard lock(collected.mutex);
-        const std::string& line = collected.lines.back();
-        EXPECT_NE(line.find("error"), std::string::npos) << line;
-        EXPECT_EQ(line.find('\n'), std::string::npos);
-    }
+    EXPECT_EQ(collected.lines.back().find('\n'), std::string::npos);  // one line
+    EXPECT_NE(collected.lines.back().find("error"), std::string::npos) << collected.lines.back();
 
     // An X error on our connection that no call waits for: a grab on a window that another
     // client destroyed behind our back.
@@ -85,12 +62,12 @@ TEST(ErrorCallback, ShaderLogsAndOurXErrorsArriveAndOtherConnectionsKeepTheirs) 
     EXPECT_EQ(othersErrors, 0);
 
     // An error on another connection of the process goes to the handler that was there.
-    const size_t before = collected.lines.size();
+    const size_t before = collected.count("");
     XWindowAttributes wa;
     XGetWindowAttributes(other.dpy, reinterpret_cast<Window>(ws::nativeHandle(w)), &wa);
     other.sync();
     EXPECT_EQ(othersErrors, 1);
-    EXPECT_EQ(collected.lines.size(), before);
+    EXPECT_EQ(collected.count(""), before);
 
     // A cursor file that cannot be read is told too; without a callback nothing is.
     EXPECT_EQ(ws::loadCursor("data/icons/no-such.cur"), nullptr);

@@ -1,6 +1,7 @@
 // Integer coefficients for term sets that are affine in their index.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "video/convert/kernel_util.h"
 
@@ -66,9 +67,8 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     termPixelExact(t, 0, 0, 0, px);
     k.alpha = px[a];
 
-    // Indices are centred in the kernel (cy and cc subtracted), so every partial sum is at
-    // most the value at the centre plus each term's swing; as many fraction bits as keep
-    // that inside 31 bits.
+    // Every X is at most the value at the centre (cy, cc) plus each term's swing; as many
+    // fraction bits as keep that inside 31 bits.
     const int cy = (n - 1) / 2, cc = (nc - 1) / 2;
     const double spanY = n - 1 - cy, spanC = nc - 1 - cc;
     double swing = 0;
@@ -95,15 +95,58 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
         const auto e = int64_t(std::ceil(bound));
         guard = std::max(guard, 2 * e);
         k.ky[c] = int32_t(ky), k.kv[c] = int32_t(kv), k.ku[c] = int32_t(ku);
-        k.d[c] = int32_t(int64_t(d) + e);
+        // The kernels take the indices as they are: the centring moves into d. Partial sums
+        // may then leave 32 bits, but they wrap, and X itself fits.
+        const int64_t centred = int64_t(d) + e;
+        const int64_t raw = centred - int64_t(ky) * cy - int64_t(kv) * cc - int64_t(ku) * cc;
+        k.d[c] = int32_t(uint32_t(uint64_t(raw)));
     }
-    if (2 * guard >= int64_t(one)) return false;
-    k.centreY = cy;
-    k.centreC = cc;
-    k.guard = int32_t(guard);
+    // A power of two, so that a fraction below it is a test of its high bits being zero.
+    int64_t g = 1;
+    while (g < guard) g *= 2;
+    if (2 * g >= int64_t(one)) return false;
+    k.guard = int32_t(g);
+    k.guardMask = int32_t((int64_t(one) - 1) & ~(g - 1));
     k.shift = shift;
     k.sharedLuma = k.ky[0] == k.ky[1] && k.ky[1] == k.ky[2];
     for (int i = 0; i < 4; ++i) k.slot[i] = slot[i];
+    for (int p = 0; p < 4; ++p)
+        for (int c = 0; c < 4; ++c) k.order[4 * p + slot[c]] = int8_t(4 * c + p);
+    return true;
+}
+
+bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
+                       FastColumns& c) {
+    const short(*tables[3])[4] = {luma, cb, cr};
+    for (int l = 0; l < 4; ++l) {
+        int worst = 0;
+        for (int t = 0; t < 3; ++t) {
+            int m = 0;
+            for (int i = 0; i < 256; ++i) m = std::max(m, std::abs(int(tables[t][i][l])));
+            worst += m;
+        }
+        if (worst > 32767) return false;
+    }
+    for (int t = 0; t < 3; ++t)
+        for (int l = 0; l < 4; ++l) {
+            const int n = 4 * t + l;
+            bool constant = true;
+            for (int i = 0; i < 256; ++i) {
+                c.col[n][i] = tables[t][i][l];
+                constant = constant && c.col[n][i] == c.col[n][0];
+                if (t == 0) {
+                    c.lumaBytes[l][0][i] = uint8_t(uint16_t(c.col[n][i]) & 255);
+                    c.lumaBytes[l][1][i] = uint8_t(uint16_t(c.col[n][i]) >> 8);
+                }
+            }
+            c.constant[n] = c.col[n][0];
+            c.from[n] = constant ? -1 : int8_t(n);
+            for (int m = 4 * t; m < n && !constant; ++m)
+                if (c.from[m] == m && std::equal(c.col[m], c.col[m] + 256, c.col[n])) {
+                    c.from[n] = int8_t(m);
+                    break;
+                }
+        }
     return true;
 }
 

@@ -138,6 +138,21 @@ void fastRowScalar(const FastRowArgs& a);
 void fastRowSse2(const FastRowArgs& a);
 void fastRowAvx2(const FastRowArgs& a);
 
+// The fast path's tables by column for the 512-bit kernel, which reads 32 entries at a time
+// with register permutes instead of one pair at a time from memory. Column 4 t + l is lane
+// l (blue, green, red, alpha) of table t (luma, Cb, Cr). Made only when no sum of three
+// entries can reach the 16-bit limits, so that plain sums equal the saturating ones.
+struct FastColumns {
+    alignas(64) int16_t col[12][256];
+    alignas(64) uint8_t lumaBytes[4][2][256];  // the luma columns' low and high bytes
+    int8_t from[12];        // the first column with the same entries; -1: a constant
+    int16_t constant[12];   // the value of a constant column
+};
+bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
+                       FastColumns& c);
+// Whole pairs of "2vuy" or "yuy2" at step 1 (others go to fastRowAvx2); needs AVX-512 VBMI.
+void fastRowAvx512(const FastRowArgs& a, const FastColumns& c);
+
 // 8-bit 4:2:2 into a 4-byte 8-bit RGB layout through double terms interleaved in the
 // destination's byte order: component = trunc(clamp(((luma + cr) + cb) + half, 0, 255)).
 // A zero term adds exactly nothing (x + 0.0 == x up to the sign of zero, which the
@@ -194,12 +209,14 @@ bool cpuHasVbmi();  // byte permutes (AVX-512 VBMI) for unpacking
 // thousand pixels. Red reads no U and blue no V.
 struct ArithCoeffs {
     int32_t ky[3], ku[3], kv[3], d[3];  // red, green, blue
-    int32_t centreY, centreC;
     int shift;
-    int32_t guard;
+    int32_t guard;      // a power of two
+    int32_t guardMask;  // the fraction's bits from guard up: none set means below guard
     bool sharedLuma;  // ky equal for the three components
     uint8_t alpha;    // the constant alpha byte
     int8_t slot[4];   // byte of red, green, blue, alpha in a pixel
+    // Byte shuffle from R0-3 G0-3 B0-3 A0-3 of four pixels to the destination's order.
+    int8_t order[16];
 };
 // Fills k for terms t of lumaLevels (256 or 1024) luma entries, chroma read by sum or by
 // rounded mean; false when a term column is not affine or the range needs too many bits.

@@ -14,6 +14,7 @@
 // GCC 12's AVX-512 headers start many intrinsics from an undefined register and then warn
 // that it may be used uninitialised; it never is.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 
 namespace zu::detail {
 
@@ -159,6 +160,176 @@ __attribute__((target("avx2"))) void fastRowAvx2(const FastRowArgs& a) {
     fastRowSse2(rest);
 }
 
+namespace {
+
+#define ZU_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
+// Entries of a 256-word column at 32 indices: four 64-entry permutes, then the index's
+// bits 6 and 7 choose among them.
+ZU_VBMI inline __m512i lookColumn(const int16_t* t, __m512i i, __mmask32 b6, __mmask32 b7) {
+    const __m512i a =
+        _mm512_permutex2var_epi16(_mm512_load_si512(t), i, _mm512_load_si512(t + 32));
+    const __m512i b =
+        _mm512_permutex2var_epi16(_mm512_load_si512(t + 64), i, _mm512_load_si512(t + 96));
+    const __m512i c =
+        _mm512_permutex2var_epi16(_mm512_load_si512(t + 128), i, _mm512_load_si512(t + 160));
+    const __m512i d =
+        _mm512_permutex2var_epi16(_mm512_load_si512(t + 192), i, _mm512_load_si512(t + 224));
+    return _mm512_mask_blend_epi16(b7, _mm512_mask_blend_epi16(b6, a, b),
+                                   _mm512_mask_blend_epi16(b6, c, d));
+}
+
+// Lanes 0-3 of table t at indices i; columns equal to an earlier one are taken from it.
+// from holds, per lane, -1 for a constant, else the lane whose column it reads (the indices
+// stay constants once the loops unroll, so the vectors stay in registers).
+ZU_VBMI inline void lookTable(const int16_t (*col)[256], const int8_t from[4],
+                              const __m512i constant[4], __m512i i, __m512i out[4]) {
+    const __mmask32 b6 = _mm512_test_epi16_mask(i, _mm512_set1_epi16(64));
+    const __mmask32 b7 = _mm512_test_epi16_mask(i, _mm512_set1_epi16(128));
+#pragma GCC unroll 4
+    for (int l = 0; l < 4; ++l) {
+        switch (from[l]) {
+            case -1:
+                out[l] = constant[l];
+                break;
+            case 0:
+                out[l] = l == 0 ? lookColumn(col[0], i, b6, b7) : out[0];
+                break;
+            case 1:
+                out[l] = l == 1 ? lookColumn(col[1], i, b6, b7) : out[1];
+                break;
+            case 2:
+                out[l] = l == 2 ? lookColumn(col[2], i, b6, b7) : out[2];
+                break;
+            default:
+                out[l] = lookColumn(col[3], i, b6, b7);
+                break;
+        }
+    }
+}
+
+// A 256-byte plane at 64 byte indices: two 128-entry permutes, the index's top bit chooses.
+ZU_VBMI inline __m512i lookBytes(const uint8_t* t, __m512i i, __mmask64 top) {
+    const __m512i a = _mm512_permutex2var_epi8(_mm512_load_si512(t), i, _mm512_load_si512(t + 64));
+    const __m512i b =
+        _mm512_permutex2var_epi8(_mm512_load_si512(t + 128), i, _mm512_load_si512(t + 192));
+    return _mm512_mask_blend_epi8(top, a, b);
+}
+
+// The luma lanes of 64 pixels from their Y bytes, ordered so that the low and high bytes
+// interleave into words of pixels 0-31 (lo) and 32-63 (hi).
+ZU_VBMI inline void lookLuma(const uint8_t (*bytes)[2][256], const int8_t from[4],
+                             const __m512i constant[4], __m512i i, __m512i lo[4], __m512i hi[4]) {
+    const __mmask64 top = _mm512_movepi8_mask(i);
+#pragma GCC unroll 4
+    for (int l = 0; l < 4; ++l) {
+        if (from[l] < 0) {
+            lo[l] = hi[l] = constant[l];
+        } else if (from[l] != l) {
+            // An earlier lane: from[l] < l, and the loop is unrolled, so the index is fixed.
+            for (int m = 0; m < l; ++m)
+                if (from[l] == m) lo[l] = lo[m], hi[l] = hi[m];
+        } else {
+            const __m512i low = lookBytes(bytes[l][0], i, top);
+            const __m512i high = lookBytes(bytes[l][1], i, top);
+            lo[l] = _mm512_unpacklo_epi8(low, high);
+            hi[l] = _mm512_unpackhi_epi8(low, high);
+        }
+    }
+}
+
+}  // namespace
+
+ZU_VBMI void fastRowAvx512(const FastRowArgs& a, const FastColumns& c) {
+    const bool yHigh = a.yOff0 == 1;  // "2vuy": Y in each word's high byte, else "yuy2"
+    const __m512i low = _mm512_set1_epi16(255);
+    // packus gives, per 128-bit lane k, blue then green of pixels 8k-8k+7 (and red, alpha
+    // from the second pack); each store takes the four bytes of 16 pixels from both.
+    alignas(64) uint8_t m[2][64];
+    for (int h = 0; h < 2; ++h)
+        for (int q = 0; q < 16; ++q) {
+            const int p = 16 * h + q, at = 16 * (p / 8) + p % 8;
+            m[h][4 * q] = uint8_t(at), m[h][4 * q + 1] = uint8_t(at + 8);
+            m[h][4 * q + 2] = uint8_t(64 + at), m[h][4 * q + 3] = uint8_t(64 + at + 8);
+        }
+    const __m512i first = _mm512_load_si512(m[0]), second = _mm512_load_si512(m[1]);
+    // Locals: the stores below may alias anything the columns' fields could be read from.
+    int8_t from[3][4];
+    __m512i constant[3][4];
+    for (int t = 0; t < 3; ++t)
+        for (int l = 0; l < 4; ++l) {
+            from[t][l] = c.from[4 * t + l] < 0 ? int8_t(-1) : int8_t(c.from[4 * t + l] - 4 * t);
+            constant[t][l] = _mm512_set1_epi16(c.constant[4 * t + l]);
+        }
+    const uint8_t* g = a.src;
+    uint8_t* d = a.dst;
+    int k = 0;
+    // 32 pairs a step: U and V gathered into one register each, so that every chroma
+    // lookup serves 32 pairs; each pair's sum is then spread to its two pixels.
+    alignas(64) uint16_t idx[4][32];
+    for (int j = 0; j < 32; ++j) {
+        idx[0][j] = uint16_t(2 * j), idx[1][j] = uint16_t(2 * j + 1);
+        idx[2][j] = uint16_t(j / 2), idx[3][j] = uint16_t(16 + j / 2);
+    }
+    const __m512i evens = _mm512_load_si512(idx[0]), odds = _mm512_load_si512(idx[1]);
+    const __m512i spreadLo = _mm512_load_si512(idx[2]), spreadHi = _mm512_load_si512(idx[3]);
+    // Y bytes of the 64 pixels: byte 16 k + j of pixel 8 k + j, and 16 k + 8 + j of 32 + 8 k + j.
+    alignas(64) uint8_t yAt[64];
+    for (int k4 = 0; k4 < 4; ++k4)
+        for (int j = 0; j < 8; ++j) {
+            yAt[16 * k4 + j] = uint8_t(2 * (8 * k4 + j) + yHigh);
+            yAt[16 * k4 + 8 + j] = uint8_t(2 * (32 + 8 * k4 + j) + yHigh);
+        }
+    const __m512i yBytes = _mm512_load_si512(yAt);
+    for (; k + 32 <= a.pairs; k += 32, g += 128, d += 256) {
+        const __m512i w0 = _mm512_loadu_si512(g), w1 = _mm512_loadu_si512(g + 64);
+        const __m512i hi0 = _mm512_srli_epi16(w0, 8), lo0 = _mm512_and_si512(w0, low);
+        const __m512i hi1 = _mm512_srli_epi16(w1, 8), lo1 = _mm512_and_si512(w1, low);
+        const __m512i c0 = yHigh ? lo0 : hi0, c1 = yHigh ? lo1 : hi1;
+        __m512i y0[4], y1[4], e[4], o[4];
+        lookLuma(c.lumaBytes, from[0], constant[0], _mm512_permutex2var_epi8(w0, yBytes, w1), y0,
+                 y1);
+        lookTable(c.col + 4, from[1], constant[1], _mm512_permutex2var_epi16(c0, evens, c1), e);
+        lookTable(c.col + 8, from[2], constant[2], _mm512_permutex2var_epi16(c0, odds, c1), o);
+        __m512i px0[4], px1[4];
+        for (int l = 0; l < 4; ++l) {
+            const __m512i sum = _mm512_add_epi16(e[l], o[l]);
+            px0[l] = _mm512_add_epi16(y0[l], _mm512_permutexvar_epi16(spreadLo, sum));
+            px1[l] = _mm512_add_epi16(y1[l], _mm512_permutexvar_epi16(spreadHi, sum));
+        }
+        __m512i bg = _mm512_packus_epi16(px0[0], px0[1]), ra = _mm512_packus_epi16(px0[2], px0[3]);
+        _mm512_storeu_si512(d, _mm512_permutex2var_epi8(bg, first, ra));
+        _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(bg, second, ra));
+        bg = _mm512_packus_epi16(px1[0], px1[1]), ra = _mm512_packus_epi16(px1[2], px1[3]);
+        _mm512_storeu_si512(d + 128, _mm512_permutex2var_epi8(bg, first, ra));
+        _mm512_storeu_si512(d + 192, _mm512_permutex2var_epi8(bg, second, ra));
+    }
+    for (; k + 16 <= a.pairs; k += 16, g += 64, d += 128) {
+        const __m512i w = _mm512_loadu_si512(g);
+        const __m512i hi = _mm512_srli_epi16(w, 8), lo = _mm512_and_si512(w, low);
+        // Y per pixel; U of pair p in word 2 p and V in word 2 p + 1.
+        __m512i y[4], e[4], o[4], px[4];
+        lookTable(c.col, from[0], constant[0], yHigh ? hi : lo, y);
+        const __m512i ch = yHigh ? lo : hi;
+        lookTable(c.col + 4, from[1], constant[1], ch, e);
+        lookTable(c.col + 8, from[2], constant[2], ch, o);
+        for (int l = 0; l < 4; ++l) {
+            // Cb at the even words, Cr at the odd ones, their sum in both.
+            const __m512i x = _mm512_mask_blend_epi16(0xAAAAAAAA, e[l], o[l]);
+            px[l] = _mm512_add_epi16(y[l], _mm512_add_epi16(x, _mm512_rol_epi32(x, 16)));
+        }
+        const __m512i bg = _mm512_packus_epi16(px[0], px[1]);
+        const __m512i ra = _mm512_packus_epi16(px[2], px[3]);
+        _mm512_storeu_si512(d, _mm512_permutex2var_epi8(bg, first, ra));
+        _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(bg, second, ra));
+    }
+    FastRowArgs rest = a;
+    rest.src = g;
+    rest.dst = d;
+    rest.pairs = a.pairs - k;
+    fastRowAvx2(rest);
+}
+
 // ---- 8-bit 4:2:2 into 4-byte RGB through double terms ---------------------------------
 
 namespace {
@@ -251,7 +422,7 @@ std::atomic<uint64_t> guardCount{0};
 
 struct ArithVec {
     __m256i ky[3], ku[3], kv[3], d[3];
-    __m256i mask, guard, alpha, order, centreY, centreC;
+    __m256i mask, guard, alpha, order;
     __m128i shift;
 };
 
@@ -266,16 +437,8 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
     v.mask = _mm256_set1_epi32((1 << k.shift) - 1);
     v.guard = _mm256_set1_epi32(k.guard);
     v.alpha = _mm256_set1_epi32(k.alpha);
-    v.centreY = _mm256_set1_epi32(k.centreY);
-    v.centreC = _mm256_set1_epi32(k.centreC);
     v.shift = _mm_cvtsi32_si128(k.shift);
-    // Bytes arrive as R0-3 G0-3 B0-3 A0-3 for four pixels; pixel p's byte slot[c] takes
-    // component c.
-    alignas(32) int8_t m[32];
-    for (int p = 0; p < 4; ++p)
-        for (int c = 0; c < 4; ++c)
-            m[4 * p + k.slot[c]] = m[16 + 4 * p + k.slot[c]] = int8_t(4 * c + p);
-    v.order = _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
+    v.order = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
     return v;
 }
 
@@ -284,9 +447,6 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
 template <bool SharedLuma>
 __attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m256i y, __m256i u,
                                                          __m256i v, int& amb) {
-    y = _mm256_sub_epi32(y, k.centreY);
-    u = _mm256_sub_epi32(u, k.centreC);
-    v = _mm256_sub_epi32(v, k.centreC);
     const __m256i l0 = _mm256_mullo_epi32(y, k.ky[0]);
     const __m256i l1 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[1]);
     const __m256i l2 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[2]);
@@ -328,13 +488,14 @@ __attribute__((target("avx2"))) inline void chromaVec(bool sum, __m256i u, __m25
         u0 = _mm256_add_epi32(u, u);
         u1 = _mm256_add_epi32(u, un);
     } else {
+        // Samples stay below 2^16, so the 16-bit rounding average is the 32-bit one.
         u0 = u;
-        u1 = _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(u, un), _mm256_set1_epi32(1)), 1);
+        u1 = _mm256_avg_epu16(u, un);
     }
 }
 
 // Guarded pixels again from the terms.
-void arithFix(const ArithRowArgs& a, int k, int amb0, int amb1) {
+__attribute__((target("popcnt"))) void arithFix(const ArithRowArgs& a, int k, int amb0, int amb1) {
     for (int q = 0; q < 8; ++q) {
         if (!((amb0 | amb1) >> q & 1)) continue;
         const int pair = k + q;
@@ -370,57 +531,107 @@ __attribute__((target("avx2"))) inline __m256i load8x16(const uint16_t* p) {
     return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
 
+// The last pairs of a row, fewer than a block, copied into a block with zeros after them:
+// the pair after the last repeats its chroma, as the last pair reads its own, and the
+// spare pixels are discarded. The rows' ends then cost one block, not the terms.
+template <int Pairs>
+struct ArithTail {
+    alignas(64) uint8_t src[4 * (Pairs + 1)] = {};
+    alignas(64) uint16_t y[2 * Pairs] = {}, u[Pairs + 1] = {}, v[Pairs + 1] = {};
+    alignas(64) uint8_t out[8 * Pairs];
+    ArithRowArgs args;
+    int n;
+    ArithTail(const ArithRowArgs& a, int q) : args(a), n(a.pairs - q) {
+        if (a.src) {
+            std::memcpy(src, a.src + 4 * q, size_t(4 * n));
+            std::memcpy(src + 4 * n, a.src + 4 * (q + n - 1), 4);
+            args.src = src;
+        } else {
+            // The unpacked rows carry the entry past the last pair themselves.
+            std::memcpy(y, a.y + 2 * q, sizeof(uint16_t) * size_t(2 * n));
+            std::memcpy(u, a.u + q, sizeof(uint16_t) * size_t(n + 1));
+            std::memcpy(v, a.v + q, sizeof(uint16_t) * size_t(n + 1));
+            args.y = y, args.u = u, args.v = v;
+        }
+        args.dst = out;
+        args.pairs = Pairs;
+    }
+    void finish(const ArithRowArgs& a, int q) const {
+        std::memcpy(a.dst + 8 * q, out, size_t(8 * n));
+    }
+};
+
+struct PackedOrder {
+    __m256i gather, order;
+};
+
+__attribute__((target("avx2"))) PackedOrder packedOrder(const ArithRowArgs& a) {
+    // Within each 16-byte half: U0-3 Y0_0-3 V0-3 Y1_0-3 of its four pairs.
+    alignas(16) int8_t m[16];
+    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
+    for (int j = 0; j < 16; ++j) m[j] = int8_t(4 * (j & 3) + off[j >> 2]);
+    return {_mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(m))),
+            _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7)};
+}
+
+// Eight pairs from a.src + 4 q; the next pair's chroma is read from the following group.
+template <bool SharedLuma>
+__attribute__((target("avx2"))) inline void packedBlock(const ArithVec& k, const PackedOrder& o,
+                                                        const ArithRowArgs& a, int q) {
+    const uint8_t* g = a.src + 4 * q;
+    __m128i uy, vy, uyn, vyn;
+    splitPairs(g, o.gather, o.order, uy, vy);
+    splitPairs(g + 4, o.gather, o.order, uyn, vyn);
+    const __m256i y0 = _mm256_cvtepu8_epi32(_mm_srli_si128(uy, 8));
+    const __m256i y1 = _mm256_cvtepu8_epi32(_mm_srli_si128(vy, 8));
+    __m256i u0, u1, v0, v1;
+    chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(uy), _mm256_cvtepu8_epi32(uyn), u0, u1);
+    chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(vy), _mm256_cvtepu8_epi32(vyn), v0, v1);
+    int amb0, amb1;
+    arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
+    if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
+}
+
 template <bool SharedLuma>
 __attribute__((target("avx2"))) void arithRowPacked(const ArithRowArgs& a) {
     const ArithVec k = arithVec(*a.k);
-    // Within each 16-byte half: U0-3 Y0_0-3 V0-3 Y1_0-3 of its four pairs.
-    alignas(32) int8_t m[32];
-    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
-    for (int j = 0; j < 16; ++j) m[j] = m[16 + j] = int8_t(4 * (j & 3) + off[j >> 2]);
-    const __m256i gather = _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
-    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    const PackedOrder o = packedOrder(a);
     int q = 0;
-    // The next pair's chroma is read from the following group, so the last pair of the row
-    // (which reads its own) is left to the terms.
-    for (; q + 9 <= a.pairs; q += 8) {
-        const uint8_t* g = a.src + 4 * q;
-        __m128i uy, vy, uyn, vyn;
-        splitPairs(g, gather, order, uy, vy);
-        splitPairs(g + 4, gather, order, uyn, vyn);
-        const __m256i y0 = _mm256_cvtepu8_epi32(_mm_srli_si128(uy, 8));
-        const __m256i y1 = _mm256_cvtepu8_epi32(_mm_srli_si128(vy, 8));
-        __m256i u0, u1, v0, v1;
-        chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(uy), _mm256_cvtepu8_epi32(uyn), u0, u1);
-        chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(vy), _mm256_cvtepu8_epi32(vyn), v0, v1);
-        int amb0, amb1;
-        arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
-        if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
+    // The last pair reads its own chroma, not the following group's, so it goes to the tail.
+    for (; q + 9 <= a.pairs; q += 8) packedBlock<SharedLuma>(k, o, a, q);
+    if (q < a.pairs) {
+        ArithTail<8> t(a, q);
+        packedBlock<SharedLuma>(k, o, t.args, 0);
+        t.finish(a, q);
     }
-    TermRowArgs rest{a.src + 4 * q, a.dst + 8 * q, a.pairs - q, a.yOff0, a.yOff1,
-                     a.uOff,        a.vOff,        a.sumIndex,  a.terms};
-    termRowScalar(rest);
+}
+
+// Eight pairs of unpacked rows from pair q; the entry past the last pair repeats it.
+template <bool SharedLuma>
+__attribute__((target("avx2"))) inline void planarBlock(const ArithVec& k, const ArithRowArgs& a,
+                                                        int q) {
+    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.y + 2 * q));
+    const __m256i low = _mm256_set1_epi32(0xffff);
+    const __m256i y0 = _mm256_and_si256(y, low), y1 = _mm256_srli_epi32(y, 16);
+    const __m256i un = load8x16(a.u + q + 1), vn = load8x16(a.v + q + 1);
+    __m256i u0, u1, v0, v1;
+    chromaVec(a.sumIndex, load8x16(a.u + q), un, u0, u1);
+    chromaVec(a.sumIndex, load8x16(a.v + q), vn, v0, v1);
+    int amb0, amb1;
+    arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
+    if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
 }
 
 template <bool SharedLuma>
 __attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
     const ArithVec k = arithVec(*a.k);
-    const __m256i low = _mm256_set1_epi32(0xffff);
     int q = 0;
-    for (; q + 8 <= a.pairs; q += 8) {
-        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.y + 2 * q));
-        const __m256i y0 = _mm256_and_si256(y, low), y1 = _mm256_srli_epi32(y, 16);
-        // The entry past the last pair repeats it, so the last pair reads its own chroma.
-        const __m256i un = load8x16(a.u + q + 1), vn = load8x16(a.v + q + 1);
-        __m256i u0, u1, v0, v1;
-        chromaVec(a.sumIndex, load8x16(a.u + q), un, u0, u1);
-        chromaVec(a.sumIndex, load8x16(a.v + q), vn, v0, v1);
-        int amb0, amb1;
-        arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
-        if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
+    for (; q + 8 <= a.pairs; q += 8) planarBlock<SharedLuma>(k, a, q);
+    if (q < a.pairs) {
+        ArithTail<8> t(a, q);
+        planarBlock<SharedLuma>(k, t.args, 0);
+        t.finish(a, q);
     }
-    PlanarRowArgs rest{a.y + 2 * q, a.u + q,    a.v + q, a.dst + 8 * q,
-                       a.pairs - q, a.sumIndex, a.terms};
-    planarRowScalar(rest);
 }
 
 // The same with sixteen pairs (32 pixels) per step in 512-bit registers.
@@ -428,7 +639,7 @@ __attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
 
 struct ArithVec512 {
     __m512i ky[3], ku[3], kv[3], d[3];
-    __m512i mask, guard, alpha, order, centreY, centreC;
+    __m512i guardMask, alpha, order;
     __m128i shift;
 };
 
@@ -440,26 +651,16 @@ ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
         v.kv[c] = _mm512_set1_epi32(k.kv[c]);
         v.d[c] = _mm512_set1_epi32(k.d[c]);
     }
-    v.mask = _mm512_set1_epi32((1 << k.shift) - 1);
-    v.guard = _mm512_set1_epi32(k.guard);
+    v.guardMask = _mm512_set1_epi32(k.guardMask);
     v.alpha = _mm512_set1_epi32(k.alpha);
-    v.centreY = _mm512_set1_epi32(k.centreY);
-    v.centreC = _mm512_set1_epi32(k.centreC);
     v.shift = _mm_cvtsi32_si128(k.shift);
-    alignas(64) int8_t m[64];
-    for (int l = 0; l < 4; ++l)
-        for (int p = 0; p < 4; ++p)
-            for (int c = 0; c < 4; ++c) m[16 * l + 4 * p + k.slot[c]] = int8_t(4 * c + p);
-    v.order = _mm512_load_si512(m);
+    v.order = _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
     return v;
 }
 
 template <bool SharedLuma>
 ZU_AVX512 inline __m512i arithHalf512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
                                       __mmask16& amb) {
-    y = _mm512_sub_epi32(y, k.centreY);
-    u = _mm512_sub_epi32(u, k.centreC);
-    v = _mm512_sub_epi32(v, k.centreC);
     const __m512i l0 = _mm512_mullo_epi32(y, k.ky[0]);
     const __m512i l1 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[1]);
     const __m512i l2 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[2]);
@@ -469,9 +670,8 @@ ZU_AVX512 inline __m512i arithHalf512(const ArithVec512& k, __m512i y, __m512i u
                                        _mm512_add_epi32(_mm512_mullo_epi32(u, k.ku[1]), k.d[1]));
     const __m512i b =
         _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, k.ku[2])), k.d[2]);
-    __m512i f = _mm512_min_epu32(_mm512_and_si512(r, k.mask), _mm512_and_si512(g, k.mask));
-    f = _mm512_min_epu32(f, _mm512_and_si512(b, k.mask));
-    amb = _mm512_cmplt_epu32_mask(f, k.guard);
+    amb = _mm512_testn_epi32_mask(r, k.guardMask) | _mm512_testn_epi32_mask(g, k.guardMask) |
+          _mm512_testn_epi32_mask(b, k.guardMask);
     const __m512i rg =
         _mm512_packs_epi32(_mm512_sra_epi32(r, k.shift), _mm512_sra_epi32(g, k.shift));
     const __m512i ba = _mm512_packs_epi32(_mm512_sra_epi32(b, k.shift), k.alpha);
@@ -498,7 +698,7 @@ ZU_AVX512 inline void chromaVec512(bool sum, __m512i u, __m512i un, __m512i& u0,
         u1 = _mm512_add_epi32(u, un);
     } else {
         u0 = u;
-        u1 = _mm512_srli_epi32(_mm512_add_epi32(_mm512_add_epi32(u, un), _mm512_set1_epi32(1)), 1);
+        u1 = _mm512_avg_epu16(u, un);
     }
 }
 
@@ -522,58 +722,119 @@ void arithFix16(const ArithRowArgs& a, int k, unsigned amb0, unsigned amb1) {
     arithFix(a, k + 8, int(amb0 >> 8), int(amb1 >> 8));
 }
 
+struct PackedOrder512 {
+    __m512i gather, order;
+};
+
+ZU_AVX512 PackedOrder512 packedOrder512(const ArithRowArgs& a) {
+    alignas(16) int8_t m[16];
+    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
+    for (int j = 0; j < 16; ++j) m[j] = int8_t(4 * (j & 3) + off[j >> 2]);
+    return {_mm512_broadcast_i32x4(_mm_load_si128(reinterpret_cast<const __m128i*>(m))),
+            _mm512_setr_epi32(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15)};
+}
+
+template <bool SharedLuma>
+ZU_AVX512 inline void packedBlock512(const ArithVec512& k, const PackedOrder512& o,
+                                     const ArithRowArgs& a, int q) {
+    const uint8_t* g = a.src + 4 * q;
+    __m128i u, y0, v, y1, un, vn, t0, t1;
+    splitPairs512(g, o.gather, o.order, u, y0, v, y1);
+    splitPairs512(g + 4, o.gather, o.order, un, t0, vn, t1);
+    __m512i u0, u1, v0, v1;
+    chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(u), _mm512_cvtepu8_epi32(un), u0, u1);
+    chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(v), _mm512_cvtepu8_epi32(vn), v0, v1);
+    __mmask16 amb0, amb1;
+    arithBlock512<SharedLuma>(k, _mm512_cvtepu8_epi32(y0), _mm512_cvtepu8_epi32(y1), u0, u1, v0,
+                              v1, a.dst + 8 * q, amb0, amb1);
+    if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+}
+
+// With byte permutes, each of U, Y0, V, Y1 of sixteen pairs comes out of the group's bytes
+// as 32-bit lanes in one step.
+#define ZU_AVX512_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
+struct BytePicks {
+    __m512i u, y0, v, y1;
+};
+
+ZU_AVX512_VBMI BytePicks bytePicks(const ArithRowArgs& a) {
+    alignas(64) uint8_t m[4][64] = {};
+    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
+    for (int c = 0; c < 4; ++c)
+        for (int p = 0; p < 16; ++p) m[c][4 * p] = uint8_t(4 * p + off[c]);
+    return {_mm512_load_si512(m[0]), _mm512_load_si512(m[1]), _mm512_load_si512(m[2]),
+            _mm512_load_si512(m[3])};
+}
+
+template <bool SharedLuma>
+ZU_AVX512_VBMI inline void packedBlockVbmi(const ArithVec512& k, const BytePicks& b,
+                                           const ArithRowArgs& a, int q) {
+    constexpr __mmask64 low = 0x1111111111111111ull;
+    const __m512i w = _mm512_loadu_si512(a.src + 4 * q);
+    const __m512i n = _mm512_loadu_si512(a.src + 4 * q + 4);
+    __m512i u0, u1, v0, v1;
+    chromaVec512(a.sumIndex, _mm512_maskz_permutexvar_epi8(low, b.u, w),
+                 _mm512_maskz_permutexvar_epi8(low, b.u, n), u0, u1);
+    chromaVec512(a.sumIndex, _mm512_maskz_permutexvar_epi8(low, b.v, w),
+                 _mm512_maskz_permutexvar_epi8(low, b.v, n), v0, v1);
+    __mmask16 amb0, amb1;
+    arithBlock512<SharedLuma>(k, _mm512_maskz_permutexvar_epi8(low, b.y0, w),
+                              _mm512_maskz_permutexvar_epi8(low, b.y1, w), u0, u1, v0, v1,
+                              a.dst + 8 * q, amb0, amb1);
+    if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+}
+
+template <bool SharedLuma>
+ZU_AVX512_VBMI void arithRowPackedVbmi(const ArithRowArgs& a) {
+    const ArithVec512 k = arithVec512(*a.k);
+    const BytePicks b = bytePicks(a);
+    int q = 0;
+    for (; q + 17 <= a.pairs; q += 16) packedBlockVbmi<SharedLuma>(k, b, a, q);
+    if (q < a.pairs) {
+        ArithTail<16> t(a, q);
+        packedBlockVbmi<SharedLuma>(k, b, t.args, 0);
+        t.finish(a, q);
+    }
+}
+
 template <bool SharedLuma>
 ZU_AVX512 void arithRowPacked512(const ArithRowArgs& a) {
+    if (cpuHasVbmi()) return arithRowPackedVbmi<SharedLuma>(a);
     const ArithVec512 k = arithVec512(*a.k);
-    alignas(64) int8_t m[64];
-    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
-    for (int l = 0; l < 4; ++l)
-        for (int j = 0; j < 16; ++j) m[16 * l + j] = int8_t(4 * (j & 3) + off[j >> 2]);
-    const __m512i gather = _mm512_load_si512(m);
-    const __m512i order = _mm512_setr_epi32(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    const PackedOrder512 o = packedOrder512(a);
     int q = 0;
-    for (; q + 17 <= a.pairs; q += 16) {
-        const uint8_t* g = a.src + 4 * q;
-        __m128i u, y0, v, y1, un, vn, t0, t1;
-        splitPairs512(g, gather, order, u, y0, v, y1);
-        splitPairs512(g + 4, gather, order, un, t0, vn, t1);
-        __m512i u0, u1, v0, v1;
-        chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(u), _mm512_cvtepu8_epi32(un), u0, u1);
-        chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(v), _mm512_cvtepu8_epi32(vn), v0, v1);
-        __mmask16 amb0, amb1;
-        arithBlock512<SharedLuma>(k, _mm512_cvtepu8_epi32(y0), _mm512_cvtepu8_epi32(y1), u0, u1, v0,
-                                  v1, a.dst + 8 * q, amb0, amb1);
-        if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+    for (; q + 17 <= a.pairs; q += 16) packedBlock512<SharedLuma>(k, o, a, q);
+    if (q < a.pairs) {
+        ArithTail<16> t(a, q);
+        packedBlock512<SharedLuma>(k, o, t.args, 0);
+        t.finish(a, q);
     }
-    ArithRowArgs rest = a;
-    rest.src += 4 * q;
-    rest.dst += 8 * q;
-    rest.pairs -= q;
-    SharedLuma ? arithRowPacked<true>(rest) : arithRowPacked<false>(rest);
+}
+
+template <bool SharedLuma>
+ZU_AVX512 inline void planarBlock512(const ArithVec512& k, const ArithRowArgs& a, int q) {
+    const __m512i y = _mm512_loadu_si512(a.y + 2 * q);
+    const __m512i low = _mm512_set1_epi32(0xffff);
+    __m512i u0, u1, v0, v1;
+    chromaVec512(a.sumIndex, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
+    chromaVec512(a.sumIndex, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
+    __mmask16 amb0, amb1;
+    arithBlock512<SharedLuma>(k, _mm512_and_si512(y, low), _mm512_srli_epi32(y, 16), u0, u1, v0,
+                              v1, a.dst + 8 * q, amb0, amb1);
+    if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
 }
 
 template <bool SharedLuma>
 ZU_AVX512 void arithRowPlanar512(const ArithRowArgs& a) {
     const ArithVec512 k = arithVec512(*a.k);
-    const __m512i low = _mm512_set1_epi32(0xffff);
     int q = 0;
-    for (; q + 16 <= a.pairs; q += 16) {
-        const __m512i y = _mm512_loadu_si512(a.y + 2 * q);
-        __m512i u0, u1, v0, v1;
-        chromaVec512(a.sumIndex, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
-        chromaVec512(a.sumIndex, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
-        __mmask16 amb0, amb1;
-        arithBlock512<SharedLuma>(k, _mm512_and_si512(y, low), _mm512_srli_epi32(y, 16), u0, u1, v0,
-                                  v1, a.dst + 8 * q, amb0, amb1);
-        if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+    for (; q + 16 <= a.pairs; q += 16) planarBlock512<SharedLuma>(k, a, q);
+    if (q < a.pairs) {
+        ArithTail<16> t(a, q);
+        planarBlock512<SharedLuma>(k, t.args, 0);
+        t.finish(a, q);
     }
-    ArithRowArgs rest = a;
-    rest.y += 2 * q;
-    rest.u += q;
-    rest.v += q;
-    rest.dst += 8 * q;
-    rest.pairs -= q;
-    SharedLuma ? arithRowPlanar<true>(rest) : arithRowPlanar<false>(rest);
 }
 
 }  // namespace

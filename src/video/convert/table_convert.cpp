@@ -432,6 +432,8 @@ struct TablePlan {
     bool hasArith = false;
     ArithCoeffs arith{};
     std::vector<double> hostTables;  // the seven tables the terms were made from
+    std::unique_ptr<FastColumns> columns;
+    std::vector<short> fastTables;  // the three tables the columns were made from
     int64_t dMin;
     unsigned sfmt, dfmt;
     int sw, sh, dw, dh;
@@ -446,9 +448,18 @@ bool sameOptions(const TableOptions& a, const TableOptions& b) {
            hasRgbYuvTables(a.tables) == hasRgbYuvTables(b.tables);
 }
 
-// Terms depend on the contents of the host's tables, not on where they live: a plan is
-// reused only while the contents are the same.
+constexpr size_t kFastEntries = 256 * 4;
+
+// Terms and columns depend on the contents of the host's tables, not on where they live: a
+// plan is reused only while the contents are the same.
 bool sameHostTables(const TablePlan& p, const ZuColorTables* t) {
+    if (!p.fastTables.empty()) {
+        const short* fast[3] = {&t->fastLuma[0][0], &t->fastCb[0][0], &t->fastCr[0][0]};
+        for (int k = 0; k < 3; ++k)
+            if (std::memcmp(fast[k], p.fastTables.data() + k * kFastEntries,
+                            kFastEntries * sizeof(short)) != 0)
+                return false;
+    }
     if (p.hostTables.empty()) return true;
     const size_t n = p.hostTables.size() / 7;
     const double* tabs[7] = {t->redFromLuma,   t->redFromCr,   t->blueFromLuma, t->blueFromCb,
@@ -517,6 +528,23 @@ std::shared_ptr<const TablePlan> makePlan(const SrcImage& src, const DstImage& d
         fa.yOff0 = sf->slot[1];
         fa.vOff = sf->slot[2];
         fa.yOff1 = sf->slot[3];
+#if defined(__x86_64__) || defined(__i386__)
+        const ZuColorTables& t = *opt.tables;
+        const bool wordLayout = (fa.uOff == 0 && fa.yOff0 == 1 && fa.vOff == 2 && fa.yOff1 == 3) ||
+                                (fa.uOff == 1 && fa.yOff0 == 0 && fa.vOff == 3 && fa.yOff1 == 2);
+        if (kernel == Kernel::Avx512 && cpuHasVbmi() && fa.step == 1 && wordLayout) {
+            p->columns = std::make_unique<FastColumns>();
+            if (deriveFastColumns(t.fastLuma, t.fastCb, t.fastCr, *p->columns)) {
+                const short* fast[3] = {&t.fastLuma[0][0], &t.fastCb[0][0], &t.fastCr[0][0]};
+                p->fastTables.resize(3 * kFastEntries);
+                for (int k = 0; k < 3; ++k)
+                    std::copy(fast[k], fast[k] + kFastEntries,
+                              p->fastTables.data() + k * kFastEntries);
+            } else {
+                p->columns.reset();
+            }
+        }
+#endif
     } else if (j.path == Path::General && !opt.lut && is422(*sf) && df->family == Family::Rgb8 &&
                df->bytesPerPixel == 4 && j.h.f == 1 && dst.width % 2 == 0) {
         // 4:2:2 into 4-byte RGB at equal width: the host's tables interleaved in the
@@ -567,6 +595,7 @@ void convertRow(const TablePlan& p, const Job& j, const uint8_t* s, uint8_t* d) 
             fa.cb = j.opt.tables->fastCb;
             fa.cr = j.opt.tables->fastCr;
 #if defined(__x86_64__) || defined(__i386__)
+            if (p.columns) return fastRowAvx512(fa, *p.columns);
             if (usesAvx2(k)) return fastRowAvx2(fa);
             if (k == Kernel::Sse2) return fastRowSse2(fa);
 #endif

@@ -1,5 +1,6 @@
 // GL surfaces: a GLX context on the GL connection, drawing into one window.
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <map>
 
@@ -32,7 +33,15 @@ thread_local HostContext tlsHost;
 // renderer our contexts therefore take turns, one burst of GL (made current .. released) at
 // a time; its rasteriser uses every core for each burst anyway. Other drivers keep their
 // parallelism. Unknown until the first context is current, and taking turns until then.
-std::timed_mutex glTurn;
+// A flag under a mutex rather than a timed mutex: the sanitizer does not see the
+// clock-based lock the latter uses, and would take every hand-over for a bad unlock. Never
+// destroyed: a thread stuck on a lost display may still wait on it at exit.
+struct Turn {
+    std::mutex mutex;
+    std::condition_variable free;
+    bool held = false;
+};
+Turn& glTurn = *new Turn;
 thread_local bool tlsTurn = false;
 std::atomic<int> takeTurns{-1};
 
@@ -48,8 +57,10 @@ bool softwareRenderer() {
 // not hold the others for ever. False when the display went away meanwhile.
 bool takeTurn() {
     if (tlsTurn || takeTurns.load(std::memory_order_acquire) == 0) return true;
-    while (!glTurn.try_lock_for(std::chrono::milliseconds(20)))
+    std::unique_lock lock(glTurn.mutex);
+    while (!glTurn.free.wait_for(lock, std::chrono::milliseconds(20), [] { return !glTurn.held; }))
         if (displayLost()) return false;
+    glTurn.held = true;
     tlsTurn = true;
     return true;
 }
@@ -57,7 +68,11 @@ bool takeTurn() {
 void giveTurn() {
     if (!tlsTurn) return;
     tlsTurn = false;
-    glTurn.unlock();
+    {
+        std::lock_guard lock(glTurn.mutex);
+        glTurn.held = false;
+    }
+    glTurn.free.notify_one();
 }
 
 void rememberHostContext(const State& s) {
