@@ -181,9 +181,12 @@ int main() {
         "median of 25 interleaved runs, milliseconds; 1T/2T = zugui on one/two threads;\n"
         "memcpy = copying the destination's bytes (the memory limit); ratios = zugui / peer "
         "(peers on one thread)\n");
-    std::printf("kernels: %s\n", cpuHasAvx512() ? "AVX-512 (integer kernel), AVX2 (others)"
-                                 : cpuHasAvx2() ? "AVX2"
-                                                : "SSE2 / scalar");
+    std::printf("kernels: %s\n", cpuHasAvx512() && cpuHasVbmi()
+                                     ? "AVX-512 with VBMI (integer kernel, fast-path lookups), "
+                                       "AVX2 (others)"
+                                 : cpuHasAvx512() ? "AVX-512 (integer kernel), AVX2 (others)"
+                                 : cpuHasAvx2()   ? "AVX2"
+                                                  : "SSE2 / scalar");
     std::printf("%-36s %7s %7s %6s %7s %7s %6s %6s %7s %6s\n",
                 "conversion (1920 x 1080 unless said)", "1T", "2T", "1T/2T", "memcpy", "libyuv",
                 "1T/yuv", "2T/yuv", "swscale", "1T/sws");

@@ -207,7 +207,9 @@ bool shownAtHalfOrLess(const ZUVideoWindowNode& v, const ZUVideoFrame& f) {
 // An 8-bit 4:2:2 frame for a software renderer's texture path, halved both ways in its
 // own layout when it is at least twice the size it is shown at, so that the converter
 // runs on a quarter of the pixels (the picture drawn may halve again); else the frame.
-ZUVideoFrame halvedForCpu(const ZUVideoWindowNode& v, GpuDisplay& state, const ZUVideoFrame& f) {
+// rowsUp writes the halved rows from the last upwards.
+ZUVideoFrame halvedForCpu(const ZUVideoWindowNode& v, GpuDisplay& state, const ZUVideoFrame& f,
+                          bool rowsUp) {
     const FormatInfo* info = formatInfo(f.format);
     // Luma bytes at yAt and yAt + 2 of each pair, chroma at the others.
     if (!info || info->family != Family::Yuv422x8 || !f.pixels ||
@@ -217,9 +219,10 @@ ZUVideoFrame halvedForCpu(const ZUVideoWindowNode& v, GpuDisplay& state, const Z
         return f;
     if (!shownAtHalfOrLess(v, f)) return f;
     const int64_t rowBytes = int64_t(f.width / 2) * 2;
-    void* dst = gpuScratch(state, rowBytes * (f.height / 2), 1);
+    auto* dst = static_cast<uint8_t*>(gpuScratch(state, rowBytes * (f.height / 2), 1));
     if (!dst || !halve422(static_cast<const uint8_t*>(f.pixels), f.width, f.height, f.rowBytes,
-                          info->slot[1] == 0, static_cast<uint8_t*>(dst), rowBytes))
+                          info->slot[1] == 0, rowsUp ? dst + (f.height / 2 - 1) * rowBytes : dst,
+                          rowsUp ? -rowBytes : rowBytes))
         return f;
     ZUVideoFrame out = f;
     out.pixels = dst;
@@ -458,7 +461,8 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
                       f.height % 2 == 0 && shownAtHalfOrLess(*video, f);
     // Halved pictures are written in the window's row order, so that a software renderer
     // copies them rather than drawing them.
-    const bool rowsUp = half && !guides && !f.topDown;
+    const bool upwards = !guides && !f.topDown && gpu && gpuSoftware(*state) && !g.nearest;
+    bool rowsUp = false;
     Way way;
     bool convert = false;
     if (gpu) {
@@ -481,8 +485,10 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
         DstImage out{};
         if (hasPixels) {
             const bool halve = gpu && gpuSoftware(*state) && !g.nearest;
-            if (convertOnCpu(*video, *state, halve ? halvedForCpu(*video, *state, f) : f, g, lut,
-                             gpu, half, rowsUp, out, way) != 0) {
+            // 8-bit 4:2:2 halved with its rows upwards converts into a picture the same way up.
+            const ZUVideoFrame from = halve && !half ? halvedForCpu(*video, *state, f, upwards) : f;
+            rowsUp = upwards && (half || from.pixels != f.pixels);
+            if (convertOnCpu(*video, *state, from, g, lut, gpu, half, rowsUp, out, way) != 0) {
                 // Neither converter takes this frame: show black rather than stale memory.
                 clearAll();
                 ws::swapBuffers(zu::detail::surfaceOf(video));
@@ -505,7 +511,8 @@ ZuErr displayFrame(ZUVideoWindowNode* video, ZUVideoFrame* frame, const ZUVideoF
         shown.width = w, shown.height = h;
         shown.planes[0] = source, shown.rowBytes[0] = out.rowBytes;
         shown.nearest = g.nearest;
-        shown.opaque = true;
+        // YUV converted to RGB has alpha 255.
+        shown.opaque = planar || (info && isYuv(*info));
     }
 
     // Mesa learns a drawable's new size only at a swap: a frame drawn before one would go

@@ -537,10 +537,10 @@ namespace {
 
 // Halves the picture on the CPU while it is at least twice the viewport's size along an
 // axis; pixels, w, h and the unpack settings then describe the result.
-// With allowTo8 (the shader shows the components as they are), 16-bit and 10-bit
-// components come out as bytes (to8 set): the window shows 8 bits, the rasteriser reads
-// bytes faster, and the upload copies them where other texel types are converted one by
-// one.
+// With allowTo8 (the shader shows the components as they are), pictures come out as bytes
+// B, G, R, 255 (to8 set; the shader writes alpha 1 anyway), which a software renderer copies
+// into the window (blitPicture); for 16-bit and 10-bit components the window shows 8 bits,
+// and the upload copies bytes where other texel types are converted one by one.
 // rowsUp asks for the result's rows from the last upwards, and tells whether it got them.
 void halveForViewport(GpuDisplay& g, HalveLayout layout, const void*& pixels, int& w, int& h,
                       int64_t rowBytes, Unpack& unpack, int vpW, int vpH, bool allowTo8, bool& to8,
@@ -634,10 +634,6 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
     else
         rowsUp = false;
     if (rowsUp) topDown = 1;
-    // 10-bit words halved into bytes come out as B, G, R, 255.
-    const bool words10 =
-        to8 && (r.halve == HalveLayout::High10 || r.halve == HalveLayout::High10BigEndian ||
-                r.halve == HalveLayout::Low10);
     const int cw = p ? w / p->chromaDivX : 0, ch = p ? h / p->chromaDivY : 0;
     // Texels one to one with the window's pixels: nearest reads the same values as linear,
     // at a fraction of a software rasteriser's cost.
@@ -651,11 +647,12 @@ bool gpuDraw(GpuDisplay& g, const GpuFrame& fr, int topDown) {
 
     if (r.kind == Kind::Raw) {
         const GLenum type = to8 ? GL_UNSIGNED_BYTE : r.type, internal = to8 ? GL_RGBA : r.internal;
-        const GLenum format = words10 ? GL_BGRA : r.format;
+        // Components halved into bytes come out as B, G, R, 255.
+        const GLenum format = to8 ? GL_BGRA : r.format;
         g.planes[0].ensure(kUnitPlane[0], w, h, internal, format, type, filter);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, format, type, pixels);
         if (exact && !mixed && !g.lut && format == GL_BGRA && type == GL_UNSIGNED_BYTE &&
-            blitPicture(g, fr.opaque || words10, w, h, viewport, topDown)) {
+            blitPicture(g, fr.opaque || to8, w, h, viewport, topDown)) {
             restoreUnpack();
             return true;
         }

@@ -1,6 +1,7 @@
 // Halving pictures on the CPU: a software rasteriser reads every texel of a linearly
 // filtered picture shown at half size or less, and the CPU averages them faster, in one
 // pass over memory, so that the rasteriser draws at the window's size.
+#include <algorithm>
 #include <cstring>
 
 #include "video/convert/workers.h"
@@ -83,11 +84,14 @@ void halveRowGeneric(const L& l, int bpp, const uint8_t* a, const uint8_t* b, in
     halveRowTo(l, bpp, bpp, a, b, srcW, x, from, n, d);
 }
 
-// 4-byte pixels, the common case, sixteen bytes at a time where SSE2 is there.
-void halveRowBytes4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n, uint8_t* d) {
+// 4-byte pixels, the common case, sixteen bytes at a time where SSE2 is there; opaque
+// writes 255 for the fourth byte.
+void halveRowBytes4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n, uint8_t* d,
+                    bool opaque) {
     int i = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = opaque ? _mm_set1_epi32(int32_t(0xFF000000u)) : zero;
     if (x) {
         // Four output pixels from eight source pixels of each row: whole pairs only.
         const __m128i two = _mm_set1_epi16(2);
@@ -104,34 +108,40 @@ void halveRowBytes4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n,
             const __m128i s0 = _mm_add_epi16(_mm_add_epi16(pairs(load(pa)), pairs(load(pb))), two);
             const __m128i s1 =
                 _mm_add_epi16(_mm_add_epi16(pairs(load(pa + 16)), pairs(load(pb + 16))), two);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i),
-                             _mm_packus_epi16(_mm_srli_epi16(s0, 2), _mm_srli_epi16(s1, 2)));
+            const __m128i means = _mm_packus_epi16(_mm_srli_epi16(s0, 2), _mm_srli_epi16(s1, 2));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), _mm_or_si128(means, alpha));
         }
     } else {
         // pavgb rounds halves up, as (a + b + 1) >> 1 does.
         for (; i + 4 <= n; i += 4)
             _mm_storeu_si128(
                 reinterpret_cast<__m128i*>(d + 4 * i),
-                _mm_avg_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 4 * i)),
-                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 4 * i))));
+                _mm_or_si128(
+                    _mm_avg_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 4 * i)),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 4 * i))),
+                    alpha));
     }
 #endif
+    const int tail = i;
     halveRowGeneric(Bytes{4}, 4, a, b, srcW, x, i, n, d);
+    for (int j = tail; opaque && j < n; ++j) d[4 * j + 3] = 255;
 }
 
-// Four 16-bit components in, the means rounded to 8 bits out (round(v / 257)).
+// Four 16-bit components in; out the first three's means rounded to 8 bits (round(v / 257))
+// in reverse order, then 255.
 struct ShortsTo8 {
     void load(const uint8_t* p, unsigned c[4]) const { Shorts{4}.load(p, c); }
     void store(uint8_t* p, const unsigned c[4]) const {
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 3; ++i) {
             const unsigned t = c[i] + 128;
-            p[i] = uint8_t((t - (t >> 8)) >> 8);
+            p[2 - i] = uint8_t((t - (t >> 8)) >> 8);
         }
+        p[3] = 255;
     }
 };
 
 // Four 16-bit components halved along x and y, two output pixels a step where SSE2 is
-// there, summed in 32-bit lanes; to8 writes them rounded to 8 bits.
+// there, summed in 32-bit lanes; to8 writes ShortsTo8's bytes.
 void halveRowShorts4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n, uint8_t* d,
                      bool to8) {
     int i = 0;
@@ -140,6 +150,7 @@ void halveRowShorts4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n
         const __m128i zero = _mm_setzero_si128(), two = _mm_set1_epi32(2);
         const __m128i bias32 = _mm_set1_epi32(0x8000), bias16 = _mm_set1_epi16(-0x8000);
         const __m128i half = _mm_set1_epi32(128);
+        const __m128i opaque = _mm_set1_epi64x(int64_t(0x00FF000000000000));
         // The mean of the pixel pair at p in rows a and b, in 32-bit lanes.
         auto mean = [&](int p) {
             const __m128i ra = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 8 * p));
@@ -157,7 +168,10 @@ void halveRowShorts4(const uint8_t* a, const uint8_t* b, int srcW, bool x, int n
         for (; i + 2 <= n && 2 * i + 4 <= srcW; i += 2) {
             const __m128i m0 = mean(2 * i), m1 = mean(2 * i + 2);
             if (to8) {
-                const __m128i words = _mm_packs_epi32(to8bits(m0), to8bits(m1));
+                // Components 2, 1, 0 of each pixel, then 255.
+                __m128i words = _mm_packs_epi32(to8bits(m0), to8bits(m1));
+                words = _mm_shufflehi_epi16(_mm_shufflelo_epi16(words, 0xC6), 0xC6);
+                words = _mm_or_si128(words, opaque);
                 _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 4 * i),
                                  _mm_packus_epi16(words, words));
             } else {
@@ -222,32 +236,62 @@ void halveRowWord10(const Word10& l, const uint8_t* a, const uint8_t* b, int src
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         };
         const __m128i two = _mm_set1_epi32(2);
-        for (; i + 4 <= n && 2 * i + 8 <= srcW; i += 4) {
+        // The sums of pixel pairs: even lanes of s0 and s1 (pixels 0-3, 4-7) plus odd ones.
+        auto pairSums = [](__m128i s0, __m128i s1) {
+            const __m128 f0 = _mm_castsi128_ps(s0), f1 = _mm_castsi128_ps(s1);
+            return _mm_add_epi32(_mm_castps_si128(_mm_shuffle_ps(f0, f1, 0x88)),
+                                 _mm_castps_si128(_mm_shuffle_ps(f0, f1, 0xDD)));
+        };
+        if (to8) {
+            // The two outer fields (20 bits apart) go together: shifted down to bits 0-9 and
+            // 20-29, their sums of four fit in place; then 16-bit lanes for the bytes.
+            const int lo = std::min(l.shift[0], l.shift[2]);
+            const bool redHigh = l.shift[0] > l.shift[2];  // the first field is the high one
+            const __m128i shLo = _mm_cvtsi32_si128(lo), shMid = _mm_cvtsi32_si128(l.shift[1]);
+            const __m128i outer = _mm_set1_epi32(0x3FF003FF), field = _mm_set1_epi32(0x3FF);
+            const __m128i highMean = _mm_set1_epi32(0x03FF0000), round = _mm_set1_epi32(0x00200002);
+            const __m128i two16 = _mm_set1_epi16(2), k = _mm_set1_epi16(16336);
+            const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000u));
+            for (; i + 4 <= n && 2 * i + 8 <= srcW; i += 4) {
+                const __m128i a0 = load(a + 8 * i), a1 = load(a + 8 * i + 16);
+                const __m128i b0 = load(b + 8 * i), b1 = load(b + 8 * i + 16);
+                auto outerOf = [&](__m128i v) {
+                    return _mm_and_si128(_mm_srl_epi32(v, shLo), outer);
+                };
+                auto midOf = [&](__m128i v) {
+                    return _mm_and_si128(_mm_srl_epi32(v, shMid), field);
+                };
+                const __m128i so = pairSums(_mm_add_epi32(outerOf(a0), outerOf(b0)),
+                                            _mm_add_epi32(outerOf(a1), outerOf(b1)));
+                const __m128i sm = pairSums(_mm_add_epi32(midOf(a0), midOf(b0)),
+                                            _mm_add_epi32(midOf(a1), midOf(b1)));
+                // Means (sum + 2) >> 2: the low field's in bits 0-9, the high one's in 16-25.
+                const __m128i x = _mm_add_epi32(so, round);
+                const __m128i means = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(x, 2), field),
+                                                   _mm_and_si128(_mm_srli_epi32(x, 6), highMean));
+                const __m128i mid = _mm_srli_epi32(_mm_add_epi32(sm, two), 2);
+                // round(v * 255 / 1023) as ((v + 2) * 16336) >> 16, exact for 10-bit v.
+                auto to8bits = [&](__m128i v) {
+                    return _mm_mulhi_epu16(_mm_add_epi16(v, two16), k);
+                };
+                __m128i bytes = to8bits(means);  // B and R (or R and B) at bits 0 and 16
+                if (!redHigh) bytes = _mm_shufflehi_epi16(_mm_shufflelo_epi16(bytes, 0xB1), 0xB1);
+                bytes = _mm_or_si128(_mm_or_si128(bytes, alpha), _mm_slli_epi32(to8bits(mid), 8));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), bytes);
+            }
+        }
+        for (; !to8 && i + 4 <= n && 2 * i + 8 <= srcW; i += 4) {
             const __m128i a0 = load(a + 8 * i), a1 = load(a + 8 * i + 16);
             const __m128i b0 = load(b + 8 * i), b1 = load(b + 8 * i + 16);
             __m128i out = _mm_setzero_si128();
-            // Bytes take 255 for the 2-bit field, whose mean is not needed.
-            if (to8) out = _mm_set1_epi32(int32_t(0xFF000000u));
-            for (int f = 0; f < (to8 ? 3 : 4); ++f) {
+            for (int f = 0; f < 4; ++f) {
                 const __m128i m = _mm_set1_epi32(f < 3 ? 0x3FF : 0x3);
                 const __m128i sh = _mm_cvtsi32_si128(l.shift[f]);
                 auto field = [&](__m128i v) { return _mm_and_si128(_mm_srl_epi32(v, sh), m); };
-                const __m128i s0 = _mm_add_epi32(field(a0), field(b0));  // pixels 0-3
-                const __m128i s1 = _mm_add_epi32(field(a1), field(b1));  // pixels 4-7
-                const __m128 f0 = _mm_castsi128_ps(s0), f1 = _mm_castsi128_ps(s1);
-                const __m128i even = _mm_castps_si128(_mm_shuffle_ps(f0, f1, 0x88));
-                const __m128i odd = _mm_castps_si128(_mm_shuffle_ps(f0, f1, 0xDD));
-                const __m128i mean =
-                    _mm_srli_epi32(_mm_add_epi32(_mm_add_epi32(even, odd), two), 2);
-                if (!to8) {
-                    out = _mm_or_si128(out, _mm_sll_epi32(mean, sh));
-                } else {
-                    // (v * 255 + 511) / 1023 as ((v * 255 + 512) * 1025) >> 20, exact here.
-                    const __m128i t = _mm_add_epi32(_mm_sub_epi32(_mm_slli_epi32(mean, 8), mean),
-                                                    _mm_set1_epi32(512));
-                    const __m128i q = _mm_srli_epi32(_mm_add_epi32(_mm_slli_epi32(t, 10), t), 20);
-                    out = _mm_or_si128(out, _mm_slli_epi32(q, 8 * (2 - f)));
-                }
+                const __m128i sums = pairSums(_mm_add_epi32(field(a0), field(b0)),
+                                              _mm_add_epi32(field(a1), field(b1)));
+                out = _mm_or_si128(out,
+                                   _mm_sll_epi32(_mm_srli_epi32(_mm_add_epi32(sums, two), 2), sh));
             }
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), out);
         }
@@ -267,7 +311,8 @@ void halveRow(HalveLayout layout, const uint8_t* a, const uint8_t* b, int srcW, 
         case HalveLayout::Shorts1:
             return halveRowGeneric(Shorts{1}, 2, a, b, srcW, x, 0, n, d);
         case HalveLayout::Bytes4:
-            return halveRowBytes4(a, b, srcW, x, n, d);
+        case HalveLayout::Bytes4Opaque:
+            return halveRowBytes4(a, b, srcW, x, n, d, layout == HalveLayout::Bytes4Opaque);
         case HalveLayout::Shorts3:
             return halveRowGeneric(Shorts{3}, 6, a, b, srcW, x, 0, n, d);
         case HalveLayout::Shorts4:
@@ -355,12 +400,15 @@ bool halve422(const uint8_t* src, int width, int height, int64_t rowBytes, bool 
 }
 
 bool halveTo8(HalveLayout layout) {
-    return layout == HalveLayout::Shorts4To8 || layout == HalveLayout::High10To8 ||
-           layout == HalveLayout::High10BigEndianTo8 || layout == HalveLayout::Low10To8;
+    return layout == HalveLayout::Bytes4Opaque || layout == HalveLayout::Shorts4To8 ||
+           layout == HalveLayout::High10To8 || layout == HalveLayout::High10BigEndianTo8 ||
+           layout == HalveLayout::Low10To8;
 }
 
 HalveLayout halveLayoutTo8(HalveLayout layout) {
     switch (layout) {
+        case HalveLayout::Bytes4:
+            return HalveLayout::Bytes4Opaque;
         case HalveLayout::Shorts4:
             return HalveLayout::Shorts4To8;
         case HalveLayout::High10:

@@ -150,7 +150,9 @@ enum class HalveLayout : uint8_t {
     Shorts1,
     Shorts3,
     Shorts4,
-    Shorts4To8,  // 4 16-bit words in, 4 bytes out (each the mean rounded to 8 bits)
+    // 4 16-bit words in, 4 bytes out: the first three's means rounded to 8 bits in reverse
+    // order (B, G, R of R, G, B words), then 255.
+    Shorts4To8,
     High10,
     High10BigEndian,
     Low10,
@@ -158,7 +160,8 @@ enum class HalveLayout : uint8_t {
     // reverse order of their bit positions above (B, G, R as GL reads the words), then 255.
     High10To8,
     High10BigEndianTo8,
-    Low10To8
+    Low10To8,
+    Bytes4Opaque  // 4 bytes in, out the first three's means as they are, then 255
 };
 int halvePixelBytes(HalveLayout layout);  // of the source
 bool halveTo8(HalveLayout layout);        // writes 4 bytes a pixel

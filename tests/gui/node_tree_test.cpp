@@ -135,7 +135,7 @@ TEST_F(TreeTest, TheChildBeyondTheLastSlotIsNeverDrawnAndOutlivesItsParentSafely
     EXPECT_EQ(ZUDestroyWindow(extra), 0);  // no longer a node
 }
 
-TEST_F(TreeTest, SendCallsAtOnceAndHotKeysFollowTheFirstRegistration) {
+TEST_F(TreeTest, SendCallsAtOnceAndHotKeysAndTheCaptureGoToTheFirstToAsk) {
     ZUWindowNode* a = makeNode("a", nullptr, {0, 0, 1, 1});
     ZUWindowNode* b = makeNode("b", a, {0, 0, 1, 1});
     int x = 7;
@@ -157,6 +157,11 @@ TEST_F(TreeTest, SendCallsAtOnceAndHotKeysFollowTheFirstRegistration) {
         AFTER(ZUUnRegisterHotKey(b, 13), holder(), 'a'),   // wrong node
         AFTER(ZUUnRegisterHotKey(a, 13), holder(), '-'),   ROW(table[13].value, 0),
         AFTER(ZURegisterHotKey(b, 13, 6), holder(), 'b'),
+        // The first capture wins until released.
+        AFTER((ZUCaptureMouse(a), ZUCaptureMouse(b)), gui().capture == a, 1),
+        AFTER(ZUReleaseMouse(), gui().capture != nullptr, 0),
+        AFTER(ZUCaptureMouse(b), gui().capture == b, 1),
+        AFTER((ZUReleaseMouse(), ZUReleaseMouse()), gui().capture != nullptr, 0),
     });
     // A destroyed node leaves the table, the capture and the click references.
     ZUCaptureMouse(b);
@@ -172,19 +177,6 @@ TEST_F(TreeTest, SendCallsAtOnceAndHotKeysFollowTheFirstRegistration) {
     delete[] gui().hotKeys;
     gui().hotKeys = nullptr;
     EXPECT_EQ(ZURegisterHotKey(a, 1, 1), 0);
-}
-
-TEST_F(TreeTest, TheFirstCaptureWinsUntilReleased) {
-    ZUWindowNode* a = makeNode("a", nullptr, {0, 0, 1, 1});
-    ZUWindowNode* b = makeNode("b", a, {0, 0, 1, 1});
-    auto holder = [&] { return gui().capture == a ? 'a' : gui().capture == b ? 'b' : '-'; };
-    // clang-format off
-    expectRows({
-        AFTER((ZUCaptureMouse(a), ZUCaptureMouse(b)), holder(), 'a'),
-        AFTER(ZUReleaseMouse(), holder(), '-'),           AFTER(ZUCaptureMouse(b), holder(), 'b'),
-        AFTER((ZUReleaseMouse(), ZUReleaseMouse()), holder(), '-'),
-    });
-    // clang-format on
 }
 
 TEST(SchemeTest, DefaultsFillEveryEntry) {

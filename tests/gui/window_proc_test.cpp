@@ -258,7 +258,7 @@ TEST_F(ProcTest, EditingKeysReachOnlyTheCaptureNodeWithTheirModifiers) {
     }
 }
 
-TEST_F(ProcTest, ActivationNotifiesTheRootExceptForTheDropDownPopup) {
+TEST_F(ProcTest, ActivationExceptForThePopupAndTheBackgroundReachTheRootOnceStarted) {
     auto* combo = reinterpret_cast<Window*>(0x9999);
     gui().comboWindow = combo;
     auto activate = [](bool active, Window* other, Window* w = kMain) {
@@ -278,11 +278,6 @@ TEST_F(ProcTest, ActivationNotifiesTheRootExceptForTheDropDownPopup) {
     heard().clear();
     gui().started = false;
     activate(true, nullptr);
-    EXPECT_TRUE(heard().empty());
-}
-
-TEST_F(ProcTest, BackgroundRendersOnlyOnceStarted) {
-    gui().started = false;
     EXPECT_EQ(msg(WM_ERASEBKGND, 0, 0), 1);  // default processing
     EXPECT_TRUE(heard().empty());
     ZUStartGUI();

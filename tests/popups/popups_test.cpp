@@ -137,40 +137,9 @@ TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
     ZUHideCombo();
 }
 
-TEST_F(PopupTest, MessageBoxSizeAndPlace) {
+TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTextsAndTakesItsSizeAndPlace) {
     void* boxWindow = ws::nativeHandle(zu::detail::messageBoxWindow());
     ASSERT_NE(boxWindow, nullptr);
-    struct Case {
-        size_t length;
-        int width;
-    };
-    for (const Case k : {Case{30, 256}, Case{31, 360}, Case{0, 256}}) {
-        SCOPED_TRACE(k.length);
-        std::string message(k.length, 'm');
-        ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), message.data()), 0);
-        ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
-        ws::Rect r;
-        ASSERT_TRUE(screenRect(boxWindow, &r));
-        // Centred over the root, measured from its user-data node at (0, 0).
-        EXPECT_EQ(std::tuple(r.left, r.top, r.width(), r.height()),
-                  std::tuple(100 + 400 - k.width / 2, 50 + 600 - 300 - 50, k.width, 100));
-        EXPECT_TRUE(gui().mbShown.load());
-        EXPECT_EQ(ZUHideMB(), 1);
-        EXPECT_FALSE(gui().mbShown.load());
-    }
-    // No user-data node: centred over the main window all the same. Overlong texts are cut.
-    root->userData = nullptr;
-    std::string huge(10000, 'x');
-    ASSERT_EQ(ZUShowMB(huge.data(), huge.data()), 0);
-    ws::Rect r;
-    ASSERT_TRUE(screenRect(boxWindow, &r));
-    EXPECT_EQ(std::pair(r.left, r.top), std::pair(100 + 400 - 180, 50 + 300 - 50));
-    ZUHideMB();
-    root->userData = root;
-}
-
-TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTexts) {
-    void* boxWindow = ws::nativeHandle(zu::detail::messageBoxWindow());
     ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), const_cast<char*>("Message")), 0);
     ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
     pumpFor(100);
@@ -205,6 +174,34 @@ TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTexts) {
     EXPECT_GT(titleInk, 10);
     EXPECT_GT(messageInk, 10);
     ZUHideMB();
+
+    struct Case {
+        size_t length;
+        int width;
+    };
+    for (const Case k : {Case{30, 256}, Case{31, 360}, Case{0, 256}}) {
+        SCOPED_TRACE(k.length);
+        std::string message(k.length, 'm');
+        ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), message.data()), 0);
+        ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
+        ws::Rect r;
+        ASSERT_TRUE(screenRect(boxWindow, &r));
+        // Centred over the root, measured from its user-data node at (0, 0).
+        EXPECT_EQ(std::tuple(r.left, r.top, r.width(), r.height()),
+                  std::tuple(100 + 400 - k.width / 2, 50 + 600 - 300 - 50, k.width, 100));
+        EXPECT_TRUE(gui().mbShown.load());
+        EXPECT_EQ(ZUHideMB(), 1);
+        EXPECT_FALSE(gui().mbShown.load());
+    }
+    // No user-data node: centred over the main window all the same. Overlong texts are cut.
+    root->userData = nullptr;
+    std::string huge(10000, 'x');
+    ASSERT_EQ(ZUShowMB(huge.data(), huge.data()), 0);
+    ws::Rect r;
+    ASSERT_TRUE(screenRect(boxWindow, &r));
+    EXPECT_EQ(std::pair(r.left, r.top), std::pair(100 + 400 - 180, 50 + 300 - 50));
+    ZUHideMB();
+    root->userData = root;
 }
 
 TEST_F(PopupTest, MessageBoxBlocksMainInputUntilClickedAway) {

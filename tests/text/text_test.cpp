@@ -92,8 +92,7 @@ TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
         int font;
         unsigned char code;
     };
-    const Case cases[] = {{0, 'H'}, {2, 'W'},  {3, 'g'}, {5, 'M'},
-                          {1, '.'}, {4, 0xE9}, {5, ' '}, {0, 0}};
+    const Case cases[] = {{2, 'W'}, {3, 'g'}, {1, '.'}, {4, 0xE9}, {5, ' '}, {0, 0}};
     for (const Case& k : cases) {
         SCOPED_TRACE(testing::Message() << "font " << k.font << " code " << int(k.code));
         const GlyphFont* f = zu::detail::fontForId(k.font);

@@ -64,25 +64,27 @@ void fillEveryY(Image& s, int u) {
         }
 }
 
-// Tables whose sums overflow 16 bits, so saturation order matters.
-void wildFastTables(HostTables& t, uint32_t seed) {
+// Tables whose sums overflow 16 bits, so saturation order matters; or, narrow, random
+// columns that all differ but whose sums never saturate.
+void wildFastTables(HostTables& t, uint32_t seed, bool narrow = false) {
     std::mt19937 rng(seed);
+    auto entry = [&](int range) { return short(int(rng() % (2 * range + 1)) - range); };
     for (int i = 0; i < 256; ++i)
         for (int l = 0; l < 4; ++l) {
-            t.luma[i][l] = short(rng());
-            t.cb[i][l] = short(rng());
-            t.cr[i][l] = short(int(rng() % 1200) - 600);
+            t.luma[i][l] = narrow ? entry(10000) : short(rng());
+            t.cb[i][l] = narrow ? entry(10000) : short(rng());
+            t.cr[i][l] = entry(narrow ? 10000 : 600);
         }
 }
 
 }  // namespace
 
 // Random frames at several factors, and all 2^24 (Y, U, V) triples, through each kernel, for
-// realistic and saturating tables.
+// realistic, saturating and narrow random tables.
 TEST(ConvertKernels, FastPathMatchesReferenceOnRandomFramesAndFactorsAndForEveryYuv) {
-    for (int wild = 0; wild < 2; ++wild) {
+    for (int wild = 0; wild < 3; ++wild) {
         HostTables t;
-        if (wild) wildFastTables(t, 99);
+        if (wild) wildFastTables(t, 99, wild == 2);
         TableOptions o;
         o.tables = &t.t;
         o.fast = 1;

@@ -21,6 +21,7 @@ std::vector<unsigned> decode(HalveLayout l, const uint8_t* p) {
         case HalveLayout::Bytes1:
             return {p[0]};
         case HalveLayout::Bytes4:
+        case HalveLayout::Bytes4Opaque:
             return {p[0], p[1], p[2], p[3]};
         case HalveLayout::Shorts1:
         case HalveLayout::Shorts3:
@@ -57,7 +58,8 @@ TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
                                    HalveLayout::Low10,
                                    HalveLayout::High10To8,
                                    HalveLayout::High10BigEndianTo8,
-                                   HalveLayout::Low10To8};
+                                   HalveLayout::Low10To8,
+                                   HalveLayout::Bytes4Opaque};
     const struct {
         int w, h;
         bool x, y;
@@ -75,8 +77,9 @@ TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
                                             << (s.x ? " x" : "") << (s.y ? " y" : ""));
             const int bpp = halvePixelBytes(l);
             // Means rounded to bytes: round(v / 257) for 16 bits, round(v * 255 / 1023) for
-            // 10 bits with 255 for the 2-bit field.
-            const bool to8 = halveTo8(l), words = to8 && l != HalveLayout::Shorts4To8;
+            // 10 bits; 255 for the fourth component.
+            const bool to8 = halveTo8(l), bytes = l == HalveLayout::Bytes4Opaque;
+            const bool words = to8 && !bytes && l != HalveLayout::Shorts4To8;
             const HalveLayout outLayout = to8 ? HalveLayout::Bytes4 : l;
             const int outBpp = halvePixelBytes(outLayout);
             const int64_t rowBytes = int64_t(s.w) * bpp + 12;  // padded rows
@@ -103,11 +106,11 @@ TEST(Halving, EveryLayoutGivesTheRoundedMeanOfWhatEachPixelCovers) {
                         }
                     const auto got = decode(outLayout, out.data() + (size_t(r) * ow + i) * outBpp);
                     for (size_t k = 0; k < got.size(); ++k) {
-                        // 10-bit words come out as bytes in the fields' reverse order.
-                        const unsigned mean = (sum[words && k < 3 ? 2 - k : k] + n / 2) / n;
-                        const unsigned want = !to8     ? mean
+                        // Bytes: the first three components (reversed from 16 or 10 bits), 255.
+                        const unsigned mean = (sum[to8 && !bytes && k < 3 ? 2 - k : k] + n / 2) / n;
+                        const unsigned want = !to8 || (bytes && k < 3) ? mean
+                                              : k == 3                 ? 255
                                               : !words ? unsigned(mean / 257.0 + 0.5)
-                                              : k == 3 ? 255
                                                        : unsigned(mean * 255 / 1023.0 + 0.5);
                         if (got[k] != want) {
                             ADD_FAILURE() << "pixel " << i << ", " << r << " component " << k

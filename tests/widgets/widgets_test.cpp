@@ -305,7 +305,7 @@ TEST_F(WidgetTest, TextFieldEditsFiltersCommitsAndCancels) {
     }
 }
 
-TEST_F(WidgetTest, TextFieldClicksAndLimits) {
+TEST_F(WidgetTest, TextFieldClicksCommitCancelAndCopy) {
     ZUText t;
     make(t, {100, 100, 200, 24}, "old");
     send(t, ZUM_KEY, 'x', 0);  // not editing: ignored
@@ -326,8 +326,6 @@ TEST_F(WidgetTest, TextFieldClicksAndLimits) {
     EXPECT_EQ(textOf(t), "old!");
     EXPECT_EQ(host.count(ZUM_TEXTENTERED), 1u);
 
-    t.SetZUTextInputMax(254);
-    EXPECT_EQ(t.maxLength, 254);
     send(t, ZUM_LBUTTONDOWN, 110, 110);
     // A copy owns its saved text.
     {

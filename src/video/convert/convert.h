@@ -73,7 +73,9 @@ struct DstImage {
 
 // Which implementation runs. Reference is the plain scalar code every faster kernel must
 // match bit for bit; Auto picks the best the processor has.
-// Avx512 runs the integer kernel 32 pixels a step and otherwise the AVX2 kernels.
+// Avx512 runs the integer kernel 32 pixels a step (its byte permutes where the processor
+// has VBMI), the fast path's register lookups where it has VBMI, and otherwise the AVX2
+// kernels.
 enum class Kernel { Auto, Reference, Scalar, Sse2, Avx2, Avx512 };
 
 bool cpuHasAvx2();
@@ -145,8 +147,8 @@ void fastRowAvx2(const FastRowArgs& a);
 struct FastColumns {
     alignas(64) int16_t col[12][256];
     alignas(64) uint8_t lumaBytes[4][2][256];  // the luma columns' low and high bytes
-    int8_t from[12];        // the first column with the same entries; -1: a constant
-    int16_t constant[12];   // the value of a constant column
+    int8_t from[12];       // the first column with the same entries; -1: a constant
+    int16_t constant[12];  // the value of a constant column
 };
 bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
                        FastColumns& c);

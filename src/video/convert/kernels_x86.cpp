@@ -167,8 +167,7 @@ namespace {
 // Entries of a 256-word column at 32 indices: four 64-entry permutes, then the index's
 // bits 6 and 7 choose among them.
 ZU_VBMI inline __m512i lookColumn(const int16_t* t, __m512i i, __mmask32 b6, __mmask32 b7) {
-    const __m512i a =
-        _mm512_permutex2var_epi16(_mm512_load_si512(t), i, _mm512_load_si512(t + 32));
+    const __m512i a = _mm512_permutex2var_epi16(_mm512_load_si512(t), i, _mm512_load_si512(t + 32));
     const __m512i b =
         _mm512_permutex2var_epi16(_mm512_load_si512(t + 64), i, _mm512_load_si512(t + 96));
     const __m512i c =
@@ -438,7 +437,8 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
     v.guard = _mm256_set1_epi32(k.guard);
     v.alpha = _mm256_set1_epi32(k.alpha);
     v.shift = _mm_cvtsi32_si128(k.shift);
-    v.order = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
+    v.order =
+        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
     return v;
 }
 
@@ -745,8 +745,8 @@ ZU_AVX512 inline void packedBlock512(const ArithVec512& k, const PackedOrder512&
     chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(u), _mm512_cvtepu8_epi32(un), u0, u1);
     chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(v), _mm512_cvtepu8_epi32(vn), v0, v1);
     __mmask16 amb0, amb1;
-    arithBlock512<SharedLuma>(k, _mm512_cvtepu8_epi32(y0), _mm512_cvtepu8_epi32(y1), u0, u1, v0,
-                              v1, a.dst + 8 * q, amb0, amb1);
+    arithBlock512<SharedLuma>(k, _mm512_cvtepu8_epi32(y0), _mm512_cvtepu8_epi32(y1), u0, u1, v0, v1,
+                              a.dst + 8 * q, amb0, amb1);
     if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
 }
 
@@ -820,8 +820,8 @@ ZU_AVX512 inline void planarBlock512(const ArithVec512& k, const ArithRowArgs& a
     chromaVec512(a.sumIndex, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
     chromaVec512(a.sumIndex, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
     __mmask16 amb0, amb1;
-    arithBlock512<SharedLuma>(k, _mm512_and_si512(y, low), _mm512_srli_epi32(y, 16), u0, u1, v0,
-                              v1, a.dst + 8 * q, amb0, amb1);
+    arithBlock512<SharedLuma>(k, _mm512_and_si512(y, low), _mm512_srli_epi32(y, 16), u0, u1, v0, v1,
+                              a.dst + 8 * q, amb0, amb1);
     if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
 }
 
