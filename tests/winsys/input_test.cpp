@@ -113,25 +113,18 @@ TEST_F(InputTest, QuickSecondPressIsADoubleClickOnlyForWindowsThatAskForIt) {
             seq.push_back(r.message);
     EXPECT_EQ(seq, (std::vector<unsigned>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
                                           WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    auto clicksAt = [&](std::initializer_list<std::pair<int, int>> points) {
+        recorded().clear();
+        for (auto [px, py] : points) x.moveTo(px, py), x.click(1);
+        return pumpUntil([&] { return of(window, WM_LBUTTONUP).size() == 2; });
+    };
     // Far apart in space is not a double click.
-    recorded().clear();
-    x.moveTo(250, 250);
-    x.click(1);
-    x.moveTo(290, 250);
-    x.click(1);
-    ASSERT_TRUE(pumpUntil([&] { return of(window, WM_LBUTTONUP).size() == 2; }));
+    ASSERT_TRUE(clicksAt({{250, 250}, {290, 250}}));
     EXPECT_EQ(of(window, WM_LBUTTONDBLCLK).size(), 0u);
     // A press on another window in between ends the pair.
-    recorded().clear();
     Rect other;
     windowRect(plain, &other);
-    x.moveTo(250, 250);
-    x.click(1);
-    x.moveTo(other.left + 20, other.top + 20);
-    x.click(1);
-    x.moveTo(250, 250);
-    x.click(1);
-    ASSERT_TRUE(pumpUntil([&] { return of(window, WM_LBUTTONUP).size() == 2; }));
+    ASSERT_TRUE(clicksAt({{250, 250}, {other.left + 20, other.top + 20}, {250, 250}}));
     EXPECT_EQ(of(window, WM_LBUTTONDOWN).size(), 2u);
 }
 
