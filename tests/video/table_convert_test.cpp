@@ -197,7 +197,6 @@ TEST(TableConvert, EveryRgbLayoutRoundTripsThroughBgrA) {
             double v[3];
             for (int c = 0; c < 3; ++c)
                 v[c] = l.bytes == 4 ? rgb8[x][c] / 255.0 : int(rgb8[x][c] / 255.0 * l.max + 0.5);
-            if (l.max == 255) v[0] = rgb8[x][0], v[1] = rgb8[x][1], v[2] = rgb8[x][2];
             const int bpp = packed.rowBytes / n;
             uint8_t* p = packed.row(0) + x * bpp;
             if (l.bytes == 0) {
