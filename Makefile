@@ -57,7 +57,9 @@ fuzz:
 	@scripts/install-deps build fuzz
 	@cmake -S fuzz -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
-	@for f in build-fuzz/*_fuzz; do [ -x "$$f" ] && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:use_tls=0 scripts/with-display "$$f" -max_total_time=$${FUZZ_SECONDS:-60}; done; true
+	@status=0; for f in build-fuzz/*_fuzz; do [ -x "$$f" ] || continue; \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:use_tls=0 scripts/with-display "$$f" -max_total_time=$${FUZZ_SECONDS:-60} || status=1; \
+	done; exit $$status
 
 package: build
 	@cpack --config build/CPackConfig.cmake -B build/packages
