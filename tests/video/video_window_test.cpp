@@ -66,6 +66,7 @@ class WindowTest : public VideoTest {
   protected:
     void SetUp() override {
         VideoTest::SetUp();
+        if (HasFatalFailure()) return;
         root->callback = ownerCallback;
         clearGot();
     }
