@@ -346,7 +346,10 @@ ZUAPI ZuErr ZUVReleaseMouse(void);
 /// colour description, never the host's tables), and pictures shown at half their size or
 /// less are first halved on the CPU (2 x 2 means; planar and 10-bit 4:2:2 frames are
 /// converted to RGB in the same pass, their chroma resampled to the halved luma), so that
-/// the renderer draws at the window's size. On a software renderer the library's contexts
+/// the renderer draws at the window's size; a picture at the window's size is then copied
+/// into the window rather than drawn (a frame whose rows run bottom up is written by the
+/// CPU in the window's order, top row first: the conversionBuffer then holds its rows
+/// reversed). On a software renderer the library's contexts
 /// also take turns, since the driver is not safe with several drawing at once: a frame
 /// waits while a render pass or a popup draws, and the other way round. Where the frame shaders cannot
 /// be built, an older program takes 4:2:2 (read texel by texel, so not smoothed) and RGB

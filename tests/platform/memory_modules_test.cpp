@@ -43,7 +43,13 @@ TEST(Memory, FreeRefusesWhatIsNotOneOfOurBlocksAndReleasesNothing) {
     EXPECT_EQ(ZuFree(p, 10000), -2) << "already given back";
 }
 
-TEST(Libraries, LoadLookUpAndFree) {
+std::string executable() {
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+}
+
+TEST(Libraries, LoadLookUpNameAndFree) {
     void* m = ZuLoadLibrary("libm.so.6");
     ASSERT_NE(m, nullptr);
     auto cosine = reinterpret_cast<double (*)(double)>(ZuGetProcAddress(m, "cos"));
@@ -51,6 +57,32 @@ TEST(Libraries, LoadLookUpAndFree) {
     EXPECT_DOUBLE_EQ(cosine(0.0), 1.0);
     EXPECT_EQ(ZuGetProcAddress(m, "no_such_symbol_here"), nullptr);
     EXPECT_EQ(ZuGetProcAddress(m, nullptr), nullptr);
+
+    // Module file names: of the program and of the library, by handle or by an address in it.
+    const std::string exe = executable();
+    char name[4096];
+    ASSERT_EQ(ZuGetModuleFileName(nullptr, name, sizeof name), 0);
+    EXPECT_EQ(name, exe);
+    wchar_t wide[4096];
+    ASSERT_EQ(ZuGetModuleFileName(nullptr, wide, 4096), 0);
+    EXPECT_EQ(std::wstring(wide), std::wstring(exe.begin(), exe.end()));
+
+    ASSERT_EQ(ZuGetModuleFileName(m, name, sizeof name), 0);
+    EXPECT_EQ(name[0], '/') << "a full path";
+    EXPECT_NE(std::strstr(name, "libm"), nullptr) << name;
+    // An address inside a loaded object names that object.
+    ASSERT_EQ(ZuGetModuleFileName(ZuGetProcAddress(m, "cos"), wide, 4096), 0);
+    EXPECT_EQ(std::wstring(wide), std::wstring(name, name + std::strlen(name)));
+
+    // A name cut short by the buffer still counts; nothing written is a failure.
+    char small[4] = {'x', 'x', 'x', 'x'};
+    EXPECT_EQ(ZuGetModuleFileName(nullptr, small, 4), 0);
+    EXPECT_EQ(std::string(small), exe.substr(0, 3));
+    EXPECT_EQ(ZuGetModuleFileName(nullptr, small, 1), -2);
+    EXPECT_EQ(small[0], '\0');
+    EXPECT_EQ(ZuGetModuleFileName(nullptr, small, 0), -2);
+    EXPECT_EQ(ZuGetModuleFileName(nullptr, static_cast<char*>(nullptr), 10), -2);
+    EXPECT_EQ(ZuGetModuleFileName(reinterpret_cast<void*>(uintptr_t{16}), name, 100), -2);
 
     void* w = ZuLoadLibrary(L"libm.so.6");
     EXPECT_EQ(w, m) << "the same library, loaded twice";
@@ -67,41 +99,6 @@ TEST(Libraries, LoadLookUpAndFree) {
     EXPECT_EQ(ZuGetProcAddress(&local, "cos"), nullptr);
     EXPECT_EQ(ZuFreeLibrary(nullptr), 0);
     EXPECT_EQ(ZuFreeLibrary(&local), 0);
-}
-
-std::string executable() {
-    char buf[4096];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf);
-    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-}
-
-TEST(Libraries, ModuleFileNames) {
-    char name[4096];
-    ASSERT_EQ(ZuGetModuleFileName(nullptr, name, sizeof name), 0);
-    EXPECT_EQ(name, executable());
-    wchar_t wide[4096];
-    ASSERT_EQ(ZuGetModuleFileName(nullptr, wide, 4096), 0);
-    const std::string exe = executable();
-    EXPECT_EQ(std::wstring(wide), std::wstring(exe.begin(), exe.end()));
-
-    void* m = ZuLoadLibrary("libm.so.6");
-    ASSERT_EQ(ZuGetModuleFileName(m, name, sizeof name), 0);
-    EXPECT_EQ(name[0], '/') << "a full path";
-    EXPECT_NE(std::strstr(name, "libm"), nullptr) << name;
-    // An address inside a loaded object names that object.
-    ASSERT_EQ(ZuGetModuleFileName(ZuGetProcAddress(m, "cos"), wide, 4096), 0);
-    EXPECT_EQ(std::wstring(wide), std::wstring(name, name + std::strlen(name)));
-    ZuFreeLibrary(m);
-
-    // A name cut short by the buffer still counts; nothing written is a failure.
-    char small[4] = {'x', 'x', 'x', 'x'};
-    EXPECT_EQ(ZuGetModuleFileName(nullptr, small, 4), 0);
-    EXPECT_EQ(std::string(small), exe.substr(0, 3));
-    EXPECT_EQ(ZuGetModuleFileName(nullptr, small, 1), -2);
-    EXPECT_EQ(small[0], '\0');
-    EXPECT_EQ(ZuGetModuleFileName(nullptr, small, 0), -2);
-    EXPECT_EQ(ZuGetModuleFileName(nullptr, static_cast<char*>(nullptr), 10), -2);
-    EXPECT_EQ(ZuGetModuleFileName(reinterpret_cast<void*>(uintptr_t{16}), name, 100), -2);
 }
 
 TEST(Machine, ProcessorCountIsTheOnlineCount) {

@@ -5,6 +5,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -37,11 +38,8 @@ struct XdndSource {
         ev.xclient.window = target;
         ev.xclient.message_type = type;
         ev.xclient.format = 32;
-        ev.xclient.data.l[0] = static_cast<long>(win);
-        ev.xclient.data.l[1] = l1;
-        ev.xclient.data.l[2] = l2;
-        ev.xclient.data.l[3] = l3;
-        ev.xclient.data.l[4] = l4;
+        const long data[5] = {static_cast<long>(win), l1, l2, l3, l4};
+        std::copy(data, data + 5, ev.xclient.data.l);
         XSendEvent(d, target, False, NoEventMask, &ev);
         XFlush(d);
     }

@@ -445,25 +445,6 @@ TEST_F(FormatsTest, AOnePixelCheckerShownAtHalfSizeIsAnEvenMidLevelUnlessNearest
     }
 }
 
-TEST_F(FormatsTest, TheFirstFrameAfterAResizeFillsTheNewSize) {
-    openVideo(160, 90);
-    for (int mode : {0, 1}) {
-        SCOPED_TRACE(mode ? "texture" : "direct");
-        // A new size each time, larger than any before.
-        winW = mode ? 400 : 320, winH = mode ? 220 : 180;
-        ZuRECT r{kVx, kVy, winW, winH};
-        ASSERT_EQ(ZUResizeVideoWindow(video, &r), 0);
-        ASSERT_EQ(ZUStartDisplayVideoFrame(video, winW, winH, mode, nullptr), 0);
-        Quadrants q(winW, winH, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255});
-        ZUVideoFrame f = q.frame();
-        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
-        // Beyond the old size in both directions: the last memory rows' right quadrant.
-        EXPECT_EQ(shown(winW - 10, winH - 10), (Rgb{255, 255, 255}));
-        EXPECT_EQ(shown(10, 10), (Rgb{255, 0, 0}));
-        ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
-    }
-}
-
 }  // namespace
 
 #ifdef ZUGUI_HAVE_SWSCALE

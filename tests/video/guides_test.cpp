@@ -56,9 +56,7 @@ TEST(Guides, TenPercentLeavesThirtySixPixelsEachSideInEveryFormatGroup) {
         for (int row : {28, 29, 30, 546, 547, 548}) {
             SCOPED_TRACE(row);
             EXPECT_TRUE(untouched(img, t, row, 36 - t.pixelsPerUnit));
-            EXPECT_TRUE(isWhite(img, t, row, 36));
-            EXPECT_TRUE(isWhite(img, t, row, 360));
-            EXPECT_TRUE(isWhite(img, t, row, 683));
+            for (int x : {36, 360, 683}) EXPECT_TRUE(isWhite(img, t, row, x)) << x;
             EXPECT_TRUE(untouched(img, t, row, 684));
         }
         for (int row : {27, 549}) EXPECT_TRUE(untouched(img, t, row, 300)) << row;

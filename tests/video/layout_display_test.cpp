@@ -57,7 +57,7 @@ TEST_F(LayoutShownTest, PictureCornersLandWhereTheLayoutPutsThem) {
         }
 }
 
-TEST_F(LayoutShownTest, IdenticalFramesAreLaidOutOnceAndAResizeLaysOutAgain) {
+TEST_F(LayoutShownTest, IdenticalFramesAreLaidOutOnceAndAResizeLaysOutAgainAndFilled) {
     openVideo(320, 180);
     // Only a layout clears the window: a new clear colour shows when one happens.
     Quadrants q(100, 100, kA, kA, kA, kA);
@@ -85,6 +85,23 @@ TEST_F(LayoutShownTest, IdenticalFramesAreLaidOutOnceAndAResizeLaysOutAgain) {
     ASSERT_EQ(ZUDisplayVideoFrame(video, &f, nullptr), 0);
     // Cleared, and the picture centred in the new size, moved one pixel right by the pan.
     EXPECT_EQ(std::tuple(shown(5, 5), shown(101, 30), shown(100, 30)), std::tuple(kB, kA, kB));
+    ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+
+    // The first frame after a resize fills the new size, in both paths.
+    for (int mode : {0, 1}) {
+        SCOPED_TRACE(mode ? "texture" : "direct");
+        // A new size each time, larger than any before.
+        winW = mode ? 400 : 320, winH = mode ? 220 : 180;
+        ZuRECT larger{kVx, kVy, winW, winH};
+        ASSERT_EQ(ZUResizeVideoWindow(video, &larger), 0);
+        ASSERT_EQ(ZUStartDisplayVideoFrame(video, winW, winH, mode, nullptr), 0);
+        Quadrants full(winW, winH, kA, kB, kC, kD);
+        ZUVideoFrame ff = full.frame();
+        ASSERT_EQ(ZUDisplayVideoFrame(video, &ff, nullptr), 0);
+        // Beyond the old size in both directions: the last memory rows' right quadrant.
+        EXPECT_EQ(std::pair(shown(winW - 10, winH - 10), shown(10, 10)), std::pair(kD, kA));
+        ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
+    }
 }
 
 }  // namespace

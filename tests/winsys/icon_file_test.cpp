@@ -74,10 +74,7 @@ TEST(IconFile, MalformedInputIsRefusedWithoutReadingPastTheEnd) {
     // A BMP header claiming a huge width is refused, not allocated.
     bad = good;
     const uint32_t off = bad[6 + 16 + 12] | bad[6 + 16 + 13] << 8;
-    bad[off + 4] = 0xFF;
-    bad[off + 5] = 0xFF;
-    bad[off + 6] = 0xFF;
-    bad[off + 7] = 0x7F;
+    memcpy(&bad[off + 4], "\xFF\xFF\xFF\x7F", 4);  // width 0x7FFFFFFF
     ASSERT_TRUE(decodeIconFile(bad.data(), bad.size(), &out));
     EXPECT_EQ(out.entries.size(), 2u);
 }

@@ -60,10 +60,8 @@ TEST_F(InputTest, PointerInputArrivesWithClientCoordinatesAndKeyState) {
 
     x.key(XK_Control_L, true);
     x.moveTo(150, 160);
-    x.button(1, true);
-    x.button(1, false);
-    x.button(3, true);
-    x.button(3, false);
+    x.click(1);
+    x.click(3);
     x.key(XK_Control_L, false);
     ASSERT_TRUE(pumpUntil([&] { return !of(window, WM_RBUTTONUP).empty(); }));
     auto down = of(window, WM_LBUTTONDOWN);
@@ -115,25 +113,18 @@ TEST_F(InputTest, QuickSecondPressIsADoubleClickOnlyForWindowsThatAskForIt) {
             seq.push_back(r.message);
     EXPECT_EQ(seq, (std::vector<unsigned>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
                                           WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    auto clicksAt = [&](std::initializer_list<std::pair<int, int>> points) {
+        recorded().clear();
+        for (auto [px, py] : points) x.moveTo(px, py), x.click(1);
+        return pumpUntil([&] { return of(window, WM_LBUTTONUP).size() == 2; });
+    };
     // Far apart in space is not a double click.
-    recorded().clear();
-    x.moveTo(250, 250);
-    x.click(1);
-    x.moveTo(290, 250);
-    x.click(1);
-    ASSERT_TRUE(pumpUntil([&] { return of(window, WM_LBUTTONUP).size() == 2; }));
+    ASSERT_TRUE(clicksAt({{250, 250}, {290, 250}}));
     EXPECT_EQ(of(window, WM_LBUTTONDBLCLK).size(), 0u);
     // A press on another window in between ends the pair.
-    recorded().clear();
     Rect other;
     windowRect(plain, &other);
-    x.moveTo(250, 250);
-    x.click(1);
-    x.moveTo(other.left + 20, other.top + 20);
-    x.click(1);
-    x.moveTo(250, 250);
-    x.click(1);
-    ASSERT_TRUE(pumpUntil([&] { return of(window, WM_LBUTTONUP).size() == 2; }));
+    ASSERT_TRUE(clicksAt({{250, 250}, {other.left + 20, other.top + 20}, {250, 250}}));
     EXPECT_EQ(of(window, WM_LBUTTONDOWN).size(), 2u);
 }
 
@@ -154,11 +145,7 @@ TEST_F(InputTest, KeysArriveAsVirtualKeysAndLatin1Characters) {
     x.key(XK_Shift_L, true);
     x.tap(XK_b);
     x.key(XK_Shift_L, false);
-    x.tap(XK_Left);
-    x.tap(XK_Return);
-    x.tap(XK_BackSpace);
-    x.tap(XK_Escape);
-    x.tap(XK_5);
+    for (KeySym k : {XK_Left, XK_Return, XK_BackSpace, XK_Escape, XK_5}) x.tap(k);
     ASSERT_TRUE(pumpUntil([&] { return of(window, WM_KEYUP).size() >= 8; }));
     std::vector<uintptr_t> keys, chars;
     for (auto& r : of(window, WM_KEYDOWN)) keys.push_back(r.wParam);

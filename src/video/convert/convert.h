@@ -239,7 +239,7 @@ struct ArithRowArgs {
 };
 void arithRowAvx2(const ArithRowArgs& a);
 void arithRowAvx512(const ArithRowArgs& a);
-// How many pixels the guard sent to the terms since the process started (tests read it).
+// How many pixels the guard sent to the terms on the calling thread since it started.
 uint64_t arithGuardCount();
 
 // 4-byte 8-bit RGB into another 4-byte order: dst byte i = src byte map[i].

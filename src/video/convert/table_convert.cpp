@@ -421,7 +421,8 @@ void buildHostTerms(const ZuColorTables& h, const FormatInfo& sf, const FormatIn
 enum class RowKind { Reference, Terms, Shuffle, Fast };
 
 struct TablePlan {
-    Job job;  // opt's pointers are the ones of the call that made the plan
+    Job job;  // opt's pointers are the ones of the call that made the plan: not to be read
+    unsigned tableSets = 0;
     Factor v;
     RowFn row;
     RowKind kind;
@@ -443,9 +444,14 @@ bool sameOptions(const TableOptions& a, const TableOptions& b) {
     return a.flip == b.flip && std::memcmp(&a.alpha, &b.alpha, sizeof a.alpha) == 0 &&
            a.fullRangeTop == b.fullRangeTop && a.fullRangeBottom == b.fullRangeBottom &&
            (a.lut != nullptr) == (b.lut != nullptr) && a.fieldShift == b.fieldShift &&
-           a.fast == b.fast && hasFastTables(a.tables) == hasFastTables(b.tables) &&
-           hasGeneralTables(a.tables) == hasGeneralTables(b.tables) &&
-           hasRgbYuvTables(a.tables) == hasRgbYuvTables(b.tables);
+           a.fast == b.fast;
+}
+
+// Which table sets a call brings; kept in the plan, since the tables of the call that made
+// it may be gone by the next.
+unsigned tableSets(const ZuColorTables* t) {
+    return unsigned(hasFastTables(t)) | unsigned(hasGeneralTables(t)) << 1 |
+           unsigned(hasRgbYuvTables(t)) << 2;
 }
 
 constexpr size_t kFastEntries = 256 * 4;
@@ -481,6 +487,7 @@ std::shared_ptr<const TablePlan> makePlan(const SrcImage& src, const DstImage& d
     j.sw = src.width;
     j.dw = dst.width;
     j.opt = opt;
+    p->tableSets = tableSets(opt.tables);
     if (!findFactor(src.width, dst.width, j.h) || !findFactor(src.height, dst.height, p->v))
         return nullptr;
     if (!choosePath(j)) return nullptr;
@@ -620,7 +627,7 @@ std::shared_ptr<const TablePlan> findPlan(const SrcImage& src, const DstImage& d
             return p.sfmt == src.format && p.dfmt == dst.format && p.sw == src.width &&
                    p.sh == src.height && p.dw == dst.width && p.dh == dst.height &&
                    p.kernel == kernel && sameOptions(p.job.opt, opt) &&
-                   sameHostTables(p, opt.tables);
+                   p.tableSets == tableSets(opt.tables) && sameHostTables(p, opt.tables);
         },
         [&] { return makePlan(src, dst, opt, kernel); });
 }
