@@ -12,6 +12,11 @@
 
 #include "zugui/zugui.h"
 
+// Last: X11 headers define None and such as macros.
+#include <X11/Xlib-xcb.h>
+
+#include "platform/winsys/x11/x11_internal.h"
+
 namespace {
 
 double nowMs() {
@@ -59,21 +64,41 @@ struct Report {
     _exit(0);
 }
 
-TEST(DisplayLoss, HostLoopEndsAndTheProcessExitsCleanly) {
-    int n = 150;
-    while (access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) ++n;
-    const std::string display = ":" + std::to_string(n);
-    const pid_t server = fork();
-    ASSERT_GE(server, 0);
-    if (server == 0) {
-        execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
-        _exit(127);
+// A private server, stopped with SIGKILL by kill().
+struct Server {
+    pid_t pid = -1;
+    std::string display;
+    Server() {
+        // Tests of this file run side by side: each starts its search somewhere else.
+        int n = 150 + getpid() % 500;
+        while (access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0 ||
+               access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) == 0)
+            ++n;
+        display = ":" + std::to_string(n);
+        pid = fork();
+        if (pid == 0) {
+            execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten",
+                   "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+        for (int i = 0; i < 100 && access(socket.c_str(), F_OK); ++i) usleep(50000);
+        usleep(200000);
     }
-    for (int i = 0; i < 100 && access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK); ++i)
-        usleep(50000);
-    usleep(200000);
+    void kill() {
+        ::kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+    ~Server() {
+        if (pid > 0) kill();
+    }
+};
 
+TEST(DisplayLoss, HostLoopEndsAndTheProcessExitsCleanly) {
+    Server server;
+    ASSERT_GT(server.pid, 0);
+    const std::string display = server.display;
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     const pid_t host = fork();
@@ -88,8 +113,7 @@ TEST(DisplayLoss, HostLoopEndsAndTheProcessExitsCleanly) {
     ASSERT_EQ(read(fds[0], &ready, 1), 1);
     usleep(300000);  // renders and posts in full flow
     const double killedAt = nowMs();
-    kill(server, SIGKILL);
-    waitpid(server, nullptr, 0);
+    server.kill();
 
     Report rep{};
     ASSERT_EQ(read(fds[0], &rep, sizeof rep), static_cast<ssize_t>(sizeof rep));
@@ -109,6 +133,42 @@ TEST(DisplayLoss, HostLoopEndsAndTheProcessExitsCleanly) {
     // behind after half a second.
     EXPECT_LT(exitedAt - killedAt, 2500.0);
     close(fds[0]);
+}
+
+// A thread that had begun its requests when the server went goes on making them: with
+// nothing sent any more, Xlib's output buffer fills (or is already marked full, when XCB
+// last held the connection), and the next request must not write through a null pointer.
+TEST(DisplayLoss, RequestsAfterTheLossAreDropped) {
+    Server server;
+    ASSERT_GT(server.pid, 0);
+    int ready[2], gone[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(gone), 0);
+    const pid_t host = fork();
+    ASSERT_GE(host, 0);
+    if (host == 0) {
+        setenv("DISPLAY", server.display.c_str(), 1);
+        if (!zu::ws::open()) _exit(10);
+        Display* d = zu::ws::x11::state().dpy;
+        xcb_connection_t* c = XGetXCBConnection(d);
+        xcb_no_operation(c);  // XCB takes the connection from Xlib, as GLX does
+        xcb_flush(c);
+        char byte = 0;
+        if (write(ready[1], "R", 1) != 1 || read(gone[0], &byte, 1) != 1) _exit(11);
+        XSync(d, False);  // meets the loss
+        if (!zu::ws::displayLost()) _exit(12);
+        for (int i = 0; i < 4000; ++i)
+            XCreateColormap(d, zu::ws::x11::state().root, DefaultVisual(d, 0), AllocNone);
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    server.kill();
+    ASSERT_EQ(write(gone[1], "K", 1), 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(host, &status, 0), host);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    for (int fd : {ready[0], ready[1], gone[0], gone[1]}) close(fd);
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ class DisplayStressTest : public VideoTest {};
 
 TEST_F(DisplayStressTest, FramesFromAThreadSurviveMainWindowResizesAndThePopup) {
     static_assert(kLeft == kVx && kTop == kVy);
-    openVideo(kVideoSizes[0].width, kVideoSizes[0].height);
+    ASSERT_NO_FATAL_FAILURE(openVideo(kVideoSizes[0].width, kVideoSizes[0].height));
     // ZUMaximizeGUI hides the node named by the root's user data: let that be a spare child.
     root->userData = makeNode("title", root, {0, 0, 100, 20});
     // The title goes first when the tree is destroyed; the root's callback reads its data.

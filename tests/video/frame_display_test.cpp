@@ -30,7 +30,7 @@ int inverted(int v) {
 class DisplayTest : public VideoTest {};
 
 TEST_F(DisplayTest, CallOrderNullFramesAndBgrADrawnDirectlyOrThroughTheConverter) {
-    openVideo(320, 180);
+    ASSERT_NO_FATAL_FAILURE(openVideo(320, 180));
     Quadrants red(320, 180, kRed, kRed, kRed, kRed);
     ZUVideoFrame rf = red.frame();
     EXPECT_EQ(ZUDisplayVideoFrame(video, &rf, nullptr), -2);  // not started
@@ -104,7 +104,7 @@ TEST_F(DisplayTest, CallOrderNullFramesAndBgrADrawnDirectlyOrThroughTheConverter
 
 TEST_F(DisplayTest, ColourBarsThroughTheShaderMatchTheFormulaForBothMatricesAndByteOrders) {
     const auto& caps = videoCaps();
-    openVideo(960, 540);
+    ASSERT_NO_FATAL_FAILURE(openVideo(960, 540));
     if (!caps.hasShadingLanguage || !caps.hasShaderObjects || !caps.hasNonPowerOfTwo)
         GTEST_SKIP() << "no shader support in this OpenGL";
     InvertLut inv;
@@ -156,7 +156,7 @@ const Yuv kBlackBars[8] = {kBars[7], kBars[7], kBars[7], kBars[7],
                            kBars[7], kBars[7], kBars[7], kBars[7]};
 
 TEST_F(DisplayTest, GuidesAreBurntIntoEachWayOfDrawingAndDecimatedFramesScaledBackUp) {
-    openVideo(720, 576);
+    ASSERT_NO_FATAL_FAILURE(openVideo(720, 576));
     const auto& caps = videoCaps();
     const bool shaders = caps.hasShadingLanguage && caps.hasShaderObjects && caps.hasNonPowerOfTwo;
     struct Case {

@@ -295,7 +295,7 @@ Rgb textbook(double y, double u, double v, int matrix, bool full) {
 }
 
 TEST_F(FormatsTest, EveryFormatMatchesTheCpuConverterAndColourDescriptionsTheirFormulas) {
-    openVideo(kW, kH);
+    ASSERT_NO_FATAL_FAILURE(openVideo(kW, kH));
     if (!frameShaders()) GTEST_SKIP() << "no frame shaders in this OpenGL";
     const double Y = 100, U = 90, V = 170;
     // One flat colour in a planar, a 10-bit and an 8-bit packed format.
@@ -345,7 +345,7 @@ TEST_F(FormatsTest, EveryFormatMatchesTheCpuConverterAndColourDescriptionsTheirF
 }
 
 TEST_F(FormatsTest, PicturesHalvedOnTheCpuMatchTheFrameShadersFilteredOnes) {
-    openVideo(kW / 2, kH / 2);
+    ASSERT_NO_FATAL_FAILURE(openVideo(kW / 2, kH / 2));
     if (!frameShaders()) GTEST_SKIP() << "no frame shaders in this OpenGL";
     // Frames at twice the window's size. Noise shows chroma placed at the wrong spot; 8-bit
     // 4:2:2, whose chroma the two filter over different spans, shows bars instead, the
@@ -411,7 +411,7 @@ TEST_F(FormatsTest, PicturesHalvedOnTheCpuMatchTheFrameShadersFilteredOnes) {
 }
 
 TEST_F(FormatsTest, AOnePixelCheckerShownAtHalfSizeIsAnEvenMidLevelUnlessNearest) {
-    openVideo(kW, kH);
+    ASSERT_NO_FATAL_FAILURE(openVideo(kW, kH));
     if (!frameShaders()) GTEST_SKIP() << "no frame shaders in this OpenGL";
     // Halved on the CPU for a software renderer: 8-bit RGB and 4:2:2 words, 16-bit and
     // 10-bit RGB each their own way.

@@ -12,7 +12,7 @@ constexpr Rgb kA{255, 0, 0}, kB{0, 255, 0}, kC{0, 0, 255}, kD{255, 255, 0}, kBla
 class LayoutShownTest : public VideoTest {};
 
 TEST_F(LayoutShownTest, PictureCornersLandWhereTheLayoutPutsThem) {
-    openVideo(960, 540);
+    ASSERT_NO_FATAL_FAILURE(openVideo(960, 540));
     struct Case {
         const char* name;
         int w, h;
@@ -58,7 +58,7 @@ TEST_F(LayoutShownTest, PictureCornersLandWhereTheLayoutPutsThem) {
 }
 
 TEST_F(LayoutShownTest, IdenticalFramesAreLaidOutOnceAndAResizeLaysOutAgainAndFilled) {
-    openVideo(320, 180);
+    ASSERT_NO_FATAL_FAILURE(openVideo(320, 180));
     // Only a layout clears the window: a new clear colour shows when one happens.
     Quadrants q(100, 100, kA, kA, kA, kA);
     ZUVideoFrame f = q.frame();

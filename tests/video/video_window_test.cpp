@@ -66,6 +66,7 @@ class WindowTest : public VideoTest {
   protected:
     void SetUp() override {
         VideoTest::SetUp();
+        if (HasFatalFailure()) return;
         root->callback = ownerCallback;
         clearGot();
     }
@@ -159,7 +160,7 @@ TEST_F(WindowTest, AdoptedHostWindowsSurviveDestructionAndHaveNoTexturePath) {
 TEST_F(WindowTest, TheProbeRunsOnceAndShowResetAndDeviceContextsActOnTheWindow) {
     ZuRECT r{0, 0, 10, 10};
     EXPECT_EQ(ZUCreateVideoWindow(nullptr, nullptr, &r, 1), nullptr);  // nothing to adopt
-    openVideo(200, 100);
+    ASSERT_NO_FATAL_FAILURE(openVideo(200, 100));
     // Later windows copy the capabilities the first one probed.
     ZUVideoWindowNode* second = makeVideo(200, 100);
     ASSERT_NE(second, nullptr);
@@ -215,7 +216,7 @@ TEST_F(WindowTest, TheProbeRunsOnceAndShowResetAndDeviceContextsActOnTheWindow) 
 }
 
 TEST_F(WindowTest, InputReachesTheOwnerAsVideoMessagesAlsoWhileAThreadPresentsFrames) {
-    openVideo(320, 180);
+    ASSERT_NO_FATAL_FAILURE(openVideo(320, 180));
     // Exposed while stopped; the main window's own first pass may come first.
     EXPECT_TRUE(pumpUntil([] { return !gotOf(ZUM_VIDEOERASE).empty(); }));
     for (auto& g : gotOf(ZUM_VIDEOERASE)) EXPECT_EQ(g.p, video);
@@ -302,7 +303,7 @@ TEST_F(WindowTest, InputReachesTheOwnerAsVideoMessagesAlsoWhileAThreadPresentsFr
 }
 
 TEST_F(WindowTest, FilesDroppedOnARegisteredVideoWindowArriveWithTheFirstPathAndAllInFull) {
-    openVideo(320, 180);
+    ASSERT_NO_FATAL_FAILURE(openVideo(320, 180));
     EXPECT_EQ(ZUGetVideoDropFile(video, -1, nullptr, 0), 0);  // nothing dropped yet
     EXPECT_EQ(ZUGetVideoDropFile(nullptr, -1, nullptr, 0), 0);
     const Window top = static_cast<Window>(reinterpret_cast<uintptr_t>(ZUGetHWND()));

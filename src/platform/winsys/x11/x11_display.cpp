@@ -16,6 +16,11 @@
 #include "platform/winsys/selection_text.h"
 #include "platform/winsys/x11/x11_internal.h"
 
+// Last, for the output buffer of a lost connection; it defines min and max as macros.
+#include <X11/Xlibint.h>
+#undef min
+#undef max
+
 namespace zu::ws::x11 {
 namespace {
 
@@ -79,12 +84,26 @@ void wakeAllQueues(State& s) {
     }
 }
 
+// Once the exit handler has returned, Xlib no longer sends what it is asked to, and a
+// request that does not fit its output buffer writes through a null pointer: at once
+// when the connection was last written through XCB (GLX does), since Xlib then marks the
+// buffer full to take the socket back, which fails. So the buffer of a lost connection is
+// emptied and given room again, here and after every request. Xlib never allocates less
+// than BUFSIZE.
+void discardOutput(Display* d) {
+    d->bufptr = d->buffer;
+    d->bufmax = d->buffer + BUFSIZE;
+    d->buffer[0] = 0;  // no request to merge the next one into
+    d->last_req = d->buffer;
+}
+
 void onIOErrorExit(Display* dpy, void*) {
     // The server is gone. Mark it and wake every waiting loop instead of ending the
     // process; every later call sees displayLost().
     State& s = state();
     s.lost.store(true, std::memory_order_release);
     wakeAllQueues(s);
+    discardOutput(dpy);
     // Xlib takes the display's user lock before calling this, expecting the process to
     // exit; as it goes on, the lock is given back, or the next thread that meets the dead
     // connection (a GL swap on the render thread) would wait for it for ever.
@@ -98,7 +117,13 @@ int onIOError(Display*) {
 // Called by Xlib after each request function on any thread: a reply read there may have
 // moved events into Xlib's queue without the socket becoming readable again.
 int afterRequest(Display* d) {
-    if (XQLength(d) > 0) kick(state());
+    if (d->flags & XlibDisplayIOError) {
+        LockDisplay(d);  // another thread may be writing its own request
+        discardOutput(d);
+        UnlockDisplay(d);
+    } else if (d == state().dpy && XQLength(d) > 0) {
+        kick(state());
+    }
     return 0;
 }
 
@@ -365,6 +390,10 @@ bool chooseVisual(State& s) {
     }
     if (best >= 0) {
         XVisualInfo* vi = glXGetVisualFromFBConfig(s.dpy, configs[best]);
+        if (!vi) {
+            XFree(configs);
+            return false;
+        }
         s.visual = *vi;
         XFree(vi);
         s.colormap = XCreateColormap(s.dpy, s.root, s.visual.visual, AllocNone);
@@ -393,6 +422,19 @@ Display* openFirstConnection(const char* name) {
     }
 }
 
+// Mesa's GLX set-up reads its replies without checking them: on a server that has gone
+// away it crashes, so it is entered only after a round trip on both connections found the
+// server there. A loss found here is the open's answer, and every later call sees it.
+bool lostWhileOpening(State& s) {
+    XSync(s.dpy, False);
+    XSync(s.glDpy, False);
+    if (!s.lost.load(std::memory_order_acquire)) return false;
+    zu::detail::reportFailure("display \"%s\" was lost while it was being opened",
+                              DisplayString(s.dpy));
+    opened.store(true, std::memory_order_release);
+    return true;
+}
+
 void doOpen() {
     XInitThreads();
     Display* d = openFirstConnection(XDisplayName(nullptr));
@@ -417,6 +459,7 @@ void doOpen() {
     XSetIOErrorExitHandler(gl, onIOErrorExit, nullptr);
     s.kickFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     XSetAfterFunction(d, afterRequest);
+    XSetAfterFunction(gl, afterRequest);
     Bool supported = False;
     XkbSetDetectableAutoRepeat(d, True, &supported);
     // Keyboard map changes must reach us as events: which core notifications an XKB
@@ -440,8 +483,11 @@ void doOpen() {
     dndInit(s);
     inputMethodOpen(s);
     focusInit(s);
+    if (lostWhileOpening(s)) return;
     const bool visual = chooseVisual(s);
+    if (visual && lostWhileOpening(s)) return;
     if (!visual || !glInit(s)) {
+        if (lostWhileOpening(s)) return;
         zu::detail::reportFailure(visual ? "display \"%s\": no GLX configuration for its visual"
                                          : "display \"%s\" has no double-buffered RGBA visual "
                                            "with a 24-bit depth buffer",

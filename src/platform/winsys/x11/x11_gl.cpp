@@ -154,6 +154,8 @@ Surface* surfaceFor(State& s, XWin w, VisualID visual) {
     if (!config) return nullptr;
     GLXContext ctx = nullptr;
     GlTurn turn;
+    // Mesa reads the replies of a context's set-up unchecked: never on a lost server.
+    if (s.lost.load(std::memory_order_acquire)) return nullptr;
     trapErrors(s.glDpy,
                [&] { ctx = glXCreateNewContext(s.glDpy, config, GLX_RGBA_TYPE, nullptr, True); });
     if (!ctx) {
@@ -202,6 +204,11 @@ bool makeCurrent(Surface* surface) {
     if (!surface) return releaseCurrent(*s);
     if (!takeTurn()) return false;
     rememberHostContext(*s);
+    // The turn may have taken a while, and Mesa reads the replies of a bind unchecked.
+    if (s->lost.load(std::memory_order_acquire)) {
+        if (!tlsCurrent) giveTurn();
+        return false;
+    }
     if (!glXMakeCurrent(s->glDpy, surface->drawable, surface->context)) {
         zu::detail::reportFailure("GL context could not be made current for window 0x%lx",
                                   surface->drawable);
