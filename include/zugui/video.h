@@ -367,6 +367,7 @@ ZUAPI ZuErr ZUVReleaseMouse(void);
 /// - display: -2 for a null or stopped record; a null frame clears; null pixels return 0
 ///   without presenting.
 /// - stop: -2 when not started.
+/// - start and stop with a null record: 0, nothing done.
 ZUAPI ZuErr ZUStartDisplayVideoFrame(ZUVideoWindowNode* video, unsigned int textureWidth,
                                      unsigned int textureHeight, unsigned int textureMode,
                                      ZuRGBLUT* lut);
