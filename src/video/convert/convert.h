@@ -239,8 +239,6 @@ struct ArithRowArgs {
 };
 void arithRowAvx2(const ArithRowArgs& a);
 void arithRowAvx512(const ArithRowArgs& a);
-// How many pixels the guard sent to the terms on the calling thread since it started.
-uint64_t arithGuardCount();
 
 // 4-byte 8-bit RGB into another 4-byte order: dst byte i = src byte map[i].
 void shuffleRowScalar(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]);

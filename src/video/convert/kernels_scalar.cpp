@@ -19,10 +19,6 @@ bool cpuHasAvx512() {
 Kernel bestKernel() {
     return Kernel::Scalar;
 }
-
-uint64_t arithGuardCount() {
-    return 0;
-}
 #endif
 
 void fastRowScalar(const FastRowArgs& a) {

@@ -6,7 +6,6 @@
 #include <immintrin.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
 #include "video/convert/kernel_util.h"
@@ -417,10 +416,6 @@ __attribute__((target("avx2"))) void planarRowAvx2(const PlanarRowArgs& a) {
 
 namespace {
 
-// Per thread: one counter that every worker wrote would bounce its cache line (and the
-// kernels' other statics beside it) between the cores on every fix-up.
-thread_local uint64_t guardCount = 0;
-
 struct ArithVec {
     __m256i ky[3], ku[3], kv[3], d[3];
     __m256i mask, guard, alpha, order;
@@ -516,7 +511,6 @@ __attribute__((target("popcnt"))) void arithFix(const ArithRowArgs& a, int k, in
         if (amb0 >> q & 1) termPixelExact(*a.terms, y0, u0, v0, d);
         if (amb1 >> q & 1) termPixelExact(*a.terms, y1, u1, v1, d + 4);
     }
-    guardCount += unsigned(__builtin_popcount(amb0) + __builtin_popcount(amb1));
 }
 
 // Eight pairs of 8-bit 4:2:2 as U0-7 and Y0 of each pair (uy), V0-7 and Y1 (vy).
@@ -852,10 +846,6 @@ void arithRowAvx512(const ArithRowArgs& a) {
         a.k->sharedLuma ? arithRowPacked512<true>(a) : arithRowPacked512<false>(a);
     else
         a.k->sharedLuma ? arithRowPlanar512<true>(a) : arithRowPlanar512<false>(a);
-}
-
-uint64_t arithGuardCount() {
-    return guardCount;
 }
 
 // ---- 10-bit 4:2:2 unpacking ---------------------------------------------------------------
