@@ -4,13 +4,12 @@
 // reference image recorded from the per-glyph drawing that the atlas replaced; twice, the
 // second time with the lines drawn from their images.
 //
-// ZUGUI_PAGE_REFERENCE=<path> writes the image instead of comparing (to re-record it).
+// ZUGUI_RECORD_REFERENCES=1 writes the image instead of comparing (to re-record it).
 #include <gtest/gtest.h>
 // GL after gtest: X defines None.
 #include <GL/gl.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -189,27 +188,7 @@ TEST(PageTest, ControlsPageMatchesTheReferenceImage) {
             zu::detail::renderWalk(page.root.GetZUWndHandle());
             const Capture drawn = capture(0, 0, kW, kH);
             ws::makeCurrent(nullptr);
-
-            if (const char* out = std::getenv("ZUGUI_PAGE_REFERENCE")) {
-                EXPECT_TRUE(writePng(out, drawn));
-            } else {
-                Capture reference;
-                ASSERT_TRUE(readPng(kReference, reference));
-                ASSERT_EQ(reference.width, kW);
-                ASSERT_EQ(reference.height, kH);
-                // The alpha channel of the back buffer is not part of the picture.
-                int differ = 0, firstX = -1, firstY = -1;
-                for (int y = 0; y < kH; ++y)
-                    for (int x = 0; x < kW; ++x) {
-                        const uint8_t* a = drawn.at(x, y);
-                        const uint8_t* b = reference.at(x, y);
-                        if (a[0] != b[0] || a[1] != b[1] || a[2] != b[2]) {
-                            if (differ++ == 0) firstX = x, firstY = y;
-                        }
-                    }
-                EXPECT_EQ(differ, 0) << "first at " << firstX << "," << firstY;
-                if (differ) writePng(::testing::TempDir() + "controls_page_drawn.png", drawn);
-            }
+            expectReferenceImage(drawn, kReference);
         }
     }  // children before the root: members go in reverse order
     ZUKillGUI();
