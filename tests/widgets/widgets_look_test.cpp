@@ -1,6 +1,7 @@
 // What the widgets draw in the states the controls page does not show (pressed, disabled,
 // hidden, checked, editing, highlighted rows, empty and odd ranges, a picker's planes, a
-// wheel's handles, the host's own drawing between widgets), all on one page compared texel
+// wheel's handles, the host's own drawing between widgets, underline bits together, carets
+// at the ends of a text), all on one page compared texel
 // for texel with a reference image; and the GL state the drawing leaves behind.
 // Every scheme entry the widgets read holds a colour of its own, so an entry read in the
 // wrong place shows. ZUGUI_RECORD_REFERENCES=1 re-records the image.
@@ -41,7 +42,7 @@ class PaintedButton : public ZUButton {
     }
 };
 
-class LookTest : public LookSuite<800, 520> {
+class LookTest : public LookSuite<800, 600> {
   protected:
     ZUWindow root;
     std::vector<std::unique_ptr<ZUWindow>> kids;  // after root: destroyed first
@@ -199,7 +200,25 @@ TEST_F(LookTest, StatesPageMatchesTheReferenceImage) {
     add<PaintedButton>({620, 160, 96, 32});
     add<ZUHotText>({670, 160, 60, 32});
 
-    expectReferenceImage(draw(), kReference);
+    // Text drawn by the host: an overflowing text has no underline; both underline bits
+    // draw the dotted row, and either centres a left-aligned text; the caret before its
+    // character, past the end, in a left-aligned text, in an empty one.
+    auto print = [](const char* text, ZuRECT r, int font, int flags, int caret = -1) {
+        ZuFCOLOR white{1, 1, 1, 1};
+        ZUPrintEditText(cs(text), &r, &white, font, flags, caret, nullptr);
+    };
+    const Capture page = drawn([&] {
+        zu::detail::renderWalk(root.GetZUWndHandle());
+        print("A rather long caption that overflows", {20, 560, 80, 20}, 2,
+              ZU_TEXT_LEFT | ZU_TEXT_UNDERLINE);
+        print("Underlined", {110, 555, 200, 30}, 0, ZU_TEXT_DOTTED | ZU_TEXT_UNDERLINE);
+        print("Left", {320, 555, 120, 30}, 0, ZU_TEXT_LEFT | ZU_TEXT_DOTTED);
+        const std::pair<int, int> carets[] = {{2, 0}, {40, 0}, {3, ZU_TEXT_LEFT}};
+        for (int i = 0; i < 3; ++i)
+            print("Caret", {450 + 85 * i, 555, 80, 24}, 0, carets[i].second, carets[i].first);
+        print("", {705, 555, 80, 24}, 0, 0, 0);
+    });
+    expectReferenceImage(page, kReference);
     // The knob's smoothing and the mark's point size go back to GL's defaults.
     ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
     GLfloat size = 0;
