@@ -5,22 +5,13 @@
 // second time with the lines drawn from their images.
 //
 // ZUGUI_RECORD_REFERENCES=1 writes the image instead of comparing (to re-record it).
-#include <gtest/gtest.h>
-// GL after gtest: X defines None.
-#include <GL/gl.h>
-#include <unistd.h>
-
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "gui/gui_state.h"
-#include "support/gl_capture.h"
-#include "zugui/zugui.h"
+#include "support/draw_suite.h"
 
 using namespace zu::test;
-using zu::detail::gui;
-namespace ws = zu::ws;
 
 namespace {
 
@@ -174,24 +165,17 @@ struct Page {
     }
 };
 
-TEST(PageTest, ControlsPageMatchesTheReferenceImage) {
-    ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-    ASSERT_EQ(ZUInitGUI(0, 0, kW, kH, nullptr, cs("page"), nullptr, nullptr, 0), 0);
-    {
-        Page page;
-        page.build();
-        // The second pass draws the lines seen in the first from their images.
-        for (int pass = 0; pass < 2; ++pass) {
-            SCOPED_TRACE(testing::Message() << "pass " << pass);
-            ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            zu::detail::renderWalk(page.root.GetZUWndHandle());
-            const Capture drawn = capture(0, 0, kW, kH);
-            ws::makeCurrent(nullptr);
-            expectReferenceImage(drawn, kReference);
-        }
-    }  // children before the root: members go in reverse order
-    ZUKillGUI();
+class PageTest : public DrawSuite<kW, kH> {};
+
+TEST_F(PageTest, ControlsPageMatchesTheReferenceImage) {
+    Page page;  // its children go before its root: members die in reverse order
+    page.build();
+    // The second pass draws the lines seen in the first from their images.
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(testing::Message() << "pass " << pass);
+        expectReferenceImage(drawn([&] { zu::detail::renderWalk(page.root.GetZUWndHandle()); }),
+                             kReference);
+    }
 }
 
 }  // namespace

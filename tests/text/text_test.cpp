@@ -7,14 +7,11 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
-#include <string>
 
 #include "gui/gui_state.h"
-#include "support/gl_capture.h"
+#include "support/draw_suite.h"
 #include "text/draw_stream.h"
 #include "text/font_files.h"
 #include "text/line_cache.h"
@@ -46,14 +43,8 @@ const zu::detail::RasterFont& rasterOf(int id) {
 
 ZuFCOLOR white{1, 1, 1, 1};
 
-class TextTest : public ::testing::Test {
+class TextTest : public DrawSuite<kW, kH> {
   protected:
-    static void SetUpTestSuite() {
-        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-        ASSERT_EQ(ZUInitGUI(0, 0, kW, kH, nullptr, const_cast<char*>("text"), nullptr, nullptr, 0),
-                  0);
-    }
-    static void TearDownTestSuite() { ZUKillGUI(); }
     void SetUp() override {
         ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
         glDisable(GL_SCISSOR_TEST);

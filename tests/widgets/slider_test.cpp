@@ -4,7 +4,7 @@
 #include <climits>
 #include <vector>
 
-#include "look_support.h"
+#include "support/draw_suite.h"
 #include "support/rows.h"
 #include "widget_host.h"
 
@@ -126,7 +126,7 @@ TEST(ScrollLayout, ButtonsAtBothEndsAndTeardown) {
 }
 
 // A running GUI: a repaint request renders the tree at once.
-class SliderRepaint : public LookSuite<400, 160> {
+class SliderRepaint : public DrawSuite<400, 160> {
   protected:
     Recorder root;
     ZUSlider slider;

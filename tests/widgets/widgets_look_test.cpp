@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "look_support.h"
+#include "support/draw_suite.h"
 #include "widget_host.h"
 
 using namespace zu::test;
@@ -42,7 +42,7 @@ class PaintedButton : public ZUButton {
     }
 };
 
-class LookTest : public LookSuite<800, 600> {
+class LookTest : public DrawSuite<800, 600> {
   protected:
     ZUWindow root;
     std::vector<std::unique_ptr<ZUWindow>> kids;  // after root: destroyed first

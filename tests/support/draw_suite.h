@@ -1,4 +1,4 @@
-// A GUI for the widget look tests to draw in and read back.
+// A GUI for the tests that draw in its main context and read back what they drew.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,19 +8,19 @@
 
 #include "gui/gui_state.h"
 #include "support/gl_capture.h"
-#include "zugui/widgets.h"
+#include "zugui/zugui.h"
 
 namespace zu::test {
 
 // A GUI of W x H shared by a suite's tests. drawn() clears the main context to black, runs
 // the given drawing and reads the whole window back.
 template <int W, int H>
-class LookSuite : public ::testing::Test {
+class DrawSuite : public ::testing::Test {
   protected:
     static constexpr int kW = W, kH = H;
     static void SetUpTestSuite() {
         ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-        ASSERT_EQ(ZUInitGUI(0, 0, W, H, nullptr, const_cast<char*>("looks"), nullptr, nullptr, 0),
+        ASSERT_EQ(ZUInitGUI(0, 0, W, H, nullptr, const_cast<char*>("draw"), nullptr, nullptr, 0),
                   0);
     }
     static void TearDownTestSuite() { ZUKillGUI(); }
