@@ -88,19 +88,14 @@ TEST_F(SliderInput, SettersRefuseBadValues) {
     // clang-format on
 }
 
-TEST(ScrollLayout, ButtonsAtBothEndsAndTeardown) {
+TEST(ScrollLayout, ButtonsAreTheScrollsChildrenAndGoWithIt) {
     Recorder host;
     ZUScroll scroll;
     ZuRECT all{0, 0, 800, 600}, r{40, 100, 300, 50};
     ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
     ASSERT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
     EXPECT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), -2);
-    ZuRECT s, e;
-    ASSERT_EQ(scroll.startButton.GetZURect(&s), 0);
-    ASSERT_EQ(scroll.endButton.GetZURect(&e), 0);
-    EXPECT_EQ(std::vector<int>({s.x, s.y, s.width, s.height}), std::vector<int>({40, 100, 32, 32}));
-    EXPECT_EQ(std::vector<int>({e.x, e.y, e.width, e.height}),
-              std::vector<int>({308, 100, 32, 32}));
+    // Where the buttons lie is the widget pages' reference images; here whose they are.
     EXPECT_EQ(std::tuple(scroll.startButton.GetZUParent(), scroll.startButton.node->parent,
                          scroll.endButton.node->parent, scroll.endButton.IsVisible()),
               std::tuple(&scroll, scroll.node, scroll.node, 1));
