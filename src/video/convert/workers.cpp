@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -14,20 +15,46 @@
 namespace zu::detail {
 namespace {
 
+// Spins (politely, for the sibling hyper-thread) until ready() or for about us
+// microseconds; true when ready() held.
+template <class Ready>
+bool spinFor(int us, Ready&& ready) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(us);
+    for (;;) {
+        for (int i = 0; i < 64; ++i) {
+            if (ready()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#elif defined(__aarch64__)
+            asm volatile("yield");
+#endif
+        }
+        if (std::chrono::steady_clock::now() >= end) return ready();
+    }
+}
+
+// Waking a sleeping thread costs tens of microseconds on a virtual machine, a tenth of a
+// 1080p frame. A worker that finished a frame stays awake this long for the next one
+// (frames converted back to back, several video windows), and the caller, having done its
+// own parts, waits this long for the workers' last parts before it sleeps.
+constexpr int kWorkerSpinUs = 100;
+constexpr int kCallerSpinUs = 1000;
+
 struct Pool {
     std::mutex frame;  // one split frame at a time; other callers convert alone
     std::mutex m;
     std::condition_variable wake, done;
     std::vector<std::thread> threads;
     std::atomic<int> wanted{0};  // 0: the default
-    uint64_t generation = 0;
-    bool quit = false;
+    std::atomic<uint64_t> generation{0};  // changed under m
+    std::atomic<bool> quit{false};        // changed under m
+    bool callerAsleep = false;
     // The frame being split.
     RowRangeFn fn = nullptr;
     void* ctx = nullptr;
     int rows = 0, partRows = 0, parts = 0;
     int next = 0;
-    int remaining = 0;
+    std::atomic<int> remaining{0};  // decremented under m
 
     ~Pool() { stop(); }
 
@@ -35,27 +62,31 @@ struct Pool {
     // part of the next frame with this one's function.
     void runParts(uint64_t gen) {
         std::unique_lock<std::mutex> l(m);
-        while (generation == gen && next < parts) {
+        while (generation.load(std::memory_order_relaxed) == gen && next < parts) {
             const int b = next++ * partRows, e = std::min(rows, b + partRows);
             const RowRangeFn f = fn;
             void* c = ctx;
             l.unlock();
             if (b < e) f(c, b, e);
             l.lock();
-            if (--remaining == 0) done.notify_all();
+            if (remaining.fetch_sub(1, std::memory_order_release) == 1 && callerAsleep)
+                done.notify_one();
         }
     }
 
     void worker() {
         uint64_t seen = 0;
-        std::unique_lock<std::mutex> l(m);
         for (;;) {
+            spinFor(kWorkerSpinUs, [&] {
+                return quit.load(std::memory_order_relaxed) ||
+                       generation.load(std::memory_order_relaxed) != seen;
+            });
+            std::unique_lock<std::mutex> l(m);
             wake.wait(l, [&] { return quit || generation != seen; });
             if (quit) return;
             seen = generation;
             l.unlock();
             runParts(seen);
-            l.lock();
         }
     }
 
@@ -74,6 +105,33 @@ struct Pool {
     void stop() {
         std::lock_guard<std::mutex> f(frame);
         join();
+    }
+
+    // With frame held: runs the frame's parts with the workers, returns when all are done.
+    void split(RowRangeFn f, void* c, int nRows, int nPartRows, int nParts) {
+        uint64_t gen;
+        {
+            std::lock_guard<std::mutex> l(m);
+            fn = f;
+            ctx = c;
+            rows = nRows;
+            partRows = nPartRows;
+            parts = nParts;
+            next = 0;
+            remaining.store(nParts, std::memory_order_relaxed);
+            gen = generation.load(std::memory_order_relaxed) + 1;
+            generation.store(gen, std::memory_order_relaxed);
+        }
+        wake.notify_all();
+        runParts(gen);
+        // The workers hold at most one part each now.
+        if (spinFor(kCallerSpinUs,
+                    [&] { return remaining.load(std::memory_order_acquire) == 0; }))
+            return;
+        std::unique_lock<std::mutex> l(m);
+        callerAsleep = true;
+        done.wait(l, [&] { return remaining.load(std::memory_order_acquire) == 0; });
+        callerAsleep = false;
     }
 };
 
@@ -109,26 +167,11 @@ void forRowRanges(int rows, int grain, int64_t pixels, RowRangeFn fn, void* ctx)
         p.join();
         for (int i = 0; i < threads - 1; ++i) p.threads.emplace_back([&p] { p.worker(); });
     }
-    // Several parts per thread, taken in turn: a thread that the system preempts holds up
-    // only a small part while the others take the rest.
+    // Several parts per thread, taken in turn: a thread that wakes late or that the system
+    // preempts holds up only a small part while the others take the rest.
     const int units = (rows + grain - 1) / grain;
-    const int parts = std::min(4 * threads, units);
-    uint64_t gen;
-    {
-        std::lock_guard<std::mutex> l(p.m);
-        p.fn = fn;
-        p.ctx = ctx;
-        p.rows = rows;
-        p.partRows = (units + parts - 1) / parts * grain;
-        p.parts = parts;
-        p.remaining = parts;
-        p.next = 0;
-        gen = ++p.generation;
-    }
-    p.wake.notify_all();
-    p.runParts(gen);
-    std::unique_lock<std::mutex> l(p.m);
-    p.done.wait(l, [&] { return p.remaining == 0; });
+    const int parts = std::min(8 * threads, units);
+    p.split(fn, ctx, rows, (units + parts - 1) / parts * grain, parts);
 }
 
 }  // namespace zu::detail
