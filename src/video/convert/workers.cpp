@@ -15,8 +15,8 @@
 namespace zu::detail {
 namespace {
 
-// Spins (politely, for the sibling hyper-thread) until ready() or for about us
-// microseconds; true when ready() held.
+// Spins (politely, for a sibling hyper-thread) until ready() or for about us microseconds;
+// true when ready() held.
 template <class Ready>
 bool spinFor(int us, Ready&& ready) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(us);
@@ -34,11 +34,11 @@ bool spinFor(int us, Ready&& ready) {
 }
 
 // Waking a sleeping thread costs tens of microseconds on a virtual machine, a tenth of a
-// 1080p frame. A worker that finished a frame stays awake this long for the next one
-// (frames converted back to back, several video windows), and the caller, having done its
-// own parts, waits this long for the workers' last parts before it sleeps.
-constexpr int kWorkerSpinUs = 100;
-constexpr int kCallerSpinUs = 1000;
+// 1080p frame, so the caller, having done its own parts, spins a while for the workers'
+// last ones before it sleeps. Workers do not spin between frames: measured with another
+// process busy on the second core, a 100 us spin after each frame cost a fifth of the
+// frame's time, and frames of a video come milliseconds apart.
+constexpr int kCallerSpinMinUs = 20, kCallerSpinMaxUs = 1000;
 
 struct Pool {
     std::mutex frame;  // one split frame at a time; other callers convert alone
@@ -46,8 +46,8 @@ struct Pool {
     std::condition_variable wake, done;
     std::vector<std::thread> threads;
     std::atomic<int> wanted{0};  // 0: the default
-    std::atomic<uint64_t> generation{0};  // changed under m
-    std::atomic<bool> quit{false};        // changed under m
+    uint64_t generation = 0;
+    bool quit = false;
     bool callerAsleep = false;
     // The frame being split.
     RowRangeFn fn = nullptr;
@@ -59,34 +59,34 @@ struct Pool {
     ~Pool() { stop(); }
 
     // Claims parts of frame gen under the lock, so a worker that wakes late never takes a
-    // part of the next frame with this one's function.
-    void runParts(uint64_t gen) {
+    // part of the next frame with this one's function. Returns the parts run.
+    int runParts(uint64_t gen) {
+        int ran = 0;
         std::unique_lock<std::mutex> l(m);
-        while (generation.load(std::memory_order_relaxed) == gen && next < parts) {
+        while (generation == gen && next < parts) {
             const int b = next++ * partRows, e = std::min(rows, b + partRows);
             const RowRangeFn f = fn;
             void* c = ctx;
             l.unlock();
             if (b < e) f(c, b, e);
+            ++ran;
             l.lock();
             if (remaining.fetch_sub(1, std::memory_order_release) == 1 && callerAsleep)
                 done.notify_one();
         }
+        return ran;
     }
 
     void worker() {
         uint64_t seen = 0;
+        std::unique_lock<std::mutex> l(m);
         for (;;) {
-            spinFor(kWorkerSpinUs, [&] {
-                return quit.load(std::memory_order_relaxed) ||
-                       generation.load(std::memory_order_relaxed) != seen;
-            });
-            std::unique_lock<std::mutex> l(m);
             wake.wait(l, [&] { return quit || generation != seen; });
             if (quit) return;
             seen = generation;
             l.unlock();
             runParts(seen);
+            l.lock();
         }
     }
 
@@ -119,13 +119,18 @@ struct Pool {
             parts = nParts;
             next = 0;
             remaining.store(nParts, std::memory_order_relaxed);
-            gen = generation.load(std::memory_order_relaxed) + 1;
-            generation.store(gen, std::memory_order_relaxed);
+            gen = ++generation;
         }
         wake.notify_all();
-        runParts(gen);
-        // The workers hold at most one part each now.
-        if (spinFor(kCallerSpinUs,
+        const auto start = std::chrono::steady_clock::now();
+        const int ran = runParts(gen);
+        // The workers hold at most one part each now, done within about a part's time
+        // unless the system has preempted them: then the caller's spinning would only keep
+        // them off its core, so it sleeps.
+        const auto took = std::chrono::steady_clock::now() - start;
+        const int partUs = int(std::chrono::duration_cast<std::chrono::microseconds>(took).count() /
+                               std::max(ran, 1));
+        if (spinFor(std::clamp(2 * partUs, kCallerSpinMinUs, kCallerSpinMaxUs),
                     [&] { return remaining.load(std::memory_order_acquire) == 0; }))
             return;
         std::unique_lock<std::mutex> l(m);
