@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "video/convert/convert.h"
+#include "video/convert/workers.h"
 
 extern "C" {
 #include <libswscale/swscale.h>
@@ -274,8 +275,12 @@ int main() {
         [&] { swsSwap.run(bgra.data(), bgraRb, H, out.data(), bgraRb); }, copy(full));
     std::printf(
         "v219 has no peer with the same conversion (libswscale reads no v210).\n"
-        "960x540 halves both sides of the frame; it is under the size that is split, so "
-        "1T and 2T are the same work.\n");
+        "960x540 halves both sides of the frame; its %d pixels are %s the %lld from which "
+        "frames are split.\n"
+        "The scalar rows are the control: compute-bound, they show whether the second core "
+        "was free.\n",
+        W / 2 * (H / 2), int64_t(W / 2) * (H / 2) >= kSplitPixels ? "at or above" : "under",
+        static_cast<long long>(kSplitPixels));
     ZUSetConvertThreads(1);
     return 0;
 }

@@ -16,7 +16,8 @@ namespace zu::detail {
 namespace {
 
 // Spins (politely, for a sibling hyper-thread) until ready() or for about us microseconds;
-// true when ready() held.
+// true when ready() held. About every microsecond it yields the core, in case the thread
+// it waits for is queued on this one.
 template <class Ready>
 bool spinFor(int us, Ready&& ready) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(us);
@@ -30,6 +31,7 @@ bool spinFor(int us, Ready&& ready) {
 #endif
         }
         if (std::chrono::steady_clock::now() >= end) return ready();
+        std::this_thread::yield();
     }
 }
 
@@ -130,7 +132,7 @@ struct Pool {
         const auto took = std::chrono::steady_clock::now() - start;
         const int partUs = int(std::chrono::duration_cast<std::chrono::microseconds>(took).count() /
                                std::max(ran, 1));
-        if (spinFor(std::clamp(2 * partUs, kCallerSpinMinUs, kCallerSpinMaxUs),
+        if (spinFor(std::clamp(partUs + partUs / 2, kCallerSpinMinUs, kCallerSpinMaxUs),
                     [&] { return remaining.load(std::memory_order_acquire) == 0; }))
             return;
         std::unique_lock<std::mutex> l(m);
