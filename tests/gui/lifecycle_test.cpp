@@ -29,12 +29,6 @@ struct Button {
 Button button;
 std::mutex logMutex;  // renders may overlap a test thread reading the log
 
-uint32_t readPixel(int x, int y) {
-    unsigned char px[4] = {};
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    return uint32_t{px[0]} << 16 | uint32_t{px[1]} << 8 | px[2];
-}
-
 int buttonCallback(void* ud, unsigned msg, int a, int b, void* p, void* q) {
     auto* n = static_cast<ZUWindowNode*>(ud);
     if (msg == ZUM_LBUTTONDOWN) button.pressed = true;
@@ -42,7 +36,8 @@ int buttonCallback(void* ud, unsigned msg, int a, int b, void* p, void* q) {
     if (msg == ZUM_RENDER) {
         glColor4f(button.pressed ? 1.f : 0.f, button.pressed ? 0.f : 1.f, 0.f, 1.f);
         glRecti(n->rect.x, n->rect.y, n->rect.x + n->rect.width, n->rect.y + n->rect.height);
-        button.seen.push_back(readPixel(button.readX, button.readY));
+        const Capture c = capture(button.readX, button.readY, 1, 1);
+        button.seen.push_back(uint32_t{c.rgba[0]} << 16 | uint32_t{c.rgba[1]} << 8 | c.rgba[2]);
     }
     std::lock_guard lock(logMutex);
     return logCallback(ud, msg, a, b, p, q);
