@@ -167,16 +167,12 @@ class EmbeddedInToolkit : public ::testing::TestWithParam<Toolkit> {
     // The windows shown inside the host's window (GTK keeps an input-only one of its own).
     std::vector<std::array<int, 4>> mappedChildren() {
         std::vector<std::array<int, 4>> out;
-        Window rootRet, parentRet, *kids = nullptr;
-        unsigned n = 0;
-        if (!XQueryTree(x.dpy, hostWindow, &rootRet, &parentRet, &kids, &n)) return out;
-        for (unsigned i = 0; i < n; ++i) {
+        for (Window kid : childWindows(x.dpy, hostWindow)) {
             XWindowAttributes wa{};
-            if (XGetWindowAttributes(x.dpy, kids[i], &wa) && wa.map_state == IsViewable &&
+            if (XGetWindowAttributes(x.dpy, kid, &wa) && wa.map_state == IsViewable &&
                 wa.c_class == InputOutput)
                 out.push_back({wa.x, wa.y, wa.width, wa.height});
         }
-        if (kids) XFree(kids);
         return out;
     }
     // Client points of the host's own part of the window, beside and below the GUI.

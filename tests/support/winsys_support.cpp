@@ -163,6 +163,16 @@ std::vector<unsigned long> windowProperty(Display* d, XID window, Atom property)
     return items;
 }
 
+std::vector<Window> childWindows(Display* d, Window window, Window* parent) {
+    Window rootRet = 0, parentRet = 0, *kids = nullptr;
+    unsigned n = 0;
+    if (!XQueryTree(d, window, &rootRet, &parentRet, &kids, &n)) return {};
+    std::vector<Window> out(kids, kids + n);
+    if (kids) XFree(kids);
+    if (parent) *parent = parentRet;
+    return out;
+}
+
 ErrorLines::ErrorLines() {
     ZuSetErrorCallback(
         [](const char* line, void* to) {

@@ -82,6 +82,10 @@ struct ErrorLines {
     size_t count(const char* part);  // lines containing part; "" counts them all
 };
 
+// The children of a window, bottom first, and its parent when asked; empty when the query
+// fails.
+std::vector<Window> childWindows(Display* d, Window window, Window* parent = nullptr);
+
 // Counts recorded messages of one kind for one window.
 size_t countOf(const ws::Window* window, unsigned message);
 // Path of a file in the source tree.

@@ -39,11 +39,9 @@ inline bool near(const Rgb& a, const Rgb& b, int tol) {
 // Window pixel (x, y), y counted upwards as OpenGL does, in the buffer the next
 // presentation will show (Mesa keeps its content across a swap).
 inline Rgb pending(int x, int y) {
-    unsigned char px[4] = {};
     glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    return {px[0], px[1], px[2]};
+    const Capture c = capture(x, y, 1, 1);
+    return {c.rgba[0], c.rgba[1], c.rgba[2]};
 }
 
 using zutest::bars10;

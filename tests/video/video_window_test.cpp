@@ -172,14 +172,9 @@ TEST_F(WindowTest, TheProbeRunsOnceAndShowResetAndDeviceContextsActOnTheWindow) 
                   std::tuple(caps.has422Pixels, caps.hasPackedPixels, caps.hasBGRA, caps.hasABGR));
     EXPECT_EQ(std::tuple(second->owner, second->lastFormat, second->lastZoomX, second->layoutStale),
               std::tuple(root, unsigned(ZU_PF_bgrA), -1.f, 1));
-    {
-        Window rootRet, parentRet, *kids = nullptr;
-        unsigned n = 0;
-        XQueryTree(x.dpy, reinterpret_cast<Window>(second->window), &rootRet, &parentRet, &kids,
-                   &n);
-        if (kids) XFree(kids);
-        EXPECT_EQ(reinterpret_cast<void*>(parentRet), ZUGetHWND());
-    }
+    Window parent = 0;
+    childWindows(x.dpy, reinterpret_cast<Window>(second->window), &parent);
+    EXPECT_EQ(reinterpret_cast<void*>(parent), ZUGetHWND());
     EXPECT_EQ(ws::currentContext(), nullptr);  // creation leaves no context current
     EXPECT_EQ(ZUDestroyVideoWindow(second), 0);
     ws::Rect client;
