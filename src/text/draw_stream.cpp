@@ -53,6 +53,7 @@ struct Stream {
     bool lineImages = false;    // corners waiting sample line images
     GLint box[4] = {};
     int held = 0;
+    StreamCapture* capture = nullptr;
 };
 thread_local Stream stream;
 
@@ -107,6 +108,11 @@ void draw(Stream& s) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(2, GL_FLOAT, sizeof *v, &v->x);
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(s.corners.size()));
+    if (s.capture) {
+        s.capture->corners.insert(s.capture->corners.end(), s.corners.begin(), s.corners.end());
+        ++s.capture->draws;
+        s.capture->texture = s.texture;
+    }
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
@@ -266,6 +272,10 @@ StreamVertex* streamReserve(int n) {
     const size_t at = s.corners.size();
     s.corners.resize(at + static_cast<size_t>(n));
     return s.corners.data() + at;
+}
+
+void captureStream(StreamCapture* into) {
+    stream.capture = into;
 }
 
 void streamNoteLineImage() {

@@ -4,6 +4,8 @@
 // OpenGL itself first calls flushDrawing(), so nothing on screen changes order.
 #pragma once
 
+#include <vector>
+
 namespace zu::detail {
 
 // Texture coordinate, colour and clip-space position of one corner.
@@ -95,5 +97,14 @@ int streamWaiting();
 // Whether corners waiting sample line images (line_cache.h), which then stay where they are.
 void streamNoteLineImage();
 bool streamHasLineImages();
+
+// For measuring what a pass asks of the rasteriser: while one is set on this thread, every
+// draw of the stream appends its corners as they went to OpenGL and counts itself.
+struct StreamCapture {
+    std::vector<StreamVertex> corners;
+    int draws = 0;
+    unsigned texture = 0;  // the last draw's; 0: untextured
+};
+void captureStream(StreamCapture* into);
 
 }  // namespace zu::detail
