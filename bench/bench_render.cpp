@@ -425,6 +425,7 @@ int main() {
             ZUSetWindowText(texts[i]->GetZUWndHandle(), on ? text : empty, 0);
         }
     };
+    inShared();  // the peer's own context was the last made current
     const Fill busyFill = measureFill(root, imguiPass);
     const Rows busy = interleaved(
         kPasses, {[&] { return zuguiPass(root); }, [&] { return imguiPass(); },
