@@ -1,7 +1,10 @@
 #include "support/gl_capture.h"
 
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 #include <png.h>
+
+#include <cstdlib>
 
 namespace zu::test {
 
@@ -35,6 +38,28 @@ bool readPng(const std::string& path, Capture& c, int x, int y) {
     c.width = static_cast<int>(img.width), c.height = static_cast<int>(img.height);
     c.rgba.assign(4 * static_cast<size_t>(c.width) * c.height, 0);
     return png_image_finish_read(&img, nullptr, c.rgba.data(), -c.width * 4, nullptr) != 0;
+}
+
+void expectReferenceImage(const Capture& drawn, const std::string& reference) {
+    if (std::getenv("ZUGUI_RECORD_REFERENCES")) {
+        EXPECT_TRUE(writePng(reference, drawn)) << reference;
+        return;
+    }
+    Capture want;
+    ASSERT_TRUE(readPng(reference, want, drawn.x, drawn.y)) << reference;
+    ASSERT_EQ(std::pair(want.width, want.height), std::pair(drawn.width, drawn.height));
+    int differ = 0, firstX = -1, firstY = -1;
+    for (int y = drawn.y; y < drawn.y + drawn.height; ++y)
+        for (int x = drawn.x; x < drawn.x + drawn.width; ++x) {
+            const uint8_t *a = drawn.at(x, y), *b = want.at(x, y);
+            if ((a[0] != b[0] || a[1] != b[1] || a[2] != b[2]) && differ++ == 0)
+                firstX = x, firstY = y;
+        }
+    EXPECT_EQ(differ, 0) << reference << ": first at " << firstX << "," << firstY;
+    if (differ) {
+        const size_t slash = reference.find_last_of('/');
+        writePng(::testing::TempDir() + "drawn_" + reference.substr(slash + 1), drawn);
+    }
 }
 
 }  // namespace zu::test

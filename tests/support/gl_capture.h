@@ -20,5 +20,10 @@ Capture capture(int x, int y, int width, int height);
 bool writePng(const std::string& path, const Capture& c);
 // Reads a PNG written by writePng back into a capture placed at (x, y); false on failure.
 bool readPng(const std::string& path, Capture& c, int x = 0, int y = 0);
+// Expects the capture to equal the committed image texel for texel in red, green and blue
+// (the back buffer's alpha is no part of the picture); on a difference the capture is kept
+// in the test's temporary folder. With ZUGUI_RECORD_REFERENCES set the image is written
+// instead, to re-record it.
+void expectReferenceImage(const Capture& drawn, const std::string& reference);
 
 }  // namespace zu::test

@@ -4,24 +4,14 @@
 // reference image recorded from the per-glyph drawing that the atlas replaced; twice, the
 // second time with the lines drawn from their images.
 //
-// ZUGUI_PAGE_REFERENCE=<path> writes the image instead of comparing (to re-record it).
-#include <gtest/gtest.h>
-// GL after gtest: X defines None.
-#include <GL/gl.h>
-#include <unistd.h>
-
-#include <cstdlib>
+// ZUGUI_RECORD_REFERENCES=1 writes the image instead of comparing (to re-record it).
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "gui/gui_state.h"
-#include "support/gl_capture.h"
-#include "zugui/zugui.h"
+#include "support/draw_suite.h"
 
 using namespace zu::test;
-using zu::detail::gui;
-namespace ws = zu::ws;
 
 namespace {
 
@@ -175,44 +165,17 @@ struct Page {
     }
 };
 
-TEST(PageTest, ControlsPageMatchesTheReferenceImage) {
-    ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-    ASSERT_EQ(ZUInitGUI(0, 0, kW, kH, nullptr, cs("page"), nullptr, nullptr, 0), 0);
-    {
-        Page page;
-        page.build();
-        // The second pass draws the lines seen in the first from their images.
-        for (int pass = 0; pass < 2; ++pass) {
-            SCOPED_TRACE(testing::Message() << "pass " << pass);
-            ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            zu::detail::renderWalk(page.root.GetZUWndHandle());
-            const Capture drawn = capture(0, 0, kW, kH);
-            ws::makeCurrent(nullptr);
+class PageTest : public DrawSuite<kW, kH> {};
 
-            if (const char* out = std::getenv("ZUGUI_PAGE_REFERENCE")) {
-                EXPECT_TRUE(writePng(out, drawn));
-            } else {
-                Capture reference;
-                ASSERT_TRUE(readPng(kReference, reference));
-                ASSERT_EQ(reference.width, kW);
-                ASSERT_EQ(reference.height, kH);
-                // The alpha channel of the back buffer is not part of the picture.
-                int differ = 0, firstX = -1, firstY = -1;
-                for (int y = 0; y < kH; ++y)
-                    for (int x = 0; x < kW; ++x) {
-                        const uint8_t* a = drawn.at(x, y);
-                        const uint8_t* b = reference.at(x, y);
-                        if (a[0] != b[0] || a[1] != b[1] || a[2] != b[2]) {
-                            if (differ++ == 0) firstX = x, firstY = y;
-                        }
-                    }
-                EXPECT_EQ(differ, 0) << "first at " << firstX << "," << firstY;
-                if (differ) writePng(::testing::TempDir() + "controls_page_drawn.png", drawn);
-            }
-        }
-    }  // children before the root: members go in reverse order
-    ZUKillGUI();
+TEST_F(PageTest, ControlsPageMatchesTheReferenceImage) {
+    Page page;  // its children go before its root: members die in reverse order
+    page.build();
+    // The second pass draws the lines seen in the first from their images.
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(testing::Message() << "pass " << pass);
+        expectReferenceImage(drawn([&] { zu::detail::renderWalk(page.root.GetZUWndHandle()); }),
+                             kReference);
+    }
 }
 
 }  // namespace

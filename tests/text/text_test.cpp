@@ -1,19 +1,18 @@
 // Font sets and text drawing against a real GL context (Xvfb, Mesa): the atlas texels read
-// back, placement, clipping, underlines and the caret read back as pixels.
+// back, the scissor and colour a call leaves, opaque quads drawn apart and line images
+// against the drawing they replace, sets in other contexts. Where text goes is the pages' reference
+// images (page_test.cpp, widgets_look_test.cpp).
 #include <gtest/gtest.h>
 // GL and X headers after gtest: X defines None.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 #include <functional>
-#include <string>
 
 #include "gui/gui_state.h"
-#include "support/gl_capture.h"
+#include "support/draw_suite.h"
 #include "text/draw_stream.h"
 #include "text/font_files.h"
 #include "text/line_cache.h"
@@ -29,21 +28,11 @@ namespace {
 
 constexpr int kW = 440, kH = 240;
 
-struct Ink {
-    int minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1, count = 0;
-    bool any() const { return count > 0; }
-};
-// Bounds of the pixels whose channel (0 red, 1 green, 2 blue) is lit.
-Ink inkOf(const Capture& c, int channel = 0, int threshold = 40) {
-    Ink ink;
-    for (int y = c.y; y < c.y + c.height; ++y)
-        for (int x = c.x; x < c.x + c.width; ++x)
-            if (c.at(x, y)[channel] > threshold) {
-                ink.minX = std::min(ink.minX, x), ink.maxX = std::max(ink.maxX, x);
-                ink.minY = std::min(ink.minY, y), ink.maxY = std::max(ink.maxY, y);
-                ++ink.count;
-            }
-    return ink;
+// Whether any pixel is lit in red.
+bool anyInk(const Capture& c) {
+    for (size_t i = 0; i < c.rgba.size(); i += 4)
+        if (c.rgba[i] > 40) return true;
+    return false;
 }
 
 // The rasterised glyph data of a font id, an oracle independent of the GL side.
@@ -52,26 +41,11 @@ const zu::detail::RasterFont& rasterOf(int id) {
     static constexpr int kSize[6] = {10, 12, 14, 10, 12, 14};
     return zu::detail::rasterFont(kBold[id], kSize[id]);
 }
-int advanceOf(int id, const char* text, int n = -1) {
-    int w = 0;
-    const int len = n < 0 ? static_cast<int>(std::strlen(text)) : n;
-    for (int i = 0; i < len; ++i) {
-        const auto& g = rasterOf(id).glyphs[static_cast<unsigned char>(text[i])];
-        if (g.valid) w += g.advance;
-    }
-    return w;
-}
 
 ZuFCOLOR white{1, 1, 1, 1};
 
-class TextTest : public ::testing::Test {
+class TextTest : public DrawSuite<kW, kH> {
   protected:
-    static void SetUpTestSuite() {
-        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-        ASSERT_EQ(ZUInitGUI(0, 0, kW, kH, nullptr, const_cast<char*>("text"), nullptr, nullptr, 0),
-                  0);
-    }
-    static void TearDownTestSuite() { ZUKillGUI(); }
     void SetUp() override {
         ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
         glDisable(GL_SCISSOR_TEST);
@@ -79,12 +53,8 @@ class TextTest : public ::testing::Test {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     void TearDown() override { ws::makeCurrent(nullptr); }
-    static void print(const char* text, ZuRECT r, int font, int flags, int caret = -1) {
-        ZUPrintEditText(const_cast<char*>(text), &r, &white, font, flags, caret, nullptr);
-    }
-    static void fill(ZuRECT r, float red, float green, float blue) {
-        glColor3f(red, green, blue);
-        glRecti(r.x, r.y, r.x + r.width, r.y + r.height);
+    static void print(const char* text, ZuRECT r, int font, int flags) {
+        ZUPrintEditText(const_cast<char*>(text), &r, &white, font, flags, -1, nullptr);
     }
 };
 
@@ -172,22 +142,6 @@ TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
     EXPECT_EQ(std::pair(ZUBuildFonts(3), ZUKillFonts(-1)), std::pair(0, 0));
     EXPECT_EQ(std::tuple(zu::detail::fontForId(0)->texture, bool(glIsTexture(texture))),
               std::tuple(texture, true));
-}
-
-// Clipped and showing its end: the page test's overflowing caption. Here: no underline.
-TEST_F(TextTest, OverflowingTextHasNoUnderline) {
-    const ZuRECT r{50, 60, 80, 20};
-    fill({0, 0, kW, kH}, 0, 0, 0);
-    print("A rather long caption that overflows", r, 2, ZU_TEXT_LEFT | ZU_TEXT_UNDERLINE);
-    const Capture all = capture(0, 0, kW, kH);
-    ASSERT_TRUE(inkOf(all).any());
-    // No underline: the rows under the baseline hold only descender ink, not a full line.
-    const int baseline = static_cast<int>(r.height * 0.5f + r.y - 7.0f);
-    for (int row = baseline - 3; row <= baseline - 2; ++row) {
-        int lit = 0;
-        for (int x = r.x + 1; x < r.x + r.width; ++x) lit += all.at(x, row)[0] > 40;
-        EXPECT_LT(lit, r.width / 2) << "row " << row;
-    }
 }
 
 TEST_F(TextTest, ScissorStateAfterTheCallInOwnAndEmbeddedMode) {
@@ -325,7 +279,7 @@ TEST_F(TextTest, LineImagesDrawTheGlyphQuadsPixels) {
         draw(true, used);  // a line seen once is only noted
         const Capture imaged = draw(true, used), glyphs = draw(false, glyphsOnly);
         EXPECT_EQ(std::pair(used, glyphsOnly), std::pair(k.image, false));
-        EXPECT_TRUE(inkOf(glyphs).any());
+        EXPECT_TRUE(anyInk(glyphs));
         int differ = 0;
         for (size_t i = 0; i < imaged.rgba.size(); ++i) differ += imaged.rgba[i] != glyphs.rgba[i];
         EXPECT_EQ(differ, 0);
@@ -368,71 +322,6 @@ TEST_F(TextTest, LineImagesMakeRoomOnlyForLinesNoLongerDrawn) {
     zu::detail::forgetLineImages(f->context);
 }
 
-// Where centred, left and right text and several lines go is the page test's reference
-// image (page_test.cpp), and so are solid and dotted alone; both bits draw the dotted
-// line, and either centres a left-aligned text.
-TEST_F(TextTest, UnderlineBitsCentreTheTextAndBothDrawTheDottedRow) {
-    const int left = advanceOf(0, "Left");
-    print("Left", {40, 100, 120, 30}, 0, ZU_TEXT_LEFT | ZU_TEXT_DOTTED);
-    EXPECT_EQ(inkOf(capture(0, 90, 200, 50)).minX, static_cast<int>(120 * 0.5f - left * 0.5f + 40));
-
-    const ZuRECT r{20, 50, 200, 30};
-    const int baseline = static_cast<int>(r.height * 0.5f + r.y - 5.0f);  // 60
-    const int w = advanceOf(0, "Underlined");
-    const int startX = static_cast<int>(r.width * 0.5f - w * 0.5f + r.x);
-    print("Underlined", r, 0, ZU_TEXT_DOTTED | ZU_TEXT_UNDERLINE);
-    const Capture c = capture(0, baseline - 4, kW, 3);  // rows baseline-4 .. -2
-    int lit = 0, changes = 0;
-    bool last = false;
-    for (int x = startX; x < startX + w; ++x) {
-        bool on = c.at(x, baseline - 2)[0] > 40 || c.at(x, baseline - 3)[0] > 40;
-        lit += on;
-        if (x > startX && on != last) ++changes;
-        last = on;
-    }
-    EXPECT_NEAR(lit, w / 2, 2);
-    EXPECT_GT(changes, w / 2 - 3);
-}
-
-TEST_F(TextTest, CaretStandsBeforeItsCharacter) {
-    const ZuRECT r{100, 100, 160, 24};
-    const char* text = "Caret";
-    const int w = advanceOf(0, text);
-    const int startX = static_cast<int>(r.width * 0.5f - w * 0.5f + r.x);
-    struct Case {
-        const char* text;
-        int caret;
-        int flags;
-        int expectX;
-    };
-    const Case cases[] = {
-        {text, 2, 0, startX + advanceOf(0, text, 2)},
-        {text, 40, 0, startX + w},
-        {text, 3, ZU_TEXT_LEFT, r.x + advanceOf(0, text, 3)},
-        {"", 0, 0, r.x + r.width / 2},
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(testing::Message() << k.text << " caret " << k.caret);
-        glClear(GL_COLOR_BUFFER_BIT);
-        print(k.text, r, 0, k.flags, k.caret);
-        const Capture c = capture(0, 0, kW, kH);
-        // Red, and not the white of the glyphs.
-        long sum = 0, n = 0;
-        int minY = kH, maxY = 0;
-        for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x) {
-                const uint8_t* p = c.at(x, y);
-                if (p[0] > 100 && p[1] < 60 && p[2] < 60)
-                    sum += x, ++n, minY = std::min(minY, y), maxY = std::max(maxY, y);
-            }
-        ASSERT_GT(n, 0);
-        EXPECT_NEAR(double(sum) / n, k.expectX, 1.0);
-        const int baseline = static_cast<int>(r.height * 0.5f + r.y - 5.0f);
-        EXPECT_NEAR(minY, baseline - 2, 1);
-        EXPECT_NEAR(maxY, baseline + 10 + 4, 1);
-    }
-}
-
 TEST_F(TextTest, SetsBuiltInOtherContextsDrawTheSamePixels) {
     auto drawSample = [] {
         glClearColor(0, 0, 0, 1);
@@ -460,50 +349,9 @@ TEST_F(TextTest, SetsBuiltInOtherContextsDrawTheSamePixels) {
         EXPECT_EQ(zu::detail::fontOfSet(set, 0)->texture, 0u);
         // Without a set of its own a context draws no glyphs, rather than quads textured
         // by names that belong to another context.
-        EXPECT_FALSE(inkOf(drawSample()).any());
+        EXPECT_FALSE(anyInk(drawSample()));
         ws::makeCurrent(nullptr);
         ws::destroySurface(rc);
-    }
-}
-
-// The sample sheet of the documentation (written where ZUGUI_TEXT_SHEET says): six fonts
-// whose rows grow with their size, the alignments, both underlines and a caret.
-TEST_F(TextTest, SampleSheetShowsEveryFontAtItsSize) {
-    zu::detail::standardGlSetup(kW, kH);
-    fill({0, 0, kW, kH}, 0.16f, 0.17f, 0.19f);
-    const char* names[6] = {"Regular 10", "Regular 12", "Regular 14",
-                            "Bold 10",    "Bold 12",    "Bold 14"};
-    int lastHeight[2] = {0, 0};
-    for (int id = 0; id < 6; ++id) {
-        const ZuRECT r{12, kH - 30 - id * 24, 206, 22};
-        print((std::string(names[id]) + " \xB1"
-                                        "5 dB Caf\xE9")
-                  .c_str(),
-              r, id, ZU_TEXT_LEFT);
-        const Ink ink = inkOf(capture(r.x, r.y, r.width, r.height), 0, 120);
-        ASSERT_TRUE(ink.any()) << names[id];
-        EXPECT_GT(ink.maxY - ink.minY, lastHeight[id / 3]) << names[id];
-        lastHeight[id / 3] = ink.maxY - ink.minY;
-    }
-    const char* aligned[3] = {"left", "centred", "right"};
-    const int flags[3] = {ZU_TEXT_LEFT, 0, ZU_TEXT_RIGHT};
-    for (int i = 0; i < 3; ++i) {
-        const ZuRECT r{232, kH - 30 - i * 24, 196, 22};
-        fill(r, 0.25f, 0.27f, 0.3f);
-        print(aligned[i], r, 4, flags[i]);
-    }
-    fill({232, 90, 196, 22}, 0.25f, 0.27f, 0.3f);
-    print("solid underline", {232, 90, 196, 22}, 1, ZU_TEXT_UNDERLINE);
-    fill({232, 62, 196, 22}, 0.25f, 0.27f, 0.3f);
-    print("dotted underline", {232, 62, 196, 22}, 1, ZU_TEXT_DOTTED);
-    fill({12, 62, 206, 22}, 0.1f, 0.1f, 0.1f);
-    print("00:01:02:03", {12, 62, 206, 22}, 2, ZU_TEXT_LEFT, 5);
-    fill({12, 20, 416, 30}, 0.25f, 0.27f, 0.3f);
-    print("an overflowing text shows its end: right-aligned and clipped to its box",
-          {12, 20, 416, 30}, 2, ZU_TEXT_LEFT);
-    const char* out = getenv("ZUGUI_TEXT_SHEET");
-    if (out) {
-        EXPECT_TRUE(writePng(out, capture(0, 0, kW, kH)));
     }
 }
 

@@ -278,22 +278,6 @@ class FormatsTest : public VideoTest {
     }
 };
 
-// The textbook conversion of 8-bit Y'CbCr to 8-bit R'G'B' for a matrix and range.
-Rgb textbook(double y, double u, double v, int matrix, bool full) {
-    const double kr = matrix == ZU_MATRIX_BT601   ? 0.299
-                      : matrix == ZU_MATRIX_BT709 ? 0.2126
-                                                  : 0.2627;
-    const double kb = matrix == ZU_MATRIX_BT601   ? 0.114
-                      : matrix == ZU_MATRIX_BT709 ? 0.0722
-                                                  : 0.0593;
-    const double ey = full ? y / 255 : (y - 16) / 219;
-    const double pb = (u - 128) / (full ? 255 : 224), pr = (v - 128) / (full ? 255 : 224);
-    const double r = ey + 2 * (1 - kr) * pr, b = ey + 2 * (1 - kb) * pb;
-    const double g = (ey - kr * r - kb * b) / (1 - kr - kb);
-    auto q = [](double x) { return int(std::lround(std::clamp(x, 0.0, 1.0) * 255)); };
-    return {q(r), q(g), q(b)};
-}
-
 TEST_F(FormatsTest, EveryFormatMatchesTheCpuConverterAndColourDescriptionsTheirFormulas) {
     ASSERT_NO_FATAL_FAILURE(openVideo(kW, kH));
     if (!frameShaders()) GTEST_SKIP() << "no frame shaders in this OpenGL";

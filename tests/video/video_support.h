@@ -1,6 +1,6 @@
 // Shared pieces of the video window and frame display tests: a running GUI with one video
 // window, frames built in memory, read-back of what the display drew, and the colours a
-// 4:2:2 pixel must become by the shader's formula.
+// Y'CbCr pixel must become by the textbook formulas.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -51,22 +51,24 @@ using zutest::bars422;
 using zutest::kBars;
 using zutest::Yuv;
 
-// The shader's formula: bias, then the BT.601 (bt601) or BT.709 matrix, on a 0-1 scale; it
-// is the BT.601 host tables' too, within a tenth of a level.
-inline Rgb shaderColour(const Yuv& c, bool bt601) {
-    const double y = c.y / 255.0 - 0.0625, u = c.u / 255.0 - 0.5, v = c.v / 255.0 - 0.5;
-    double r, g, b;
-    if (bt601) {
-        r = 1.16438355 * y + 1.59602715 * v;
-        g = 1.16438355 * y - 0.39115980 * u - 0.81296805 * v;
-        b = 1.16438355 * y + 2.01723105 * u;
-    } else {
-        r = 1.16438355 * y + 0.0008 * u + 1.79274180 * v;
-        g = 1.16438355 * y - 0.21324885 * u - 0.53290920 * v;
-        b = 1.16438355 * y + 2.11240215 * u + 0.0011 * v;
-    }
-    auto q = [](double x) { return int(std::lround(std::clamp(x, 0.0, 1.0) * 255.0)); };
+// The textbook conversion of 8-bit Y'CbCr to 8-bit R'G'B' for a matrix and range.
+inline Rgb textbook(double y, double u, double v, int matrix, bool full) {
+    const double kr = matrix == ZU_MATRIX_BT601   ? 0.299
+                      : matrix == ZU_MATRIX_BT709 ? 0.2126
+                                                  : 0.2627;
+    const double kb = matrix == ZU_MATRIX_BT601   ? 0.114
+                      : matrix == ZU_MATRIX_BT709 ? 0.0722
+                                                  : 0.0593;
+    const double ey = full ? y / 255 : (y - 16) / 219;
+    const double pb = (u - 128) / (full ? 255 : 224), pr = (v - 128) / (full ? 255 : 224);
+    const double r = ey + 2 * (1 - kr) * pr, b = ey + 2 * (1 - kb) * pb;
+    const double g = (ey - kr * r - kb * b) / (1 - kr - kb);
+    auto q = [](double x) { return int(std::lround(std::clamp(x, 0.0, 1.0) * 255)); };
     return {q(r), q(g), q(b)};
+}
+// A 4:2:2 pixel in limited range by BT.601 or BT.709, as the frame shaders convert it.
+inline Rgb shaderColour(const Yuv& c, bool bt601) {
+    return textbook(c.y, c.u, c.v, bt601 ? ZU_MATRIX_BT601 : ZU_MATRIX_BT709, false);
 }
 
 inline ZUVideoFrame makeFrame(void* pixels, int w, int h, int rowBytes, unsigned format) {

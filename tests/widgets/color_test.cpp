@@ -1,23 +1,15 @@
-// The colour picker's picks (hue plane, brightness bar, the gap between them), the wheel's
-// colours and handles, and the looks of both read back from a real GL context.
+// The colour picker's picks (hue plane, brightness bar, the gap between them) and the
+// wheel's colours and handles; their looks are the widget states page's reference image.
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "look_support.h"
 #include "widget_host.h"
 #include "widgets/color_math.h"
 
 using namespace zu::widgets;
 using zu::detail::gui;
-using zu::test::dark;
-using zu::test::expectPixels;
-using zu::test::LookSuite;
-using zu::test::px;
-using zu::test::Rgb;
-namespace ws = zu::ws;
 
 namespace {
 
@@ -220,90 +212,6 @@ TEST(Wheel, TypeHandlesAndColours) {
     wheel.handles[0] = {50, 50};
     wheel.GetColorWheelColor(9, &rr, &gg, &bb);  // no such handle: the point (0, 0)
     EXPECT_EQ(rr + gg + bb, 0);
-}
-
-class ColorLooks : public LookSuite<420, 260> {
-  protected:
-    ZUWindow root;
-    ZUColorPicker picker;
-    ZUColorWheel wheel;
-    void SetUp() override {
-        ZuRECT all{0, 0, kW, kH}, p{20, 20, 138, 100}, w{200, 20, 200, 200};
-        ASSERT_EQ(root.CreateZUWindow(const_cast<char*>("root"), 2, 1, 0, &all, nullptr), 0);
-        ASSERT_EQ(picker.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &p, &root), 0);
-        ASSERT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &w, &root), 0);
-    }
-};
-
-TEST_F(ColorLooks, PickerPlaneBarLineAndMark) {
-    picker.markX = 50, picker.markY = 80;
-    auto c = draw(picker);
-    const int x = 20, y = 20;
-    const Rgb white{1, 1, 1};
-    // Column 50 holds the lines of t = 768 to 783, the last one drawn showing: cyan at the top,
-    // white at the bottom; then t = 399 and t = 30. The gap (the last line is at 99) and the
-    // right of the bar stay clear.
-    expectPixels(
-        c, {px(x + 50, y + 99, {0, 241 / 256.0f, 1}, 6), px(x + 50, y, white, 3),
-            px(x + 25, y + 99, {113 / 256.0f, 1, 0}, 6), px(x + 1, y + 99, {1, 30 / 256.0f, 0}, 6),
-            dark(x + 100, y + 50, 0), dark(x + 104, y + 50, 0), dark(x + 137, y + 50, 0)});
-    // The bar: the colour at the top fading to transparent black; its line at the top row.
-    // The mark: a four-pixel point in 1 - brightness (black) over the plane.
-    expectPixels(c, {px(x + 120, y + 50, {0.25f, 0.25f, 0.25f}, 4), px(x + 105, y + 99, white, 0),
-                     px(x + 136, y + 99, white, 0), dark(49, 79, 0), dark(50, 80, 0)});
-    EXPECT_GT(c.at(46, 80)[0], 100);
-    ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
-    GLfloat size = 0;
-    glGetFloatv(GL_POINT_SIZE, &size);
-    EXPECT_EQ(size, 1.0f);
-    ws::makeCurrent(nullptr);
-
-    // At half brightness the plane darkens, the line moves to mid height, the mark lightens.
-    picker.brightness = 0.5f;
-    expectPixels(draw(picker),
-                 {px(x + 50, y, {0.5f, 0.5f, 0.5f}, 3), px(x + 50, y + 99, {0, 0.5f, 0.5f}, 10),
-                  px(x + 120, y + 50, white, 0), px(50, 80, {0.5f, 0.5f, 0.5f}, 2)});
-    picker.ShowZUWindow(0, 0);
-    expectPixels(draw(picker), {dark(x + 50, y + 50, 0)});
-}
-
-TEST_F(ColorLooks, WheelColoursRoundTheCentreAndHandles) {
-    wheel.SetColorWheelType(1);
-    wheel.handles[0] = {260, 120};
-    wheel.handles[1] = {300, 170};  // straight up: its line is drawn
-    const auto c = draw(wheel);
-    const int cx = 300, cy = 120;
-    // Nine tenths out along a direction: a tenth of white over the rim colour.
-    for (int deg : {0, 60, 120, 180, 240, 300}) {
-        SCOPED_TRACE(deg);
-        const double a = deg / 57.29577957795135;
-        const int wx = int(std::lround(cx + std::sin(a) * 90)),
-                  wy = int(std::lround(cy + std::cos(a) * 90));
-        const Rgb3 rim = wheelColour(wheelIndexAt(deg));
-        expectPixels(
-            c, {px(wx, wy, {0.1f + 0.9f * rim.r, 0.1f + 0.9f * rim.g, 0.1f + 0.9f * rim.b}, 14)});
-    }
-    expectPixels(c, {dark(205, 25, 0)});  // outside the circle nothing
-    // Black points at the handles and the centre; the type's line from white to black.
-    auto darkest = [&](int x, int y) {
-        int best = 255 * 3;
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx) {
-                const uint8_t* p = c.at(x + dx, y + dy);
-                best = std::min(best, p[0] + p[1] + p[2]);
-            }
-        return best;
-    };
-    EXPECT_EQ(std::tuple(darkest(260, 120), darkest(300, 170), darkest(300, 120)),
-              std::tuple(0, 0, 0));
-    EXPECT_GT(darkest(280, 120), 300);  // no line to handle 0
-    // Halfway up the line a middle grey, where the wheel itself is near white.
-    bool grey = false;
-    for (int x = 299; x <= 301; ++x) {
-        const uint8_t* p = c.at(x, 145);
-        grey |= std::abs(p[0] - 128) < 20 && std::abs(p[1] - 128) < 20 && std::abs(p[2] - 128) < 20;
-    }
-    EXPECT_TRUE(grey);
 }
 
 }  // namespace

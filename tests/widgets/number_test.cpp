@@ -1,5 +1,5 @@
 // The number field: timecode arithmetic (display, normalisation, entry and their round
-// trips), drag positions, the in-place editor's keys and notifications, and its looks.
+// trips), drag positions, the in-place editor's keys and notifications.
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -7,17 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "look_support.h"
 #include "support/rows.h"
 #include "widget_host.h"
 #include "widgets/number_math.h"
 
 using namespace zu::widgets;
 using zu::detail::gui;
-using zu::test::dark;
 using zu::test::expectRows;
-using zu::test::px;
-namespace ws = zu::ws;
 
 namespace {
 
@@ -436,61 +432,6 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
     char buf[16] = "00:00:00:00";
     field.GetZUNumberTC(buf);
     EXPECT_STREQ(buf, "01;02;03;04");
-}
-
-// Looks, read back from a real GL context.
-class NumberLooks : public zu::test::LookSuite<320, 120> {
-  protected:
-    ZUWindow root;
-    ZUNumber field;
-    void SetUp() override {
-        ZuRECT all{0, 0, kW, kH}, r{40, 40, 200, 24};
-        ASSERT_EQ(root.CreateZUWindow(const_cast<char*>("root"), 2, 1, 0, &all, nullptr), 0);
-        ASSERT_EQ(field.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &r, &root), 0);
-        ZuFCOLOR red{1, 0, 0, 1}, green{0, 1, 0, 1};
-        ZUSetSchemeColor(14, &red);
-        ZUSetSchemeColor(15, &green);
-    }
-    zu::test::Capture draw() { return LookSuite::draw(field); }
-};
-
-TEST_F(NumberLooks, TextInTheStateColoursWithDottedOrSolidUnderline) {
-    // Enabled and scrollable, colour 14 over a dotted underline, is the page test's.
-    field.SetZUNumberRange(0, 99999, false);
-    field.PutZUNumberPos(11111, false);
-    field.SetZUScrollable(false);
-    auto c = draw();
-    EXPECT_GT(longestRun(c, 0), 25);  // a solid one under the whole text
-    field.EnableZUWindow(0, 0);
-    c = draw();
-    EXPECT_EQ(lit(c, 0), 0);
-    EXPECT_GT(lit(c, 1), 20);
-    field.EnableZUWindow(1, 0);
-    field.ShowZUWindow(0, 0);
-    c = draw();
-    EXPECT_EQ(lit(c, 0) + lit(c, 1), 0);
-}
-
-TEST_F(NumberLooks, EditorHighlightAndOutline) {
-    field.editing = true;  // as a double click leaves it, without the pointer grab
-    field.editValue = 5;
-    field.caret = 1;
-    const auto c = draw();
-    const int x = 40, y = 40, w = 200, h = 24;
-    // The outline on all four sides, nothing outside it.
-    const zu::test::Rgb line{0.196f, 0.224f, 0.255f};
-    expectPixels(c, {px(x + 5, y, line), px(x + 5, y + h, line), px(x, y + 5, line),
-                     px(x + w - 1, y + 5, line), dark(x - 1, y + 5), dark(x + w, y + 5),
-                     dark(x + 5, y + h + 1)});
-    // The middle colour at half alpha on black at the middle line; brighter below, darker above.
-    expectPixels(c, {px(x + 5, y + h / 2, {0.125f, 0.15f, 0.175f})});
-    EXPECT_GT(c.at(x + 5, y + 1)[2], c.at(x + 5, y + h / 2)[2] + 40);
-    EXPECT_LT(c.at(x + 5, y + h - 1)[2], c.at(x + 5, y + h / 2)[2]);
-    // The edit text in colour 14 over it.
-    int ink = 0;
-    for (int py = y + 1; py < y + h; ++py)
-        for (int px = x + 1; px < x + w - 1; ++px) ink += c.at(px, py)[0] > 200;
-    EXPECT_GT(ink, 5);
 }
 
 }  // namespace

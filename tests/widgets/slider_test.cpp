@@ -1,10 +1,10 @@
-// The slider's pointer mapping, notifications and refused setters, its repaints, the scroll's
-// layout and teardown, and the looks of both read back from a real GL context.
+// The slider's pointer mapping, notifications and refused setters, its repaints, and the
+// scroll's layout and teardown; their looks are the widget pages' reference images.
 #include <atomic>
 #include <climits>
 #include <vector>
 
-#include "look_support.h"
+#include "support/draw_suite.h"
 #include "support/rows.h"
 #include "widget_host.h"
 
@@ -88,19 +88,14 @@ TEST_F(SliderInput, SettersRefuseBadValues) {
     // clang-format on
 }
 
-TEST(ScrollLayout, ButtonsAtBothEndsAndTeardown) {
+TEST(ScrollLayout, ButtonsAreTheScrollsChildrenAndGoWithIt) {
     Recorder host;
     ZUScroll scroll;
     ZuRECT all{0, 0, 800, 600}, r{40, 100, 300, 50};
     ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
     ASSERT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
     EXPECT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), -2);
-    ZuRECT s, e;
-    ASSERT_EQ(scroll.startButton.GetZURect(&s), 0);
-    ASSERT_EQ(scroll.endButton.GetZURect(&e), 0);
-    EXPECT_EQ(std::vector<int>({s.x, s.y, s.width, s.height}), std::vector<int>({40, 100, 32, 32}));
-    EXPECT_EQ(std::vector<int>({e.x, e.y, e.width, e.height}),
-              std::vector<int>({308, 100, 32, 32}));
+    // Where the buttons lie is the widget pages' reference images; here whose they are.
     EXPECT_EQ(std::tuple(scroll.startButton.GetZUParent(), scroll.startButton.node->parent,
                          scroll.endButton.node->parent, scroll.endButton.IsVisible()),
               std::tuple(&scroll, scroll.node, scroll.node, 1));
@@ -125,79 +120,19 @@ TEST(ScrollLayout, ButtonsAtBothEndsAndTeardown) {
     EXPECT_EQ(nodes(), none);
 }
 
-// Exact bytes: the slider draws flat, unblended colours.
-Px at(int x, int y, Rgb want) {
-    return {x, y, want, 0.5f};
-}
-const Rgb kRed{1, 0, 0}, kBlue{0, 0, 1}, kGreen{0, 1, 0}, kBlack{0, 0, 0};
-
-class SliderLooks : public LookSuite<400, 160> {
+// A running GUI: a repaint request renders the tree at once.
+class SliderRepaint : public DrawSuite<400, 160> {
   protected:
     Recorder root;
     ZUSlider slider;
-    ZUScroll scroll;
     void SetUp() override {
-        ZuRECT all{0, 0, kW, kH}, r{20, 20, 200, 30}, s{20, 60, 300, 40};
+        ZuRECT all{0, 0, kW, kH}, r{20, 20, 200, 30};
         ASSERT_EQ(root.CreateZUWindow(const_cast<char*>("root"), 2, 1, 0, &all, nullptr), 0);
         ASSERT_EQ(slider.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &r, &root), 0);
-        ASSERT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &s, &root), 0);
-        // 40 fill, 41 rest, 44 line, and 42, 43, 45 for them disabled; 6 the disabled scroll.
-        const std::pair<int, ZuFCOLOR> colours[] = {
-            {40, {1, 0, 0, 1}}, {42, {1, 1, 0, 1}}, {41, {0, 0, 1, 1}}, {43, {1, 0, 1, 1}},
-            {44, {0, 1, 0, 1}}, {45, {0, 1, 1, 1}}, {4, {1, 1, 1, 1}},  {6, {1, 0, 0, 1}},
-        };
-        for (auto [i, c] : colours) ZUSetSchemeColor(i, &c);
     }
 };
 
-// The fill, line, rest and sub-range of an enabled bar, and a knob on its track, are the
-// page test's reference image (tests/text/page_test.cpp); here the states it does not show.
-TEST_F(SliderLooks, BarStatesThePageDoesNotShow) {
-    slider.SetZUSliderRange(0, 100, false);
-    slider.PutZUSliderPos(25, false);           // the line at 70
-    slider.SetZUSliderSubRange(50, 75, false);  // 120 to 170
-    // No highlight for (0, 0) or the whole range.
-    for (auto [s, e] : {std::pair{0, 0}, std::pair{0, 100}}) {
-        SCOPED_TRACE(testing::Message() << s << "," << e);
-        slider.SetZUSliderSubRange(s, e, false);
-        expectPixels(draw(slider), {at(140, 35, kBlue)});
-    }
-    slider.EnableZUWindow(0, 0);  // disabled colours
-    expectPixels(draw(slider),
-                 {at(30, 25, {1, 1, 0}), at(70, 25, {0, 1, 1}), at(150, 25, {1, 0, 1})});
-    slider.EnableZUWindow(1, 0);
-    // An empty range: all rest, the line at x.
-    slider.SetZUSliderRange(5, 5, false);
-    slider.PutZUSliderPos(5, false);
-    expectPixels(draw(slider),
-                 {at(19, 25, kBlack), at(20, 25, kGreen), at(21, 25, kGreen), at(22, 25, kBlue)});
-    // A position left outside by a new range draws as the maximum does: the line just right
-    // of the bar, and no further.
-    slider.SetZUSliderSubRange(0, 0, false);
-    slider.SetZUSliderRange(0, 2, false);
-    expectPixels(draw(slider), {at(219, 25, kRed), at(220, 25, kGreen), at(221, 25, kGreen),
-                                at(222, 25, kBlack)});
-    slider.ShowZUWindow(0, 0);
-    expectPixels(draw(slider), {at(100, 25, kBlack)});
-}
-
-TEST_F(SliderLooks, TheKnobLeavesPolygonSmoothingOff) {
-    slider.SetZUSliderType(1, false);
-    slider.SetZUSliderRange(0, 100, false);
-    slider.PutZUSliderPos(50, false);
-    draw(slider);
-    ASSERT_TRUE(ws::makeCurrent(gui().mainSurface));
-    EXPECT_FALSE(glIsEnabled(GL_POLYGON_SMOOTH));  // smoothing was only for the knob
-    ws::makeCurrent(nullptr);
-}
-
-// Disabled, the track between the scroll's buttons takes colour 6.
-TEST_F(SliderLooks, DisabledScrollTrack) {
-    scroll.EnableZUWindow(0, 0);
-    expectPixels(draw(scroll), {at(150, 80, kRed)});
-}
-
-TEST_F(SliderLooks, SettersRepaintOnlyOnChangeAndNotDuringADrag) {
+TEST_F(SliderRepaint, SettersRepaintOnlyOnChangeAndNotDuringADrag) {
     struct Step {
         const char* what;
         void (*call)(ZUSlider&);

@@ -6,7 +6,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -19,7 +18,7 @@
 
 #include "gui/gui_state.h"
 #include "support/gl_capture.h"
-#include "support/winsys_support.h"
+#include "support/gui_fixture.h"
 #include "text/text.h"
 #include "widget_host.h"
 
@@ -80,13 +79,12 @@ class Page : public Recorder {
     }
 };
 
-class WidgetsEndToEnd : public ::testing::Test {
+class WidgetsEndToEnd : public GuiFixture {
   protected:
-    TestDisplay x;
     Page page;
     void SetUp() override {
-        ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-        ASSERT_TRUE(ws::open());
+        GuiFixture::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_EQ(
             ZUInitGUI(kLeft, kTop, kW, kH, nullptr, cs("widgets"), cs("zugui.ico"), nullptr, 0), 0);
         page.build();
@@ -100,11 +98,6 @@ class WidgetsEndToEnd : public ::testing::Test {
             XGetInputFocus(x.dpy, &focus, &revert);
             return focus == main;
         }));
-    }
-    void TearDown() override {
-        ZUStopGUI();
-        ZUKillGUI();
-        page.DestroyZUWindow();
     }
     // The screen point of a GUI point (GUI y grows upwards).
     void clickAt(ZUWindow& w, int dx = -1, int dy = -1, unsigned button = 1) {
@@ -253,7 +246,7 @@ class FieldsEndToEnd : public WidgetsEndToEnd {
         XDestroyWindow(x.dpy, w);
         x.sync();
         ws::setSelectionChunkForTesting(0);
-        WidgetsEndToEnd::TearDown();
+        GuiFixture::TearDown();
     }
     // Runs a shell command to its end while our loop answers the requests it makes;
     // its standard output, and its exit status in *status.

@@ -112,6 +112,13 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     for (int i = 0; i < 4; ++i) k.slot[i] = slot[i];
     for (int p = 0; p < 4; ++p)
         for (int c = 0; c < 4; ++c) k.order[4 * p + slot[c]] = int8_t(4 * c + p);
+    for (int h = 0; h < 2; ++h)
+        for (int px = 0; px < 16; ++px) {
+            const int pair = 8 * h + px / 2, second = px % 2;
+            for (int c = 0; c < 4; ++c)
+                k.pick[h][4 * px + slot[c]] =
+                    uint8_t(64 * second + 16 * (pair / 4) + 4 * c + pair % 4);
+        }
     return true;
 }
 

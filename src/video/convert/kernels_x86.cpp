@@ -634,7 +634,7 @@ __attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
 
 struct ArithVec512 {
     __m512i ky[3], ku[3], kv[3], d[3];
-    __m512i guardMask, alpha, order;
+    __m512i guardMask, alpha, order, pick[2];
     __m128i shift;
 };
 
@@ -650,12 +650,15 @@ ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
     v.alpha = _mm512_set1_epi32(k.alpha);
     v.shift = _mm_cvtsi32_si128(k.shift);
     v.order = _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
+    v.pick[0] = _mm512_loadu_si512(k.pick[0]), v.pick[1] = _mm512_loadu_si512(k.pick[1]);
     return v;
 }
 
+// Sixteen pixels as R0-3 G0-3 B0-3 A0-3 bytes of four pixels per 128-bit lane; ok has the
+// pixels whose three fractions are all at or above the guard.
 template <bool SharedLuma>
-ZU_AVX512 inline __m512i arithHalf512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
-                                      __mmask16& amb) {
+ZU_AVX512 inline __m512i arithPlanes512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
+                                        __mmask16& ok) {
     const __m512i l0 = _mm512_mullo_epi32(y, k.ky[0]);
     const __m512i l1 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[1]);
     const __m512i l2 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[2]);
@@ -665,20 +668,22 @@ ZU_AVX512 inline __m512i arithHalf512(const ArithVec512& k, __m512i y, __m512i u
                                        _mm512_add_epi32(_mm512_mullo_epi32(u, k.ku[1]), k.d[1]));
     const __m512i b =
         _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, k.ku[2])), k.d[2]);
-    amb = _mm512_testn_epi32_mask(r, k.guardMask) | _mm512_testn_epi32_mask(g, k.guardMask) |
-          _mm512_testn_epi32_mask(b, k.guardMask);
+    // Chained masked tests: no trip through general registers per component.
+    ok = _mm512_mask_test_epi32_mask(
+        _mm512_mask_test_epi32_mask(_mm512_test_epi32_mask(r, k.guardMask), g, k.guardMask), b,
+        k.guardMask);
     const __m512i rg =
         _mm512_packs_epi32(_mm512_sra_epi32(r, k.shift), _mm512_sra_epi32(g, k.shift));
     const __m512i ba = _mm512_packs_epi32(_mm512_sra_epi32(b, k.shift), k.alpha);
-    return _mm512_shuffle_epi8(_mm512_packus_epi16(rg, ba), k.order);
+    return _mm512_packus_epi16(rg, ba);
 }
 
 template <bool SharedLuma>
 ZU_AVX512 inline void arithBlock512(const ArithVec512& k, __m512i y0, __m512i y1, __m512i u0,
-                                    __m512i u1, __m512i v0, __m512i v1, uint8_t* d, __mmask16& amb0,
-                                    __mmask16& amb1) {
-    const __m512i e = arithHalf512<SharedLuma>(k, y0, u0, v0, amb0);
-    const __m512i o = arithHalf512<SharedLuma>(k, y1, u1, v1, amb1);
+                                    __m512i u1, __m512i v0, __m512i v1, uint8_t* d, __mmask16& ok0,
+                                    __mmask16& ok1) {
+    const __m512i e = _mm512_shuffle_epi8(arithPlanes512<SharedLuma>(k, y0, u0, v0, ok0), k.order);
+    const __m512i o = _mm512_shuffle_epi8(arithPlanes512<SharedLuma>(k, y1, u1, v1, ok1), k.order);
     // Lane l of lo holds pixels 8l to 8l + 3, of hi 8l + 4 to 8l + 7.
     const __m512i lo = _mm512_unpacklo_epi32(e, o), hi = _mm512_unpackhi_epi32(e, o);
     const __m512i first = _mm512_setr_epi64(0, 1, 8, 9, 2, 3, 10, 11);
@@ -712,9 +717,16 @@ ZU_AVX512 inline __m512i load16x16(const uint16_t* p) {
     return _mm512_cvtepu16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
 }
 
-void arithFix16(const ArithRowArgs& a, int k, unsigned amb0, unsigned amb1) {
+// From the pixels that need no fixing.
+void arithFix16(const ArithRowArgs& a, int k, unsigned ok0, unsigned ok1) {
+    const unsigned amb0 = ~ok0 & 0xffff, amb1 = ~ok1 & 0xffff;
     arithFix(a, k, int(amb0 & 255), int(amb1 & 255));
     arithFix(a, k + 8, int(amb0 >> 8), int(amb1 >> 8));
+}
+
+// Whether any of 32 pixels needs fixing.
+ZU_AVX512 inline bool anyGuarded(__mmask16 ok0, __mmask16 ok1) {
+    return __builtin_expect(_kand_mask16(ok0, ok1) != 0xffff, 0);
 }
 
 struct PackedOrder512 {
@@ -739,10 +751,10 @@ ZU_AVX512 inline void packedBlock512(const ArithVec512& k, const PackedOrder512&
     __m512i u0, u1, v0, v1;
     chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(u), _mm512_cvtepu8_epi32(un), u0, u1);
     chromaVec512(a.sumIndex, _mm512_cvtepu8_epi32(v), _mm512_cvtepu8_epi32(vn), v0, v1);
-    __mmask16 amb0, amb1;
+    __mmask16 ok0, ok1;
     arithBlock512<SharedLuma>(k, _mm512_cvtepu8_epi32(y0), _mm512_cvtepu8_epi32(y1), u0, u1, v0, v1,
-                              a.dst + 8 * q, amb0, amb1);
-    if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+                              a.dst + 8 * q, ok0, ok1);
+    if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
 }
 
 // With byte permutes, each of U, Y0, V, Y1 of sixteen pairs comes out of the group's bytes
@@ -762,40 +774,95 @@ ZU_AVX512_VBMI BytePicks bytePicks(const ArithRowArgs& a) {
             _mm512_load_si512(m[3])};
 }
 
+// 32 pixels: both halves' planes into the destination's order by two byte permutes.
 template <bool SharedLuma>
-ZU_AVX512_VBMI inline void packedBlockVbmi(const ArithVec512& k, const BytePicks& b,
-                                           const ArithRowArgs& a, int q) {
-    constexpr __mmask64 low = 0x1111111111111111ull;
-    const __m512i w = _mm512_loadu_si512(a.src + 4 * q);
-    const __m512i n = _mm512_loadu_si512(a.src + 4 * q + 4);
-    __m512i u0, u1, v0, v1;
-    chromaVec512(a.sumIndex, _mm512_maskz_permutexvar_epi8(low, b.u, w),
-                 _mm512_maskz_permutexvar_epi8(low, b.u, n), u0, u1);
-    chromaVec512(a.sumIndex, _mm512_maskz_permutexvar_epi8(low, b.v, w),
-                 _mm512_maskz_permutexvar_epi8(low, b.v, n), v0, v1);
-    __mmask16 amb0, amb1;
-    arithBlock512<SharedLuma>(k, _mm512_maskz_permutexvar_epi8(low, b.y0, w),
-                              _mm512_maskz_permutexvar_epi8(low, b.y1, w), u0, u1, v0, v1,
-                              a.dst + 8 * q, amb0, amb1);
-    if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+ZU_AVX512_VBMI inline void arithBlockVbmi(const ArithVec512& k, __m512i y0, __m512i y1, __m512i u0,
+                                          __m512i u1, __m512i v0, __m512i v1, uint8_t* d,
+                                          __mmask16& ok0, __mmask16& ok1) {
+    const __m512i e = arithPlanes512<SharedLuma>(k, y0, u0, v0, ok0);
+    const __m512i o = arithPlanes512<SharedLuma>(k, y1, u1, v1, ok1);
+    _mm512_storeu_si512(d, _mm512_permutex2var_epi8(e, k.pick[0], o));
+    _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(e, k.pick[1], o));
 }
 
-template <bool SharedLuma>
+template <bool SharedLuma, bool Sum>
+ZU_AVX512_VBMI inline void packedBlockVbmi(const ArithVec512& k, const BytePicks& b,
+                                           const uint8_t* g, uint8_t* d, __mmask16& ok0,
+                                           __mmask16& ok1) {
+    constexpr __mmask64 low = 0x1111111111111111ull;
+    const __m512i w = _mm512_loadu_si512(g);
+    const __m512i n = _mm512_loadu_si512(g + 4);
+    __m512i u0, u1, v0, v1;
+    chromaVec512(Sum, _mm512_maskz_permutexvar_epi8(low, b.u, w),
+                 _mm512_maskz_permutexvar_epi8(low, b.u, n), u0, u1);
+    chromaVec512(Sum, _mm512_maskz_permutexvar_epi8(low, b.v, w),
+                 _mm512_maskz_permutexvar_epi8(low, b.v, n), v0, v1);
+    arithBlockVbmi<SharedLuma>(k, _mm512_maskz_permutexvar_epi8(low, b.y0, w),
+                               _mm512_maskz_permutexvar_epi8(low, b.y1, w), u0, u1, v0, v1, d, ok0,
+                               ok1);
+}
+
+// The row's fields are copied into locals: the byte stores could alias them otherwise, and
+// each step would read them again.
+template <bool SharedLuma, bool Sum>
 ZU_AVX512_VBMI void arithRowPackedVbmi(const ArithRowArgs& a) {
     const ArithVec512 k = arithVec512(*a.k);
     const BytePicks b = bytePicks(a);
+    const uint8_t* src = a.src;
+    uint8_t* dst = a.dst;
+    const int pairs = a.pairs;
+    __mmask16 ok0, ok1;
     int q = 0;
-    for (; q + 17 <= a.pairs; q += 16) packedBlockVbmi<SharedLuma>(k, b, a, q);
-    if (q < a.pairs) {
+    for (; q + 17 <= pairs; q += 16) {
+        packedBlockVbmi<SharedLuma, Sum>(k, b, src + 4 * q, dst + 8 * q, ok0, ok1);
+        if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
+    }
+    if (q < pairs) {
         ArithTail<16> t(a, q);
-        packedBlockVbmi<SharedLuma>(k, b, t.args, 0);
+        packedBlockVbmi<SharedLuma, Sum>(k, b, t.args.src, t.args.dst, ok0, ok1);
+        if (anyGuarded(ok0, ok1)) arithFix16(t.args, 0, ok0, ok1);
+        t.finish(a, q);
+    }
+}
+
+template <bool SharedLuma, bool Sum>
+ZU_AVX512_VBMI void arithRowPlanarVbmi(const ArithRowArgs& a) {
+    const ArithVec512 k = arithVec512(*a.k);
+    const __m512i low = _mm512_set1_epi32(0xffff);
+    const uint16_t *y = a.y, *u = a.u, *v = a.v;
+    uint8_t* dst = a.dst;
+    const int pairs = a.pairs;
+    __mmask16 ok0, ok1;
+    int q = 0;
+    for (; q + 16 <= pairs; q += 16) {
+        const __m512i yy = _mm512_loadu_si512(y + 2 * q);
+        __m512i u0, u1, v0, v1;
+        chromaVec512(Sum, load16x16(u + q), load16x16(u + q + 1), u0, u1);
+        chromaVec512(Sum, load16x16(v + q), load16x16(v + q + 1), v0, v1);
+        arithBlockVbmi<SharedLuma>(k, _mm512_and_si512(yy, low), _mm512_srli_epi32(yy, 16), u0, u1,
+                                   v0, v1, dst + 8 * q, ok0, ok1);
+        if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
+    }
+    if (q < pairs) {
+        // One block more through the tail copy, as the other kernels finish their rows.
+        ArithTail<16> t(a, q);
+        arithRowPlanarVbmi<SharedLuma, Sum>(t.args);
         t.finish(a, q);
     }
 }
 
 template <bool SharedLuma>
+ZU_AVX512_VBMI void arithRowVbmi(const ArithRowArgs& a) {
+    if (a.src)
+        a.sumIndex ? arithRowPackedVbmi<SharedLuma, true>(a)
+                   : arithRowPackedVbmi<SharedLuma, false>(a);
+    else
+        a.sumIndex ? arithRowPlanarVbmi<SharedLuma, true>(a)
+                   : arithRowPlanarVbmi<SharedLuma, false>(a);
+}
+
+template <bool SharedLuma>
 ZU_AVX512 void arithRowPacked512(const ArithRowArgs& a) {
-    if (cpuHasVbmi()) return arithRowPackedVbmi<SharedLuma>(a);
     const ArithVec512 k = arithVec512(*a.k);
     const PackedOrder512 o = packedOrder512(a);
     int q = 0;
@@ -814,10 +881,10 @@ ZU_AVX512 inline void planarBlock512(const ArithVec512& k, const ArithRowArgs& a
     __m512i u0, u1, v0, v1;
     chromaVec512(a.sumIndex, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
     chromaVec512(a.sumIndex, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
-    __mmask16 amb0, amb1;
+    __mmask16 ok0, ok1;
     arithBlock512<SharedLuma>(k, _mm512_and_si512(y, low), _mm512_srli_epi32(y, 16), u0, u1, v0, v1,
-                              a.dst + 8 * q, amb0, amb1);
-    if (__builtin_expect(amb0 | amb1, 0)) arithFix16(a, q, amb0, amb1);
+                              a.dst + 8 * q, ok0, ok1);
+    if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
 }
 
 template <bool SharedLuma>
@@ -842,7 +909,9 @@ void arithRowAvx2(const ArithRowArgs& a) {
 }
 
 void arithRowAvx512(const ArithRowArgs& a) {
-    if (a.src)
+    if (cpuHasVbmi())
+        a.k->sharedLuma ? arithRowVbmi<true>(a) : arithRowVbmi<false>(a);
+    else if (a.src)
         a.k->sharedLuma ? arithRowPacked512<true>(a) : arithRowPacked512<false>(a);
     else
         a.k->sharedLuma ? arithRowPlanar512<true>(a) : arithRowPlanar512<false>(a);
