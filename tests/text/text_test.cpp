@@ -1,7 +1,7 @@
 // Font sets and text drawing against a real GL context (Xvfb, Mesa): the atlas texels read
 // back, the scissor and colour a call leaves, opaque quads drawn apart and line images
-// against the drawing they replace, sets in other contexts. Where text goes is the pages' reference
-// images (page_test.cpp, widgets_look_test.cpp).
+// against the drawing they replace, sets in other contexts. Where text goes is the pages'
+// reference images (page_test.cpp, widgets_look_test.cpp).
 #include <gtest/gtest.h>
 // GL and X headers after gtest: X defines None.
 #define GL_GLEXT_PROTOTYPES 1
