@@ -112,7 +112,8 @@ bool splitOpaque(Stream& s, float whiteT) {
         auto pixel = [](float clip, int size, bool up) {
             const float px = (clip + 1) * 0.5f * static_cast<float>(size);
             const float r = up ? std::ceil(px) : std::floor(px);
-            return static_cast<int>(std::clamp(r, 0.0f, static_cast<float>(size)));
+            if (!(r > 0)) return 0;  // NaN too
+            return r < static_cast<float>(size) ? static_cast<int>(r) : size;
         };
         out[0] = pixel(x0, w, false), out[2] = pixel(x1, w, true);
         out[1] = pixel(y0, h, false), out[3] = pixel(y1, h, true);
