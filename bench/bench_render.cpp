@@ -2,8 +2,13 @@
 // backend) drawing the same into the same context in the same run: 400 captioned push
 // buttons and 200 static texts; 2,000 static texts of 20 characters; and the empty pass
 // (clear only) as the floor under both. ImGui also draws in a context of its own, to show
-// that sharing ours costs it nothing.
+// that sharing ours costs it nothing. Beside them, what stands in the way: the pixels each
+// pass fills, its own triangles replayed in one draw, and the fill floor, the same triangles
+// with the cheapest state (no texture, no blending), below which no drawing order or
+// batching goes.
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <backends/imgui_impl_opengl2.h>
 #include <imgui.h>
 #include <malloc.h>
@@ -11,12 +16,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "gui/gui_state.h"
 #include "platform/winsys/winsys.h"
+#include "text/draw_stream.h"
+#include "text/line_cache.h"
 #include "zugui/zugui.h"
 
 namespace {
@@ -165,6 +173,165 @@ double imguiPass() {
     return msSince(t0);
 }
 
+// The fragments a pass sends to the framebuffer, as OpenGL counts them: every pixel of
+// every triangle and line rasterised, overlaps counted again (nothing is depth-tested).
+uint64_t fragments(const std::function<double()>& pass) {
+    GLuint q = 0;
+    glGenQueries(1, &q);
+    glBeginQuery(GL_SAMPLES_PASSED, q);
+    pass();
+    glEndQuery(GL_SAMPLES_PASSED);
+    GLuint64 n = 0;
+    glGetQueryObjectui64v(q, GL_QUERY_RESULT, &n);
+    glDeleteQueries(1, &q);
+    return n;
+}
+
+// A pass's triangles as clip-space corners: zugui's as its stream drew them, ImGui's from
+// its draw lists.
+struct Geometry {
+    zu::detail::StreamCapture stream;
+    std::vector<float> xy;  // the corners' positions, for the floor
+    int draws = 0;
+    bool steady = true;  // the same in two passes running
+};
+
+bool sameCorners(const zu::detail::StreamCapture& a, const zu::detail::StreamCapture& b) {
+    return a.draws == b.draws && a.corners.size() == b.corners.size() &&
+           std::memcmp(a.corners.data(), b.corners.data(),
+                       a.corners.size() * sizeof a.corners[0]) == 0;
+}
+
+// The line cache makes its images over a tree's first passes, so the pass is taken once
+// two in a row drew the same.
+Geometry zuguiGeometry(ZUWindow& root) {
+    Geometry g;
+    zu::detail::StreamCapture last;
+    for (int i = 0; i < 8; ++i) {
+        zu::detail::StreamCapture now;
+        zu::detail::captureStream(&now);
+        zuguiPass(root);
+        zu::detail::captureStream(nullptr);
+        g.steady = i > 0 && sameCorners(now, last);
+        last = std::move(now);
+        if (g.steady) break;
+    }
+    g.stream = std::move(last);
+    g.draws = g.stream.draws;
+    for (const auto& c : g.stream.corners) g.xy.push_back(c.x), g.xy.push_back(c.y);
+    return g;
+}
+
+// ImGui's last frame, indices resolved, pixels (y down) turned into clip space.
+Geometry imguiGeometry() {
+    Geometry g;
+    const ImDrawData* d = ImGui::GetDrawData();
+    for (int l = 0; l < d->CmdListsCount; ++l) {
+        const ImDrawList* list = d->CmdLists[l];
+        for (const ImDrawCmd& cmd : list->CmdBuffer) {
+            ++g.draws;
+            for (unsigned i = 0; i < cmd.ElemCount; ++i) {
+                const ImDrawVert& v =
+                    list->VtxBuffer[list->IdxBuffer[cmd.IdxOffset + i] + cmd.VtxOffset];
+                g.xy.push_back((v.pos.x - d->DisplayPos.x) / d->DisplaySize.x * 2 - 1);
+                g.xy.push_back(1 - (v.pos.y - d->DisplayPos.y) / d->DisplaySize.y * 2);
+            }
+        }
+    }
+    return g;
+}
+
+// Clears, then draws clip-space triangles with identity matrices, without depth or scissor
+// test, and waits for them.
+template <typename Draw>
+double clipSpacePass(Draw draw) {
+    const int64_t t0 = ws::performanceCounter();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushAttrib(GL_ENABLE_BIT | GL_TRANSFORM_BIT | GL_CURRENT_BIT);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    draw();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glPopClientAttrib();
+    glPopAttrib();
+    glFinish();
+    return msSince(t0);
+}
+
+// The fill floor: one draw in one colour, no texture, no blending.
+double floorPass(const Geometry& g) {
+    return clipSpacePass([&] {
+        glColor4f(0.2f, 0.25f, 0.35f, 1);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(2, GL_FLOAT, 0, g.xy.data());
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(g.xy.size() / 2));
+    });
+}
+
+// zugui's corners again in one draw with the stream's state (atlas, colours, blending, no
+// opaque quads apart): the pass without walking the tree and laying out the texts.
+double replayPass(const Geometry& g) {
+    const zu::detail::StreamCapture& c = g.stream;
+    return clipSpacePass([&] {
+        const zu::detail::StreamVertex* v = c.corners.data();
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        if (c.texture) {
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, c.texture);
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glTexCoordPointer(2, GL_FLOAT, sizeof *v, &v->s);
+        }
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_FLOAT, sizeof *v, &v->r);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(2, GL_FLOAT, sizeof *v, &v->x);
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(c.corners.size()));
+    });
+}
+
+// What stands in the way of one pair of rows.
+struct Fill {
+    Geometry zu, im;
+    uint64_t zuPixels = 0, imPixels = 0;
+};
+Fill measureFill(ZUWindow& root, const std::function<double()>& imgui) {
+    Fill f;
+    f.zu = zuguiGeometry(root);
+    f.zuPixels = fragments([&] { return zuguiPass(root); });
+    f.imPixels = fragments(imgui);
+    f.im = imguiGeometry();
+    return f;
+}
+void printFill(const Fill& f, double replay, double zuFloor, double imFloor) {
+    const double window = double(kW) * kH;
+    printf(
+        "    pixels filled, zugui  %8.2f windows (%llu px, %zu triangles, %d draw%s, %d of %zu "
+        "quads apart%s)\n",
+        double(f.zuPixels) / window, static_cast<unsigned long long>(f.zuPixels),
+        f.zu.xy.size() / 6, f.zu.draws, f.zu.draws == 1 ? "" : "s", f.zu.stream.apart,
+        f.zu.xy.size() / 12, f.zu.steady ? "" : "; not the same two passes running");
+    printf("    pixels filled, ImGui  %8.2f windows (%llu px, %zu triangles, %d draw%s)\n",
+           double(f.imPixels) / window, static_cast<unsigned long long>(f.imPixels),
+           f.im.xy.size() / 6, f.im.draws, f.im.draws == 1 ? "" : "s");
+    printf("    zugui replayed        %8.3f ms (its triangles and state in one draw, no walk)\n",
+           replay);
+    printf("    zugui fill floor      %8.3f ms (its triangles untextured, unblended)\n", zuFloor);
+    printf("    ImGui fill floor      %8.3f ms (the same of ImGui's)\n", imFloor);
+}
+
 // Rows interleaved pass by pass, so that all see the same machine load, each pass starting
 // one row further on, so that no row always follows the same one; medians.
 struct Rows {
@@ -260,22 +427,38 @@ int main() {
             ZUSetWindowText(texts[i]->GetZUWndHandle(), on ? text : empty, 0);
         }
     };
-    const Rows busy =
-        interleaved(kPasses, {[&] { return zuguiPass(root); }, [&] { return imguiPass(); },
-                              [&] {
-                                  setCaptions(false);
-                                  const double ms = zuguiPass(root);
-                                  setCaptions(true);
-                                  return ms;
-                              },
-                              [&] { return emptyPass(); },
-                              [&] {
-                                  if (!ownWindow) return 0.0;
-                                  inOwn();
-                                  const double ms = imguiPass();
-                                  inShared();
-                                  return ms;
-                              }});
+    inShared();  // the peer's own context was the last made current
+    const Fill busyFill = measureFill(root, imguiPass);
+    const Rows busy = interleaved(
+        kPasses, {[&] { return zuguiPass(root); }, [&] { return imguiPass(); },
+                  [&] {
+                      setCaptions(false);
+                      const double ms = zuguiPass(root);
+                      setCaptions(true);
+                      return ms;
+                  },
+                  [&] { return emptyPass(); },
+                  [&] {
+                      if (!ownWindow) return 0.0;
+                      inOwn();
+                      const double ms = imguiPass();
+                      inShared();
+                      return ms;
+                  },
+                  [&] { return replayPass(busyFill.zu); }, [&] { return floorPass(busyFill.zu); },
+                  [&] { return floorPass(busyFill.im); },
+                  [&] {
+                      zu::detail::splitOpaqueQuads(false);
+                      const double ms = zuguiPass(root);
+                      zu::detail::splitOpaqueQuads(true);
+                      return ms;
+                  },
+                  [&] {
+                      zu::detail::useLineImages(false);
+                      const double ms = zuguiPass(root);
+                      zu::detail::useLineImages(true);
+                      return ms;
+                  }});
     buttons.clear();
     texts.clear();
     groups.clear();
@@ -292,16 +475,26 @@ int main() {
         fprintf(stderr, "bench_render: not every text is in the tree\n");
         return 1;
     }
+    const Fill textFill = measureFill(root, imguiHeavyPass);
     const Rows text =
-        interleaved(kPasses / 2, {[&] { return zuguiPass(root); }, [&] { return imguiHeavyPass(); },
-                                  [&] { return emptyPass(); },
-                                  [&] {
-                                      if (!ownWindow) return 0.0;
-                                      inOwn();
-                                      const double ms = imguiHeavyPass();
-                                      inShared();
-                                      return ms;
-                                  }});
+        interleaved(kPasses / 2,
+                    {[&] { return zuguiPass(root); }, [&] { return imguiHeavyPass(); },
+                     [&] { return emptyPass(); },
+                     [&] {
+                         if (!ownWindow) return 0.0;
+                         inOwn();
+                         const double ms = imguiHeavyPass();
+                         inShared();
+                         return ms;
+                     },
+                     [&] { return replayPass(textFill.zu); },
+                     [&] { return floorPass(textFill.zu); }, [&] { return floorPass(textFill.im); },
+                     [&] {
+                         zu::detail::useLineImages(false);
+                         const double ms = zuguiPass(root);
+                         zu::detail::useLineImages(true);
+                         return ms;
+                     }});
     heavy.clear();
     groups.clear();
 
@@ -318,6 +511,9 @@ int main() {
         "    zugui without texts   %8.3f ms (text: %.3f ms, %.0f%% of the pass; target <= 33%%)\n",
         b, z - b, 100.0 * (z - b) / z);
     if (ownWindow) printf("    ImGui, own context    %8.3f ms (shared / own %.2f)\n", go, g / go);
+    printFill(busyFill, busy[5], busy[6], busy[7]);
+    printf("    zugui glyph by glyph  %8.3f ms (no line images)\n", busy[9]);
+    printf("    zugui in one draw     %8.3f ms (no opaque quads drawn apart)\n", busy[8]);
     printf("    empty pass            %8.3f ms (floor)\n", e);
     printf("  %d static texts of 20 characters\n", kHeavyTexts);
     printf("    zugui render pass     %8.3f ms\n", text[0]);
@@ -326,6 +522,8 @@ int main() {
     if (ownWindow)
         printf("    ImGui, own context    %8.3f ms (shared / own %.2f)\n", text[3],
                text[1] / text[3]);
+    printFill(textFill, text[4], text[5], text[6]);
+    printf("    zugui glyph by glyph  %8.3f ms (no line images)\n", text[7]);
     printf("    empty pass            %8.3f ms (floor)\n", text[2]);
 
     if (ownWindow) {
