@@ -280,8 +280,8 @@ double floorPass(const Geometry& g) {
     });
 }
 
-// zugui's corners again in one draw with the stream's state (atlas, colours, blending, no
-// opaque quads apart): the pass without walking the tree and laying out the texts.
+// zugui's corners again in one draw with the stream's state (atlas, colours, blending): the
+// pass without walking the tree and laying out the texts.
 double replayPass(const Geometry& g) {
     const zu::detail::StreamCapture& c = g.stream;
     return clipSpacePass([&] {
@@ -317,12 +317,10 @@ Fill measureFill(ZUWindow& root, const std::function<double()>& imgui) {
 }
 void printFill(const Fill& f, double replay, double zuFloor, double imFloor) {
     const double window = double(kW) * kH;
-    printf(
-        "    pixels filled, zugui  %8.2f windows (%llu px, %zu triangles, %d draw%s, %d of %zu "
-        "quads apart%s)\n",
-        double(f.zuPixels) / window, static_cast<unsigned long long>(f.zuPixels),
-        f.zu.xy.size() / 6, f.zu.draws, f.zu.draws == 1 ? "" : "s", f.zu.stream.apart,
-        f.zu.xy.size() / 12, f.zu.steady ? "" : "; not the same two passes running");
+    printf("    pixels filled, zugui  %8.2f windows (%llu px, %zu triangles, %d draw%s%s)\n",
+           double(f.zuPixels) / window, static_cast<unsigned long long>(f.zuPixels),
+           f.zu.xy.size() / 6, f.zu.draws, f.zu.draws == 1 ? "" : "s",
+           f.zu.steady ? "" : "; not the same two passes running");
     printf("    pixels filled, ImGui  %8.2f windows (%llu px, %zu triangles, %d draw%s)\n",
            double(f.imPixels) / window, static_cast<unsigned long long>(f.imPixels),
            f.im.xy.size() / 6, f.im.draws, f.im.draws == 1 ? "" : "s");
@@ -448,12 +446,6 @@ int main() {
                   [&] { return replayPass(busyFill.zu); }, [&] { return floorPass(busyFill.zu); },
                   [&] { return floorPass(busyFill.im); },
                   [&] {
-                      zu::detail::splitOpaqueQuads(false);
-                      const double ms = zuguiPass(root);
-                      zu::detail::splitOpaqueQuads(true);
-                      return ms;
-                  },
-                  [&] {
                       zu::detail::useLineImages(false);
                       const double ms = zuguiPass(root);
                       zu::detail::useLineImages(true);
@@ -512,8 +504,7 @@ int main() {
         b, z - b, 100.0 * (z - b) / z);
     if (ownWindow) printf("    ImGui, own context    %8.3f ms (shared / own %.2f)\n", go, g / go);
     printFill(busyFill, busy[5], busy[6], busy[7]);
-    printf("    zugui glyph by glyph  %8.3f ms (no line images)\n", busy[9]);
-    printf("    zugui in one draw     %8.3f ms (no opaque quads drawn apart)\n", busy[8]);
+    printf("    zugui glyph by glyph  %8.3f ms (no line images)\n", busy[8]);
     printf("    empty pass            %8.3f ms (floor)\n", e);
     printf("  %d static texts of 20 characters\n", kHeavyTexts);
     printf("    zugui render pass     %8.3f ms\n", text[0]);

@@ -7,7 +7,6 @@
 #include <GL/glext.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -55,9 +54,6 @@ struct Stream {
     GLint box[4] = {};
     int held = 0;
     StreamCapture* capture = nullptr;
-    // The draw's quads split in two, and a byte per pixel of the viewport (splitOpaque).
-    std::vector<StreamVertex> first, second;
-    std::vector<unsigned char> cells;
 };
 thread_local Stream stream;
 
@@ -80,83 +76,6 @@ void prepare(Stream& s) {
     s.texHeight = own ? static_cast<float>(f->atlas->height) : 0;
 }
 
-// Opaque quads of one colour texel cost about half as much drawn without the texture and
-// without blending, which leave their pixels as they are (the texel is white, the alpha
-// one). They go in a first draw of their own, those that no quad left for the second draw
-// before them overlaps: the order of overlapping quads stays. The pixels a quad may cover
-// are those its bounds touch; a quad that may touch one of an earlier quad of the second
-// draw stays in the second draw, where it is drawn as before. False when nothing moves.
-bool opaqueWhite(const StreamVertex* q, float s, float t) {
-    for (int k = 0; k < 6; ++k)
-        if (q[k].a != 1 || q[k].s != s || q[k].t != t) return false;
-    return true;
-}
-
-std::atomic<bool> splitting{true};
-
-bool splitOpaque(Stream& s, float whiteT) {
-    if (!splitting) return false;
-    const int w = s.viewport[2], h = s.viewport[3];
-    if (w <= 0 || h <= 0 || w > (1 << 13) || h > (1 << 13)) return false;
-    const size_t rowBytes = static_cast<size_t>(w);
-    if (s.cells.size() != rowBytes * static_cast<size_t>(h))
-        s.cells.assign(rowBytes * static_cast<size_t>(h), 0);
-    s.first.clear(), s.second.clear();
-    // The pixels a quad's bounds touch, from x0, y0 up to but without x1, y1; false when none.
-    auto bounds = [&](const StreamVertex* q, int out[4]) {
-        float x0 = q[0].x, x1 = q[0].x, y0 = q[0].y, y1 = q[0].y;
-        for (int k = 1; k < 6; ++k) {
-            x0 = std::min(x0, q[k].x), x1 = std::max(x1, q[k].x);
-            y0 = std::min(y0, q[k].y), y1 = std::max(y1, q[k].y);
-        }
-        auto pixel = [](float clip, int size, bool up) {
-            const float px = (clip + 1) * 0.5f * static_cast<float>(size);
-            const float r = up ? std::ceil(px) : std::floor(px);
-            if (!(r > 0)) return 0;  // NaN too
-            return r < static_cast<float>(size) ? static_cast<int>(r) : size;
-        };
-        out[0] = pixel(x0, w, false), out[2] = pixel(x1, w, true);
-        out[1] = pixel(y0, h, false), out[3] = pixel(y1, h, true);
-        return out[2] > out[0] && out[3] > out[1];
-    };
-    int marked0 = h, marked1 = 0;  // the rows marked
-    const size_t n = s.corners.size() / 6 * 6;
-    for (size_t i = 0; i < n; i += 6) {
-        const StreamVertex* q = &s.corners[i];
-        int b[4];
-        const bool any = bounds(q, b);
-        bool free = opaqueWhite(q, s.whiteS, whiteT);
-        for (int y = b[1]; free && any && y < b[3]; ++y)
-            free = !std::memchr(
-                &s.cells[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(b[0])], 1,
-                static_cast<size_t>(b[2] - b[0]));
-        if (free) {
-            s.first.insert(s.first.end(), q, q + 6);
-            continue;
-        }
-        s.second.insert(s.second.end(), q, q + 6);
-        if (!any) continue;
-        for (int y = b[1]; y < b[3]; ++y)
-            std::memset(&s.cells[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(b[0])], 1,
-                        static_cast<size_t>(b[2] - b[0]));
-        marked0 = std::min(marked0, b[1]), marked1 = std::max(marked1, b[3]);
-    }
-    if (marked1 > marked0)
-        std::memset(&s.cells[static_cast<size_t>(marked0) * rowBytes], 0,
-                    static_cast<size_t>(marked1 - marked0) * rowBytes);
-    s.second.insert(s.second.end(), s.corners.begin() + static_cast<long>(n), s.corners.end());
-    return !s.first.empty();
-}
-
-void drawCorners(const std::vector<StreamVertex>& corners, bool textured) {
-    if (corners.empty()) return;
-    const StreamVertex* v = corners.data();
-    if (textured) glTexCoordPointer(2, GL_FLOAT, sizeof *v, &v->s);
-    glColorPointer(4, GL_FLOAT, sizeof *v, &v->r);
-    glVertexPointer(2, GL_FLOAT, sizeof *v, &v->x);
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners.size()));
-}
-
 void draw(Stream& s) {
     // The corners are in clip space already.
     glPushAttrib(GL_ENABLE_BIT | GL_TRANSFORM_BIT);
@@ -172,34 +91,27 @@ void draw(Stream& s) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    bool split = false;
-    if (!s.texture) {
-        glDisable(GL_TEXTURE_2D);
-        drawCorners(s.corners, false);
-    } else {
+    const StreamVertex* v = s.corners.data();
+    if (s.texture) {
         uploadLineImages(s.context, s.texture);
-        const float scale = lineImageScale(s.context);
-        if (scale != 1)
+        if (const float scale = lineImageScale(s.context); scale != 1)
             for (StreamVertex& c : s.corners) c.t *= scale;
-        split = splitOpaque(s, s.whiteT * scale);
-        if (split) {
-            glDisable(GL_BLEND);
-            glDisable(GL_TEXTURE_2D);
-            drawCorners(s.first, false);
-            glEnable(GL_BLEND);
-        }
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, s.texture);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        drawCorners(split ? s.second : s.corners, true);
+        glTexCoordPointer(2, GL_FLOAT, sizeof *v, &v->s);
+    } else {
+        glDisable(GL_TEXTURE_2D);
     }
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_FLOAT, sizeof *v, &v->r);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_FLOAT, sizeof *v, &v->x);
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(s.corners.size()));
     if (s.capture) {
         s.capture->corners.insert(s.capture->corners.end(), s.corners.begin(), s.corners.end());
         ++s.capture->draws;
         s.capture->texture = s.texture;
-        if (split) s.capture->apart += static_cast<int>(s.first.size() / 6);
     }
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
@@ -366,10 +278,6 @@ void captureStream(StreamCapture* into) {
     stream.capture = into;
 }
 
-void splitOpaqueQuads(bool on) {
-    splitting = on;
-}
-
 void streamNoteLineImage() {
     stream.lineImages = true;
 }
@@ -482,6 +390,121 @@ BandLine bandLine(int side, int k, float x0, float y0, float x1, float y1) {
     }
 }
 
+// Where an edge of a quad lands within a sixty-fourth of a whole pixel, that pixel edge.
+bool wholePixel(float window, float& out) {
+    out = std::nearbyint(window);
+    return std::fabs(window - out) <= 1.0f / 64;
+}
+
+// The atlas's first 3 x 3 texels are white in the middle and opaque black around it, and
+// s and t run across them in a quad so that each band of frame pixels samples an outer
+// texel and every pixel inside the middle one: a pixel centre stays half a pixel's worth
+// of texel from every texel edge. The quad's colour times black is the frame's black, times
+// white its own colour unchanged. Whether the frame can be drawn so, and the coordinates
+// from the low edge to the high edge of m inner pixels between bands lo and hi (texels).
+bool bandCoordinates(int lo, int hi, int m, float& c0, float& c1) {
+    if (m < 1 || lo > m || hi > m) return false;  // a band would reach past its texel
+    c0 = 1 - static_cast<float>(lo) / static_cast<float>(m);
+    c1 = 2 + static_cast<float>(hi) / static_cast<float>(m);
+    return true;
+}
+
+constexpr int kMaxBandLines = 8;
+
+// A framed quad as one quad: the quad's pixels (q, whole pixels from the viewport's corner)
+// with black bands, and the pixels the lines cover beyond it (at most two pieces a line).
+struct OneQuad {
+    float st[4];
+    float beyond[2 * kMaxBandLines][4];
+    int pieces = 0;
+};
+
+bool inside(const float r[4], float x, float y) {
+    return x >= r[0] && x < r[2] && y >= r[1] && y < r[3];
+}
+
+// Only black, opaque lines around an opaque quad whose edges lie on whole pixels, while the
+// atlas is bound. The ends of the lines land a pixel off the quad's corners either way: what
+// they cover inside the quad must be its bands exactly, and what they cover beyond it is
+// drawn beside it.
+bool framedAsOneQuad(const Stream& s, float x0, float y0, float x1, float y1, const float bottom[4],
+                     const float top[4], const int bands[4], OneQuad& out) {
+    const float black[4] = {0, 0, 0, 1};
+    if (!s.texture || std::memcmp(s.colour, black, sizeof black) != 0) return false;
+    if (bottom[3] != 1 || top[3] != 1 || x1 <= x0 || y1 <= y0) return false;
+    if (bands[0] + bands[1] + bands[2] + bands[3] > kMaxBandLines) return false;
+    const float vx = static_cast<float>(s.viewport[0]), vy = static_cast<float>(s.viewport[1]);
+    float q[4];
+    if (!wholePixel(windowX(s, x0), q[0]) || !wholePixel(windowY(s, y0), q[1]) ||
+        !wholePixel(windowX(s, x1), q[2]) || !wholePixel(windowY(s, y1), q[3]))
+        return false;
+    q[0] -= vx, q[2] -= vx, q[1] -= vy, q[3] -= vy;
+    const int w = static_cast<int>(q[2] - q[0]), h = static_cast<int>(q[3] - q[1]);
+    float* st = out.st;
+    if (!bandCoordinates(bands[0], bands[1], w - bands[0] - bands[1], st[0], st[2]) ||
+        !bandCoordinates(bands[2], bands[3], h - bands[2] - bands[3], st[1], st[3]))
+        return false;
+    // The pixels of each line, which must lie on its band's column or row.
+    float lines[kMaxBandLines][4];
+    bool vertical[kMaxBandLines];
+    int n = 0;
+    for (int side = 0; side < 4; ++side)
+        for (int k = 0; k < bands[side]; ++k, ++n) {
+            const BandLine l = bandLine(side, k, x0, y0, x1, y1);
+            float* r = lines[n];
+            if (!linePixels(s, l.horizontal, l.a, l.b, l.at, r)) return false;
+            const float f = static_cast<float>(k);
+            const float band[4] = {q[0] + f, q[2] - f - 1, q[1] + f, q[3] - f - 1};
+            if (r[l.horizontal ? 1 : 0] != band[side]) return false;
+            vertical[n] = !l.horizontal;
+        }
+    // Each line's band pixels inside the quad that it leaves out must be another line's:
+    // a pixel or two at its ends, at most.
+    auto covered = [&](float x, float y) {
+        for (int i = 0; i < n; ++i)
+            if (inside(lines[i], x, y)) return true;
+        return false;
+    };
+    for (int i = 0; i < n; ++i) {
+        const float* r = lines[i];
+        const int along = vertical[i] ? 1 : 0;  // the coordinate the line runs along
+        const float from = q[along], to = q[along + 2];
+        if (r[along] - from > 2 || to - r[along + 2] > 2) return false;
+        for (float p = from; p < r[along]; ++p)
+            if (!(vertical[i] ? covered(r[0], p) : covered(p, r[1]))) return false;
+        for (float p = r[along + 2]; p < to; ++p)
+            if (!(vertical[i] ? covered(r[0], p) : covered(p, r[1]))) return false;
+        // Beyond the quad, before it and after it.
+        if (r[along] < from) {
+            float* b = out.beyond[out.pieces++];
+            std::memcpy(b, r, 4 * sizeof(float));
+            b[along + 2] = from;
+        }
+        if (r[along + 2] > to) {
+            float* b = out.beyond[out.pieces++];
+            std::memcpy(b, r, 4 * sizeof(float));
+            b[along] = to;
+        }
+    }
+    // Pieces side by side (the ends of neighbouring lines) are one rectangle.
+    for (int i = 0; i < out.pieces; ++i)
+        for (int j = i + 1; j < out.pieces; ++j) {
+            float* a = out.beyond[i];
+            const float* b = out.beyond[j];
+            const bool row = a[1] == b[1] && a[3] == b[3] && (a[2] == b[0] || b[2] == a[0]);
+            const bool column = a[0] == b[0] && a[2] == b[2] && (a[3] == b[1] || b[3] == a[1]);
+            if (!row && !column) continue;
+            a[0] = std::min(a[0], b[0]), a[1] = std::min(a[1], b[1]);
+            a[2] = std::max(a[2], b[2]), a[3] = std::max(a[3], b[3]);
+            std::memmove(out.beyond[j], out.beyond[j + 1],
+                         (out.pieces - j - 1) * sizeof out.beyond[0]);
+            --out.pieces;
+            j = i;  // the grown one may now meet another
+        }
+    st[0] /= s.texWidth, st[2] /= s.texWidth, st[1] /= s.texHeight, st[3] /= s.texHeight;
+    return true;
+}
+
 }  // namespace
 
 void streamHLine(float x0, float x1, float y) {
@@ -496,6 +519,15 @@ void streamFramedQuad(float x0, float y0, float x1, float y1, const float bottom
     Stream& s = stream;
     prepare(s);
     if (!s.drawable) return;
+    OneQuad one;
+    if (framedAsOneQuad(s, x0, y0, x1, y1, bottom, top, bands, one)) {
+        quad(x0, y0, x1, y1, bottom, top, one.st[0], one.st[1], one.st[2], one.st[3]);
+        for (int i = 0; i < one.pieces; ++i) {
+            const float* b = one.beyond[i];
+            streamRect(b[0], b[1], b[2], b[3]);
+        }
+        return;
+    }
     streamQuad(x0, y0, x1, y1, bottom, top);
     for (int side = 0; side < 4; ++side)
         for (int k = 0; k < bands[side]; ++k) {

@@ -74,8 +74,8 @@ void streamHLine(float x0, float x1, float y);
 void streamVLine(float x, float y0, float y1);
 // streamQuad with one-pixel lines in the stream's colour along its edges: bands[0] columns
 // in from the left edge, bands[1] from the right, bands[2] rows up from the bottom and
-// bands[3] down from the top. Quad and lines opaque, they go in the pass's first,
-// untextured and unblended draw, where nothing drawn before them overlaps them.
+// bands[3] down from the top. The pixels are those of the quad and the lines; black
+// lines around an opaque quad on whole pixels are one quad.
 void streamFramedQuad(float x0, float y0, float x1, float y1, const float bottom[4],
                       const float top[4], const int bands[4]);
 
@@ -104,13 +104,7 @@ struct StreamCapture {
     std::vector<StreamVertex> corners;
     int draws = 0;
     unsigned texture = 0;  // the last draw's; 0: untextured
-    int apart = 0;         // quads drawn apart, untextured and unblended (splitOpaqueQuads)
 };
 void captureStream(StreamCapture* into);
-
-// On by default: opaque quads of one colour (plates, frame lines) that nothing drawn before
-// them overlaps go in a draw of their own without texture and blending. Off, every corner
-// is drawn in one draw (the tests' reference).
-void splitOpaqueQuads(bool on);
 
 }  // namespace zu::detail

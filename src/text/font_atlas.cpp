@@ -54,8 +54,8 @@ struct OwnedAtlas {
 // pixel centres on texel edges, and a sample a hair outside the quad finds what the repeat
 // wrap found. (Across, pixel centres always fall on texel centres.) A white cell in front
 // gives the plain quads drawn in the same stream their colour unchanged: its first 3 x 3
-// texels are white in the middle and opaque black around it (the black ring is no longer
-// sampled: frames are drawn as lines).
+// texels are white in the middle and opaque black around it, for the frames drawn with
+// their plates (streamFramedQuad).
 constexpr int kWhiteCell = 4;
 
 std::shared_ptr<OwnedAtlas> packAtlas(const RasterFont* const (&raster)[kFontsPerSet],

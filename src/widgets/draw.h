@@ -67,7 +67,7 @@ struct Bands {
 };
 
 // A quad shaded from top to bottom with black one-pixel lines along its edges, bands deep:
-// the pixels of the quad with the lines drawn over it.
+// the pixels of the quad with the lines drawn over it, in one quad where that is exact.
 // The current colour is black after it.
 inline void framedQuad(float x0, float y0, float x1, float y1, const Rgba& top, const Rgba& bottom,
                        Bands bands) {

@@ -1,5 +1,5 @@
 // Font sets and text drawing against a real GL context (Xvfb, Mesa): the atlas texels read
-// back, the scissor and colour a call leaves, opaque quads drawn apart and line images
+// back, the scissor and colour a call leaves, framed quads against their lines, line images
 // against the drawing they replace, sets in other contexts. Where text goes is the pages'
 // reference images (page_test.cpp, widgets_look_test.cpp).
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <GL/glext.h>
 
 #include <cstring>
-#include <functional>
 
 #include "gui/gui_state.h"
 #include "support/draw_suite.h"
@@ -171,68 +170,53 @@ TEST_F(TextTest, ScissorStateAfterTheCallInOwnAndEmbeddedMode) {
     zu::detail::setViewport(0, 0, kW, kH);
 }
 
-// Opaque plates and frame lines drawn apart, untextured and unblended, before the rest: the
-// pixels of one draw in order, and only what nothing drawn before overlaps is moved.
-TEST_F(TextTest, OpaqueQuadsDrawnApartKeepEveryPixel) {
+// A framed quad, pixel for pixel the quad with its one-pixel lines drawn over it, and one
+// quad (with the pixels the lines' ends put beyond it) only where that is exact.
+TEST_F(TextTest, FramedQuadIsTheQuadWithItsLinesOver) {
     namespace zd = zu::detail;
-    const float bottom[4] = {0.1f, 0.2f, 0.3f, 1}, top[4] = {0.6f, 0.7f, 0.9f, 1};
-    const float veil[4] = {0.8f, 0.3f, 0.1f, 0.5f};
-    auto framed = [&](float x0, float y0, float x1, float y1) {
-        const int bands[4] = {2, 1, 1, 0};
-        zd::streamFramedQuad(x0, y0, x1, y1, bottom, top, bands);
-    };
     struct Case {
-        const char* name;
-        std::function<void()> draw;
-        int apartMin, apartMax;  // quads drawn apart
+        float x0, y0, x1, y1;
+        int bands[4];  // left, right, bottom, top
+        float alpha;
+        bool oneQuad;
     };
     const Case cases[] = {
-        {"plates with their texts",
-         [&] {
-             for (int i = 0; i < 3; ++i) {
-                 framed(10 + 70 * i, 10, 71 + 70 * i, 28);
-                 print("Plate", {10 + 70 * i, 10, 61, 18}, 3, 0);
-             }
-         },
-         15, 15},
-        {"a plate over an earlier translucent quad",
-         [&] {
-             zd::streamQuad(5, 5, 200, 100, veil, veil);
-             framed(20, 20, 81, 38);
-         },
-         0, 0},
-        {"a plate over an earlier text",
-         [&] {
-             framed(10, 40, 71, 58);
-             print("Under", {10, 40, 61, 18}, 3, 0);
-             framed(30, 45, 91, 63);
-         },
-         5, 5},
-        {"off whole pixels", [&] { framed(160.5f, 10.25f, 190.5f, 30); }, 1, 5},
+        {10, 10, 71, 28, {2, 1, 1, 0}, 1, true},               // a button
+        {4, 60, 436, 236, {1, 1, 1, 1}, 1, true},              // wide and tall
+        {100, 10, 103, 13, {1, 1, 1, 1}, 1, true},             // one pixel inside
+        {100, 20, 105, 24, {2, 2, 1, 1}, 1, false},            // bands deeper than the inside
+        {110, 20, 120, 21, {0, 0, 1, 0}, 1, false},            // a row of frame alone
+        {120, 10, 150, 30, {1, 1, 1, 0}, 0.5f, false},         // translucent
+        {160.5f, 10.25f, 190.5f, 30, {1, 1, 1, 0}, 1, false},  // off whole pixels
     };
     for (const Case& k : cases) {
-        SCOPED_TRACE(k.name);
-        auto draw = [&](bool apart, zd::StreamCapture& c) {
-            zd::splitOpaqueQuads(apart);
+        SCOPED_TRACE(testing::Message() << "quad at " << k.x0 << ", " << k.y0);
+        const float bottom[4] = {0.1f, 0.2f, 0.3f, k.alpha}, top[4] = {0.6f, 0.7f, 0.9f, k.alpha};
+        auto draw = [&](bool framed, int& corners) {
             glClearColor(0.3f, 0.5f, 0.2f, 1);
             glClear(GL_COLOR_BUFFER_BIT);
-            zd::captureStream(&c);
             {
                 zd::DeferDrawing batch;
                 zd::streamColour(0, 0, 0, 1);
-                k.draw();
+                if (framed) {
+                    zd::streamFramedQuad(k.x0, k.y0, k.x1, k.y1, bottom, top, k.bands);
+                } else {
+                    zd::streamQuad(k.x0, k.y0, k.x1, k.y1, bottom, top);
+                    for (int i = 0; i < k.bands[0]; ++i) zd::streamVLine(k.x0 + i, k.y0, k.y1);
+                    for (int i = 0; i < k.bands[1]; ++i) zd::streamVLine(k.x1 - 1 - i, k.y0, k.y1);
+                    for (int i = 0; i < k.bands[2]; ++i) zd::streamHLine(k.x0, k.x1, k.y0 + i);
+                    for (int i = 0; i < k.bands[3]; ++i) zd::streamHLine(k.x0, k.x1, k.y1 - 1 - i);
+                }
+                corners = zd::streamWaiting();
             }
-            zd::captureStream(nullptr);
-            zd::splitOpaqueQuads(true);
             return capture(0, 0, kW, kH);
         };
-        zd::StreamCapture split, whole;
-        const Capture a = draw(true, split), b = draw(false, whole);
-        EXPECT_EQ(whole.apart, 0);
-        EXPECT_GE(split.apart, k.apartMin);
-        EXPECT_LE(split.apart, k.apartMax);
+        int corners = 0, lineCorners = 0;
+        const Capture framed = draw(true, corners), lined = draw(false, lineCorners);
+        EXPECT_EQ(corners < lineCorners, k.oneQuad) << corners << " corners, not " << lineCorners;
+        EXPECT_LE(corners, lineCorners);
         int differ = 0;
-        for (size_t i = 0; i < a.rgba.size(); ++i) differ += a.rgba[i] != b.rgba[i];
+        for (size_t i = 0; i < framed.rgba.size(); ++i) differ += framed.rgba[i] != lined.rgba[i];
         EXPECT_EQ(differ, 0);
     }
     glClearColor(0, 0, 0, 1);
