@@ -23,7 +23,7 @@ bool readPng(const std::string& path, Capture& c, int x = 0, int y = 0);
 // Expects the capture to equal the committed image texel for texel in red, green and blue
 // (the back buffer's alpha is no part of the picture); on a difference the capture is kept
 // in the test's temporary folder. With ZUGUI_RECORD_REFERENCES set the image is written
-// instead, to re-record it.
+// instead, to re-record it, and the test fails as nothing was compared.
 void expectReferenceImage(const Capture& drawn, const std::string& reference);
 
 }  // namespace zu::test
