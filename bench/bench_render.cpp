@@ -411,6 +411,14 @@ int main() {
         ws::makeCurrent(ownSurface);
         ImGui::SetCurrentContext(own);
     };
+    // A peer pass in its own window and context; 0 without one.
+    auto ownPass = [&](const std::function<double()>& pass) {
+        if (!ownWindow) return 0.0;
+        inOwn();
+        const double ms = pass();
+        inShared();
+        return ms;
+    };
 
     // Where the time goes: the same tree with every caption empty (plates and frames only),
     // its captions swapped out and back between the timed passes.
@@ -435,14 +443,7 @@ int main() {
                       setCaptions(true);
                       return ms;
                   },
-                  [&] { return emptyPass(); },
-                  [&] {
-                      if (!ownWindow) return 0.0;
-                      inOwn();
-                      const double ms = imguiPass();
-                      inShared();
-                      return ms;
-                  },
+                  [&] { return emptyPass(); }, [&] { return ownPass(imguiPass); },
                   [&] { return replayPass(busyFill.zu); }, [&] { return floorPass(busyFill.zu); },
                   [&] { return floorPass(busyFill.im); },
                   [&] {
@@ -471,14 +472,7 @@ int main() {
     const Rows text =
         interleaved(kPasses / 2,
                     {[&] { return zuguiPass(root); }, [&] { return imguiHeavyPass(); },
-                     [&] { return emptyPass(); },
-                     [&] {
-                         if (!ownWindow) return 0.0;
-                         inOwn();
-                         const double ms = imguiHeavyPass();
-                         inShared();
-                         return ms;
-                     },
+                     [&] { return emptyPass(); }, [&] { return ownPass(imguiHeavyPass); },
                      [&] { return replayPass(textFill.zu); },
                      [&] { return floorPass(textFill.zu); }, [&] { return floorPass(textFill.im); },
                      [&] {
