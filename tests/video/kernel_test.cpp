@@ -10,25 +10,38 @@ using namespace zutest;
 
 namespace {
 
-std::vector<Kernel> kernels() {
-    std::vector<Kernel> k = {Kernel::Scalar, Kernel::Sse2};
-    if (cpuHasAvx2()) k.push_back(Kernel::Avx2);
-    if (cpuHasAvx512()) k.push_back(Kernel::Avx512);
+// Every kernel level with whether this processor has it. A level it lacks runs as the one
+// below, which is tested already; each present level must equal the reference here.
+struct Level {
+    Kernel kernel;
+    const char* name;
+    bool (*present)();
+    bool integer;  // runs the integer form of the general rows
+};
+const Level kLevels[] = {{Kernel::Scalar, "scalar", [] { return true; }, false},
+                         {Kernel::Sse2, "sse2", [] { return true; }, false},
+                         {Kernel::Avx2, "avx2", cpuHasAvx2, true},
+                         {Kernel::Avx512, "avx512", cpuHasAvx512, true},
+                         {Kernel::Avx512Vbmi, "avx512-vbmi", cpuHasVbmi, true}};
+
+std::vector<Kernel> kernels(bool integerOnly = false) {
+    std::vector<Kernel> k;
+    for (const Level& l : kLevels)
+        if (l.present() && (l.integer || !integerOnly)) k.push_back(l.kernel);
     return k;
 }
 
 // The kernels that run the integer form on this processor (the scalar one elsewhere).
 std::vector<Kernel> arithKernels() {
-    std::vector<Kernel> k;
-    if (cpuHasAvx2()) k.push_back(Kernel::Avx2);
-    if (cpuHasAvx512()) k.push_back(Kernel::Avx512);
+    std::vector<Kernel> k = kernels(true);
     if (k.empty()) k.push_back(Kernel::Auto);
     return k;
 }
 
 const char* name(Kernel k) {
-    static const char* const names[] = {"auto", "scalar", "sse2", "avx2", "avx512", "reference"};
-    return names[k == Kernel::Reference ? 5 : k == Kernel::Auto ? 0 : int(k) - 1];
+    for (const Level& l : kLevels)
+        if (l.kernel == k) return l.name;
+    return k == Kernel::Reference ? "reference" : "auto";
 }
 
 // Converts into a copy of `blank` with the reference and then with every kernel; each
@@ -64,32 +77,36 @@ void fillEveryY(Image& s, int u) {
         }
 }
 
-// Tables whose sums overflow 16 bits, so saturation order matters; or, narrow, random
-// columns that all differ but whose sums never saturate.
-void wildFastTables(HostTables& t, uint32_t seed, bool narrow = false) {
-    std::mt19937 rng(seed);
+// Tables whose sums overflow 16 bits, so saturation order matters; narrow random columns
+// that all differ but whose sums never saturate; or the realistic tables with a constant
+// Cb in red and a Cr column in alpha, which the 512-bit kernel adds in other ways.
+enum class Wild { None, Saturating, Narrow, Mixed };
+void wildFastTables(HostTables& t, Wild wild) {
+    if (wild == Wild::None) return;
+    std::mt19937 rng(99);
     auto entry = [&](int range) { return short(int(rng() % (2 * range + 1)) - range); };
     for (int i = 0; i < 256; ++i)
-        for (int l = 0; l < 4; ++l) {
-            t.luma[i][l] = narrow ? entry(10000) : short(rng());
-            t.cb[i][l] = narrow ? entry(10000) : short(rng());
-            t.cr[i][l] = entry(narrow ? 10000 : 600);
+        for (int l = 0; wild != Wild::Mixed && l < 4; ++l) {
+            t.luma[i][l] = wild == Wild::Narrow ? entry(10000) : short(rng());
+            t.cb[i][l] = wild == Wild::Narrow ? entry(10000) : short(rng());
+            t.cr[i][l] = entry(wild == Wild::Narrow ? 10000 : 600);
         }
+    for (int i = 0; wild == Wild::Mixed && i < 256; ++i) t.cb[i][2] = -7, t.cr[i][3] = short(i);
 }
 
 }  // namespace
 
 // Random frames at several factors, and all 2^24 (Y, U, V) triples, through each kernel, for
-// realistic, saturating and narrow random tables.
+// realistic, saturating, narrow random and mixed tables.
 TEST(ConvertKernels, FastPathMatchesReferenceOnRandomFramesAndFactorsAndForEveryYuv) {
-    for (int wild = 0; wild < 3; ++wild) {
+    for (Wild wild : {Wild::None, Wild::Saturating, Wild::Narrow, Wild::Mixed}) {
         HostTables t;
-        if (wild) wildFastTables(t, 99, wild == 2);
+        wildFastTables(t, wild);
         TableOptions o;
         o.tables = &t.t;
         o.fast = 1;
         for (unsigned fmt : {ZU_PF_2vuy, ZU_PF_yuy2})
-            for (int w : {1920, 1964}) {  // 1964: rows end inside a vector block
+            for (int w : {1920, 1964, 130, 100}) {  // rows ending inside a block, or shorter
                 Image s = makeImage(fmt, w, 36, 12);
                 randomFill(s, fmt);
                 for (int d : {1, 2, 4, 16})

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "video/convert/kernel_util.h"
 
@@ -134,26 +135,41 @@ bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short
         }
         if (worst > 32767) return false;
     }
-    for (int t = 0; t < 3; ++t)
-        for (int l = 0; l < 4; ++l) {
-            const int n = 4 * t + l;
-            bool constant = true;
+    auto constantColumn = [](const short (*t)[4], int l) {
+        for (int i = 1; i < 256; ++i)
+            if (t[i][l] != t[0][l]) return false;
+        return true;
+    };
+    for (int l = 0; l < 4; ++l) {
+        int folded = 0;
+        for (int t = 1; t < 3; ++t)
+            if (constantColumn(tables[t], l)) folded += tables[t][0][l];
+        int16_t col[3][256];
+        for (int i = 0; i < 256; ++i) {
+            col[0][i] = int16_t(luma[i][l] + folded);
+            col[1][i] = cb[i][l], col[2][i] = cr[i][l];
+        }
+        c.constant[l] = col[0][0];
+        for (int t = 0; t < 3; ++t) {
             for (int i = 0; i < 256; ++i) {
-                c.col[n][i] = tables[t][i][l];
-                constant = constant && c.col[n][i] == c.col[n][0];
-                if (t == 0) {
-                    c.lumaBytes[l][0][i] = uint8_t(uint16_t(c.col[n][i]) & 255);
-                    c.lumaBytes[l][1][i] = uint8_t(uint16_t(c.col[n][i]) >> 8);
-                }
+                c.planes[t][l][0][i] = uint8_t(uint16_t(col[t][i]) & 255);
+                c.planes[t][l][1][i] = uint8_t(uint16_t(col[t][i]) >> 8);
             }
-            c.constant[n] = c.col[n][0];
-            c.from[n] = constant ? -1 : int8_t(n);
-            for (int m = 4 * t; m < n && !constant; ++m)
-                if (c.from[m] == m && std::equal(c.col[m], c.col[m] + 256, c.col[n])) {
-                    c.from[n] = int8_t(m);
+            c.from[t][l] = int8_t(l);
+            if (t == 0 ? constantColumn(luma, l) : constantColumn(tables[t], l)) {
+                // Folded into luma: a kernel that looks every column up adds zeros.
+                if (t > 0) std::memset(c.planes[t][l], 0, sizeof c.planes[t][l]);
+                c.from[t][l] = -1;
+                continue;
+            }
+            for (int m = 0; m < l; ++m)
+                if (c.from[t][m] == m && std::memcmp(c.planes[t][m], c.planes[t][l],
+                                                     sizeof c.planes[t][l]) == 0) {
+                    c.from[t][l] = int8_t(m);
                     break;
                 }
         }
+    }
     return true;
 }
 

@@ -72,11 +72,12 @@ struct DstImage {
 };
 
 // Which implementation runs. Reference is the plain scalar code every faster kernel must
-// match bit for bit; Auto picks the best the processor has.
-// Avx512 runs the integer kernel 32 pixels a step (its byte permutes where the processor
-// has VBMI), the fast path's register lookups where it has VBMI, and otherwise the AVX2
-// kernels.
-enum class Kernel { Auto, Reference, Scalar, Sse2, Avx2, Avx512 };
+// match bit for bit; Auto picks the best the processor has, and a level the processor lacks
+// runs as the next one below it.
+// Avx512 runs the integer kernel 32 pixels a step and otherwise the AVX2 kernels;
+// Avx512Vbmi adds byte permutes: the integer kernel's and the 10-bit unpacking's, and the
+// fast path's register lookups.
+enum class Kernel { Auto, Reference, Scalar, Sse2, Avx2, Avx512, Avx512Vbmi };
 
 bool cpuHasAvx2();
 bool cpuHasAvx512();
@@ -140,15 +141,17 @@ void fastRowScalar(const FastRowArgs& a);
 void fastRowSse2(const FastRowArgs& a);
 void fastRowAvx2(const FastRowArgs& a);
 
-// The fast path's tables by column for the 512-bit kernel, which reads 32 entries at a time
-// with register permutes instead of one pair at a time from memory. Column 4 t + l is lane
-// l (blue, green, red, alpha) of table t (luma, Cb, Cr). Made only when no sum of three
-// entries can reach the 16-bit limits, so that plain sums equal the saturating ones.
+// The fast path's tables by column for the 512-bit kernel, which reads 64 entries at a time
+// with byte permutes instead of one pair at a time from memory. Lane l is blue, green, red,
+// alpha. Made only when no sum of three entries can reach the 16-bit limits, so that plain
+// sums equal the saturating ones, in any order: a constant chroma column is then added into
+// the luma column of its lane once, here, and only the other chroma columns are looked up.
 struct FastColumns {
-    alignas(64) int16_t col[12][256];
-    alignas(64) uint8_t lumaBytes[4][2][256];  // the luma columns' low and high bytes
-    int8_t from[12];       // the first column with the same entries; -1: a constant
-    int16_t constant[12];  // the value of a constant column
+    alignas(64) uint8_t planes[3][4][2][256];  // [luma, Cb, Cr][lane][low, high byte][index]
+    // Per table and lane: -1 when not looked up (a constant: chroma folded into luma, luma
+    // then the lane's constant), else the first lane with the same column.
+    int8_t from[3][4];
+    int16_t constant[4];  // a lane's luma plus folded chroma, when all three are constant
 };
 bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
                        FastColumns& c);
@@ -242,7 +245,7 @@ struct ArithRowArgs {
     const RgbTerms* terms;  // for guarded pixels and row ends
 };
 void arithRowAvx2(const ArithRowArgs& a);
-void arithRowAvx512(const ArithRowArgs& a);
+void arithRowAvx512(const ArithRowArgs& a, bool vbmi);
 
 // 4-byte 8-bit RGB into another 4-byte order: dst byte i = src byte map[i].
 void shuffleRowScalar(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]);

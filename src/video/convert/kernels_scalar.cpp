@@ -16,6 +16,10 @@ bool cpuHasAvx512() {
     return false;
 }
 
+bool cpuHasVbmi() {
+    return false;
+}
+
 Kernel bestKernel() {
     return Kernel::Scalar;
 }

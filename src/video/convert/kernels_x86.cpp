@@ -34,7 +34,10 @@ bool cpuHasAvx512() {
 }
 
 Kernel bestKernel() {
-    return cpuHasAvx512() ? Kernel::Avx512 : cpuHasAvx2() ? Kernel::Avx2 : Kernel::Sse2;
+    return cpuHasVbmi()     ? Kernel::Avx512Vbmi
+           : cpuHasAvx512() ? Kernel::Avx512
+           : cpuHasAvx2()   ? Kernel::Avx2
+                            : Kernel::Sse2;
 }
 
 // ---- fast path -----------------------------------------------------------------------
@@ -163,48 +166,39 @@ namespace {
 
 #define ZU_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
 
-// Entries of a 256-word column at 32 indices: four 64-entry permutes, then the index's
-// bits 6 and 7 choose among them.
-ZU_VBMI inline __m512i lookColumn(const int16_t* t, __m512i i, __mmask32 b6, __mmask32 b7) {
-    const __m512i a = _mm512_permutex2var_epi16(_mm512_load_si512(t), i, _mm512_load_si512(t + 32));
-    const __m512i b =
-        _mm512_permutex2var_epi16(_mm512_load_si512(t + 64), i, _mm512_load_si512(t + 96));
-    const __m512i c =
-        _mm512_permutex2var_epi16(_mm512_load_si512(t + 128), i, _mm512_load_si512(t + 160));
-    const __m512i d =
-        _mm512_permutex2var_epi16(_mm512_load_si512(t + 192), i, _mm512_load_si512(t + 224));
-    return _mm512_mask_blend_epi16(b7, _mm512_mask_blend_epi16(b6, a, b),
-                                   _mm512_mask_blend_epi16(b6, c, d));
+// Byte permute indices of a block of 64 pairs, made at compile time. The block's pixels go
+// through four registers of 32 (q = 0-3, pixels 32 q to 32 q + 31), 128-bit lane k of
+// register q holding pixels 32 q + 8 k to 32 q + 8 k + 7; the indices put each pixel's Y and
+// its pair's chroma where that order needs them, so a pair's chroma is looked up once and
+// reaches its two pixels through an in-lane unpack.
+struct FastIndices {
+    // Y of pixel 32 h + 8 k + w at byte 16 k + 8 h + w, from each half block's 128 bytes.
+    alignas(64) uint8_t y[64];
+    // From each half block: bytes 16 k + j (j < 8) hold U of its pair 16 (j / 4) + 4 k +
+    // j % 4, bytes 16 k + 8 + j the same pairs' V.
+    alignas(64) uint8_t chroma[64];
+    // B, G, R, A bytes of 16 pixels from the packed blue-green and red-alpha registers.
+    alignas(64) uint8_t pick[2][64];
+};
+
+constexpr FastIndices fastIndices(int yOff, int uOff, int vOff) {
+    FastIndices x{};
+    for (int k = 0; k < 4; ++k)
+        for (int j = 0; j < 16; ++j) {
+            x.y[16 * k + j] = uint8_t(2 * (32 * (j / 8) + 8 * k + j % 8) + yOff);
+            const int c = j % 8, pair = 16 * (c / 4) + 4 * k + c % 4;
+            x.chroma[16 * k + j] = uint8_t(4 * pair + (j < 8 ? uOff : vOff));
+        }
+    for (int h = 0; h < 2; ++h)
+        for (int q = 0; q < 16; ++q) {
+            const int p = 16 * h + q, at = 16 * (p / 8) + p % 8;
+            x.pick[h][4 * q] = uint8_t(at), x.pick[h][4 * q + 1] = uint8_t(at + 8);
+            x.pick[h][4 * q + 2] = uint8_t(64 + at), x.pick[h][4 * q + 3] = uint8_t(64 + at + 8);
+        }
+    return x;
 }
 
-// Lanes 0-3 of table t at indices i; columns equal to an earlier one are taken from it.
-// from holds, per lane, -1 for a constant, else the lane whose column it reads (the indices
-// stay constants once the loops unroll, so the vectors stay in registers).
-ZU_VBMI inline void lookTable(const int16_t (*col)[256], const int8_t from[4],
-                              const __m512i constant[4], __m512i i, __m512i out[4]) {
-    const __mmask32 b6 = _mm512_test_epi16_mask(i, _mm512_set1_epi16(64));
-    const __mmask32 b7 = _mm512_test_epi16_mask(i, _mm512_set1_epi16(128));
-#pragma GCC unroll 4
-    for (int l = 0; l < 4; ++l) {
-        switch (from[l]) {
-            case -1:
-                out[l] = constant[l];
-                break;
-            case 0:
-                out[l] = l == 0 ? lookColumn(col[0], i, b6, b7) : out[0];
-                break;
-            case 1:
-                out[l] = l == 1 ? lookColumn(col[1], i, b6, b7) : out[1];
-                break;
-            case 2:
-                out[l] = l == 2 ? lookColumn(col[2], i, b6, b7) : out[2];
-                break;
-            default:
-                out[l] = lookColumn(col[3], i, b6, b7);
-                break;
-        }
-    }
-}
+constexpr FastIndices kFast2vuy = fastIndices(1, 0, 2), kFastYuy2 = fastIndices(0, 1, 3);
 
 // A 256-byte plane at 64 byte indices: two 128-entry permutes, the index's top bit chooses.
 ZU_VBMI inline __m512i lookBytes(const uint8_t* t, __m512i i, __mmask64 top) {
@@ -214,118 +208,134 @@ ZU_VBMI inline __m512i lookBytes(const uint8_t* t, __m512i i, __mmask64 top) {
     return _mm512_mask_blend_epi8(top, a, b);
 }
 
-// The luma lanes of 64 pixels from their Y bytes, ordered so that the low and high bytes
-// interleave into words of pixels 0-31 (lo) and 32-63 (hi).
-ZU_VBMI inline void lookLuma(const uint8_t (*bytes)[2][256], const int8_t from[4],
-                             const __m512i constant[4], __m512i i, __m512i lo[4], __m512i hi[4]) {
+// Which columns a block looks up, per table and lane: -1 none, else the first lane with the
+// same column. Fixed at compile time, so that the lanes' vectors stay in registers.
+struct FastShape {
+    int8_t from[3][4];
+};
+// Tables of a matrix in "bgrA" order: one luma column for blue, green and red, a constant
+// alpha, Cb for blue and green, Cr for green and red.
+constexpr FastShape kMatrixShape{{{0, 0, 0, -1}, {0, 1, -1, -1}, {-1, 1, 2, -1}}};
+// Any tables: every column looked up (a folded chroma column then adds zeros).
+constexpr FastShape kAnyShape{{{0, 1, 2, 3}, {0, 1, 2, 3}, {0, 1, 2, 3}}};
+
+// Lanes 0-3 of one table at 64 indices as words: per 128-bit lane k, entries of index bytes
+// 16 k to 16 k + 7 in lo, 16 k + 8 to 16 k + 15 in hi.
+template <FastShape S, int T>
+ZU_VBMI inline void lookLanes(const uint8_t (*planes)[2][256], __m512i i, __m512i lo[4],
+                              __m512i hi[4]) {
     const __mmask64 top = _mm512_movepi8_mask(i);
 #pragma GCC unroll 4
     for (int l = 0; l < 4; ++l) {
-        if (from[l] < 0) {
-            lo[l] = hi[l] = constant[l];
-        } else if (from[l] != l) {
-            // An earlier lane: from[l] < l, and the loop is unrolled, so the index is fixed.
-            for (int m = 0; m < l; ++m)
-                if (from[l] == m) lo[l] = lo[m], hi[l] = hi[m];
-        } else {
-            const __m512i low = lookBytes(bytes[l][0], i, top);
-            const __m512i high = lookBytes(bytes[l][1], i, top);
-            lo[l] = _mm512_unpacklo_epi8(low, high);
-            hi[l] = _mm512_unpackhi_epi8(low, high);
+        if (S.from[T][l] == l) {
+            const __m512i a = lookBytes(planes[l][0], i, top);
+            const __m512i b = lookBytes(planes[l][1], i, top);
+            lo[l] = _mm512_unpacklo_epi8(a, b), hi[l] = _mm512_unpackhi_epi8(a, b);
+        } else if (S.from[T][l] >= 0) {
+            lo[l] = lo[S.from[T][l]], hi[l] = hi[S.from[T][l]];
         }
     }
 }
 
+struct FastBlock {
+    const FastColumns* c;
+    __m512i constant[4], y, chroma, first, second;
+};
+
+// 64 pairs from the four source registers into 512 destination bytes; Part stores only the
+// first `bytes`.
+template <FastShape S, bool Part>
+ZU_VBMI __attribute__((always_inline)) inline void fastBlock(const FastBlock& f, __m512i w0, __m512i w1, __m512i w2, __m512i w3,
+                              uint8_t* d, int bytes) {
+    const __m512i ya = _mm512_permutex2var_epi8(w0, f.y, w1);
+    const __m512i yb = _mm512_permutex2var_epi8(w2, f.y, w3);
+    const __m512i c01 = _mm512_permutex2var_epi8(w0, f.chroma, w1);
+    const __m512i c23 = _mm512_permutex2var_epi8(w2, f.chroma, w3);
+    __m512i y[4][4], b[2][4], r[2][4];
+    lookLanes<S, 0>(f.c->planes[0], ya, y[0], y[1]);
+    lookLanes<S, 0>(f.c->planes[0], yb, y[2], y[3]);
+    lookLanes<S, 1>(f.c->planes[1], _mm512_unpacklo_epi64(c01, c23), b[0], b[1]);
+    lookLanes<S, 2>(f.c->planes[2], _mm512_unpackhi_epi64(c01, c23), r[0], r[1]);
+    __m512i px[4][4];
+#pragma GCC unroll 4
+    for (int l = 0; l < 4; ++l) {
+        const bool luma = S.from[0][l] >= 0, cb = S.from[1][l] >= 0, cr = S.from[2][l] >= 0;
+        for (int q = 0; q < 4; ++q) px[q][l] = luma ? y[q][l] : f.constant[l];
+        if (!cb && !cr) continue;
+        for (int h = 0; h < 2; ++h) {
+            const __m512i s =
+                cb && cr ? _mm512_add_epi16(b[h][l], r[h][l]) : cb ? b[h][l] : r[h][l];
+            px[2 * h][l] = _mm512_add_epi16(px[2 * h][l], _mm512_unpacklo_epi16(s, s));
+            px[2 * h + 1][l] = _mm512_add_epi16(px[2 * h + 1][l], _mm512_unpackhi_epi16(s, s));
+        }
+    }
+#pragma GCC unroll 4
+    for (int q = 0; q < 4; ++q) {
+        const __m512i bg = _mm512_packus_epi16(px[q][0], px[q][1]);
+        const __m512i ra = _mm512_packus_epi16(px[q][2], px[q][3]);
+        const __m512i o0 = _mm512_permutex2var_epi8(bg, f.first, ra);
+        const __m512i o1 = _mm512_permutex2var_epi8(bg, f.second, ra);
+        uint8_t* o = d + 128 * q;
+        if (Part) {
+            auto mask = [](int n) { return n >= 64 ? ~0ull : n <= 0 ? 0ull : (1ull << n) - 1; };
+            _mm512_mask_storeu_epi8(o, mask(bytes - 128 * q), o0);
+            _mm512_mask_storeu_epi8(o + 64, mask(bytes - 128 * q - 64), o1);
+        } else {
+            _mm512_storeu_si512(o, o0);
+            _mm512_storeu_si512(o + 64, o1);
+        }
+    }
+}
+
+template <FastShape S>
+ZU_VBMI __attribute__((always_inline)) inline void fastWhole(const FastBlock& f, const uint8_t* g, uint8_t* d) {
+    fastBlock<S, false>(f, _mm512_loadu_si512(g), _mm512_loadu_si512(g + 64),
+                        _mm512_loadu_si512(g + 128), _mm512_loadu_si512(g + 192), d, 512);
+}
+
+template <FastShape S>
+ZU_VBMI void fastBlocks(const FastBlock& args, const uint8_t* g, uint8_t* d, int pairs) {
+    // A local copy: the stores could alias the argument, which each block would read again.
+    const FastBlock f = args;
+    const int whole = pairs & ~63;
+    for (int k = 0; k < whole; k += 64) fastWhole<S>(f, g + 4 * k, d + 8 * k);
+    pairs -= whole, g += 4 * whole, d += 8 * whole;
+    if (pairs > 0 && whole > 0) {
+        // The row's last 64 pairs again, over some already written with the same bytes:
+        // faster than masked stores.
+        fastWhole<S>(f, g + 4 * (pairs - 64), d + 8 * (pairs - 64));
+    } else if (pairs > 0) {
+        // The last pairs through masked loads and stores: bytes past the row are neither
+        // read nor written.
+        auto mask = [n = 4 * pairs](int at) {
+            return n - at >= 64 ? ~0ull : n <= at ? 0ull : (1ull << (n - at)) - 1;
+        };
+        fastBlock<S, true>(f, _mm512_maskz_loadu_epi8(mask(0), g),
+                           _mm512_maskz_loadu_epi8(mask(64), g + 64),
+                           _mm512_maskz_loadu_epi8(mask(128), g + 128),
+                           _mm512_maskz_loadu_epi8(mask(192), g + 192), d, 8 * pairs);
+    }
+}
+
+bool sameShape(const FastShape& s, const int8_t (*from)[4]) {
+    return std::memcmp(s.from, from, sizeof s.from) == 0;
+}
+
 }  // namespace
 
+// Rows are not aligned first: a head through a narrower kernel that aligned the stores
+// would misalign the loads, and measured no faster.
 ZU_VBMI void fastRowAvx512(const FastRowArgs& a, const FastColumns& c) {
-    const bool yHigh = a.yOff0 == 1;  // "2vuy": Y in each word's high byte, else "yuy2"
-    const __m512i low = _mm512_set1_epi16(255);
-    // packus gives, per 128-bit lane k, blue then green of pixels 8k-8k+7 (and red, alpha
-    // from the second pack); each store takes the four bytes of 16 pixels from both.
-    alignas(64) uint8_t m[2][64];
-    for (int h = 0; h < 2; ++h)
-        for (int q = 0; q < 16; ++q) {
-            const int p = 16 * h + q, at = 16 * (p / 8) + p % 8;
-            m[h][4 * q] = uint8_t(at), m[h][4 * q + 1] = uint8_t(at + 8);
-            m[h][4 * q + 2] = uint8_t(64 + at), m[h][4 * q + 3] = uint8_t(64 + at + 8);
-        }
-    const __m512i first = _mm512_load_si512(m[0]), second = _mm512_load_si512(m[1]);
-    // Locals: the stores below may alias anything the columns' fields could be read from.
-    int8_t from[3][4];
-    __m512i constant[3][4];
-    for (int t = 0; t < 3; ++t)
-        for (int l = 0; l < 4; ++l) {
-            from[t][l] = c.from[4 * t + l] < 0 ? int8_t(-1) : int8_t(c.from[4 * t + l] - 4 * t);
-            constant[t][l] = _mm512_set1_epi16(c.constant[4 * t + l]);
-        }
-    const uint8_t* g = a.src;
-    uint8_t* d = a.dst;
-    int k = 0;
-    // 32 pairs a step: U and V gathered into one register each, so that every chroma
-    // lookup serves 32 pairs; each pair's sum is then spread to its two pixels.
-    alignas(64) uint16_t idx[4][32];
-    for (int j = 0; j < 32; ++j) {
-        idx[0][j] = uint16_t(2 * j), idx[1][j] = uint16_t(2 * j + 1);
-        idx[2][j] = uint16_t(j / 2), idx[3][j] = uint16_t(16 + j / 2);
-    }
-    const __m512i evens = _mm512_load_si512(idx[0]), odds = _mm512_load_si512(idx[1]);
-    const __m512i spreadLo = _mm512_load_si512(idx[2]), spreadHi = _mm512_load_si512(idx[3]);
-    // Y bytes of the 64 pixels: byte 16 k + j of pixel 8 k + j, and 16 k + 8 + j of 32 + 8 k + j.
-    alignas(64) uint8_t yAt[64];
-    for (int k4 = 0; k4 < 4; ++k4)
-        for (int j = 0; j < 8; ++j) {
-            yAt[16 * k4 + j] = uint8_t(2 * (8 * k4 + j) + yHigh);
-            yAt[16 * k4 + 8 + j] = uint8_t(2 * (32 + 8 * k4 + j) + yHigh);
-        }
-    const __m512i yBytes = _mm512_load_si512(yAt);
-    for (; k + 32 <= a.pairs; k += 32, g += 128, d += 256) {
-        const __m512i w0 = _mm512_loadu_si512(g), w1 = _mm512_loadu_si512(g + 64);
-        const __m512i hi0 = _mm512_srli_epi16(w0, 8), lo0 = _mm512_and_si512(w0, low);
-        const __m512i hi1 = _mm512_srli_epi16(w1, 8), lo1 = _mm512_and_si512(w1, low);
-        const __m512i c0 = yHigh ? lo0 : hi0, c1 = yHigh ? lo1 : hi1;
-        __m512i y0[4], y1[4], e[4], o[4];
-        lookLuma(c.lumaBytes, from[0], constant[0], _mm512_permutex2var_epi8(w0, yBytes, w1), y0,
-                 y1);
-        lookTable(c.col + 4, from[1], constant[1], _mm512_permutex2var_epi16(c0, evens, c1), e);
-        lookTable(c.col + 8, from[2], constant[2], _mm512_permutex2var_epi16(c0, odds, c1), o);
-        __m512i px0[4], px1[4];
-        for (int l = 0; l < 4; ++l) {
-            const __m512i sum = _mm512_add_epi16(e[l], o[l]);
-            px0[l] = _mm512_add_epi16(y0[l], _mm512_permutexvar_epi16(spreadLo, sum));
-            px1[l] = _mm512_add_epi16(y1[l], _mm512_permutexvar_epi16(spreadHi, sum));
-        }
-        __m512i bg = _mm512_packus_epi16(px0[0], px0[1]), ra = _mm512_packus_epi16(px0[2], px0[3]);
-        _mm512_storeu_si512(d, _mm512_permutex2var_epi8(bg, first, ra));
-        _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(bg, second, ra));
-        bg = _mm512_packus_epi16(px1[0], px1[1]), ra = _mm512_packus_epi16(px1[2], px1[3]);
-        _mm512_storeu_si512(d + 128, _mm512_permutex2var_epi8(bg, first, ra));
-        _mm512_storeu_si512(d + 192, _mm512_permutex2var_epi8(bg, second, ra));
-    }
-    for (; k + 16 <= a.pairs; k += 16, g += 64, d += 128) {
-        const __m512i w = _mm512_loadu_si512(g);
-        const __m512i hi = _mm512_srli_epi16(w, 8), lo = _mm512_and_si512(w, low);
-        // Y per pixel; U of pair p in word 2 p and V in word 2 p + 1.
-        __m512i y[4], e[4], o[4], px[4];
-        lookTable(c.col, from[0], constant[0], yHigh ? hi : lo, y);
-        const __m512i ch = yHigh ? lo : hi;
-        lookTable(c.col + 4, from[1], constant[1], ch, e);
-        lookTable(c.col + 8, from[2], constant[2], ch, o);
-        for (int l = 0; l < 4; ++l) {
-            // Cb at the even words, Cr at the odd ones, their sum in both.
-            const __m512i x = _mm512_mask_blend_epi16(0xAAAAAAAA, e[l], o[l]);
-            px[l] = _mm512_add_epi16(y[l], _mm512_add_epi16(x, _mm512_rol_epi32(x, 16)));
-        }
-        const __m512i bg = _mm512_packus_epi16(px[0], px[1]);
-        const __m512i ra = _mm512_packus_epi16(px[2], px[3]);
-        _mm512_storeu_si512(d, _mm512_permutex2var_epi8(bg, first, ra));
-        _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(bg, second, ra));
-    }
-    FastRowArgs rest = a;
-    rest.src = g;
-    rest.dst = d;
-    rest.pairs = a.pairs - k;
-    fastRowAvx2(rest);
+    const FastIndices& x = a.yOff0 == 1 ? kFast2vuy : kFastYuy2;
+    FastBlock f;
+    f.c = &c;
+    for (int l = 0; l < 4; ++l) f.constant[l] = _mm512_set1_epi16(c.constant[l]);
+    f.y = _mm512_load_si512(x.y), f.chroma = _mm512_load_si512(x.chroma);
+    f.first = _mm512_load_si512(x.pick[0]), f.second = _mm512_load_si512(x.pick[1]);
+    if (sameShape(kMatrixShape, c.from))
+        fastBlocks<kMatrixShape>(f, a.src, a.dst, a.pairs);
+    else
+        fastBlocks<kAnyShape>(f, a.src, a.dst, a.pairs);
 }
 
 // ---- 8-bit 4:2:2 into 4-byte RGB through double terms ---------------------------------
@@ -908,8 +918,8 @@ void arithRowAvx2(const ArithRowArgs& a) {
         a.k->sharedLuma ? arithRowPlanar<true>(a) : arithRowPlanar<false>(a);
 }
 
-void arithRowAvx512(const ArithRowArgs& a) {
-    if (cpuHasVbmi())
+void arithRowAvx512(const ArithRowArgs& a, bool vbmi) {
+    if (vbmi)
         a.k->sharedLuma ? arithRowVbmi<true>(a) : arithRowVbmi<false>(a);
     else if (a.src)
         a.k->sharedLuma ? arithRowPacked512<true>(a) : arithRowPacked512<false>(a);

@@ -43,7 +43,7 @@ class PlanCache {
 
 // True for the kernels that may use AVX2.
 inline bool usesAvx2(Kernel k) {
-    return k == Kernel::Avx2 || k == Kernel::Avx512;
+    return k == Kernel::Avx2 || k == Kernel::Avx512 || k == Kernel::Avx512Vbmi;
 }
 
 // Unpacked 10-bit rows of the calling thread: Y for width pixels, then U and V for the pairs
@@ -65,7 +65,7 @@ inline PlanarRowArgs unpackRow(const uint8_t* row, int width, uint8_t* dst, bool
     uint16_t* u = y + width + 4;
     uint16_t* v = u + pairs + 4;
 #if defined(__x86_64__) || defined(__i386__)
-    if (kernel == Kernel::Avx512 && cpuHasVbmi())
+    if (kernel == Kernel::Avx512Vbmi)
         unpackV210Vbmi(row, width, y, u, v);
     else if (usesAvx2(kernel))
         unpackV210Avx2(row, width, y, u, v);
@@ -91,6 +91,7 @@ inline Kernel resolveKernel(Kernel k) {
 #if !defined(__x86_64__) && !defined(__i386__)
     if (k != Kernel::Reference) return Kernel::Scalar;
 #else
+    if (k == Kernel::Avx512Vbmi && !cpuHasVbmi()) k = Kernel::Avx512;
     if (k == Kernel::Avx512 && !cpuHasAvx512()) k = Kernel::Avx2;
     if (k == Kernel::Avx2 && !cpuHasAvx2()) return Kernel::Sse2;
 #endif
@@ -110,7 +111,8 @@ inline void termsRow(const FormatInfo& sf, const uint8_t* s, uint8_t* d, int wid
             if (arith) {
                 const ArithRowArgs aa{nullptr, pa.y, pa.u, pa.v, d,     pairs, 0,
                                       0,       0,    0,    sum,  arith, terms};
-                kernel == Kernel::Avx512 ? arithRowAvx512(aa) : arithRowAvx2(aa);
+                kernel == Kernel::Avx2 ? arithRowAvx2(aa)
+                                       : arithRowAvx512(aa, kernel == Kernel::Avx512Vbmi);
                 return;
             }
             planarRowAvx2(pa);
@@ -127,7 +129,8 @@ inline void termsRow(const FormatInfo& sf, const uint8_t* s, uint8_t* d, int wid
             const ArithRowArgs aa{s,     nullptr,    nullptr,    nullptr,    d,
                                   pairs, sf.slot[1], sf.slot[3], sf.slot[0], sf.slot[2],
                                   sum,   arith,      terms};
-            kernel == Kernel::Avx512 ? arithRowAvx512(aa) : arithRowAvx2(aa);
+            kernel == Kernel::Avx2 ? arithRowAvx2(aa)
+                                       : arithRowAvx512(aa, kernel == Kernel::Avx512Vbmi);
             return;
         }
         termRowAvx2(ta);
