@@ -211,11 +211,12 @@ TEST(ConvertKernels, TenBitKernelsMatchReference) {
 // pipeline calls it. The second pixels see the chroma sums with the neighbour (u ^ 1, v ^ 1),
 // so the half steps next to every triple are checked as well.
 TEST(ConvertKernels, FallbackEqualsTheFormulaForEvery8BitTripleAndStandard) {
-    constexpr int kPairs = 256;
+    // Not a whole number of blocks: the last pairs, guarded ones too, take the row-end paths.
+    constexpr int kPairs = 264;
     Image s = makeImage(ZU_PF_2vuy, 2 * kPairs, 256);
     Image out = makeImage(ZU_PF_bgrA, 2 * kPairs, 256);
     uint16_t y0[kPairs], y1[kPairs], cu[kPairs], cv[kPairs];
-    for (int p = 0; p < kPairs; ++p) y0[p] = uint16_t(p), y1[p] = uint16_t(255 - p);
+    for (int p = 0; p < kPairs; ++p) y0[p] = uint16_t(p & 255), y1[p] = uint16_t(255 - (p & 255));
     for (int standard = 0; standard < 6; ++standard) {
         const StandardFormula f(standard, false);
         ZuColorDescriptor desc = standardDesc(standard);

@@ -508,9 +508,11 @@ __attribute__((target("popcnt"))) void arithFix(const ArithRowArgs& a, int k, in
         const int pair = k + q;
         int y0, y1, u, v, un, vn;
         if (a.src) {
+            // The row's last pair has no next one: its own chroma (the tail copies carry it).
             const uint8_t* g = a.src + 4 * pair;
+            const int next = pair + 1 < a.pairs ? 4 : 0;
             y0 = g[a.yOff0], y1 = g[a.yOff1], u = g[a.uOff], v = g[a.vOff];
-            un = g[4 + a.uOff], vn = g[4 + a.vOff];
+            un = g[next + a.uOff], vn = g[next + a.vOff];
         } else {
             y0 = a.y[2 * pair], y1 = a.y[2 * pair + 1], u = a.u[pair], v = a.v[pair];
             un = a.u[pair + 1], vn = a.v[pair + 1];
@@ -775,13 +777,14 @@ struct BytePicks {
     __m512i u, y0, v, y1;
 };
 
+// Byte 4 p of each pick is byte 4 p + the component's offset (the others are masked off).
 ZU_AVX512_VBMI BytePicks bytePicks(const ArithRowArgs& a) {
-    alignas(64) uint8_t m[4][64] = {};
-    const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
-    for (int c = 0; c < 4; ++c)
-        for (int p = 0; p < 16; ++p) m[c][4 * p] = uint8_t(4 * p + off[c]);
-    return {_mm512_load_si512(m[0]), _mm512_load_si512(m[1]), _mm512_load_si512(m[2]),
-            _mm512_load_si512(m[3])};
+    const __m512i base = _mm512_setr_epi32(0, 4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44, 48, 52,
+                                           56, 60);
+    return {_mm512_add_epi32(base, _mm512_set1_epi32(a.uOff)),
+            _mm512_add_epi32(base, _mm512_set1_epi32(a.yOff0)),
+            _mm512_add_epi32(base, _mm512_set1_epi32(a.vOff)),
+            _mm512_add_epi32(base, _mm512_set1_epi32(a.yOff1))};
 }
 
 // 32 pixels: both halves' planes into the destination's order by two byte permutes.
@@ -795,13 +798,16 @@ ZU_AVX512_VBMI inline void arithBlockVbmi(const ArithVec512& k, __m512i y0, __m5
     _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(e, k.pick[1], o));
 }
 
-template <bool SharedLuma, bool Sum>
+// Last: the row's last sixteen pairs, whose last pair reads its own chroma as the next.
+template <bool SharedLuma, bool Sum, bool Last = false>
 ZU_AVX512_VBMI inline void packedBlockVbmi(const ArithVec512& k, const BytePicks& b,
                                            const uint8_t* g, uint8_t* d, __mmask16& ok0,
                                            __mmask16& ok1) {
-    constexpr __mmask64 low = 0x1111111111111111ull;
+    constexpr __mmask64 low = 0x1111111111111111ull, lastPair = 0xfull << 60;
     const __m512i w = _mm512_loadu_si512(g);
-    const __m512i n = _mm512_loadu_si512(g + 4);
+    const __m512i n = Last ? _mm512_mask_mov_epi8(_mm512_maskz_loadu_epi8(~lastPair, g + 4),
+                                                  lastPair, w)
+                           : _mm512_loadu_si512(g + 4);
     __m512i u0, u1, v0, v1;
     chromaVec512(Sum, _mm512_maskz_permutexvar_epi8(low, b.u, w),
                  _mm512_maskz_permutexvar_epi8(low, b.u, n), u0, u1);
@@ -827,7 +833,12 @@ ZU_AVX512_VBMI void arithRowPackedVbmi(const ArithRowArgs& a) {
         packedBlockVbmi<SharedLuma, Sum>(k, b, src + 4 * q, dst + 8 * q, ok0, ok1);
         if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
     }
-    if (q < pairs) {
+    if (q < pairs && pairs >= 16) {
+        // The last sixteen again, over some already written with the same bytes.
+        q = pairs - 16;
+        packedBlockVbmi<SharedLuma, Sum, true>(k, b, src + 4 * q, dst + 8 * q, ok0, ok1);
+        if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
+    } else if (q < pairs) {
         ArithTail<16> t(a, q);
         packedBlockVbmi<SharedLuma, Sum>(k, b, t.args.src, t.args.dst, ok0, ok1);
         if (anyGuarded(ok0, ok1)) arithFix16(t.args, 0, ok0, ok1);
@@ -836,27 +847,31 @@ ZU_AVX512_VBMI void arithRowPackedVbmi(const ArithRowArgs& a) {
 }
 
 template <bool SharedLuma, bool Sum>
-ZU_AVX512_VBMI void arithRowPlanarVbmi(const ArithRowArgs& a) {
-    const ArithVec512 k = arithVec512(*a.k);
+ZU_AVX512_VBMI inline void planarBlockVbmi(const ArithVec512& k, const ArithRowArgs& a, int q) {
+    const __m512i yy = _mm512_loadu_si512(a.y + 2 * q);
     const __m512i low = _mm512_set1_epi32(0xffff);
-    const uint16_t *y = a.y, *u = a.u, *v = a.v;
-    uint8_t* dst = a.dst;
-    const int pairs = a.pairs;
+    __m512i u0, u1, v0, v1;
+    chromaVec512(Sum, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
+    chromaVec512(Sum, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
     __mmask16 ok0, ok1;
+    arithBlockVbmi<SharedLuma>(k, _mm512_and_si512(yy, low), _mm512_srli_epi32(yy, 16), u0, u1,
+                               v0, v1, a.dst + 8 * q, ok0, ok1);
+    if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
+}
+
+template <bool SharedLuma, bool Sum>
+ZU_AVX512_VBMI void arithRowPlanarVbmi(const ArithRowArgs& args) {
+    const ArithVec512 k = arithVec512(*args.k);
+    const ArithRowArgs a = args;  // the stores could alias the fields otherwise
     int q = 0;
-    for (; q + 16 <= pairs; q += 16) {
-        const __m512i yy = _mm512_loadu_si512(y + 2 * q);
-        __m512i u0, u1, v0, v1;
-        chromaVec512(Sum, load16x16(u + q), load16x16(u + q + 1), u0, u1);
-        chromaVec512(Sum, load16x16(v + q), load16x16(v + q + 1), v0, v1);
-        arithBlockVbmi<SharedLuma>(k, _mm512_and_si512(yy, low), _mm512_srli_epi32(yy, 16), u0, u1,
-                                   v0, v1, dst + 8 * q, ok0, ok1);
-        if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
-    }
-    if (q < pairs) {
-        // One block more through the tail copy, as the other kernels finish their rows.
+    for (; q + 16 <= a.pairs; q += 16) planarBlockVbmi<SharedLuma, Sum>(k, a, q);
+    if (q < a.pairs && a.pairs >= 16) {
+        // The last sixteen again, over some already written with the same bytes (the rows
+        // carry the entry past the last pair).
+        planarBlockVbmi<SharedLuma, Sum>(k, a, a.pairs - 16);
+    } else if (q < a.pairs) {
         ArithTail<16> t(a, q);
-        arithRowPlanarVbmi<SharedLuma, Sum>(t.args);
+        planarBlockVbmi<SharedLuma, Sum>(k, t.args, 0);
         t.finish(a, q);
     }
 }
