@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -25,12 +26,15 @@ namespace {
 constexpr int W = 1920, H = 1080;
 
 // Medians of several timed runs of each function, in milliseconds. The functions take
-// turns, so a burst of load from other processes hits all of them alike.
+// turns, so a burst of load from other processes hits all of them alike, and each run starts
+// the turn one further on, so none always follows the same one (a memcpy leaves the
+// destination out of the caches, a converter leaves it in).
 std::vector<double> timeMs(const std::vector<std::function<void()>>& fs, int runs = 25) {
     std::vector<std::vector<double>> t(fs.size());
     for (auto& f : fs) f();
     for (int i = 0; i < runs; ++i)
-        for (size_t k = 0; k < fs.size(); ++k) {
+        for (size_t j = 0; j < fs.size(); ++j) {
+            const size_t k = (i + j) % fs.size();
             auto a = std::chrono::steady_clock::now();
             fs[k]();
             auto b = std::chrono::steady_clock::now();
@@ -59,8 +63,8 @@ struct Sws {
 };
 
 // ours with one and two threads, the peers on one thread (0: none), memcpy of the same
-// destination bytes.
-void row(const char* name, const std::function<void()>& ours, const std::function<void()>& yuv,
+// destination bytes. Returns the times in that order.
+std::vector<double> row(const char* name, const std::function<void()>& ours, const std::function<void()>& yuv,
          const std::function<void()>& sws, const std::function<void()>& copy) {
     auto one = [&] {
         ZUSetConvertThreads(1);
@@ -85,7 +89,16 @@ void row(const char* name, const std::function<void()>& ours, const std::functio
     else
         std::printf(" %7s", "-");
     std::printf("\n");
+    return t;
 }
+
+// 64-byte aligned bytes, with room for an offset start.
+struct Aligned {
+    std::unique_ptr<uint8_t, void (*)(void*)> p;
+    explicit Aligned(size_t n)
+        : p(static_cast<uint8_t*>(std::aligned_alloc(64, (n + 127) / 64 * 64)), std::free) {}
+    uint8_t* data() const { return p.get(); }
+};
 
 struct Tables {
     std::vector<double> d8[7], d10[7];
@@ -163,10 +176,17 @@ void exactUyvy(const Tables& tb, const uint8_t* src, int pairs, int rows, uint8_
 int main() {
     std::mt19937 rng(1);
     constexpr int W4 = 3840, H4 = 2160;
-    std::vector<uint8_t> uyvy(size_t(W) * 2 * H), v210(size_t((W + 5) / 6 * 16) * H);
+    // The 2vuy frame and the destination start on 64-byte boundaries; a host's buffers from
+    // malloc start 16 bytes past one, which the "dst +16 B" rows measure.
+    const size_t uyvyBytes = size_t(W) * 2 * H;
+    Aligned uyvyBuf(uyvyBytes), outBuf(size_t(W4) * 4 * H4 + 16), copyBuf(size_t(W4) * 4 * H4);
+    uint8_t* const uyvy = uyvyBuf.data();
+    uint8_t* const out = outBuf.data();
+    uint8_t* const outOff = out + 16;
+    std::vector<uint8_t> v210(size_t((W + 5) / 6 * 16) * H);
     std::vector<uint8_t> v210k(size_t((W4 + 5) / 6 * 16) * H4);
-    std::vector<uint8_t> bgra(size_t(W) * 4 * H), out(size_t(W4) * 4 * H4), copyDst(out.size());
-    for (auto& b : uyvy) b = uint8_t(rng());
+    std::vector<uint8_t> bgra(size_t(W) * 4 * H);
+    for (size_t i = 0; i < uyvyBytes; ++i) uyvy[i] = uint8_t(rng());
     for (auto* buf : {&v210, &v210k})
         for (size_t i = 0; i < buf->size(); i += 4) {
             uint32_t w = (rng() % 1024) | (rng() % 1024) << 10 | (rng() % 1024) << 20;
@@ -176,14 +196,15 @@ int main() {
     const int uyvyRb = W * 2, v210Rb = (W + 5) / 6 * 16, bgraRb = W * 4;
     const int v210kRb = (W4 + 5) / 6 * 16;
     Tables tb;
-    SrcImage s422{uyvy.data(), W, H, ZU_PF_2vuy, uyvyRb};
+    SrcImage s422{uyvy, W, H, ZU_PF_2vuy, uyvyRb};
     SrcImage s210{v210.data(), W, H, ZU_PF_v219, v210Rb};
     SrcImage s210k{v210k.data(), W4, H4, ZU_PF_v219, v210kRb};
     SrcImage sBgra{bgra.data(), W, H, ZU_PF_bgrA, bgraRb};
-    DstImage dFull{out.data(), W, H, ZU_PF_bgrA, bgraRb};
-    DstImage d4k{out.data(), W4, H4, ZU_PF_bgrA, W4 * 4};
-    DstImage dHalf{out.data(), W / 2, H / 2, ZU_PF_bgrA, W * 2};
-    DstImage dRgba{out.data(), W, H, ZU_PF_rgba, bgraRb};
+    DstImage dFull{out, W, H, ZU_PF_bgrA, bgraRb};
+    DstImage dOff{outOff, W, H, ZU_PF_bgrA, bgraRb};
+    DstImage d4k{out, W4, H4, ZU_PF_bgrA, W4 * 4};
+    DstImage dHalf{out, W / 2, H / 2, ZU_PF_bgrA, W * 2};
+    DstImage dRgba{out, W, H, ZU_PF_rgba, bgraRb};
 
     Sws swsUyvy(W, H, AV_PIX_FMT_UYVY422, W, H, AV_PIX_FMT_BGRA);
     Sws swsHalf(W, H, AV_PIX_FMT_UYVY422, W / 2, H / 2, AV_PIX_FMT_BGRA);
@@ -206,14 +227,21 @@ int main() {
         };
     };
     auto copy = [&](size_t bytes) {
-        return [&, bytes] { std::memcpy(copyDst.data(), out.data(), bytes); };
+        return [&, bytes] { std::memcpy(copyBuf.data(), out, bytes); };
     };
     const size_t full = size_t(W) * H * 4;
     std::function<void()> yuvUyvy = [&] {
-        libyuv::UYVYToARGB(uyvy.data(), uyvyRb, out.data(), bgraRb, W, H);
+        libyuv::UYVYToARGB(uyvy, uyvyRb, out, bgraRb, W, H);
+    };
+    std::function<void()> yuvUyvyOff = [&] {
+        libyuv::UYVYToARGB(uyvy, uyvyRb, outOff, bgraRb, W, H);
     };
     std::function<void()> swsUyvyRun = [&] {
-        swsUyvy.run(uyvy.data(), uyvyRb, H, out.data(), bgraRb);
+        swsUyvy.run(uyvy, uyvyRb, H, out, bgraRb);
+    };
+    // The offset rows run libswscale too, so that every row finds the caches alike.
+    std::function<void()> swsUyvyOff = [&] {
+        swsUyvy.run(uyvy, uyvyRb, H, outOff, bgraRb);
     };
     std::function<void()> none;
 
@@ -232,20 +260,26 @@ int main() {
                 "1T/yuv", "2T/yuv", "swscale", "1T/sws");
     row("2vuy->bgrA table fast path", table(s422, dFull, &tb.t8, true, Kernel::Auto), yuvUyvy,
         swsUyvyRun, copy(full));
+    row("2vuy->bgrA table fast path, dst +16 B", table(s422, dOff, &tb.t8, true, Kernel::Auto),
+        yuvUyvyOff, swsUyvyOff, copy(full));
     row("2vuy->bgrA table fast path (scalar)", table(s422, dFull, &tb.t8, true, Kernel::Scalar),
         yuvUyvy, none, copy(full));
     row("2vuy->bgrA table general path", table(s422, dFull, &tb.t8, false, Kernel::Auto), yuvUyvy,
         swsUyvyRun, copy(full));
+    row("2vuy->bgrA general path, dst +16 B", table(s422, dOff, &tb.t8, false, Kernel::Auto),
+        yuvUyvyOff, swsUyvyOff, copy(full));
     row("2vuy->bgrA fallback scaler", fallback(s422, dFull, Kernel::Auto), yuvUyvy, swsUyvyRun,
         copy(full));
+    row("2vuy->bgrA fallback scaler, dst +16 B", fallback(s422, dOff, Kernel::Auto), yuvUyvyOff,
+        swsUyvyOff, copy(full));
     {
         // What libyuv's speed costs in exactness: its 6-bit fixed point against the exact
         // formula on the same frame. (Our paths also interpolate the second pixel's chroma,
         // which on this random frame would hide the rounding.)
         std::vector<uint8_t> exact(full);
-        exactUyvy(tb, uyvy.data(), W / 2, H, exact.data());
+        exactUyvy(tb, uyvy, W / 2, H, exact.data());
         yuvUyvy();
-        printDiff("libyuv vs the exact BT.601 formula", exact.data(), out.data(), size_t(W) * H);
+        printDiff("libyuv vs the exact BT.601 formula", exact.data(), out, size_t(W) * H);
         // The reference checked: our general path's first pixels, which read their own
         // pair's chroma, equal it.
         std::vector<uint8_t> general(full);
@@ -268,13 +302,29 @@ int main() {
         copy(size_t(W4) * H4 * 4));
     row(
         "2vuy->960x540 bgrA table fast path", table(s422, dHalf, &tb.t8, true, Kernel::Auto), none,
-        [&] { swsHalf.run(uyvy.data(), uyvyRb, H, out.data(), W * 2); }, copy(full / 4));
+        [&] { swsHalf.run(uyvy, uyvyRb, H, out, W * 2); }, copy(full / 4));
     row(
         "bgrA->rgba table converter", table(sBgra, dRgba, nullptr, false, Kernel::Auto),
-        [&] { libyuv::ARGBToABGR(bgra.data(), bgraRb, out.data(), bgraRb, W, H); },
-        [&] { swsSwap.run(bgra.data(), bgraRb, H, out.data(), bgraRb); }, copy(full));
+        [&] { libyuv::ARGBToABGR(bgra.data(), bgraRb, out, bgraRb, W, H); },
+        [&] { swsSwap.run(bgra.data(), bgraRb, H, out, bgraRb); }, copy(full));
+    {
+        // The workers' own cost: 16 rows, one row per part on two threads, just above the
+        // split threshold. What two threads take beyond half of one thread's time is the
+        // pool's wake-up and wait.
+        constexpr int PW = 32768, PH = 16;
+        const SrcImage s{uyvy, PW, PH, ZU_PF_2vuy, PW * 2};
+        const DstImage d{out, PW, PH, ZU_PF_bgrA, PW * 4};
+        const auto t = row(
+            "2vuy->bgrA 32768x16, a row per part", table(s, d, &tb.t8, true, Kernel::Auto),
+            [&] { libyuv::UYVYToARGB(uyvy, PW * 2, out, PW * 4, PW, PH); }, none,
+            copy(size_t(PW) * PH * 4));
+        std::printf("  the pool on two threads: %.1f us beyond half of one thread's time\n",
+                    (t[1] - t[0] / 2) * 1e3);
+    }
     std::printf(
         "v219 has no peer with the same conversion (libswscale reads no v210).\n"
+        "The 2vuy frame and the destination start on 64-byte boundaries; \"dst +16 B\" rows "
+        "write 16 bytes past one, libyuv too.\n"
         "960x540 halves both sides of the frame; its %d pixels are %s the %lld from which "
         "frames are split.\n"
         "The scalar rows are the control: compute-bound, they show whether the second core "
