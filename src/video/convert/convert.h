@@ -155,7 +155,8 @@ struct FastColumns {
 };
 bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
                        FastColumns& c);
-// Whole pairs of "2vuy" or "yuy2" at step 1 (others go to fastRowAvx2); needs AVX-512 VBMI.
+// Whole pairs of "2vuy" or "yuy2" at step 1 or 2 (others go to fastRowAvx2); needs AVX-512
+// VBMI. At step 2 it reads the source pair after the last one it takes.
 void fastRowAvx512(const FastRowArgs& a, const FastColumns& c);
 
 // 8-bit 4:2:2 into a 4-byte 8-bit RGB layout through double terms interleaved in the

@@ -170,24 +170,26 @@ namespace {
 // through four registers of 32 (q = 0-3, pixels 32 q to 32 q + 31), 128-bit lane k of
 // register q holding pixels 32 q + 8 k to 32 q + 8 k + 7; the indices put each pixel's Y and
 // its pair's chroma where that order needs them, so a pair's chroma is looked up once and
-// reaches its two pixels through an in-lane unpack.
+// reaches its two pixels through an in-lane unpack. Pairs come from every step-th source
+// pair; at step 2 a half block's bytes span four registers, two permutes and a blend.
 struct FastIndices {
-    // Y of pixel 32 h + 8 k + w at byte 16 k + 8 h + w, from each half block's 128 bytes.
+    // Y of pixel 32 h + 8 k + w at byte 16 k + 8 h + w of each half block's register.
     alignas(64) uint8_t y[64];
-    // From each half block: bytes 16 k + j (j < 8) hold U of its pair 16 (j / 4) + 4 k +
-    // j % 4, bytes 16 k + 8 + j the same pairs' V.
+    // Bytes 16 k + j (j < 8) hold U of the half block's pair 16 (j / 4) + 4 k + j % 4,
+    // bytes 16 k + 8 + j the same pairs' V.
     alignas(64) uint8_t chroma[64];
     // B, G, R, A bytes of 16 pixels from the packed blue-green and red-alpha registers.
     alignas(64) uint8_t pick[2][64];
 };
 
-constexpr FastIndices fastIndices(int yOff, int uOff, int vOff) {
+constexpr FastIndices fastIndices(int yOff0, int yOff1, int uOff, int vOff, int step) {
     FastIndices x{};
     for (int k = 0; k < 4; ++k)
         for (int j = 0; j < 16; ++j) {
-            x.y[16 * k + j] = uint8_t(2 * (32 * (j / 8) + 8 * k + j % 8) + yOff);
+            const int p = 32 * (j / 8) + 8 * k + j % 8;
+            x.y[16 * k + j] = uint8_t((4 * step * (p / 2) + (p % 2 ? yOff1 : yOff0)) & 127);
             const int c = j % 8, pair = 16 * (c / 4) + 4 * k + c % 4;
-            x.chroma[16 * k + j] = uint8_t(4 * pair + (j < 8 ? uOff : vOff));
+            x.chroma[16 * k + j] = uint8_t((4 * step * pair + (j < 8 ? uOff : vOff)) & 127);
         }
     for (int h = 0; h < 2; ++h)
         for (int q = 0; q < 16; ++q) {
@@ -198,7 +200,10 @@ constexpr FastIndices fastIndices(int yOff, int uOff, int vOff) {
     return x;
 }
 
-constexpr FastIndices kFast2vuy = fastIndices(1, 0, 2), kFastYuy2 = fastIndices(0, 1, 3);
+// [2vuy, yuy2][step 1, 2]
+constexpr FastIndices kFastIndices[2][2] = {
+    {fastIndices(1, 3, 0, 2, 1), fastIndices(1, 3, 0, 2, 2)},
+    {fastIndices(0, 2, 1, 3, 1), fastIndices(0, 2, 1, 3, 2)}};
 
 // A 256-byte plane at 64 byte indices: two 128-entry permutes, the index's top bit chooses.
 ZU_VBMI inline __m512i lookBytes(const uint8_t* t, __m512i i, __mmask64 top) {
@@ -242,15 +247,26 @@ struct FastBlock {
     __m512i constant[4], y, chroma, first, second;
 };
 
-// 64 pairs from the four source registers into 512 destination bytes; Part stores only the
-// first `bytes`.
-template <FastShape S, bool Part>
-ZU_VBMI __attribute__((always_inline)) inline void fastBlock(const FastBlock& f, __m512i w0, __m512i w1, __m512i w2, __m512i w3,
-                              uint8_t* d, int bytes) {
-    const __m512i ya = _mm512_permutex2var_epi8(w0, f.y, w1);
-    const __m512i yb = _mm512_permutex2var_epi8(w2, f.y, w3);
-    const __m512i c01 = _mm512_permutex2var_epi8(w0, f.chroma, w1);
-    const __m512i c23 = _mm512_permutex2var_epi8(w2, f.chroma, w3);
+// Bytes of a half block's register: from the first two source registers, or at step 2 the
+// bytes of `second` from the next two.
+template <int Step>
+ZU_VBMI __attribute__((always_inline)) inline __m512i gatherHalf(const __m512i* w, __m512i i,
+                                                                 __mmask64 second) {
+    const __m512i a = _mm512_permutex2var_epi8(w[0], i, w[1]);
+    if (Step == 1) return a;
+    return _mm512_mask_blend_epi8(second, a, _mm512_permutex2var_epi8(w[2], i, w[3]));
+}
+
+// 64 pairs from the source registers (256 bytes a step) into 512 destination bytes; Part
+// stores only the first `bytes`.
+template <FastShape S, int Step, bool Part>
+ZU_VBMI __attribute__((always_inline)) inline void fastBlock(const FastBlock& f, const __m512i* w,
+                                                             uint8_t* d, int bytes) {
+    constexpr __mmask64 ySecond = 0xff00ff00ff00ff00ull, cSecond = 0xf0f0f0f0f0f0f0f0ull;
+    const __m512i ya = gatherHalf<Step>(w, f.y, ySecond);
+    const __m512i yb = gatherHalf<Step>(w + 2 * Step, f.y, ySecond);
+    const __m512i c01 = gatherHalf<Step>(w, f.chroma, cSecond);
+    const __m512i c23 = gatherHalf<Step>(w + 2 * Step, f.chroma, cSecond);
     __m512i y[4][4], b[2][4], r[2][4];
     lookLanes<S, 0>(f.c->planes[0], ya, y[0], y[1]);
     lookLanes<S, 0>(f.c->planes[0], yb, y[2], y[3]);
@@ -287,33 +303,37 @@ ZU_VBMI __attribute__((always_inline)) inline void fastBlock(const FastBlock& f,
     }
 }
 
-template <FastShape S>
-ZU_VBMI __attribute__((always_inline)) inline void fastWhole(const FastBlock& f, const uint8_t* g, uint8_t* d) {
-    fastBlock<S, false>(f, _mm512_loadu_si512(g), _mm512_loadu_si512(g + 64),
-                        _mm512_loadu_si512(g + 128), _mm512_loadu_si512(g + 192), d, 512);
+template <FastShape S, int Step>
+ZU_VBMI __attribute__((always_inline)) inline void fastWhole(const FastBlock& f, const uint8_t* g,
+                                                             uint8_t* d) {
+    __m512i w[4 * Step];
+    for (int i = 0; i < 4 * Step; ++i) w[i] = _mm512_loadu_si512(g + 64 * i);
+    fastBlock<S, Step, false>(f, w, d, 512);
 }
 
-template <FastShape S>
+template <FastShape S, int Step>
 ZU_VBMI void fastBlocks(const FastBlock& args, const uint8_t* g, uint8_t* d, int pairs) {
     // A local copy: the stores could alias the argument, which each block would read again.
     const FastBlock f = args;
     const int whole = pairs & ~63;
-    for (int k = 0; k < whole; k += 64) fastWhole<S>(f, g + 4 * k, d + 8 * k);
-    pairs -= whole, g += 4 * whole, d += 8 * whole;
-    if (pairs > 0 && whole > 0) {
+    for (int k = 0; k < whole; k += 64) fastWhole<S, Step>(f, g + 4 * Step * k, d + 8 * k);
+    if (pairs > whole && whole > 0) {
         // The row's last 64 pairs again, over some already written with the same bytes:
-        // faster than masked stores.
-        fastWhole<S>(f, g + 4 * (pairs - 64), d + 8 * (pairs - 64));
-    } else if (pairs > 0) {
-        // The last pairs through masked loads and stores: bytes past the row are neither
-        // read nor written.
-        auto mask = [n = 4 * pairs](int at) {
-            return n - at >= 64 ? ~0ull : n <= at ? 0ull : (1ull << (n - at)) - 1;
-        };
-        fastBlock<S, true>(f, _mm512_maskz_loadu_epi8(mask(0), g),
-                           _mm512_maskz_loadu_epi8(mask(64), g + 64),
-                           _mm512_maskz_loadu_epi8(mask(128), g + 128),
-                           _mm512_maskz_loadu_epi8(mask(192), g + 192), d, 8 * pairs);
+        // faster than masked stores. Its reads end where the row's last pair's do, or at
+        // step 2 four bytes later, at the end of the source pair after it.
+        const int k = pairs - 64;
+        fastWhole<S, Step>(f, g + 4 * Step * k, d + 8 * k);
+    } else if (pairs > whole) {
+        // Short rows through masked loads and stores: bytes past the row are neither read
+        // nor written.
+        const int n = 4 * Step * pairs;
+        __m512i w[4 * Step];
+        for (int i = 0; i < 4 * Step; ++i) {
+            const int left = n - 64 * i;
+            const __mmask64 m = left >= 64 ? ~0ull : left <= 0 ? 0ull : (1ull << left) - 1;
+            w[i] = _mm512_maskz_loadu_epi8(m, g + 64 * i);
+        }
+        fastBlock<S, Step, true>(f, w, d, 8 * pairs);
     }
 }
 
@@ -326,16 +346,19 @@ bool sameShape(const FastShape& s, const int8_t (*from)[4]) {
 // Rows are not aligned first: a head through a narrower kernel that aligned the stores
 // would misalign the loads, and measured no faster.
 ZU_VBMI void fastRowAvx512(const FastRowArgs& a, const FastColumns& c) {
-    const FastIndices& x = a.yOff0 == 1 ? kFast2vuy : kFastYuy2;
+    const FastIndices& x = kFastIndices[a.yOff0 == 1 ? 0 : 1][a.step == 2 ? 1 : 0];
     FastBlock f;
     f.c = &c;
     for (int l = 0; l < 4; ++l) f.constant[l] = _mm512_set1_epi16(c.constant[l]);
     f.y = _mm512_load_si512(x.y), f.chroma = _mm512_load_si512(x.chroma);
     f.first = _mm512_load_si512(x.pick[0]), f.second = _mm512_load_si512(x.pick[1]);
-    if (sameShape(kMatrixShape, c.from))
-        fastBlocks<kMatrixShape>(f, a.src, a.dst, a.pairs);
+    const bool matrix = sameShape(kMatrixShape, c.from);
+    if (a.step == 2)
+        matrix ? fastBlocks<kMatrixShape, 2>(f, a.src, a.dst, a.pairs)
+               : fastBlocks<kAnyShape, 2>(f, a.src, a.dst, a.pairs);
     else
-        fastBlocks<kAnyShape>(f, a.src, a.dst, a.pairs);
+        matrix ? fastBlocks<kMatrixShape, 1>(f, a.src, a.dst, a.pairs)
+               : fastBlocks<kAnyShape, 1>(f, a.src, a.dst, a.pairs);
 }
 
 // ---- 8-bit 4:2:2 into 4-byte RGB through double terms ---------------------------------

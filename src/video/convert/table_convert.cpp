@@ -539,7 +539,7 @@ std::shared_ptr<const TablePlan> makePlan(const SrcImage& src, const DstImage& d
         const ZuColorTables& t = *opt.tables;
         const bool wordLayout = (fa.uOff == 0 && fa.yOff0 == 1 && fa.vOff == 2 && fa.yOff1 == 3) ||
                                 (fa.uOff == 1 && fa.yOff0 == 0 && fa.vOff == 3 && fa.yOff1 == 2);
-        if (kernel == Kernel::Avx512Vbmi && fa.step == 1 && wordLayout) {
+        if (kernel == Kernel::Avx512Vbmi && (fa.step == 1 || fa.step == 2) && wordLayout) {
             p->columns = std::make_unique<FastColumns>();
             if (deriveFastColumns(t.fastLuma, t.fastCb, t.fastCr, *p->columns)) {
                 const short* fast[3] = {&t.fastLuma[0][0], &t.fastCb[0][0], &t.fastCr[0][0]};
