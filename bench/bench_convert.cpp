@@ -64,8 +64,9 @@ struct Sws {
 
 // ours with one and two threads, the peers on one thread (0: none), memcpy of the same
 // destination bytes. Returns the times in that order.
-std::vector<double> row(const char* name, const std::function<void()>& ours, const std::function<void()>& yuv,
-         const std::function<void()>& sws, const std::function<void()>& copy) {
+std::vector<double> row(const char* name, const std::function<void()>& ours,
+                        const std::function<void()>& yuv, const std::function<void()>& sws,
+                        const std::function<void()>& copy) {
     auto one = [&] {
         ZUSetConvertThreads(1);
         ours();
@@ -230,19 +231,13 @@ int main() {
         return [&, bytes] { std::memcpy(copyBuf.data(), out, bytes); };
     };
     const size_t full = size_t(W) * H * 4;
-    std::function<void()> yuvUyvy = [&] {
-        libyuv::UYVYToARGB(uyvy, uyvyRb, out, bgraRb, W, H);
-    };
+    std::function<void()> yuvUyvy = [&] { libyuv::UYVYToARGB(uyvy, uyvyRb, out, bgraRb, W, H); };
     std::function<void()> yuvUyvyOff = [&] {
         libyuv::UYVYToARGB(uyvy, uyvyRb, outOff, bgraRb, W, H);
     };
-    std::function<void()> swsUyvyRun = [&] {
-        swsUyvy.run(uyvy, uyvyRb, H, out, bgraRb);
-    };
+    std::function<void()> swsUyvyRun = [&] { swsUyvy.run(uyvy, uyvyRb, H, out, bgraRb); };
     // The offset rows run libswscale too, so that every row finds the caches alike.
-    std::function<void()> swsUyvyOff = [&] {
-        swsUyvy.run(uyvy, uyvyRb, H, outOff, bgraRb);
-    };
+    std::function<void()> swsUyvyOff = [&] { swsUyvy.run(uyvy, uyvyRb, H, outOff, bgraRb); };
     std::function<void()> none;
 
     std::printf(

@@ -135,7 +135,7 @@ bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short
         }
         if (worst > 32767) return false;
     }
-    auto constantColumn = [](const short (*t)[4], int l) {
+    auto constantColumn = [](const short(*t)[4], int l) {
         for (int i = 1; i < 256; ++i)
             if (t[i][l] != t[0][l]) return false;
         return true;
@@ -163,8 +163,8 @@ bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short
                 continue;
             }
             for (int m = 0; m < l; ++m)
-                if (c.from[t][m] == m && std::memcmp(c.planes[t][m], c.planes[t][l],
-                                                     sizeof c.planes[t][l]) == 0) {
+                if (c.from[t][m] == m &&
+                    std::memcmp(c.planes[t][m], c.planes[t][l], sizeof c.planes[t][l]) == 0) {
                     c.from[t][l] = int8_t(m);
                     break;
                 }

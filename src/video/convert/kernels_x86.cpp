@@ -279,8 +279,9 @@ ZU_VBMI __attribute__((always_inline)) inline void fastBlock(const FastBlock& f,
         for (int q = 0; q < 4; ++q) px[q][l] = luma ? y[q][l] : f.constant[l];
         if (!cb && !cr) continue;
         for (int h = 0; h < 2; ++h) {
-            const __m512i s =
-                cb && cr ? _mm512_add_epi16(b[h][l], r[h][l]) : cb ? b[h][l] : r[h][l];
+            const __m512i s = cb && cr ? _mm512_add_epi16(b[h][l], r[h][l])
+                              : cb     ? b[h][l]
+                                       : r[h][l];
             px[2 * h][l] = _mm512_add_epi16(px[2 * h][l], _mm512_unpacklo_epi16(s, s));
             px[2 * h + 1][l] = _mm512_add_epi16(px[2 * h + 1][l], _mm512_unpackhi_epi16(s, s));
         }
@@ -808,8 +809,8 @@ struct BytePicks {
 
 // Byte 4 p of each pick is byte 4 p + the component's offset (the others are masked off).
 ZU_AVX512_VBMI BytePicks bytePicks(const ArithRowArgs& a) {
-    const __m512i base = _mm512_setr_epi32(0, 4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44, 48, 52,
-                                           56, 60);
+    const __m512i base =
+        _mm512_setr_epi32(0, 4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44, 48, 52, 56, 60);
     return {_mm512_add_epi32(base, _mm512_set1_epi32(a.uOff)),
             _mm512_add_epi32(base, _mm512_set1_epi32(a.yOff0)),
             _mm512_add_epi32(base, _mm512_set1_epi32(a.vOff)),
@@ -834,9 +835,9 @@ ZU_AVX512_VBMI inline void packedBlockVbmi(const ArithVec512& k, const BytePicks
                                            __mmask16& ok1) {
     constexpr __mmask64 low = 0x1111111111111111ull, lastPair = 0xfull << 60;
     const __m512i w = _mm512_loadu_si512(g);
-    const __m512i n = Last ? _mm512_mask_mov_epi8(_mm512_maskz_loadu_epi8(~lastPair, g + 4),
-                                                  lastPair, w)
-                           : _mm512_loadu_si512(g + 4);
+    const __m512i n =
+        Last ? _mm512_mask_mov_epi8(_mm512_maskz_loadu_epi8(~lastPair, g + 4), lastPair, w)
+             : _mm512_loadu_si512(g + 4);
     __m512i u0, u1, v0, v1;
     chromaVec512(Sum, _mm512_maskz_permutexvar_epi8(low, b.u, w),
                  _mm512_maskz_permutexvar_epi8(low, b.u, n), u0, u1);
@@ -883,8 +884,8 @@ ZU_AVX512_VBMI inline void planarBlockVbmi(const ArithVec512& k, const ArithRowA
     chromaVec512(Sum, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
     chromaVec512(Sum, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
     __mmask16 ok0, ok1;
-    arithBlockVbmi<SharedLuma>(k, _mm512_and_si512(yy, low), _mm512_srli_epi32(yy, 16), u0, u1,
-                               v0, v1, a.dst + 8 * q, ok0, ok1);
+    arithBlockVbmi<SharedLuma>(k, _mm512_and_si512(yy, low), _mm512_srli_epi32(yy, 16), u0, u1, v0,
+                               v1, a.dst + 8 * q, ok0, ok1);
     if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
 }
 

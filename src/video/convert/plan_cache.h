@@ -130,7 +130,7 @@ inline void termsRow(const FormatInfo& sf, const uint8_t* s, uint8_t* d, int wid
                                   pairs, sf.slot[1], sf.slot[3], sf.slot[0], sf.slot[2],
                                   sum,   arith,      terms};
             kernel == Kernel::Avx2 ? arithRowAvx2(aa)
-                                       : arithRowAvx512(aa, kernel == Kernel::Avx512Vbmi);
+                                   : arithRowAvx512(aa, kernel == Kernel::Avx512Vbmi);
             return;
         }
         termRowAvx2(ta);
