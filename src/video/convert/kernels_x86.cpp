@@ -257,8 +257,8 @@ ZU_VBMI __attribute__((always_inline)) inline __m512i gatherHalf(const __m512i* 
     return _mm512_mask_blend_epi8(second, a, _mm512_permutex2var_epi8(w[2], i, w[3]));
 }
 
-// 64 pairs from the source registers (256 bytes a step) into 512 destination bytes; Part
-// stores only the first `bytes`.
+// 64 pairs from the source registers (four, or eight at step 2) into 512 destination bytes;
+// Part stores only the first `bytes`.
 template <FastShape S, int Step, bool Part>
 ZU_VBMI __attribute__((always_inline)) inline void fastBlock(const FastBlock& f, const __m512i* w,
                                                              uint8_t* d, int bytes) {
