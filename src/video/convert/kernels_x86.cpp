@@ -531,8 +531,16 @@ __attribute__((target("avx2"))) inline void chromaVec(bool sum, __m256i u, __m25
     }
 }
 
+// One pixel from the terms as termPixelExact computes it, its four lanes in one register.
+__attribute__((target("avx2"))) inline void fixPixel(const RgbTerms& t, int y, int u, int v,
+                                                     uint8_t* out) {
+    const __m128i i = planarPixel(t, y, u, v);
+    const int32_t w = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(i, i), i));
+    std::memcpy(out, &w, 4);
+}
+
 // Guarded pixels again from the terms.
-__attribute__((target("popcnt"))) void arithFix(const ArithRowArgs& a, int k, int amb0, int amb1) {
+__attribute__((target("avx2"))) void arithFix(const ArithRowArgs& a, int k, int amb0, int amb1) {
     for (int q = 0; q < 8; ++q) {
         if (!((amb0 | amb1) >> q & 1)) continue;
         const int pair = k + q;
@@ -550,8 +558,8 @@ __attribute__((target("popcnt"))) void arithFix(const ArithRowArgs& a, int k, in
         int u0, v0, u1, v1;
         chromaIndices(a.sumIndex, u, v, un, vn, u0, v0, u1, v1);
         uint8_t* d = a.dst + 8 * pair;
-        if (amb0 >> q & 1) termPixelExact(*a.terms, y0, u0, v0, d);
-        if (amb1 >> q & 1) termPixelExact(*a.terms, y1, u1, v1, d + 4);
+        if (amb0 >> q & 1) fixPixel(*a.terms, y0, u0, v0, d);
+        if (amb1 >> q & 1) fixPixel(*a.terms, y1, u1, v1, d + 4);
     }
 }
 
