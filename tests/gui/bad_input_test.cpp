@@ -20,10 +20,6 @@ using namespace zu::test;
 
 namespace {
 
-char* cs(const char* s) {
-    return const_cast<char*>(s);
-}
-
 // A buffer with guard bytes after the part a call may write.
 struct Guarded {
     std::vector<char> bytes;

@@ -56,7 +56,7 @@ class GuiTest : public GuiFixture {
     void buildTree(int w, int h) {
         root = makeNode("root", nullptr, {0, 0, w, h});
         ZuRECT r{50, 50, 100, 100};
-        btn = ZUCreateWindow(const_cast<char*>("btn"), 2, 1, &r, nullptr, root, buttonCallback);
+        btn = ZUCreateWindow(cs("btn"), 2, 1, &r, nullptr, root, buttonCallback);
         btn->userData = btn;
     }
     // The sequence a click must produce: down, a full pass, up, a full pass.
@@ -102,8 +102,7 @@ class GuiTest : public GuiFixture {
 
 TEST_F(GuiTest, AClickRendersTheDownStateBeforeTheUpIsTaken) {
     // Mode 2 without a host window is an own window.
-    ASSERT_EQ(ZUInitGUI(100, 100, 400, 300, nullptr, const_cast<char*>("zugui test"),
-                        const_cast<char*>("zugui.ico"), nullptr, 2),
+    ASSERT_EQ(ZUInitGUI(100, 100, 400, 300, nullptr, cs("zugui test"), cs("zugui.ico"), nullptr, 2),
               0);
     EXPECT_FALSE(gui().embedded);
     EXPECT_EQ(ZUInitGUI(0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr, 0), -2);

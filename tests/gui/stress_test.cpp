@@ -67,8 +67,7 @@ class StressTest : public GuiFixture {};
 TEST_F(StressTest, AMillionPostsFromFourThreadsArriveOnceAndInOrderDuringInput) {
     ASSERT_EQ(ZUInitGUI(200, 200, 400, 300, nullptr, nullptr, nullptr, nullptr, 0), 0);
     ZuRECT r{0, 0, 400, 300};
-    ZUWindowNode* root =
-        ZUCreateWindow(const_cast<char*>("root"), 0, 1, &r, nullptr, nullptr, postedCallback);
+    ZUWindowNode* root = ZUCreateWindow(cs("root"), 0, 1, &r, nullptr, nullptr, postedCallback);
     ASSERT_NE(root, nullptr);
     ZUStartGUI();
     ASSERT_TRUE(pumpUntil([] { return ws::isVisible(gui().mainWindow); }));
@@ -164,15 +163,13 @@ TEST_F(StressTest, TwoHundredLifecyclesGiveEverythingBack) {
     ASSERT_TRUE(XResQueryExtension(x.dpy, &evt, &err) && XResQueryVersion(x.dpy, &major, &minor));
     XID ours = 0;
     auto cycle = [&](int i) {
-        ASSERT_EQ(ZUInitGUI(10 + i % 50, 10, 320, 200, nullptr, nullptr,
-                            const_cast<char*>("zugui.ico"), nullptr, 0),
-                  0);
+        ASSERT_EQ(
+            ZUInitGUI(10 + i % 50, 10, 320, 200, nullptr, nullptr, cs("zugui.ico"), nullptr, 0), 0);
         ZuRECT r{0, 0, 320, 200};
-        ZUWindowNode* root =
-            ZUCreateWindow(const_cast<char*>("root"), 0, 1, &r, nullptr, nullptr, childCallback);
+        ZUWindowNode* root = ZUCreateWindow(cs("root"), 0, 1, &r, nullptr, nullptr, childCallback);
         for (int k = 0; k < 20; ++k) {
             ZuRECT c{(k % 5) * 60, (k / 5) * 45, 56, 40};
-            ZUCreateWindow(const_cast<char*>("child"), 0, 1, &c, nullptr, root, childCallback);
+            ZUCreateWindow(cs("child"), 0, 1, &c, nullptr, root, childCallback);
         }
         ZUStartGUI();
         ZURePaint();

@@ -21,13 +21,8 @@ namespace ws = zu::ws;
 
 namespace {
 
-struct Rgb {
-    int r, g, b;
-};
-Rgb screenPixel(void* window, int cx, int cy) {
-    const uint32_t v = windowPixel(window, cx, cy);
-    return v == 0xFFFFFFFF ? Rgb{-1, -1, -1} : Rgb{int(v >> 16), int(v >> 8 & 255), int(v & 255)};
-}
+// A highlighted row (scheme colour 31) and a plain one (30).
+constexpr Rgb kHighlight{26, 26, 26}, kRow{51, 51, 64};
 
 class PopupTest : public GuiFixture {
   protected:
@@ -37,8 +32,7 @@ class PopupTest : public GuiFixture {
         GuiFixture::SetUp();
         if (HasFatalFailure()) return;
         heard().clear();
-        ASSERT_EQ(ZUInitGUI(100, 50, 800, 600, nullptr, const_cast<char*>("popups"),
-                            const_cast<char*>("zugui.ico"), nullptr, 0),
+        ASSERT_EQ(ZUInitGUI(100, 50, 800, 600, nullptr, cs("popups"), cs("zugui.ico"), nullptr, 0),
                   0);
         root = makeNode("root", nullptr, {0, 0, 800, 600});  // its user data: itself at (0, 0)
         makeNode("child", root, {100, 100, 200, 100});
@@ -53,14 +47,7 @@ class PopupTest : public GuiFixture {
     }
 };
 
-void expectNear(Rgb got, float r, float g, float b, int tolerance = 2) {
-    EXPECT_NEAR(got.r, r * 255, tolerance);
-    EXPECT_NEAR(got.g, g * 255, tolerance);
-    EXPECT_NEAR(got.b, b * 255, tolerance);
-}
-
-char* items4[] = {const_cast<char*>("First"), const_cast<char*>("Second"),
-                  const_cast<char*>("Third"), const_cast<char*>("Fourth")};
+char* items4[] = {cs("First"), cs("Second"), cs("Third"), cs("Fourth")};
 
 TEST_F(PopupTest, HideGivesTheRowUnderThePointer) {
     struct Case {
@@ -102,11 +89,11 @@ TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
     // The highlight moves only when drawn again.
     pointerAt(150, 305);
     pumpFor(30);
-    expectNear(screenPixel(popup, 115, 2 * 20 + 3), 0.1f, 0.1f, 0.1f);
+    EXPECT_EQ(windowRgb(popup, 115, 2 * 20 + 3), kHighlight);
     ZURenderComboGUI();
     pumpFor(30);
-    expectNear(screenPixel(popup, 115, 3), 0.1f, 0.1f, 0.1f);
-    expectNear(screenPixel(popup, 115, 2 * 20 + 3), 0.2f, 0.2f, 0.25f);
+    EXPECT_EQ(std::pair(windowRgb(popup, 115, 3), windowRgb(popup, 115, 2 * 20 + 3)),
+              std::pair(kHighlight, kRow));
     EXPECT_EQ(ZUHideCombo(), 0);
     ASSERT_TRUE(pumpUntil([&] { return !viewable(popup); }));
 
@@ -115,14 +102,14 @@ TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
     pointerAt(400, 400);
     ZURenderComboGUI();
     pumpFor(50);
-    for (int cy : {3, 23, 37}) expectNear(screenPixel(popup, 115, cy), 0.2f, 0.2f, 0.25f);
+    for (int cy : {3, 23, 37}) EXPECT_EQ(windowRgb(popup, 115, cy), kRow) << cy;
     ZUHideCombo();
 }
 
 TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTextsAndTakesItsSizeAndPlace) {
     void* boxWindow = ws::nativeHandle(zu::detail::messageBoxWindow());
     ASSERT_NE(boxWindow, nullptr);
-    ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), const_cast<char*>("Message")), 0);
+    ASSERT_EQ(ZUShowMB(cs("Title"), cs("Message")), 0);
     ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
     pumpFor(100);
     // The bar, the frame, the title in the bar and the message in the middle.
@@ -137,7 +124,7 @@ TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTextsAndTakesItsSizeAndPlace) {
     for (const Case k : {Case{30, 256}, Case{31, 360}, Case{0, 256}}) {
         SCOPED_TRACE(k.length);
         std::string message(k.length, 'm');
-        ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), message.data()), 0);
+        ASSERT_EQ(ZUShowMB(cs("Title"), message.data()), 0);
         ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
         ws::Rect r;
         ASSERT_TRUE(screenRect(boxWindow, &r));
@@ -162,7 +149,7 @@ TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTextsAndTakesItsSizeAndPlace) {
 TEST_F(PopupTest, MessageBoxBlocksMainInputUntilClickedAway) {
     ZUStartGUI();
     void* boxWindow = ws::nativeHandle(zu::detail::messageBoxWindow());
-    ASSERT_EQ(ZUShowMB(const_cast<char*>("Wait"), const_cast<char*>("Input is blocked")), 0);
+    ASSERT_EQ(ZUShowMB(cs("Wait"), cs("Input is blocked")), 0);
     ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
     // A click on the child (GUI 150, 150: screen 250, 500) reaches no node.
     x.moveTo(250, 500);

@@ -8,6 +8,7 @@
 
 #include "gui/gui_state.h"
 #include "support/gl_capture.h"
+#include "support/rows.h"
 #include "zugui/zugui.h"
 
 namespace zu::test {
@@ -20,8 +21,7 @@ class DrawSuite : public ::testing::Test {
     static constexpr int kW = W, kH = H;
     static void SetUpTestSuite() {
         ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);
-        ASSERT_EQ(ZUInitGUI(0, 0, W, H, nullptr, const_cast<char*>("draw"), nullptr, nullptr, 0),
-                  0);
+        ASSERT_EQ(ZUInitGUI(0, 0, W, H, nullptr, cs("draw"), nullptr, nullptr, 0), 0);
     }
     static void TearDownTestSuite() { ZUKillGUI(); }
     template <class F>

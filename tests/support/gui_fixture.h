@@ -10,6 +10,7 @@
 
 #include "gui/gui_state.h"
 #include "platform/winsys/winsys.h"
+#include "support/rows.h"
 #include "support/winsys_support.h"
 #include "zugui/zugui.h"
 

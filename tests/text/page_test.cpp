@@ -18,10 +18,6 @@ namespace {
 constexpr int kW = 960, kH = 640;
 const char* const kReference = ZUGUI_SOURCE_DIR "/tests/text/data/controls_page.png";
 
-char* cs(const char* s) {
-    return const_cast<char*>(s);
-}
-
 class Backdrop : public ZUWindow {
   public:
     ZuErr RenderZUWindow(void) override {
@@ -106,7 +102,8 @@ struct Page {
         }
         for (const char* f : {"2vuy", "yuy2", "v219"}) combos[0].InsertZUItem(-1, cs(f), 0);
         for (const char* r : {"23.98", "24", "25"}) combos[1].InsertZUItem(-1, cs(r), 0);
-        for (const char* k : {"XP_PLAYSTRAIGHT", "XP_PLAYLOOP"}) combos[2].InsertZUItem(-1, cs(k), 0);
+        for (const char* k : {"XP_PLAYSTRAIGHT", "XP_PLAYLOOP"})
+            combos[2].InsertZUItem(-1, cs(k), 0);
         for (const char* c : {"Left", "Centre", "Right"}) combos[3].InsertZUItem(-1, cs(c), 0);
         add(hot, p, {700, 360, 120, 24}, "Hot text");
         add(list, p, {700, 230, 200, 100});
@@ -150,7 +147,9 @@ struct Page {
             {"Bold 12 dotted", ZU_FONT_BOLD12, ZU_TEXT_DOTTED, {660, 110, 150, 22}},
             {"Bold 14 \xC5\xD8", ZU_FONT_BOLD14, ZU_TEXT_LEFT, {820, 110, 120, 25}},
             {"two lines\nof text", ZU_FONT_REGULAR12, 0, {20, 70, 150, 33}},
-            {"an overflowing caption clipped to its box", ZU_FONT_BOLD12, ZU_TEXT_LEFT,
+            {"an overflowing caption clipped to its box",
+             ZU_FONT_BOLD12,
+             ZU_TEXT_LEFT,
              {180, 70, 150, 23}},
             {"tab\there, nul-free \x81 code", ZU_FONT_REGULAR14, ZU_TEXT_LEFT, {340, 70, 200, 31}},
         };

@@ -53,7 +53,7 @@ class TextTest : public DrawSuite<kW, kH> {
     }
     void TearDown() override { ws::makeCurrent(nullptr); }
     static void print(const char* text, ZuRECT r, int font, int flags) {
-        ZUPrintEditText(const_cast<char*>(text), &r, &white, font, flags, -1, nullptr);
+        ZUPrintEditText(cs(text), &r, &white, font, flags, -1, nullptr);
     }
 };
 
@@ -155,7 +155,7 @@ TEST_F(TextTest, ScissorStateAfterTheCallInOwnAndEmbeddedMode) {
         glScissor(1, 2, 3, 4);
         ZuFCOLOR blue{0.f, 0.f, 1.f, 1.f};
         ZuRECT r{30, 40, 100, 20};
-        EXPECT_EQ(ZUPrintText(const_cast<char*>("x"), &r, &blue, 0, 0, nullptr), 0);
+        EXPECT_EQ(ZUPrintText(cs("x"), &r, &blue, 0, 0, nullptr), 0);
         EXPECT_EQ(glIsEnabled(GL_SCISSOR_TEST), k.enabledBefore ? GL_TRUE : GL_FALSE);
         GLint box[4];
         glGetIntegerv(GL_SCISSOR_BOX, box);

@@ -89,7 +89,7 @@ TEST_F(WindowTest, TheHundredAndFirstWindowWorksButIsNotInTheTable) {
     std::vector<ZUVideoWindowNode*> all;
     for (int i = 0; i < 101; ++i) {
         ZuRECT r{i, 0, 64, 32};
-        ZUVideoWindowNode* v = ZUCreateVideoWindow(root, const_cast<char*>("v"), &r, 0);
+        ZUVideoWindowNode* v = ZUCreateVideoWindow(root, cs("v"), &r, 0);
         ASSERT_NE(v, nullptr) << i;
         all.push_back(v);
     }

@@ -10,6 +10,7 @@
 
 using namespace zu::widgets;
 using zu::detail::gui;
+using zu::test::cs;
 
 namespace {
 
@@ -131,8 +132,8 @@ TEST_F(Picker, DragPicksUntilReleased) {
     // Without a parent nothing is picked.
     ZUColorPicker alone;
     ZuRECT r{0, 0, 138, 100};
-    ASSERT_EQ(alone.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, nullptr), -2);
-    ASSERT_EQ(alone.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    ASSERT_EQ(alone.CreateZUWindow(cs(""), 0, 1, 0, &r, nullptr), -2);
+    ASSERT_EQ(alone.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), 0);
     alone.parent = nullptr;
     alone.ReceiveZUMessage(ZUM_LBUTTONDOWN, 50, 100, nullptr, nullptr);
     alone.ReceiveZUMessage(ZUM_LBUTTONUP, 50, 100, nullptr, nullptr);
@@ -145,13 +146,13 @@ TEST(Wheel, TypeHandlesAndColours) {
     zu::test::Recorder host;
     ZUColorWheel wheel;
     ZuRECT all{0, 0, 800, 600}, r{100, 50, 201, 100};
-    ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
-    ASSERT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    ASSERT_EQ(host.CreateZUWindow(cs("host"), 2, 1, 0, &all, nullptr), 0);
+    ASSERT_EQ(wheel.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), 0);
     // Handles start at the centre; positions are whole pixels, so compared exactly.
     auto at = [](float x, float y) { return std::pair(x, y); };
     EXPECT_EQ(at(wheel.centreX, wheel.centreY), at(200, 100));
     for (auto& h : wheel.handles) EXPECT_EQ(at(h.x, h.y), at(200, 100));
-    EXPECT_EQ(wheel.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), -2);
+    EXPECT_EQ(wheel.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), -2);
 
     for (auto [type, result] :
          {std::pair{3, 3}, std::pair{7, 0}, std::pair{2, 2}, std::pair{-1, 0}, std::pair{1, 1}}) {

@@ -13,6 +13,7 @@
 
 using namespace zu::widgets;
 using zu::detail::gui;
+using zu::test::cs;
 using zu::test::expectRows;
 
 namespace {
@@ -194,7 +195,7 @@ TEST_F(NumberField, SettersRefuseBadValuesAndTheTimecodeTextComesBack) {
     EXPECT_EQ(field.GetZUNumberTC(buf), 0);
     EXPECT_STREQ(buf, "00:00:00:00");
 
-    EXPECT_EQ(field.PutZUNumberTC(const_cast<char*>("-01:02:03:04"), false), 0);
+    EXPECT_EQ(field.PutZUNumberTC(cs("-01:02:03:04"), false), 0);
     EXPECT_EQ(field.GetZUNumberTC(buf), 0);
     EXPECT_STREQ(buf, "-01:02:03:04");
     EXPECT_EQ(field.PutZUNumberTC(nullptr, false), 0);  // keeps what it had
@@ -420,7 +421,7 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
 
     // Type 2 hands the parent the normalised text and keeps showing its own.
     field.PutZUNumberType(2, 30000, 1001, true);
-    field.PutZUNumberTC(const_cast<char*>("01;02;03;04"), false);
+    field.PutZUNumberTC(cs("01;02;03;04"), false);
     host.heard.clear();
     send(ZUM_LBUTTONDBLCLK, 10, 10);
     EXPECT_STREQ(field.editText, "01;02;03;04");

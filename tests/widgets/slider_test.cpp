@@ -92,9 +92,9 @@ TEST(ScrollLayout, ButtonsAreTheScrollsChildrenAndGoWithIt) {
     Recorder host;
     ZUScroll scroll;
     ZuRECT all{0, 0, 800, 600}, r{40, 100, 300, 50};
-    ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
-    ASSERT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
-    EXPECT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), -2);
+    ASSERT_EQ(host.CreateZUWindow(cs("host"), 2, 1, 0, &all, nullptr), 0);
+    ASSERT_EQ(scroll.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), 0);
+    EXPECT_EQ(scroll.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), -2);
     // Where the buttons lie is the widget pages' reference images; here whose they are.
     EXPECT_EQ(std::tuple(scroll.startButton.GetZUParent(), scroll.startButton.node->parent,
                          scroll.endButton.node->parent, scroll.endButton.IsVisible()),
@@ -115,7 +115,7 @@ TEST(ScrollLayout, ButtonsAreTheScrollsChildrenAndGoWithIt) {
     EXPECT_EQ(nodes(), none);
     EXPECT_EQ(host.node->childCount, 0u);
     EXPECT_EQ(scroll.DestroyZUWindow(), 0);
-    ASSERT_EQ(scroll.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
+    ASSERT_EQ(scroll.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), 0);
     host.DestroyZUWindow();
     EXPECT_EQ(nodes(), none);
 }
@@ -127,8 +127,8 @@ class SliderRepaint : public DrawSuite<400, 160> {
     ZUSlider slider;
     void SetUp() override {
         ZuRECT all{0, 0, kW, kH}, r{20, 20, 200, 30};
-        ASSERT_EQ(root.CreateZUWindow(const_cast<char*>("root"), 2, 1, 0, &all, nullptr), 0);
-        ASSERT_EQ(slider.CreateZUWindow(const_cast<char*>(""), 2, 1, 0, &r, &root), 0);
+        ASSERT_EQ(root.CreateZUWindow(cs("root"), 2, 1, 0, &all, nullptr), 0);
+        ASSERT_EQ(slider.CreateZUWindow(cs(""), 2, 1, 0, &r, &root), 0);
     }
 };
 
