@@ -242,4 +242,45 @@ TEST_F(LookTest, TabHoverLastsOneRenderPass) {
     EXPECT_EQ(after.rgba, draw().rgba);
 }
 
+// A running GUI: a repaint request renders the tree at once.
+class SliderRepaint : public DrawSuite<400, 160> {
+  protected:
+    Recorder root;
+    ZUSlider slider;
+    void SetUp() override {
+        ZuRECT all{0, 0, kW, kH}, r{20, 20, 200, 30};
+        ASSERT_EQ(root.CreateZUWindow(cs("root"), 2, 1, 0, &all, nullptr), 0);
+        ASSERT_EQ(slider.CreateZUWindow(cs(""), 2, 1, 0, &r, &root), 0);
+    }
+};
+
+TEST_F(SliderRepaint, SettersRepaintOnlyOnChangeAndNotDuringADrag) {
+    struct Step {
+        const char* what;
+        void (*call)(ZUSlider&);
+        int renders;
+    };
+    const Step steps[] = {
+        {"range", [](ZUSlider& s) { s.SetZUSliderRange(0, 100, true); }, 1},
+        {"refused range", [](ZUSlider& s) { s.SetZUSliderRange(9, 1, true); }, 0},
+        {"position", [](ZUSlider& s) { s.PutZUSliderPos(5, true); }, 1},
+        {"same position", [](ZUSlider& s) { s.PutZUSliderPos(5, true); }, 0},
+        {"no repaint asked", [](ZUSlider& s) { s.PutZUSliderPos(6, false); }, 0},
+        {"type", [](ZUSlider& s) { s.SetZUSliderType(1, true); }, 1},
+        {"refused type", [](ZUSlider& s) { s.SetZUSliderType(5, true); }, 0},
+        {"sub-range", [](ZUSlider& s) { s.SetZUSliderSubRange(1, 2, true); }, 1},
+    };
+    for (const Step& s : steps) {
+        const int before = root.renders;
+        s.call(slider);
+        EXPECT_EQ(root.renders - before, s.renders) << s.what;
+    }
+    slider.dragging = 1;  // as a press leaves it, without the pointer grab
+    const int before = root.renders;
+    slider.PutZUSliderPos(50, true);
+    slider.SetZUSliderRange(0, 200, true);
+    EXPECT_EQ(std::pair(root.renders - before, slider.GetZUSliderPos()), std::pair(0, 50));
+    slider.dragging = 0;
+}
+
 }  // namespace
