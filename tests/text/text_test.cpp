@@ -1,7 +1,7 @@
 // Font sets and text drawing against a real GL context (Xvfb, Mesa): the atlas texels read
 // back, the scissor and colour a call leaves, framed quads against their lines, line images
 // against the drawing they replace, sets in other contexts. Where text goes is the pages'
-// reference images: the states page (widgets_look_test.cpp), and here a whole widget page
+// reference images: the states page (widgets_shown_test.cpp), and here a whole widget page
 // laid out as the demo's Controls page plus a strip of text variants (every font, both
 // underlines, carets, several lines, overflow, odd heights that put the baseline on half
 // pixels), compared texel for texel with an image recorded from the per-glyph drawing that
