@@ -66,10 +66,7 @@ TEST_F(TreeTest, SlotsAreDrawingOrderAndTheTopmostDeepestVisibleNodeIsHit) {
               std::tuple(a, c, 3u));
     EXPECT_EQ(renderOrder(), (std::vector<std::string>{"root", "a", "a1", "b", "c"}));
 
-    struct Case {
-        int x, y;
-        const char* expect;
-    } cases[] = {
+    const std::tuple<int, int, const char*> cases[] = {
         {50, 50, "c"},                      // covered by all three: the highest slot wins
         {10, 10, "a1"},                     // only a covers it, a1 deeper; bottom-left inside
         {30, 15, "a"},                      // right edge of a1 is outside it
@@ -78,7 +75,7 @@ TEST_F(TreeTest, SlotsAreDrawingOrderAndTheTopmostDeepestVisibleNodeIsHit) {
         {199, 0, "root"},   {200, 5, "-"},  // outside the root
         {-1, 5, "-"},
     };
-    for (auto& k : cases) EXPECT_EQ(hitName(k.x, k.y), k.expect) << k.x << "," << k.y;
+    for (auto [x, y, expect] : cases) EXPECT_EQ(hitName(x, y), expect) << x << "," << y;
 
     // A child outside its parent's rectangle is never found there.
     makeNode("outside", a1, {150, 150, 10, 10});
@@ -189,18 +186,15 @@ TEST(SchemeTest, DefaultsFillEveryEntry) {
     ZUSetSchemeColor(21, &red);
     zu::detail::fillSchemeDefaults();  // what ZUInitGUI does: earlier entries are lost
     // 21 back to its default; 33, 104 and 255 have none.
-    struct Case {
-        int index;
-        ZuFCOLOR expect;
-    } cases[] = {
+    const std::pair<int, ZuFCOLOR> cases[] = {
         {21, {0.9f, 0.85f, 0.75f, 1}},
         {33, {0, 0, 0, 0.5f}},
         {104, {0, 0, 0, 0.5f}},
         {255, {0, 0, 0, 0.5f}},
     };
-    for (auto& k : cases) {
-        ASSERT_EQ(ZUGetSchemeColor(k.index, &c), 0);
-        EXPECT_EQ(memcmp(&c, &k.expect, sizeof c), 0) << k.index;
+    for (auto& [index, expect] : cases) {
+        ASSERT_EQ(ZUGetSchemeColor(index, &c), 0);
+        EXPECT_EQ(memcmp(&c, &expect, sizeof c), 0) << index;
     }
 }
 

@@ -280,13 +280,10 @@ TEST(Memory, FreeRefusesWhatIsNotOneOfOurBlocksAndReleasesNothing) {
     auto* p = static_cast<unsigned char*>(ZuNew(10000));  // three pages
     ASSERT_NE(p, nullptr);
     int local = 0;
-    struct Case {
-        void* block;
-        int size;
-    } refused[] = {
+    const std::pair<void*, int> refused[] = {
         {nullptr, 10000}, {&local, 4}, {p + 4096, 4096}, {p, 4096}, {p, 100000}, {p, 0}, {p, -1},
     };
-    for (auto c : refused) EXPECT_EQ(ZuFree(c.block, c.size), -2) << c.size;
+    for (auto [block, size] : refused) EXPECT_EQ(ZuFree(block, size), -2) << size;
     p[10000 - 1] = 1;  // still mapped: the refused calls released nothing
     EXPECT_EQ(ZuFree(p, 12288), 0) << "a size of the same page count matches";
     EXPECT_EQ(ZuFree(p, 10000), -2) << "already given back";
@@ -368,10 +365,7 @@ std::wstring fromUtf8(const Bytes& in) {
 }
 
 TEST(Encoding, WideToUtf8) {
-    struct Case {
-        std::wstring in;
-        Bytes out;
-    } cases[] = {
+    const std::pair<std::wstring, Bytes> cases[] = {
         {L"", {}},
         {L"A~", {0x41, 0x7E}},
         {L"\u00e9\u07ff", {0xC3, 0xA9, 0xDF, 0xBF}},
@@ -380,14 +374,11 @@ TEST(Encoding, WideToUtf8) {
         {std::wstring(1, wchar_t(0xD83C)), {0xED, 0xA0, 0xBC}},  // a lone surrogate, as it is
         {L"\U0001F3AC", {0xEF, 0xBF, 0xBD}},  // beyond 16 bits: U+FFFD, to stay in size
     };
-    for (const auto& c : cases) EXPECT_EQ(toUtf8(c.in), c.out) << c.in.size();
+    for (const auto& [in, out] : cases) EXPECT_EQ(toUtf8(in), out) << in.size();
 }
 
 TEST(Encoding, Utf8ToWideFollowsTheLeadByteOnly) {
-    struct Case {
-        Bytes in;
-        std::wstring out;
-    } cases[] = {
+    const std::pair<Bytes, std::wstring> cases[] = {
         {{}, L""},
         {{0x41, 0x7F}, L"A\x7f"},
         {{0xC3, 0xA9}, L"\u00e9"},
@@ -399,14 +390,11 @@ TEST(Encoding, Utf8ToWideFollowsTheLeadByteOnly) {
         {{0x41, 0xE2, 0x82}, L"A"},  // cut short by the terminator: the text ends there
         {{0xC3}, L""},
     };
-    for (const auto& c : cases) EXPECT_EQ(fromUtf8(c.in), c.out) << c.in.size();
+    for (const auto& [in, out] : cases) EXPECT_EQ(fromUtf8(in), out) << in.size();
 }
 
 TEST(Encoding, Utf16ToWideJoinsSurrogatePairs) {
-    struct Case {
-        std::vector<unsigned short> in;
-        std::wstring out;
-    } cases[] = {
+    const std::pair<std::vector<unsigned short>, std::wstring> cases[] = {
         {{}, L""},
         {{0x41, 0x20AC}, L"A\u20ac"},
         {{0xD83C, 0xDFAC, 0x41}, L"\U0001F3ACA"},
@@ -414,11 +402,11 @@ TEST(Encoding, Utf16ToWideJoinsSurrogatePairs) {
         {{0xD83C, 0x41}, std::wstring(1, wchar_t(0xD83C)) + L"A"},  // unpaired: copied
         {{0xDFAC, 0xD83C}, std::wstring{wchar_t(0xDFAC), wchar_t(0xD83C)}},
     };
-    for (auto c : cases) {
-        c.in.push_back(0);
-        std::vector<wchar_t> out(c.in.size() + 1, L'#');
-        ZuUTF162WChar(c.in.data(), out.data());
-        EXPECT_EQ(std::wstring(out.data()), c.out);
+    for (auto [in, want] : cases) {
+        in.push_back(0);
+        std::vector<wchar_t> out(in.size() + 1, L'#');
+        ZuUTF162WChar(in.data(), out.data());
+        EXPECT_EQ(std::wstring(out.data()), want);
     }
 }
 

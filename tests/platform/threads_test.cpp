@@ -73,17 +73,14 @@ bool canRaisePriority() {
 TEST(Threads, PriorityAndAffinityAreInPlaceBeforeTheRoutineRuns) {
     const int base = getpriority(PRIO_PROCESS, static_cast<id_t>(getpid()));
     const bool raise = canRaisePriority();
-    struct Case {
-        int priority;
-        int niceDelta;  // expected when the system allows it
-    } cases[] = {{1, 0}, {4, 0}, {-7, 0}, {0, 10}, {2, -5}};
-    for (auto c : cases) {
-        Seen seen = runRecorded(c.priority, -1);
+    // Priorities and the nice value each gives where the system allows it.
+    for (auto [priority, niceDelta] : {std::pair{1, 0}, {4, 0}, {-7, 0}, {0, 10}, {2, -5}}) {
+        Seen seen = runRecorded(priority, -1);
         ASSERT_TRUE(seen.ran);
-        int expected = std::clamp(base + c.niceDelta, -20, 19);
+        int expected = std::clamp(base + niceDelta, -20, 19);
         if (expected < base && !raise) expected = base;
-        EXPECT_EQ(seen.nice, expected) << "priority " << c.priority;
-        EXPECT_EQ(seen.policy, SCHED_OTHER) << "priority " << c.priority;
+        EXPECT_EQ(seen.nice, expected) << "priority " << priority;
+        EXPECT_EQ(seen.policy, SCHED_OTHER) << "priority " << priority;
     }
 
     Seen critical = runRecorded(3, -1);

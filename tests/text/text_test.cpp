@@ -66,19 +66,16 @@ class TextTest : public DrawSuite<kW, kH> {
 };
 
 TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
-    struct Case {
-        int font;
-        unsigned char code;
-    };
-    const Case cases[] = {{2, 'W'}, {3, 'g'}, {1, '.'}, {4, 0xE9}, {5, ' '}, {0, 0}};
-    for (const Case& k : cases) {
-        SCOPED_TRACE(testing::Message() << "font " << k.font << " code " << int(k.code));
-        const GlyphFont* f = zu::detail::fontForId(k.font);
+    const std::pair<int, unsigned char> cases[] = {{2, 'W'},  {3, 'g'}, {1, '.'},
+                                                   {4, 0xE9}, {5, ' '}, {0, 0}};
+    for (auto [font, code] : cases) {
+        SCOPED_TRACE(testing::Message() << "font " << font << " code " << int(code));
+        const GlyphFont* f = zu::detail::fontForId(font);
         ASSERT_NE(f->texture, 0u);
         const zu::detail::FontAtlas& a = *f->atlas;
-        const auto& g = rasterOf(k.font).glyphs[k.code];
+        const auto& g = rasterOf(font).glyphs[code];
         ASSERT_TRUE(g.valid);
-        EXPECT_EQ(a.advances[k.code], float(g.advance));
+        EXPECT_EQ(a.advances[code], float(g.advance));
         glBindTexture(GL_TEXTURE_2D, f->texture);
         GLint tw = 0, th = 0, filter = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &tw);
@@ -111,13 +108,13 @@ TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
         EXPECT_EQ(std::tuple(size_t(a.whiteS * tw), size_t(a.whiteT * rows),
                              texels[4 * (size_t(tw) + 1) + 3]),
                   std::tuple(size_t(1), size_t(1), uint8_t(255)));
-        EXPECT_EQ(a.drawn[k.code], g.width > 0);  // the space has no quad
+        EXPECT_EQ(a.drawn[code], g.width > 0);  // the space has no quad
         if (g.width == 0) continue;
         // The quad at the glyph's bitmap; its texture the glyph's own power-of-two one,
         // coverage in its first rows and columns, repeated down the band and framed by the
         // columns its repeat wrap put beside it; all in the first band (t0 = 0), so that t
         // scales by a power of two alone.
-        const zu::detail::GlyphQuad& q = a.quads[k.code];
+        const zu::detail::GlyphQuad& q = a.quads[code];
         EXPECT_EQ(
             std::tuple(q.x0, q.x1, q.y0, q.y1, (q.s1 - q.s0) * tw, (q.t1 - q.t0) * rows, q.t0),
             std::tuple(float(g.left), float(g.left + g.width), float(g.top - g.rows), float(g.top),
@@ -152,24 +149,20 @@ TEST_F(TextTest, AtlasHoldsEachGlyphWithTheTexelsItsOwnTextureHadAroundIt) {
 }
 
 TEST_F(TextTest, ScissorStateAfterTheCallInOwnAndEmbeddedMode) {
-    struct Case {
-        bool enabledBefore;
-        int offset;
-    };
-    for (const Case k : {Case{false, 0}, Case{true, 0}, Case{false, 40}, Case{true, 25}}) {
-        SCOPED_TRACE(testing::Message() << k.enabledBefore << " " << k.offset);
-        zu::detail::setViewport(0, k.offset, kW, kH - k.offset);  // as the render pass does
-        if (k.enabledBefore) glEnable(GL_SCISSOR_TEST);
+    // The scissor test on or off before the call, and the viewport's offset.
+    for (auto [enabledBefore, offset] : {std::pair{false, 0}, {true, 0}, {false, 40}, {true, 25}}) {
+        SCOPED_TRACE(testing::Message() << enabledBefore << " " << offset);
+        zu::detail::setViewport(0, offset, kW, kH - offset);  // as the render pass does
+        if (enabledBefore) glEnable(GL_SCISSOR_TEST);
         glScissor(1, 2, 3, 4);
         ZuFCOLOR blue{0.f, 0.f, 1.f, 1.f};
         ZuRECT r{30, 40, 100, 20};
         EXPECT_EQ(ZUPrintText(cs("x"), &r, &blue, 0, 0, nullptr), 0);
-        EXPECT_EQ(glIsEnabled(GL_SCISSOR_TEST), k.enabledBefore ? GL_TRUE : GL_FALSE);
+        EXPECT_EQ(glIsEnabled(GL_SCISSOR_TEST), enabledBefore ? GL_TRUE : GL_FALSE);
         GLint box[4];
         glGetIntegerv(GL_SCISSOR_BOX, box);
         // The box is replaced, not restored or intersected.
-        EXPECT_EQ(std::vector<GLint>(box, box + 4),
-                  (std::vector<GLint>{31, 40 + k.offset, 99, 20}));
+        EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{31, 40 + offset, 99, 20}));
         GLfloat colour[4];
         glGetFloatv(GL_CURRENT_COLOR, colour);
         EXPECT_EQ(std::vector<GLfloat>(colour, colour + 4), (std::vector<GLfloat>{0, 0, 1, 1}));

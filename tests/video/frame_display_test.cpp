@@ -166,24 +166,19 @@ TEST_F(DisplayTest, GuidesAreBurntIntoEachWayOfDrawingAndDecimatedFramesScaledBa
     ASSERT_NO_FATAL_FAILURE(openVideo(720, 576));
     const auto& caps = videoCaps();
     const bool shaders = caps.hasShadingLanguage && caps.hasShaderObjects && caps.hasNonPowerOfTwo;
-    struct Case {
-        const char* name;
-        unsigned format;
-        int mode;
-    } cases[] = {
-        {"bgrA direct", ZU_PF_bgrA, 0},
-        {"2vuy texture", ZU_PF_2vuy, 1},
-        {"yuy2 software", ZU_PF_yuy2, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.mode == 1 && !shaders) continue;
+    // The way's name, the format and the texture mode.
+    const std::tuple<const char*, unsigned, int> ways[] = {{"bgrA direct", ZU_PF_bgrA, 0},
+                                                           {"2vuy texture", ZU_PF_2vuy, 1},
+                                                           {"yuy2 software", ZU_PF_yuy2, 0}};
+    for (auto [name, format, mode] : ways) {
+        SCOPED_TRACE(name);
+        if (mode == 1 && !shaders) continue;
         // A black picture: eight black bars in 4:2:2.
-        const bool rgb = c.format == ZU_PF_bgrA;
+        const bool rgb = format == ZU_PF_bgrA;
         std::vector<uint8_t> px = rgb ? Quadrants(720, 576, kBlack, kBlack, kBlack, kBlack).px
-                                      : bars422(720, 576, c.format == ZU_PF_2vuy, kBlackBars);
-        ASSERT_EQ(ZUStartDisplayVideoFrame(video, 720, 576, c.mode, nullptr), 0);
-        ZUVideoFrame f = makeFrame(px.data(), 720, 576, rgb ? 2880 : 1440, c.format);
+                                      : bars422(720, 576, format == ZU_PF_2vuy, kBlackBars);
+        ASSERT_EQ(ZUStartDisplayVideoFrame(video, 720, 576, mode, nullptr), 0);
+        ZUVideoFrame f = makeFrame(px.data(), 720, 576, rgb ? 2880 : 1440, format);
         f.colorDescriptor.standard = 1;
         f.guideAOn = 1;
         f.guideAHorizontal = 10.f, f.guideAVertical = 10.f;
