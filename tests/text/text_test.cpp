@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "gui/gui_state.h"
-#include "support/draw_suite.h"
+#include "support/gui_fixture.h"
 #include "text/draw_stream.h"
 #include "text/font_files.h"
 #include "text/line_cache.h"

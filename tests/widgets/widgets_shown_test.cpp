@@ -24,7 +24,6 @@
 #include <thread>
 #include <vector>
 
-#include "support/draw_suite.h"
 #include "support/gui_fixture.h"
 #include "text/text.h"
 #include "widget_host.h"

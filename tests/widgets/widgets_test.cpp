@@ -919,22 +919,16 @@ class NumberField : public ChildTest<ZUNumber> {
 
 TEST_F(NumberField, SettersRefuseBadValuesAndTheTimecodeTextComesBack) {
     char buf[32] = "";
-    EXPECT_EQ(field.GetZUNumberTC(buf), -1);  // an empty buffer
-    std::strcpy(buf, "0123456789012");        // 13 characters is not a timecode either
-    EXPECT_EQ(field.GetZUNumberTC(buf), -1);
-    std::strcpy(buf, "xxxxxxxxxxx");
-    EXPECT_EQ(field.GetZUNumberTC(buf), 0);
-    EXPECT_STREQ(buf, "00:00:00:00");
-
-    EXPECT_EQ(field.PutZUNumberTC(cs("-01:02:03:04"), false), 0);
-    EXPECT_EQ(field.GetZUNumberTC(buf), 0);
-    EXPECT_STREQ(buf, "-01:02:03:04");
-    EXPECT_EQ(field.PutZUNumberTC(nullptr, false), 0);  // keeps what it had
-    field.GetZUNumberTC(buf);
-    EXPECT_STREQ(buf, "-01:02:03:04");
-
     // clang-format off
     expectRows({
+        ROW(field.GetZUNumberTC(buf), -1),  // an empty buffer
+        AFTER(std::strcpy(buf, "0123456789012"), field.GetZUNumberTC(buf), -1),  // 13: no timecode
+        AFTER(std::strcpy(buf, "xxxxxxxxxxx"), field.GetZUNumberTC(buf), 0),
+        ROW(std::string(buf) == "00:00:00:00", 1),
+        ROW(field.PutZUNumberTC(cs("-01:02:03:04"), false), 0),
+        ROW(field.GetZUNumberTC(buf), 0),  ROW(std::string(buf) == "-01:02:03:04", 1),
+        ROW(field.PutZUNumberTC(nullptr, false), 0),  // keeps what it had
+        AFTER(field.GetZUNumberTC(buf), std::string(buf) == "-01:02:03:04", 1),
         AFTER(field.PutZUNumberPos(5, true), field.GetZUNumberPos(), 0),  // a new field's range is [0, 0]
         AFTER(field.SetZUNumberRange(10, -10, true), field.rangeMin == 0 && field.rangeMax == 0, 1),
         AFTER((field.SetZUNumberRange(-10, 10, false), field.PutZUNumberPos(7, false)), field.GetZUNumberPos(), 7),
