@@ -400,10 +400,8 @@ TEST_F(StressTest, TwoHundredLifecyclesGiveEverythingBack) {
         dispatchWaiting();
         // Nothing of the GUI outlives its kill: window, record, context.
         void* made = reinterpret_cast<void*>(ours);
-        EXPECT_EQ(ws::fromNative(made), nullptr);
-        EXPECT_FALSE(viewable(made));
-        EXPECT_EQ(ws::currentContext(), nullptr);
-        EXPECT_EQ(ZUGetDC(), nullptr);
+        EXPECT_EQ(std::tuple(ws::fromNative(made), viewable(made), ws::currentContext(), ZUGetDC()),
+                  std::tuple(nullptr, false, nullptr, nullptr));
     };
     for (int i = 0; i < 10; ++i) cycle(i);  // the GL driver and the allocator settle
     pumpFor(100);
@@ -417,9 +415,9 @@ TEST_F(StressTest, TwoHundredLifecyclesGiveEverythingBack) {
     for (int i = 10; i < 200; ++i) cycle(i);
     pumpFor(100);
     x.sync();
-    EXPECT_EQ(countEntries("/proc/self/task"), threads);
-    EXPECT_EQ(countEntries("/proc/self/fd"), fds);
-    EXPECT_EQ(childWindows(x.dpy, DefaultRootWindow(x.dpy)).size(), windows);
+    EXPECT_EQ(std::tuple(countEntries("/proc/self/task"), countEntries("/proc/self/fd"),
+                         childWindows(x.dpy, DefaultRootWindow(x.dpy)).size()),
+              std::tuple(threads, fds, windows));
     const auto after = xResources(x.dpy, ours);
     for (const auto& [type, count] : after) {
         const auto it = before.find(type);

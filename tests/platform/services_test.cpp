@@ -422,11 +422,10 @@ TEST(Encoding, NullPointersDoNothing) {
     unsigned char u8[4] = {9, 9, 9, 9};
     wchar_t w[4] = {9, 9, 9, 9};
     unsigned short u16[4] = {9, 9, 9, 9};
-    EXPECT_EQ(ZuWChar2UTF8(u8, nullptr), 0);
-    EXPECT_EQ(ZuWChar2UTF8(nullptr, L"x"), 0);
-    EXPECT_EQ(ZuUTF82WChar(nullptr, w), 0);
-    EXPECT_EQ(ZuUTF162WChar(nullptr, w), 0);
-    EXPECT_EQ(ZuWChar2UTF16(u16, nullptr), 0);
+    EXPECT_EQ(
+        std::tuple(ZuWChar2UTF8(u8, nullptr), ZuWChar2UTF8(nullptr, L"x"), ZuUTF82WChar(nullptr, w),
+                   ZuUTF162WChar(nullptr, w), ZuWChar2UTF16(u16, nullptr)),
+        std::tuple(0, 0, 0, 0, 0));
     EXPECT_EQ(std::tuple(u8[0], w[0], u16[0]), std::tuple(9, 9, 9));  // outputs untouched
 }
 

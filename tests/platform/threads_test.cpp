@@ -204,9 +204,9 @@ TEST(Threads, TerminateEndsAThreadAtItsSafePointWithTheCode) {
         EXPECT_EQ(ZuTerminateThread(t, 1234), 0);
         EXPECT_EQ(ZuWaitForEvent(t, 5000), 0);
         EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << "woken, not waited out";
-        EXPECT_EQ(exitCode(t), 1234);
-        EXPECT_FALSE(g.pastExit.load());
-        EXPECT_TRUE(g.destroyed.load()) << "the terminated thread's stack was unwound";
+        // The code, and the stack unwound short of the routine's end.
+        EXPECT_EQ(std::tuple(exitCode(t), g.pastExit.load(), g.destroyed.load()),
+                  std::tuple(1234, false, true));
         EXPECT_EQ(ZuTerminateThread(t, 5), 0);
         EXPECT_EQ(exitCode(t), 1234) << "an ended thread keeps its code";
         ZuCloseThread(t);
@@ -429,10 +429,10 @@ TEST(Handles, BadHandlesAreAnsweredNotFollowed) {
         // clang-format on
     }
     // A handle of another kind is refused by the kind-specific operations.
-    EXPECT_EQ(ZuSetEvent(mutex), -2);
-    EXPECT_EQ(ZuReleaseSemaphore(event), -2);
-    EXPECT_EQ(ZuCloseEvent(mutex), 0) << "the close operation is shared by all kinds";
-    EXPECT_EQ(ZuMutexClose(event), 0);
+    // The close operation is shared by all kinds.
+    EXPECT_EQ((std::tuple{ZuSetEvent(mutex), ZuReleaseSemaphore(event), ZuCloseEvent(mutex),
+                          ZuMutexClose(event)}),
+              std::tuple(-2, -2, 0, 0));
 }
 
 }  // namespace

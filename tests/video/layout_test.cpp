@@ -141,10 +141,10 @@ TEST(Guides, TenPercentLeavesThirtySixPixelsEachSideInEveryFormatGroup) {
         }
         for (int row : {27, 549}) EXPECT_TRUE(untouched(img, t, row, 300)) << row;
         // Between the lines only the side marks.
-        EXPECT_TRUE(isWhite(img, t, 100, 36));
-        EXPECT_TRUE(isWhite(img, t, 100, 683));
-        EXPECT_TRUE(untouched(img, t, 100, 360));
-        EXPECT_TRUE(untouched(img, t, 100, 36 + 2 * t.pixelsPerUnit + 6));
+        EXPECT_EQ(std::tuple(isWhite(img, t, 100, 36), isWhite(img, t, 100, 683),
+                             untouched(img, t, 100, 360),
+                             untouched(img, t, 100, 36 + 2 * t.pixelsPerUnit + 6)),
+                  std::tuple(true, true, true, true));
     }
 }
 

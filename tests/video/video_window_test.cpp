@@ -206,9 +206,8 @@ TEST_F(WindowTest, TheProbeRunsOnceAndShowResetAndDeviceContextsActOnTheWindow) 
     // Reset tells the record a size; the window itself stays as it is.
     ZuRECT told{5, 6, 150, 80};
     EXPECT_EQ(ZUResetVideoWindow(video, &told), 0);
-    EXPECT_EQ(video->x, 5);
-    EXPECT_EQ(sizes(), std::tuple(200, 100, 150, 80));
-    EXPECT_EQ(ws::currentContext(), nullptr);
+    EXPECT_EQ(std::tuple(video->x, sizes(), ws::currentContext()),
+              std::tuple(5, std::tuple(200, 100, 150, 80), nullptr));
     // Resize moves and sizes it, and leaves it stopped.
     ZuRECT moved{30, 50, 120, 60};
     ASSERT_EQ(ZUStartDisplayVideoFrame(video, 10, 10, 0, nullptr), 0);

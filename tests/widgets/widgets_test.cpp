@@ -69,8 +69,7 @@ TEST_F(WidgetTest, BaseClassLifecycle) {
     Recorder other;
     panel.SendZUMessage(&other, ZUM_CLICKED, 7, 0, &panel, nullptr);
     ASSERT_EQ(other.heard.size(), 1u);
-    EXPECT_EQ(other.heard[0].a, 7);
-    EXPECT_TRUE(host.heard.empty());
+    EXPECT_EQ(std::pair(other.heard[0].a, host.heard.empty()), std::pair(7, true));
 
     // Destroying the panel's node takes the child's node too.
     EXPECT_EQ(panel.DestroyZUWindow(), 0);
@@ -148,9 +147,8 @@ TEST_F(WidgetTest, ButtonsAndCheckBoxesReportClicksReleasedInside) {
         send(box, ZUM_LBUTTONDOWN, 105, 205);
         send(box, ZUM_LBUTTONUP, 105, 205);
         ASSERT_EQ(host.count(ZUM_CLICKED), 1u);
-        EXPECT_EQ(host.heard[0].a, before ? 0 : 1);
-        EXPECT_EQ(box.GetZUCheck(), before);
-        EXPECT_EQ(box.pressed, 0);
+        EXPECT_EQ(std::tuple(host.heard[0].a, box.GetZUCheck(), box.pressed),
+                  std::tuple(before ? 0 : 1, before, 0));
     }
     box.SetZUCheck(5);
     EXPECT_EQ(box.GetZUCheck(), 1);
@@ -242,9 +240,9 @@ TEST_F(WidgetTest, TabsReportClicksAndTheMiniTabHovers) {
     }
     EXPECT_EQ(host.count(ZUM_CLICKED), 2u);
 
-    EXPECT_EQ(tab.DestroyZUWindow(), -2);
-    EXPECT_EQ(tab.GetZUWndHandle(), nullptr);
-    EXPECT_EQ(tab.DestroyZUWindow(), -2);
+    // The tabs answer -2 whatever happened: destroyed and forgotten, then nothing to destroy.
+    EXPECT_EQ((std::tuple{tab.DestroyZUWindow(), tab.GetZUWndHandle(), tab.DestroyZUWindow()}),
+              std::tuple(-2, nullptr, -2));
 }
 
 // Input to a text field: a character, or -1 with a virtual key; or a press at (ch, vk).
@@ -542,9 +540,8 @@ TEST_F(WidgetTest, ScrollButtonsAreTheScrollsChildrenAndGoWithIt) {
     };
     const auto none = std::tuple<ZUWindowNode*, ZUWindowNode*, ZUWindowNode*>();
     EXPECT_EQ(scroll.DestroyZUWindow(), 0);
-    EXPECT_EQ(nodes(), none);
-    EXPECT_EQ(host.node->childCount, 0u);
-    EXPECT_EQ(scroll.DestroyZUWindow(), 0);
+    EXPECT_EQ(std::tuple(nodes(), host.node->childCount, scroll.DestroyZUWindow()),
+              std::tuple(none, 0u, 0));
     ASSERT_EQ(scroll.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), 0);
     host.DestroyZUWindow();
     EXPECT_EQ(nodes(), none);
@@ -586,10 +583,8 @@ TEST(ColorMath, WheelIsContinuousAllRound) {
         ASSERT_GE(std::min({a.r, a.g, a.b}), -0.001f) << k;
     }
     // The drawn circle's index: 0 at the top, growing clockwise, 361 wrapping round.
-    EXPECT_EQ(wheelIndexAt(0), 0);
-    EXPECT_EQ(wheelIndexAt(120), 256);
-    EXPECT_EQ(wheelIndexAt(359), 765);
-    EXPECT_EQ(wheelIndexAt(360), 0);
+    EXPECT_EQ(std::tuple(wheelIndexAt(0), wheelIndexAt(120), wheelIndexAt(359), wheelIndexAt(360)),
+              std::tuple(0, 256, 765, 0));
 }
 
 class Picker : public ChildTest<ZUColorPicker> {

@@ -44,11 +44,9 @@ TEST(IconFile, ShippedFilesDecodeEveryEntryWithMaskAndAlpha) {
     ASSERT_TRUE(readIconFile(zu::test::sourcePath("data/icons/envoycursor.cur").c_str(), &cur));
     EXPECT_TRUE(cur.cursor);
     ASSERT_EQ(cur.entries.size(), 2u);
-    for (const IconEntry& e : cur.entries) {
-        EXPECT_EQ(e.hotX, 1);
-        EXPECT_EQ(e.hotY, 2);
-        EXPECT_EQ(e.argb[0], 0xFF000000u);  // the outline at the tip
-    }
+    // The hot spot, and the outline at the tip.
+    for (const IconEntry& e : cur.entries)
+        EXPECT_EQ(std::tuple(e.hotX, e.hotY, e.argb[0]), std::tuple(1, 2, 0xFF000000u));
 }
 
 TEST(IconFile, MalformedInputIsRefusedWithoutReadingPastTheEnd) {

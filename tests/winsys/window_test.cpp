@@ -161,24 +161,21 @@ TEST(ErrorCallback, ShaderLogsAndOurXErrorsArriveAndOtherConnectionsKeepTheirs) 
 TEST_F(WindowTest, GeometryShowHideChildrenAndRefusedHandles) {
     ws::Window* w = TestWindow{120, 80, 320, 200, false}.make();
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(countOf(w, WM_CREATE), 1u);
-    EXPECT_EQ(fromNative(nativeHandle(w)), w);
-    EXPECT_FALSE(isVisible(w));
+    EXPECT_EQ(std::tuple(countOf(w, WM_CREATE), fromNative(nativeHandle(w)), isVisible(w)),
+              std::tuple(1u, w, false));
     EXPECT_EQ(geometry(w), std::tuple(120, 80, 320, 200));
 
     EXPECT_TRUE(show(w, true));
     EXPECT_TRUE(pumpUntil([&] { return countOf(w, WM_SHOWWINDOW) > 0; }));
     EXPECT_TRUE(isVisible(w));
-    EXPECT_TRUE(setGeometry(w, 10, 20, 640, 480));
-    EXPECT_TRUE(raise(w, true));
+    EXPECT_EQ((std::pair{setGeometry(w, 10, 20, 640, 480), raise(w, true)}), std::pair(true, true));
     EXPECT_EQ(geometry(w), std::tuple(10, 20, 640, 480));
     EXPECT_TRUE(move(w, 30, 40));
     EXPECT_EQ(geometry(w), std::tuple(30, 40, 640, 480));  // a move keeps the size
     // Zero and negative sizes are raised to one pixel, not refused by the server.
     EXPECT_TRUE(setGeometry(w, 0, 0, 0, -5));
     EXPECT_EQ(geometry(w), std::tuple(0, 0, 1, 1));
-    EXPECT_TRUE(hide(w));
-    EXPECT_FALSE(isVisible(w));
+    EXPECT_EQ((std::pair{hide(w), isVisible(w)}), std::pair(true, false));  // braces: hidden first
 
     // Children live in their parent's client coordinates.
     setGeometry(w, 100, 100, 400, 300);
@@ -217,10 +214,9 @@ TEST_F(WindowTest, GeometryShowHideChildrenAndRefusedHandles) {
 TEST_F(WindowTest, MonitorQueriesFollowTheMonitorList) {
     MonitorInfo mi;
     ASSERT_TRUE(monitorAt({10, 10}, &mi));
-    EXPECT_TRUE(mi.primary);
+    EXPECT_EQ(std::tuple(mi.primary, ZuGetPrimaryDisplayXSize(), ZuGetPrimaryDisplayYSize()),
+              std::tuple(true, screenWidth(), mi.monitor.height()));
     EXPECT_EQ(mi.monitor.width(), screenWidth());
-    EXPECT_EQ(ZuGetPrimaryDisplayXSize(), mi.monitor.width());
-    EXPECT_EQ(ZuGetPrimaryDisplayYSize(), mi.monitor.height());
 
     // Two monitors side by side, the primary on the right.
     std::vector<MonitorInfo> list(2);
@@ -230,21 +226,18 @@ TEST_F(WindowTest, MonitorQueriesFollowTheMonitorList) {
     list[1].work = list[1].monitor;
     list[1].primary = true;
     setMonitorsForTesting(list);
-    struct Case {
-        Point p;
-        int expectLeft;
-    } cases[] = {
+    // A point and the left edge of the monitor it falls to.
+    const std::pair<Point, int> cases[] = {
         {{100, 100}, 0},  {{2000, 500}, 1280},  {{-50, 100}, 0}, {{5000, 2000}, 1280},
         {{100, 1050}, 0}, {{1270, 1070}, 1280},  // 47 px below the left one, 10 from the right
     };
-    for (const Case& c : cases) {
-        ASSERT_TRUE(monitorAt(c.p, &mi));
-        EXPECT_EQ(mi.monitor.left, c.expectLeft) << c.p.x << "," << c.p.y;
+    for (auto [p, left] : cases) {
+        ASSERT_TRUE(monitorAt(p, &mi));
+        EXPECT_EQ(mi.monitor.left, left) << p.x << "," << p.y;
     }
     ASSERT_TRUE(monitorAt({100, 100}, &mi));
-    EXPECT_FALSE(mi.primary);
-    EXPECT_EQ(mi.work.bottom, 994);
-    EXPECT_EQ(ZuGetPrimaryDisplayXSize(), 1920);
+    EXPECT_EQ(std::tuple(mi.primary, mi.work.bottom, ZuGetPrimaryDisplayXSize()),
+              std::tuple(false, 994, 1920));
     setMonitorsForTesting({});
 }
 
@@ -503,9 +496,8 @@ TEST(MessageQueue, MessageFdIsReadableExactlyWhileAMessageWaits) {
         ZuPostQuitMessage(0);
         EXPECT_EQ(ZuGetMessage(&m), 1);
         EXPECT_EQ(m.message, WM_USER + 10);
-        EXPECT_EQ(ZuGetMessage(&m), 0);
-        EXPECT_EQ(getMessageTimeout(&m, 20), -3);
-        EXPECT_EQ(poll(&pf, 1, 0), 0);
+        EXPECT_EQ((std::tuple{ZuGetMessage(&m), getMessageTimeout(&m, 20), poll(&pf, 1, 0)}),
+                  std::tuple(0, -3, 0));  // braces: called in this order
         destroyWindow(w);
     });
     loop.join();
