@@ -67,7 +67,11 @@ class LookTest : public DrawSuite<800, 600> {
     void SetUp() override {
         ZuRECT all{0, 0, kW, kH};
         ASSERT_EQ(root.CreateZUWindow(cs("root"), 0, 1, 0, &all, nullptr), 0);
-        // The entries the widgets read, each a colour of its own from four levels a channel.
+    }
+    // The entries the widgets read, each a colour of its own from four levels a channel. Set
+    // after a pass with the defaults, so that a colour kept from then would show.
+    void colourScheme() {
+        draw();
         int k = 0;
         for (int i = 0; i < 104; ++i) {
             if (i > 32 && i < 40) i = 40;
@@ -224,6 +228,7 @@ TEST_F(LookTest, StatesPageMatchesTheReferenceImage) {
         ZuFCOLOR white{1, 1, 1, 1};
         ZUPrintEditText(cs(text), &r, &white, font, flags, caret, nullptr);
     };
+    colourScheme();
     const Capture page = drawn([&] {
         zu::detail::renderWalk(root.GetZUWndHandle());
         print("A rather long caption that overflows", {20, 560, 80, 20}, 2,
@@ -250,6 +255,7 @@ TEST_F(LookTest, StatesPageMatchesTheReferenceImage) {
 TEST_F(LookTest, TabHoverLastsOneRenderPass) {
     auto& mini = add<ZUMiniTabButton>({200, 200, 80, 24}, "Mini");
     mini.SetZUTabCheck(1);
+    colourScheme();
     mini.hover = true;
     ZUSendMessage(mini.GetZUWndHandle(), ZUM_MOUSEMOVE, 210, 210, nullptr, nullptr);
     const Capture hovered = draw(), after = draw();
@@ -445,23 +451,9 @@ TEST_F(WidgetsEndToEnd, ClicksTypingEnterAndEscapeReachTheParentInOrder) {
                          page.tab1.GetZUTabCheck()),
               std::tuple(1, 1, 1, 0));
 
-    // The screen (its look is the looks tests'), for the documentation.
-    Capture c = screen();
-    const std::string out = std::string(ZUGUI_BINARY_DIR) + "/widgets-1.png";
-    EXPECT_TRUE(writePng(out, c));
-
-    // A scheme change shows at the next render pass: caption colour 21 turned pure red.
-    ZuFCOLOR red{1, 0, 0, 1};
-    ZUSetSchemeColor(21, &red);
-    c = screen();
-    int redInk = 0;
-    for (int gy = 200; gy < 232; ++gy)
-        for (int gx = 12; gx < 104; ++gx) {
-            const uint8_t* p = c.at(gx, gy);
-            redInk += p[0] > 150 && p[1] < 60;
-        }
-    EXPECT_GT(redInk, 10);
-    zu::detail::fillSchemeDefaults();
+    // The screen (its look, and a scheme changed after a pass, are the looks tests'), for the
+    // documentation.
+    EXPECT_TRUE(writePng(std::string(ZUGUI_BINARY_DIR) + "/widgets-1.png", screen()));
 }
 
 TEST_F(WidgetsEndToEnd, ComboOpensThePopupBelowItselfAndAsksForTheReleasedRow) {
