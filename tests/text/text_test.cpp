@@ -216,9 +216,7 @@ TEST_F(TextTest, FramedQuadIsTheQuadWithItsLinesOver) {
         const Capture framed = draw(true, corners), lined = draw(false, lineCorners);
         EXPECT_EQ(corners < lineCorners, k.oneQuad) << corners << " corners, not " << lineCorners;
         EXPECT_LE(corners, lineCorners);
-        int differ = 0;
-        for (size_t i = 0; i < framed.rgba.size(); ++i) differ += framed.rgba[i] != lined.rgba[i];
-        EXPECT_EQ(differ, 0);
+        EXPECT_TRUE(framed.rgba == lined.rgba);
     }
     glClearColor(0, 0, 0, 1);
 }
@@ -265,9 +263,7 @@ TEST_F(TextTest, LineImagesDrawTheGlyphQuadsPixels) {
         const Capture imaged = draw(true, used), glyphs = draw(false, glyphsOnly);
         EXPECT_EQ(std::pair(used, glyphsOnly), std::pair(k.image, false));
         EXPECT_TRUE(anyInk(glyphs));
-        int differ = 0;
-        for (size_t i = 0; i < imaged.rgba.size(); ++i) differ += imaged.rgba[i] != glyphs.rgba[i];
-        EXPECT_EQ(differ, 0);
+        EXPECT_TRUE(imaged.rgba == glyphs.rgba);
     }
     zu::detail::useLineImages(true);
 }
