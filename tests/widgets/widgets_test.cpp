@@ -540,7 +540,7 @@ TEST_F(WidgetTest, ScrollButtonsAreTheScrollsChildrenAndGoWithIt) {
     };
     const auto none = std::tuple<ZUWindowNode*, ZUWindowNode*, ZUWindowNode*>();
     EXPECT_EQ(scroll.DestroyZUWindow(), 0);
-    EXPECT_EQ(std::tuple(nodes(), host.node->childCount, scroll.DestroyZUWindow()),
+    EXPECT_EQ((std::tuple{nodes(), host.node->childCount, scroll.DestroyZUWindow()}),
               std::tuple(none, 0u, 0));
     ASSERT_EQ(scroll.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), 0);
     host.DestroyZUWindow();
