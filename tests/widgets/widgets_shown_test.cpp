@@ -771,21 +771,19 @@ TEST_F(FieldsEndToEnd, DeadKeysComposeLatin1Characters) {
     ASSERT_EQ(std::system("setxkbmap -layout us -variant intl"), 0);
     {
         TestDisplay y;  // a connection that reads the new layout
-        struct Case {
-            std::vector<KeySym> keys;
-            std::string typed;
-        } const cases[] = {
+        // Keys, and what they type.
+        const std::pair<std::vector<KeySym>, std::string> cases[] = {
             {{XK_dead_circumflex, XK_e}, "\xEA"},
             {{XK_dead_circumflex, XK_w}, ""},  // w with circumflex: beyond Latin-1
         };
-        for (const Case& c : cases) {
+        for (const auto& [keys, typed] : cases) {
             edit();
             x.tap(XK_Delete);
             x.sync();  // two connections: the Delete must reach the server first
             pumpFor(60);
-            for (KeySym sym : c.keys) EXPECT_TRUE(typeSym(y, sym)) << XKeysymToString(sym);
-            pumpUntil([&] { return !c.typed.empty() && textOf(page.field) == c.typed; }, 1000);
-            EXPECT_EQ(textOf(page.field), c.typed) << c.typed;
+            for (KeySym sym : keys) EXPECT_TRUE(typeSym(y, sym)) << XKeysymToString(sym);
+            pumpUntil([&] { return !typed.empty() && textOf(page.field) == typed; }, 1000);
+            EXPECT_EQ(textOf(page.field), typed) << typed;
         }
     }
     EXPECT_EQ(std::system("setxkbmap -layout us"), 0);

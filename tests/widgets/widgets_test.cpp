@@ -414,11 +414,8 @@ TEST_F(WidgetTest, HotTextsReportRowsClicksAndDoubleClicks) {
     make(list, {300, 100, 100, 90});
     for (int i = 0; i < 3; ++i) list.InsertZUItem(-1, cs("row"), false);
     EXPECT_TRUE(list.GetZUWndHandle()->lDblClk);
-    struct RowCase {
-        int y, row;
-    };
-    for (RowCase k : {RowCase{175, 0}, {160, 0}, {159, 1}, {130, 1}, {129, 2}, {105, 2}})
-        EXPECT_EQ(list.RowAt(k.y), k.row) << k.y;
+    for (auto [y, row] : {std::pair{175, 0}, {160, 0}, {159, 1}, {130, 1}, {129, 2}, {105, 2}})
+        EXPECT_EQ(list.RowAt(y), row) << y;
     // Press, release inside, double click on the same row; then a double click elsewhere.
     send(list, ZUM_LBUTTONDOWN, 310, 175);
     send(list, ZUM_LBUTTONUP, 310, 175);

@@ -95,10 +95,7 @@ TEST(UriList, FileUrisBecomeDecodedPathsAndOtherLinesAreSkipped) {
 }
 
 TEST(UriList, Utf8ToUtf16HandlesEveryLengthAndReplacesInvalidBytes) {
-    struct Case {
-        const char* in;
-        std::u16string out;
-    } cases[] = {
+    const std::pair<const char*, std::u16string> cases[] = {
         {"", u""},
         {"a", u"a"},
         {"\xC3\xA9", u"\u00e9"},
@@ -109,14 +106,11 @@ TEST(UriList, Utf8ToUtf16HandlesEveryLengthAndReplacesInvalidBytes) {
         {"\xE2\x82", u"\uFFFD\uFFFD"},        // truncated at the end
         {"\xFF", u"\uFFFD"},
     };
-    for (const Case& c : cases) EXPECT_EQ(utf8ToUtf16(c.in), c.out) << c.in;
+    for (const auto& [in, out] : cases) EXPECT_EQ(utf8ToUtf16(in), out) << in;
 }
 
 TEST(SelectionText, Latin1GoesOutAsUtf8AndComesBackWithTheRestDropped) {
-    struct Case {
-        const char* utf8;
-        const char* latin1;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         // clang-format off
         {"clip 01", "clip 01"},
         {"caf\xC3\xA9 \xC3\xBF", "caf\xE9 \xFF"},
@@ -126,10 +120,10 @@ TEST(SelectionText, Latin1GoesOutAsUtf8AndComesBackWithTheRestDropped) {
         {"01:02\n03\t04", "01:02\n03\t04"},  // control codes are the field's to drop
         // clang-format on
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(latin1FromUtf8(c.utf8), c.latin1) << c.utf8;
+    for (auto [utf8, latin1] : cases) {
+        EXPECT_EQ(latin1FromUtf8(utf8), latin1) << utf8;
         // Whatever came in goes out again unchanged.
-        EXPECT_EQ(latin1FromUtf8(utf8FromLatin1(c.latin1)), c.latin1);
+        EXPECT_EQ(latin1FromUtf8(utf8FromLatin1(latin1)), latin1);
     }
     EXPECT_EQ(latin1FromUtf8(std::string_view("a\0b", 3)), std::string("a\0b", 3));
 }
