@@ -166,21 +166,24 @@ TEST_F(WidgetTest, PictureButtonBehaviours) {
     };
     // clang-format off
     const Step steps[] = {
-        // Push pressed inside, released outside: nothing, capture given back.
-        {0, 'D', 110, 110, 1, -1, -1, -1},  {-1, 'U', 10, 10, -1, -1, 0, 0},
-        // Action: the first click engages and keeps the capture; outside releases do nothing.
-        {3, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, 1, 1, 1, 1},
-        {-1, 'U', 500, 500, -1, 1, 1, -1},
+        // Push clicked inside: reported; pressed inside, released outside: nothing. The
+        // capture comes back either way.
+        {0, 'D', 110, 110, 1, -1, -1, -1},  {-1, 'U', 110, 110, 0, -1, 0, 1},
+        {0, 'D', 110, 110, 1, -1, -1, -1},  {-1, 'U', 10, 10, -1, -1, 0, 1},
+        // Action: the first click engages and keeps the capture; presses and releases
+        // outside do nothing.
+        {3, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, 1, 1, 1, 2},
+        {-1, 'D', 500, 500, 1, 1, 1, -1},   {-1, 'U', 500, 500, -1, 1, 1, 2},
         // A second click inside releases it; its press is ignored, the button still pressed.
-        {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, 0, 0, 0, 2},
+        {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, 0, 0, 0, 3},
         // Engaged again, then reset by the host.
         {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, -1, -1},
         {-1, 'R', 0, 0, 0, 0, 0, -1},
         // Pressed, released outside before engaging: back to idle silently.
-        {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 10, 10, 0, -1, -1, 3},
+        {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 10, 10, 0, -1, -1, 4},
         // Latch: the click is reported. Inert: the capture still comes back.
-        {1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, -1, 4},
-        {2, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, 0, 4},
+        {1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, -1, 5},
+        {2, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, 0, 5},
     };
     // clang-format on
     auto expectIf = [](int want, long got, const char* what) {
