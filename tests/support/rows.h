@@ -19,7 +19,7 @@ inline void expectRows(const std::vector<Row>& rows) {
     for (const Row& r : rows) EXPECT_EQ(r.run(), r.expect) << r.call;
 }
 
-// The library takes its texts as char*, and keeps to them.
+// The library takes char* for texts it only reads.
 inline char* cs(const char* s) {
     return const_cast<char*>(s);
 }

@@ -65,6 +65,7 @@ bool screenRect(void* handle, ws::Rect* r);
 // A window's pixel (x, y) from its top-left as the server shows it: 0xRRGGBB, or 0xFFFFFFFF
 // when it cannot be read.
 uint32_t windowPixel(void* handle, int x, int y);
+// A pixel's 8-bit channels; near() when each is within tol.
 struct Rgb {
     int r, g, b;
     bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
