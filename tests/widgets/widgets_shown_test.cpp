@@ -63,7 +63,7 @@ class PaintedButton : public ZUButton {
 
 class LookTest : public DrawSuite<800, 600> {
   protected:
-    ZUWindow root;
+    Recorder root;                                // counts its render passes
     std::vector<std::unique_ptr<ZUWindow>> kids;  // after root: destroyed first
 
     void SetUp() override {
@@ -267,19 +267,9 @@ TEST_F(LookTest, TabHoverLastsOneRenderPass) {
     EXPECT_EQ(after.rgba, draw().rgba);
 }
 
-// A running GUI: a repaint request renders the tree at once.
-class SliderRepaint : public DrawSuite<400, 160> {
-  protected:
-    Recorder root;
-    ZUSlider slider;
-    void SetUp() override {
-        ZuRECT all{0, 0, kW, kH}, r{20, 20, 200, 30};
-        ASSERT_EQ(root.CreateZUWindow(cs("root"), 2, 1, 0, &all, nullptr), 0);
-        ASSERT_EQ(slider.CreateZUWindow(cs(""), 2, 1, 0, &r, &root), 0);
-    }
-};
-
-TEST_F(SliderRepaint, SettersRepaintOnlyOnChangeAndNotDuringADrag) {
+// A repaint request renders the tree at once.
+TEST_F(LookTest, SliderSettersRepaintOnlyOnChangeAndNotDuringADrag) {
+    auto& slider = add<ZUSlider>({20, 20, 200, 30});
     struct Step {
         const char* what;
         void (*call)(ZUSlider&);
