@@ -50,6 +50,17 @@ class WidgetTest : public ::testing::Test {
     }
 };
 
+// One widget under the host: the host, then the widget.
+template <class W>
+class ChildTest : public WidgetTest {
+  protected:
+    W widget;
+    void makeChild(ZuRECT r) {
+        WidgetTest::SetUp();
+        make(widget, r, "");
+    }
+};
+
 TEST_F(WidgetTest, BaseClassLifecycle) {
     ZUWindow parentless, orphan, panel, child;
     ZuRECT cr{10, 10, 20, 20};
