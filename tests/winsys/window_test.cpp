@@ -193,6 +193,9 @@ TEST_F(WindowTest, GeometryShowHideChildrenAndRefusedHandles) {
         if (r.message == WM_DESTROY) destroyed.push_back(r.window);
     EXPECT_EQ(destroyed, (std::vector<ws::Window*>{c, w}));
     EXPECT_FALSE(post(w, WM_USER, 0, 0)) << "a window posted to after its end is not there";
+    // The post made before the end went with the window: nothing names it once it is freed.
+    ZuMSG left{};
+    EXPECT_EQ(getMessageTimeout(&left, 20), -3) << left.message;
 
     // Null handles, and a window id that never was ours or never existed on the server, are
     // refused quietly.
