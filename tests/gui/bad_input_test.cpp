@@ -20,10 +20,6 @@ using namespace zu::test;
 
 namespace {
 
-char* cs(const char* s) {
-    return const_cast<char*>(s);
-}
-
 // A buffer with guard bytes after the part a call may write.
 struct Guarded {
     std::vector<char> bytes;
@@ -139,17 +135,16 @@ TEST(BadInput, NodeTextsOfEveryLengthAreCutAt263) {
         ASSERT_EQ(ZUSetWindowText(n, cs(text.c_str()), 0), 0);
         EXPECT_EQ(std::string(n->text), kept) << len;
         // Sizes: positive ones bound the copy, the rest trust the caller with 264 bytes.
-        const struct {
-            int size;
-            size_t allowed;
-        } sizes[] = {{1, 1},         {2, 2},   {100, 100}, {264, 264},    {10000, 264},
-                     {INT_MAX, 264}, {0, 264}, {-1, 264},  {INT_MIN, 264}};
-        for (auto s : sizes) {
-            Guarded out(s.allowed);
-            ASSERT_EQ(ZUGetWindowText(n, out.data(), s.size), 0);
-            EXPECT_TRUE(out.guardsIntact()) << len << " size " << s.size;
-            EXPECT_EQ(std::string(out.data()), kept.substr(0, s.allowed - 1))
-                << len << " size " << s.size;
+        // The size given and the bytes it allows.
+        const std::pair<int, size_t> sizes[] = {{1, 1},     {2, 2},       {100, 100},
+                                                {264, 264}, {10000, 264}, {INT_MAX, 264},
+                                                {0, 264},   {-1, 264},    {INT_MIN, 264}};
+        for (auto [size, allowed] : sizes) {
+            Guarded out(allowed);
+            ASSERT_EQ(ZUGetWindowText(n, out.data(), size), 0);
+            EXPECT_TRUE(out.guardsIntact()) << len << " size " << size;
+            EXPECT_EQ(std::string(out.data()), kept.substr(0, allowed - 1))
+                << len << " size " << size;
         }
     }
     ZUDestroyWindow(root);

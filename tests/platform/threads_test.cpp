@@ -1,3 +1,5 @@
+// Threads (priority, affinity, exit codes, termination, suspension) and the objects they
+// wait on: events, semaphores, mutexes, named objects and bad handles.
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <sched.h>
@@ -7,15 +9,22 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "support/rows.h"
 #include "zugui/platform.h"
 
 namespace {
 
+using zu::test::expectRows;
 using Clock = std::chrono::steady_clock;
+
+long long msSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
 
 struct Seen {
     bool ran = false;
@@ -64,17 +73,14 @@ bool canRaisePriority() {
 TEST(Threads, PriorityAndAffinityAreInPlaceBeforeTheRoutineRuns) {
     const int base = getpriority(PRIO_PROCESS, static_cast<id_t>(getpid()));
     const bool raise = canRaisePriority();
-    struct Case {
-        int priority;
-        int niceDelta;  // expected when the system allows it
-    } cases[] = {{1, 0}, {4, 0}, {-7, 0}, {0, 10}, {2, -5}};
-    for (auto c : cases) {
-        Seen seen = runRecorded(c.priority, -1);
+    // Priorities and the nice value each gives where the system allows it.
+    for (auto [priority, niceDelta] : {std::pair{1, 0}, {4, 0}, {-7, 0}, {0, 10}, {2, -5}}) {
+        Seen seen = runRecorded(priority, -1);
         ASSERT_TRUE(seen.ran);
-        int expected = std::clamp(base + c.niceDelta, -20, 19);
+        int expected = std::clamp(base + niceDelta, -20, 19);
         if (expected < base && !raise) expected = base;
-        EXPECT_EQ(seen.nice, expected) << "priority " << c.priority;
-        EXPECT_EQ(seen.policy, SCHED_OTHER) << "priority " << c.priority;
+        EXPECT_EQ(seen.nice, expected) << "priority " << priority;
+        EXPECT_EQ(seen.policy, SCHED_OTHER) << "priority " << priority;
     }
 
     Seen critical = runRecorded(3, -1);
@@ -128,7 +134,7 @@ TEST(Threads, ExitCodeIs259WhileRunningThenTheResultAndBadHandlesAreRefused) {
     void* t = ZuCreateThread(waitThenReturn, &g, 0, 1, -1, nullptr);
     unsigned code = 0;
     // clang-format off
-    zu::test::expectRows({
+    expectRows({
         ROW(ZuGetExitCodeThread(t, &code), 0),  ROW(code, 259),
         ROW(ZuWaitForEvent(t, 30), -2),  // still running
         AFTER(ZuSetEvent(g.release), ZuWaitForEvent(t, 5000), 0),
@@ -150,7 +156,7 @@ TEST(Threads, ExitCodeIs259WhileRunningThenTheResultAndBadHandlesAreRefused) {
     int local = 0;
     for (void* bad : {static_cast<void*>(nullptr), t, event, static_cast<void*>(&local)}) {
         // clang-format off
-        zu::test::expectRows({
+        expectRows({
             ROW(ZuGetExitCodeThread(bad, &code), -2),  ROW(ZuTerminateThread(bad, 1), -2),
             ROW(ZuSuspendThread(bad), -2),             ROW(ZuResumeThread(bad), -2),
             ROW(bad == event ? 10000 : ZuCloseThread(bad), 10000),
@@ -198,9 +204,9 @@ TEST(Threads, TerminateEndsAThreadAtItsSafePointWithTheCode) {
         EXPECT_EQ(ZuTerminateThread(t, 1234), 0);
         EXPECT_EQ(ZuWaitForEvent(t, 5000), 0);
         EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << "woken, not waited out";
-        EXPECT_EQ(exitCode(t), 1234);
-        EXPECT_FALSE(g.pastExit.load());
-        EXPECT_TRUE(g.destroyed.load()) << "the terminated thread's stack was unwound";
+        // The code, and the stack unwound short of the routine's end.
+        EXPECT_EQ(std::tuple(exitCode(t), g.pastExit.load(), g.destroyed.load()),
+                  std::tuple(1234, false, true));
         EXPECT_EQ(ZuTerminateThread(t, 5), 0);
         EXPECT_EQ(exitCode(t), 1234) << "an ended thread keeps its code";
         ZuCloseThread(t);
@@ -254,6 +260,179 @@ TEST(Threads, SuspendedThreadPausesAtItsNextSafePointUntilResumed) {
     k.stop = true;
     EXPECT_EQ(ZuWaitForEvent(t, 5000), 0);
     ZuCloseThread(t);
+}
+
+TEST(Events, ManualStaysSignalledAutoLetsOneWaitThrough) {
+    struct Case {
+        unsigned char manual, initial;
+        std::vector<int> polls;  // results of successive ZuWaitForEvent(e, 0) after a set
+    } cases[] = {
+        {0, 0, {0, -2, -2}},
+        {1, 0, {0, 0, 0}},
+        {0, 1, {0, -2, -2}},  // the first poll takes the initial signal
+        {1, 1, {0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        void* e = ZuCreateEvent(c.manual, c.initial, nullptr);
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(ZuWaitForEvent(e, 0), c.initial ? 0 : -2);
+        EXPECT_EQ(ZuSetEvent(e), 0);
+        EXPECT_EQ(ZuSetEvent(e), 0);  // setting twice does not count twice
+        for (int expected : c.polls) EXPECT_EQ(ZuWaitForEvent(e, 0), expected) << int(c.manual);
+        EXPECT_EQ(ZuResetEvent(e), 0);
+        EXPECT_EQ(ZuWaitForEvent(e, 0), -2);
+        EXPECT_EQ(ZuCloseEvent(e), 0);
+    }
+}
+
+TEST(Events, AutoResetReleasesOneWaiterPerSetManualResetEveryWaiter) {
+    for (unsigned char manual : {0, 1}) {
+        void* e = ZuCreateEvent(manual, 0, nullptr);
+        std::atomic<int> through{0};
+        std::vector<std::thread> waiters;
+        for (int i = 0; i < 4; ++i)
+            waiters.emplace_back([&] {
+                if (ZuWaitForEvent(e, manual ? -1 : 3000) == 0) through.fetch_add(1);
+            });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(through.load(), 0);
+        for (int set = 1; set <= (manual ? 1 : 4); ++set) {
+            ZuSetEvent(e);
+            const int want = manual ? 4 : set;
+            auto start = Clock::now();
+            while (through.load() < want && msSince(start) < 2000) std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            EXPECT_EQ(through.load(), want) << int(manual);
+        }
+        for (auto& w : waiters) w.join();
+        ZuCloseEvent(e);
+    }
+}
+
+TEST(Waits, TimeOutAfterTheTimeGivenWithTheCodeOfABrokenHandle) {
+    void* e = ZuCreateEvent(0, 0, nullptr);
+    auto start = Clock::now();
+    EXPECT_EQ(ZuWaitForEvent(e, 60), -2);
+    long long waited = msSince(start);
+    EXPECT_GE(waited, 60);
+    EXPECT_LT(waited, 1000);
+
+    start = Clock::now();
+    EXPECT_EQ(ZuWaitForEvent(e, 0), -2);
+    EXPECT_LT(msSince(start), 50) << "a poll does not wait";
+
+    // Negative time-outs other than -1 are refused at once and consume nothing.
+    ZuSetEvent(e);
+    start = Clock::now();
+    EXPECT_EQ(ZuWaitForEvent(e, -5), -2);
+    EXPECT_LT(msSince(start), 50);
+    EXPECT_EQ(ZuWaitForEvent(e, 0), 0);
+    ZuCloseEvent(e);
+}
+
+TEST(Semaphores, CountBetweenZeroAndMaximum) {
+    void* s = ZuCreateSemaphore(2, 3, nullptr);
+    ASSERT_NE(s, nullptr);
+    auto take = [&] { return ZuWaitForSemaphore(s, 0); };
+    auto give = [&] { return ZuReleaseSemaphore(s); };
+    // clang-format off
+    expectRows({
+        ROW(take(), 0),  ROW(take(), 0),  ROW(take(), -2),
+        ROW(give(), 0),  ROW(give(), 0),  ROW(give(), 0),  ROW(give(), -2),  // beyond the maximum
+        ROW(take(), 0),  ROW(take(), 0),  ROW(take(), 0),  ROW(take(), -2),
+        ROW(ZuCloseSemaphore(s), 0),
+    });
+    // clang-format on
+    for (auto [initial, maximum] : {std::pair{0, 0}, {-1, 3}, {4, 3}, {1, -1}})
+        EXPECT_EQ(ZuCreateSemaphore(initial, maximum, nullptr), nullptr) << initial << maximum;
+}
+
+TEST(Mutex, IsABinarySemaphoreAnyThreadMayRelease) {
+    void* m = ZuMutexCreate();
+    ASSERT_NE(m, nullptr);
+    const auto start = Clock::now();
+    int fromOther = 1;
+    // clang-format off
+    expectRows({
+        ROW(ZuMutexRelease(m), -2),  // free already
+        ROW(ZuMutexWait(m, 0), 0),
+        ROW(ZuMutexWait(m, 0), -2),  // held, even by the same thread, and not waited for
+        ROW(msSince(start) < 50, 1),
+        AFTER(std::thread([&] { fromOther = ZuMutexRelease(m); }).join(), fromOther, 0),
+        ROW(ZuMutexWait(m, 0), 0),   ROW(ZuMutexRelease(m), 0),  ROW(ZuMutexRelease(m), -2),
+        ROW(ZuMutexWait(m, 0), 0),   // the failed release left the count at 1
+        ROW(ZuMutexWait(m, 0), -2),  ROW(ZuMutexClose(m), 0),
+    });
+    // clang-format on
+}
+
+TEST(Mutex, GuardsACounterAcrossThreads) {
+    void* m = ZuMutexCreate();
+    long counter = 0;  // plain: only the mutex orders the increments
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 5000; ++i) {
+                ASSERT_EQ(ZuMutexWait(m, -1), 0);
+                ++counter;
+                ASSERT_EQ(ZuMutexRelease(m), 0);
+            }
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(counter, 20000);
+    ZuMutexClose(m);
+}
+
+TEST(NamedObjects, SameNameSharesStateUntilTheLastHandleCloses) {
+    void* a = ZuCreateEvent(1, 0, "zu-test-shared");
+    void* b = ZuCreateEvent(0, 1, "zu-test-shared");  // initial state of the live one holds
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    void* fresh = nullptr;
+    void* s1 = ZuCreateSemaphore(0, 5, "zu-test-sem");
+    void* s2 = ZuCreateSemaphore(0, 5, "zu-test-sem");
+    // clang-format off
+    expectRows({
+        ROW(a != b, 1),  ROW(ZuWaitForEvent(b, 0), -2),
+        AFTER(ZuSetEvent(a), ZuWaitForEvent(b, 0), 0),
+        ROW(ZuWaitForEvent(b, 0), 0),  // manual reset, as created first
+        ROW(ZuCloseEvent(a), 0),
+        AFTER(ZuResetEvent(b), ZuWaitForEvent(b, 0), -2),  // still alive through b
+        ROW(ZuCreateSemaphore(1, 1, "zu-test-shared") != nullptr, 0),  // the name is an event's
+        ROW(ZuCloseEvent(b), 0),
+        // A new object after the last close.
+        AFTER(fresh = ZuCreateEvent(0, 1, "zu-test-shared"), ZuWaitForEvent(fresh, 0), 0),
+        ROW(ZuWaitForEvent(fresh, 0), -2),  ROW(ZuCloseEvent(fresh), 0),
+        AFTER(ZuReleaseSemaphore(s1), ZuWaitForSemaphore(s2, 0), 0),
+        ROW(ZuWaitForSemaphore(s1, 0), -2),
+        ROW(ZuCloseSemaphore(s1), 0),  ROW(ZuCloseSemaphore(s2), 0),
+        ROW(ZuCreateEvent(0, 0, std::string(261, 'n').c_str()) != nullptr, 0),  // name too long
+    });
+    // clang-format on
+}
+
+TEST(Handles, BadHandlesAreAnsweredNotFollowed) {
+    void* closed = ZuCreateEvent(1, 1, nullptr);
+    ZuCloseEvent(closed);
+    int local = 0;
+    void* mutex = ZuMutexCreate();
+    void* event = ZuCreateEvent(1, 1, nullptr);
+    void* bad[] = {nullptr, closed, &local, reinterpret_cast<void*>(uintptr_t{1})};
+    for (void* h : bad) {
+        // clang-format off
+        expectRows({
+            ROW(ZuSetEvent(h), -2),  ROW(ZuResetEvent(h), -2),  ROW(ZuWaitForEvent(h, 0), -2),
+            ROW(ZuWaitForEvent(h, -1), -2),  // never waits on a bad handle
+            ROW(ZuReleaseSemaphore(h), -2), ROW(ZuMutexRelease(h), -2),
+            ROW(ZuCloseEvent(h), 10000),    ROW(ZuMutexClose(h), 10000),
+        });
+        // clang-format on
+    }
+    // A handle of another kind is refused by the kind-specific operations.
+    // The close operation is shared by all kinds.
+    EXPECT_EQ((std::tuple{ZuSetEvent(mutex), ZuReleaseSemaphore(event), ZuCloseEvent(mutex),
+                          ZuMutexClose(event)}),
+              std::tuple(-2, -2, 0, 0));
 }
 
 }  // namespace

@@ -21,13 +21,8 @@ namespace ws = zu::ws;
 
 namespace {
 
-struct Rgb {
-    int r, g, b;
-};
-Rgb screenPixel(void* window, int cx, int cy) {
-    const uint32_t v = windowPixel(window, cx, cy);
-    return v == 0xFFFFFFFF ? Rgb{-1, -1, -1} : Rgb{int(v >> 16), int(v >> 8 & 255), int(v & 255)};
-}
+// A highlighted row (scheme colour 31) and a plain one (30).
+constexpr Rgb kHighlight{26, 26, 26}, kRow{51, 51, 64};
 
 class PopupTest : public GuiFixture {
   protected:
@@ -37,8 +32,7 @@ class PopupTest : public GuiFixture {
         GuiFixture::SetUp();
         if (HasFatalFailure()) return;
         heard().clear();
-        ASSERT_EQ(ZUInitGUI(100, 50, 800, 600, nullptr, const_cast<char*>("popups"),
-                            const_cast<char*>("zugui.ico"), nullptr, 0),
+        ASSERT_EQ(ZUInitGUI(100, 50, 800, 600, nullptr, cs("popups"), cs("zugui.ico"), nullptr, 0),
                   0);
         root = makeNode("root", nullptr, {0, 0, 800, 600});  // its user data: itself at (0, 0)
         makeNode("child", root, {100, 100, 200, 100});
@@ -53,37 +47,27 @@ class PopupTest : public GuiFixture {
     }
 };
 
-void expectNear(Rgb got, float r, float g, float b, int tolerance = 2) {
-    EXPECT_NEAR(got.r, r * 255, tolerance);
-    EXPECT_NEAR(got.g, g * 255, tolerance);
-    EXPECT_NEAR(got.b, b * 255, tolerance);
-}
-
-char* items4[] = {const_cast<char*>("First"), const_cast<char*>("Second"),
-                  const_cast<char*>("Third"), const_cast<char*>("Fourth")};
+char* items4[] = {cs("First"), cs("Second"), cs("Third"), cs("Fourth")};
 
 TEST_F(PopupTest, HideGivesTheRowUnderThePointer) {
+    // Four 20-pixel rows from screen y 300: the first pixel of each row belongs to it. Left of
+    // the popup, with no items, or with a null list (drawn: the background only) no row.
     struct Case {
-        int screenY;
+        int x, y, count;
+        char** items;
         int row;
-    };
-    // Four 20-pixel rows from screen y 300: the first pixel of each row belongs to it.
-    const Case cases[] = {{305, 0}, {300, 0}, {319, 0}, {320, 1}, {379, 3}, {380, -1}, {299, -1}};
+    } const cases[] = {{150, 305, 4, items4, 0},  {150, 300, 4, items4, 0},
+                       {150, 319, 4, items4, 0},  {150, 320, 4, items4, 1},
+                       {150, 379, 4, items4, 3},  {150, 380, 4, items4, -1},
+                       {150, 299, 4, items4, -1}, {99, 310, 4, items4, -1},
+                       {150, 310, 0, items4, -1}, {150, 310, 4, nullptr, -1}};
     for (const Case& k : cases) {
-        SCOPED_TRACE(k.screenY);
-        ASSERT_EQ(ZUShowCombo(100, 300, 120, 80, 4, items4), 0);
-        pointerAt(150, k.screenY);
+        SCOPED_TRACE(testing::Message() << k.x << "," << k.y << " " << k.count);
+        ASSERT_EQ(ZUShowCombo(100, 300, 120, 80, k.count, k.items), 0);
+        pointerAt(k.x, k.y);
+        ZURenderComboGUI();
         EXPECT_EQ(ZUHideCombo(), k.row);
     }
-    pointerAt(99, 310);  // left of the popup
-    ZUShowCombo(100, 300, 120, 80, 4, items4);
-    EXPECT_EQ(ZUHideCombo(), -1);
-    pointerAt(150, 310);
-    ZUShowCombo(100, 300, 120, 80, 0, items4);  // no items: nothing to pick
-    EXPECT_EQ(ZUHideCombo(), -1);
-    ZUShowCombo(100, 300, 120, 80, 4, nullptr);
-    ZURenderComboGUI();  // a null list draws the background only
-    EXPECT_EQ(ZUHideCombo(), -1);
 }
 
 TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
@@ -102,11 +86,11 @@ TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
     // The highlight moves only when drawn again.
     pointerAt(150, 305);
     pumpFor(30);
-    expectNear(screenPixel(popup, 115, 2 * 20 + 3), 0.1f, 0.1f, 0.1f);
+    EXPECT_EQ(windowRgb(popup, 115, 2 * 20 + 3), kHighlight);
     ZURenderComboGUI();
     pumpFor(30);
-    expectNear(screenPixel(popup, 115, 3), 0.1f, 0.1f, 0.1f);
-    expectNear(screenPixel(popup, 115, 2 * 20 + 3), 0.2f, 0.2f, 0.25f);
+    EXPECT_EQ(std::pair(windowRgb(popup, 115, 3), windowRgb(popup, 115, 2 * 20 + 3)),
+              std::pair(kHighlight, kRow));
     EXPECT_EQ(ZUHideCombo(), 0);
     ASSERT_TRUE(pumpUntil([&] { return !viewable(popup); }));
 
@@ -115,14 +99,14 @@ TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
     pointerAt(400, 400);
     ZURenderComboGUI();
     pumpFor(50);
-    for (int cy : {3, 23, 37}) expectNear(screenPixel(popup, 115, cy), 0.2f, 0.2f, 0.25f);
+    for (int cy : {3, 23, 37}) EXPECT_EQ(windowRgb(popup, 115, cy), kRow) << cy;
     ZUHideCombo();
 }
 
 TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTextsAndTakesItsSizeAndPlace) {
     void* boxWindow = ws::nativeHandle(zu::detail::messageBoxWindow());
     ASSERT_NE(boxWindow, nullptr);
-    ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), const_cast<char*>("Message")), 0);
+    ASSERT_EQ(ZUShowMB(cs("Title"), cs("Message")), 0);
     ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
     pumpFor(100);
     // The bar, the frame, the title in the bar and the message in the middle.
@@ -130,39 +114,34 @@ TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTextsAndTakesItsSizeAndPlace) {
                          ZUGUI_SOURCE_DIR "/tests/popups/data/message_box.png");
     ZUHideMB();
 
+    // Centred over the root, measured from its user-data node at (0, 0), or without one over
+    // the main window all the same (the same place here). Overlong texts are cut.
     struct Case {
         size_t length;
         int width;
-    };
-    for (const Case k : {Case{30, 256}, Case{31, 360}, Case{0, 256}}) {
+        bool userData;
+    } const cases[] = {{30, 256, true}, {31, 360, true}, {0, 256, true}, {10000, 360, false}};
+    for (const Case& k : cases) {
         SCOPED_TRACE(k.length);
         std::string message(k.length, 'm');
-        ASSERT_EQ(ZUShowMB(const_cast<char*>("Title"), message.data()), 0);
+        root->userData = k.userData ? root : nullptr;
+        ASSERT_EQ(ZUShowMB(k.userData ? cs("Title") : message.data(), message.data()), 0);
         ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
         ws::Rect r;
         ASSERT_TRUE(screenRect(boxWindow, &r));
-        // Centred over the root, measured from its user-data node at (0, 0).
         EXPECT_EQ(std::tuple(r.left, r.top, r.width(), r.height()),
                   std::tuple(100 + 400 - k.width / 2, 50 + 600 - 300 - 50, k.width, 100));
         EXPECT_TRUE(gui().mbShown.load());
         EXPECT_EQ(ZUHideMB(), 1);
         EXPECT_FALSE(gui().mbShown.load());
     }
-    // No user-data node: centred over the main window all the same. Overlong texts are cut.
-    root->userData = nullptr;
-    std::string huge(10000, 'x');
-    ASSERT_EQ(ZUShowMB(huge.data(), huge.data()), 0);
-    ws::Rect r;
-    ASSERT_TRUE(screenRect(boxWindow, &r));
-    EXPECT_EQ(std::pair(r.left, r.top), std::pair(100 + 400 - 180, 50 + 300 - 50));
-    ZUHideMB();
     root->userData = root;
 }
 
 TEST_F(PopupTest, MessageBoxBlocksMainInputUntilClickedAway) {
     ZUStartGUI();
     void* boxWindow = ws::nativeHandle(zu::detail::messageBoxWindow());
-    ASSERT_EQ(ZUShowMB(const_cast<char*>("Wait"), const_cast<char*>("Input is blocked")), 0);
+    ASSERT_EQ(ZUShowMB(cs("Wait"), cs("Input is blocked")), 0);
     ASSERT_TRUE(pumpUntil([&] { return viewable(boxWindow); }));
     // A click on the child (GUI 150, 150: screen 250, 500) reaches no node.
     x.moveTo(250, 500);

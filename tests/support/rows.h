@@ -19,6 +19,11 @@ inline void expectRows(const std::vector<Row>& rows) {
     for (const Row& r : rows) EXPECT_EQ(r.run(), r.expect) << r.call;
 }
 
+// The library takes char* for texts it only reads.
+inline char* cs(const char* s) {
+    return const_cast<char*>(s);
+}
+
 }  // namespace zu::test
 
 // clang-format off

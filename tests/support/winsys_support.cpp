@@ -47,7 +47,9 @@ void pumpFor(int ms) {
     pumpUntil([] { return false; }, ms);
 }
 
-TestDisplay::TestDisplay() { dpy = XOpenDisplay(nullptr); }
+TestDisplay::TestDisplay() {
+    dpy = XOpenDisplay(nullptr);
+}
 TestDisplay::~TestDisplay() {
     if (dpy) XCloseDisplay(dpy);
 }
@@ -71,7 +73,9 @@ void TestDisplay::tap(KeySym sym) {
     key(sym, true);
     key(sym, false);
 }
-void TestDisplay::sync() { XSync(dpy, False); }
+void TestDisplay::sync() {
+    XSync(dpy, False);
+}
 
 namespace {
 Display* queryDisplay() {
@@ -122,6 +126,11 @@ uint32_t windowPixel(void* handle, int x, int y) {
     const uint32_t v = XGetPixel(img, 0, 0) & 0xFFFFFF;
     XDestroyImage(img);
     return v;
+}
+
+Rgb windowRgb(void* handle, int x, int y) {
+    const uint32_t v = windowPixel(handle, x, y);
+    return v == 0xFFFFFFFF ? Rgb{-1, -1, -1} : Rgb{int(v >> 16), int(v >> 8 & 255), int(v & 255)};
 }
 
 Capture windowCapture(void* handle) {

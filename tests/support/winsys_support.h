@@ -6,8 +6,10 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,19 @@ bool screenRect(void* handle, ws::Rect* r);
 // A window's pixel (x, y) from its top-left as the server shows it: 0xRRGGBB, or 0xFFFFFFFF
 // when it cannot be read.
 uint32_t windowPixel(void* handle, int x, int y);
+// A pixel's 8-bit channels; near() when each is within tol.
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+inline std::ostream& operator<<(std::ostream& os, const Rgb& c) {
+    return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+inline bool near(const Rgb& a, const Rgb& b, int tol) {
+    return std::abs(a.r - b.r) <= tol && std::abs(a.g - b.g) <= tol && std::abs(a.b - b.b) <= tol;
+}
+// The same pixel as channels, all -1 when it cannot be read.
+Rgb windowRgb(void* handle, int x, int y);
 // The whole window as the server shows it, bottom row first as GL reads; empty when it
 // cannot be read.
 Capture windowCapture(void* handle);

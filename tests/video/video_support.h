@@ -25,17 +25,6 @@
 
 namespace zu::test {
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-inline std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-    return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-inline bool near(const Rgb& a, const Rgb& b, int tol) {
-    return std::abs(a.r - b.r) <= tol && std::abs(a.g - b.g) <= tol && std::abs(a.b - b.b) <= tol;
-}
-
 // Window pixel (x, y), y counted upwards as OpenGL does, in the buffer the next
 // presentation will show (Mesa keeps its content across a swap).
 inline Rgb pending(int x, int y) {
@@ -108,9 +97,7 @@ class VideoTest : public GuiFixture {
     void SetUp() override {
         GuiFixture::SetUp();
         if (HasFatalFailure()) return;
-        ASSERT_EQ(ZUInitGUI(0, 0, kGuiW, kGuiH, nullptr, const_cast<char*>("video test"), nullptr,
-                            nullptr, 0),
-                  0);
+        ASSERT_EQ(ZUInitGUI(0, 0, kGuiW, kGuiH, nullptr, cs("video test"), nullptr, nullptr, 0), 0);
         root = makeNode("root", nullptr, {0, 0, kGuiW, kGuiH});
         ZUStartGUI();
         heard().clear();
@@ -125,7 +112,7 @@ class VideoTest : public GuiFixture {
     ZUVideoWindowNode* makeVideo(int w, int h) {
         winW = w, winH = h;
         ZuRECT r{kVx, kVy, w, h};
-        ZUVideoWindowNode* v = ZUCreateVideoWindow(root, const_cast<char*>("video"), &r, 0);
+        ZUVideoWindowNode* v = ZUCreateVideoWindow(root, cs("video"), &r, 0);
         if (!v) return nullptr;
         ZUShowVideoWindow(v, 1);
         pumpUntil([&] { return ZUIsVideoWindowVisible(v) == 1; });
@@ -133,11 +120,7 @@ class VideoTest : public GuiFixture {
         return v;
     }
     // Window pixel (x, y), y counted upwards as OpenGL does, as the window shows it.
-    Rgb shown(int px, int py) {
-        const uint32_t v = windowPixel(video->window, px, winH - 1 - py);
-        return v == 0xFFFFFFFF ? Rgb{-1, -1, -1}
-                               : Rgb{int(v >> 16), int(v >> 8 & 255), int(v & 255)};
-    }
+    Rgb shown(int px, int py) { return windowRgb(video->window, px, winH - 1 - py); }
     void openVideo(int w, int h) {
         video = makeVideo(w, h);
         ASSERT_NE(video, nullptr);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gui/gui_state.h"
+#include "support/rows.h"
 #include "zugui/widgets.h"
 
 namespace zu::test {
@@ -44,24 +45,6 @@ struct Recorder : ZUWindow {
     }
 };
 
-// One widget under a recording parent of 800 x 600, without a GUI.
-template <class W>
-class ChildTest : public ::testing::Test {
-  protected:
-    Recorder host;
-    W widget;
-    void makeChild(ZuRECT r) {
-        ASSERT_EQ(detail::gui().root, nullptr);
-        ZuRECT all{0, 0, 800, 600};
-        ASSERT_EQ(host.CreateZUWindow(const_cast<char*>("host"), 2, 1, 0, &all, nullptr), 0);
-        ASSERT_EQ(widget.CreateZUWindow(const_cast<char*>(""), 0, 1, 0, &r, &host), 0);
-    }
-    void TearDown() override { ZUReleaseMouse(); }
-};
-
-inline char* cs(const char* s) {
-    return const_cast<char*>(s);
-}
 inline std::string textOf(ZUWindow& w) {
     char buf[264] = {};
     w.GetWindowZUText(buf, 256);

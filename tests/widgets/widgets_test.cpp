@@ -1,15 +1,29 @@
 // The widget classes' message behaviour, through ReceiveZUMessage and through the node
 // callback: captures, notifications, latching and check values, the action button's cycle,
-// tab hover and the text field's editing.
+// tab hover, the text field's editing, the slider's pointer mapping and refused setters, the
+// scroll's children, the colour picker's picks (hue plane, brightness bar, the gap between
+// them), the wheel's colours and handles, and the number field: timecode arithmetic (display,
+// normalisation, entry and their round trips), drag positions, the in-place editor's keys
+// and notifications. Their looks are the widget pages' reference images.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "gui/gui_state.h"
 #include "support/rows.h"
 #include "widget_host.h"
+#include "widgets/color_math.h"
+#include "widgets/number_math.h"
 
 using namespace zu::test;
+using namespace zu::widgets;
 using zu::detail::gui;
 
 namespace {
@@ -36,6 +50,17 @@ class WidgetTest : public ::testing::Test {
     }
 };
 
+// One widget under the host: the host, then the widget.
+template <class W>
+class ChildTest : public WidgetTest {
+  protected:
+    W widget;
+    void makeChild(ZuRECT r) {
+        WidgetTest::SetUp();
+        make(widget, r, "");
+    }
+};
+
 TEST_F(WidgetTest, BaseClassLifecycle) {
     ZUWindow parentless, orphan, panel, child;
     ZuRECT cr{10, 10, 20, 20};
@@ -55,8 +80,7 @@ TEST_F(WidgetTest, BaseClassLifecycle) {
     Recorder other;
     panel.SendZUMessage(&other, ZUM_CLICKED, 7, 0, &panel, nullptr);
     ASSERT_EQ(other.heard.size(), 1u);
-    EXPECT_EQ(other.heard[0].a, 7);
-    EXPECT_TRUE(host.heard.empty());
+    EXPECT_EQ(std::pair(other.heard[0].a, host.heard.empty()), std::pair(7, true));
 
     // Destroying the panel's node takes the child's node too.
     EXPECT_EQ(panel.DestroyZUWindow(), 0);
@@ -134,9 +158,8 @@ TEST_F(WidgetTest, ButtonsAndCheckBoxesReportClicksReleasedInside) {
         send(box, ZUM_LBUTTONDOWN, 105, 205);
         send(box, ZUM_LBUTTONUP, 105, 205);
         ASSERT_EQ(host.count(ZUM_CLICKED), 1u);
-        EXPECT_EQ(host.heard[0].a, before ? 0 : 1);
-        EXPECT_EQ(box.GetZUCheck(), before);
-        EXPECT_EQ(box.pressed, 0);
+        EXPECT_EQ(std::tuple(host.heard[0].a, box.GetZUCheck(), box.pressed),
+                  std::tuple(before ? 0 : 1, before, 0));
     }
     box.SetZUCheck(5);
     EXPECT_EQ(box.GetZUCheck(), 1);
@@ -154,21 +177,24 @@ TEST_F(WidgetTest, PictureButtonBehaviours) {
     };
     // clang-format off
     const Step steps[] = {
-        // Push pressed inside, released outside: nothing, capture given back.
-        {0, 'D', 110, 110, 1, -1, -1, -1},  {-1, 'U', 10, 10, -1, -1, 0, 0},
-        // Action: the first click engages and keeps the capture; outside releases do nothing.
-        {3, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, 1, 1, 1, 1},
-        {-1, 'U', 500, 500, -1, 1, 1, -1},
+        // Push clicked inside: reported; pressed inside, released outside: nothing. The
+        // capture comes back either way.
+        {0, 'D', 110, 110, 1, -1, -1, -1},  {-1, 'U', 110, 110, 0, -1, 0, 1},
+        {0, 'D', 110, 110, 1, -1, -1, -1},  {-1, 'U', 10, 10, -1, -1, 0, 1},
+        // Action: the first click engages and keeps the capture; presses and releases
+        // outside do nothing.
+        {3, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, 1, 1, 1, 2},
+        {-1, 'D', 500, 500, 1, 1, 1, -1},   {-1, 'U', 500, 500, -1, 1, 1, 2},
         // A second click inside releases it; its press is ignored, the button still pressed.
-        {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, 0, 0, 0, 2},
+        {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, 0, 0, 0, 3},
         // Engaged again, then reset by the host.
         {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, -1, -1},
         {-1, 'R', 0, 0, 0, 0, 0, -1},
         // Pressed, released outside before engaging: back to idle silently.
-        {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 10, 10, 0, -1, -1, 3},
+        {-1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 10, 10, 0, -1, -1, 4},
         // Latch: the click is reported. Inert: the capture still comes back.
-        {1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, -1, 4},
-        {2, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, 0, 4},
+        {1, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, -1, 5},
+        {2, 'D', 110, 110, -1, -1, -1, -1}, {-1, 'U', 110, 110, -1, -1, 0, 5},
     };
     // clang-format on
     auto expectIf = [](int want, long got, const char* what) {
@@ -228,20 +254,22 @@ TEST_F(WidgetTest, TabsReportClicksAndTheMiniTabHovers) {
     }
     EXPECT_EQ(host.count(ZUM_CLICKED), 2u);
 
-    EXPECT_EQ(tab.DestroyZUWindow(), -2);
-    EXPECT_EQ(tab.GetZUWndHandle(), nullptr);
-    EXPECT_EQ(tab.DestroyZUWindow(), -2);
+    // The tabs answer -2 whatever happened: destroyed and forgotten, then nothing to destroy.
+    EXPECT_EQ((std::tuple{tab.DestroyZUWindow(), tab.GetZUWndHandle(), tab.DestroyZUWindow()}),
+              std::tuple(-2, nullptr, -2));
 }
 
-// Key input to a text field: a character, or -1 with a virtual key.
+// Input to a text field: a character, or -1 with a virtual key; or a press at (ch, vk).
 struct Key {
     int ch, vk;
+    unsigned msg = ZUM_KEY;
 };
 constexpr Key chr(char c) {
     return {static_cast<unsigned char>(c), 0};
 }
 constexpr Key kLeft{-1, 37}, kRight{-1, 39}, kBack{-1, 8}, kDel{-1, 46}, kEnter{-1, 13},
     kEsc{-1, 27}, kHome{-1, 0x24}, kEnd{-1, 0x23};
+constexpr Key kClickAway{500, 500, ZUM_LBUTTONDOWN}, kRightClick{110, 110, ZUM_RBUTTONDOWN};
 // With Shift or Control held, as the capture node hears them.
 constexpr Key shift(Key k) {
     return {k.ch, k.vk | ZU_KEY_SHIFT};
@@ -255,7 +283,7 @@ struct EditCase {
     bool punct, digits, space;
     std::vector<Key> keys;
     const char* after;
-    int caret;
+    int caret;  // -1: not checked
     size_t entered;
 };
 
@@ -284,6 +312,8 @@ TEST_F(WidgetTest, TextFieldEditsFiltersCommitsAndCancels) {
         {"a selection makes room at the limit", "abcde", 5, true, false, true, {shift(kLeft), chr('f')}, "abcdf", 5, 0},
         {"delete still empties", "abc", 0, true, false, true, {shift(kLeft), kDel}, "", 0, 0},
         {"enter with shift still commits", "ab", 0, true, false, true, {shift(kEnter)}, "ab", 2, 1},
+        {"a click anywhere commits, keys after it do nothing", "old", 0, true, false, true, {chr('!'), kClickAway, chr('x')}, "old!", -1, 1},
+        {"a right click cancels without a word", "old", 0, true, false, true, {chr('?'), kRightClick}, "old", -1, 0},
     };
     // clang-format on
     for (const EditCase& k : cases) {
@@ -296,38 +326,24 @@ TEST_F(WidgetTest, TextFieldEditsFiltersCommitsAndCancels) {
         send(t, ZUM_LBUTTONDOWN, 110, 110);
         ASSERT_TRUE(t.editing);
         EXPECT_EQ(gui().capture, t.GetZUWndHandle());
-        for (const Key& key : k.keys) send(t, ZUM_KEY, key.ch, key.vk);
+        for (const Key& key : k.keys) send(t, key.msg, key.ch, key.vk);
         EXPECT_EQ(textOf(t), k.after);
-        EXPECT_EQ(t.caret, k.caret);
+        if (k.caret >= 0) {
+            EXPECT_EQ(t.caret, k.caret);
+        }
         EXPECT_EQ(host.count(ZUM_TEXTENTERED), k.entered);
+        // An edit ended gives the capture back and keeps no saved text.
+        EXPECT_EQ(std::pair(gui().capture, t.savedText == nullptr),
+                  std::pair(t.editing ? t.GetZUWndHandle() : nullptr, !t.editing));
         t.DestroyZUWindow();
         ZUReleaseMouse();
     }
 }
 
-TEST_F(WidgetTest, TextFieldClicksCommitCancelAndCopy) {
+TEST_F(WidgetTest, TextFieldCopiesOwnTheirSavedText) {
     ZUText t;
-    make(t, {100, 100, 200, 24}, "old");
-    send(t, ZUM_KEY, 'x', 0);  // not editing: ignored
-    EXPECT_EQ(textOf(t), "old");
-    // Click, type, click again (anywhere): committed with one notification.
+    make(t, {100, 100, 200, 24}, "old!");
     send(t, ZUM_LBUTTONDOWN, 110, 110);
-    send(t, ZUM_KEY, '!', 0);
-    send(t, ZUM_LBUTTONDOWN, 500, 500);
-    EXPECT_FALSE(t.editing);
-    EXPECT_EQ(t.savedText, nullptr);
-    EXPECT_EQ(gui().capture, nullptr);
-    EXPECT_EQ(host.count(ZUM_TEXTENTERED), 1u);
-    EXPECT_EQ(textOf(t), "old!");
-    // A right click cancels without a word.
-    send(t, ZUM_LBUTTONDOWN, 110, 110);
-    send(t, ZUM_KEY, '?', 0);
-    send(t, ZUM_RBUTTONDOWN, 110, 110);
-    EXPECT_EQ(textOf(t), "old!");
-    EXPECT_EQ(host.count(ZUM_TEXTENTERED), 1u);
-
-    send(t, ZUM_LBUTTONDOWN, 110, 110);
-    // A copy owns its saved text.
     {
         ZUText copy(t);
         ASSERT_NE(copy.savedText, nullptr);
@@ -412,11 +428,8 @@ TEST_F(WidgetTest, HotTextsReportRowsClicksAndDoubleClicks) {
     make(list, {300, 100, 100, 90});
     for (int i = 0; i < 3; ++i) list.InsertZUItem(-1, cs("row"), false);
     EXPECT_TRUE(list.GetZUWndHandle()->lDblClk);
-    struct RowCase {
-        int y, row;
-    };
-    for (RowCase k : {RowCase{175, 0}, {160, 0}, {159, 1}, {130, 1}, {129, 2}, {105, 2}})
-        EXPECT_EQ(list.RowAt(k.y), k.row) << k.y;
+    for (auto [y, row] : {std::pair{175, 0}, {160, 0}, {159, 1}, {130, 1}, {129, 2}, {105, 2}})
+        EXPECT_EQ(list.RowAt(y), row) << y;
     // Press, release inside, double click on the same row; then a double click elsewhere.
     send(list, ZUM_LBUTTONDOWN, 310, 175);
     send(list, ZUM_LBUTTONUP, 310, 175);
@@ -440,6 +453,717 @@ TEST_F(WidgetTest, HotTextsReportRowsClicksAndDoubleClicks) {
     send(hot, ZUM_LBUTTONUP, 110, 305);
     EXPECT_EQ(host.count(ZUM_CLICKED), 1u);
     EXPECT_EQ(gui().capture, nullptr);
+}
+
+class SliderInput : public ChildTest<ZUSlider> {
+  protected:
+    ZUSlider& slider = widget;
+    void SetUp() override { makeChild({50, 10, 200, 20}); }
+    void send(unsigned msg, int x) { slider.ReceiveZUMessage(msg, x, 15, nullptr, nullptr); }
+};
+
+TEST_F(SliderInput, PointerMapsToTheRangeWithClamping) {
+    struct Case {
+        int rx, width, min, max, x, pos;
+    };
+    const Case cases[] = {
+        {50, 200, 0, 100, 150, 50},
+        {50, 200, 0, 100, 10, 0},  // left of the slider
+        {50, 200, 0, 100, 400, 100},
+        {50, 200, 0, 100, 51, 0},  // truncated, not rounded
+        {0, 100, -50, -10, 25, -40},
+        {0, 100, 7, 7, 60, 7},
+        {0, 100, INT_MIN, INT_MAX, 50, -1},  // the whole int range without overflow
+        {0, 100, INT_MIN, INT_MAX, 100, INT_MAX},
+        {0, 0, 3, 9, 50, 3},  // no width: the minimum
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x);
+        ZuRECT r{c.rx, 10, c.width, 20};
+        slider.ResizeZUWindow(&r, 0);
+        slider.SetZUSliderRange(c.min, c.max, false);
+        host.heard.clear();
+        send(ZUM_LBUTTONDOWN, c.x);
+        send(ZUM_MOUSEMOVE, c.x);
+        send(ZUM_LBUTTONUP, c.x);
+        ASSERT_EQ(host.heard.size(), 3u);
+        for (auto& h : host.heard) EXPECT_EQ(h.a, c.pos);
+    }
+}
+
+TEST_F(SliderInput, PressDragReleaseNotifyAndHoldTheCapture) {
+    slider.SetZUSliderRange(0, 100, false);
+    send(ZUM_MOUSEMOVE, 100);  // not held: nothing
+    send(ZUM_LBUTTONUP, 100);
+    EXPECT_TRUE(host.heard.empty());
+    send(ZUM_LBUTTONDOWN, 100);
+    EXPECT_EQ(gui().capture, slider.node);
+    send(ZUM_LBUTTONDOWN, 200);  // ignored while held
+    send(ZUM_MOUSEMOVE, 150);
+    send(ZUM_MOUSEMOVE, 170);
+    send(ZUM_LBUTTONUP, 250);
+    EXPECT_EQ(gui().capture, nullptr);
+    std::vector<std::tuple<unsigned, int, void*>> got;
+    for (auto& h : host.heard) got.emplace_back(h.msg, h.a, h.p);
+    EXPECT_EQ(got,
+              (std::vector<std::tuple<unsigned, int, void*>>{{ZUM_SLIDERPRESS, 25, &slider},
+                                                             {ZUM_SLIDERDRAG, 50, &slider},
+                                                             {ZUM_SLIDERDRAG, 60, &slider},
+                                                             {ZUM_SLIDERRELEASE, 100, &slider}}));
+    EXPECT_EQ(slider.GetZUSliderPos(), 0);  // the parent decides
+}
+
+TEST_F(SliderInput, SettersRefuseBadValues) {
+    // clang-format off
+    expectRows({
+        AFTER((slider.SetZUSliderType(1, false), slider.SetZUSliderType(2, false)), slider.GetZUSliderType(), 1),
+        AFTER(slider.SetZUSliderType(-1, false), slider.GetZUSliderType(), 1),
+        AFTER((slider.SetZUSliderRange(0, 10, false), slider.SetZUSliderRange(5, 1, false)),
+              slider.minimum == 0 && slider.maximum == 10, 1),
+        AFTER((slider.SetZUSliderSubRange(2, 4, false), slider.SetZUSliderSubRange(4, 2, false)),
+              slider.subStart == 2 && slider.subEnd == 4, 1),
+        ROW(slider.PutZUSliderPos(10, false), 0),
+        AFTER((slider.PutZUSliderPos(11, false), slider.PutZUSliderPos(-1, false)), slider.GetZUSliderPos(), 10),
+        AFTER(slider.SetZUSliderRange(0, 5, false), slider.GetZUSliderPos(), 10),  // the position stays outside
+    });
+    // clang-format on
+}
+
+TEST_F(WidgetTest, ScrollButtonsAreTheScrollsChildrenAndGoWithIt) {
+    ZUScroll scroll;
+    ZuRECT r{40, 100, 300, 50};
+    make(scroll, r);
+    EXPECT_EQ(scroll.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), -2);
+    // Where the buttons lie is the widget pages' reference images; here whose they are.
+    EXPECT_EQ(std::tuple(scroll.startButton.GetZUParent(), scroll.startButton.node->parent,
+                         scroll.endButton.node->parent, scroll.endButton.IsVisible()),
+              std::tuple(&scroll, scroll.node, scroll.node, 1));
+
+    // A click on a button reaches the scroll, which passes nothing on.
+    scroll.endButton.ReceiveZUMessage(ZUM_LBUTTONDOWN, 310, 110, nullptr, nullptr);
+    scroll.endButton.ReceiveZUMessage(ZUM_LBUTTONUP, 310, 110, nullptr, nullptr);
+    EXPECT_TRUE(host.heard.empty());
+
+    // Taken down alone, then made again and taken down with its parent: every object
+    // forgets its node.
+    auto nodes = [&] {
+        return std::tuple(scroll.node, scroll.startButton.node, scroll.endButton.node);
+    };
+    const auto none = std::tuple<ZUWindowNode*, ZUWindowNode*, ZUWindowNode*>();
+    EXPECT_EQ(scroll.DestroyZUWindow(), 0);
+    EXPECT_EQ((std::tuple{nodes(), host.node->childCount, scroll.DestroyZUWindow()}),
+              std::tuple(none, 0u, 0));
+    ASSERT_EQ(scroll.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), 0);
+    host.DestroyZUWindow();
+    EXPECT_EQ(nodes(), none);
+}
+
+constexpr float kQ = 3.142857f / 2;
+
+void expectColour(const ZuFCOLOR& c, float r, float g, float b, float a = 1) {
+    EXPECT_NEAR(c.red, r, 1e-4);
+    EXPECT_NEAR(c.green, g, 1e-4);
+    EXPECT_NEAR(c.blue, b, 1e-4);
+    EXPECT_NEAR(c.alpha, a, 1e-6);
+}
+
+TEST(ColorMath, HueStripSegments) {
+    struct Case {
+        float t, r, g, b;
+    };
+    const Case cases[] = {
+        {128, 1, 0.5f, 0},  {384, 0.5f, 1, 0},  {640, 0, 1, 0.5f},        {896, 0, 0.5f, 1},
+        {1152, 0.5f, 0, 1}, {1408, 1, 0, 0.5f}, {1535, 1, 0, 1.0f / 256},
+    };
+    for (const Case& c : cases) {
+        const Rgb3 h = pickerHue(c.t);
+        EXPECT_FLOAT_EQ(h.r, c.r) << c.t;
+        EXPECT_FLOAT_EQ(h.g, c.g) << c.t;
+        EXPECT_FLOAT_EQ(h.b, c.b) << c.t;
+    }
+}
+
+TEST(ColorMath, WheelIsContinuousAllRound) {
+    const Rgb3 top = wheelColour(0), red = wheelColour(256), green = wheelColour(512);
+    EXPECT_FLOAT_EQ(top.b, 1);
+    EXPECT_NEAR(red.r, 1, 1e-5);
+    EXPECT_NEAR(green.g, 1, 1e-5);
+    for (int k = 0; k < 768; ++k) {
+        const Rgb3 a = wheelColour(k), b = wheelColour((k + 1) % 768);
+        ASSERT_LT(std::fabs(a.r - b.r) + std::fabs(a.g - b.g) + std::fabs(a.b - b.b), 0.013f) << k;
+        ASSERT_GE(std::min({a.r, a.g, a.b}), -0.001f) << k;
+    }
+    // The drawn circle's index: 0 at the top, growing clockwise, 361 wrapping round.
+    EXPECT_EQ(std::tuple(wheelIndexAt(0), wheelIndexAt(120), wheelIndexAt(359), wheelIndexAt(360)),
+              std::tuple(0, 256, 765, 0));
+}
+
+class Picker : public ChildTest<ZUColorPicker> {
+  protected:
+    ZUColorPicker& picker = widget;
+    void SetUp() override { makeChild({0, 0, 138, 100}); }
+    void TearDown() override {
+        for (auto& h : host.heard) EXPECT_EQ(h.a, 0);  // a pick carries no value
+        ChildTest::TearDown();
+    }
+    ZuFCOLOR clickAt(int x, int y) {
+        picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, x, y, nullptr, nullptr);
+        picker.ReceiveZUMessage(ZUM_LBUTTONUP, x, y, nullptr, nullptr);
+        ZuFCOLOR c{};
+        picker.GetZUColorPicker(&c);
+        return c;
+    }
+};
+
+TEST_F(Picker, PlaneBarAndGap) {
+    struct Case {
+        int x, y;
+        float r, g, b;
+        int notes;  // notifications: down and up each pick
+    };
+    const Case cases[] = {
+        {50, 100, 0, 1, 1, 2},        // t = 768: cyan at full saturation
+        {50, 0, 1, 1, 1, 2},          // white at the bottom
+        {25, 50, 1, 1, 0.5f, 2},      // t = 384 halfway to white
+        {90, 100, 1, 0, 0.6f, 2},     // t = 1382.4, in the last segment
+        {50, 150, 0, 0.5f, 0.5f, 2},  // above it while held: the fade runs on past the hue
+        {50, -60, 1, 1, 1, 2},        // below it: white
+        {99, 100, 1, 1, 1, 0},        // the gap: x + L = 99 ...
+        {104, 100, 1, 1, 1, 0},       // ... to x + L + 5
+        {137, 100, 1, 1, 1, 0},       // right of the bar
+        {-1, 50, 1, 1, 1, 0},         // left of the plane
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        // Start each case from white at full brightness.
+        picker.red = picker.green = picker.blue = 1;
+        const int markX = picker.markX;
+        host.heard.clear();
+        expectColour(clickAt(c.x, c.y), c.r, c.g, c.b);
+        EXPECT_EQ(host.messages(), std::vector<unsigned>(size_t(c.notes), ZUM_COLORCHANGED));
+        EXPECT_EQ(picker.markX, c.notes ? c.x : markX);
+    }
+
+    // The bar sets the brightness and leaves the colour and the mark alone.
+    clickAt(75, 100);
+    const int mx = picker.markX, my = picker.markY;
+    expectColour(clickAt(120, 50), 0.25f, 0, 0.5f);
+    EXPECT_EQ(std::tuple(picker.brightness, picker.markX, picker.markY), std::tuple(0.5f, mx, my));
+    expectColour(clickAt(105, 130), 0.5f, 0, 1);  // clamped to 1
+    expectColour(clickAt(136, -10), 0, 0, 0);     // clamped to 0
+    ZuFCOLOR ignored{0.1f, 0.2f, 0.3f, 0.4f};
+    EXPECT_EQ(picker.SetZUColorPicker(&ignored), 0);
+    EXPECT_FLOAT_EQ(picker.brightness, 0);
+}
+
+TEST_F(Picker, DragPicksUntilReleased) {
+    EXPECT_EQ(std::pair(picker.markX, picker.markY), std::pair(0, 0));  // the rectangle's corner
+    picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 100, nullptr, nullptr);  // not held
+    EXPECT_TRUE(host.heard.empty());
+    picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, 10, 100, nullptr, nullptr);
+    EXPECT_EQ(gui().capture, picker.node);
+    picker.ReceiveZUMessage(ZUM_LBUTTONDOWN, 20, 100, nullptr, nullptr);  // ignored while held
+    picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 101, 100, nullptr, nullptr);   // the gap
+    picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 90, nullptr, nullptr);
+    EXPECT_EQ(std::pair(picker.markX, picker.markY), std::pair(50, 90));
+    picker.ReceiveZUMessage(ZUM_LBUTTONUP, 60, 80, nullptr, nullptr);
+    EXPECT_EQ(gui().capture, nullptr);
+    picker.ReceiveZUMessage(ZUM_MOUSEMOVE, 50, 100, nullptr, nullptr);
+    EXPECT_EQ(std::pair(host.heard.size(), picker.markX), std::pair(size_t(3), 60));
+
+    // Without a parent nothing is picked.
+    ZUColorPicker alone;
+    ZuRECT r{0, 0, 138, 100};
+    ASSERT_EQ(alone.CreateZUWindow(cs(""), 0, 1, 0, &r, nullptr), -2);
+    ASSERT_EQ(alone.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), 0);
+    alone.parent = nullptr;
+    alone.ReceiveZUMessage(ZUM_LBUTTONDOWN, 50, 100, nullptr, nullptr);
+    alone.ReceiveZUMessage(ZUM_LBUTTONUP, 50, 100, nullptr, nullptr);
+    ZuFCOLOR c{};
+    alone.GetZUColorPicker(&c);
+    expectColour(c, 1, 1, 1);
+}
+
+TEST_F(WidgetTest, WheelTypeHandlesAndColours) {
+    ZUColorWheel wheel;
+    ZuRECT r{100, 50, 201, 100};
+    make(wheel, r);
+    // Handles start at the centre; positions are whole pixels, so compared exactly.
+    auto at = [](float x, float y) { return std::pair(x, y); };
+    EXPECT_EQ(at(wheel.centreX, wheel.centreY), at(200, 100));
+    for (auto& h : wheel.handles) EXPECT_EQ(at(h.x, h.y), at(200, 100));
+    EXPECT_EQ(wheel.CreateZUWindow(cs(""), 0, 1, 0, &r, &host), -2);
+
+    for (auto [type, result] :
+         {std::pair{3, 3}, std::pair{7, 0}, std::pair{2, 2}, std::pair{-1, 0}, std::pair{1, 1}}) {
+        wheel.SetColorWheelType(type);
+        EXPECT_EQ(wheel.wheelType, result) << type;
+    }
+
+    // The mouse moves handle 0 whatever the type, and only while held.
+    wheel.ReceiveZUMessage(ZUM_MOUSEMOVE, 1, 2, nullptr, nullptr);
+    EXPECT_FLOAT_EQ(wheel.handles[0].x, 200);
+    wheel.ReceiveZUMessage(ZUM_LBUTTONDOWN, 150, 80, nullptr, nullptr);
+    EXPECT_EQ(gui().capture, wheel.node);
+    EXPECT_FLOAT_EQ(wheel.handles[0].x, 150);
+    wheel.ReceiveZUMessage(ZUM_MOUSEMOVE, 160, 90, nullptr, nullptr);
+    wheel.ReceiveZUMessage(ZUM_LBUTTONUP, 170, 95, nullptr, nullptr);
+    EXPECT_EQ(gui().capture, nullptr);
+    wheel.ReceiveZUMessage(ZUM_MOUSEMOVE, 1, 2, nullptr, nullptr);
+    EXPECT_EQ(at(wheel.handles[0].x, wheel.handles[0].y), at(170, 95));
+    EXPECT_EQ(wheel.handles[1].x, 200);
+    EXPECT_TRUE(host.heard.empty());
+    // A hidden wheel keeps its handles.
+    wheel.ShowZUWindow(0, 0);
+    wheel.ReceiveZUMessage(ZUM_LBUTTONDOWN, 10, 10, nullptr, nullptr);
+    wheel.ReceiveZUMessage(ZUM_LBUTTONUP, 10, 10, nullptr, nullptr);
+    EXPECT_FLOAT_EQ(wheel.handles[0].x, 170);
+    wheel.ShowZUWindow(1, 0);
+
+    // A single reset clears the type's handle, a full one all four.
+    wheel.ResetColors(0);
+    EXPECT_EQ(at(wheel.handles[1].x, wheel.handles[0].x), at(0, 170));
+    wheel.ResetColors(1);
+    for (auto& h : wheel.handles) EXPECT_FLOAT_EQ(std::fabs(h.x) + std::fabs(h.y), 0);
+
+    // Colours read the handle as a vector from the origin, scaled by |x| + |y|.
+    struct Case {
+        float x, y;
+        Rgb3 colour;
+    };
+    const Case cases[] = {
+        {10, 0, {10 * std::sin(0.75f * kQ), 0, 10 * std::cos(0.75f * kQ)}},  // k = 192
+        {0, 0, {0, 0, 0}},
+        {0, 4, {4 * std::sin(2 / 256.0f * kQ), 0, 4 * std::cos(2 / 256.0f * kQ)}},  // k = 2
+        // Lower left, 225 degrees clockwise from the top, reads k = 477 (22/7 for pi)...
+        {-3, -3, {6 * std::cos(221 / 256.0f * kQ), 6 * std::sin(221 / 256.0f * kQ), 0}},
+        // ... and lower right, 135 degrees, k = 285.
+        {3, -3, {6 * std::cos(29 / 256.0f * kQ), 6 * std::sin(29 / 256.0f * kQ), 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        wheel.handles[2] = {c.x, c.y};
+        float rr = -1, gg = -1, bb = -1;
+        EXPECT_EQ(wheel.GetColorWheelColor(2, &rr, &gg, &bb), 0);
+        EXPECT_NEAR(rr, c.colour.r, 1e-4);
+        EXPECT_NEAR(gg, c.colour.g, 1e-4);
+        EXPECT_NEAR(bb, c.colour.b, 1e-4);
+    }
+    float rr = -1, gg = -1, bb = -1;
+    wheel.handles[0] = {50, 50};
+    wheel.GetColorWheelColor(9, &rr, &gg, &bb);  // no such handle: the point (0, 0)
+    EXPECT_EQ(rr + gg + bb, 0);
+}
+
+TEST(NumberTimecode, DisplayConversion) {
+    struct Case {
+        int num, den;
+        bool drop;
+        int frames;
+        const char* text;
+    };
+    const Case cases[] = {
+        {30000, 1001, true, 1799, "00;00;59;29"},
+        {30000, 1001, true, 1800, "00;01;00;02"},
+        {30000, 1001, true, 17982, "00;10;00;00"},
+        {30000, 1001, true, 107892, "01;00;00;00"},
+        {30000, 1001, true, -1800, "-00;01;00;02"},
+        {30000, 1001, true, 24 * 107892, "23;00;00;00"},  // hours stop at 23
+        {30000, 1001, true, INT_MAX, "23;00;42;19"},      // the count past a day, in 64 bits
+        {30000, 1000, false, 1800, "00:01:00:00"},
+        {25000, 1000, false, 2160000, "23:00:00:00"},
+        {25000, 1001, false, 25, "00:00:01:00"},
+        {25000, 1000, false, INT_MIN, "-23:55:45:23"},
+        {24000, 1001, true, 1800, "00:01:15:00"},  // drop frame only at 30 frames
+        {24000, 1001, false, 87869, "01:01:01:05"},
+        {15000, 1000, false, 48, "00:00:02:00"},
+        {50000, 1000, false, 3, "00:00:00:02"},
+        {60000, 1001, true, 3601, "00;01;00;03"},
+        {48000, 1000, true, -5, "00:00:00:00"},
+        {30000, 1002, false, 30, "00:00:00:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.num) + "/" + std::to_string(c.den) + " frame " +
+                     std::to_string(c.frames));
+        char out[kTimecodeSize];
+        framesToTimecode(c.frames, c.num, c.den, c.drop, out);
+        EXPECT_STREQ(out, c.text);
+    }
+}
+
+TEST(NumberTimecode, NormalisationOfTypedText) {
+    struct Case {
+        const char* typed;
+        int num, den;
+        bool drop;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"1234", 30000, 1001, false, "00:00:12:24"},
+        {"10000", 30000, 1001, true, "00;01;00;02"},
+        {nullptr, 25000, 1000, false, "00:00:00:00"},
+        {"-5", 25000, 1000, false, "-00:00:00:05"},
+        {"99999999", 24000, 1001, false, "23:59:59:23"},
+        {"99999999", 25000, 1000, false, "23:59:59:24"},
+        {"99999999", 30000, 1001, false, "23:59:59:29"},
+        {"123456789", 24000, 1000, false, "12:34:56:23"},  // first eight digits
+        {"1:2:3:4", 30000, 1001, false, "00:00:12:24"},    // separators carry no meaning
+        {"35000000", 30000, 1001, false, "23:00:00:00"},
+        {"19595929", 30000, 1001, false, "19:59:59:29"},
+        {"00900000", 30000, 1001, false, "00:50:00:00"},
+        {"00:00:90:00", 30000, 1001, false, "00:00:50:00"},
+        {"00;10;00;00", 30000, 1001, true, "00;10;00;00"},
+        {"00:21:00:01", 30000, 1001, true, "00;21;00;02"},
+        {"00;01;01;00", 30000, 1001, true, "00;01;01;00"},
+        {"00;01;00;10", 30000, 1001, true, "00;01;00;10"},
+        {"10000", 30000, 1001, false, "00:01:00:00"},
+        {"10000", 24000, 1001, true, "00:01:00:00"},  // drop frame only in the 30 class
+        {"29", 50000, 1000, false, "00:00:00:24"},
+        {"29", 50000, 1001, false, "00:00:00:29"},  // 1001 puts 50000 in the 30 class
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed ? c.typed : "(null)") + " at " + std::to_string(c.num));
+        char out[kTimecodeSize];
+        normalizeTimecode(c.typed, c.num, c.den, c.drop, out);
+        EXPECT_STREQ(out, c.text);
+    }
+}
+
+TEST(NumberTimecode, EntryOfNormalisedText) {
+    struct Case {
+        const char* text;
+        int num, den;
+        bool drop;
+        int frames;
+    };
+    const Case cases[] = {
+        {"00:00:01:00", 25000, 1001, false, 0},  // displayed, but not entered
+        {"00:00:01:00", 15000, 1000, false, 0}, {"00:00:01:00", 50000, 1001, false, 0},
+        {"00:01", 25000, 1000, false, 1500},  // a short text reads the fields it has
+        {nullptr, 25000, 1000, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text ? c.text : "(null)") + " at " + std::to_string(c.num));
+        EXPECT_EQ(timecodeToFrames(c.text, c.num, c.den, c.drop), c.frames);
+    }
+}
+
+struct Rate {
+    int num, den;
+    bool drop;
+    int fps;   // frames per second of the count
+    int step;  // 2 where the display halves the count
+};
+// The rate tables take 1000 and 1001 alike at 24, 30 and 60 frames: each class once.
+const Rate kRoundTripRates[] = {
+    {24000, 1001, false, 24, 1}, {25000, 1000, false, 25, 1}, {30000, 1000, false, 30, 1},
+    {30000, 1001, true, 30, 1},  {50000, 1000, false, 50, 2}, {60000, 1001, false, 60, 2},
+    {60000, 1000, true, 60, 2},
+};
+
+TEST(NumberTimecode, EveryFrameOfADayAndEveryNormalisedTextComeBack) {
+    for (const Rate& r : kRoundTripRates) {
+        SCOPED_TRACE(std::to_string(r.num) + "/" + std::to_string(r.den) + (r.drop ? " DF" : ""));
+        // A day at this rate: drop frame counts 2 frames fewer in 54 minutes of each 60.
+        const int day = r.drop ? 24 * 6 * 17982 * r.step : 24 * 3600 * r.fps;
+        char text[kTimecodeSize], norm[kTimecodeSize];
+        for (int f = -200 * r.step; f < day; f += r.step) {
+            framesToTimecode(f, r.num, r.den, r.drop, text);
+            normalizeTimecode(text, r.num, r.den, r.drop, norm);
+            ASSERT_STREQ(norm, text) << f;
+            ASSERT_EQ(timecodeToFrames(norm, r.num, r.den, r.drop), f) << text;
+        }
+        // And every normalised text of some hours comes back through its frames.
+        const int shownFps = r.fps / r.step;
+        char typed[24], back[kTimecodeSize];
+        for (int hh : {0, 1, 9, 10, 23})
+            for (int mm = 0; mm < 60; ++mm)
+                for (int ss = 0; ss < 60; ++ss)
+                    for (int ff = 0; ff < shownFps; ++ff) {
+                        std::snprintf(typed, sizeof typed, "%s%02d%02d%02d%02d",
+                                      (ff + ss) % 7 == 3 ? "-" : "", hh, mm, ss, ff);
+                        normalizeTimecode(typed, r.num, r.den, r.drop, norm);
+                        const int f = timecodeToFrames(norm, r.num, r.den, r.drop);
+                        if (f == 0) continue;  // "-00:00:00:00" shows without its sign
+                        framesToTimecode(f, r.num, r.den, r.drop, back);
+                        ASSERT_STREQ(back, norm) << typed;
+                    }
+    }
+}
+
+class NumberField : public ChildTest<ZUNumber> {
+  protected:
+    ZUNumber& field = widget;
+    void SetUp() override { makeChild({0, 0, 200, 20}); }
+    void send(unsigned msg, int a = 0, int b = 0) {
+        field.ReceiveZUMessage(msg, a, b, nullptr, nullptr);
+    }
+    void type(const char* s) {
+        for (; *s; ++s) send(ZUM_KEY, static_cast<unsigned char>(*s));
+    }
+    void vk(int code, int times = 1) {
+        while (times--) send(ZUM_KEY, -1, code);
+    }
+    // Keys, then what the editor shows: '<' Left, '>' Right, '\b' Backspace, '~' Delete, any
+    // other character typed. A null text or a negative caret is not checked.
+    void edit(const char* keys, const char* text, int caret = -1) {
+        static const char kNamed[] = "<>\b~";
+        static const int kCodes[] = {37, 39, 8, 46};
+        for (const char* k = keys; *k; ++k) {
+            const char* named = std::strchr(kNamed, *k);
+            named ? vk(kCodes[named - kNamed]) : send(ZUM_KEY, static_cast<unsigned char>(*k));
+        }
+        if (text) {
+            EXPECT_STREQ(field.editText, text) << keys;
+        }
+        if (caret >= 0) {
+            EXPECT_EQ(field.caret, caret) << keys;
+        }
+    }
+    bool captured() const { return gui().capture == field.node; }
+};
+
+TEST_F(NumberField, SettersRefuseBadValuesAndTheTimecodeTextComesBack) {
+    char buf[32] = "";
+    // clang-format off
+    expectRows({
+        ROW(field.GetZUNumberTC(buf), -1),  // an empty buffer
+        AFTER(std::strcpy(buf, "0123456789012"), field.GetZUNumberTC(buf), -1),  // 13: no timecode
+        AFTER(std::strcpy(buf, "xxxxxxxxxxx"), field.GetZUNumberTC(buf), 0),
+        ROW(std::string(buf) == "00:00:00:00", 1),
+        ROW(field.PutZUNumberTC(cs("-01:02:03:04"), false), 0),
+        ROW(field.GetZUNumberTC(buf), 0),  ROW(std::string(buf) == "-01:02:03:04", 1),
+        ROW(field.PutZUNumberTC(nullptr, false), 0),  // keeps what it had
+        AFTER(field.GetZUNumberTC(buf), std::string(buf) == "-01:02:03:04", 1),
+        AFTER(field.PutZUNumberPos(5, true), field.GetZUNumberPos(), 0),  // a new field's range is [0, 0]
+        AFTER(field.SetZUNumberRange(10, -10, true), field.rangeMin == 0 && field.rangeMax == 0, 1),
+        AFTER((field.SetZUNumberRange(-10, 10, false), field.PutZUNumberPos(7, false)), field.GetZUNumberPos(), 7),
+        AFTER(field.PutZUNumberPos(11, false), field.GetZUNumberPos(), 7),
+        AFTER(field.PutZUNumberPos(-11, false), field.GetZUNumberPos(), 7),
+        AFTER(field.SetZUNumberRange(0, 5, false), field.GetZUNumberPos(), 7),  // not clamped by a new range
+        ROW(field.GetZUNumberType(), 0),
+        AFTER(field.PutZUNumberType(3, 25000, 1000, false), field.GetZUNumberType(), 0),
+        AFTER(field.PutZUNumberType(-1, 25000, 1000, false), field.GetZUNumberType(), 0),
+        ROW(field.rateNum, 30000),
+        AFTER(field.PutZUNumberType(2, 25000, 1000, true), field.GetZUNumberType(), 2),
+        ROW(field.rateNum == 25000 && field.dropFrame, 1),
+    });
+    // clang-format on
+}
+
+TEST_F(NumberField, DragReportsAnchorPlusDistanceFromCentreClamped) {
+    // A new field: range [0, 0] always reports 0.
+    send(ZUM_LBUTTONDOWN, 100, 5);
+    send(ZUM_MOUSEMOVE, 190, 5);
+    send(ZUM_LBUTTONUP, 190, 5);
+    ASSERT_EQ(host.heard.size(), 2u);
+    EXPECT_EQ(host.heard[1].a, 0);
+    host.heard.clear();
+
+    field.SetZUNumberRange(-100, 100, false);
+    field.PutZUNumberPos(10, false);
+    send(ZUM_LBUTTONDOWN, 120, 5);
+    EXPECT_TRUE(captured());
+    EXPECT_TRUE(field.dragging);
+    struct Move {
+        int x, y, reported;
+    };
+    for (Move m : {Move{150, 5, 60}, Move{300, 5, 100}, Move{-500, 5, -100}, Move{100, 400, 10},
+                   Move{99, -40, 9}}) {
+        send(ZUM_MOUSEMOVE, m.x, m.y);
+        ASSERT_FALSE(host.heard.empty());
+        const auto& h = host.heard.back();
+        EXPECT_EQ(std::tuple(h.msg, h.a, h.p), std::tuple(ZUM_VALUECHANGED, m.reported, &field))
+            << m.x;
+    }
+    // The parent stores a value mid-drag; the drag still counts from where it began.
+    field.PutZUNumberPos(60, true);
+    send(ZUM_MOUSEMOVE, 150, 5);
+    EXPECT_EQ(host.heard.back().a, 60);
+    EXPECT_EQ(host.heard.front().msg, ZUM_NUMBERBEGIN);
+    send(ZUM_LBUTTONUP, 150, 5);
+    EXPECT_FALSE(captured());
+    EXPECT_FALSE(field.dragging);
+    const size_t n = host.heard.size();
+    send(ZUM_MOUSEMOVE, 170, 5);  // no drag, no reports; the release itself reported nothing
+    EXPECT_EQ(host.heard.size(), n);
+    EXPECT_EQ(host.messages(),
+              std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED, ZUM_VALUECHANGED,
+                                     ZUM_VALUECHANGED, ZUM_VALUECHANGED, ZUM_VALUECHANGED,
+                                     ZUM_VALUECHANGED}));
+
+    // An odd width puts the centre line at L + W / 2, truncated.
+    ZuRECT odd{10, 0, 201, 20};
+    field.ResizeZUWindow(&odd, 0);
+    field.PutZUNumberPos(0, false);
+    host.heard.clear();
+    send(ZUM_LBUTTONDOWN, 0, 0);
+    send(ZUM_MOUSEMOVE, 111, 0);
+    EXPECT_EQ(host.heard.back().a, 1);
+    send(ZUM_LBUTTONUP, 0, 0);
+
+    // A field that does not scroll ignores the press.
+    field.SetZUScrollable(false);
+    EXPECT_FALSE(field.GetZUScrollable());
+    host.heard.clear();
+    send(ZUM_LBUTTONDOWN, 100, 5);
+    send(ZUM_MOUSEMOVE, 150, 5);
+    EXPECT_TRUE(host.heard.empty());
+    EXPECT_FALSE(captured());
+}
+
+TEST_F(NumberField, DecimalEditingWithCaret) {
+    struct Case {
+        int min, max, pos;
+        std::vector<std::pair<int, int>> keys;  // (character, 0) or (-1, virtual key)
+        int value, caret;
+    };
+    constexpr int L = 37, R = 39, BS = 8, DEL = 46, HOME = 0x24, S = ZU_KEY_SHIFT,
+                  C = ZU_KEY_CONTROL;
+    const Case cases[] = {
+        {0, 1000, 12, {{-1, L}, {'5', 0}}, 152, 2},
+        {0, 1000, 12, {{-1, L}, {'5', 0}, {-1, BS}}, 12, 1},
+        {0, 1000, 12, {{'3', 0}, {'4', 0}}, 1234, 4},
+        {0, 1000, 12, {{-1, L}, {-1, L}, {-1, L}, {'9', 0}}, 912, 1},
+        {0, 1000, 12, {{'x', 0}, {'-', 0}, {':', 0}}, 12, 2},  // "-" needs a negative minimum
+        {-99, 99, 12, {{'-', 0}}, -12, 3},
+        {-99, 99, 12, {{'-', 0}, {'-', 0}}, 12, 2},
+        {-99, 99, 0, {{'-', 0}}, 0, 1},
+        {-99, 99, -5, {{-1, L}, {-1, L}, {'3', 0}}, -35, 2},    // digits stay after the sign
+        {0, 2000000000, 123456789, {{'1', 0}}, 123456789, 9},   // nine characters at most
+        {0, 1000, 12, {{-1, DEL}, {'7', 0}, {'1', 0}}, 71, 2},  // a cleared field starts anew
+        {0, 1000, 5, {{-1, BS}}, 0, 0},
+        {-99, 99, -5, {{-1, BS}}, 0, 1},
+        {0, 1000, 12, {{-1, L}, {-1, L}, {-1, BS}}, 12, 0},
+        {0, 1000, 12, {{-1, R}, {-1, R}}, 12, 2},
+        {0, 1000, 12, {{-1, 65}}, 12, 2},
+        // Selections: typing and Backspace replace them; Home and End move the caret.
+        {0, 9999, 1234, {{-1, L | S}, {-1, L | S}, {'9', 0}}, 129, 3},
+        {0, 9999, 1234, {{-1, HOME}, {-1, R | S}, {-1, BS}}, 234, 0},
+        {0, 9999, 1234, {{-1, L | S}, {'x', 0}}, 1234, 3},
+        {0, 9999, 1234, {{-1, 'A' | C}, {-1, 'X' | C}}, 1234, 4},  // no clipboard to cut to
+    };
+    int i = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(i++);
+        field.SetZUNumberRange(c.min, c.max, false);
+        field.PutZUNumberPos(c.pos, false);
+        send(ZUM_LBUTTONDBLCLK, 10, 10);
+        ASSERT_TRUE(field.editing);
+        for (auto [a, b] : c.keys) send(ZUM_KEY, a, a == -1 ? b : 0);
+        EXPECT_EQ(field.editValue, c.value);
+        EXPECT_EQ(field.caret, c.caret);
+        vk(27);
+        ASSERT_FALSE(field.editing);
+    }
+}
+
+TEST_F(NumberField, EditorNotifiesCommitAndCancel) {
+    field.SetZUNumberRange(0, 100, false);
+    field.PutZUNumberPos(40, false);
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    EXPECT_TRUE(captured());
+    EXPECT_EQ(field.caret, 2);
+    // A second double click does not reopen: it selects the word under it, here all.
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    EXPECT_EQ(std::min(field.anchor, field.caret), 0);
+    EXPECT_EQ(std::max(field.anchor, field.caret), 2);
+    type("999");
+    vk(13);  // clamped to the range
+    ASSERT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED}));
+    EXPECT_EQ(std::tuple(host.heard[1].a, host.heard[1].p), std::tuple(100, &field));
+    EXPECT_FALSE(field.editing);
+    EXPECT_FALSE(captured());
+    EXPECT_EQ(field.GetZUNumberPos(), 40);  // until the parent stores it
+    type("1");                              // keys outside an edit do nothing
+    EXPECT_EQ(field.editValue, 100);
+
+    // A left click anywhere commits; the press that commits starts no drag.
+    host.heard.clear();
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    vk(46);
+    type("7");
+    send(ZUM_LBUTTONDOWN, 700, 500);
+    EXPECT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED}));
+    EXPECT_EQ(host.heard[1].a, 7);
+    EXPECT_FALSE(field.dragging);
+    send(ZUM_LBUTTONUP, 700, 500);
+
+    // Escape and the right button cancel with ZUM_NUMBEREND and no value.
+    for (int how = 0; how < 2; ++how) {
+        host.heard.clear();
+        send(ZUM_LBUTTONDBLCLK, 10, 10);
+        type("5");
+        if (how)
+            send(ZUM_RBUTTONDOWN, 5, 5);
+        else
+            vk(27);
+        EXPECT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_NUMBEREND}));
+        EXPECT_FALSE(field.editing);
+        EXPECT_FALSE(captured());
+    }
+
+    // A double click during a drag opens nothing.
+    host.heard.clear();
+    send(ZUM_LBUTTONDOWN, 100, 5);
+    send(ZUM_LBUTTONDBLCLK, 100, 5);
+    EXPECT_FALSE(field.editing);
+    send(ZUM_LBUTTONUP, 100, 5);
+}
+
+TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
+    field.PutZUNumberType(1, 30000, 1001, true);
+    field.SetZUNumberRange(-100000, 100000, false);
+    field.PutZUNumberPos(1800, false);
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    EXPECT_STREQ(field.editText, "00;01;00;02");
+    EXPECT_EQ(field.caret, 11);
+    // Nothing to sign yet; separators but no other characters are taken.
+    edit("~", "");
+    edit("-", "");
+    edit("1234<<:", "12:34", 3);
+    edit("-", "-12:34", 4);
+    edit("x ", "-12:34");
+    edit("<<<<<<<<<", nullptr, 0);
+    edit(">>>>>>>>>", nullptr, 6);
+    edit("\b", "-12:3");
+    vk(13);  // -00;00;01;23
+    ASSERT_EQ(host.heard.back().msg, ZUM_VALUECHANGED);
+    EXPECT_EQ(host.heard.back().a, -53);
+    EXPECT_EQ(field.GetZUNumberPos(), 1800);
+
+    // Normalised entry, clamped to the range.
+    field.SetZUNumberRange(0, 1000, false);
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    edit("~10000", nullptr);
+    vk(13);
+    EXPECT_EQ(host.heard.back().a, 1000);  // 00;01;00;02 is 1800
+
+    // Twelve characters at most; the sign finds no room in a full text.
+    field.SetZUNumberRange(-10, 1000, false);
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    // A lone sign is cleared by Backspace; the sign before the caret goes.
+    edit("~1234567890123", "123456789012");
+    edit("-", "123456789012");
+    edit("~5-", "-5");
+    edit("\b", "", 0);
+    edit("5-<\b", "5", 0);
+    vk(27);
+
+    // Type 2 hands the parent the normalised text and keeps showing its own.
+    field.PutZUNumberType(2, 30000, 1001, true);
+    field.PutZUNumberTC(cs("01;02;03;04"), false);
+    host.heard.clear();
+    send(ZUM_LBUTTONDBLCLK, 10, 10);
+    EXPECT_STREQ(field.editText, "01;02;03;04");
+    edit("\b9", nullptr);
+    vk(13);
+    ASSERT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED}));
+    EXPECT_EQ(host.heard[1].a, 0);
+    EXPECT_EQ(host.heard[1].text, "01;02;03;09");
+    char buf[16] = "00:00:00:00";
+    field.GetZUNumberTC(buf);
+    EXPECT_STREQ(buf, "01;02;03;04");
 }
 
 }  // namespace

@@ -141,18 +141,14 @@ unsigned buttonBit(unsigned button) {
     return button == 1 ? kModLeft : button == 2 ? kModMiddle : button == 3 ? kModRight : 0;
 }
 
-// Queues an event for the window's owner; false for windows not ours.
+// Queues an event for the window's owner; false for windows not ours. Queued under the
+// state's lock, so that a window destroyed meanwhile takes the event out with it.
 bool deliver(State& s, XWin w, Event e) {
-    std::shared_ptr<Queue> q;
-    {
-        std::lock_guard lock(s.mutex);
-        Window* r = findWindow(s, w);
-        if (!r) return false;
-        q = r->owner;
-        e.window = r;
-    }
-    if (!q) return false;
-    pushEvent(q, e);
+    std::lock_guard lock(s.mutex);
+    Window* r = findWindow(s, w);
+    if (!r || !r->owner) return false;
+    e.window = r;
+    pushEvent(r->owner, e);
     return true;
 }
 
@@ -603,6 +599,15 @@ void pushEvent(const std::shared_ptr<Queue>& q, const Event& e) {
     (void)!write(q->eventFd, &one, sizeof one);
 }
 
+void dropEvents(Queue& q, const Window* w) {
+    std::lock_guard lock(q.mutex);
+    if (std::erase_if(q.events, [w](const Event& e) { return e.window == w; }) &&
+        q.events.empty() && !q.quit) {
+        uint64_t v;
+        (void)!read(q.eventFd, &v, sizeof v);
+    }
+}
+
 }  // namespace zu::ws::x11
 
 namespace zu::ws {
@@ -622,19 +627,15 @@ bool displayLost() {
 bool post(Window* window, unsigned code, uintptr_t a, intptr_t b) {
     State* s = live();
     if (!s || !window) return false;
-    std::shared_ptr<Queue> q;
-    {
-        std::lock_guard lock(s->mutex);
-        if (!s->live.count(window)) return false;
-        q = window->owner;
-    }
-    if (!q) return false;
     Event e;
     e.kind = EventKind::Posted;
     e.window = window;
     e.code = code, e.a = a, e.b = b;
     e.time = static_cast<unsigned>(performanceCounter() / 1000000);
-    pushEvent(q, e);
+    // Under the state's lock, as deliver() queues.
+    std::lock_guard lock(s->mutex);
+    if (!s->live.count(window) || !window->owner) return false;
+    pushEvent(window->owner, e);
     return true;
 }
 

@@ -216,7 +216,6 @@ bool dndHandleSelectionNotify(State& s, const XSelectionEvent& ev) {
     rec->files = parseUriList(text);
     const bool any = !rec->files.empty();
     if (any) {
-        std::shared_ptr<Queue> q;
         Event e;
         e.kind = EventKind::Drop;
         e.drop = rec.get();
@@ -228,11 +227,11 @@ bool dndHandleSelectionNotify(State& s, const XSelectionEvent& ev) {
                 if (r->lastDrop) s.drops.erase(r->lastDrop.get());
                 s.drops.insert(rec.get());
                 r->lastDrop = std::move(rec);
-                q = r->owner;
                 e.window = r;
+                // Under the lock: a window destroyed meanwhile takes the event with it.
+                if (r->owner) pushEvent(r->owner, e);
             }
         }
-        if (q) pushEvent(q, e);
     }
     finish(s, any);
     return true;

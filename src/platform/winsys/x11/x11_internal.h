@@ -104,6 +104,8 @@ State* live();
 
 std::shared_ptr<Queue> currentQueue();
 void pushEvent(const std::shared_ptr<Queue>& q, const Event& e);
+// Takes a window's events out of a queue, before the window is freed.
+void dropEvents(Queue& q, const Window* w);
 // Finds our record of an X window; call with state().mutex held.
 Window* findWindow(State& s, XWin w);
 inline void* toHandle(XWin w) {

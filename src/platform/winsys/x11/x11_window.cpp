@@ -171,15 +171,21 @@ void destroyWindow(Window* window) {
     bool releaseGrab = false;
     const XWin id = window->id;
     for (Window* g : gone) inputMethodForget(g->id);
+    std::vector<std::unique_ptr<Window>> freed;
     {
         std::lock_guard lock(s->mutex);
         for (Window* g : gone) {
             if (s->capture == g->id) s->capture = 0, releaseGrab = true;
             if (g->lastDrop) s->drops.erase(g->lastDrop.get());
             s->live.erase(g);
-            s->windows.erase(g->id);
+            auto node = s->windows.extract(g->id);
+            if (!node.empty()) freed.push_back(std::move(node.mapped()));
         }
     }
+    // Events queued for these windows (posts, input not yet taken) would name them once freed;
+    // nothing queues for them any more now that they are out of the table.
+    for (auto& w : freed)
+        if (w->owner) dropEvents(*w->owner, w.get());
     if (releaseGrab) XUngrabPointer(s->dpy, CurrentTime);
     focusWindowGone(*s, id);
     trapErrors(*s, [&] { XDestroyWindow(s->dpy, id); });

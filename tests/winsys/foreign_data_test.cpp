@@ -1,3 +1,5 @@
+// What other programs hand over as files and bytes: icon and cursor files, the uri-lists of
+// drops, selection texts.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,6 +7,8 @@
 #include <iterator>
 
 #include "platform/winsys/icon_file.h"
+#include "platform/winsys/selection_text.h"
+#include "platform/winsys/uri_list.h"
 #include "support/winsys_support.h"
 
 using namespace zu::ws;
@@ -40,11 +44,9 @@ TEST(IconFile, ShippedFilesDecodeEveryEntryWithMaskAndAlpha) {
     ASSERT_TRUE(readIconFile(zu::test::sourcePath("data/icons/envoycursor.cur").c_str(), &cur));
     EXPECT_TRUE(cur.cursor);
     ASSERT_EQ(cur.entries.size(), 2u);
-    for (const IconEntry& e : cur.entries) {
-        EXPECT_EQ(e.hotX, 1);
-        EXPECT_EQ(e.hotY, 2);
-        EXPECT_EQ(e.argb[0], 0xFF000000u);  // the outline at the tip
-    }
+    // The hot spot, and the outline at the tip.
+    for (const IconEntry& e : cur.entries)
+        EXPECT_EQ(std::tuple(e.hotX, e.hotY, e.argb[0]), std::tuple(1, 2, 0xFF000000u));
 }
 
 TEST(IconFile, MalformedInputIsRefusedWithoutReadingPastTheEnd) {
@@ -77,4 +79,51 @@ TEST(IconFile, MalformedInputIsRefusedWithoutReadingPastTheEnd) {
     memcpy(&bad[off + 4], "\xFF\xFF\xFF\x7F", 4);  // width 0x7FFFFFFF
     ASSERT_TRUE(decodeIconFile(bad.data(), bad.size(), &out));
     EXPECT_EQ(out.entries.size(), 2u);
+}
+
+TEST(UriList, FileUrisBecomeDecodedPathsAndOtherLinesAreSkipped) {
+    const auto files = parseUriList(
+        "# comment\r\n"
+        "file:///tmp/a%20b.mov\r\n"
+        "http://example.com/x\r\n"
+        "\r\n"
+        "file://host/srv/clip.mxf\n"
+        "file:///tmp/caf%C3%A9\n"
+        "file:///tmp/bad%zzescape");
+    EXPECT_EQ(files, (std::vector<std::u16string>{u"/tmp/a b.mov", u"/srv/clip.mxf",
+                                                  u"/tmp/caf\u00e9", u"/tmp/bad%zzescape"}));
+}
+
+TEST(UriList, Utf8ToUtf16HandlesEveryLengthAndReplacesInvalidBytes) {
+    const std::pair<const char*, std::u16string> cases[] = {
+        {"", u""},
+        {"a", u"a"},
+        {"\xC3\xA9", u"\u00e9"},
+        {"\xE2\x82\xAC", u"\u20ac"},
+        {"\xF0\x9F\x8E\xAC", u"\U0001F3AC"},  // a surrogate pair
+        {"\xC0\xAF", u"\uFFFD"},              // overlong
+        {"\xED\xA0\x80", u"\uFFFD"},          // encoded surrogate
+        {"\xE2\x82", u"\uFFFD\uFFFD"},        // truncated at the end
+        {"\xFF", u"\uFFFD"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(utf8ToUtf16(in), out) << in;
+}
+
+TEST(SelectionText, Latin1GoesOutAsUtf8AndComesBackWithTheRestDropped) {
+    const std::pair<const char*, const char*> cases[] = {
+        // clang-format off
+        {"clip 01", "clip 01"},
+        {"caf\xC3\xA9 \xC3\xBF", "caf\xE9 \xFF"},
+        {"a\xE2\x86\x92" "b", "ab"},         // an arrow: outside Latin-1
+        {"\xF0\x9F\x8E\xAC" "c", "c"},       // beyond the BMP
+        {"x\xC0\xAFy\xFF\xE2\x82", "xy"},    // overlong, stray, truncated
+        {"01:02\n03\t04", "01:02\n03\t04"},  // control codes are the field's to drop
+        // clang-format on
+    };
+    for (auto [utf8, latin1] : cases) {
+        EXPECT_EQ(latin1FromUtf8(utf8), latin1) << utf8;
+        // Whatever came in goes out again unchanged.
+        EXPECT_EQ(latin1FromUtf8(utf8FromLatin1(latin1)), latin1);
+    }
+    EXPECT_EQ(latin1FromUtf8(std::string_view("a\0b", 3)), std::string("a\0b", 3));
 }
