@@ -209,15 +209,16 @@ bool cpuHasVbmi();  // byte permutes (AVX-512 VBMI) for unpacking
 // tables made from a matrix are). Component c of a pixel is
 //   X = ky[c] * Y + ku[c] * U + kv[c] * V + d[c],  value = X >> shift,
 // with U, V the chroma indices the terms would be read at. X carries the error bound of
-// the fixed-point form added in: when its fraction is below guard, the integer value might
-// differ from the double formula's, and that pixel is taken from the terms instead. So
-// results always equal the terms formula bit for bit; the guard fires about once per
-// thousand pixels. Red reads no U and blue no V.
+// the fixed-point form added in: when its fraction is below the component's guard, the
+// integer value might differ from the double formula's, and that pixel is taken from the
+// terms instead. So results always equal the terms formula bit for bit; the guards fire
+// a few times per ten thousand pixels. Red reads no U and blue no V.
 struct ArithCoeffs {
     int32_t ky[3], ku[3], kv[3], d[3];  // red, green, blue
     int shift;
-    int32_t guard;      // a power of two
-    int32_t guardMask;  // the fraction's bits from guard up: none set means below guard
+    // Each component has its own guard, a power of two: guardMask[c] holds the fraction's
+    // bits from there up, none set means below the guard.
+    int32_t guardMask[3];
     bool sharedLuma;  // ky equal for the three components
     uint8_t alpha;    // the constant alpha byte
     int8_t slot[4];   // byte of red, green, blue, alpha in a pixel

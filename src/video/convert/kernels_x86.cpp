@@ -458,7 +458,7 @@ namespace {
 
 struct ArithVec {
     __m256i ky[3], ku[3], kv[3], d[3];
-    __m256i mask, guard, alpha, order;
+    __m256i guardMask[3], alpha, order;
     __m128i shift;
 };
 
@@ -470,8 +470,7 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
         v.kv[c] = _mm256_set1_epi32(k.kv[c]);
         v.d[c] = _mm256_set1_epi32(k.d[c]);
     }
-    v.mask = _mm256_set1_epi32((1 << k.shift) - 1);
-    v.guard = _mm256_set1_epi32(k.guard);
+    for (int c = 0; c < 3; ++c) v.guardMask[c] = _mm256_set1_epi32(k.guardMask[c]);
     v.alpha = _mm256_set1_epi32(k.alpha);
     v.shift = _mm_cvtsi32_si128(k.shift);
     v.order =
@@ -493,10 +492,11 @@ __attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m2
                                        _mm256_add_epi32(_mm256_mullo_epi32(u, k.ku[1]), k.d[1]));
     const __m256i b =
         _mm256_add_epi32(_mm256_add_epi32(l2, _mm256_mullo_epi32(u, k.ku[2])), k.d[2]);
-    // Fractions: min over the three is below the guard exactly when one of them is.
-    __m256i f = _mm256_min_epu32(_mm256_and_si256(r, k.mask), _mm256_and_si256(g, k.mask));
-    f = _mm256_min_epu32(f, _mm256_and_si256(b, k.mask));
-    amb = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(k.guard, f)));
+    // Fractions from each guard up: the least of the three is zero exactly when one is.
+    __m256i f =
+        _mm256_min_epu32(_mm256_and_si256(r, k.guardMask[0]), _mm256_and_si256(g, k.guardMask[1]));
+    f = _mm256_min_epu32(f, _mm256_and_si256(b, k.guardMask[2]));
+    amb = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(f, _mm256_setzero_si256())));
     const __m256i rg =
         _mm256_packs_epi32(_mm256_sra_epi32(r, k.shift), _mm256_sra_epi32(g, k.shift));
     const __m256i ba = _mm256_packs_epi32(_mm256_sra_epi32(b, k.shift), k.alpha);
@@ -539,10 +539,12 @@ __attribute__((target("avx2"))) inline void fixPixel(const RgbTerms& t, int y, i
     std::memcpy(out, &w, 4);
 }
 
-// Guarded pixels again from the terms.
-__attribute__((target("avx2"))) void arithFix(const ArithRowArgs& a, int k, int amb0, int amb1) {
-    for (int q = 0; q < 8; ++q) {
-        if (!((amb0 | amb1) >> q & 1)) continue;
+// Guarded pixels again from the terms: bit q of amb0 and amb1 for the first and second
+// pixel of pair k + q. Only the set bits are visited, so the branches stay few.
+__attribute__((target("avx2"))) void arithFix(const ArithRowArgs& a, int k, unsigned amb0,
+                                              unsigned amb1) {
+    for (unsigned m = amb0 | amb1; m; m &= m - 1) {
+        const int q = __builtin_ctz(m);
         const int pair = k + q;
         int y0, y1, u, v, un, vn;
         if (a.src) {
@@ -684,7 +686,7 @@ __attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
 
 struct ArithVec512 {
     __m512i ky[3], ku[3], kv[3], d[3];
-    __m512i guardMask, alpha, order, pick[2];
+    __m512i guardMask[3], alpha, order, pick[2];
     __m128i shift;
 };
 
@@ -696,7 +698,7 @@ ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
         v.kv[c] = _mm512_set1_epi32(k.kv[c]);
         v.d[c] = _mm512_set1_epi32(k.d[c]);
     }
-    v.guardMask = _mm512_set1_epi32(k.guardMask);
+    for (int c = 0; c < 3; ++c) v.guardMask[c] = _mm512_set1_epi32(k.guardMask[c]);
     v.alpha = _mm512_set1_epi32(k.alpha);
     v.shift = _mm_cvtsi32_si128(k.shift);
     v.order = _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
@@ -720,8 +722,8 @@ ZU_AVX512 inline __m512i arithPlanes512(const ArithVec512& k, __m512i y, __m512i
         _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, k.ku[2])), k.d[2]);
     // Chained masked tests: no trip through general registers per component.
     ok = _mm512_mask_test_epi32_mask(
-        _mm512_mask_test_epi32_mask(_mm512_test_epi32_mask(r, k.guardMask), g, k.guardMask), b,
-        k.guardMask);
+        _mm512_mask_test_epi32_mask(_mm512_test_epi32_mask(r, k.guardMask[0]), g, k.guardMask[1]),
+        b, k.guardMask[2]);
     const __m512i rg =
         _mm512_packs_epi32(_mm512_sra_epi32(r, k.shift), _mm512_sra_epi32(g, k.shift));
     const __m512i ba = _mm512_packs_epi32(_mm512_sra_epi32(b, k.shift), k.alpha);
@@ -769,9 +771,7 @@ ZU_AVX512 inline __m512i load16x16(const uint16_t* p) {
 
 // From the pixels that need no fixing.
 void arithFix16(const ArithRowArgs& a, int k, unsigned ok0, unsigned ok1) {
-    const unsigned amb0 = ~ok0 & 0xffff, amb1 = ~ok1 & 0xffff;
-    arithFix(a, k, int(amb0 & 255), int(amb1 & 255));
-    arithFix(a, k + 8, int(amb0 >> 8), int(amb1 >> 8));
+    arithFix(a, k, ~ok0 & 0xffff, ~ok1 & 0xffff);
 }
 
 // Whether any of 32 pixels needs fixing.
