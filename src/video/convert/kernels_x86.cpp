@@ -4,6 +4,7 @@
 // doing the same IEEE operations in the same order.
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+#include <x86intrin.h>  // _m_prefetchw: clang's immintrin.h leaves it out
 
 #include <algorithm>
 #include <cstring>
