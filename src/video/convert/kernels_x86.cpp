@@ -687,6 +687,7 @@ __attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
 
 struct ArithVec512 {
     __m512i ky[3], ku[3], kv[3], d[3];
+    __m512i ku2[3], kv2[3];  // doubled: a first pixel's chroma sum is twice its sample
     __m512i guardMask[3], alpha, order, pick[2];
     __m128i shift;
 };
@@ -698,6 +699,8 @@ ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
         v.ku[c] = _mm512_set1_epi32(k.ku[c]);
         v.kv[c] = _mm512_set1_epi32(k.kv[c]);
         v.d[c] = _mm512_set1_epi32(k.d[c]);
+        v.ku2[c] = _mm512_set1_epi32(int32_t(2 * uint32_t(k.ku[c])));
+        v.kv2[c] = _mm512_set1_epi32(int32_t(2 * uint32_t(k.kv[c])));
     }
     for (int c = 0; c < 3; ++c) v.guardMask[c] = _mm512_set1_epi32(k.guardMask[c]);
     v.alpha = _mm512_set1_epi32(k.alpha);
@@ -708,19 +711,20 @@ ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
 }
 
 // Sixteen pixels as R0-3 G0-3 B0-3 A0-3 bytes of four pixels per 128-bit lane; ok has the
-// pixels whose three fractions are all at or above the guard.
-template <bool SharedLuma>
+// pixels whose three fractions are all at or above the guard. Twice: the chroma indices
+// are half the sums the terms are read at.
+template <bool SharedLuma, bool Twice = false>
 ZU_AVX512 inline __m512i arithPlanes512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
                                         __mmask16& ok) {
+    const __m512i* ku = Twice ? k.ku2 : k.ku;
+    const __m512i* kv = Twice ? k.kv2 : k.kv;
     const __m512i l0 = _mm512_mullo_epi32(y, k.ky[0]);
     const __m512i l1 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[1]);
     const __m512i l2 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[2]);
-    const __m512i r =
-        _mm512_add_epi32(_mm512_add_epi32(l0, _mm512_mullo_epi32(v, k.kv[0])), k.d[0]);
-    const __m512i g = _mm512_add_epi32(_mm512_add_epi32(l1, _mm512_mullo_epi32(v, k.kv[1])),
-                                       _mm512_add_epi32(_mm512_mullo_epi32(u, k.ku[1]), k.d[1]));
-    const __m512i b =
-        _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, k.ku[2])), k.d[2]);
+    const __m512i r = _mm512_add_epi32(_mm512_add_epi32(l0, _mm512_mullo_epi32(v, kv[0])), k.d[0]);
+    const __m512i g = _mm512_add_epi32(_mm512_add_epi32(l1, _mm512_mullo_epi32(v, kv[1])),
+                                       _mm512_add_epi32(_mm512_mullo_epi32(u, ku[1]), k.d[1]));
+    const __m512i b = _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, ku[2])), k.d[2]);
     // Chained masked tests: no trip through general registers per component.
     ok = _mm512_mask_test_epi32_mask(
         _mm512_mask_test_epi32_mask(_mm512_test_epi32_mask(r, k.guardMask[0]), g, k.guardMask[1]),
@@ -826,12 +830,13 @@ ZU_AVX512_VBMI BytePicks bytePicks(const ArithRowArgs& a) {
             _mm512_add_epi32(base, _mm512_set1_epi32(a.yOff1))};
 }
 
-// 32 pixels: both halves' planes into the destination's order by two byte permutes.
-template <bool SharedLuma>
+// 32 pixels: both halves' planes into the destination's order by two byte permutes. Sum:
+// the first pixels' chroma indices are their samples, read at twice that.
+template <bool SharedLuma, bool Sum>
 ZU_AVX512_VBMI inline void arithBlockVbmi(const ArithVec512& k, __m512i y0, __m512i y1, __m512i u0,
                                           __m512i u1, __m512i v0, __m512i v1, uint8_t* d,
                                           __mmask16& ok0, __mmask16& ok1) {
-    const __m512i e = arithPlanes512<SharedLuma>(k, y0, u0, v0, ok0);
+    const __m512i e = arithPlanes512<SharedLuma, Sum>(k, y0, u0, v0, ok0);
     const __m512i o = arithPlanes512<SharedLuma>(k, y1, u1, v1, ok1);
     _mm512_storeu_si512(d, _mm512_permutex2var_epi8(e, k.pick[0], o));
     _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(e, k.pick[1], o));
@@ -847,14 +852,21 @@ ZU_AVX512_VBMI inline void packedBlockVbmi(const ArithVec512& k, const BytePicks
     const __m512i n =
         Last ? _mm512_mask_mov_epi8(_mm512_maskz_loadu_epi8(~lastPair, g + 4), lastPair, w)
              : _mm512_loadu_si512(g + 4);
-    __m512i u0, u1, v0, v1;
-    chromaVec512(Sum, _mm512_maskz_permutexvar_epi8(low, b.u, w),
-                 _mm512_maskz_permutexvar_epi8(low, b.u, n), u0, u1);
-    chromaVec512(Sum, _mm512_maskz_permutexvar_epi8(low, b.v, w),
-                 _mm512_maskz_permutexvar_epi8(low, b.v, n), v0, v1);
-    arithBlockVbmi<SharedLuma>(k, _mm512_maskz_permutexvar_epi8(low, b.y0, w),
-                               _mm512_maskz_permutexvar_epi8(low, b.y1, w), u0, u1, v0, v1, d, ok0,
-                               ok1);
+    const __m512i u0 = _mm512_maskz_permutexvar_epi8(low, b.u, w),
+                  v0 = _mm512_maskz_permutexvar_epi8(low, b.v, w);
+    __m512i u1, v1;
+    if (Sum) {
+        u1 = _mm512_add_epi32(u0, _mm512_maskz_permutexvar_epi8(low, b.u, n));
+        v1 = _mm512_add_epi32(v0, _mm512_maskz_permutexvar_epi8(low, b.v, n));
+    } else {
+        // Every byte's rounded mean with the next pair's, the chroma picked from it.
+        const __m512i m = _mm512_avg_epu8(w, n);
+        u1 = _mm512_maskz_permutexvar_epi8(low, b.u, m);
+        v1 = _mm512_maskz_permutexvar_epi8(low, b.v, m);
+    }
+    arithBlockVbmi<SharedLuma, Sum>(k, _mm512_maskz_permutexvar_epi8(low, b.y0, w),
+                                    _mm512_maskz_permutexvar_epi8(low, b.y1, w), u0, u1, v0, v1, d,
+                                    ok0, ok1);
 }
 
 // The row's fields are copied into locals: the byte stores could alias them otherwise, and
@@ -889,12 +901,13 @@ template <bool SharedLuma, bool Sum>
 ZU_AVX512_VBMI inline void planarBlockVbmi(const ArithVec512& k, const ArithRowArgs& a, int q) {
     const __m512i yy = _mm512_loadu_si512(a.y + 2 * q);
     const __m512i low = _mm512_set1_epi32(0xffff);
-    __m512i u0, u1, v0, v1;
-    chromaVec512(Sum, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
-    chromaVec512(Sum, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
+    const __m512i u0 = load16x16(a.u + q), v0 = load16x16(a.v + q);
+    const __m512i un = load16x16(a.u + q + 1), vn = load16x16(a.v + q + 1);
+    const __m512i u1 = Sum ? _mm512_add_epi32(u0, un) : _mm512_avg_epu16(u0, un);
+    const __m512i v1 = Sum ? _mm512_add_epi32(v0, vn) : _mm512_avg_epu16(v0, vn);
     __mmask16 ok0, ok1;
-    arithBlockVbmi<SharedLuma>(k, _mm512_and_si512(yy, low), _mm512_srli_epi32(yy, 16), u0, u1, v0,
-                               v1, a.dst + 8 * q, ok0, ok1);
+    arithBlockVbmi<SharedLuma, Sum>(k, _mm512_and_si512(yy, low), _mm512_srli_epi32(yy, 16), u0, u1,
+                                    v0, v1, a.dst + 8 * q, ok0, ok1);
     if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
 }
 
