@@ -116,12 +116,18 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     for (int i = 0; i < 4; ++i) k.slot[i] = slot[i];
     for (int p = 0; p < 4; ++p)
         for (int c = 0; c < 4; ++c) k.order[4 * p + slot[c]] = int8_t(4 * c + p);
+    // Bytes 0-63 are red and green, 64-127 blue and alpha: in each 16-byte lane L, the
+    // first pixels' words 8 L to 8 L + 7 (red of pairs 0-15, then green) and the second
+    // pixels' after them; blue of the first pixels' pairs then the second pixels', and alpha.
     for (int h = 0; h < 2; ++h)
         for (int px = 0; px < 16; ++px) {
             const int pair = 8 * h + px / 2, second = px % 2;
-            for (int c = 0; c < 4; ++c)
-                k.pick[h][4 * px + slot[c]] =
-                    uint8_t(64 * second + 16 * (pair / 4) + 4 * c + pair % 4);
+            auto at = [](int word) { return 16 * (word / 8) + word % 8; };
+            uint8_t* o = k.pick[h] + 4 * px;
+            o[slot[0]] = uint8_t(at(pair) + 8 * second);
+            o[slot[1]] = uint8_t(at(16 + pair) + 8 * second);
+            o[slot[2]] = uint8_t(64 + at(16 * second + pair));
+            o[slot[3]] = 64 + 8;
         }
     return true;
 }

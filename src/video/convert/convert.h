@@ -225,8 +225,8 @@ struct ArithCoeffs {
     // Byte shuffle from R0-3 G0-3 B0-3 A0-3 of four pixels to the destination's order.
     int8_t order[16];
     // The same for 32 pixels in two-source byte permutes (AVX-512 VBMI): output bytes 64 h
-    // to 64 h + 63 from the first pixels' R0-3 G0-3 B0-3 A0-3 of pairs 0-15 (bytes 0-63)
-    // and the second pixels' (64-127).
+    // to 64 h + 63 from the bytes the kernel packs its words into, red and green of both
+    // pixels of pairs 0-15 (bytes 0-63), blue and alpha (64-127).
     uint8_t pick[2][64];
 };
 // Fills k for terms t of lumaLevels (256 or 1024) luma entries, chroma read by sum or by

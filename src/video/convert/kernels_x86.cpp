@@ -689,7 +689,8 @@ struct ArithVec512 {
     __m512i ky[3], ku[3], kv[3], d[3];
     __m512i ku2[3], kv2[3];  // doubled: a first pixel's chroma sum is twice its sample
     __m512i guardMask[3], alpha, order, pick[2];
-    __m128i shift;
+    __m512i highWords, alpha16;  // VBMI: the odd words of two registers; alpha per word
+    __m128i shift, shift16;      // shift16: the shift less 16
 };
 
 ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
@@ -705,30 +706,49 @@ ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
     for (int c = 0; c < 3; ++c) v.guardMask[c] = _mm512_set1_epi32(k.guardMask[c]);
     v.alpha = _mm512_set1_epi32(k.alpha);
     v.shift = _mm_cvtsi32_si128(k.shift);
+    v.shift16 = _mm_cvtsi32_si128(k.shift - 16);
+    alignas(64) static constexpr int16_t highWords[32] = {
+        1,  3,  5,  7,  9,  11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31,
+        33, 35, 37, 39, 41, 43, 45, 47, 49, 51, 53, 55, 57, 59, 61, 63};
+    v.highWords = _mm512_load_si512(highWords);
+    v.alpha16 = _mm512_set1_epi16(k.alpha);
     v.order = _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
     v.pick[0] = _mm512_loadu_si512(k.pick[0]), v.pick[1] = _mm512_loadu_si512(k.pick[1]);
     return v;
 }
 
-// Sixteen pixels as R0-3 G0-3 B0-3 A0-3 bytes of four pixels per 128-bit lane; ok has the
-// pixels whose three fractions are all at or above the guard. Twice: the chroma indices
-// are half the sums the terms are read at.
+// Sixteen pixels' X of red, green and blue. Twice: the chroma indices are half the sums
+// the terms are read at.
 template <bool SharedLuma, bool Twice = false>
-ZU_AVX512 inline __m512i arithPlanes512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
-                                        __mmask16& ok) {
+ZU_AVX512 inline void arithSums512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
+                                   __m512i& r, __m512i& g, __m512i& b) {
     const __m512i* ku = Twice ? k.ku2 : k.ku;
     const __m512i* kv = Twice ? k.kv2 : k.kv;
     const __m512i l0 = _mm512_mullo_epi32(y, k.ky[0]);
     const __m512i l1 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[1]);
     const __m512i l2 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[2]);
-    const __m512i r = _mm512_add_epi32(_mm512_add_epi32(l0, _mm512_mullo_epi32(v, kv[0])), k.d[0]);
-    const __m512i g = _mm512_add_epi32(_mm512_add_epi32(l1, _mm512_mullo_epi32(v, kv[1])),
-                                       _mm512_add_epi32(_mm512_mullo_epi32(u, ku[1]), k.d[1]));
-    const __m512i b = _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, ku[2])), k.d[2]);
+    r = _mm512_add_epi32(_mm512_add_epi32(l0, _mm512_mullo_epi32(v, kv[0])), k.d[0]);
+    g = _mm512_add_epi32(_mm512_add_epi32(l1, _mm512_mullo_epi32(v, kv[1])),
+                         _mm512_add_epi32(_mm512_mullo_epi32(u, ku[1]), k.d[1]));
+    b = _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, ku[2])), k.d[2]);
+}
+
+// The pixels whose three fractions are all at or above their guards.
+ZU_AVX512 inline __mmask16 unguarded(const ArithVec512& k, __m512i r, __m512i g, __m512i b) {
     // Chained masked tests: no trip through general registers per component.
-    ok = _mm512_mask_test_epi32_mask(
+    return _mm512_mask_test_epi32_mask(
         _mm512_mask_test_epi32_mask(_mm512_test_epi32_mask(r, k.guardMask[0]), g, k.guardMask[1]),
         b, k.guardMask[2]);
+}
+
+// Sixteen pixels as R0-3 G0-3 B0-3 A0-3 bytes of four pixels per 128-bit lane; ok has the
+// pixels whose three fractions are all at or above their guards.
+template <bool SharedLuma>
+ZU_AVX512 inline __m512i arithPlanes512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
+                                        __mmask16& ok) {
+    __m512i r, g, b;
+    arithSums512<SharedLuma>(k, y, u, v, r, g, b);
+    ok = unguarded(k, r, g, b);
     const __m512i rg =
         _mm512_packs_epi32(_mm512_sra_epi32(r, k.shift), _mm512_sra_epi32(g, k.shift));
     const __m512i ba = _mm512_packs_epi32(_mm512_sra_epi32(b, k.shift), k.alpha);
@@ -836,10 +856,18 @@ template <bool SharedLuma, bool Sum>
 ZU_AVX512_VBMI inline void arithBlockVbmi(const ArithVec512& k, __m512i y0, __m512i y1, __m512i u0,
                                           __m512i u1, __m512i v0, __m512i v1, uint8_t* d,
                                           __mmask16& ok0, __mmask16& ok1) {
-    const __m512i e = arithPlanes512<SharedLuma, Sum>(k, y0, u0, v0, ok0);
-    const __m512i o = arithPlanes512<SharedLuma>(k, y1, u1, v1, ok1);
-    _mm512_storeu_si512(d, _mm512_permutex2var_epi8(e, k.pick[0], o));
-    _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(e, k.pick[1], o));
+    __m512i r0, g0, b0, r1, g1, b1;
+    arithSums512<SharedLuma, Sum>(k, y0, u0, v0, r0, g0, b0);
+    arithSums512<SharedLuma>(k, y1, u1, v1, r1, g1, b1);
+    ok0 = unguarded(k, r0, g0, b0), ok1 = unguarded(k, r1, g1, b1);
+    // The high words of two registers into one by a word permute, then shifted by what is
+    // left of the shift: the integer parts, as the 32-bit shifts and packs would give them.
+    const __m512i rg0 = _mm512_sra_epi16(_mm512_permutex2var_epi16(r0, k.highWords, g0), k.shift16);
+    const __m512i rg1 = _mm512_sra_epi16(_mm512_permutex2var_epi16(r1, k.highWords, g1), k.shift16);
+    const __m512i bb = _mm512_sra_epi16(_mm512_permutex2var_epi16(b0, k.highWords, b1), k.shift16);
+    const __m512i p = _mm512_packus_epi16(rg0, rg1), q = _mm512_packus_epi16(bb, k.alpha16);
+    _mm512_storeu_si512(d, _mm512_permutex2var_epi8(p, k.pick[0], q));
+    _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(p, k.pick[1], q));
 }
 
 // Last: the row's last sixteen pairs, whose last pair reads its own chroma as the next.
@@ -881,6 +909,13 @@ ZU_AVX512_VBMI void arithRowPackedVbmi(const ArithRowArgs& a) {
     __mmask16 ok0, ok1;
     int q = 0;
     for (; q + 17 <= pairs; q += 16) {
+        // The source a row ahead and the destination's lines a row ahead, for writing, as
+        // the fast path does: with both out of the caches (a new frame) the block's
+        // operations leave too few loads in flight otherwise. Prefetches do not fault past
+        // the buffers' ends.
+        _mm_prefetch(reinterpret_cast<const char*>(src + 4 * q + 4096), _MM_HINT_T0);
+        _m_prefetchw(dst + 8 * q + 8192);
+        _m_prefetchw(dst + 8 * q + 8192 + 64);
         packedBlockVbmi<SharedLuma, Sum>(k, b, src + 4 * q, dst + 8 * q, ok0, ok1);
         if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
     }
@@ -986,7 +1021,8 @@ void arithRowAvx2(const ArithRowArgs& a) {
 }
 
 void arithRowAvx512(const ArithRowArgs& a, bool vbmi) {
-    if (vbmi)
+    // The byte-permute kernel takes the integer parts from the high words.
+    if (vbmi && a.k->shift >= 16)
         a.k->sharedLuma ? arithRowVbmi<true>(a) : arithRowVbmi<false>(a);
     else if (a.src)
         a.k->sharedLuma ? arithRowPacked512<true>(a) : arithRowPacked512<false>(a);
