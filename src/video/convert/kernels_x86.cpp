@@ -951,7 +951,12 @@ ZU_AVX512_VBMI void arithRowPlanarVbmi(const ArithRowArgs& args) {
     const ArithVec512 k = arithVec512(*args.k);
     const ArithRowArgs a = args;  // the stores could alias the fields otherwise
     int q = 0;
-    for (; q + 16 <= a.pairs; q += 16) planarBlockVbmi<SharedLuma, Sum>(k, a, q);
+    for (; q + 16 <= a.pairs; q += 16) {
+        // The destination's lines a row ahead, for writing, as in the packed kernel.
+        _m_prefetchw(a.dst + 8 * q + 8192);
+        _m_prefetchw(a.dst + 8 * q + 8192 + 64);
+        planarBlockVbmi<SharedLuma, Sum>(k, a, q);
+    }
     if (q < a.pairs && a.pairs >= 16) {
         // The last sixteen again, over some already written with the same bytes (the rows
         // carry the entry past the last pair).
@@ -1089,6 +1094,7 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void unpackV210V
     const __m512i mask = _mm512_set1_epi16(1023);
     int x = 0;
     for (; x + 24 <= width; x += 24, row += 64) {
+        _mm_prefetch(reinterpret_cast<const char*>(row + 4096), _MM_HINT_T0);
         const __m512i w = _mm512_loadu_si512(row);
         const __m512i yv =
             _mm512_and_si512(_mm512_srlv_epi16(_mm512_permutexvar_epi8(yi, w), ys), mask);
