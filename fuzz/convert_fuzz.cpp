@@ -29,6 +29,12 @@ constexpr size_t kCodeCount = sizeof kCodes / sizeof kCodes[0];
 
 using Reader = zu::fuzz::Input;
 
+// Every level by name: Auto alone would only ever run the best one this processor has. A
+// level it lacks runs as the next one below.
+const Kernel kKernels[] = {Kernel::Auto, Kernel::Reference, Kernel::Scalar,    Kernel::Sse2,
+                           Kernel::Avx2, Kernel::Avx512,    Kernel::Avx512Vbmi};
+constexpr size_t kKernelCount = sizeof kKernels / sizeof kKernels[0];
+
 // Row bytes: mostly what is needed, sometimes short by a little, padded, or negative.
 int mutated(Reader& r, int need) {
     switch (r.byte() % 8) {
@@ -132,9 +138,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         desc.fullRangeBottom = flags & 2;
         uint32_t border = uint32_t(r.byte()) * 0x01010101u;
         FallbackScaler sc;
-        const Kernel kernels[] = {Kernel::Auto, Kernel::Reference, Kernel::Scalar, Kernel::Avx2};
         sc.convert(s, d, flags & 4, (flags & 8) ? nullptr : &desc, flags & 16,
-                   (flags & 32) ? &border : nullptr, kernels[r.byte() % 4]);
+                   (flags & 32) ? &border : nullptr, kKernels[r.byte() % kKernelCount]);
         return 0;
     }
 
@@ -180,8 +185,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     o.tables = (flags & 32) ? nullptr : &tables;
     o.lut = (flags & 64) ? &l : nullptr;
     o.alpha = r.range(0, 3) == 0 ? -1.0 : r.byte() * 1.5 - 20;
-    const Kernel kernels[] = {Kernel::Auto,   Kernel::Reference, Kernel::Sse2,
-                              Kernel::Scalar, Kernel::Avx2,      Kernel::Avx512};
-    tableConvert(s, d, o, kernels[r.byte() % 6]);
+    tableConvert(s, d, o, kKernels[r.byte() % kKernelCount]);
     return 0;
 }

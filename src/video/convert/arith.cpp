@@ -82,7 +82,7 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     while (shift > 0 && (swing + 2) * std::ldexp(1.0, shift) > 0.9 * std::ldexp(1.0, 31)) --shift;
     if (shift < 12) return false;
     const double one = std::ldexp(1.0, shift);
-    int64_t guard = 0;
+    int64_t guard[3];
     for (int c = 0; c < 3; ++c) {
         const double ky = std::nearbyint(ay[c] * one), kv = std::nearbyint(av[c] * one),
                      ku = std::nearbyint(au[c] * one);
@@ -94,7 +94,7 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
                              std::fabs(kv - av[c] * one) * spanC +
                              std::fabs(ku - au[c] * one) * spanC + 0.5 + resid[c] * one + 1;
         const auto e = int64_t(std::ceil(bound));
-        guard = std::max(guard, 2 * e);
+        guard[c] = 2 * e;
         k.ky[c] = int32_t(ky), k.kv[c] = int32_t(kv), k.ku[c] = int32_t(ku);
         // The kernels take the indices as they are: the centring moves into d. Partial sums
         // may then leave 32 bits, but they wrap, and X itself fits.
@@ -102,23 +102,32 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
         const int64_t raw = centred - int64_t(ky) * cy - int64_t(kv) * cc - int64_t(ku) * cc;
         k.d[c] = int32_t(uint32_t(uint64_t(raw)));
     }
-    // A power of two, so that a fraction below it is a test of its high bits being zero.
-    int64_t g = 1;
-    while (g < guard) g *= 2;
-    if (2 * g >= int64_t(one)) return false;
-    k.guard = int32_t(g);
-    k.guardMask = int32_t((int64_t(one) - 1) & ~(g - 1));
+    // Powers of two, so that a fraction below one is a test of its high bits being zero.
+    // Each component keeps its own: one fraction check each either way, and a component
+    // with a smaller bound then sends fewer pixels to the terms.
+    for (int c = 0; c < 3; ++c) {
+        int64_t g = 1;
+        while (g < guard[c]) g *= 2;
+        if (2 * g >= int64_t(one)) return false;
+        k.guardMask[c] = int32_t((int64_t(one) - 1) & ~(g - 1));
+    }
     k.shift = shift;
     k.sharedLuma = k.ky[0] == k.ky[1] && k.ky[1] == k.ky[2];
     for (int i = 0; i < 4; ++i) k.slot[i] = slot[i];
     for (int p = 0; p < 4; ++p)
         for (int c = 0; c < 4; ++c) k.order[4 * p + slot[c]] = int8_t(4 * c + p);
+    // Bytes 0-63 are red and green, 64-127 blue and alpha: in each 16-byte lane L, the
+    // first pixels' words 8 L to 8 L + 7 (red of pairs 0-15, then green) and the second
+    // pixels' after them; blue of the first pixels' pairs then the second pixels', and alpha.
     for (int h = 0; h < 2; ++h)
         for (int px = 0; px < 16; ++px) {
             const int pair = 8 * h + px / 2, second = px % 2;
-            for (int c = 0; c < 4; ++c)
-                k.pick[h][4 * px + slot[c]] =
-                    uint8_t(64 * second + 16 * (pair / 4) + 4 * c + pair % 4);
+            auto at = [](int word) { return 16 * (word / 8) + word % 8; };
+            uint8_t* o = k.pick[h] + 4 * px;
+            o[slot[0]] = uint8_t(at(pair) + 8 * second);
+            o[slot[1]] = uint8_t(at(16 + pair) + 8 * second);
+            o[slot[2]] = uint8_t(64 + at(16 * second + pair));
+            o[slot[3]] = 64 + 8;
         }
     return true;
 }

@@ -209,23 +209,24 @@ bool cpuHasVbmi();  // byte permutes (AVX-512 VBMI) for unpacking
 // tables made from a matrix are). Component c of a pixel is
 //   X = ky[c] * Y + ku[c] * U + kv[c] * V + d[c],  value = X >> shift,
 // with U, V the chroma indices the terms would be read at. X carries the error bound of
-// the fixed-point form added in: when its fraction is below guard, the integer value might
-// differ from the double formula's, and that pixel is taken from the terms instead. So
-// results always equal the terms formula bit for bit; the guard fires about once per
-// thousand pixels. Red reads no U and blue no V.
+// the fixed-point form added in: when its fraction is below the component's guard, the
+// integer value might differ from the double formula's, and that pixel is taken from the
+// terms instead. So results always equal the terms formula bit for bit; the guards fire
+// a few times per ten thousand pixels. Red reads no U and blue no V.
 struct ArithCoeffs {
     int32_t ky[3], ku[3], kv[3], d[3];  // red, green, blue
     int shift;
-    int32_t guard;      // a power of two
-    int32_t guardMask;  // the fraction's bits from guard up: none set means below guard
+    // Each component has its own guard, a power of two: guardMask[c] holds the fraction's
+    // bits from there up, none set means below the guard.
+    int32_t guardMask[3];
     bool sharedLuma;  // ky equal for the three components
     uint8_t alpha;    // the constant alpha byte
     int8_t slot[4];   // byte of red, green, blue, alpha in a pixel
     // Byte shuffle from R0-3 G0-3 B0-3 A0-3 of four pixels to the destination's order.
     int8_t order[16];
     // The same for 32 pixels in two-source byte permutes (AVX-512 VBMI): output bytes 64 h
-    // to 64 h + 63 from the first pixels' R0-3 G0-3 B0-3 A0-3 of pairs 0-15 (bytes 0-63)
-    // and the second pixels' (64-127).
+    // to 64 h + 63 from the bytes the kernel packs its words into, red and green of both
+    // pixels of pairs 0-15 (bytes 0-63), blue and alpha (64-127).
     uint8_t pick[2][64];
 };
 // Fills k for terms t of lumaLevels (256 or 1024) luma entries, chroma read by sum or by

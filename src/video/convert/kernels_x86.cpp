@@ -4,6 +4,7 @@
 // doing the same IEEE operations in the same order.
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+#include <x86intrin.h>  // _m_prefetchw: clang's immintrin.h leaves it out
 
 #include <algorithm>
 #include <cstring>
@@ -458,7 +459,7 @@ namespace {
 
 struct ArithVec {
     __m256i ky[3], ku[3], kv[3], d[3];
-    __m256i mask, guard, alpha, order;
+    __m256i guardMask[3], alpha, order;
     __m128i shift;
 };
 
@@ -470,8 +471,7 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
         v.kv[c] = _mm256_set1_epi32(k.kv[c]);
         v.d[c] = _mm256_set1_epi32(k.d[c]);
     }
-    v.mask = _mm256_set1_epi32((1 << k.shift) - 1);
-    v.guard = _mm256_set1_epi32(k.guard);
+    for (int c = 0; c < 3; ++c) v.guardMask[c] = _mm256_set1_epi32(k.guardMask[c]);
     v.alpha = _mm256_set1_epi32(k.alpha);
     v.shift = _mm_cvtsi32_si128(k.shift);
     v.order =
@@ -493,10 +493,11 @@ __attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m2
                                        _mm256_add_epi32(_mm256_mullo_epi32(u, k.ku[1]), k.d[1]));
     const __m256i b =
         _mm256_add_epi32(_mm256_add_epi32(l2, _mm256_mullo_epi32(u, k.ku[2])), k.d[2]);
-    // Fractions: min over the three is below the guard exactly when one of them is.
-    __m256i f = _mm256_min_epu32(_mm256_and_si256(r, k.mask), _mm256_and_si256(g, k.mask));
-    f = _mm256_min_epu32(f, _mm256_and_si256(b, k.mask));
-    amb = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(k.guard, f)));
+    // Fractions from each guard up: the least of the three is zero exactly when one is.
+    __m256i f =
+        _mm256_min_epu32(_mm256_and_si256(r, k.guardMask[0]), _mm256_and_si256(g, k.guardMask[1]));
+    f = _mm256_min_epu32(f, _mm256_and_si256(b, k.guardMask[2]));
+    amb = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(f, _mm256_setzero_si256())));
     const __m256i rg =
         _mm256_packs_epi32(_mm256_sra_epi32(r, k.shift), _mm256_sra_epi32(g, k.shift));
     const __m256i ba = _mm256_packs_epi32(_mm256_sra_epi32(b, k.shift), k.alpha);
@@ -539,10 +540,12 @@ __attribute__((target("avx2"))) inline void fixPixel(const RgbTerms& t, int y, i
     std::memcpy(out, &w, 4);
 }
 
-// Guarded pixels again from the terms.
-__attribute__((target("avx2"))) void arithFix(const ArithRowArgs& a, int k, int amb0, int amb1) {
-    for (int q = 0; q < 8; ++q) {
-        if (!((amb0 | amb1) >> q & 1)) continue;
+// Guarded pixels again from the terms: bit q of amb0 and amb1 for the first and second
+// pixel of pair k + q. Only the set bits are visited, so the branches stay few.
+__attribute__((target("avx2"))) void arithFix(const ArithRowArgs& a, int k, unsigned amb0,
+                                              unsigned amb1) {
+    for (unsigned m = amb0 | amb1; m; m &= m - 1) {
+        const int q = __builtin_ctz(m);
         const int pair = k + q;
         int y0, y1, u, v, un, vn;
         if (a.src) {
@@ -684,8 +687,10 @@ __attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
 
 struct ArithVec512 {
     __m512i ky[3], ku[3], kv[3], d[3];
-    __m512i guardMask, alpha, order, pick[2];
-    __m128i shift;
+    __m512i ku2[3], kv2[3];  // doubled: a first pixel's chroma sum is twice its sample
+    __m512i guardMask[3], alpha, order, pick[2];
+    __m512i highWords, alpha16;  // VBMI: the odd words of two registers; alpha per word
+    __m128i shift, shift16;      // shift16: the shift less 16
 };
 
 ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
@@ -695,33 +700,55 @@ ZU_AVX512 ArithVec512 arithVec512(const ArithCoeffs& k) {
         v.ku[c] = _mm512_set1_epi32(k.ku[c]);
         v.kv[c] = _mm512_set1_epi32(k.kv[c]);
         v.d[c] = _mm512_set1_epi32(k.d[c]);
+        v.ku2[c] = _mm512_set1_epi32(int32_t(2 * uint32_t(k.ku[c])));
+        v.kv2[c] = _mm512_set1_epi32(int32_t(2 * uint32_t(k.kv[c])));
     }
-    v.guardMask = _mm512_set1_epi32(k.guardMask);
+    for (int c = 0; c < 3; ++c) v.guardMask[c] = _mm512_set1_epi32(k.guardMask[c]);
     v.alpha = _mm512_set1_epi32(k.alpha);
     v.shift = _mm_cvtsi32_si128(k.shift);
+    v.shift16 = _mm_cvtsi32_si128(k.shift - 16);
+    alignas(64) static constexpr int16_t highWords[32] = {
+        1,  3,  5,  7,  9,  11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31,
+        33, 35, 37, 39, 41, 43, 45, 47, 49, 51, 53, 55, 57, 59, 61, 63};
+    v.highWords = _mm512_load_si512(highWords);
+    v.alpha16 = _mm512_set1_epi16(k.alpha);
     v.order = _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(k.order)));
     v.pick[0] = _mm512_loadu_si512(k.pick[0]), v.pick[1] = _mm512_loadu_si512(k.pick[1]);
     return v;
 }
 
-// Sixteen pixels as R0-3 G0-3 B0-3 A0-3 bytes of four pixels per 128-bit lane; ok has the
-// pixels whose three fractions are all at or above the guard.
-template <bool SharedLuma>
-ZU_AVX512 inline __m512i arithPlanes512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
-                                        __mmask16& ok) {
+// Sixteen pixels' X of red, green and blue. Twice: the chroma indices are half the sums
+// the terms are read at.
+template <bool SharedLuma, bool Twice = false>
+ZU_AVX512 inline void arithSums512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
+                                   __m512i& r, __m512i& g, __m512i& b) {
+    const __m512i* ku = Twice ? k.ku2 : k.ku;
+    const __m512i* kv = Twice ? k.kv2 : k.kv;
     const __m512i l0 = _mm512_mullo_epi32(y, k.ky[0]);
     const __m512i l1 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[1]);
     const __m512i l2 = SharedLuma ? l0 : _mm512_mullo_epi32(y, k.ky[2]);
-    const __m512i r =
-        _mm512_add_epi32(_mm512_add_epi32(l0, _mm512_mullo_epi32(v, k.kv[0])), k.d[0]);
-    const __m512i g = _mm512_add_epi32(_mm512_add_epi32(l1, _mm512_mullo_epi32(v, k.kv[1])),
-                                       _mm512_add_epi32(_mm512_mullo_epi32(u, k.ku[1]), k.d[1]));
-    const __m512i b =
-        _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, k.ku[2])), k.d[2]);
+    r = _mm512_add_epi32(_mm512_add_epi32(l0, _mm512_mullo_epi32(v, kv[0])), k.d[0]);
+    g = _mm512_add_epi32(_mm512_add_epi32(l1, _mm512_mullo_epi32(v, kv[1])),
+                         _mm512_add_epi32(_mm512_mullo_epi32(u, ku[1]), k.d[1]));
+    b = _mm512_add_epi32(_mm512_add_epi32(l2, _mm512_mullo_epi32(u, ku[2])), k.d[2]);
+}
+
+// The pixels whose three fractions are all at or above their guards.
+ZU_AVX512 inline __mmask16 unguarded(const ArithVec512& k, __m512i r, __m512i g, __m512i b) {
     // Chained masked tests: no trip through general registers per component.
-    ok = _mm512_mask_test_epi32_mask(
-        _mm512_mask_test_epi32_mask(_mm512_test_epi32_mask(r, k.guardMask), g, k.guardMask), b,
-        k.guardMask);
+    return _mm512_mask_test_epi32_mask(
+        _mm512_mask_test_epi32_mask(_mm512_test_epi32_mask(r, k.guardMask[0]), g, k.guardMask[1]),
+        b, k.guardMask[2]);
+}
+
+// Sixteen pixels as R0-3 G0-3 B0-3 A0-3 bytes of four pixels per 128-bit lane; ok has the
+// pixels whose three fractions are all at or above their guards.
+template <bool SharedLuma>
+ZU_AVX512 inline __m512i arithPlanes512(const ArithVec512& k, __m512i y, __m512i u, __m512i v,
+                                        __mmask16& ok) {
+    __m512i r, g, b;
+    arithSums512<SharedLuma>(k, y, u, v, r, g, b);
+    ok = unguarded(k, r, g, b);
     const __m512i rg =
         _mm512_packs_epi32(_mm512_sra_epi32(r, k.shift), _mm512_sra_epi32(g, k.shift));
     const __m512i ba = _mm512_packs_epi32(_mm512_sra_epi32(b, k.shift), k.alpha);
@@ -769,9 +796,7 @@ ZU_AVX512 inline __m512i load16x16(const uint16_t* p) {
 
 // From the pixels that need no fixing.
 void arithFix16(const ArithRowArgs& a, int k, unsigned ok0, unsigned ok1) {
-    const unsigned amb0 = ~ok0 & 0xffff, amb1 = ~ok1 & 0xffff;
-    arithFix(a, k, int(amb0 & 255), int(amb1 & 255));
-    arithFix(a, k + 8, int(amb0 >> 8), int(amb1 >> 8));
+    arithFix(a, k, ~ok0 & 0xffff, ~ok1 & 0xffff);
 }
 
 // Whether any of 32 pixels needs fixing.
@@ -825,15 +850,24 @@ ZU_AVX512_VBMI BytePicks bytePicks(const ArithRowArgs& a) {
             _mm512_add_epi32(base, _mm512_set1_epi32(a.yOff1))};
 }
 
-// 32 pixels: both halves' planes into the destination's order by two byte permutes.
-template <bool SharedLuma>
+// 32 pixels: both halves' planes into the destination's order by two byte permutes. Sum:
+// the first pixels' chroma indices are their samples, read at twice that.
+template <bool SharedLuma, bool Sum>
 ZU_AVX512_VBMI inline void arithBlockVbmi(const ArithVec512& k, __m512i y0, __m512i y1, __m512i u0,
                                           __m512i u1, __m512i v0, __m512i v1, uint8_t* d,
                                           __mmask16& ok0, __mmask16& ok1) {
-    const __m512i e = arithPlanes512<SharedLuma>(k, y0, u0, v0, ok0);
-    const __m512i o = arithPlanes512<SharedLuma>(k, y1, u1, v1, ok1);
-    _mm512_storeu_si512(d, _mm512_permutex2var_epi8(e, k.pick[0], o));
-    _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(e, k.pick[1], o));
+    __m512i r0, g0, b0, r1, g1, b1;
+    arithSums512<SharedLuma, Sum>(k, y0, u0, v0, r0, g0, b0);
+    arithSums512<SharedLuma>(k, y1, u1, v1, r1, g1, b1);
+    ok0 = unguarded(k, r0, g0, b0), ok1 = unguarded(k, r1, g1, b1);
+    // The high words of two registers into one by a word permute, then shifted by what is
+    // left of the shift: the integer parts, as the 32-bit shifts and packs would give them.
+    const __m512i rg0 = _mm512_sra_epi16(_mm512_permutex2var_epi16(r0, k.highWords, g0), k.shift16);
+    const __m512i rg1 = _mm512_sra_epi16(_mm512_permutex2var_epi16(r1, k.highWords, g1), k.shift16);
+    const __m512i bb = _mm512_sra_epi16(_mm512_permutex2var_epi16(b0, k.highWords, b1), k.shift16);
+    const __m512i p = _mm512_packus_epi16(rg0, rg1), q = _mm512_packus_epi16(bb, k.alpha16);
+    _mm512_storeu_si512(d, _mm512_permutex2var_epi8(p, k.pick[0], q));
+    _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(p, k.pick[1], q));
 }
 
 // Last: the row's last sixteen pairs, whose last pair reads its own chroma as the next.
@@ -846,14 +880,21 @@ ZU_AVX512_VBMI inline void packedBlockVbmi(const ArithVec512& k, const BytePicks
     const __m512i n =
         Last ? _mm512_mask_mov_epi8(_mm512_maskz_loadu_epi8(~lastPair, g + 4), lastPair, w)
              : _mm512_loadu_si512(g + 4);
-    __m512i u0, u1, v0, v1;
-    chromaVec512(Sum, _mm512_maskz_permutexvar_epi8(low, b.u, w),
-                 _mm512_maskz_permutexvar_epi8(low, b.u, n), u0, u1);
-    chromaVec512(Sum, _mm512_maskz_permutexvar_epi8(low, b.v, w),
-                 _mm512_maskz_permutexvar_epi8(low, b.v, n), v0, v1);
-    arithBlockVbmi<SharedLuma>(k, _mm512_maskz_permutexvar_epi8(low, b.y0, w),
-                               _mm512_maskz_permutexvar_epi8(low, b.y1, w), u0, u1, v0, v1, d, ok0,
-                               ok1);
+    const __m512i u0 = _mm512_maskz_permutexvar_epi8(low, b.u, w),
+                  v0 = _mm512_maskz_permutexvar_epi8(low, b.v, w);
+    __m512i u1, v1;
+    if (Sum) {
+        u1 = _mm512_add_epi32(u0, _mm512_maskz_permutexvar_epi8(low, b.u, n));
+        v1 = _mm512_add_epi32(v0, _mm512_maskz_permutexvar_epi8(low, b.v, n));
+    } else {
+        // Every byte's rounded mean with the next pair's, the chroma picked from it.
+        const __m512i m = _mm512_avg_epu8(w, n);
+        u1 = _mm512_maskz_permutexvar_epi8(low, b.u, m);
+        v1 = _mm512_maskz_permutexvar_epi8(low, b.v, m);
+    }
+    arithBlockVbmi<SharedLuma, Sum>(k, _mm512_maskz_permutexvar_epi8(low, b.y0, w),
+                                    _mm512_maskz_permutexvar_epi8(low, b.y1, w), u0, u1, v0, v1, d,
+                                    ok0, ok1);
 }
 
 // The row's fields are copied into locals: the byte stores could alias them otherwise, and
@@ -868,6 +909,13 @@ ZU_AVX512_VBMI void arithRowPackedVbmi(const ArithRowArgs& a) {
     __mmask16 ok0, ok1;
     int q = 0;
     for (; q + 17 <= pairs; q += 16) {
+        // The source a row ahead and the destination's lines a row ahead, for writing, as
+        // the fast path does: with both out of the caches (a new frame) the block's
+        // operations leave too few loads in flight otherwise. Prefetches do not fault past
+        // the buffers' ends.
+        _mm_prefetch(reinterpret_cast<const char*>(src + 4 * q + 4096), _MM_HINT_T0);
+        _m_prefetchw(dst + 8 * q + 8192);
+        _m_prefetchw(dst + 8 * q + 8192 + 64);
         packedBlockVbmi<SharedLuma, Sum>(k, b, src + 4 * q, dst + 8 * q, ok0, ok1);
         if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
     }
@@ -888,12 +936,13 @@ template <bool SharedLuma, bool Sum>
 ZU_AVX512_VBMI inline void planarBlockVbmi(const ArithVec512& k, const ArithRowArgs& a, int q) {
     const __m512i yy = _mm512_loadu_si512(a.y + 2 * q);
     const __m512i low = _mm512_set1_epi32(0xffff);
-    __m512i u0, u1, v0, v1;
-    chromaVec512(Sum, load16x16(a.u + q), load16x16(a.u + q + 1), u0, u1);
-    chromaVec512(Sum, load16x16(a.v + q), load16x16(a.v + q + 1), v0, v1);
+    const __m512i u0 = load16x16(a.u + q), v0 = load16x16(a.v + q);
+    const __m512i un = load16x16(a.u + q + 1), vn = load16x16(a.v + q + 1);
+    const __m512i u1 = Sum ? _mm512_add_epi32(u0, un) : _mm512_avg_epu16(u0, un);
+    const __m512i v1 = Sum ? _mm512_add_epi32(v0, vn) : _mm512_avg_epu16(v0, vn);
     __mmask16 ok0, ok1;
-    arithBlockVbmi<SharedLuma>(k, _mm512_and_si512(yy, low), _mm512_srli_epi32(yy, 16), u0, u1, v0,
-                               v1, a.dst + 8 * q, ok0, ok1);
+    arithBlockVbmi<SharedLuma, Sum>(k, _mm512_and_si512(yy, low), _mm512_srli_epi32(yy, 16), u0, u1,
+                                    v0, v1, a.dst + 8 * q, ok0, ok1);
     if (anyGuarded(ok0, ok1)) arithFix16(a, q, ok0, ok1);
 }
 
@@ -902,7 +951,12 @@ ZU_AVX512_VBMI void arithRowPlanarVbmi(const ArithRowArgs& args) {
     const ArithVec512 k = arithVec512(*args.k);
     const ArithRowArgs a = args;  // the stores could alias the fields otherwise
     int q = 0;
-    for (; q + 16 <= a.pairs; q += 16) planarBlockVbmi<SharedLuma, Sum>(k, a, q);
+    for (; q + 16 <= a.pairs; q += 16) {
+        // The destination's lines a row ahead, for writing, as in the packed kernel.
+        _m_prefetchw(a.dst + 8 * q + 8192);
+        _m_prefetchw(a.dst + 8 * q + 8192 + 64);
+        planarBlockVbmi<SharedLuma, Sum>(k, a, q);
+    }
     if (q < a.pairs && a.pairs >= 16) {
         // The last sixteen again, over some already written with the same bytes (the rows
         // carry the entry past the last pair).
@@ -972,7 +1026,8 @@ void arithRowAvx2(const ArithRowArgs& a) {
 }
 
 void arithRowAvx512(const ArithRowArgs& a, bool vbmi) {
-    if (vbmi)
+    // The byte-permute kernel takes the integer parts from the high words.
+    if (vbmi && a.k->shift >= 16)
         a.k->sharedLuma ? arithRowVbmi<true>(a) : arithRowVbmi<false>(a);
     else if (a.src)
         a.k->sharedLuma ? arithRowPacked512<true>(a) : arithRowPacked512<false>(a);
@@ -1039,6 +1094,7 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void unpackV210V
     const __m512i mask = _mm512_set1_epi16(1023);
     int x = 0;
     for (; x + 24 <= width; x += 24, row += 64) {
+        _mm_prefetch(reinterpret_cast<const char*>(row + 4096), _MM_HINT_T0);
         const __m512i w = _mm512_loadu_si512(row);
         const __m512i yv =
             _mm512_and_si512(_mm512_srlv_epi16(_mm512_permutexvar_epi8(yi, w), ys), mask);
