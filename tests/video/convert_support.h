@@ -99,9 +99,10 @@ inline ZuColorDescriptor standardDesc(int standard) {
 // One frame through a fresh fallback scaler, as the display pipeline calls it.
 inline int scale(const Image& s, Image& d, ZuColorDescriptor desc = {},
                  unsigned char keepAspect = 0, unsigned char bottomUp = 0,
-                 const uint32_t* border = nullptr) {
+                 const uint32_t* border = nullptr,
+                 zu::detail::Kernel k = zu::detail::Kernel::Auto) {
     zu::detail::FallbackScaler sc;
-    return sc.convert(s.src(), d.dst(), keepAspect, &desc, bottomUp, border);
+    return sc.convert(s.src(), d.dst(), keepAspect, &desc, bottomUp, border, k);
 }
 
 // Converts into a copy of `blank` on one thread and on each of `counts`: every thread

@@ -60,11 +60,7 @@ auto viaTables(const Image& s, const TableOptions& o) {
     return [&](Image& out, Kernel k) { return tableConvert(s.src(), out.dst(), o, k); };
 }
 auto viaScaler(const Image& s, const ZuColorDescriptor& desc) {
-    return [&s, desc](Image& out, Kernel k) {
-        ZuColorDescriptor d = desc;
-        FallbackScaler sc;
-        return sc.convert(s.src(), out.dst(), 0, &d, 0, nullptr, k);
-    };
+    return [&s, desc](Image& out, Kernel k) { return scale(s, out, desc, 0, 0, nullptr, k); };
 }
 // Row v of a 2vuy frame for chroma u: pair p has Y0 = p, Y1 = 255 - p and chroma (u, v),
 // every odd pair (u ^ 1, v ^ 1), so the second pixels see the odd chroma sums too.
@@ -226,8 +222,7 @@ TEST(ConvertKernels, FallbackEqualsTheFormulaForEvery8BitTripleAndStandard) {
         for (int u = 0; u < 256; ++u) {
             fillEveryY(s, u);
             for (Kernel k : arithKernels()) {
-                FallbackScaler sc;
-                ASSERT_EQ(sc.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
+                ASSERT_EQ(scale(s, out, desc, 0, 0, nullptr, k), 0);
                 for (int v = 0; v < 256; ++v) {
                     for (int p = 0; p < kPairs; ++p)
                         cu[p] = uint16_t((p & 1) ? u ^ 1 : u),
@@ -262,8 +257,7 @@ TEST(ConvertKernels, TenBitFallbackEqualsTheFormulaOnRandomTriples) {
             EXPECT_EQ(scalerRowPlan(s.src(), out.dst(), desc), RowPlan::Arithmetic) << standard;
         }
         for (Kernel k : arithKernels()) {
-            FallbackScaler sc;
-            ASSERT_EQ(sc.convert(s.src(), out.dst(), 0, &desc, 0, nullptr, k), 0);
+            ASSERT_EQ(scale(s, out, desc, 0, 0, nullptr, k), 0);
             for (int r = 0; r < kRows; ++r) {
                 const size_t o = size_t(r) * kPairs;
                 ASSERT_EQ(firstFormulaMismatch(f, out.row(r), kPairs, &y0[o], &y1[o], &u[o], &v[o]),
@@ -275,8 +269,9 @@ TEST(ConvertKernels, TenBitFallbackEqualsTheFormulaOnRandomTriples) {
 }
 
 // Tables made from a matrix are affine in their index and take the integer kernel; a gamma
-// curve is not and keeps the lookup kernel. Both equal the reference, for 8 and 10 bits.
-TEST(ConvertKernels, AffineHostTablesTakeTheIntegerKernelOthersTheLookupExactlyAlike) {
+// curve is not and keeps the lookup kernel. That both equal the reference is checked above
+// (realistic and awkward tables, 8 and 10 bits, every kernel).
+TEST(ConvertKernels, AffineHostTablesTakeTheIntegerKernelOthersTheLookup) {
     for (bool ten : {false, true}) {
         HostTables matrix(ten), gamma(ten);
         const int n = ten ? 1024 : 256;
@@ -284,20 +279,16 @@ TEST(ConvertKernels, AffineHostTablesTakeTheIntegerKernelOthersTheLookupExactlyA
             const double g = 255.0 * std::pow(i / double(n - 1), 0.45);
             gamma.d[0][i] = gamma.d[2][i] = gamma.d[4][i] = g;
         }
-        const unsigned fmt = ten ? ZU_PF_v219 : ZU_PF_2vuy;
-        Image s = makeImage(fmt, 1284, 12, 16);
-        randomFill(s, ten ? 7 : 8);
+        Image s = makeImage(ten ? ZU_PF_v219 : ZU_PF_2vuy, 1284, 12, 16);
+        Image out = makeImage(ZU_PF_bgrA, 1284, 12);
         for (HostTables* t : {&matrix, &gamma}) {
             TableOptions o;
             o.tables = &t->t;
-            Image ref = makeImage(ZU_PF_bgrA, 1284, 12), out = makeImage(ZU_PF_bgrA, 1284, 12);
-            ASSERT_EQ(tableConvert(s.src(), ref.dst(), o, Kernel::Reference), 0);
-            ASSERT_EQ(tableConvert(s.src(), out.dst(), o), 0);
-            EXPECT_EQ(out.bytes, ref.bytes) << (t == &matrix ? "matrix" : "gamma") << " " << ten;
             const RowPlan expect = !cpuHasAvx2()  ? RowPlan::Lookup
                                    : t == &matrix ? RowPlan::Arithmetic
                                                   : RowPlan::Lookup;
-            EXPECT_EQ(tableRowPlan(s.src(), out.dst(), o), expect) << ten;
+            EXPECT_EQ(tableRowPlan(s.src(), out.dst(), o), expect)
+                << (t == &matrix ? "matrix" : "gamma") << " " << ten;
         }
     }
 }
