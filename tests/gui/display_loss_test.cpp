@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,9 +19,7 @@
 namespace {
 
 double nowMs() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+    return zu::ws::performanceCounter() / 1e6;
 }
 
 int painter(void*, unsigned msg, int, int, void*, void*) {

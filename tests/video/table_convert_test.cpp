@@ -28,16 +28,14 @@ TEST(TableConvert, FactorsArePowersOfTwoInEachDirectionAndOthersAreRefused) {
 
 TEST(TableConvert, DownScalingTakesEveryNthPixelAndUpScalingRepeats) {
     Image s = coordImage(64, 32);
-    Image down = makeImage(ZU_PF_bgrA, 16, 8);
-    ASSERT_EQ(tableConvert(s.src(), down.dst(), {}), 0);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 16; ++x)
-            EXPECT_EQ(px32(down.row(y) + 4 * x), px32(s.row(4 * y) + 16 * x)) << x << "," << y;
-    Image up = makeImage(ZU_PF_bgrA, 128, 128);
-    ASSERT_EQ(tableConvert(s.src(), up.dst(), {}), 0);
-    for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 128; ++x)
-            ASSERT_EQ(px32(up.row(y) + 4 * x), px32(s.row(y / 4) + 4 * (x / 2))) << x << "," << y;
+    for (auto [dw, dh] : {std::pair{16, 8}, {128, 128}}) {
+        Image d = makeImage(ZU_PF_bgrA, dw, dh);
+        ASSERT_EQ(tableConvert(s.src(), d.dst(), {}), 0);
+        for (int y = 0; y < dh; ++y)
+            for (int x = 0; x < dw; ++x)
+                ASSERT_EQ(px32(d.row(y) + 4 * x), px32(s.row(y * 32 / dh) + 4 * (x * 64 / dw)))
+                    << dw << "x" << dh << " at " << x << "," << y;
+    }
 }
 
 TEST(TableConvert, FlipAndFieldShiftChooseRows) {
@@ -261,8 +259,6 @@ TEST(TableConvert, YuvLayoutsRoundTrip) {
         ASSERT_EQ(tableConvert(mid.src(), back.dst(), {}), 0) << std::hex << other;
         EXPECT_EQ(back.bytes, uyvy.bytes) << std::hex << other;
     }
-    Image yuy2 = makeImage(ZU_PF_yuy2, 2, 1);
-    ASSERT_EQ(tableConvert(uyvy.src(), yuy2.dst(), {}), -2);  // different size, not a factor
     Image small = makeImage(ZU_PF_yuy2, 12, 1);
     ASSERT_EQ(tableConvert(uyvy.src(), small.dst(), {}), 0);
     const uint8_t *a = uyvy.row(0), *b = small.row(0);
