@@ -76,22 +76,38 @@ TEST(FallbackScaler, Yuy2ReadsAsTheByteSwapped2vuy) {
     }
 }
 
+// Rows outside the picture take the border (or are left alone without one); keeping the
+// aspect shrinks the picture, and bottom-up sources are read from their last row.
 TEST(FallbackScaler, RowsAndColumnsArePlacedByTheSizeRules) {
     struct Case {
         int sw, sh, dw, dh;
-        int sx0, dx0, n;  // source pixel sx0 + i lands on destination pixel dx0 + i
-        int sy0, dy0, rows;
+        int sx0, dx0, n;  // source pixel sx0 + i * step lands on destination pixel dx0 + i
+        int sy0, dy0, rows, step;
+        unsigned char keepAspect, bottomUp;
+        bool border;
     } cases[] = {
-        {16, 8, 16, 8, 0, 0, 16, 0, 0, 8}, {10, 8, 16, 8, 0, 3, 10, 0, 0, 8},
-        {20, 8, 16, 8, 2, 0, 16, 0, 0, 8}, {16, 12, 16, 8, 0, 0, 16, 2, 0, 8},
-        {16, 5, 16, 8, 0, 0, 16, 0, 2, 5}, {11, 6, 16, 9, 0, 3, 11, 0, 2, 6},
-        {21, 9, 16, 8, 3, 0, 16, 1, 0, 8},
+        // clang-format off
+        {16, 8, 16, 8, 0, 0, 16, 0, 0, 8, 1, 0, 0, false},
+        {10, 8, 16, 8, 0, 3, 10, 0, 0, 8, 1, 0, 0, false},
+        {20, 8, 16, 8, 2, 0, 16, 0, 0, 8, 1, 0, 0, false},
+        {16, 12, 16, 8, 0, 0, 16, 2, 0, 8, 1, 0, 0, false},
+        {16, 5, 16, 8, 0, 0, 16, 0, 2, 5, 1, 0, 0, false},
+        {11, 6, 16, 9, 0, 3, 11, 0, 2, 6, 1, 0, 0, false},
+        {21, 9, 16, 8, 3, 0, 16, 1, 0, 8, 1, 0, 0, false},
+        {8, 4, 8, 8, 0, 0, 8, 0, 2, 4, 1, 0, 1, true},
+        {16, 8, 8, 8, 0, 0, 8, 0, 2, 4, 2, 1, 0, true},
+        // clang-format on
     };
+    const uint8_t rgba[4] = {10, 20, 30, 40};
+    const uint32_t border = px32(rgba);
     for (unsigned dfmt : {ZU_PF_bgrA, ZU_PF_rgba})
         for (const Case& c : cases) {
             Image s = coordImage(c.sw, c.sh);
             Image d = makeImage(dfmt, c.dw, c.dh, 0, 0xEE);
-            ASSERT_EQ(scale(s, d), 0);
+            ASSERT_EQ(scale(s, d, {}, c.keepAspect, c.bottomUp, c.border ? &border : nullptr), 0);
+            const uint32_t outside = !c.border            ? 0xEEEEEEEEu
+                                     : dfmt == ZU_PF_rgba ? border
+                                                          : 0x280A141Eu;
             for (int y = 0; y < c.dh; ++y)
                 for (int x = 0; x < c.dw; ++x) {
                     SCOPED_TRACE(testing::Message()
@@ -99,10 +115,12 @@ TEST(FallbackScaler, RowsAndColumnsArePlacedByTheSizeRules) {
                     bool inside = x >= c.dx0 && x < c.dx0 + c.n && y >= c.dy0 && y < c.dy0 + c.rows;
                     const uint8_t* dp = d.row(y) + 4 * x;
                     if (!inside) {
-                        ASSERT_EQ(px32(dp), 0xEEEEEEEEu);
+                        ASSERT_EQ(px32(dp), outside);
                         continue;
                     }
-                    const uint8_t* sp = s.row(c.sy0 + y - c.dy0) + 4 * (c.sx0 + x - c.dx0);
+                    const int sy = c.sy0 + (y - c.dy0) * c.step;
+                    const uint8_t* sp =
+                        s.row(c.bottomUp ? c.sh - 1 - sy : sy) + 4 * (c.sx0 + (x - c.dx0) * c.step);
                     ASSERT_EQ(dfmt == ZU_PF_bgrA ? dp[0] : dp[2], sp[0]);
                     ASSERT_EQ(dp[1], sp[1]);
                 }
@@ -129,44 +147,13 @@ TEST(FallbackScaler, PairedSourcesAreCentredOrCutAtTheLeft) {
     for (int x = 0; x < 4; ++x) EXPECT_EQ(narrow.row(0)[4 * x + 1], 20 + 20 * x) << x;
 }
 
-TEST(FallbackScaler, BorderFillsRowsOutsideThePictureAndBottomUpReadsFromTheEnd) {
+// Into 4:2:2 the border is converted with the descriptor's RGB-to-YUV weights.
+TEST(FallbackScaler, BorderInto422IsConvertedToYuv) {
     Image s = coordImage(8, 4);
-    uint32_t border;
-    const uint8_t rgba[4] = {10, 20, 30, 40};
-    std::memcpy(&border, rgba, 4);
-    Image d = makeImage(ZU_PF_bgrA, 8, 8, 0, 0xEE);
-    ASSERT_EQ(scale(s, d, {}, 0, 1, &border), 0);
-    for (int y = 0; y < 8; ++y) {
-        const uint8_t* p = d.row(y) + 4 * 5;
-        if (y < 2 || y >= 6) {
-            EXPECT_EQ(std::tuple(p[0], p[2], p[3]), std::tuple(30, 10, 40)) << y;
-        } else {
-            EXPECT_EQ(std::tuple(p[1], p[0]), std::tuple(3 - (y - 2), 5)) << y;  // bottom-up
-        }
-    }
-    // Into 4:2:2 the border is converted with the descriptor's RGB-to-YUV weights.
     Image y = makeImage(ZU_PF_2vuy, 8, 8, 0, 0xEE);
-    const uint8_t white[4] = {255, 255, 255, 255};
-    std::memcpy(&border, white, 4);
-    ASSERT_EQ(scale(s, y, standardDesc(1), 0, 0, &border), 0);
+    const uint32_t white = 0xFFFFFFFFu;
+    ASSERT_EQ(scale(s, y, standardDesc(1), 0, 0, &white), 0);
     EXPECT_EQ(std::tuple(y.row(0)[1], y.row(0)[0], y.row(7)[3]), std::tuple(235, 128, 235));
-}
-
-TEST(FallbackScaler, KeepAspectShrinksThePictureAndScalesRows) {
-    Image s = coordImage(16, 8);
-    Image d = makeImage(ZU_PF_bgrA, 8, 8, 0, 0xEE);
-    uint32_t border = 0xFF000000u;
-    ASSERT_EQ(scale(s, d, {}, 1, 0, &border), 0);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) {
-            const uint8_t* p = d.row(y) + 4 * x;
-            if (y < 2 || y >= 6) {
-                EXPECT_EQ(px32(p), 0xFF000000u) << x << "," << y;
-            } else {
-                EXPECT_EQ(p[0], 2 * x) << x << "," << y;
-                EXPECT_EQ(p[1], 2 * (y - 2)) << x << "," << y;
-            }
-        }
 }
 
 TEST(FallbackScaler, TenBitDestinationsRespectTheFullRangeFlags) {
