@@ -21,8 +21,6 @@ TEST(ConvertVerify, TenBitFallbackEqualsTheFormulaForEveryTripleAndStandard) {
     const int checkers = int(std::max(1u, std::thread::hardware_concurrency()));
     for (int standard = 0; standard < 6; ++standard) {
         const StandardFormula f(standard, true);
-        ZuColorDescriptor desc{};
-        desc.standard = standard;
         for (int u = 0; u < 1024; ++u) {
             // Rows in parallel: row v holds chroma (u, v) and (u ^ 1, v ^ 1) alternately.
             std::atomic<int> bad{-1};
@@ -40,8 +38,7 @@ TEST(ConvertVerify, TenBitFallbackEqualsTheFormulaForEveryTripleAndStandard) {
             };
             for (bool check : {false, true}) {
                 if (check) {
-                    FallbackScaler sc;
-                    ASSERT_EQ(sc.convert(s.src(), out.dst(), 0, &desc, 0, nullptr), 0);
+                    ASSERT_EQ(scale(s, out, standardDesc(standard)), 0);
                 }
                 std::vector<std::thread> ts;
                 for (int t = 0; t < checkers; ++t) ts.emplace_back(rows, t, check);
