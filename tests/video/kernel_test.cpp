@@ -112,11 +112,7 @@ TEST(ConvertKernels, FastPathMatchesReferenceOnRandomFramesAndFactorsAndForEvery
             }
         Image all = makeImage(ZU_PF_2vuy, 512, 256);
         for (int u = 0; u < 256; ++u) {
-            for (int v = 0; v < 256; ++v)
-                for (int y = 0; y < 256; ++y) {
-                    uint8_t* g = all.row(v) + 4 * y;
-                    g[0] = uint8_t(u), g[1] = uint8_t(y), g[2] = uint8_t(v), g[3] = uint8_t(~y);
-                }
+            fillEveryY(all, u);
             expectKernelsMatchReference(makeImage(ZU_PF_bgrA, 512, 256), viaTables(all, o),
                                         "U " + std::to_string(u));
         }
