@@ -125,7 +125,9 @@ class EmbeddedInToolkit : public ::testing::TestWithParam<Toolkit> {
         ASSERT_NE(x.dpy, nullptr);
         host = std::make_unique<HostProcess>(GetParam().program);
         ASSERT_TRUE(host->expect("ready", 20000)) << GetParam().name << " host did not start";
-        hostWindow = topLevelAt(kHostW / 2, kHostH / 2);
+        int wx, wy;  // the top-level window under the host's centre
+        XTranslateCoordinates(x.dpy, DefaultRootWindow(x.dpy), DefaultRootWindow(x.dpy), kHostW / 2,
+                              kHostH / 2, &wx, &wy, &hostWindow);
         ASSERT_NE(hostWindow, 0u);
         ASSERT_TRUE(screenRect(reinterpret_cast<void*>(hostWindow), &at));
         // The host paints when its toolkit gets round to it.
@@ -133,13 +135,6 @@ class EmbeddedInToolkit : public ::testing::TestWithParam<Toolkit> {
         // What a window manager does when the user activates the host.
         XSetInputFocus(x.dpy, hostWindow, RevertToParent, CurrentTime);
         x.sync();
-    }
-    Window topLevelAt(int sx, int sy) {
-        Window child = 0;
-        int wx, wy;
-        XTranslateCoordinates(x.dpy, DefaultRootWindow(x.dpy), DefaultRootWindow(x.dpy), sx, sy,
-                              &wx, &wy, &child);
-        return child;
     }
     // Client point of the host window for a GUI point (origin bottom-left of the GUI area).
     void pointAtGui(int gx, int gy) { x.moveTo(at.left + gx, at.top + kGuiH - 1 - gy); }

@@ -133,18 +133,17 @@ TEST(FallbackScaler, PairedSourcesAreCentredOrCutAtTheLeft) {
         uint8_t* g = s.row(0) + 4 * p;
         g[0] = g[2] = 128, g[1] = uint8_t(20 + 40 * p), g[3] = uint8_t(40 + 40 * p);
     }
-    const ZuColorDescriptor grey = standardDesc(0);  // full range: every component equals Y
-    Image wide = makeImage(ZU_PF_bgrA, 13, 1, 0, 0xEE);
-    ASSERT_EQ(scale(s, wide, grey), 0);
-    for (int x = 0; x < 13; ++x) {
-        const bool inside = x >= 2 && x < 10;  // (13 - 8) / 2 = 2
-        EXPECT_EQ(inside ? wide.row(0)[4 * x + 1] : px32(wide.row(0) + 4 * x),
-                  inside ? 20 + 20 * (x - 2) : 0xEEEEEEEEu)
-            << x;
+    // (13 - 8) / 2 = 2 columns left of the picture; 4 columns take the source's first four.
+    for (auto [width, x0] : {std::pair{13, 2}, {4, 0}}) {
+        Image d = makeImage(ZU_PF_bgrA, width, 1, 0, 0xEE);
+        ASSERT_EQ(scale(s, d, standardDesc(0)), 0);  // full range: every component equals Y
+        for (int x = 0; x < width; ++x) {
+            const bool inside = x >= x0 && x < x0 + 8;
+            EXPECT_EQ(inside ? d.row(0)[4 * x + 1] : px32(d.row(0) + 4 * x),
+                      inside ? 20 + 20 * (x - x0) : 0xEEEEEEEEu)
+                << width << " at " << x;
+        }
     }
-    Image narrow = makeImage(ZU_PF_bgrA, 4, 1);
-    ASSERT_EQ(scale(s, narrow, grey), 0);
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(narrow.row(0)[4 * x + 1], 20 + 20 * x) << x;
 }
 
 // Into 4:2:2 the border is converted with the descriptor's RGB-to-YUV weights.
