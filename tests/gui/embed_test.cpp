@@ -170,16 +170,13 @@ class EmbeddedInToolkit : public ::testing::TestWithParam<Toolkit> {
         }
         return out;
     }
-    // Client points of the host's own part of the window, beside and below the GUI.
-    std::vector<std::pair<int, int>> hostPoints() const {
-        return {{kGuiW + 5, 5},
-                {kHostW - 2, kGuiH - 1},
-                {5, kGuiH + 2},
-                {kGuiW + 1, kGuiH},
-                {kHostW - 1, kHostH - 1}};
-    }
+    // The host's own part of the window, beside and below the GUI, shows the host's colour.
     void expectHostPixels(const char* when) {
-        for (auto [cx, cy] : hostPoints())
+        for (auto [cx, cy] : {std::pair{kGuiW + 5, 5},
+                              {kHostW - 2, kGuiH - 1},
+                              {5, kGuiH + 2},
+                              {kGuiW + 1, kGuiH},
+                              {kHostW - 1, kHostH - 1}})
             EXPECT_EQ(pixel(cx, cy), kHostRgb) << when << " at host pixel " << cx << "," << cy;
     }
 };
