@@ -29,7 +29,8 @@ ws::Window* TestWindow::make() const {
     d.visible = visible;
     d.doubleClicks = doubleClicks;
     d.parent = parent;
-    return ws::createWindow(d);
+    d.surface = surface != nullptr;
+    return ws::createWindow(d, surface);
 }
 
 bool pumpUntil(const std::function<bool()>& pred, int timeoutMs) {

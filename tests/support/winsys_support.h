@@ -30,12 +30,14 @@ struct Recorded {
 std::vector<Recorded>& recorded();
 intptr_t recordingProc(const ws::Event& e);
 
-// A window of the calling thread with recordingProc.
+// A window of the calling thread with recordingProc; with a GL surface when given where to
+// put it.
 struct TestWindow {
     int x = 0, y = 0, width = 400, height = 300;
     bool visible = true;
     bool doubleClicks = false;
     ws::Window* parent = nullptr;
+    ws::Surface** surface = nullptr;
     ws::Window* make() const;
 };
 

@@ -64,13 +64,6 @@ std::pair<int, int> xy(intptr_t lParam) {
     return {getXLParam(lParam), getYLParam(lParam)};
 }
 
-ws::Window* gDropWindow = nullptr;
-
-intptr_t dropProc(const Event& e) {
-    if (e.kind == EventKind::Drop) gDropWindow = e.window;
-    return defaultProc(e);
-}
-
 class InputTest : public ::testing::Test {
   protected:
     ws::Window* window = nullptr;
@@ -110,11 +103,8 @@ TEST(ErrorCallback, ShaderLogsAndOurXErrorsArriveAndOtherConnectionsKeepTheirs) 
     zu::test::ErrorLines collected;
 
     // A deliberately broken shader: its compiler log arrives as one line.
-    ws::WindowDesc d;
-    d.width = d.height = 16;
-    d.surface = true;
     ws::Surface* surface = nullptr;
-    ws::Window* w = ws::createWindow(d, &surface);
+    ws::Window* w = TestWindow{0, 0, 16, 16, false, false, nullptr, &surface}.make();
     ASSERT_NE(w, nullptr);
     ASSERT_TRUE(ws::makeCurrent(surface));
     ASSERT_EQ(glewInit(), GLEW_OK);
@@ -245,13 +235,8 @@ TEST_F(WindowTest, MonitorQueriesFollowTheMonitorList) {
 }
 
 TEST_F(WindowTest, SurfaceMadeWithItsWindowDrawsOnAnotherThread) {
-    WindowDesc d;
-    d.proc = zu::test::recordingProc;
-    d.x = 50, d.y = 50, d.width = 64, d.height = 48;
-    d.visible = true;
-    d.surface = true;
     Surface* surface = nullptr;
-    ws::Window* w = createWindow(d, &surface);
+    ws::Window* w = TestWindow{50, 50, 64, 48, true, false, nullptr, &surface}.make();
     ASSERT_NE(w, nullptr);
     ASSERT_NE(surface, nullptr);
     ASSERT_TRUE(pumpUntil([&] { return countOf(w, WM_SHOWWINDOW) > 0; }));
@@ -400,7 +385,7 @@ TEST_F(InputTest, QuickSecondPressIsADoubleClickOnlyForWindowsThatAskForIt) {
 TEST_F(InputTest, KeysArriveAsVirtualKeysAndLatin1Characters) {
     // Both windows took the focus when they were mapped; the keys go to the first once
     // the focus has settled there.
-    const XID id = static_cast<XID>(reinterpret_cast<uintptr_t>(nativeHandle(window)));
+    const XID id = idOf(window);
     zu::test::pumpFor(200);
     XSetInputFocus(x.dpy, id, RevertToParent, CurrentTime);
     x.moveTo(200, 200);
@@ -506,19 +491,13 @@ TEST(MessageQueue, MessageFdIsReadableExactlyWhileAMessageWaits) {
     loop.join();
 }
 
-TEST(Dnd, OnlyAnAcceptingWindowTakesDropsAndForgedNoticesAreNotRead) {
-    ASSERT_TRUE(open());
-    WindowDesc d;
-    d.proc = dropProc;
-    d.visible = true;
-    d.x = 200, d.y = 200, d.width = 400, d.height = 300;
-    ws::Window* top = createWindow(d);
-    d.parent = top;
-    d.x = 100, d.y = 100, d.width = 200, d.height = 100;
-    ws::Window* video = createWindow(d);
+TEST_F(WindowTest, OnlyAnAcceptingWindowTakesDropsAndForgedNoticesAreNotRead) {
+    ws::Window* top = TestWindow{200, 200, 400, 300}.make();
+    ws::Window* video = TestWindow{100, 100, 200, 100, true, false, top}.make();
+    auto drops = [&] { return countOf(top, WM_DROPFILES) + countOf(video, WM_DROPFILES); };
     ASSERT_TRUE(acceptFiles(video, true));
     EXPECT_EQ(lastDrop(video), nullptr);
-    const XID topId = static_cast<XID>(reinterpret_cast<uintptr_t>(nativeHandle(top)));
+    const XID topId = idOf(top);
 
     zu::test::XdndSource src;
     EXPECT_EQ(zu::test::windowProperty(src.d, topId, src.aware), std::vector<unsigned long>{5})
@@ -534,7 +513,7 @@ TEST(Dnd, OnlyAnAcceptingWindowTakesDropsAndForgedNoticesAreNotRead) {
     EXPECT_EQ(std::tuple(again.done.load(), again.accepted.load(), again.finishedOk.load()),
               std::tuple(true, false, false));
     zu::test::pumpFor(50);
-    EXPECT_EQ(gDropWindow, nullptr);
+    EXPECT_EQ(drops(), 0u);
 
     // Any client may send these. A forged selection notice during a drag, naming the
     // forger's own property, is not read (no drop, the property stays); a source that
@@ -549,7 +528,7 @@ TEST(Dnd, OnlyAnAcceptingWindowTakesDropsAndForgedNoticesAreNotRead) {
                     reinterpret_cast<const unsigned char*>(uris.data()), int(uris.size()));
     forger.notify(topId, forger.win, forger.selection, forger.uriList, prop, CurrentTime);
     zu::test::pumpFor(200);
-    EXPECT_EQ(gDropWindow, nullptr);
+    EXPECT_EQ(drops(), 0u);
     EXPECT_EQ(zu::test::windowProperty(forger.d, forger.win, prop).size(), uris.size());
     XDestroyWindow(forger.d, forger.win);
     forger.send(topId, forger.position, 0, overVideo, CurrentTime, long(forger.copy));
