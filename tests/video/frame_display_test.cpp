@@ -28,10 +28,11 @@ struct InvertLut {
         lut = {t.data(), t.data(), t.data(), nullptr, 1024};
     }
 };
-// What the inverting table makes of an 8-bit level, by the converter's and the look-up
+// What the inverting table makes of an 8-bit colour, by the converter's and the look-up
 // texture's rounding: (1023 - 4v) / 4 + 0.5, truncated.
-int inverted(int v) {
-    return std::min(255, int((1023 - 4 * v) * 0.25 + 0.5));
+Rgb inverted(Rgb c) {
+    auto level = [](int v) { return std::min(255, int((1023 - 4 * v) * 0.25 + 0.5)); };
+    return {level(c.r), level(c.g), level(c.b)};
 }
 
 class DisplayTest : public VideoTest {};
@@ -82,30 +83,17 @@ TEST_F(DisplayTest, CallOrderNullFramesAndBgrADrawnDirectlyOrThroughTheConverter
     f.conversionBufferSize = int(conv.size());
     InvertLut inv;
 
-    struct Case {
-        const char* name;
-        bool lut;
-        bool noBgra;  // the capability forced off: the converter makes "rgba"
-        Rgb bottomLeft, topRight;
-        bool converted;
-    } cases[] = {
-        {"direct", false, false, kRed, {10, 100, 200}, false},
-        {"look-up table",
-         true,
-         false,
-         {inverted(255), inverted(0), inverted(0)},
-         {inverted(10), inverted(100), inverted(200)},
-         true},
-        {"no BGRA", false, true, kRed, {10, 100, 200}, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // Direct, through a look-up table, and with the capability forced off (the converter
+    // makes "rgba"); only the first is not converted.
+    for (auto [lut, noBgra] : {std::pair(false, false), {true, false}, {false, true}}) {
+        SCOPED_TRACE(testing::Message() << "look-up table " << lut << ", no BGRA " << noBgra);
         std::fill(conv.begin(), conv.end(), 0xAB);
-        video->hasBGRA = c.noBgra ? 0 : videoCaps().hasBGRA;
-        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, c.lut ? &inv.lut : nullptr), 0);
+        video->hasBGRA = noBgra ? 0 : videoCaps().hasBGRA;
+        ASSERT_EQ(ZUDisplayVideoFrame(video, &f, lut ? &inv.lut : nullptr), 0);
         // Bottom-up frame: the first memory rows are the bottom of the picture.
+        const Rgb bottomLeft = lut ? inverted(kRed) : kRed, topRight{10, 100, 200};
         EXPECT_EQ(std::tuple(shown(10, 10), shown(310, 170), conv[0] != 0xAB || conv[1] != 0xAB),
-                  std::tuple(c.bottomLeft, c.topRight, c.converted));
+                  std::tuple(bottomLeft, lut ? inverted(topRight) : topRight, lut || noBgra));
     }
     video->hasBGRA = videoCaps().hasBGRA;
 }
@@ -139,8 +127,7 @@ TEST_F(DisplayTest, ColourBarsThroughTheShaderMatchTheFormulaForBothMatricesAndB
             ASSERT_EQ(r, 0);
             ASSERT_EQ(video->texturePath, 1);
             ASSERT_EQ(video->program != 0, older == 1);
-            ASSERT_EQ(zu::detail::gpuOn(*static_cast<zu::detail::GpuDisplay*>(video->display)),
-                      older == 0);
+            ASSERT_EQ(gpuOn(*static_cast<GpuDisplay*>(video->display)), older == 0);
             EXPECT_EQ(video->lutTexture != 0, c.lut);
             auto px = bars422(c.width, c.height, c.uyvy);
             ZUVideoFrame f = makeFrame(px.data(), c.width, c.height, c.width * 2, c.format);
@@ -149,7 +136,7 @@ TEST_F(DisplayTest, ColourBarsThroughTheShaderMatchTheFormulaForBothMatricesAndB
             const int x0 = c.width == 720 ? 142 : 0, pw = c.width == 720 ? 675 : 960;
             for (int bar = 0; bar < 8; ++bar) {
                 Rgb want = shaderColour(kBars[bar], c.bt601);
-                if (c.lut) want = {inverted(want.r), inverted(want.g), inverted(want.b)};
+                if (c.lut) want = inverted(want);
                 const Rgb got = shown(x0 + pw * (2 * bar + 1) / 16, 270);
                 EXPECT_TRUE(near(got, want, 2)) << "bar " << bar << " " << got << " want " << want;
             }

@@ -33,10 +33,7 @@ inline Rgb pending(int x, int y) {
     return {c.rgba[0], c.rgba[1], c.rgba[2]};
 }
 
-using zutest::bars10;
-using zutest::bars422;
-using zutest::kBars;
-using zutest::Yuv;
+using namespace zutest;
 
 // The textbook conversion of 8-bit Y'CbCr to 8-bit R'G'B' for a matrix and range.
 inline Rgb textbook(double y, double u, double v, int matrix, bool full) {
