@@ -1,5 +1,5 @@
 // Threads (priority, affinity, exit codes, termination, suspension) and the objects they
-// wait on: events, semaphores, mutexes, named objects and bad handles.
+// wait on: events, semaphores, mutexes, named objects; bad handles of every kind, files too.
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <sched.h>
@@ -150,21 +150,7 @@ TEST(Threads, ExitCodeIs259WhileRunningThenTheResultAndBadHandlesAreRefused) {
     EXPECT_EQ(std::tuple(exitCode(t), h.destroyed.load(), h.pastExit.load()),
               std::tuple(9, true, false));
     ZuCloseThread(t);
-
-    // The closed thread, an event, null and a stray pointer are not thread handles.
-    void* event = ZuCreateEvent(0, 0, nullptr);
-    int local = 0;
-    for (void* bad : {static_cast<void*>(nullptr), t, event, static_cast<void*>(&local)}) {
-        // clang-format off
-        expectRows({
-            ROW(ZuGetExitCodeThread(bad, &code), -2),  ROW(ZuTerminateThread(bad, 1), -2),
-            ROW(ZuSuspendThread(bad), -2),             ROW(ZuResumeThread(bad), -2),
-            ROW(bad == event ? 10000 : ZuCloseThread(bad), 10000),
-        });
-        // clang-format on
-    }
     EXPECT_EQ(ZuCreateThread(nullptr, nullptr, 0, 1, -1, nullptr), nullptr);
-    ZuCloseEvent(event);
 
     auto start = Clock::now();
     ZuSleep(-1);
@@ -411,28 +397,51 @@ TEST(NamedObjects, SameNameSharesStateUntilTheLastHandleCloses) {
     // clang-format on
 }
 
+// Every call that takes a handle, of threads, events, semaphores, mutexes and files.
 TEST(Handles, BadHandlesAreAnsweredNotFollowed) {
     void* closed = ZuCreateEvent(1, 1, nullptr);
     ZuCloseEvent(closed);
+    Gate g;
+    ZuSetEvent(g.release);
+    void* ended = ZuCreateThread(waitThenReturn, &g, 0, 1, -1, nullptr);
+    ASSERT_EQ(ZuWaitForEvent(ended, 5000), 0);
+    ZuCloseThread(ended);
     int local = 0;
-    void* mutex = ZuMutexCreate();
-    void* event = ZuCreateEvent(1, 1, nullptr);
-    void* bad[] = {nullptr, closed, &local, reinterpret_cast<void*>(uintptr_t{1})};
+    unsigned code = 0;
+    char buf[4];
+    void* bad[] = {nullptr, closed, ended, &local, reinterpret_cast<void*>(uintptr_t{1})};
     for (void* h : bad) {
         // clang-format off
         expectRows({
             ROW(ZuSetEvent(h), -2),  ROW(ZuResetEvent(h), -2),  ROW(ZuWaitForEvent(h, 0), -2),
             ROW(ZuWaitForEvent(h, -1), -2),  // never waits on a bad handle
             ROW(ZuReleaseSemaphore(h), -2), ROW(ZuMutexRelease(h), -2),
-            ROW(ZuCloseEvent(h), 10000),    ROW(ZuMutexClose(h), 10000),
+            ROW(ZuGetExitCodeThread(h, &code), -2),  ROW(ZuTerminateThread(h, 1), -2),
+            ROW(ZuSuspendThread(h), -2),             ROW(ZuResumeThread(h), -2),
+            ROW(ZuReadFile(h, buf, 4, nullptr), -2),  ROW(ZuWriteFile(h, buf, 4, nullptr), -2),
+            ROW(ZuSeekFile(h, 0, 0, 0, 0), -2),       ROW(ZuSeekFile(h, 0, nullptr, 0), -2),
+            ROW(ZuGetFileSize(h, nullptr), 0xFFFFFFFFu),
+            ROW(ZuCloseEvent(h), 10000),  ROW(ZuMutexClose(h), 10000),
+            ROW(ZuCloseThread(h), 10000), ROW(ZuCloseFile(h), 10000),
         });
         // clang-format on
     }
-    // A handle of another kind is refused by the kind-specific operations.
-    // The close operation is shared by all kinds.
-    EXPECT_EQ((std::tuple{ZuSetEvent(mutex), ZuReleaseSemaphore(event), ZuCloseEvent(mutex),
-                          ZuMutexClose(event)}),
-              std::tuple(-2, -2, 0, 0));
+    // A handle of another kind is refused by the kind-specific calls; the close is shared
+    // by all kinds.
+    void* mutex = ZuMutexCreate();
+    void* event = ZuCreateEvent(1, 1, nullptr);
+    void* other = ZuCreateEvent(1, 1, nullptr);
+    // clang-format off
+    expectRows({
+        ROW(ZuSetEvent(mutex), -2),  ROW(ZuReleaseSemaphore(event), -2),
+        ROW(ZuGetExitCodeThread(event, &code), -2),  ROW(ZuTerminateThread(event, 1), -2),
+        ROW(ZuSuspendThread(event), -2),             ROW(ZuResumeThread(event), -2),
+        ROW(ZuReadFile(event, buf, 4, nullptr), -2),  ROW(ZuWriteFile(event, buf, 4, nullptr), -2),
+        ROW(ZuSeekFile(event, 0, 0, 0, 0), -2),       ROW(ZuSeekFile(event, 0, nullptr, 0), -2),
+        ROW(ZuGetFileSize(event, nullptr), 0xFFFFFFFFu),
+        ROW(ZuCloseEvent(mutex), 0),  ROW(ZuMutexClose(event), 0),  ROW(ZuCloseFile(other), 0),
+    });
+    // clang-format on
 }
 
 }  // namespace
