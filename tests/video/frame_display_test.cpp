@@ -534,16 +534,18 @@ class FormatsTest : public VideoTest {
         return c.hasShadingLanguage && c.hasShaderObjects && c.hasNonPowerOfTwo &&
                c.hasFrameShaders != 0;
     }
-    // Shows the frame and returns the window's pixels (w x h); conv receives the CPU
-    // conversion.
-    std::vector<uint8_t> show(Frame& fr, std::vector<uint8_t>& conv, ZUVideoFrameEx* ext,
-                              int w = kW, int h = kH) {
+    // Shows the frame and returns the window's pixels (w x h); conv, filled with 0xAB
+    // first, receives the CPU conversion.
+    std::vector<uint8_t> conv;
+    std::vector<uint8_t> show(Frame& fr, ZUVideoFrameEx e, int w = kW, int h = kH) {
+        conv.assign(size_t(kW) * kH * 4, 0xAB);
         ZUVideoFrame f = fr.frame();
         f.conversionBuffer = conv.data();
         f.conversionBufferSize = int(conv.size());
-        EXPECT_EQ(ZUDisplayVideoFrameEx(video, &f, ext, nullptr), 0);
+        EXPECT_EQ(ZUDisplayVideoFrameEx(video, &f, &e, nullptr), 0);
         return readBack(w, h);
     }
+    bool converted() const { return conv[0] != 0xAB || conv[1] != 0xAB; }
 };
 
 TEST_F(FormatsTest, EveryFormatMatchesTheCpuConverterAndColourDescriptionsTheirFormulas) {
@@ -561,19 +563,15 @@ TEST_F(FormatsTest, EveryFormatMatchesTheCpuConverterAndColourDescriptionsTheirF
                 const bool planar = planarInfo(format) != nullptr;
                 Frame fr = makeAny(format, c);
                 const auto want = reference(fr);
-                std::vector<uint8_t> conv(size_t(kW) * kH * 4, 0xAB);
-                ZUVideoFrameEx e = fr.ext();
-                const auto got = show(fr, conv, &e);
-                const Diff d = compare(got, want);
+                const Diff d = compare(show(fr, fr.ext()), want);
                 EXPECT_LE(d.max, 1) << "at " << d.x << ", " << d.y;
                 // The frame shaders take the frame as it is: the converter never runs. A
                 // software renderer leaves YUV arithmetic to the CPU, planar frames aside.
-                const bool converted = conv[0] != 0xAB || conv[1] != 0xAB;
                 if (route.mode == 1 && (!route.software || planar)) {
-                    EXPECT_FALSE(converted);
+                    EXPECT_FALSE(converted());
                 }
                 if (route.software && !planar && is422(*formatInfo(format))) {
-                    EXPECT_TRUE(converted);
+                    EXPECT_TRUE(converted());
                 }
             }
         // The colour description changes the colours as the formulas say.
@@ -585,8 +583,7 @@ TEST_F(FormatsTest, EveryFormatMatchesTheCpuConverterAndColourDescriptionsTheirF
                     Frame fr = makeAny(format, flat);
                     ZUVideoFrameEx e = fr.ext();
                     e.matrix = matrix, e.range = range;
-                    std::vector<uint8_t> conv(size_t(kW) * kH * 4);
-                    const auto got = show(fr, conv, &e);
+                    const auto got = show(fr, e);
                     const uint8_t* px = got.data() + (size_t(kH / 2) * kW + kW / 2) * 4;
                     const Rgb want = textbook(Y, U, V, matrix, range == ZU_RANGE_FULL);
                     EXPECT_TRUE(near({px[2], px[1], px[0]}, want, 1))
@@ -644,15 +641,14 @@ TEST_F(FormatsTest, PicturesHalvedOnTheCpuMatchTheFrameShadersFilteredOnes) {
         std::vector<uint8_t> shown[2];
         for (int software : {0, 1}) {
             start(kRoutes[software], kW, kH);
-            std::vector<uint8_t> conv(size_t(kW) * kH * 4, 0xAB);
             ZUVideoFrameEx e = fr.ext();
             e.chromaSiting = siting;
-            shown[software] = show(fr, conv, &e, kW / 2, kH / 2);
+            shown[software] = show(fr, e, kW / 2, kH / 2);
             ASSERT_EQ(ZUStopDisplayVideoFrame(video), 0);
             // A software renderer gets planar and 10-bit 4:2:2 frames as RGB pictures the CPU
             // made at the window's size.
             if (planar || words422) {
-                EXPECT_EQ(conv[0] != 0xAB || conv[1] != 0xAB, software == 1);
+                EXPECT_EQ(converted(), software == 1);
             }
         }
         constexpr int bar = kW / 2 / 8;
