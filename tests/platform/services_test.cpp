@@ -352,17 +352,25 @@ std::wstring fromUtf8(const Bytes& in) {
     return out.data();
 }
 
-TEST(Encoding, WideToUtf8) {
-    const std::pair<std::wstring, Bytes> cases[] = {
-        {L"", {}},
-        {L"A~", {0x41, 0x7E}},
-        {L"\u00e9\u07ff", {0xC3, 0xA9, 0xDF, 0xBF}},
-        {L"\u20ac", {0xE2, 0x82, 0xAC}},
-        {L"\u0800\uffff", {0xE0, 0xA0, 0x80, 0xEF, 0xBF, 0xBF}},
-        {std::wstring(1, wchar_t(0xD83C)), {0xED, 0xA0, 0xBC}},  // a lone surrogate, as it is
-        {L"\U0001F3AC", {0xEF, 0xBF, 0xBD}},  // beyond 16 bits: U+FFFD, to stay in size
+TEST(Encoding, WideToUtf8AndToUtf16) {
+    const std::tuple<std::wstring, Bytes, std::vector<unsigned short>> cases[] = {
+        {L"", {}, {}},
+        {L"A~", {0x41, 0x7E}, {0x41, 0x7E}},
+        {L"\u00e9\u07ff", {0xC3, 0xA9, 0xDF, 0xBF}, {0xE9, 0x7FF}},
+        {L"\u20ac", {0xE2, 0x82, 0xAC}, {0x20AC}},
+        {L"\u0800\uffff", {0xE0, 0xA0, 0x80, 0xEF, 0xBF, 0xBF}, {0x800, 0xFFFF}},
+        // A lone surrogate as it is; beyond 16 bits U+FFFD, to stay in size.
+        {std::wstring(1, wchar_t(0xD83C)), {0xED, 0xA0, 0xBC}, {0xD83C}},
+        {L"\U0001F3AC", {0xEF, 0xBF, 0xBD}, {0xFFFD}},
     };
-    for (const auto& [in, out] : cases) EXPECT_EQ(toUtf8(in), out) << in.size();
+    for (const auto& [in, utf8, utf16] : cases) {
+        EXPECT_EQ(toUtf8(in), utf8) << in.size();
+        // One unit each, then the terminator, and the guard after it untouched.
+        std::vector<unsigned short> out(in.size() + 2, 0x7777), want = utf16;
+        ZuWChar2UTF16(out.data(), in.c_str());
+        want.insert(want.end(), {0, 0x7777});
+        EXPECT_EQ(out, want) << in.size();
+    }
 }
 
 TEST(Encoding, Utf8ToWideFollowsTheLeadByteOnly) {
@@ -396,14 +404,6 @@ TEST(Encoding, Utf16ToWideJoinsSurrogatePairs) {
         ZuUTF162WChar(in.data(), out.data());
         EXPECT_EQ(std::wstring(out.data()), want);
     }
-}
-
-TEST(Encoding, WideToUtf16OneUnitEach) {
-    const std::wstring in = std::wstring(L"A\u00e9\u20ac") + wchar_t(0xD800) + L"\U0001F3AC";
-    std::vector<unsigned short> out(in.size() + 2, 0x7777);
-    ZuWChar2UTF16(out.data(), in.c_str());
-    const std::vector<unsigned short> expected{0x41, 0xE9, 0x20AC, 0xD800, 0xFFFD, 0, 0x7777};
-    EXPECT_EQ(out, expected);
 }
 
 TEST(Encoding, NullPointersDoNothing) {

@@ -73,14 +73,20 @@ bool canRaisePriority() {
 TEST(Threads, PriorityAndAffinityAreInPlaceBeforeTheRoutineRuns) {
     const int base = getpriority(PRIO_PROCESS, static_cast<id_t>(getpid()));
     const bool raise = canRaisePriority();
-    // Priorities and the nice value each gives where the system allows it.
+    cpu_set_t mine;
+    sched_getaffinity(0, sizeof mine, &mine);
+    // Priorities and the nice value each gives where the system allows it; affinity -1
+    // leaves the inherited mask, and the id given out is the system thread id.
     for (auto [priority, niceDelta] : {std::pair{1, 0}, {4, 0}, {-7, 0}, {0, 10}, {2, -5}}) {
-        Seen seen = runRecorded(priority, -1);
+        SCOPED_TRACE(testing::Message() << "priority " << priority);
+        unsigned long id = 0;
+        Seen seen = runRecorded(priority, -1, &id);
         ASSERT_TRUE(seen.ran);
         int expected = std::clamp(base + niceDelta, -20, 19);
         if (expected < base && !raise) expected = base;
-        EXPECT_EQ(seen.nice, expected) << "priority " << priority;
-        EXPECT_EQ(seen.policy, SCHED_OTHER) << "priority " << priority;
+        EXPECT_EQ(std::tuple(seen.nice, seen.policy, id),
+                  std::tuple(expected, SCHED_OTHER, seen.tid));
+        EXPECT_TRUE(CPU_EQUAL(&seen.affinity, &mine));
     }
 
     Seen critical = runRecorded(3, -1);
@@ -91,13 +97,6 @@ TEST(Threads, PriorityAndAffinityAreInPlaceBeforeTheRoutineRuns) {
     Seen first = runRecorded(1, 1);
     EXPECT_EQ(CPU_COUNT(&first.affinity), 1);
     EXPECT_TRUE(CPU_ISSET(0, &first.affinity));
-
-    cpu_set_t mine;
-    sched_getaffinity(0, sizeof mine, &mine);
-    unsigned long id = 0;
-    Seen any = runRecorded(1, -1, &id);
-    EXPECT_TRUE(CPU_EQUAL(&any.affinity, &mine)) << "-1 leaves the inherited mask";
-    EXPECT_EQ(id, any.tid) << "the id given out is the system thread id";
 }
 
 struct Gate {
@@ -249,26 +248,21 @@ TEST(Threads, SuspendedThreadPausesAtItsNextSafePointUntilResumed) {
 }
 
 TEST(Events, ManualStaysSignalledAutoLetsOneWaitThrough) {
-    struct Case {
-        unsigned char manual, initial;
-        std::vector<int> polls;  // results of successive ZuWaitForEvent(e, 0) after a set
-    } cases[] = {
-        {0, 0, {0, -2, -2}},
-        {1, 0, {0, 0, 0}},
-        {0, 1, {0, -2, -2}},  // the first poll takes the initial signal
-        {1, 1, {0, 0, 0}},
-    };
-    for (const auto& c : cases) {
-        void* e = ZuCreateEvent(c.manual, c.initial, nullptr);
-        ASSERT_NE(e, nullptr);
-        EXPECT_EQ(ZuWaitForEvent(e, 0), c.initial ? 0 : -2);
-        EXPECT_EQ(ZuSetEvent(e), 0);
-        EXPECT_EQ(ZuSetEvent(e), 0);  // setting twice does not count twice
-        for (int expected : c.polls) EXPECT_EQ(ZuWaitForEvent(e, 0), expected) << int(c.manual);
-        EXPECT_EQ(ZuResetEvent(e), 0);
-        EXPECT_EQ(ZuWaitForEvent(e, 0), -2);
-        EXPECT_EQ(ZuCloseEvent(e), 0);
-    }
+    for (unsigned char manual : {0, 1})
+        for (unsigned char initial : {0, 1}) {
+            SCOPED_TRACE(testing::Message()
+                         << "manual " << int(manual) << ", set " << int(initial));
+            void* e = ZuCreateEvent(manual, initial, nullptr);
+            ASSERT_NE(e, nullptr);
+            EXPECT_EQ(ZuWaitForEvent(e, 0), initial ? 0 : -2);  // an auto poll takes the signal
+            EXPECT_EQ(ZuSetEvent(e), 0);
+            EXPECT_EQ(ZuSetEvent(e), 0);  // setting twice does not count twice
+            for (int poll = 0; poll < 3; ++poll)
+                EXPECT_EQ(ZuWaitForEvent(e, 0), poll == 0 || manual ? 0 : -2) << poll;
+            EXPECT_EQ(ZuResetEvent(e), 0);
+            EXPECT_EQ(ZuWaitForEvent(e, 0), -2);
+            EXPECT_EQ(ZuCloseEvent(e), 0);
+        }
 }
 
 TEST(Events, AutoResetReleasesOneWaiterPerSetManualResetEveryWaiter) {

@@ -342,9 +342,6 @@ struct Config {
 // Pictures filling the window and boxed inside it, in turn. The last one shown is bgrA.
 const Config kConfigs[] = {
     {128, 72, ZU_PF_2vuy}, {96, 96, ZU_PF_bgrA}, {128, 96, ZU_PF_2vuy}, {64, 36, ZU_PF_bgrA}};
-// At the fixture's video position (checked in the test).
-constexpr int kLeft = 20, kTop = 40;
-const ZuRECT kVideoSizes[] = {{kLeft, kTop, 320, 180}, {kLeft, kTop, 256, 144}};
 const Rgb kSolid = {40, 200, 90};
 
 bool lit(const Rgb& c) {
@@ -354,7 +351,7 @@ bool lit(const Rgb& c) {
 class DisplayStressTest : public VideoTest {};
 
 TEST_F(DisplayStressTest, FramesFromAThreadSurviveMainWindowResizesAndThePopup) {
-    static_assert(kLeft == kVx && kTop == kVy);
+    const ZuRECT kVideoSizes[] = {{kVx, kVy, 320, 180}, {kVx, kVy, 256, 144}};
     ASSERT_NO_FATAL_FAILURE(openVideo(kVideoSizes[0].width, kVideoSizes[0].height));
     // ZUMaximizeGUI hides the node named by the root's user data: let that be a spare child.
     root->userData = makeNode("title", root, {0, 0, 100, 20});
