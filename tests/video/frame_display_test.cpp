@@ -448,7 +448,7 @@ Frame makeAny(unsigned format, const Content& c, int w = kW, int h = kH) {
 }
 
 // The CPU converter's "bgrA" for the frame, as the display's CPU path would make it.
-std::vector<uint8_t> reference(Frame& fr, const ColourSpec* colour = nullptr) {
+std::vector<uint8_t> reference(Frame& fr) {
     std::vector<uint8_t> out(size_t(kW) * kH * 4);
     const DstImage dst{out.data(), kW, kH, ZU_PF_bgrA, kW * 4};
     if (planarInfo(fr.format)) {
@@ -458,13 +458,11 @@ std::vector<uint8_t> reference(Frame& fr, const ColourSpec* colour = nullptr) {
                              kW,
                              kH,
                              fr.format};
-        const ColourSpec c = colour ? *colour : colourSpec(nullptr, kW, true);
+        const ColourSpec c = colourSpec(nullptr, kW, true);
         EXPECT_EQ(planarToRgb(pi, dst, yuvToRgb(c), c.centreSited), 0);
         return out;
     }
-    ZuColorDescriptor d{};
-    d.standard = 1;
-    if (colour) describeColours(d, *colour, formatInfo(fr.format)->maxValue == 1023 ? 4 : 1);
+    ZuColorDescriptor d = standardDesc(1);
     FallbackScaler s;
     EXPECT_EQ(
         s.convert({fr.plane[0].data(), kW, kH, fr.format, fr.rowBytes[0]}, dst, 0, &d, 0, nullptr),
