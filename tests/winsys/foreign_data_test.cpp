@@ -13,15 +13,6 @@
 
 using namespace zu::ws;
 
-namespace {
-
-std::vector<uint8_t> readAll(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-}  // namespace
-
 TEST(IconFile, ShippedFilesDecodeEveryEntryWithMaskAndAlpha) {
     IconFile ico;
     ASSERT_TRUE(readIconFile(zu::test::sourcePath("data/icons/zugui.ico").c_str(), &ico));
@@ -50,7 +41,8 @@ TEST(IconFile, ShippedFilesDecodeEveryEntryWithMaskAndAlpha) {
 }
 
 TEST(IconFile, MalformedInputIsRefusedWithoutReadingPastTheEnd) {
-    const std::vector<uint8_t> good = readAll(zu::test::sourcePath("data/icons/zugui.ico"));
+    std::ifstream file(zu::test::sourcePath("data/icons/zugui.ico"), std::ios::binary);
+    const std::vector<uint8_t> good{std::istreambuf_iterator<char>(file), {}};
     ASSERT_GT(good.size(), 100u);
     IconFile out;
     EXPECT_FALSE(decodeIconFile(nullptr, 10, &out));

@@ -97,7 +97,6 @@ class InputTest : public ::testing::Test {
 // First in the file: the other toolkit's handler must be there before the library opens its
 // connection.
 TEST(ErrorCallback, ShaderLogsAndOurXErrorsArriveAndOtherConnectionsKeepTheirs) {
-    // Another toolkit's handler, there before the library's connection.
     XSetErrorHandler(othersHandler);
     ASSERT_TRUE(ws::open());
     zu::test::ErrorLines collected;
@@ -502,11 +501,10 @@ TEST_F(WindowTest, OnlyAnAcceptingWindowTakesDropsAndForgedNoticesAreNotRead) {
     // (FilesDroppedOnARegisteredVideoWindowArriveWithTheFirstPathAndAllInFull). Over the
     // top-level window itself, which does not accept: refused, nothing arrives.
     const std::string uris = "file:///tmp/zugui%20drop/first.mov\r\nfile:///tmp/third.mov\r\n";
-    zu::test::XdndSource again;
-    std::thread refused([&] { again.serve(topId, 210, 210, uris); });
-    pumpUntil([&] { return again.done.load(); }, 3000);
+    std::thread refused([&] { src.serve(topId, 210, 210, uris); });
+    pumpUntil([&] { return src.done.load(); }, 3000);
     refused.join();
-    EXPECT_EQ(std::tuple(again.done.load(), again.accepted.load(), again.finishedOk.load()),
+    EXPECT_EQ(std::tuple(src.done.load(), src.accepted.load(), src.finishedOk.load()),
               std::tuple(true, false, false));
     zu::test::pumpFor(50);
     EXPECT_EQ(drops(), 0u);
