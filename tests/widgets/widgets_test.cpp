@@ -340,22 +340,7 @@ TEST_F(WidgetTest, TextFieldEditsFiltersCommitsAndCancels) {
     }
 }
 
-TEST_F(WidgetTest, TextFieldCopiesOwnTheirSavedText) {
-    ZUText t;
-    make(t, {100, 100, 200, 24}, "old!");
-    send(t, ZUM_LBUTTONDOWN, 110, 110);
-    {
-        ZUText copy(t);
-        ASSERT_NE(copy.savedText, nullptr);
-        EXPECT_NE(copy.savedText, t.savedText);
-        EXPECT_STREQ(copy.savedText, "old!");
-        copy.node = nullptr;  // the node is the first object's
-    }
-    send(t, ZUM_KEY, -1, 27);
-    EXPECT_EQ(textOf(t), "old!");
-}
-
-TEST_F(WidgetTest, ItemListsInsertReadAndReset) {
+TEST_F(WidgetTest, ItemListsInsertReadAndResetAndCopiesOwnTheirTexts) {
     ZUComboButton combo;
     ZUHotTextList list;
     make(combo);
@@ -383,11 +368,23 @@ TEST_F(WidgetTest, ItemListsInsertReadAndReset) {
         AFTER(combo.InsertZUItem(-1, cs("a"), false), combo.GetZUCurSel(), 2),  // the old value stays, out of range
     });
     // clang-format on
-    // Copies own their texts.
+    // Copies own their texts: the items, and the text an editing field keeps to restore.
     ZUComboButton copy(combo);
     EXPECT_NE(copy.items[0], combo.items[0]);
     EXPECT_STREQ(copy.items[0], "a");
-    copy.node = nullptr;
+    copy.node = nullptr;  // the node is the first object's
+    ZUText t;
+    make(t, {100, 100, 200, 24}, "old!");
+    send(t, ZUM_LBUTTONDOWN, 110, 110);
+    {
+        ZUText textCopy(t);
+        ASSERT_NE(textCopy.savedText, nullptr);
+        EXPECT_NE(textCopy.savedText, t.savedText);
+        EXPECT_STREQ(textCopy.savedText, "old!");
+        textCopy.node = nullptr;
+    }
+    send(t, ZUM_KEY, -1, 27);
+    EXPECT_EQ(textOf(t), "old!");
 }
 
 // A click on a stepping combo: where it lands and the index asked for.
@@ -560,30 +557,25 @@ TEST_F(WidgetTest, ScrollButtonsAreTheScrollsChildrenAndGoWithIt) {
 
 constexpr float kQ = 3.142857f / 2;
 
-void expectColour(const ZuFCOLOR& c, float r, float g, float b, float a = 1) {
-    EXPECT_NEAR(c.red, r, 1e-4);
-    EXPECT_NEAR(c.green, g, 1e-4);
-    EXPECT_NEAR(c.blue, b, 1e-4);
-    EXPECT_NEAR(c.alpha, a, 1e-6);
+void expectRgb(const Rgb3& got, const Rgb3& want) {
+    EXPECT_NEAR(got.r, want.r, 1e-4);
+    EXPECT_NEAR(got.g, want.g, 1e-4);
+    EXPECT_NEAR(got.b, want.b, 1e-4);
+}
+void expectColour(const ZuFCOLOR& c, float r, float g, float b) {
+    expectRgb({c.red, c.green, c.blue}, {r, g, b});
+    EXPECT_NEAR(c.alpha, 1, 1e-6);
 }
 
-TEST(ColorMath, HueStripSegments) {
-    struct Case {
-        float t, r, g, b;
+TEST(ColorMath, HueStripSegmentsAndTheWheelContinuousAllRound) {
+    const std::pair<float, Rgb3> hues[] = {
+        {128, {1, 0.5f, 0}},  {384, {0.5f, 1, 0}},  {640, {0, 1, 0.5f}},        {896, {0, 0.5f, 1}},
+        {1152, {0.5f, 0, 1}}, {1408, {1, 0, 0.5f}}, {1535, {1, 0, 1.0f / 256}},
     };
-    const Case cases[] = {
-        {128, 1, 0.5f, 0},  {384, 0.5f, 1, 0},  {640, 0, 1, 0.5f},        {896, 0, 0.5f, 1},
-        {1152, 0.5f, 0, 1}, {1408, 1, 0, 0.5f}, {1535, 1, 0, 1.0f / 256},
-    };
-    for (const Case& c : cases) {
-        const Rgb3 h = pickerHue(c.t);
-        EXPECT_FLOAT_EQ(h.r, c.r) << c.t;
-        EXPECT_FLOAT_EQ(h.g, c.g) << c.t;
-        EXPECT_FLOAT_EQ(h.b, c.b) << c.t;
+    for (auto [t, want] : hues) {
+        SCOPED_TRACE(t);
+        expectRgb(pickerHue(t), want);
     }
-}
-
-TEST(ColorMath, WheelIsContinuousAllRound) {
     const Rgb3 top = wheelColour(0), red = wheelColour(256), green = wheelColour(512);
     EXPECT_FLOAT_EQ(top.b, 1);
     EXPECT_NEAR(red.r, 1, 1e-5);
@@ -743,11 +735,9 @@ TEST_F(WidgetTest, WheelTypeHandlesAndColours) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
         wheel.handles[2] = {c.x, c.y};
-        float rr = -1, gg = -1, bb = -1;
-        EXPECT_EQ(wheel.GetColorWheelColor(2, &rr, &gg, &bb), 0);
-        EXPECT_NEAR(rr, c.colour.r, 1e-4);
-        EXPECT_NEAR(gg, c.colour.g, 1e-4);
-        EXPECT_NEAR(bb, c.colour.b, 1e-4);
+        Rgb3 got{-1, -1, -1};
+        EXPECT_EQ(wheel.GetColorWheelColor(2, &got.r, &got.g, &got.b), 0);
+        expectRgb(got, c.colour);
     }
     float rr = -1, gg = -1, bb = -1;
     wheel.handles[0] = {50, 50};
@@ -755,14 +745,16 @@ TEST_F(WidgetTest, WheelTypeHandlesAndColours) {
     EXPECT_EQ(rr + gg + bb, 0);
 }
 
-TEST(NumberTimecode, DisplayConversion) {
+// Frames shown as timecode text, typed text normalised, and normalised text entered as
+// frames, at the rates given.
+TEST(NumberTimecode, DisplayNormalisationAndEntry) {
     struct Case {
         int num, den;
         bool drop;
         int frames;
         const char* text;
     };
-    const Case cases[] = {
+    const Case shown[] = {
         {30000, 1001, true, 1799, "00;00;59;29"},
         {30000, 1001, true, 1800, "00;01;00;02"},
         {30000, 1001, true, 17982, "00;10;00;00"},
@@ -782,23 +774,28 @@ TEST(NumberTimecode, DisplayConversion) {
         {48000, 1000, true, -5, "00:00:00:00"},
         {30000, 1002, false, 30, "00:00:00:00"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.num) + "/" + std::to_string(c.den) + " frame " +
-                     std::to_string(c.frames));
-        char out[kTimecodeSize];
+    char out[kTimecodeSize];
+    for (const Case& c : shown) {
         framesToTimecode(c.frames, c.num, c.den, c.drop, out);
-        EXPECT_STREQ(out, c.text);
+        EXPECT_STREQ(out, c.text) << c.num << "/" << c.den << " frame " << c.frames;
     }
-}
+    const Case entered[] = {
+        {25000, 1001, false, 0, "00:00:01:00"},  // displayed, but not entered
+        {15000, 1000, false, 0, "00:00:01:00"}, {50000, 1001, false, 0, "00:00:01:00"},
+        {25000, 1000, false, 1500, "00:01"},  // a short text reads the fields it has
+        {25000, 1000, false, 0, nullptr},
+    };
+    for (const Case& c : entered)
+        EXPECT_EQ(timecodeToFrames(c.text, c.num, c.den, c.drop), c.frames)
+            << (c.text ? c.text : "(null)") << " at " << c.num << "/" << c.den;
 
-TEST(NumberTimecode, NormalisationOfTypedText) {
-    struct Case {
+    struct Typed {
         const char* typed;
         int num, den;
         bool drop;
         const char* text;
     };
-    const Case cases[] = {
+    const Typed typed[] = {
         {"1234", 30000, 1001, false, "00:00:12:24"},
         {"10000", 30000, 1001, true, "00;01;00;02"},
         {nullptr, 25000, 1000, false, "00:00:00:00"},
@@ -821,30 +818,9 @@ TEST(NumberTimecode, NormalisationOfTypedText) {
         {"29", 50000, 1000, false, "00:00:00:24"},
         {"29", 50000, 1001, false, "00:00:00:29"},  // 1001 puts 50000 in the 30 class
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.typed ? c.typed : "(null)") + " at " + std::to_string(c.num));
-        char out[kTimecodeSize];
+    for (const Typed& c : typed) {
         normalizeTimecode(c.typed, c.num, c.den, c.drop, out);
-        EXPECT_STREQ(out, c.text);
-    }
-}
-
-TEST(NumberTimecode, EntryOfNormalisedText) {
-    struct Case {
-        const char* text;
-        int num, den;
-        bool drop;
-        int frames;
-    };
-    const Case cases[] = {
-        {"00:00:01:00", 25000, 1001, false, 0},  // displayed, but not entered
-        {"00:00:01:00", 15000, 1000, false, 0}, {"00:00:01:00", 50000, 1001, false, 0},
-        {"00:01", 25000, 1000, false, 1500},  // a short text reads the fields it has
-        {nullptr, 25000, 1000, false, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.text ? c.text : "(null)") + " at " + std::to_string(c.num));
-        EXPECT_EQ(timecodeToFrames(c.text, c.num, c.den, c.drop), c.frames);
+        EXPECT_STREQ(out, c.text) << (c.typed ? c.typed : "(null)") << " at " << c.num;
     }
 }
 
@@ -898,20 +874,16 @@ class NumberField : public ChildTest<ZUNumber> {
     void send(unsigned msg, int a = 0, int b = 0) {
         field.ReceiveZUMessage(msg, a, b, nullptr, nullptr);
     }
-    void type(const char* s) {
-        for (; *s; ++s) send(ZUM_KEY, static_cast<unsigned char>(*s));
-    }
-    void vk(int code, int times = 1) {
-        while (times--) send(ZUM_KEY, -1, code);
-    }
-    // Keys, then what the editor shows: '<' Left, '>' Right, '\b' Backspace, '~' Delete, any
-    // other character typed. A null text or a negative caret is not checked.
-    void edit(const char* keys, const char* text, int caret = -1) {
-        static const char kNamed[] = "<>\b~";
-        static const int kCodes[] = {37, 39, 8, 46};
+    // Keys, then what the editor shows: '<' Left, '>' Right, '\b' Backspace, '~' Delete,
+    // '\n' Enter, '\x1b' Escape, any other character typed. A null text or a negative caret
+    // is not checked.
+    void edit(const char* keys, const char* text = nullptr, int caret = -1) {
+        static const char kNamed[] = "<>\b~\n\x1b";
+        static const int kCodes[] = {37, 39, 8, 46, 13, 27};
         for (const char* k = keys; *k; ++k) {
             const char* named = std::strchr(kNamed, *k);
-            named ? vk(kCodes[named - kNamed]) : send(ZUM_KEY, static_cast<unsigned char>(*k));
+            named ? send(ZUM_KEY, -1, kCodes[named - kNamed])
+                  : send(ZUM_KEY, static_cast<unsigned char>(*k));
         }
         if (text) {
             EXPECT_STREQ(field.editText, text) << keys;
@@ -1004,7 +976,6 @@ TEST_F(NumberField, DragReportsAnchorPlusDistanceFromCentreClamped) {
 
     // A field that does not scroll ignores the press.
     field.SetZUScrollable(false);
-    EXPECT_FALSE(field.GetZUScrollable());
     host.heard.clear();
     send(ZUM_LBUTTONDOWN, 100, 5);
     send(ZUM_MOUSEMOVE, 150, 5);
@@ -1053,7 +1024,7 @@ TEST_F(NumberField, DecimalEditingWithCaret) {
         for (auto [a, b] : c.keys) send(ZUM_KEY, a, a == -1 ? b : 0);
         EXPECT_EQ(field.editValue, c.value);
         EXPECT_EQ(field.caret, c.caret);
-        vk(27);
+        edit("\x1b");
         ASSERT_FALSE(field.editing);
     }
 }
@@ -1068,21 +1039,19 @@ TEST_F(NumberField, EditorNotifiesCommitAndCancel) {
     send(ZUM_LBUTTONDBLCLK, 10, 10);
     EXPECT_EQ(std::min(field.anchor, field.caret), 0);
     EXPECT_EQ(std::max(field.anchor, field.caret), 2);
-    type("999");
-    vk(13);  // clamped to the range
+    edit("999\n");  // clamped to the range
     ASSERT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED}));
     EXPECT_EQ(std::tuple(host.heard[1].a, host.heard[1].p), std::tuple(100, &field));
     EXPECT_FALSE(field.editing);
     EXPECT_FALSE(captured());
     EXPECT_EQ(field.GetZUNumberPos(), 40);  // until the parent stores it
-    type("1");                              // keys outside an edit do nothing
+    edit("1");                              // keys outside an edit do nothing
     EXPECT_EQ(field.editValue, 100);
 
     // A left click anywhere commits; the press that commits starts no drag.
     host.heard.clear();
     send(ZUM_LBUTTONDBLCLK, 10, 10);
-    vk(46);
-    type("7");
+    edit("~7");
     send(ZUM_LBUTTONDOWN, 700, 500);
     EXPECT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED}));
     EXPECT_EQ(host.heard[1].a, 7);
@@ -1093,11 +1062,11 @@ TEST_F(NumberField, EditorNotifiesCommitAndCancel) {
     for (int how = 0; how < 2; ++how) {
         host.heard.clear();
         send(ZUM_LBUTTONDBLCLK, 10, 10);
-        type("5");
+        edit("5");
         if (how)
             send(ZUM_RBUTTONDOWN, 5, 5);
         else
-            vk(27);
+            edit("\x1b");
         EXPECT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_NUMBEREND}));
         EXPECT_FALSE(field.editing);
         EXPECT_FALSE(captured());
@@ -1127,7 +1096,7 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
     edit("<<<<<<<<<", nullptr, 0);
     edit(">>>>>>>>>", nullptr, 6);
     edit("\b", "-12:3");
-    vk(13);  // -00;00;01;23
+    edit("\n");  // -00;00;01;23
     ASSERT_EQ(host.heard.back().msg, ZUM_VALUECHANGED);
     EXPECT_EQ(host.heard.back().a, -53);
     EXPECT_EQ(field.GetZUNumberPos(), 1800);
@@ -1135,8 +1104,7 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
     // Normalised entry, clamped to the range.
     field.SetZUNumberRange(0, 1000, false);
     send(ZUM_LBUTTONDBLCLK, 10, 10);
-    edit("~10000", nullptr);
-    vk(13);
+    edit("~10000\n");
     EXPECT_EQ(host.heard.back().a, 1000);  // 00;01;00;02 is 1800
 
     // Twelve characters at most; the sign finds no room in a full text.
@@ -1148,7 +1116,7 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
     edit("~5-", "-5");
     edit("\b", "", 0);
     edit("5-<\b", "5", 0);
-    vk(27);
+    edit("\x1b");
 
     // Type 2 hands the parent the normalised text and keeps showing its own.
     field.PutZUNumberType(2, 30000, 1001, true);
@@ -1156,8 +1124,7 @@ TEST_F(NumberField, TimecodeEditingCommitsFramesOrText) {
     host.heard.clear();
     send(ZUM_LBUTTONDBLCLK, 10, 10);
     EXPECT_STREQ(field.editText, "01;02;03;04");
-    edit("\b9", nullptr);
-    vk(13);
+    edit("\b9\n");
     ASSERT_EQ(host.messages(), std::vector<unsigned>({ZUM_NUMBERBEGIN, ZUM_VALUECHANGED}));
     EXPECT_EQ(host.heard[1].a, 0);
     EXPECT_EQ(host.heard[1].text, "01;02;03;09");
