@@ -42,10 +42,6 @@ std::string textOf(size_t n) {
     return s;
 }
 
-int quiet(void*, unsigned, int, int, void*, void*) {
-    return 0;
-}
-
 // ---- Without a GUI --------------------------------------------------------------------
 
 TEST(BadInput, NodeCallsAnswerNullNodesAndPointers) {
@@ -53,7 +49,7 @@ TEST(BadInput, NodeCallsAnswerNullNodesAndPointers) {
     ZuPOINT p{};
     ZuFCOLOR c{};
     char buf[264];
-    ZUWindowNode* root = ZUCreateWindow(cs("root"), 0, 1, &r, nullptr, nullptr, quiet);
+    ZUWindowNode* root = ZUCreateWindow(cs("root"), 0, 1, &r, nullptr, nullptr, nullptr);
     ASSERT_NE(root, nullptr);
     // clang-format off
     expectRows({
@@ -85,9 +81,9 @@ TEST(BadInput, NodeCallsAnswerNullNodesAndPointers) {
     });
     // clang-format on
     // A destroyed node is no parent.
-    ZUWindowNode* child = ZUCreateWindow(cs("c"), 0, 1, &r, nullptr, root, quiet);
+    ZUWindowNode* child = ZUCreateWindow(cs("c"), 0, 1, &r, nullptr, root, nullptr);
     ZUDestroyWindow(child);
-    EXPECT_EQ(ZUCreateWindow(cs("x"), 0, 1, &r, nullptr, child, quiet), nullptr);
+    EXPECT_EQ(ZUCreateWindow(cs("x"), 0, 1, &r, nullptr, child, nullptr), nullptr);
     ZUDestroyWindow(root);
 }
 
@@ -124,11 +120,11 @@ TEST(BadInput, LifecycleVideoAndPopupCallsWithoutAGui) {
 
 TEST(BadInput, NodeTextsOfEveryLengthAreCutAt263) {
     ZuRECT r{0, 0, 10, 10};
-    ZUWindowNode* root = ZUCreateWindow(cs(""), 0, 1, &r, nullptr, nullptr, quiet);
+    ZUWindowNode* root = ZUCreateWindow(cs(""), 0, 1, &r, nullptr, nullptr, nullptr);
     ASSERT_NE(root, nullptr);
     for (size_t len : kLengths) {
         const std::string text = textOf(len), kept = text.substr(0, 263);
-        ZUWindowNode* n = ZUCreateWindow(cs(text.c_str()), 0, 1, &r, nullptr, root, quiet);
+        ZUWindowNode* n = ZUCreateWindow(cs(text.c_str()), 0, 1, &r, nullptr, root, nullptr);
         ASSERT_NE(n, nullptr) << len;
         EXPECT_EQ(std::string(n->text), kept) << len;
         ZUSetWindowText(n, cs(""), 0);
@@ -286,9 +282,7 @@ int painter(void*, unsigned msg, int, int, void*, void*) {
 class BadInputGui : public GuiFixture {
   protected:
     ZUWindowNode* root = nullptr;
-    void SetUp() override {
-        GuiFixture::SetUp();
-        if (HasFatalFailure()) return;
+    void SetUpGui() override {
         ASSERT_EQ(ZUInitGUI(0, 0, 400, 300, nullptr, cs("bad input"), nullptr, nullptr, 0), 0);
         ZuRECT r{0, 0, 400, 300};
         root = ZUCreateWindow(cs("root"), 0, 1, &r, nullptr, nullptr, painter);

@@ -22,10 +22,6 @@ double nowMs() {
     return zu::ws::performanceCounter() / 1e6;
 }
 
-int painter(void*, unsigned msg, int, int, void*, void*) {
-    return msg == ZUM_RENDER;
-}
-
 // What the host does after its loop ended, written to the pipe as one line.
 struct Report {
     int loopResult;
@@ -39,7 +35,7 @@ struct Report {
         _exit(10);
     ZuRECT r{0, 0, 320, 240};
     ZUWindowNode* root =
-        ZUCreateWindow(const_cast<char*>("root"), 0, 1, &r, nullptr, nullptr, painter);
+        ZUCreateWindow(const_cast<char*>("root"), 0, 1, &r, nullptr, nullptr, nullptr);
     ZUStartGUI();
     (void)!write(fd, "R", 1);
     ZuMSG m;

@@ -61,8 +61,7 @@ class GuiTest : public GuiFixture {
     ZUWindowNode* root = nullptr;
     ZUWindowNode* btn = nullptr;
 
-    void SetUp() override {
-        GuiFixture::SetUp();
+    void SetUpGui() override {
         heard().clear();
         button = {};
     }
@@ -367,10 +366,6 @@ void dispatchWaiting() {
     while (ws::getMessageTimeout(&m, 0) == 1) ZuDispatchMessage(&m);
 }
 
-int childCallback(void*, unsigned msg, int, int, void*, void*) {
-    return msg == ZUM_RENDER;
-}
-
 TEST_F(StressTest, TwoHundredLifecyclesGiveEverythingBack) {
     int major = 0, minor = 0, evt = 0, err = 0;
     ASSERT_TRUE(XResQueryExtension(x.dpy, &evt, &err) && XResQueryVersion(x.dpy, &major, &minor));
@@ -379,10 +374,10 @@ TEST_F(StressTest, TwoHundredLifecyclesGiveEverythingBack) {
         ASSERT_EQ(
             ZUInitGUI(10 + i % 50, 10, 320, 200, nullptr, nullptr, cs("zugui.ico"), nullptr, 0), 0);
         ZuRECT r{0, 0, 320, 200};
-        ZUWindowNode* root = ZUCreateWindow(cs("root"), 0, 1, &r, nullptr, nullptr, childCallback);
+        ZUWindowNode* root = ZUCreateWindow(cs("root"), 0, 1, &r, nullptr, nullptr, nullptr);
         for (int k = 0; k < 20; ++k) {
             ZuRECT c{(k % 5) * 60, (k / 5) * 45, 56, 40};
-            ZUCreateWindow(cs("child"), 0, 1, &c, nullptr, root, childCallback);
+            ZUCreateWindow(cs("child"), 0, 1, &c, nullptr, root, nullptr);
         }
         ZUStartGUI();
         ZURePaint();

@@ -28,9 +28,7 @@ class PopupTest : public GuiFixture {
   protected:
     ZUWindowNode* root = nullptr;
 
-    void SetUp() override {
-        GuiFixture::SetUp();
-        if (HasFatalFailure()) return;
+    void SetUpGui() override {
         heard().clear();
         ASSERT_EQ(ZUInitGUI(100, 50, 800, 600, nullptr, cs("popups"), cs("zugui.ico"), nullptr, 0),
                   0);

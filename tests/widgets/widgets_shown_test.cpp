@@ -342,9 +342,7 @@ class Page : public Recorder {
 class WidgetsEndToEnd : public GuiFixture {
   protected:
     Page page;
-    void SetUp() override {
-        GuiFixture::SetUp();
-        if (HasFatalFailure()) return;
+    void SetUpGui() override {
         ASSERT_EQ(
             ZUInitGUI(kLeft, kTop, kW, kH, nullptr, cs("widgets"), cs("zugui.ico"), nullptr, 0), 0);
         page.build();
