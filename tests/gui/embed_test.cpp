@@ -136,10 +136,9 @@ class EmbeddedInToolkit : public ::testing::TestWithParam<Toolkit> {
         XSetInputFocus(x.dpy, hostWindow, RevertToParent, CurrentTime);
         x.sync();
     }
-    // Client point of the host window for a GUI point (origin bottom-left of the GUI area).
-    void pointAtGui(int gx, int gy) { x.moveTo(at.left + gx, at.top + kGuiH - 1 - gy); }
+    // A click at the centre of a GUI rectangle (origin bottom-left of the GUI area).
     void clickGui(const ZuRECT& r) {
-        pointAtGui(r.x + r.width / 2, r.y + r.height / 2);
+        x.moveTo(at.left + r.x + r.width / 2, at.top + kGuiH - 1 - r.y - r.height / 2);
         x.click(1);
         x.sync();
     }
