@@ -76,9 +76,6 @@ TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
     pointerAt(150, 345);  // row 2
     ZURenderComboGUI();
     pumpFor(50);
-    ws::Rect r;
-    ASSERT_TRUE(screenRect(popup, &r));
-    EXPECT_EQ(std::tuple(r.left, r.top, r.height()), std::tuple(100, 300, 80));
     // Rows, their texts, and the pointer's row highlighted.
     expectReferenceImage(windowCapture(popup), ZUGUI_SOURCE_DIR "/tests/popups/data/combo.png");
     // The highlight moves only when drawn again.
