@@ -140,14 +140,11 @@ TEST_F(WidgetTest, ButtonsAndCheckBoxesReportClicksReleasedInside) {
 
     ZUButton push;
     make(push);
-    push.SetZUCheck(1);  // not a latching button
-    EXPECT_EQ(push.GetZUCheck(), 0);
-    push.ButtonZUType(3);
-    EXPECT_EQ(push.buttonType, 1);
-    push.SetZUCheck(1);
-    EXPECT_EQ(push.pressed, 1);
-    send(push, ZUM_LBUTTONUP, 110, 110);  // an up without a down
-    EXPECT_EQ(push.pressed, 1);
+    expectRows({
+        AFTER(push.SetZUCheck(1), push.GetZUCheck(), 0),  // not a latching button
+        AFTER(push.ButtonZUType(3), push.buttonType, 1), AFTER(push.SetZUCheck(1), push.pressed, 1),
+        AFTER(send(push, ZUM_LBUTTONUP, 110, 110), push.pressed, 1),  // an up without a down
+    });
 
     // The check box asks for the other state and keeps its own until told.
     ZUCheckBox box;
@@ -214,17 +211,13 @@ TEST_F(WidgetTest, PictureButtonBehaviours) {
         expectIf(s.clicks, long(host.count(ZUM_CLICKED)), "clicks");
         expectIf(s.type == 1 ? 1 : -1, p.armed, "armed");  // the latch arms on its press
     }
-    EXPECT_EQ(p.GetZUCheck(), 0);  // the latch's look follows the host's check
-    p.ButtonZUType(4);
-    EXPECT_EQ(p.buttonType, 2);
-    // Reset on a push button does nothing.
-    p.ButtonZUType(0);
-    p.pressed = 1;
-    p.ResetZUActionState(false);
-    EXPECT_EQ(p.pressed, 1);
-    p.SetZUBkType(1);
-    p.SetZUBkType(2);
-    EXPECT_EQ(p.GetZUBkType(), 1);
+    expectRows({
+        ROW(p.GetZUCheck(), 0),  // the latch's look follows the host's check
+        AFTER(p.ButtonZUType(4), p.buttonType, 2),
+        // Reset on a push button does nothing.
+        AFTER((p.ButtonZUType(0), p.pressed = 1, p.ResetZUActionState(false)), p.pressed, 1),
+        AFTER((p.SetZUBkType(1), p.SetZUBkType(2)), p.GetZUBkType(), 1),
+    });
 }
 
 TEST_F(WidgetTest, TabsReportClicksAndTheMiniTabHovers) {
