@@ -2,8 +2,6 @@
 // negative and huge sizes, texts of 0, 263, 264 and 10 000 characters. Each call must give
 // its documented code, and outputs must stay within the bytes they were allowed.
 #include <gtest/gtest.h>
-// X headers after gtest: they define None.
-#include <GL/gl.h>
 
 #include <climits>
 #include <cmath>

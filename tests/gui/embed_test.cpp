@@ -3,7 +3,6 @@
 // for both toolkits.
 #include <gtest/gtest.h>
 // X headers after gtest: they define None.
-#include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <poll.h>
 #include <signal.h>

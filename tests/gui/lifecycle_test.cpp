@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <climits>
 #include <map>
 #include <mutex>
 #include <string>

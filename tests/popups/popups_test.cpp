@@ -2,8 +2,6 @@
 // pointer moved with XTest, what each popup draws (read back from the screen), the
 // message box's size and place, and the input block while it is shown.
 #include <gtest/gtest.h>
-// X headers after gtest: they define None.
-#include <X11/Xutil.h>
 
 #include <string>
 #include <tuple>

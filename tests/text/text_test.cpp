@@ -9,9 +9,7 @@
 // ZUGUI_RECORD_REFERENCES=1 writes the images instead of comparing (to re-record them).
 #include <gtest/gtest.h>
 // GL and X headers after gtest: X defines None.
-#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
-#include <GL/glext.h>
 
 #include <cstring>
 #include <memory>
