@@ -1,6 +1,8 @@
 // The drop-down popup and the message box against a real X server: the row under a
 // pointer moved with XTest, what each popup draws (read back from the screen), the
 // message box's size and place, and the input block while it is shown.
+#include "zugui/popups.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +13,6 @@
 #include "popups/popup_window.h"
 #include "support/gl_capture.h"
 #include "support/gui_fixture.h"
-#include "zugui/popups.h"
 
 using namespace zu::test;
 using zu::detail::gui;
