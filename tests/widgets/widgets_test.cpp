@@ -977,33 +977,31 @@ TEST_F(NumberField, DragReportsAnchorPlusDistanceFromCentreClamped) {
 TEST_F(NumberField, DecimalEditingWithCaret) {
     struct Case {
         int min, max, pos;
-        std::vector<std::pair<int, int>> keys;  // (character, 0) or (-1, virtual key)
+        std::vector<Key> keys;
         int value, caret;
     };
-    constexpr int L = 37, R = 39, BS = 8, DEL = 46, HOME = 0x24, S = ZU_KEY_SHIFT,
-                  C = ZU_KEY_CONTROL;
     const Case cases[] = {
-        {0, 1000, 12, {{-1, L}, {'5', 0}}, 152, 2},
-        {0, 1000, 12, {{-1, L}, {'5', 0}, {-1, BS}}, 12, 1},
-        {0, 1000, 12, {{'3', 0}, {'4', 0}}, 1234, 4},
-        {0, 1000, 12, {{-1, L}, {-1, L}, {-1, L}, {'9', 0}}, 912, 1},
-        {0, 1000, 12, {{'x', 0}, {'-', 0}, {':', 0}}, 12, 2},  // "-" needs a negative minimum
-        {-99, 99, 12, {{'-', 0}}, -12, 3},
-        {-99, 99, 12, {{'-', 0}, {'-', 0}}, 12, 2},
-        {-99, 99, 0, {{'-', 0}}, 0, 1},
-        {-99, 99, -5, {{-1, L}, {-1, L}, {'3', 0}}, -35, 2},    // digits stay after the sign
-        {0, 2000000000, 123456789, {{'1', 0}}, 123456789, 9},   // nine characters at most
-        {0, 1000, 12, {{-1, DEL}, {'7', 0}, {'1', 0}}, 71, 2},  // a cleared field starts anew
-        {0, 1000, 5, {{-1, BS}}, 0, 0},
-        {-99, 99, -5, {{-1, BS}}, 0, 1},
-        {0, 1000, 12, {{-1, L}, {-1, L}, {-1, BS}}, 12, 0},
-        {0, 1000, 12, {{-1, R}, {-1, R}}, 12, 2},
-        {0, 1000, 12, {{-1, 65}}, 12, 2},
+        {0, 1000, 12, {kLeft, chr('5')}, 152, 2},
+        {0, 1000, 12, {kLeft, chr('5'), kBack}, 12, 1},
+        {0, 1000, 12, {chr('3'), chr('4')}, 1234, 4},
+        {0, 1000, 12, {kLeft, kLeft, kLeft, chr('9')}, 912, 1},
+        {0, 1000, 12, {chr('x'), chr('-'), chr(':')}, 12, 2},  // "-" needs a negative minimum
+        {-99, 99, 12, {chr('-')}, -12, 3},
+        {-99, 99, 12, {chr('-'), chr('-')}, 12, 2},
+        {-99, 99, 0, {chr('-')}, 0, 1},
+        {-99, 99, -5, {kLeft, kLeft, chr('3')}, -35, 2},       // digits stay after the sign
+        {0, 2000000000, 123456789, {chr('1')}, 123456789, 9},  // nine characters at most
+        {0, 1000, 12, {kDel, chr('7'), chr('1')}, 71, 2},      // a cleared field starts anew
+        {0, 1000, 5, {kBack}, 0, 0},
+        {-99, 99, -5, {kBack}, 0, 1},
+        {0, 1000, 12, {kLeft, kLeft, kBack}, 12, 0},
+        {0, 1000, 12, {kRight, kRight}, 12, 2},
+        {0, 1000, 12, {Key{-1, 'A'}}, 12, 2},
         // Selections: typing and Backspace replace them; Home and End move the caret.
-        {0, 9999, 1234, {{-1, L | S}, {-1, L | S}, {'9', 0}}, 129, 3},
-        {0, 9999, 1234, {{-1, HOME}, {-1, R | S}, {-1, BS}}, 234, 0},
-        {0, 9999, 1234, {{-1, L | S}, {'x', 0}}, 1234, 3},
-        {0, 9999, 1234, {{-1, 'A' | C}, {-1, 'X' | C}}, 1234, 4},  // no clipboard to cut to
+        {0, 9999, 1234, {shift(kLeft), shift(kLeft), chr('9')}, 129, 3},
+        {0, 9999, 1234, {kHome, shift(kRight), kBack}, 234, 0},
+        {0, 9999, 1234, {shift(kLeft), chr('x')}, 1234, 3},
+        {0, 9999, 1234, {kSelectAll, Key{-1, 'X' | ZU_KEY_CONTROL}}, 1234, 4},  // nowhere to cut to
     };
     int i = 0;
     for (const Case& c : cases) {
@@ -1012,7 +1010,7 @@ TEST_F(NumberField, DecimalEditingWithCaret) {
         field.PutZUNumberPos(c.pos, false);
         send(ZUM_LBUTTONDBLCLK, 10, 10);
         ASSERT_TRUE(field.editing);
-        for (auto [a, b] : c.keys) send(ZUM_KEY, a, a == -1 ? b : 0);
+        for (const Key& k : c.keys) send(k.msg, k.ch, k.vk);
         EXPECT_EQ(field.editValue, c.value);
         EXPECT_EQ(field.caret, c.caret);
         edit("\x1b");
