@@ -30,10 +30,6 @@ struct Toolkit {
     const char* program;
 };
 
-void PrintTo(const Toolkit& t, std::ostream* os) {
-    *os << t.name;
-}
-
 const Toolkit kToolkits[] = {{"SDL2", ZUGUI_SDL2_HOST}, {"GTK3", ZUGUI_GTK3_HOST}};
 
 // A host program on the other end of two pipes.

@@ -135,7 +135,6 @@ TEST_F(WidgetTest, ButtonsAndCheckBoxesReportClicksReleasedInside) {
         if (k.clicks) {
             EXPECT_EQ(std::tuple(host.heard[0].a, host.heard[0].p), std::tuple(k.value, &b));
         }
-        b.DestroyZUWindow();
     }
 
     ZUButton push;
@@ -328,8 +327,6 @@ TEST_F(WidgetTest, TextFieldEditsFiltersCommitsAndCancels) {
         // An edit ended gives the capture back and keeps no saved text.
         EXPECT_EQ(std::pair(gui().capture, t.savedText == nullptr),
                   std::pair(t.editing ? t.GetZUWndHandle() : nullptr, !t.editing));
-        t.DestroyZUWindow();
-        ZUReleaseMouse();
     }
 }
 
