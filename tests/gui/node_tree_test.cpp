@@ -238,19 +238,16 @@ class ProcTest : public TreeTest {
     }
     void TearDown() override {
         auto& g = gui();
-        ZUReleaseMouse();
-        TreeTest::TearDown();
+        TreeTest::TearDown();  // destroying the nodes drops the capture and click references
         delete[] g.videoTable;
         g.videoTable = nullptr;
         g.mainWindow = nullptr;
         g.started = false;
         g.mbShown = false;
-        g.embedded = false;
         g.videoCapture = nullptr;
         g.comboWindow = nullptr;
         g.handshakeHook = nullptr;
         g.clock = performanceCounter;
-        g.lastClicked = g.rolloverNode = nullptr;
     }
     // Events built from the host loop's messages, as ZuDispatchMessage builds them.
     static intptr_t msg(unsigned m, uintptr_t wp, intptr_t lp, Window* w = kMain) {

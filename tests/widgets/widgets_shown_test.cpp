@@ -250,7 +250,6 @@ TEST_F(LookTest, StatesPageMatchesTheReferenceImage) {
     EXPECT_EQ(std::pair(glIsEnabled(GL_POLYGON_SMOOTH), size),
               std::pair(GLboolean(GL_FALSE), 1.0f));
     ws::makeCurrent(nullptr);
-    ZUDestroyWindow(node);
 }
 
 // The hover colour shows in the one pass after a move, then the tab's own again.
