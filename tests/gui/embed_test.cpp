@@ -189,9 +189,8 @@ TEST_P(EmbeddedInToolkit, TheGuiDrawsTopLeftFromTheFirstPassAndNeverOnTheHostsPi
 
     host->send("kill");
     ASSERT_TRUE(host->expect("killed"));
-    // The host's window stays, mapped, without a window of ours inside, and the host
-    // paints the area the GUI had.
-    EXPECT_TRUE(viewable(reinterpret_cast<void*>(hostWindow)));
+    // The host's window stays, mapped (its pixels are read), without a window of ours
+    // inside, and the host paints the area the GUI had.
     EXPECT_TRUE(mappedChildren().empty());
     uint32_t corner = 0;
     for (int i = 0; i < 100 && (corner = pixel(kGuiW / 2, kGuiH / 2)) != kHostRgb; ++i)

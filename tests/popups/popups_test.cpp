@@ -129,7 +129,6 @@ TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTextsAndTakesItsSizeAndPlace) {
         EXPECT_EQ(ZUHideMB(), 1);
         EXPECT_FALSE(gui().mbShown.load());
     }
-    root->userData = root;
 }
 
 TEST_F(PopupTest, MessageBoxBlocksMainInputUntilClickedAway) {

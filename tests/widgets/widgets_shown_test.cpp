@@ -294,7 +294,6 @@ TEST_F(LookTest, SliderSettersRepaintOnlyOnChangeAndNotDuringADrag) {
     slider.PutZUSliderPos(50, true);
     slider.SetZUSliderRange(0, 200, true);
     EXPECT_EQ(std::pair(root.renders - before, slider.GetZUSliderPos()), std::pair(0, 50));
-    slider.dragging = 0;
 }
 
 constexpr int kLeft = 100, kTop = 50, kW = 520, kH = 300;
