@@ -360,18 +360,8 @@ class WidgetsEndToEnd : public GuiFixture {
         x.sync();
         pumpFor(ms);
     }
-    // A click at the widget's centre (GUI y grows upwards).
-    void clickAt(ZUWindow& w) {
-        x.moveTo(kLeft + w.rect.x + w.rect.width / 2, kTop + kH - 1 - w.rect.y - w.rect.height / 2);
-        x.click(1);
-        settle();
-    }
     void key(KeySym sym) {
         x.tap(sym);
-        settle();
-    }
-    void type(const char* keys) {
-        for (const char* k = keys; *k; ++k) x.tap(XStringToKeysym(std::string(1, *k).c_str()));
         settle();
     }
     Capture screen() {
@@ -493,7 +483,11 @@ class FieldsEndToEnd : public WidgetsEndToEnd {
         if (page.field.editing) {
             key(XK_Return);
         }
-        clickAt(page.field);
+        // A click at the field's centre (GUI y grows upwards).
+        const ZuRECT& r = page.field.rect;
+        x.moveTo(kLeft + r.x + r.width / 2, kTop + kH - 1 - r.y - r.height / 2);
+        x.click(1);
+        settle();
         ASSERT_TRUE(pumpUntil([&] { return page.field.editing; }));
     }
 };
@@ -570,7 +564,7 @@ TEST_F(FieldsEndToEnd, AnOwnerThatNeverAnswersTimesOutAndTheGuiGoesOn) {
     edit();
     const auto start = std::chrono::steady_clock::now();
     control(XK_v);
-    type("z");
+    key(XK_z);
     EXPECT_TRUE(pumpUntil([&] { return textOf(page.field) == "namez"; }));
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
