@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -22,10 +21,6 @@ double nowMs() {
     return zu::ws::performanceCounter() / 1e6;
 }
 
-int painter(void*, unsigned msg, int, int, void*, void*) {
-    return msg == ZUM_RENDER;
-}
-
 // What the host does after its loop ended, written to the pipe as one line.
 struct Report {
     int loopResult;
@@ -39,7 +34,7 @@ struct Report {
         _exit(10);
     ZuRECT r{0, 0, 320, 240};
     ZUWindowNode* root =
-        ZUCreateWindow(const_cast<char*>("root"), 0, 1, &r, nullptr, nullptr, painter);
+        ZUCreateWindow(const_cast<char*>("root"), 0, 1, &r, nullptr, nullptr, nullptr);
     ZUStartGUI();
     (void)!write(fd, "R", 1);
     ZuMSG m;
@@ -95,14 +90,13 @@ struct Server {
 TEST(DisplayLoss, HostLoopEndsAndTheProcessExitsCleanly) {
     Server server;
     ASSERT_GT(server.pid, 0);
-    const std::string display = server.display;
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     const pid_t host = fork();
     ASSERT_GE(host, 0);
     if (host == 0) {
         close(fds[0]);
-        setenv("DISPLAY", display.c_str(), 1);
+        setenv("DISPLAY", server.display.c_str(), 1);
         runHost(fds[1]);
     }
     close(fds[1]);

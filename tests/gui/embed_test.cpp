@@ -3,7 +3,6 @@
 // for both toolkits.
 #include <gtest/gtest.h>
 // X headers after gtest: they define None.
-#include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <poll.h>
 #include <signal.h>
@@ -30,10 +29,6 @@ struct Toolkit {
     const char* name;
     const char* program;
 };
-
-void PrintTo(const Toolkit& t, std::ostream* os) {
-    *os << t.name;
-}
 
 const Toolkit kToolkits[] = {{"SDL2", ZUGUI_SDL2_HOST}, {"GTK3", ZUGUI_GTK3_HOST}};
 
@@ -136,10 +131,9 @@ class EmbeddedInToolkit : public ::testing::TestWithParam<Toolkit> {
         XSetInputFocus(x.dpy, hostWindow, RevertToParent, CurrentTime);
         x.sync();
     }
-    // Client point of the host window for a GUI point (origin bottom-left of the GUI area).
-    void pointAtGui(int gx, int gy) { x.moveTo(at.left + gx, at.top + kGuiH - 1 - gy); }
+    // A click at the centre of a GUI rectangle (origin bottom-left of the GUI area).
     void clickGui(const ZuRECT& r) {
-        pointAtGui(r.x + r.width / 2, r.y + r.height / 2);
+        x.moveTo(at.left + r.x + r.width / 2, at.top + kGuiH - 1 - r.y - r.height / 2);
         x.click(1);
         x.sync();
     }
@@ -195,9 +189,8 @@ TEST_P(EmbeddedInToolkit, TheGuiDrawsTopLeftFromTheFirstPassAndNeverOnTheHostsPi
 
     host->send("kill");
     ASSERT_TRUE(host->expect("killed"));
-    // The host's window stays, mapped, without a window of ours inside, and the host
-    // paints the area the GUI had.
-    EXPECT_TRUE(viewable(reinterpret_cast<void*>(hostWindow)));
+    // The host's window stays, mapped (its pixels are read), without a window of ours
+    // inside, and the host paints the area the GUI had.
     EXPECT_TRUE(mappedChildren().empty());
     uint32_t corner = 0;
     for (int i = 0; i < 100 && (corner = pixel(kGuiW / 2, kGuiH / 2)) != kHostRgb; ++i)

@@ -206,11 +206,10 @@ int64_t fakeNow = 0;
 int64_t fakeClock() {
     return fakeNow;
 }
-void markRender() {
-    heard().push_back({"render", 0, 0, 0, nullptr, nullptr});
-}
-
 const Heard R{"render", 0, 0, 0, nullptr, nullptr};
+void markRender() {
+    heard().push_back(R);
+}
 
 class ProcTest : public TreeTest {
   protected:
@@ -239,19 +238,16 @@ class ProcTest : public TreeTest {
     }
     void TearDown() override {
         auto& g = gui();
-        ZUReleaseMouse();
-        TreeTest::TearDown();
+        TreeTest::TearDown();  // destroying the nodes drops the capture and click references
         delete[] g.videoTable;
         g.videoTable = nullptr;
         g.mainWindow = nullptr;
         g.started = false;
         g.mbShown = false;
-        g.embedded = false;
         g.videoCapture = nullptr;
         g.comboWindow = nullptr;
         g.handshakeHook = nullptr;
         g.clock = performanceCounter;
-        g.lastClicked = g.rolloverNode = nullptr;
     }
     // Events built from the host loop's messages, as ZuDispatchMessage builds them.
     static intptr_t msg(unsigned m, uintptr_t wp, intptr_t lp, Window* w = kMain) {

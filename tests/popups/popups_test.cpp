@@ -1,9 +1,9 @@
 // The drop-down popup and the message box against a real X server: the row under a
 // pointer moved with XTest, what each popup draws (read back from the screen), the
 // message box's size and place, and the input block while it is shown.
+#include "zugui/popups.h"
+
 #include <gtest/gtest.h>
-// X headers after gtest: they define None.
-#include <X11/Xutil.h>
 
 #include <string>
 #include <tuple>
@@ -13,7 +13,6 @@
 #include "popups/popup_window.h"
 #include "support/gl_capture.h"
 #include "support/gui_fixture.h"
-#include "zugui/popups.h"
 
 using namespace zu::test;
 using zu::detail::gui;
@@ -28,9 +27,7 @@ class PopupTest : public GuiFixture {
   protected:
     ZUWindowNode* root = nullptr;
 
-    void SetUp() override {
-        GuiFixture::SetUp();
-        if (HasFatalFailure()) return;
+    void SetUpGui() override {
         heard().clear();
         ASSERT_EQ(ZUInitGUI(100, 50, 800, 600, nullptr, cs("popups"), cs("zugui.ico"), nullptr, 0),
                   0);
@@ -78,9 +75,6 @@ TEST_F(PopupTest, ComboDrawsItsRowsAndHighlightsThePointersRow) {
     pointerAt(150, 345);  // row 2
     ZURenderComboGUI();
     pumpFor(50);
-    ws::Rect r;
-    ASSERT_TRUE(screenRect(popup, &r));
-    EXPECT_EQ(std::tuple(r.left, r.top, r.height()), std::tuple(100, 300, 80));
     // Rows, their texts, and the pointer's row highlighted.
     expectReferenceImage(windowCapture(popup), ZUGUI_SOURCE_DIR "/tests/popups/data/combo.png");
     // The highlight moves only when drawn again.
@@ -135,7 +129,6 @@ TEST_F(PopupTest, MessageBoxDrawsItsBarFrameAndTextsAndTakesItsSizeAndPlace) {
         EXPECT_EQ(ZUHideMB(), 1);
         EXPECT_FALSE(gui().mbShown.load());
     }
-    root->userData = root;
 }
 
 TEST_F(PopupTest, MessageBoxBlocksMainInputUntilClickedAway) {
@@ -158,8 +151,7 @@ TEST_F(PopupTest, MessageBoxBlocksMainInputUntilClickedAway) {
     // And the next click on the main window is dispatched again.
     x.moveTo(250, 500);
     x.click(1);
-    const bool dispatched = pumpUntil([] { return !heardOf(ZUM_LBUTTONDOWN).empty(); });
-    ASSERT_TRUE(dispatched);
+    ASSERT_TRUE(pumpUntil([] { return !heardOf(ZUM_LBUTTONDOWN).empty(); }));
     EXPECT_EQ(heardOf(ZUM_LBUTTONDOWN).front().node, "child");
 }
 

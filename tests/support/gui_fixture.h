@@ -34,7 +34,10 @@ class GuiFixture : public ::testing::Test {
         ASSERT_EQ(chdir(ZUGUI_SOURCE_DIR), 0);  // data/icons/ relative to the current dir
         ASSERT_TRUE(ws::open());
         ASSERT_NE(x.dpy, nullptr);
+        SetUpGui();
     }
+    // A fixture's own set-up, run once the above holds.
+    virtual void SetUpGui() {}
     void TearDown() override {
         ZUStopGUI();
         ZUKillGUI();
