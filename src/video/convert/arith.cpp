@@ -1,6 +1,7 @@
 // Integer coefficients for term sets that are affine in their index.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -179,6 +180,148 @@ bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short
                 }
         }
     }
+    return true;
+}
+
+int fastFormValue(const FastForm& f, int i) {
+    const int x = int16_t(i * f.s + f.t);
+    return int((int64_t(x) * f.k) >> 16) + int(x < f.m) + f.c;
+}
+
+namespace {
+
+// A form for one column of 256 entries: the constant form, or a search over the
+// correction (none, or one below or from a crossing index) and the index scale, each
+// scale's feasible K coming from the range of slopes that fit the column's floors, and
+// then T from the offsets that fit with that K.
+bool fitForm(const int* col, FastForm& f) {
+    bool constant = true;
+    for (int i = 1; i < 256; ++i) constant = constant && col[i] == col[0];
+    if (constant) return f = {1, 0, 0, -32768, col[0]}, true;
+    // Where the column crosses zero: the middle of its zeros, or its first change of sign.
+    int zLo = -1, zHi = -1, mid = -1;
+    for (int i = 0; i < 256; ++i)
+        if (col[i] == 0) zHi = i, zLo = zLo < 0 ? i : zLo;
+    if (zLo >= 0) {
+        mid = (zLo + zHi) / 2;
+    } else {
+        for (int i = 1; i < 256 && mid < 0; ++i)
+            if ((col[i] < 0) != (col[i - 1] < 0)) mid = i;
+    }
+    const bool rising = col[255] >= col[0];
+    // The correction's index; the first candidate has none.
+    const int cands[5] = {0, mid, mid + 1, mid - 1, mid + 2};
+    const int count = mid < 0 ? 1 : 5;
+    int t[256];
+    double recip[256];
+    for (int d = 1; d < 256; ++d) recip[d] = 1.0 / d;
+    for (int c = 0; c < count; ++c) {
+        const int m = cands[c];
+        if (c > 0 && (m < 1 || m > 255)) continue;
+        // Rising columns truncated toward zero sit one above the floor below the crossing,
+        // falling ones from it on.
+        for (int i = 0; i < 256; ++i)
+            t[i] = col[i] - (c == 0 ? 0 : rising ? int(i < m) : int(i >= m));
+        double amin = -1e300, amax = 1e300;
+        for (int i = 1; i < 256 && amin < amax; ++i)
+            for (int j = 0; j < i; ++j) {
+                amin = std::max(amin, (t[i] - t[j] - 1) * recip[i - j]);
+                amax = std::min(amax, (t[i] - t[j] + 1) * recip[i - j]);
+            }
+        if (!(amin < amax)) continue;
+        const int sign = c > 0 && !rising ? -1 : 1;
+        for (int sh = 0; sh < 8; ++sh) {
+            const int s = sign << sh;
+            double k0 = amin * 65536.0 / s, k1 = amax * 65536.0 / s;
+            if (k0 > k1) std::swap(k0, k1);
+            const double centre = (k0 + k1) / 2;
+            const int64_t from =
+                std::max<int64_t>(int64_t(std::floor(std::max(k0, centre - 64))), -32767);
+            const int64_t to =
+                std::min<int64_t>(int64_t(std::ceil(std::min(k1, centre + 64))), 32767);
+            // x = i * s + t stays above -32768 (below every M of no correction).
+            const int tLo = s > 0 ? -32767 : -32767 - 255 * s,
+                      tHi = s > 0 ? 32767 - 255 * s : 32767;
+            for (int64_t k = from; k <= to; ++k) {
+                if (k == 0) continue;
+                // Offsets B with t[i] <= (i * s * k + B) / 65536 < t[i] + 1 for every i.
+                int64_t lo = INT64_MIN, hi = INT64_MAX;
+                for (int i = 0; i < 256 && lo < hi; ++i) {
+                    const int64_t xk = int64_t(i * s) * k;
+                    lo = std::max(lo, int64_t(t[i]) * 65536 - xk);
+                    hi = std::min(hi, int64_t(t[i] + 1) * 65536 - xk);
+                }
+                if (lo >= hi) continue;
+                // T * k is such an offset plus a whole multiple of 65536, left in C: with
+                // k = g * odd, T * k takes the residues that are multiples of g, each for one
+                // class of T modulo 65536 / g.
+                const int64_t g = int64_t(1) << __builtin_ctzll(uint64_t(k < 0 ? -k : k));
+                const int64_t period = 65536 / g;
+                uint32_t inv = uint32_t(k / g);  // odd: its inverse by Newton's steps
+                for (int n = 0; n < 5; ++n) inv *= 2 - uint32_t(k / g) * inv;
+                for (int64_t rho = (lo % g == 0 ? lo : lo + (g - ((lo % g) + g) % g)); rho < hi;
+                     rho += g) {
+                    const int64_t cls = int64_t((uint64_t(rho / g) * inv) % uint64_t(period));
+                    for (int64_t tt = tLo + ((cls - tLo) % period + period) % period; tt <= tHi;
+                         tt += period) {
+                        const int64_t mm = c == 0 ? -32768 : rising ? m * s + tt : (m - 1) * s + tt;
+                        if (mm < -32768 || mm > 32767) continue;
+                        const int64_t whole = (tt * k - rho) / 65536;
+                        f = {int16_t(s), int16_t(tt), int16_t(k), int16_t(mm), int(-whole)};
+                        bool exact = true;
+                        for (int i = 0; i < 256 && exact; ++i)
+                            exact = fastFormValue(f, i) == col[i];
+                        if (exact) return true;
+                    }
+                }
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool deriveFastArith(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
+                     FastArith& f) {
+    const short(*tables[3])[4] = {luma, cb, cr};
+    auto constantColumn = [](const short(*t)[4], int l) {
+        for (int i = 1; i < 256; ++i)
+            if (t[i][l] != t[0][l]) return false;
+        return true;
+    };
+    for (int i = 0; i < 256; ++i)
+        if (luma[i][0] != luma[i][1] || luma[i][0] != luma[i][2]) return false;
+    if (!constantColumn(cr, 0) || !constantColumn(cb, 2)) return false;
+    for (int t = 0; t < 3; ++t)
+        if (!constantColumn(tables[t], 3)) return false;
+    // No sum of blue, green or red may reach the 16-bit limits, partial or whole.
+    for (int l = 0; l < 3; ++l) {
+        int lo = 0, hi = 0;
+        for (int t = 0; t < 3; ++t) {
+            int a = 32767, b = -32768;
+            for (int i = 0; i < 256; ++i)
+                a = std::min(a, int(tables[t][i][l])), b = std::max(b, int(tables[t][i][l]));
+            lo += a, hi += b;
+            if (lo < -32768 || hi > 32767) return false;
+        }
+    }
+    const int a = std::clamp(int(luma[0][3]) + cb[0][3], -32768, 32767) + cr[0][3];
+    f.alpha = uint8_t(std::clamp(a, 0, 255));
+    int col[5][256];
+    for (int i = 0; i < 256; ++i) {
+        col[0][i] = luma[i][0], col[1][i] = cb[i][0], col[2][i] = cr[i][2];
+        col[3][i] = cb[i][1], col[4][i] = cr[i][1];
+    }
+    FastForm* forms[5] = {&f.luma, &f.blue, &f.red, &f.greenCb, &f.greenCr};
+    for (int k = 0; k < 5; ++k)
+        if (!fitForm(col[k], *forms[k])) return false;
+    // The constants go into the chroma words; 16-bit sums wrap, and the whole sums fit.
+    auto wrap = [](int v) { return int16_t(uint16_t(unsigned(v))); };
+    f.add[0] = wrap(f.luma.c + f.blue.c + cr[0][0]);
+    f.add[1] = wrap(f.luma.c + f.red.c + cb[0][2]);
+    f.add[2] = wrap(f.luma.c + f.greenCb.c);
+    f.add[3] = wrap(f.greenCr.c);
     return true;
 }
 

@@ -165,6 +165,88 @@ __attribute__((target("avx2"))) void fastRowAvx2(const FastRowArgs& a) {
 
 namespace {
 
+struct FastFormVec {
+    __m256i s, t, k, m;
+};
+
+// a in words 0-3 of each lane, b in words 4-7.
+__attribute__((target("avx2"))) inline __m256i halves16(int16_t a, int16_t b) {
+    return _mm256_setr_epi16(a, a, a, a, b, b, b, b, a, a, a, a, b, b, b, b);
+}
+
+// Per 16-bit word: forms f0 for words 0-3 of each lane, f1 for words 4-7.
+__attribute__((target("avx2"))) FastFormVec fastFormVec(const FastForm& f0, const FastForm& f1) {
+    return {halves16(f0.s, f1.s), halves16(f0.t, f1.t), halves16(f0.k, f1.k), halves16(f0.m, f1.m)};
+}
+
+// fastFormValue on sixteen words, less the constant.
+__attribute__((target("avx2"))) inline __m256i fastForm(const FastFormVec& f, __m256i w) {
+    const __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(w, f.s), f.t);
+    return _mm256_sub_epi16(_mm256_mulhi_epi16(x, f.k), _mm256_cmpgt_epi16(f.m, x));
+}
+
+struct FastArithVec {
+    FastFormVec luma, br, g;
+    __m256i addBr, addG, alpha, yIdx, cIdx;
+};
+
+// Eight pairs: 32 source bytes into 64 destination bytes.
+__attribute__((target("avx2"))) inline void fastArithBlock(const FastArithVec& v, const uint8_t* g,
+                                                           uint8_t* d) {
+    // Pairs 0, 1, 4, 5 | 2, 3, 6, 7: the in-lane unpacks at the end then leave pixels 0-7
+    // in the first result and 8-15 in the second.
+    const __m256i src =
+        _mm256_permute4x64_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(g)), 0xd8);
+    // Y of the lane's eight pixels, and U of its four pairs then their V, as words.
+    const __m256i yw = _mm256_shuffle_epi8(src, v.yIdx);
+    const __m256i cw = _mm256_shuffle_epi8(src, v.cIdx);
+    const __m256i l = fastForm(v.luma, yw);
+    const __m256i br = _mm256_add_epi16(fastForm(v.br, cw), v.addBr);
+    const __m256i g2 = _mm256_add_epi16(fastForm(v.g, cw), v.addG);
+    const __m256i gs = _mm256_add_epi16(g2, _mm256_bsrli_epi128(g2, 8));
+    const __m256i b = _mm256_add_epi16(l, _mm256_unpacklo_epi16(br, br));
+    const __m256i r = _mm256_add_epi16(l, _mm256_unpackhi_epi16(br, br));
+    const __m256i gr = _mm256_add_epi16(l, _mm256_unpacklo_epi16(gs, gs));
+    const __m256i bg = _mm256_packus_epi16(b, gr), ra = _mm256_packus_epi16(r, v.alpha);
+    const __m256i t0 = _mm256_unpacklo_epi8(bg, ra), t1 = _mm256_unpackhi_epi8(bg, ra);
+    const __m256i p0 = _mm256_unpacklo_epi8(t0, t1), p1 = _mm256_unpackhi_epi8(t0, t1);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), p0);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 32), p1);
+}
+
+}  // namespace
+
+__attribute__((target("avx2,prfchw"))) void fastRowArithAvx2(const FastRowArgs& a,
+                                                             const FastArith& f) {
+    FastArithVec v;
+    v.luma = fastFormVec(f.luma, f.luma);
+    v.br = fastFormVec(f.blue, f.red);
+    v.g = fastFormVec(f.greenCb, f.greenCr);
+    v.addBr = halves16(f.add[0], f.add[1]);
+    v.addG = halves16(f.add[2], f.add[3]);
+    v.alpha = _mm256_set1_epi16(f.alpha);
+    alignas(16) int8_t yi[16], ci[16];
+    for (int p = 0; p < 8; ++p) {
+        yi[2 * p] = int8_t(4 * (p / 2) + (p % 2 ? a.yOff1 : a.yOff0)), yi[2 * p + 1] = -1;
+        ci[2 * p] = int8_t(4 * (p % 4) + (p < 4 ? a.uOff : a.vOff)), ci[2 * p + 1] = -1;
+    }
+    v.yIdx = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(yi)));
+    v.cIdx = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(ci)));
+    const uint8_t* src = a.src;
+    uint8_t* dst = a.dst;
+    const int pairs = a.pairs;
+    int k = 0;
+    for (; k + 8 <= pairs; k += 8) {
+        // The destination's line a row ahead, for writing, as in the 512-bit kernel.
+        _m_prefetchw(dst + 8 * k + 8192);
+        fastArithBlock(v, src + 4 * k, dst + 8 * k);
+    }
+    // The last eight again, over some already written with the same bytes.
+    if (k < pairs) fastArithBlock(v, src + 4 * (pairs - 8), dst + 8 * (pairs - 8));
+}
+
+namespace {
+
 #define ZU_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi,prfchw")))
 
 // Byte permute indices of a block of 64 pairs, made at compile time. The block's pixels go
