@@ -541,6 +541,7 @@ namespace {
 
 struct ArithVec {
     __m256i ky[3], ku[3], kv[3], d[3];
+    __m256i ku2[3], kv2[3];  // doubled: a first pixel's chroma sum is twice its sample
     __m256i guardMask[3], alpha, order;
     __m128i shift;
 };
@@ -552,6 +553,8 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
         v.ku[c] = _mm256_set1_epi32(k.ku[c]);
         v.kv[c] = _mm256_set1_epi32(k.kv[c]);
         v.d[c] = _mm256_set1_epi32(k.d[c]);
+        v.ku2[c] = _mm256_set1_epi32(int32_t(2 * uint32_t(k.ku[c])));
+        v.kv2[c] = _mm256_set1_epi32(int32_t(2 * uint32_t(k.kv[c])));
     }
     for (int c = 0; c < 3; ++c) v.guardMask[c] = _mm256_set1_epi32(k.guardMask[c]);
     v.alpha = _mm256_set1_epi32(k.alpha);
@@ -561,39 +564,48 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
     return v;
 }
 
-// Eight pixels of one parity (the first or the second of eight pairs). Returns the guard
-// bits, one per pair.
-template <bool SharedLuma>
+// Eight pixels of one parity (the first or the second of eight pairs). f gets the least of
+// the three components' fractions from their guards up, zero where a pixel is guarded.
+// Twice: u and v are half the chroma indices (a first pixel's sample, its index the sum).
+template <bool SharedLuma, bool Twice = false>
 __attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m256i y, __m256i u,
-                                                         __m256i v, int& amb) {
+                                                         __m256i v, __m256i& f) {
+    const __m256i* ku = Twice ? k.ku2 : k.ku;
+    const __m256i* kv = Twice ? k.kv2 : k.kv;
     const __m256i l0 = _mm256_mullo_epi32(y, k.ky[0]);
     const __m256i l1 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[1]);
     const __m256i l2 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[2]);
-    const __m256i r =
-        _mm256_add_epi32(_mm256_add_epi32(l0, _mm256_mullo_epi32(v, k.kv[0])), k.d[0]);
-    const __m256i g = _mm256_add_epi32(_mm256_add_epi32(l1, _mm256_mullo_epi32(v, k.kv[1])),
-                                       _mm256_add_epi32(_mm256_mullo_epi32(u, k.ku[1]), k.d[1]));
-    const __m256i b =
-        _mm256_add_epi32(_mm256_add_epi32(l2, _mm256_mullo_epi32(u, k.ku[2])), k.d[2]);
+    const __m256i r = _mm256_add_epi32(_mm256_add_epi32(l0, _mm256_mullo_epi32(v, kv[0])), k.d[0]);
+    const __m256i g = _mm256_add_epi32(_mm256_add_epi32(l1, _mm256_mullo_epi32(v, kv[1])),
+                                       _mm256_add_epi32(_mm256_mullo_epi32(u, ku[1]), k.d[1]));
+    const __m256i b = _mm256_add_epi32(_mm256_add_epi32(l2, _mm256_mullo_epi32(u, ku[2])), k.d[2]);
     // Fractions from each guard up: the least of the three is zero exactly when one is.
-    __m256i f =
-        _mm256_min_epu32(_mm256_and_si256(r, k.guardMask[0]), _mm256_and_si256(g, k.guardMask[1]));
+    f = _mm256_min_epu32(_mm256_and_si256(r, k.guardMask[0]), _mm256_and_si256(g, k.guardMask[1]));
     f = _mm256_min_epu32(f, _mm256_and_si256(b, k.guardMask[2]));
-    amb = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(f, _mm256_setzero_si256())));
     const __m256i rg =
         _mm256_packs_epi32(_mm256_sra_epi32(r, k.shift), _mm256_sra_epi32(g, k.shift));
     const __m256i ba = _mm256_packs_epi32(_mm256_sra_epi32(b, k.shift), k.alpha);
     return _mm256_shuffle_epi8(_mm256_packus_epi16(rg, ba), k.order);
 }
 
-// Sixteen pixels from the pairs' Y0, Y1 and chroma indices; guard bits per parity.
-template <bool SharedLuma>
+__attribute__((target("avx2"))) inline int zeroLanes(__m256i f) {
+    return _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(f, _mm256_setzero_si256())));
+}
+
+// Sixteen pixels from the pairs' Y0, Y1 and chroma indices (Sum: the first pixels' are the
+// samples, their indices twice that); guard bits per parity.
+template <bool SharedLuma, bool Sum>
 __attribute__((target("avx2"))) inline void arithBlock(const ArithVec& k, __m256i y0, __m256i y1,
                                                        __m256i u0, __m256i u1, __m256i v0,
                                                        __m256i v1, uint8_t* d, int& amb0,
                                                        int& amb1) {
-    const __m256i e = arithHalf<SharedLuma>(k, y0, u0, v0, amb0);
-    const __m256i o = arithHalf<SharedLuma>(k, y1, u1, v1, amb1);
+    __m256i f0, f1;
+    const __m256i e = arithHalf<SharedLuma, Sum>(k, y0, u0, v0, f0);
+    const __m256i o = arithHalf<SharedLuma>(k, y1, u1, v1, f1);
+    // One check for both parities; the bits per parity only when one is guarded.
+    amb0 = amb1 = 0;
+    if (__builtin_expect(zeroLanes(_mm256_min_epu32(f0, f1)) != 0, 0))
+        amb0 = zeroLanes(f0), amb1 = zeroLanes(f1);
     // e holds pairs 0-3 | 4-7 of the first pixels, o of the second ones.
     const __m256i lo = _mm256_unpacklo_epi32(e, o);  // pixels 0-3 | 8-11
     const __m256i hi = _mm256_unpackhi_epi32(e, o);  // pixels 4-7 | 12-15
@@ -602,16 +614,11 @@ __attribute__((target("avx2"))) inline void arithBlock(const ArithVec& k, __m256
                         _mm256_permute2x128_si256(lo, hi, 0x31));
 }
 
-__attribute__((target("avx2"))) inline void chromaVec(bool sum, __m256i u, __m256i un, __m256i& u0,
-                                                      __m256i& u1) {
-    if (sum) {
-        u0 = _mm256_add_epi32(u, u);
-        u1 = _mm256_add_epi32(u, un);
-    } else {
-        // Samples stay below 2^16, so the 16-bit rounding average is the 32-bit one.
-        u0 = u;
-        u1 = _mm256_avg_epu16(u, un);
-    }
+// The second pixels' chroma indices from the samples of a pair and the next.
+template <bool Sum>
+__attribute__((target("avx2"))) inline __m256i secondChroma(__m256i u, __m256i un) {
+    // Samples stay below 2^16, so the 16-bit rounding average is the 32-bit one.
+    return Sum ? _mm256_add_epi32(u, un) : _mm256_avg_epu16(u, un);
 }
 
 // One pixel from the terms as termPixelExact computes it, its four lanes in one register.
@@ -648,15 +655,6 @@ __attribute__((target("avx2"))) void arithFix(const ArithRowArgs& a, int k, unsi
     }
 }
 
-// Eight pairs of 8-bit 4:2:2 as U0-7 and Y0 of each pair (uy), V0-7 and Y1 (vy).
-__attribute__((target("avx2"))) inline void splitPairs(const uint8_t* p, __m256i gather,
-                                                       __m256i order, __m128i& uy, __m128i& vy) {
-    __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    w = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(w, gather), order);
-    uy = _mm256_castsi256_si128(w);
-    vy = _mm256_extracti128_si256(w, 1);
-}
-
 __attribute__((target("avx2"))) inline __m256i load8x16(const uint16_t* p) {
     return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
@@ -691,75 +689,99 @@ struct ArithTail {
     }
 };
 
+// Byte shuffles that take U, Y0, V and Y1 of each lane's four pairs into 32-bit lanes.
 struct PackedOrder {
-    __m256i gather, order;
+    __m256i u, y0, v, y1;
 };
 
 __attribute__((target("avx2"))) PackedOrder packedOrder(const ArithRowArgs& a) {
-    // Within each 16-byte half: U0-3 Y0_0-3 V0-3 Y1_0-3 of its four pairs.
-    alignas(16) int8_t m[16];
+    alignas(16) int8_t m[4][16];
     const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
-    for (int j = 0; j < 16; ++j) m[j] = int8_t(4 * (j & 3) + off[j >> 2]);
-    return {_mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(m))),
-            _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7)};
+    for (int c = 0; c < 4; ++c)
+        for (int j = 0; j < 16; ++j) m[c][j] = j % 4 ? int8_t(-1) : int8_t(j + off[c]);
+    __m256i v[4];
+    for (int c = 0; c < 4; ++c)
+        v[c] = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(m[c])));
+    return {v[0], v[1], v[2], v[3]};
 }
 
-// Eight pairs from a.src + 4 q; the next pair's chroma is read from the following group.
-template <bool SharedLuma>
+// Eight pairs from a.src + 4 q (pairs 0-3 | 4-7 in the lanes); the next pair's chroma is
+// read from the following group.
+// Last: the row's last eight pairs, whose last pair reads its own chroma as the next.
+template <bool SharedLuma, bool Sum, bool Last = false>
 __attribute__((target("avx2"))) inline void packedBlock(const ArithVec& k, const PackedOrder& o,
                                                         const ArithRowArgs& a, int q) {
     const uint8_t* g = a.src + 4 * q;
-    __m128i uy, vy, uyn, vyn;
-    splitPairs(g, o.gather, o.order, uy, vy);
-    splitPairs(g + 4, o.gather, o.order, uyn, vyn);
-    const __m256i y0 = _mm256_cvtepu8_epi32(_mm_srli_si128(uy, 8));
-    const __m256i y1 = _mm256_cvtepu8_epi32(_mm_srli_si128(vy, 8));
-    __m256i u0, u1, v0, v1;
-    chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(uy), _mm256_cvtepu8_epi32(uyn), u0, u1);
-    chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(vy), _mm256_cvtepu8_epi32(vyn), v0, v1);
+    const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g));
+    const __m256i wn =
+        Last ? _mm256_permutevar8x32_epi32(w, _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 7))
+             : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g + 4));
+    const __m256i u0 = _mm256_shuffle_epi8(w, o.u), v0 = _mm256_shuffle_epi8(w, o.v);
+    __m256i u1, v1;
+    if (Sum) {
+        u1 = _mm256_add_epi32(u0, _mm256_shuffle_epi8(wn, o.u));
+        v1 = _mm256_add_epi32(v0, _mm256_shuffle_epi8(wn, o.v));
+    } else {
+        // Every byte's rounded mean with the next pair's, the chroma picked from it.
+        const __m256i m = _mm256_avg_epu8(w, wn);
+        u1 = _mm256_shuffle_epi8(m, o.u), v1 = _mm256_shuffle_epi8(m, o.v);
+    }
     int amb0, amb1;
-    arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
+    arithBlock<SharedLuma, Sum>(k, _mm256_shuffle_epi8(w, o.y0), _mm256_shuffle_epi8(w, o.y1), u0,
+                                u1, v0, v1, a.dst + 8 * q, amb0, amb1);
     if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
 }
 
-template <bool SharedLuma>
-__attribute__((target("avx2"))) void arithRowPacked(const ArithRowArgs& a) {
+template <bool SharedLuma, bool Sum>
+__attribute__((target("avx2,prfchw"))) void arithRowPacked(const ArithRowArgs& a) {
     const ArithVec k = arithVec(*a.k);
     const PackedOrder o = packedOrder(a);
     int q = 0;
-    // The last pair reads its own chroma, not the following group's, so it goes to the tail.
-    for (; q + 9 <= a.pairs; q += 8) packedBlock<SharedLuma>(k, o, a, q);
-    if (q < a.pairs) {
+    // The last pair reads its own chroma, not the following group's: the last block does.
+    for (; q + 9 <= a.pairs; q += 8) {
+        // The destination's line a row ahead, for writing, as in the fast path.
+        _m_prefetchw(a.dst + 8 * q + 8192);
+        packedBlock<SharedLuma, Sum>(k, o, a, q);
+    }
+    if (q < a.pairs && a.pairs >= 8) {
+        // The last eight again, over some already written with the same bytes.
+        packedBlock<SharedLuma, Sum, true>(k, o, a, a.pairs - 8);
+    } else if (q < a.pairs) {
         ArithTail<8> t(a, q);
-        packedBlock<SharedLuma>(k, o, t.args, 0);
+        packedBlock<SharedLuma, Sum>(k, o, t.args, 0);
         t.finish(a, q);
     }
 }
 
 // Eight pairs of unpacked rows from pair q; the entry past the last pair repeats it.
-template <bool SharedLuma>
+template <bool SharedLuma, bool Sum>
 __attribute__((target("avx2"))) inline void planarBlock(const ArithVec& k, const ArithRowArgs& a,
                                                         int q) {
     const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.y + 2 * q));
     const __m256i low = _mm256_set1_epi32(0xffff);
-    const __m256i y0 = _mm256_and_si256(y, low), y1 = _mm256_srli_epi32(y, 16);
-    const __m256i un = load8x16(a.u + q + 1), vn = load8x16(a.v + q + 1);
-    __m256i u0, u1, v0, v1;
-    chromaVec(a.sumIndex, load8x16(a.u + q), un, u0, u1);
-    chromaVec(a.sumIndex, load8x16(a.v + q), vn, v0, v1);
+    const __m256i u0 = load8x16(a.u + q), v0 = load8x16(a.v + q);
     int amb0, amb1;
-    arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
+    arithBlock<SharedLuma, Sum>(k, _mm256_and_si256(y, low), _mm256_srli_epi32(y, 16), u0,
+                                secondChroma<Sum>(u0, load8x16(a.u + q + 1)), v0,
+                                secondChroma<Sum>(v0, load8x16(a.v + q + 1)), a.dst + 8 * q, amb0,
+                                amb1);
     if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
 }
 
-template <bool SharedLuma>
-__attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
+template <bool SharedLuma, bool Sum>
+__attribute__((target("avx2,prfchw"))) void arithRowPlanar(const ArithRowArgs& a) {
     const ArithVec k = arithVec(*a.k);
     int q = 0;
-    for (; q + 8 <= a.pairs; q += 8) planarBlock<SharedLuma>(k, a, q);
-    if (q < a.pairs) {
+    for (; q + 8 <= a.pairs; q += 8) {
+        _m_prefetchw(a.dst + 8 * q + 8192);
+        planarBlock<SharedLuma, Sum>(k, a, q);
+    }
+    if (q < a.pairs && a.pairs >= 8) {
+        // The last eight again (the rows carry the entry past the last pair).
+        planarBlock<SharedLuma, Sum>(k, a, a.pairs - 8);
+    } else if (q < a.pairs) {
         ArithTail<8> t(a, q);
-        planarBlock<SharedLuma>(k, t.args, 0);
+        planarBlock<SharedLuma, Sum>(k, t.args, 0);
         t.finish(a, q);
     }
 }
@@ -1101,10 +1123,13 @@ ZU_AVX512 void arithRowPlanar512(const ArithRowArgs& a) {
 }  // namespace
 
 void arithRowAvx2(const ArithRowArgs& a) {
+    const bool shared = a.k->sharedLuma, sum = a.sumIndex;
     if (a.src)
-        a.k->sharedLuma ? arithRowPacked<true>(a) : arithRowPacked<false>(a);
+        shared ? (sum ? arithRowPacked<true, true>(a) : arithRowPacked<true, false>(a))
+               : (sum ? arithRowPacked<false, true>(a) : arithRowPacked<false, false>(a));
     else
-        a.k->sharedLuma ? arithRowPlanar<true>(a) : arithRowPlanar<false>(a);
+        shared ? (sum ? arithRowPlanar<true, true>(a) : arithRowPlanar<true, false>(a))
+               : (sum ? arithRowPlanar<false, true>(a) : arithRowPlanar<false, false>(a));
 }
 
 void arithRowAvx512(const ArithRowArgs& a, bool vbmi) {
