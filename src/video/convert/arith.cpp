@@ -114,6 +114,30 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     }
     k.shift = shift;
     k.sharedLuma = k.ky[0] == k.ky[1] && k.ky[1] == k.ky[2];
+    // Red reads Y and V, blue Y and U. For 8-bit sources every pair is few enough to try:
+    // the offsets d for which each pair's integer value, clamped, is the formula's byte
+    // form an interval, and an offset from it makes the component exact everywhere. With
+    // red and blue exact only green's guard need be checked (the AVX2 kernel does; the
+    // others still check all three, which only sends a few more pixels to the terms).
+    k.greenGuardOnly = n == 256;
+    for (int c = 0; c < 3 && k.greenGuardOnly; c += 2) {
+        const int col = slot[c];
+        const double(*chroma)[4] = c == 0 ? t.cr : t.cb;
+        const int64_t kc = c == 0 ? k.kv[c] : k.ku[c], unit = int64_t(1) << shift;
+        int64_t lo = INT64_MIN, hi = INT64_MAX;
+        for (int y = 0; y < n && lo < hi; ++y)
+            for (int i = 0; i < nc; ++i) {
+                const double s = (t.luma[y][col] + chroma[i][col]) + t.half[col];
+                const int exact = truncClamp(s * t.scale[col] + t.half2[col], 0, 255);
+                const int64_t b = int64_t(k.ky[c]) * y + kc * i;
+                if (exact > 0) lo = std::max(lo, exact * unit - b);
+                if (exact < 255) hi = std::min(hi, (exact + 1) * unit - b);
+            }
+        if (lo < hi && lo > -(int64_t(1) << 40) && hi < (int64_t(1) << 40))
+            k.d[c] = int32_t(uint32_t(uint64_t(lo + (hi - lo) / 2)));
+        else
+            k.greenGuardOnly = false;
+    }
     for (int i = 0; i < 4; ++i) k.slot[i] = slot[i];
     for (int p = 0; p < 4; ++p)
         for (int c = 0; c < 4; ++c) k.order[4 * p + slot[c]] = int8_t(4 * c + p);

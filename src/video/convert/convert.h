@@ -244,6 +244,9 @@ struct ArithCoeffs {
     // Each component has its own guard, a power of two: guardMask[c] holds the fraction's
     // bits from there up, none set means below the guard.
     int32_t guardMask[3];
+    // Red and blue, each of two indices, found exact over every pair of them at plan
+    // time: only green's guard need be checked (the AVX2 kernel does).
+    bool greenGuardOnly;
     bool sharedLuma;  // ky equal for the three components
     uint8_t alpha;    // the constant alpha byte
     int8_t slot[4];   // byte of red, green, blue, alpha in a pixel

@@ -567,7 +567,7 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
 // Eight pixels of one parity (the first or the second of eight pairs). f gets the least of
 // the three components' fractions from their guards up, zero where a pixel is guarded.
 // Twice: u and v are half the chroma indices (a first pixel's sample, its index the sum).
-template <bool SharedLuma, bool Twice = false>
+template <bool SharedLuma, bool GreenOnly, bool Twice = false>
 __attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m256i y, __m256i u,
                                                          __m256i v, __m256i& f) {
     const __m256i* ku = Twice ? k.ku2 : k.ku;
@@ -580,8 +580,11 @@ __attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m2
                                        _mm256_add_epi32(_mm256_mullo_epi32(u, ku[1]), k.d[1]));
     const __m256i b = _mm256_add_epi32(_mm256_add_epi32(l2, _mm256_mullo_epi32(u, ku[2])), k.d[2]);
     // Fractions from each guard up: the least of the three is zero exactly when one is.
-    f = _mm256_min_epu32(_mm256_and_si256(r, k.guardMask[0]), _mm256_and_si256(g, k.guardMask[1]));
-    f = _mm256_min_epu32(f, _mm256_and_si256(b, k.guardMask[2]));
+    f = _mm256_and_si256(g, k.guardMask[1]);
+    if (!GreenOnly) {
+        f = _mm256_min_epu32(f, _mm256_and_si256(r, k.guardMask[0]));
+        f = _mm256_min_epu32(f, _mm256_and_si256(b, k.guardMask[2]));
+    }
     const __m256i rg =
         _mm256_packs_epi32(_mm256_sra_epi32(r, k.shift), _mm256_sra_epi32(g, k.shift));
     const __m256i ba = _mm256_packs_epi32(_mm256_sra_epi32(b, k.shift), k.alpha);
@@ -594,14 +597,14 @@ __attribute__((target("avx2"))) inline int zeroLanes(__m256i f) {
 
 // Sixteen pixels from the pairs' Y0, Y1 and chroma indices (Sum: the first pixels' are the
 // samples, their indices twice that); guard bits per parity.
-template <bool SharedLuma, bool Sum>
+template <bool SharedLuma, bool Sum, bool GreenOnly>
 __attribute__((target("avx2"))) inline void arithBlock(const ArithVec& k, __m256i y0, __m256i y1,
                                                        __m256i u0, __m256i u1, __m256i v0,
                                                        __m256i v1, uint8_t* d, int& amb0,
                                                        int& amb1) {
     __m256i f0, f1;
-    const __m256i e = arithHalf<SharedLuma, Sum>(k, y0, u0, v0, f0);
-    const __m256i o = arithHalf<SharedLuma>(k, y1, u1, v1, f1);
+    const __m256i e = arithHalf<SharedLuma, GreenOnly, Sum>(k, y0, u0, v0, f0);
+    const __m256i o = arithHalf<SharedLuma, GreenOnly>(k, y1, u1, v1, f1);
     // One check for both parities; the bits per parity only when one is guarded.
     amb0 = amb1 = 0;
     if (__builtin_expect(zeroLanes(_mm256_min_epu32(f0, f1)) != 0, 0))
@@ -708,7 +711,7 @@ __attribute__((target("avx2"))) PackedOrder packedOrder(const ArithRowArgs& a) {
 // Eight pairs from a.src + 4 q (pairs 0-3 | 4-7 in the lanes); the next pair's chroma is
 // read from the following group.
 // Last: the row's last eight pairs, whose last pair reads its own chroma as the next.
-template <bool SharedLuma, bool Sum, bool Last = false>
+template <bool SharedLuma, bool Sum, bool GreenOnly, bool Last = false>
 __attribute__((target("avx2"))) inline void packedBlock(const ArithVec& k, const PackedOrder& o,
                                                         const ArithRowArgs& a, int q) {
     const uint8_t* g = a.src + 4 * q;
@@ -727,12 +730,13 @@ __attribute__((target("avx2"))) inline void packedBlock(const ArithVec& k, const
         u1 = _mm256_shuffle_epi8(m, o.u), v1 = _mm256_shuffle_epi8(m, o.v);
     }
     int amb0, amb1;
-    arithBlock<SharedLuma, Sum>(k, _mm256_shuffle_epi8(w, o.y0), _mm256_shuffle_epi8(w, o.y1), u0,
-                                u1, v0, v1, a.dst + 8 * q, amb0, amb1);
+    arithBlock<SharedLuma, Sum, GreenOnly>(k, _mm256_shuffle_epi8(w, o.y0),
+                                           _mm256_shuffle_epi8(w, o.y1), u0, u1, v0, v1,
+                                           a.dst + 8 * q, amb0, amb1);
     if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
 }
 
-template <bool SharedLuma, bool Sum>
+template <bool SharedLuma, bool Sum, bool GreenOnly>
 __attribute__((target("avx2,prfchw"))) void arithRowPacked(const ArithRowArgs& a) {
     const ArithVec k = arithVec(*a.k);
     const PackedOrder o = packedOrder(a);
@@ -741,47 +745,47 @@ __attribute__((target("avx2,prfchw"))) void arithRowPacked(const ArithRowArgs& a
     for (; q + 9 <= a.pairs; q += 8) {
         // The destination's line a row ahead, for writing, as in the fast path.
         _m_prefetchw(a.dst + 8 * q + 8192);
-        packedBlock<SharedLuma, Sum>(k, o, a, q);
+        packedBlock<SharedLuma, Sum, GreenOnly>(k, o, a, q);
     }
     if (q < a.pairs && a.pairs >= 8) {
         // The last eight again, over some already written with the same bytes.
-        packedBlock<SharedLuma, Sum, true>(k, o, a, a.pairs - 8);
+        packedBlock<SharedLuma, Sum, GreenOnly, true>(k, o, a, a.pairs - 8);
     } else if (q < a.pairs) {
         ArithTail<8> t(a, q);
-        packedBlock<SharedLuma, Sum>(k, o, t.args, 0);
+        packedBlock<SharedLuma, Sum, GreenOnly>(k, o, t.args, 0);
         t.finish(a, q);
     }
 }
 
 // Eight pairs of unpacked rows from pair q; the entry past the last pair repeats it.
-template <bool SharedLuma, bool Sum>
+template <bool SharedLuma, bool Sum, bool GreenOnly>
 __attribute__((target("avx2"))) inline void planarBlock(const ArithVec& k, const ArithRowArgs& a,
                                                         int q) {
     const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.y + 2 * q));
     const __m256i low = _mm256_set1_epi32(0xffff);
     const __m256i u0 = load8x16(a.u + q), v0 = load8x16(a.v + q);
     int amb0, amb1;
-    arithBlock<SharedLuma, Sum>(k, _mm256_and_si256(y, low), _mm256_srli_epi32(y, 16), u0,
-                                secondChroma<Sum>(u0, load8x16(a.u + q + 1)), v0,
-                                secondChroma<Sum>(v0, load8x16(a.v + q + 1)), a.dst + 8 * q, amb0,
-                                amb1);
+    arithBlock<SharedLuma, Sum, GreenOnly>(k, _mm256_and_si256(y, low), _mm256_srli_epi32(y, 16),
+                                           u0, secondChroma<Sum>(u0, load8x16(a.u + q + 1)), v0,
+                                           secondChroma<Sum>(v0, load8x16(a.v + q + 1)),
+                                           a.dst + 8 * q, amb0, amb1);
     if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
 }
 
-template <bool SharedLuma, bool Sum>
+template <bool SharedLuma, bool Sum, bool GreenOnly>
 __attribute__((target("avx2,prfchw"))) void arithRowPlanar(const ArithRowArgs& a) {
     const ArithVec k = arithVec(*a.k);
     int q = 0;
     for (; q + 8 <= a.pairs; q += 8) {
         _m_prefetchw(a.dst + 8 * q + 8192);
-        planarBlock<SharedLuma, Sum>(k, a, q);
+        planarBlock<SharedLuma, Sum, GreenOnly>(k, a, q);
     }
     if (q < a.pairs && a.pairs >= 8) {
         // The last eight again (the rows carry the entry past the last pair).
-        planarBlock<SharedLuma, Sum>(k, a, a.pairs - 8);
+        planarBlock<SharedLuma, Sum, GreenOnly>(k, a, a.pairs - 8);
     } else if (q < a.pairs) {
         ArithTail<8> t(a, q);
-        planarBlock<SharedLuma, Sum>(k, t.args, 0);
+        planarBlock<SharedLuma, Sum, GreenOnly>(k, t.args, 0);
         t.finish(a, q);
     }
 }
@@ -1122,14 +1126,28 @@ ZU_AVX512 void arithRowPlanar512(const ArithRowArgs& a) {
 
 }  // namespace
 
+namespace {
+
+using ArithRowFn = void (*)(const ArithRowArgs&);
+// [packed, planar][shared luma][sum][green guard only]
+#define ZU_ARITH_ROWS(R)                                     \
+    {                                                        \
+        {{R<false, false, false>, R<false, false, true>},    \
+         {R<false, true, false>, R<false, true, true>}},     \
+        {                                                    \
+            {R<true, false, false>, R<true, false, true>}, { \
+                R<true, true, false>, R<true, true, true>    \
+            }                                                \
+        }                                                    \
+    }
+const ArithRowFn kArithRows[2][2][2][2] = {ZU_ARITH_ROWS(arithRowPacked),
+                                           ZU_ARITH_ROWS(arithRowPlanar)};
+#undef ZU_ARITH_ROWS
+
+}  // namespace
+
 void arithRowAvx2(const ArithRowArgs& a) {
-    const bool shared = a.k->sharedLuma, sum = a.sumIndex;
-    if (a.src)
-        shared ? (sum ? arithRowPacked<true, true>(a) : arithRowPacked<true, false>(a))
-               : (sum ? arithRowPacked<false, true>(a) : arithRowPacked<false, false>(a));
-    else
-        shared ? (sum ? arithRowPlanar<true, true>(a) : arithRowPlanar<true, false>(a))
-               : (sum ? arithRowPlanar<false, true>(a) : arithRowPlanar<false, false>(a));
+    kArithRows[a.src ? 0 : 1][a.k->sharedLuma][a.sumIndex][a.k->greenGuardOnly](a);
 }
 
 void arithRowAvx512(const ArithRowArgs& a, bool vbmi) {
