@@ -1163,30 +1163,48 @@ void arithRowAvx512(const ArithRowArgs& a, bool vbmi) {
 // ---- 10-bit 4:2:2 unpacking ---------------------------------------------------------------
 
 // Writes up to two entries past Y, U and V of the last whole group, which the callers'
-// buffers allow for.
+// buffers allow for. Two groups per step, one per 128-bit lane: a byte shuffle brings the
+// two bytes that hold each component into a 16-bit lane, a multiply by a power of two and
+// a shift take its ten bits to the bottom (there is no per-lane 16-bit shift in AVX2).
 __attribute__((target("avx2"))) void unpackV210Avx2(const uint8_t* row, int width, uint16_t* y,
                                                     uint16_t* u, uint16_t* v) {
-    // One group per step, each component a word of the group shifted right. Packed to 16 bits,
-    // the low lane is Y0-5 and two spare, the high lane U0-2, spare, V0-2, spare.
-    const __m256i aSrc = _mm256_setr_epi32(0, 1, 1, 2, 0, 1, 2, 0);
-    const __m256i aShift = _mm256_setr_epi32(10, 0, 20, 10, 0, 10, 20, 0);
-    const __m256i bSrc = _mm256_setr_epi32(3, 3, 3, 3, 0, 2, 3, 3);
-    const __m256i bShift = _mm256_setr_epi32(0, 20, 0, 0, 20, 0, 10, 0);
-    const __m256i mask = _mm256_set1_epi32(1023);
+    // Byte and shift of each component inside a group; words 6-7 and 3, 7 are spare.
+    static constexpr uint8_t yAt[8][2] = {{1, 2},  {4, 0},  {6, 4},  {9, 2},
+                                          {12, 0}, {14, 4}, {14, 4}, {14, 4}};
+    static constexpr uint8_t cAt[8][2] = {{0, 0}, {5, 2}, {10, 4}, {10, 4},
+                                          {2, 4}, {8, 0}, {13, 2}, {13, 2}};
+    alignas(16) uint8_t yIdx[16], cIdx[16];
+    alignas(16) uint16_t yMul[8], cMul[8];
+    for (int i = 0; i < 8; ++i) {
+        yIdx[2 * i] = yAt[i][0], yIdx[2 * i + 1] = uint8_t(yAt[i][0] + 1);
+        cIdx[2 * i] = cAt[i][0], cIdx[2 * i + 1] = uint8_t(cAt[i][0] + 1);
+        yMul[i] = uint16_t(16 >> yAt[i][1]), cMul[i] = uint16_t(16 >> cAt[i][1]);
+    }
+    const __m256i yi =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(yIdx)));
+    const __m256i ci =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(cIdx)));
+    const __m256i ym =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(yMul)));
+    const __m256i cm =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(cMul)));
+    const __m256i mask = _mm256_set1_epi16(1023);
     int x = 0;
-    for (; x + 6 <= width; x += 6, row += 16) {
-        const __m256i w =
-            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)));
-        const __m256i a =
-            _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, aSrc), aShift), mask);
-        const __m256i b =
-            _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, bSrc), bShift), mask);
-        const __m256i p = _mm256_packus_epi32(a, b);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(y + x), _mm256_castsi256_si128(p));
-        const __m128i c = _mm256_extracti128_si256(p, 1);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(u + x / 2), c);
-        // The high half through an unaligned 64-bit store: v + x / 2 is only 2-byte aligned.
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(v + x / 2), _mm_unpackhi_epi64(c, c));
+    for (; x + 12 <= width; x += 12, row += 32) {
+        const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row));
+        const __m256i yv = _mm256_and_si256(
+            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_shuffle_epi8(w, yi), ym), 4), mask);
+        const __m256i cv = _mm256_and_si256(
+            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_shuffle_epi8(w, ci), cm), 4), mask);
+        const __m128i y0 = _mm256_castsi256_si128(yv), y1 = _mm256_extracti128_si256(yv, 1);
+        const __m128i c0 = _mm256_castsi256_si128(cv), c1 = _mm256_extracti128_si256(cv, 1);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(y + x), y0);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(y + x + 6), y1);
+        // 64-bit stores: u + x / 2 and v + x / 2 are only 2-byte aligned.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(u + x / 2), c0);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(u + x / 2 + 3), c1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(v + x / 2), _mm_unpackhi_epi64(c0, c0));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(v + x / 2 + 3), _mm_unpackhi_epi64(c1, c1));
     }
     if (x < width) unpackV210(row, width - x, y + x, u + x / 2, v + x / 2);
 }
