@@ -478,7 +478,7 @@ bool sameHostTables(const TablePlan& p, const ZuColorTables* t) {
 }
 
 // The fast tables a plan's kernel data were made from.
-void keepFastTables(const ZuColorTables& t, std::vector<short>& out) {
+[[maybe_unused]] void keepFastTables(const ZuColorTables& t, std::vector<short>& out) {
     const short* fast[3] = {&t.fastLuma[0][0], &t.fastCb[0][0], &t.fastCr[0][0]};
     out.resize(3 * kFastEntries);
     for (int k = 0; k < 3; ++k)
