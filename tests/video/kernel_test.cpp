@@ -76,15 +76,16 @@ void fillEveryY(Image& s, int u) {
 // Tables whose sums overflow 16 bits, so saturation order matters; narrow random columns
 // that all differ but whose sums never saturate; the realistic tables with a constant
 // Cb in red and a Cr column in alpha, which the 512-bit kernel adds in other ways; or a
-// matrix rounded to nearest (no truncation toward zero) with other gains, which the 16-bit
-// arithmetic kernel reproduces by other forms.
+// matrix of other gains rounded to nearest but for blue from Cb, falling and truncated
+// toward zero, which the 16-bit arithmetic kernel reproduces by other forms, each chroma
+// column on its own scale.
 enum class Wild { None, Saturating, Narrow, Mixed, Rounded };
 void wildFastTables(HostTables& t, Wild wild) {
     if (wild == Wild::None) return;
     for (int i = 0; wild == Wild::Rounded && i < 256; ++i) {
         const int c = i - 128;
         t.luma[i][0] = t.luma[i][1] = t.luma[i][2] = short(std::lround(1.1678 * (i - 16)));
-        t.cb[i][0] = short(std::lround(2.1124 * c)), t.cb[i][1] = short(std::lround(-0.2132 * c));
+        t.cb[i][0] = short(-2.1124 * c), t.cb[i][1] = short(std::lround(-0.2132 * c));
         t.cr[i][1] = short(std::lround(-0.5329 * c)), t.cr[i][2] = short(std::lround(1.7927 * c));
     }
     if (wild == Wild::Rounded) return;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "video/convert/kernel_util.h"
 
@@ -209,7 +210,7 @@ bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short
 
 int fastFormValue(const FastForm& f, int i) {
     const int x = int16_t(i * f.s + f.t);
-    return int((int64_t(x) * f.k) >> 16) + int(x < f.m) + f.c;
+    return int((int64_t(x) * f.k) >> 16) + int(f.above ? x > f.m : x < f.m) + f.c;
 }
 
 namespace {
@@ -304,6 +305,140 @@ bool fitForm(const int* col, FastForm& f) {
     return false;
 }
 
+// The slopes (per index) that fit the floors t[0..255]: empty when amin >= amax.
+void slopeRange(const int* t, double& amin, double& amax) {
+    double recip[256];
+    for (int d = 1; d < 256; ++d) recip[d] = 1.0 / d;
+    amin = -1e300, amax = 1e300;
+    for (int i = 1; i < 256 && amin < amax; ++i)
+        for (int j = 0; j < i; ++j) {
+            amin = std::max(amin, (t[i] - t[j] - 1) * recip[i - j]);
+            amax = std::min(amax, (t[i] - t[j] + 1) * recip[i - j]);
+        }
+}
+
+// One way a column fits at a scale: K, the interval [lo, hi) of offsets B with
+// floor((i * s * K + B) / 65536) = t[i], and the correction index (0: none).
+struct ScaleFit {
+    int64_t k, lo, hi;
+    int m;
+};
+
+// A column's floors under one correction (index m, 0: none) and the slopes that fit them.
+struct Corrected {
+    int m;
+    double amin, amax;
+    int t[256];
+};
+
+// The corrections of a non-constant column that leave floors of a line: none, or one below
+// its crossing (below) or from it on (!below).
+std::vector<Corrected> corrections(const int* col, bool below) {
+    std::vector<Corrected> out;
+    int zLo = -1, zHi = -1, mid = -1;
+    for (int i = 0; i < 256; ++i)
+        if (col[i] == 0) zHi = i, zLo = zLo < 0 ? i : zLo;
+    if (zLo >= 0) {
+        mid = (zLo + zHi) / 2;
+    } else {
+        for (int i = 1; i < 256 && mid < 0; ++i)
+            if ((col[i] < 0) != (col[i - 1] < 0)) mid = i;
+    }
+    const int cands[5] = {0, mid, mid + 1, mid - 1, mid + 2};
+    for (int c = 0; c < (mid < 0 ? 1 : 5); ++c) {
+        const int m = cands[c];
+        if (c > 0 && (m < 1 || m > 255)) continue;
+        Corrected k;
+        k.m = c == 0 ? 0 : m;
+        for (int i = 0; i < 256; ++i)
+            k.t[i] = col[i] - (c == 0 ? 0 : below ? int(i < m) : int(i >= m));
+        slopeRange(k.t, k.amin, k.amax);
+        // The first that leaves floors of a line is the one: a column truncated toward
+        // zero is so only with its crossing's correction.
+        if (k.amin < k.amax) {
+            out.push_back(k);
+            break;
+        }
+    }
+    return out;
+}
+
+// Every fit of those at scale s (> 0).
+std::vector<ScaleFit> scaleFits(const std::vector<Corrected>& cs, int s) {
+    std::vector<ScaleFit> out;
+    for (const Corrected& c : cs) {
+        const double k0 = c.amin * 65536.0 / s, k1 = c.amax * 65536.0 / s, centre = (k0 + k1) / 2;
+        const int64_t from =
+            std::max<int64_t>(int64_t(std::floor(std::max(k0, centre - 8))), -32767);
+        const int64_t to = std::min<int64_t>(int64_t(std::ceil(std::min(k1, centre + 8))), 32767);
+        for (int64_t k = from; k <= to; ++k) {
+            if (k == 0) continue;
+            int64_t lo = INT64_MIN, hi = INT64_MAX;
+            for (int i = 0; i < 256 && lo < hi; ++i) {
+                const int64_t xk = int64_t(i * s) * k;
+                lo = std::max(lo, int64_t(c.t[i]) * 65536 - xk);
+                hi = std::min(hi, int64_t(c.t[i] + 1) * 65536 - xk);
+            }
+            if (lo < hi) out.push_back({k, lo, hi, c.m});
+        }
+    }
+    return out;
+}
+
+// Forms for two columns of one chroma sample sharing S and T: a with (x < M), b with
+// (x > M). Rising columns truncated toward zero take the first, falling ones the second.
+bool fitShared(const int* a, const int* b, FastForm& fa, FastForm& fb) {
+    auto constant = [](const int* col) {
+        for (int i = 1; i < 256; ++i)
+            if (col[i] != col[0]) return false;
+        return true;
+    };
+    const bool ca = constant(a), cb = constant(b);
+    const std::vector<Corrected> xa = ca ? std::vector<Corrected>{} : corrections(a, true);
+    const std::vector<Corrected> xb = cb ? std::vector<Corrected>{} : corrections(b, false);
+    for (int sh = 0; sh < 8; ++sh) {
+        const int s = 1 << sh;
+        const std::vector<ScaleFit> la =
+            ca ? std::vector<ScaleFit>{{0, 0, 65536, 0}} : scaleFits(xa, s);
+        const std::vector<ScaleFit> lb =
+            cb ? std::vector<ScaleFit>{{0, 0, 65536, 0}} : scaleFits(xb, s);
+        const int tLo = -32767, tHi = 32767 - 255 * s;
+        for (const ScaleFit& x : la)
+            for (const ScaleFit& y : lb) {
+                // T * kx within [lo, hi) modulo 65536: each residue that is a multiple of
+                // g = the power of two in kx is reached by one class of T.
+                const int64_t kx = x.k ? x.k : 1;
+                const int64_t g = int64_t(1) << __builtin_ctzll(uint64_t(kx < 0 ? -kx : kx));
+                const int64_t period = 65536 / g;
+                uint32_t inv = uint32_t(kx / g);
+                for (int n = 0; n < 5; ++n) inv *= 2 - uint32_t(kx / g) * inv;
+                const int64_t first = x.lo + ((g - x.lo % g) % g + g) % g;
+                for (int64_t rho = first; rho < x.hi; rho += g) {
+                    const int64_t cls = int64_t((uint64_t(rho / g) * inv) % uint64_t(period));
+                    for (int64_t t = tLo + ((cls - tLo) % period + period) % period; t <= tHi;
+                         t += period) {
+                        const int64_t ry = ((t * y.k - y.lo) % 65536 + 65536) % 65536;
+                        if (ry >= y.hi - y.lo) continue;
+                        const int64_t ma = x.m ? int64_t(x.m) * s + t : -32768;
+                        const int64_t mb = y.m ? int64_t(y.m) * s + t - 1 : 32767;
+                        if (ma < -32768 || ma > 32767 || mb < -32768 || mb > 32767) continue;
+                        const int64_t wa = x.k ? (t * x.k - rho) / 65536 : 0;
+                        const int64_t wb = (t * y.k - (y.lo + ry)) / 65536;
+                        fa = {int16_t(s),  int16_t(t),           int16_t(x.k),
+                              int16_t(ma), int(ca ? a[0] : -wa), false};
+                        fb = {int16_t(s),  int16_t(t),           int16_t(y.k),
+                              int16_t(mb), int(cb ? b[0] : -wb), true};
+                        bool exact = true;
+                        for (int i = 0; i < 256 && exact; ++i)
+                            exact = fastFormValue(fa, i) == a[i] && fastFormValue(fb, i) == b[i];
+                        if (exact) return true;
+                    }
+                }
+            }
+    }
+    return false;
+}
+
 }  // namespace
 
 bool deriveFastArith(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
@@ -338,7 +473,10 @@ bool deriveFastArith(const short (*luma)[4], const short (*cb)[4], const short (
         col[3][i] = cb[i][1], col[4][i] = cr[i][1];
     }
     FastForm* forms[5] = {&f.luma, &f.blue, &f.red, &f.greenCb, &f.greenCr};
-    for (int k = 0; k < 5; ++k)
+    if (!fitForm(col[0], f.luma)) return false;
+    f.sharedChroma =
+        fitShared(col[1], col[3], f.blue, f.greenCb) && fitShared(col[2], col[4], f.red, f.greenCr);
+    for (int k = 1; k < 5 && !f.sharedChroma; ++k)
         if (!fitForm(col[k], *forms[k])) return false;
     // The constants go into the chroma words; 16-bit sums wrap, and the whole sums fit.
     auto wrap = [](int v) { return int16_t(uint16_t(unsigned(v))); };

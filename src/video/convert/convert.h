@@ -167,11 +167,15 @@ bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short
 struct FastForm {
     int16_t s, t, k, m;
     int c;
+    bool above = false;  // the term is (x > M) instead
 };
 struct FastArith {
     FastForm luma, blue, red, greenCb, greenCr;  // blue, greenCb: Cb; red, greenCr: Cr
     int16_t add[4];  // added to blue, red, green-from-Cb and green-from-Cr words
     uint8_t alpha;
+    // Blue and green-from-Cb share S and T, as do red and green-from-Cr, so that x is
+    // computed once per chroma sample; blue and red then take (x < M), green (x > M).
+    bool sharedChroma;
 };
 bool deriveFastArith(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
                      FastArith& f);

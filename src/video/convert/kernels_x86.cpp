@@ -191,6 +191,8 @@ struct FastArithVec {
 };
 
 // Eight pairs: 32 source bytes into 64 destination bytes.
+// Shared: the chroma forms share x, blue and red take (x < M), green (x > M).
+template <bool Shared>
 __attribute__((target("avx2"))) inline void fastArithBlock(const FastArithVec& v, const uint8_t* g,
                                                            uint8_t* d) {
     // Pairs 0, 1, 4, 5 | 2, 3, 6, 7: the in-lane unpacks at the end then leave pixels 0-7
@@ -201,8 +203,15 @@ __attribute__((target("avx2"))) inline void fastArithBlock(const FastArithVec& v
     const __m256i yw = _mm256_shuffle_epi8(src, v.yIdx);
     const __m256i cw = _mm256_shuffle_epi8(src, v.cIdx);
     const __m256i l = fastForm(v.luma, yw);
-    const __m256i br = _mm256_add_epi16(fastForm(v.br, cw), v.addBr);
-    const __m256i g2 = _mm256_add_epi16(fastForm(v.g, cw), v.addG);
+    __m256i br, g2;
+    if (Shared) {
+        const __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(cw, v.br.s), v.br.t);
+        br = _mm256_sub_epi16(_mm256_mulhi_epi16(x, v.br.k), _mm256_cmpgt_epi16(v.br.m, x));
+        g2 = _mm256_sub_epi16(_mm256_mulhi_epi16(x, v.g.k), _mm256_cmpgt_epi16(x, v.g.m));
+    } else {
+        br = fastForm(v.br, cw), g2 = fastForm(v.g, cw);
+    }
+    br = _mm256_add_epi16(br, v.addBr), g2 = _mm256_add_epi16(g2, v.addG);
     const __m256i gs = _mm256_add_epi16(g2, _mm256_bsrli_epi128(g2, 8));
     const __m256i b = _mm256_add_epi16(l, _mm256_unpacklo_epi16(br, br));
     const __m256i r = _mm256_add_epi16(l, _mm256_unpackhi_epi16(br, br));
@@ -212,6 +221,24 @@ __attribute__((target("avx2"))) inline void fastArithBlock(const FastArithVec& v
     const __m256i p0 = _mm256_unpacklo_epi8(t0, t1), p1 = _mm256_unpackhi_epi8(t0, t1);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), p0);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 32), p1);
+}
+
+}  // namespace
+
+namespace {
+
+template <bool Shared>
+__attribute__((target("avx2,prfchw"))) void fastArithBlocks(const FastArithVec& v,
+                                                            const uint8_t* src, uint8_t* dst,
+                                                            int pairs) {
+    int k = 0;
+    for (; k + 8 <= pairs; k += 8) {
+        // The destination's line a row ahead, for writing, as in the 512-bit kernel.
+        _m_prefetchw(dst + 8 * k + 8192);
+        fastArithBlock<Shared>(v, src + 4 * k, dst + 8 * k);
+    }
+    // The last eight again, over some already written with the same bytes.
+    if (k < pairs) fastArithBlock<Shared>(v, src + 4 * (pairs - 8), dst + 8 * (pairs - 8));
 }
 
 }  // namespace
@@ -235,14 +262,10 @@ __attribute__((target("avx2,prfchw"))) void fastRowArithAvx2(const FastRowArgs& 
     const uint8_t* src = a.src;
     uint8_t* dst = a.dst;
     const int pairs = a.pairs;
-    int k = 0;
-    for (; k + 8 <= pairs; k += 8) {
-        // The destination's line a row ahead, for writing, as in the 512-bit kernel.
-        _m_prefetchw(dst + 8 * k + 8192);
-        fastArithBlock(v, src + 4 * k, dst + 8 * k);
-    }
-    // The last eight again, over some already written with the same bytes.
-    if (k < pairs) fastArithBlock(v, src + 4 * (pairs - 8), dst + 8 * (pairs - 8));
+    if (f.sharedChroma)
+        fastArithBlocks<true>(v, src, dst, pairs);
+    else
+        fastArithBlocks<false>(v, src, dst, pairs);
 }
 
 namespace {
