@@ -84,60 +84,110 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     while (shift > 0 && (swing + 2) * std::ldexp(1.0, shift) > 0.9 * std::ldexp(1.0, 31)) --shift;
     if (shift < 12) return false;
     const double one = std::ldexp(1.0, shift);
-    int64_t guard[3];
-    for (int c = 0; c < 3; ++c) {
-        const double ky = std::nearbyint(ay[c] * one), kv = std::nearbyint(av[c] * one),
-                     ku = std::nearbyint(au[c] * one);
-        const double d = std::nearbyint((delta[c] + ay[c] * cy + av[c] * cc + au[c] * cc) * one);
-        // The error of the integer form at any index is at most what each rounded
-        // coefficient loses over its swing, plus the rounding of d, the columns' distance
-        // from their lines, and a unit for the rounding inside the double formula itself.
-        const double bound = std::fabs(ky - ay[c] * one) * spanY +
-                             std::fabs(kv - av[c] * one) * spanC +
-                             std::fabs(ku - au[c] * one) * spanC + 0.5 + resid[c] * one + 1;
-        const auto e = int64_t(std::ceil(bound));
-        guard[c] = 2 * e;
-        k.ky[c] = int32_t(ky), k.kv[c] = int32_t(kv), k.ku[c] = int32_t(ku);
-        // The kernels take the indices as they are: the centring moves into d. Partial sums
-        // may then leave 32 bits, but they wrap, and X itself fits.
-        const int64_t centred = int64_t(d) + e;
-        const int64_t raw = centred - int64_t(ky) * cy - int64_t(kv) * cc - int64_t(ku) * cc;
-        k.d[c] = int32_t(uint32_t(uint64_t(raw)));
-    }
-    // Powers of two, so that a fraction below one is a test of its high bits being zero.
-    // Each component keeps its own: one fraction check each either way, and a component
-    // with a smaller bound then sends fewer pixels to the terms.
-    for (int c = 0; c < 3; ++c) {
-        int64_t g = 1;
-        while (g < guard[c]) g *= 2;
-        if (2 * g >= int64_t(one)) return false;
-        k.guardMask[c] = int32_t((int64_t(one) - 1) & ~(g - 1));
-    }
+    // Coefficients, offsets and guards; lumaK, when given, is the luma coefficient of all
+    // three components.
+    auto build = [&](const int64_t* lumaK) {
+        int64_t guard[3];
+        for (int c = 0; c < 3; ++c) {
+            const double ky = lumaK ? double(*lumaK) : std::nearbyint(ay[c] * one),
+                         kv = std::nearbyint(av[c] * one), ku = std::nearbyint(au[c] * one);
+            const double d =
+                std::nearbyint((delta[c] + ay[c] * cy + av[c] * cc + au[c] * cc) * one);
+            // The error of the integer form at any index is at most what each rounded
+            // coefficient loses over its swing, plus the rounding of d, the columns' distance
+            // from their lines, and a unit for the rounding inside the double formula itself.
+            const double bound = std::fabs(ky - ay[c] * one) * spanY +
+                                 std::fabs(kv - av[c] * one) * spanC +
+                                 std::fabs(ku - au[c] * one) * spanC + 0.5 + resid[c] * one + 1;
+            const auto e = int64_t(std::ceil(bound));
+            guard[c] = 2 * e;
+            k.ky[c] = int32_t(ky), k.kv[c] = int32_t(kv), k.ku[c] = int32_t(ku);
+            // The kernels take the indices as they are: the centring moves into d. Partial
+            // sums may then leave 32 bits, but they wrap, and X itself fits.
+            const int64_t centred = int64_t(d) + e;
+            const int64_t raw = centred - int64_t(ky) * cy - int64_t(kv) * cc - int64_t(ku) * cc;
+            k.d[c] = int32_t(uint32_t(uint64_t(raw)));
+        }
+        // Powers of two, so that a fraction below one is a test of its high bits being zero.
+        // Each component keeps its own: one fraction check each either way, and a component
+        // with a smaller bound then sends fewer pixels to the terms.
+        for (int c = 0; c < 3; ++c) {
+            int64_t g = 1;
+            while (g < guard[c]) g *= 2;
+            if (2 * g >= int64_t(one)) return false;
+            k.guardMask[c] = int32_t((int64_t(one) - 1) & ~(g - 1));
+        }
+        k.sharedLuma = k.ky[0] == k.ky[1] && k.ky[1] == k.ky[2];
+        return true;
+    };
+    if (!build(nullptr)) return false;
     k.shift = shift;
-    k.sharedLuma = k.ky[0] == k.ky[1] && k.ky[1] == k.ky[2];
     // Red reads Y and V, blue Y and U. For 8-bit sources every pair is few enough to try:
     // the offsets d for which each pair's integer value, clamped, is the formula's byte
-    // form an interval, and an offset from it makes the component exact everywhere. With
-    // red and blue exact only green's guard need be checked (the AVX2 kernel does; the
-    // others still check all three, which only sends a few more pixels to the terms).
-    k.greenGuardOnly = n == 256;
-    for (int c = 0; c < 3 && k.greenGuardOnly; c += 2) {
-        const int col = slot[c];
-        const double(*chroma)[4] = c == 0 ? t.cr : t.cb;
-        const int64_t kc = c == 0 ? k.kv[c] : k.ku[c], unit = int64_t(1) << shift;
-        int64_t lo = INT64_MIN, hi = INT64_MAX;
-        for (int y = 0; y < n && lo < hi; ++y)
+    // form an interval, and an offset from it makes the component exact everywhere. The
+    // chroma coefficient may move a few units for that, and the shared luma one too (green
+    // then takes it, with its guard widened to match). With red and blue exact only green's
+    // guard need be checked (the AVX2 kernel does; the others still check all three, which
+    // only sends a few more pixels to the terms).
+    k.greenGuardOnly = false;
+    if (n == 256) {
+        std::vector<uint8_t> exact[2];
+        for (int r = 0; r < 2; ++r) {
+            const int col = slot[2 * r];
+            const double(*chroma)[4] = r == 0 ? t.cr : t.cb;
+            exact[r].resize(size_t(n) * nc);
+            for (int y = 0; y < n; ++y)
+                for (int i = 0; i < nc; ++i) {
+                    const double s = (t.luma[y][col] + chroma[i][col]) + t.half[col];
+                    exact[r][size_t(y) * nc + i] =
+                        uint8_t(truncClamp(s * t.scale[col] + t.half2[col], 0, 255));
+                }
+        }
+        const int64_t unit = int64_t(1) << shift;
+        // For one luma coefficient, per chroma index i: the least offset plus kc * i that the
+        // pairs (y, i) allow, and the bound it must stay below. Then a chroma coefficient kc
+        // fits when the greatest of the first, less kc * i, is below the least of the second.
+        std::vector<int64_t> least(static_cast<size_t>(nc)), below(static_cast<size_t>(nc));
+        auto fitChroma = [&](int r, int64_t ky, int64_t& kc, int64_t& d) {
             for (int i = 0; i < nc; ++i) {
-                const double s = (t.luma[y][col] + chroma[i][col]) + t.half[col];
-                const int exact = truncClamp(s * t.scale[col] + t.half2[col], 0, 255);
-                const int64_t b = int64_t(k.ky[c]) * y + kc * i;
-                if (exact > 0) lo = std::max(lo, exact * unit - b);
-                if (exact < 255) hi = std::min(hi, (exact + 1) * unit - b);
+                int64_t lo = INT64_MIN, hi = INT64_MAX;
+                for (int y = 0; y < n; ++y) {
+                    const int e = exact[r][size_t(y) * nc + i];
+                    if (e > 0) lo = std::max(lo, e * unit - ky * y);
+                    if (e < 255) hi = std::min(hi, (e + 1) * unit - ky * y);
+                }
+                least[size_t(i)] = lo, below[size_t(i)] = hi;
             }
-        if (lo < hi && lo > -(int64_t(1) << 40) && hi < (int64_t(1) << 40))
-            k.d[c] = int32_t(uint32_t(uint64_t(lo + (hi - lo) / 2)));
-        else
-            k.greenGuardOnly = false;
+            const int64_t kc0 = r == 0 ? k.kv[0] : k.ku[2];
+            for (int step = 0; step <= 16; ++step) {
+                kc = kc0 + (step % 2 ? (step + 1) / 2 : -(step / 2));
+                int64_t lo = INT64_MIN, hi = INT64_MAX;
+                for (int i = 0; i < nc && lo < hi; ++i) {
+                    if (least[size_t(i)] != INT64_MIN) lo = std::max(lo, least[size_t(i)] - kc * i);
+                    if (below[size_t(i)] != INT64_MAX) hi = std::min(hi, below[size_t(i)] - kc * i);
+                }
+                if (lo < hi && lo > -(int64_t(1) << 40) && hi < (int64_t(1) << 40)) {
+                    d = lo + (hi - lo) / 2;
+                    return true;
+                }
+            }
+            return false;
+        };
+        const int64_t ky0 = k.ky[0];
+        for (int step = 0; step <= (k.sharedLuma ? 8 : 0) && !k.greenGuardOnly; ++step) {
+            const int64_t ky = ky0 + (step % 2 ? (step + 1) / 2 : -(step / 2));
+            int64_t kcR, dR, kcB, dB;
+            if (!fitChroma(0, step ? ky : k.ky[0], kcR, dR) ||
+                !fitChroma(1, step ? ky : k.ky[2], kcB, dB))
+                continue;
+            if (step && !build(&ky)) {
+                if (!build(nullptr)) return false;
+                continue;
+            }
+            k.kv[0] = int32_t(kcR), k.d[0] = int32_t(uint32_t(uint64_t(dR)));
+            k.ku[2] = int32_t(kcB), k.d[2] = int32_t(uint32_t(uint64_t(dB)));
+            k.greenGuardOnly = true;
+        }
     }
     for (int i = 0; i < 4; ++i) k.slot[i] = slot[i];
     for (int p = 0; p < 4; ++p)
