@@ -223,10 +223,6 @@ __attribute__((target("avx2"))) inline void fastArithBlock(const FastArithVec& v
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 32), p1);
 }
 
-}  // namespace
-
-namespace {
-
 template <bool Shared>
 __attribute__((target("avx2,prfchw"))) void fastArithBlocks(const FastArithVec& v,
                                                             const uint8_t* src, uint8_t* dst,
@@ -588,7 +584,8 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
 }
 
 // Eight pixels of one parity (the first or the second of eight pairs). f gets the least of
-// the three components' fractions from their guards up, zero where a pixel is guarded.
+// the three components' fractions from their guards up (green's alone with GreenOnly),
+// zero where a pixel is guarded.
 // Twice: u and v are half the chroma indices (a first pixel's sample, its index the sum).
 template <bool SharedLuma, bool GreenOnly, bool Twice = false>
 __attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m256i y, __m256i u,
