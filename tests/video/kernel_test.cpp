@@ -74,11 +74,21 @@ void fillEveryY(Image& s, int u) {
 }
 
 // Tables whose sums overflow 16 bits, so saturation order matters; narrow random columns
-// that all differ but whose sums never saturate; or the realistic tables with a constant
-// Cb in red and a Cr column in alpha, which the 512-bit kernel adds in other ways.
-enum class Wild { None, Saturating, Narrow, Mixed };
+// that all differ but whose sums never saturate; the realistic tables with a constant
+// Cb in red and a Cr column in alpha, which the 512-bit kernel adds in other ways; or a
+// matrix of other gains rounded to nearest but for blue from Cb, falling and truncated
+// toward zero, which the 16-bit arithmetic kernel reproduces by other forms, each chroma
+// column on its own scale.
+enum class Wild { None, Saturating, Narrow, Mixed, Rounded };
 void wildFastTables(HostTables& t, Wild wild) {
     if (wild == Wild::None) return;
+    for (int i = 0; wild == Wild::Rounded && i < 256; ++i) {
+        const int c = i - 128;
+        t.luma[i][0] = t.luma[i][1] = t.luma[i][2] = short(std::lround(1.1678 * (i - 16)));
+        t.cb[i][0] = short(-2.1124 * c), t.cb[i][1] = short(std::lround(-0.2132 * c));
+        t.cr[i][1] = short(std::lround(-0.5329 * c)), t.cr[i][2] = short(std::lround(1.7927 * c));
+    }
+    if (wild == Wild::Rounded) return;
     std::mt19937 rng(99);
     auto entry = [&](int range) { return short(int(rng() % (2 * range + 1)) - range); };
     for (int i = 0; i < 256; ++i)
@@ -93,9 +103,9 @@ void wildFastTables(HostTables& t, Wild wild) {
 }  // namespace
 
 // Random frames at several factors, and all 2^24 (Y, U, V) triples, through each kernel, for
-// realistic, saturating, narrow random and mixed tables.
+// realistic, saturating, narrow random, mixed and rounded tables.
 TEST(ConvertKernels, FastPathMatchesReferenceOnRandomFramesAndFactorsAndForEveryYuv) {
-    for (Wild wild : {Wild::None, Wild::Saturating, Wild::Narrow, Wild::Mixed}) {
+    for (Wild wild : {Wild::None, Wild::Saturating, Wild::Narrow, Wild::Mixed, Wild::Rounded}) {
         HostTables t;
         wildFastTables(t, wild);
         TableOptions o;

@@ -1,8 +1,10 @@
 // Integer coefficients for term sets that are affine in their index.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "video/convert/kernel_util.h"
 
@@ -82,37 +84,111 @@ bool deriveArith(const RgbTerms& t, int lumaLevels, bool sumIndex, const int8_t 
     while (shift > 0 && (swing + 2) * std::ldexp(1.0, shift) > 0.9 * std::ldexp(1.0, 31)) --shift;
     if (shift < 12) return false;
     const double one = std::ldexp(1.0, shift);
-    int64_t guard[3];
-    for (int c = 0; c < 3; ++c) {
-        const double ky = std::nearbyint(ay[c] * one), kv = std::nearbyint(av[c] * one),
-                     ku = std::nearbyint(au[c] * one);
-        const double d = std::nearbyint((delta[c] + ay[c] * cy + av[c] * cc + au[c] * cc) * one);
-        // The error of the integer form at any index is at most what each rounded
-        // coefficient loses over its swing, plus the rounding of d, the columns' distance
-        // from their lines, and a unit for the rounding inside the double formula itself.
-        const double bound = std::fabs(ky - ay[c] * one) * spanY +
-                             std::fabs(kv - av[c] * one) * spanC +
-                             std::fabs(ku - au[c] * one) * spanC + 0.5 + resid[c] * one + 1;
-        const auto e = int64_t(std::ceil(bound));
-        guard[c] = 2 * e;
-        k.ky[c] = int32_t(ky), k.kv[c] = int32_t(kv), k.ku[c] = int32_t(ku);
-        // The kernels take the indices as they are: the centring moves into d. Partial sums
-        // may then leave 32 bits, but they wrap, and X itself fits.
-        const int64_t centred = int64_t(d) + e;
-        const int64_t raw = centred - int64_t(ky) * cy - int64_t(kv) * cc - int64_t(ku) * cc;
-        k.d[c] = int32_t(uint32_t(uint64_t(raw)));
-    }
-    // Powers of two, so that a fraction below one is a test of its high bits being zero.
-    // Each component keeps its own: one fraction check each either way, and a component
-    // with a smaller bound then sends fewer pixels to the terms.
-    for (int c = 0; c < 3; ++c) {
-        int64_t g = 1;
-        while (g < guard[c]) g *= 2;
-        if (2 * g >= int64_t(one)) return false;
-        k.guardMask[c] = int32_t((int64_t(one) - 1) & ~(g - 1));
-    }
+    // Coefficients, offsets and guards; lumaK, when given, is the luma coefficient of all
+    // three components.
+    auto build = [&](const int64_t* lumaK) {
+        int64_t guard[3];
+        for (int c = 0; c < 3; ++c) {
+            const double ky = lumaK ? double(*lumaK) : std::nearbyint(ay[c] * one),
+                         kv = std::nearbyint(av[c] * one), ku = std::nearbyint(au[c] * one);
+            const double d =
+                std::nearbyint((delta[c] + ay[c] * cy + av[c] * cc + au[c] * cc) * one);
+            // The error of the integer form at any index is at most what each rounded
+            // coefficient loses over its swing, plus the rounding of d, the columns' distance
+            // from their lines, and a unit for the rounding inside the double formula itself.
+            const double bound = std::fabs(ky - ay[c] * one) * spanY +
+                                 std::fabs(kv - av[c] * one) * spanC +
+                                 std::fabs(ku - au[c] * one) * spanC + 0.5 + resid[c] * one + 1;
+            const auto e = int64_t(std::ceil(bound));
+            guard[c] = 2 * e;
+            k.ky[c] = int32_t(ky), k.kv[c] = int32_t(kv), k.ku[c] = int32_t(ku);
+            // The kernels take the indices as they are: the centring moves into d. Partial
+            // sums may then leave 32 bits, but they wrap, and X itself fits.
+            const int64_t centred = int64_t(d) + e;
+            const int64_t raw = centred - int64_t(ky) * cy - int64_t(kv) * cc - int64_t(ku) * cc;
+            k.d[c] = int32_t(uint32_t(uint64_t(raw)));
+        }
+        // Powers of two, so that a fraction below one is a test of its high bits being zero.
+        // Each component keeps its own: one fraction check each either way, and a component
+        // with a smaller bound then sends fewer pixels to the terms.
+        for (int c = 0; c < 3; ++c) {
+            int64_t g = 1;
+            while (g < guard[c]) g *= 2;
+            if (2 * g >= int64_t(one)) return false;
+            k.guardMask[c] = int32_t((int64_t(one) - 1) & ~(g - 1));
+        }
+        k.sharedLuma = k.ky[0] == k.ky[1] && k.ky[1] == k.ky[2];
+        return true;
+    };
+    if (!build(nullptr)) return false;
     k.shift = shift;
-    k.sharedLuma = k.ky[0] == k.ky[1] && k.ky[1] == k.ky[2];
+    // Red reads Y and V, blue Y and U. For 8-bit sources every pair is few enough to try:
+    // the offsets d for which each pair's integer value, clamped, is the formula's byte
+    // form an interval, and an offset from it makes the component exact everywhere. The
+    // chroma coefficient may move a few units for that, and the shared luma one too (green
+    // then takes it, with its guard widened to match). With red and blue exact only green's
+    // guard need be checked (the AVX2 kernel does; the others still check all three, which
+    // only sends a few more pixels to the terms).
+    k.greenGuardOnly = false;
+    if (n == 256) {
+        std::vector<uint8_t> exact[2];
+        for (int r = 0; r < 2; ++r) {
+            const int col = slot[2 * r];
+            const double(*chroma)[4] = r == 0 ? t.cr : t.cb;
+            exact[r].resize(size_t(n) * nc);
+            for (int y = 0; y < n; ++y)
+                for (int i = 0; i < nc; ++i) {
+                    const double s = (t.luma[y][col] + chroma[i][col]) + t.half[col];
+                    exact[r][size_t(y) * nc + i] =
+                        uint8_t(truncClamp(s * t.scale[col] + t.half2[col], 0, 255));
+                }
+        }
+        const int64_t unit = int64_t(1) << shift;
+        // For one luma coefficient, per chroma index i: the least offset plus kc * i that the
+        // pairs (y, i) allow, and the bound it must stay below. Then a chroma coefficient kc
+        // fits when the greatest of the first, less kc * i, is below the least of the second.
+        std::vector<int64_t> least(static_cast<size_t>(nc)), below(static_cast<size_t>(nc));
+        auto fitChroma = [&](int r, int64_t ky, int64_t& kc, int64_t& d) {
+            for (int i = 0; i < nc; ++i) {
+                int64_t lo = INT64_MIN, hi = INT64_MAX;
+                for (int y = 0; y < n; ++y) {
+                    const int e = exact[r][size_t(y) * nc + i];
+                    if (e > 0) lo = std::max(lo, e * unit - ky * y);
+                    if (e < 255) hi = std::min(hi, (e + 1) * unit - ky * y);
+                }
+                least[size_t(i)] = lo, below[size_t(i)] = hi;
+            }
+            const int64_t kc0 = r == 0 ? k.kv[0] : k.ku[2];
+            for (int step = 0; step <= 16; ++step) {
+                kc = kc0 + (step % 2 ? (step + 1) / 2 : -(step / 2));
+                int64_t lo = INT64_MIN, hi = INT64_MAX;
+                for (int i = 0; i < nc && lo < hi; ++i) {
+                    if (least[size_t(i)] != INT64_MIN) lo = std::max(lo, least[size_t(i)] - kc * i);
+                    if (below[size_t(i)] != INT64_MAX) hi = std::min(hi, below[size_t(i)] - kc * i);
+                }
+                if (lo < hi && lo > -(int64_t(1) << 40) && hi < (int64_t(1) << 40)) {
+                    d = lo + (hi - lo) / 2;
+                    return true;
+                }
+            }
+            return false;
+        };
+        const int64_t ky0 = k.ky[0];
+        for (int step = 0; step <= (k.sharedLuma ? 8 : 0) && !k.greenGuardOnly; ++step) {
+            const int64_t ky = ky0 + (step % 2 ? (step + 1) / 2 : -(step / 2));
+            int64_t kcR, dR, kcB, dB;
+            if (!fitChroma(0, step ? ky : k.ky[0], kcR, dR) ||
+                !fitChroma(1, step ? ky : k.ky[2], kcB, dB))
+                continue;
+            if (step && !build(&ky)) {
+                if (!build(nullptr)) return false;
+                continue;
+            }
+            k.kv[0] = int32_t(kcR), k.d[0] = int32_t(uint32_t(uint64_t(dR)));
+            k.ku[2] = int32_t(kcB), k.d[2] = int32_t(uint32_t(uint64_t(dB)));
+            k.greenGuardOnly = true;
+        }
+    }
     for (int i = 0; i < 4; ++i) k.slot[i] = slot[i];
     for (int p = 0; p < 4; ++p)
         for (int c = 0; c < 4; ++c) k.order[4 * p + slot[c]] = int8_t(4 * c + p);
@@ -179,6 +255,285 @@ bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short
                 }
         }
     }
+    return true;
+}
+
+int fastFormValue(const FastForm& f, int i) {
+    const int x = int16_t(i * f.s + f.t);
+    return int((int64_t(x) * f.k) >> 16) + int(f.above ? x > f.m : x < f.m) + f.c;
+}
+
+namespace {
+
+// A form for one column of 256 entries: the constant form, or a search over the
+// correction (none, or one below or from a crossing index) and the index scale, each
+// scale's feasible K coming from the range of slopes that fit the column's floors, and
+// then T from the offsets that fit with that K.
+bool fitForm(const int* col, FastForm& f) {
+    bool constant = true;
+    for (int i = 1; i < 256; ++i) constant = constant && col[i] == col[0];
+    if (constant) return f = {1, 0, 0, -32768, col[0]}, true;
+    // Where the column crosses zero: the middle of its zeros, or its first change of sign.
+    int zLo = -1, zHi = -1, mid = -1;
+    for (int i = 0; i < 256; ++i)
+        if (col[i] == 0) zHi = i, zLo = zLo < 0 ? i : zLo;
+    if (zLo >= 0) {
+        mid = (zLo + zHi) / 2;
+    } else {
+        for (int i = 1; i < 256 && mid < 0; ++i)
+            if ((col[i] < 0) != (col[i - 1] < 0)) mid = i;
+    }
+    const bool rising = col[255] >= col[0];
+    // The correction's index; the first candidate has none.
+    const int cands[5] = {0, mid, mid + 1, mid - 1, mid + 2};
+    const int count = mid < 0 ? 1 : 5;
+    int t[256];
+    double recip[256];
+    for (int d = 1; d < 256; ++d) recip[d] = 1.0 / d;
+    for (int c = 0; c < count; ++c) {
+        const int m = cands[c];
+        if (c > 0 && (m < 1 || m > 255)) continue;
+        // Rising columns truncated toward zero sit one above the floor below the crossing,
+        // falling ones from it on.
+        for (int i = 0; i < 256; ++i)
+            t[i] = col[i] - (c == 0 ? 0 : rising ? int(i < m) : int(i >= m));
+        double amin = -1e300, amax = 1e300;
+        for (int i = 1; i < 256 && amin < amax; ++i)
+            for (int j = 0; j < i; ++j) {
+                amin = std::max(amin, (t[i] - t[j] - 1) * recip[i - j]);
+                amax = std::min(amax, (t[i] - t[j] + 1) * recip[i - j]);
+            }
+        if (!(amin < amax)) continue;
+        const int sign = c > 0 && !rising ? -1 : 1;
+        for (int sh = 0; sh < 8; ++sh) {
+            const int s = sign << sh;
+            double k0 = amin * 65536.0 / s, k1 = amax * 65536.0 / s;
+            if (k0 > k1) std::swap(k0, k1);
+            const double centre = (k0 + k1) / 2;
+            const int64_t from =
+                std::max<int64_t>(int64_t(std::floor(std::max(k0, centre - 64))), -32767);
+            const int64_t to =
+                std::min<int64_t>(int64_t(std::ceil(std::min(k1, centre + 64))), 32767);
+            // x = i * s + t stays above -32768 (below every M of no correction).
+            const int tLo = s > 0 ? -32767 : -32767 - 255 * s,
+                      tHi = s > 0 ? 32767 - 255 * s : 32767;
+            for (int64_t k = from; k <= to; ++k) {
+                if (k == 0) continue;
+                // Offsets B with t[i] <= (i * s * k + B) / 65536 < t[i] + 1 for every i.
+                int64_t lo = INT64_MIN, hi = INT64_MAX;
+                for (int i = 0; i < 256 && lo < hi; ++i) {
+                    const int64_t xk = int64_t(i * s) * k;
+                    lo = std::max(lo, int64_t(t[i]) * 65536 - xk);
+                    hi = std::min(hi, int64_t(t[i] + 1) * 65536 - xk);
+                }
+                if (lo >= hi) continue;
+                // T * k is such an offset plus a whole multiple of 65536, left in C: with
+                // k = g * odd, T * k takes the residues that are multiples of g, each for one
+                // class of T modulo 65536 / g.
+                const int64_t g = int64_t(1) << __builtin_ctzll(uint64_t(k < 0 ? -k : k));
+                const int64_t period = 65536 / g;
+                uint32_t inv = uint32_t(k / g);  // odd: its inverse by Newton's steps
+                for (int n = 0; n < 5; ++n) inv *= 2 - uint32_t(k / g) * inv;
+                for (int64_t rho = (lo % g == 0 ? lo : lo + (g - ((lo % g) + g) % g)); rho < hi;
+                     rho += g) {
+                    const int64_t cls = int64_t((uint64_t(rho / g) * inv) % uint64_t(period));
+                    for (int64_t tt = tLo + ((cls - tLo) % period + period) % period; tt <= tHi;
+                         tt += period) {
+                        const int64_t mm = c == 0 ? -32768 : rising ? m * s + tt : (m - 1) * s + tt;
+                        if (mm < -32768 || mm > 32767) continue;
+                        const int64_t whole = (tt * k - rho) / 65536;
+                        f = {int16_t(s), int16_t(tt), int16_t(k), int16_t(mm), int(-whole)};
+                        bool exact = true;
+                        for (int i = 0; i < 256 && exact; ++i)
+                            exact = fastFormValue(f, i) == col[i];
+                        if (exact) return true;
+                    }
+                }
+            }
+        }
+    }
+    return false;
+}
+
+// The slopes (per index) that fit the floors t[0..255]: empty when amin >= amax.
+void slopeRange(const int* t, double& amin, double& amax) {
+    double recip[256];
+    for (int d = 1; d < 256; ++d) recip[d] = 1.0 / d;
+    amin = -1e300, amax = 1e300;
+    for (int i = 1; i < 256 && amin < amax; ++i)
+        for (int j = 0; j < i; ++j) {
+            amin = std::max(amin, (t[i] - t[j] - 1) * recip[i - j]);
+            amax = std::min(amax, (t[i] - t[j] + 1) * recip[i - j]);
+        }
+}
+
+// One way a column fits at a scale: K, the interval [lo, hi) of offsets B with
+// floor((i * s * K + B) / 65536) = t[i], and the correction index (0: none).
+struct ScaleFit {
+    int64_t k, lo, hi;
+    int m;
+};
+
+// A column's floors under one correction (index m, 0: none) and the slopes that fit them.
+struct Corrected {
+    int m;
+    double amin, amax;
+    int t[256];
+};
+
+// The corrections of a non-constant column that leave floors of a line: none, or one below
+// its crossing (below) or from it on (!below).
+std::vector<Corrected> corrections(const int* col, bool below) {
+    std::vector<Corrected> out;
+    int zLo = -1, zHi = -1, mid = -1;
+    for (int i = 0; i < 256; ++i)
+        if (col[i] == 0) zHi = i, zLo = zLo < 0 ? i : zLo;
+    if (zLo >= 0) {
+        mid = (zLo + zHi) / 2;
+    } else {
+        for (int i = 1; i < 256 && mid < 0; ++i)
+            if ((col[i] < 0) != (col[i - 1] < 0)) mid = i;
+    }
+    const int cands[5] = {0, mid, mid + 1, mid - 1, mid + 2};
+    for (int c = 0; c < (mid < 0 ? 1 : 5); ++c) {
+        const int m = cands[c];
+        if (c > 0 && (m < 1 || m > 255)) continue;
+        Corrected k;
+        k.m = c == 0 ? 0 : m;
+        for (int i = 0; i < 256; ++i)
+            k.t[i] = col[i] - (c == 0 ? 0 : below ? int(i < m) : int(i >= m));
+        slopeRange(k.t, k.amin, k.amax);
+        // The first that leaves floors of a line is the one: a column truncated toward
+        // zero is so only with its crossing's correction.
+        if (k.amin < k.amax) {
+            out.push_back(k);
+            break;
+        }
+    }
+    return out;
+}
+
+// Every fit of those at scale s (> 0).
+std::vector<ScaleFit> scaleFits(const std::vector<Corrected>& cs, int s) {
+    std::vector<ScaleFit> out;
+    for (const Corrected& c : cs) {
+        const double k0 = c.amin * 65536.0 / s, k1 = c.amax * 65536.0 / s, centre = (k0 + k1) / 2;
+        const int64_t from =
+            std::max<int64_t>(int64_t(std::floor(std::max(k0, centre - 8))), -32767);
+        const int64_t to = std::min<int64_t>(int64_t(std::ceil(std::min(k1, centre + 8))), 32767);
+        for (int64_t k = from; k <= to; ++k) {
+            if (k == 0) continue;
+            int64_t lo = INT64_MIN, hi = INT64_MAX;
+            for (int i = 0; i < 256 && lo < hi; ++i) {
+                const int64_t xk = int64_t(i * s) * k;
+                lo = std::max(lo, int64_t(c.t[i]) * 65536 - xk);
+                hi = std::min(hi, int64_t(c.t[i] + 1) * 65536 - xk);
+            }
+            if (lo < hi) out.push_back({k, lo, hi, c.m});
+        }
+    }
+    return out;
+}
+
+// Forms for two columns of one chroma sample sharing S and T: a with (x < M), b with
+// (x > M). Rising columns truncated toward zero take the first, falling ones the second.
+bool fitShared(const int* a, const int* b, FastForm& fa, FastForm& fb) {
+    auto constant = [](const int* col) {
+        for (int i = 1; i < 256; ++i)
+            if (col[i] != col[0]) return false;
+        return true;
+    };
+    const bool ca = constant(a), cb = constant(b);
+    const std::vector<Corrected> xa = ca ? std::vector<Corrected>{} : corrections(a, true);
+    const std::vector<Corrected> xb = cb ? std::vector<Corrected>{} : corrections(b, false);
+    for (int sh = 0; sh < 8; ++sh) {
+        const int s = 1 << sh;
+        const std::vector<ScaleFit> la =
+            ca ? std::vector<ScaleFit>{{0, 0, 65536, 0}} : scaleFits(xa, s);
+        const std::vector<ScaleFit> lb =
+            cb ? std::vector<ScaleFit>{{0, 0, 65536, 0}} : scaleFits(xb, s);
+        const int tLo = -32767, tHi = 32767 - 255 * s;
+        for (const ScaleFit& x : la)
+            for (const ScaleFit& y : lb) {
+                // T * kx within [lo, hi) modulo 65536: each residue that is a multiple of
+                // g = the power of two in kx is reached by one class of T.
+                const int64_t kx = x.k ? x.k : 1;
+                const int64_t g = int64_t(1) << __builtin_ctzll(uint64_t(kx < 0 ? -kx : kx));
+                const int64_t period = 65536 / g;
+                uint32_t inv = uint32_t(kx / g);
+                for (int n = 0; n < 5; ++n) inv *= 2 - uint32_t(kx / g) * inv;
+                const int64_t first = x.lo + ((g - x.lo % g) % g + g) % g;
+                for (int64_t rho = first; rho < x.hi; rho += g) {
+                    const int64_t cls = int64_t((uint64_t(rho / g) * inv) % uint64_t(period));
+                    for (int64_t t = tLo + ((cls - tLo) % period + period) % period; t <= tHi;
+                         t += period) {
+                        const int64_t ry = ((t * y.k - y.lo) % 65536 + 65536) % 65536;
+                        if (ry >= y.hi - y.lo) continue;
+                        const int64_t ma = x.m ? int64_t(x.m) * s + t : -32768;
+                        const int64_t mb = y.m ? int64_t(y.m) * s + t - 1 : 32767;
+                        if (ma < -32768 || ma > 32767 || mb < -32768 || mb > 32767) continue;
+                        const int64_t wa = x.k ? (t * x.k - rho) / 65536 : 0;
+                        const int64_t wb = (t * y.k - (y.lo + ry)) / 65536;
+                        fa = {int16_t(s),  int16_t(t),           int16_t(x.k),
+                              int16_t(ma), int(ca ? a[0] : -wa), false};
+                        fb = {int16_t(s),  int16_t(t),           int16_t(y.k),
+                              int16_t(mb), int(cb ? b[0] : -wb), true};
+                        bool exact = true;
+                        for (int i = 0; i < 256 && exact; ++i)
+                            exact = fastFormValue(fa, i) == a[i] && fastFormValue(fb, i) == b[i];
+                        if (exact) return true;
+                    }
+                }
+            }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool deriveFastArith(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
+                     FastArith& f) {
+    const short(*tables[3])[4] = {luma, cb, cr};
+    auto constantColumn = [](const short(*t)[4], int l) {
+        for (int i = 1; i < 256; ++i)
+            if (t[i][l] != t[0][l]) return false;
+        return true;
+    };
+    for (int i = 0; i < 256; ++i)
+        if (luma[i][0] != luma[i][1] || luma[i][0] != luma[i][2]) return false;
+    if (!constantColumn(cr, 0) || !constantColumn(cb, 2)) return false;
+    for (int t = 0; t < 3; ++t)
+        if (!constantColumn(tables[t], 3)) return false;
+    // No sum of blue, green or red may reach the 16-bit limits, partial or whole.
+    for (int l = 0; l < 3; ++l) {
+        int lo = 0, hi = 0;
+        for (int t = 0; t < 3; ++t) {
+            int a = 32767, b = -32768;
+            for (int i = 0; i < 256; ++i)
+                a = std::min(a, int(tables[t][i][l])), b = std::max(b, int(tables[t][i][l]));
+            lo += a, hi += b;
+            if (lo < -32768 || hi > 32767) return false;
+        }
+    }
+    const int a = std::clamp(int(luma[0][3]) + cb[0][3], -32768, 32767) + cr[0][3];
+    f.alpha = uint8_t(std::clamp(a, 0, 255));
+    int col[5][256];
+    for (int i = 0; i < 256; ++i) {
+        col[0][i] = luma[i][0], col[1][i] = cb[i][0], col[2][i] = cr[i][2];
+        col[3][i] = cb[i][1], col[4][i] = cr[i][1];
+    }
+    FastForm* forms[5] = {&f.luma, &f.blue, &f.red, &f.greenCb, &f.greenCr};
+    if (!fitForm(col[0], f.luma)) return false;
+    f.sharedChroma =
+        fitShared(col[1], col[3], f.blue, f.greenCb) && fitShared(col[2], col[4], f.red, f.greenCr);
+    for (int k = 1; k < 5 && !f.sharedChroma; ++k)
+        if (!fitForm(col[k], *forms[k])) return false;
+    // The constants go into the chroma words; 16-bit sums wrap, and the whole sums fit.
+    auto wrap = [](int v) { return int16_t(uint16_t(unsigned(v))); };
+    f.add[0] = wrap(f.luma.c + f.blue.c + cr[0][0]);
+    f.add[1] = wrap(f.luma.c + f.red.c + cb[0][2]);
+    f.add[2] = wrap(f.luma.c + f.greenCb.c);
+    f.add[3] = wrap(f.greenCr.c);
     return true;
 }
 

@@ -155,6 +155,35 @@ struct FastColumns {
 };
 bool deriveFastColumns(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
                        FastColumns& c);
+// The fast path in 16-bit arithmetic, for tables of a matrix: each non-constant column is
+// reproduced exactly over its 256 indices by
+//   x = i * S + T,  column = mulhi(x, K) + (x < M) + C
+// where mulhi is the high half of the 32-bit product and T, found by a search, puts the
+// line's offset into the product. The (x < M) term takes tables that truncate toward zero:
+// on the negative side of their line they sit one above the floor. Luma must be one column
+// for blue, green and red; blue reads Cb, red Cr and green both, the other chroma columns
+// and all of alpha being constants, which are folded. Made only when no sum can saturate,
+// so the plain 16-bit sums equal the saturating ones.
+struct FastForm {
+    int16_t s, t, k, m;
+    int c;
+    bool above = false;  // the term is (x > M) instead
+};
+struct FastArith {
+    FastForm luma, blue, red, greenCb, greenCr;  // blue, greenCb: Cb; red, greenCr: Cr
+    int16_t add[4];  // added to blue, red, green-from-Cb and green-from-Cr words
+    uint8_t alpha;
+    // Blue and green-from-Cb share S and T, as do red and green-from-Cr, so that x is
+    // computed once per chroma sample; blue and red then take (x < M), green (x > M).
+    bool sharedChroma;
+};
+bool deriveFastArith(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
+                     FastArith& f);
+// One form at one index, as the kernels compute it.
+int fastFormValue(const FastForm& f, int i);
+// Whole pairs of "2vuy" or "yuy2" at step 1, blocks of eight; needs AVX2 and 8 pairs.
+void fastRowArithAvx2(const FastRowArgs& a, const FastArith& f);
+
 // Whole pairs of "2vuy" or "yuy2" at step 1 or 2 (others go to fastRowAvx2); needs AVX-512
 // VBMI. At step 2 it reads the source pair after the last one it takes.
 void fastRowAvx512(const FastRowArgs& a, const FastColumns& c);
@@ -219,6 +248,9 @@ struct ArithCoeffs {
     // Each component has its own guard, a power of two: guardMask[c] holds the fraction's
     // bits from there up, none set means below the guard.
     int32_t guardMask[3];
+    // Red and blue, each of two indices, found exact over every pair of them at plan
+    // time: only green's guard need be checked (the AVX2 kernel does).
+    bool greenGuardOnly;
     bool sharedLuma;  // ky equal for the three components
     uint8_t alpha;    // the constant alpha byte
     int8_t slot[4];   // byte of red, green, blue, alpha in a pixel

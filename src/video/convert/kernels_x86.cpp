@@ -165,6 +165,107 @@ __attribute__((target("avx2"))) void fastRowAvx2(const FastRowArgs& a) {
 
 namespace {
 
+struct FastFormVec {
+    __m256i s, t, k, m;
+};
+
+// a in words 0-3 of each lane, b in words 4-7.
+__attribute__((target("avx2"))) inline __m256i halves16(int16_t a, int16_t b) {
+    return _mm256_setr_epi16(a, a, a, a, b, b, b, b, a, a, a, a, b, b, b, b);
+}
+
+// Per 16-bit word: forms f0 for words 0-3 of each lane, f1 for words 4-7.
+__attribute__((target("avx2"))) FastFormVec fastFormVec(const FastForm& f0, const FastForm& f1) {
+    return {halves16(f0.s, f1.s), halves16(f0.t, f1.t), halves16(f0.k, f1.k), halves16(f0.m, f1.m)};
+}
+
+// fastFormValue on sixteen words, less the constant.
+__attribute__((target("avx2"))) inline __m256i fastForm(const FastFormVec& f, __m256i w) {
+    const __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(w, f.s), f.t);
+    return _mm256_sub_epi16(_mm256_mulhi_epi16(x, f.k), _mm256_cmpgt_epi16(f.m, x));
+}
+
+struct FastArithVec {
+    FastFormVec luma, br, g;
+    __m256i addBr, addG, alpha, yIdx, cIdx;
+};
+
+// Eight pairs: 32 source bytes into 64 destination bytes.
+// Shared: the chroma forms share x, blue and red take (x < M), green (x > M).
+template <bool Shared>
+__attribute__((target("avx2"))) inline void fastArithBlock(const FastArithVec& v, const uint8_t* g,
+                                                           uint8_t* d) {
+    // Pairs 0, 1, 4, 5 | 2, 3, 6, 7: the in-lane unpacks at the end then leave pixels 0-7
+    // in the first result and 8-15 in the second.
+    const __m256i src =
+        _mm256_permute4x64_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(g)), 0xd8);
+    // Y of the lane's eight pixels, and U of its four pairs then their V, as words.
+    const __m256i yw = _mm256_shuffle_epi8(src, v.yIdx);
+    const __m256i cw = _mm256_shuffle_epi8(src, v.cIdx);
+    const __m256i l = fastForm(v.luma, yw);
+    __m256i br, g2;
+    if (Shared) {
+        const __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(cw, v.br.s), v.br.t);
+        br = _mm256_sub_epi16(_mm256_mulhi_epi16(x, v.br.k), _mm256_cmpgt_epi16(v.br.m, x));
+        g2 = _mm256_sub_epi16(_mm256_mulhi_epi16(x, v.g.k), _mm256_cmpgt_epi16(x, v.g.m));
+    } else {
+        br = fastForm(v.br, cw), g2 = fastForm(v.g, cw);
+    }
+    br = _mm256_add_epi16(br, v.addBr), g2 = _mm256_add_epi16(g2, v.addG);
+    const __m256i gs = _mm256_add_epi16(g2, _mm256_bsrli_epi128(g2, 8));
+    const __m256i b = _mm256_add_epi16(l, _mm256_unpacklo_epi16(br, br));
+    const __m256i r = _mm256_add_epi16(l, _mm256_unpackhi_epi16(br, br));
+    const __m256i gr = _mm256_add_epi16(l, _mm256_unpacklo_epi16(gs, gs));
+    const __m256i bg = _mm256_packus_epi16(b, gr), ra = _mm256_packus_epi16(r, v.alpha);
+    const __m256i t0 = _mm256_unpacklo_epi8(bg, ra), t1 = _mm256_unpackhi_epi8(bg, ra);
+    const __m256i p0 = _mm256_unpacklo_epi8(t0, t1), p1 = _mm256_unpackhi_epi8(t0, t1);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), p0);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 32), p1);
+}
+
+template <bool Shared>
+__attribute__((target("avx2,prfchw"))) void fastArithBlocks(const FastArithVec& v,
+                                                            const uint8_t* src, uint8_t* dst,
+                                                            int pairs) {
+    int k = 0;
+    for (; k + 8 <= pairs; k += 8) {
+        // The destination's line a row ahead, for writing, as in the 512-bit kernel.
+        _m_prefetchw(dst + 8 * k + 8192);
+        fastArithBlock<Shared>(v, src + 4 * k, dst + 8 * k);
+    }
+    // The last eight again, over some already written with the same bytes.
+    if (k < pairs) fastArithBlock<Shared>(v, src + 4 * (pairs - 8), dst + 8 * (pairs - 8));
+}
+
+}  // namespace
+
+__attribute__((target("avx2,prfchw"))) void fastRowArithAvx2(const FastRowArgs& a,
+                                                             const FastArith& f) {
+    FastArithVec v;
+    v.luma = fastFormVec(f.luma, f.luma);
+    v.br = fastFormVec(f.blue, f.red);
+    v.g = fastFormVec(f.greenCb, f.greenCr);
+    v.addBr = halves16(f.add[0], f.add[1]);
+    v.addG = halves16(f.add[2], f.add[3]);
+    v.alpha = _mm256_set1_epi16(f.alpha);
+    alignas(16) int8_t yi[16], ci[16];
+    for (int p = 0; p < 8; ++p) {
+        yi[2 * p] = int8_t(4 * (p / 2) + (p % 2 ? a.yOff1 : a.yOff0)), yi[2 * p + 1] = -1;
+        ci[2 * p] = int8_t(4 * (p % 4) + (p < 4 ? a.uOff : a.vOff)), ci[2 * p + 1] = -1;
+    }
+    v.yIdx = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(yi)));
+    v.cIdx = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(ci)));
+    const uint8_t* src = a.src;
+    uint8_t* dst = a.dst;
+    const int pairs = a.pairs;
+    if (f.sharedChroma)
+        fastArithBlocks<true>(v, src, dst, pairs);
+    else
+        fastArithBlocks<false>(v, src, dst, pairs);
+}
+
+namespace {
+
 #define ZU_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi,prfchw")))
 
 // Byte permute indices of a block of 64 pairs, made at compile time. The block's pixels go
@@ -459,6 +560,7 @@ namespace {
 
 struct ArithVec {
     __m256i ky[3], ku[3], kv[3], d[3];
+    __m256i ku2[3], kv2[3];  // doubled: a first pixel's chroma sum is twice its sample
     __m256i guardMask[3], alpha, order;
     __m128i shift;
 };
@@ -470,6 +572,8 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
         v.ku[c] = _mm256_set1_epi32(k.ku[c]);
         v.kv[c] = _mm256_set1_epi32(k.kv[c]);
         v.d[c] = _mm256_set1_epi32(k.d[c]);
+        v.ku2[c] = _mm256_set1_epi32(int32_t(2 * uint32_t(k.ku[c])));
+        v.kv2[c] = _mm256_set1_epi32(int32_t(2 * uint32_t(k.kv[c])));
     }
     for (int c = 0; c < 3; ++c) v.guardMask[c] = _mm256_set1_epi32(k.guardMask[c]);
     v.alpha = _mm256_set1_epi32(k.alpha);
@@ -479,39 +583,52 @@ __attribute__((target("avx2"))) ArithVec arithVec(const ArithCoeffs& k) {
     return v;
 }
 
-// Eight pixels of one parity (the first or the second of eight pairs). Returns the guard
-// bits, one per pair.
-template <bool SharedLuma>
+// Eight pixels of one parity (the first or the second of eight pairs). f gets the least of
+// the three components' fractions from their guards up (green's alone with GreenOnly),
+// zero where a pixel is guarded.
+// Twice: u and v are half the chroma indices (a first pixel's sample, its index the sum).
+template <bool SharedLuma, bool GreenOnly, bool Twice = false>
 __attribute__((target("avx2"))) inline __m256i arithHalf(const ArithVec& k, __m256i y, __m256i u,
-                                                         __m256i v, int& amb) {
+                                                         __m256i v, __m256i& f) {
+    const __m256i* ku = Twice ? k.ku2 : k.ku;
+    const __m256i* kv = Twice ? k.kv2 : k.kv;
     const __m256i l0 = _mm256_mullo_epi32(y, k.ky[0]);
     const __m256i l1 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[1]);
     const __m256i l2 = SharedLuma ? l0 : _mm256_mullo_epi32(y, k.ky[2]);
-    const __m256i r =
-        _mm256_add_epi32(_mm256_add_epi32(l0, _mm256_mullo_epi32(v, k.kv[0])), k.d[0]);
-    const __m256i g = _mm256_add_epi32(_mm256_add_epi32(l1, _mm256_mullo_epi32(v, k.kv[1])),
-                                       _mm256_add_epi32(_mm256_mullo_epi32(u, k.ku[1]), k.d[1]));
-    const __m256i b =
-        _mm256_add_epi32(_mm256_add_epi32(l2, _mm256_mullo_epi32(u, k.ku[2])), k.d[2]);
+    const __m256i r = _mm256_add_epi32(_mm256_add_epi32(l0, _mm256_mullo_epi32(v, kv[0])), k.d[0]);
+    const __m256i g = _mm256_add_epi32(_mm256_add_epi32(l1, _mm256_mullo_epi32(v, kv[1])),
+                                       _mm256_add_epi32(_mm256_mullo_epi32(u, ku[1]), k.d[1]));
+    const __m256i b = _mm256_add_epi32(_mm256_add_epi32(l2, _mm256_mullo_epi32(u, ku[2])), k.d[2]);
     // Fractions from each guard up: the least of the three is zero exactly when one is.
-    __m256i f =
-        _mm256_min_epu32(_mm256_and_si256(r, k.guardMask[0]), _mm256_and_si256(g, k.guardMask[1]));
-    f = _mm256_min_epu32(f, _mm256_and_si256(b, k.guardMask[2]));
-    amb = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(f, _mm256_setzero_si256())));
+    f = _mm256_and_si256(g, k.guardMask[1]);
+    if (!GreenOnly) {
+        f = _mm256_min_epu32(f, _mm256_and_si256(r, k.guardMask[0]));
+        f = _mm256_min_epu32(f, _mm256_and_si256(b, k.guardMask[2]));
+    }
     const __m256i rg =
         _mm256_packs_epi32(_mm256_sra_epi32(r, k.shift), _mm256_sra_epi32(g, k.shift));
     const __m256i ba = _mm256_packs_epi32(_mm256_sra_epi32(b, k.shift), k.alpha);
     return _mm256_shuffle_epi8(_mm256_packus_epi16(rg, ba), k.order);
 }
 
-// Sixteen pixels from the pairs' Y0, Y1 and chroma indices; guard bits per parity.
-template <bool SharedLuma>
+__attribute__((target("avx2"))) inline int zeroLanes(__m256i f) {
+    return _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(f, _mm256_setzero_si256())));
+}
+
+// Sixteen pixels from the pairs' Y0, Y1 and chroma indices (Sum: the first pixels' are the
+// samples, their indices twice that); guard bits per parity.
+template <bool SharedLuma, bool Sum, bool GreenOnly>
 __attribute__((target("avx2"))) inline void arithBlock(const ArithVec& k, __m256i y0, __m256i y1,
                                                        __m256i u0, __m256i u1, __m256i v0,
                                                        __m256i v1, uint8_t* d, int& amb0,
                                                        int& amb1) {
-    const __m256i e = arithHalf<SharedLuma>(k, y0, u0, v0, amb0);
-    const __m256i o = arithHalf<SharedLuma>(k, y1, u1, v1, amb1);
+    __m256i f0, f1;
+    const __m256i e = arithHalf<SharedLuma, GreenOnly, Sum>(k, y0, u0, v0, f0);
+    const __m256i o = arithHalf<SharedLuma, GreenOnly>(k, y1, u1, v1, f1);
+    // One check for both parities; the bits per parity only when one is guarded.
+    amb0 = amb1 = 0;
+    if (__builtin_expect(zeroLanes(_mm256_min_epu32(f0, f1)) != 0, 0))
+        amb0 = zeroLanes(f0), amb1 = zeroLanes(f1);
     // e holds pairs 0-3 | 4-7 of the first pixels, o of the second ones.
     const __m256i lo = _mm256_unpacklo_epi32(e, o);  // pixels 0-3 | 8-11
     const __m256i hi = _mm256_unpackhi_epi32(e, o);  // pixels 4-7 | 12-15
@@ -520,16 +637,11 @@ __attribute__((target("avx2"))) inline void arithBlock(const ArithVec& k, __m256
                         _mm256_permute2x128_si256(lo, hi, 0x31));
 }
 
-__attribute__((target("avx2"))) inline void chromaVec(bool sum, __m256i u, __m256i un, __m256i& u0,
-                                                      __m256i& u1) {
-    if (sum) {
-        u0 = _mm256_add_epi32(u, u);
-        u1 = _mm256_add_epi32(u, un);
-    } else {
-        // Samples stay below 2^16, so the 16-bit rounding average is the 32-bit one.
-        u0 = u;
-        u1 = _mm256_avg_epu16(u, un);
-    }
+// The second pixels' chroma indices from the samples of a pair and the next.
+template <bool Sum>
+__attribute__((target("avx2"))) inline __m256i secondChroma(__m256i u, __m256i un) {
+    // Samples stay below 2^16, so the 16-bit rounding average is the 32-bit one.
+    return Sum ? _mm256_add_epi32(u, un) : _mm256_avg_epu16(u, un);
 }
 
 // One pixel from the terms as termPixelExact computes it, its four lanes in one register.
@@ -566,15 +678,6 @@ __attribute__((target("avx2"))) void arithFix(const ArithRowArgs& a, int k, unsi
     }
 }
 
-// Eight pairs of 8-bit 4:2:2 as U0-7 and Y0 of each pair (uy), V0-7 and Y1 (vy).
-__attribute__((target("avx2"))) inline void splitPairs(const uint8_t* p, __m256i gather,
-                                                       __m256i order, __m128i& uy, __m128i& vy) {
-    __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    w = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(w, gather), order);
-    uy = _mm256_castsi256_si128(w);
-    vy = _mm256_extracti128_si256(w, 1);
-}
-
 __attribute__((target("avx2"))) inline __m256i load8x16(const uint16_t* p) {
     return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
@@ -609,75 +712,100 @@ struct ArithTail {
     }
 };
 
+// Byte shuffles that take U, Y0, V and Y1 of each lane's four pairs into 32-bit lanes.
 struct PackedOrder {
-    __m256i gather, order;
+    __m256i u, y0, v, y1;
 };
 
 __attribute__((target("avx2"))) PackedOrder packedOrder(const ArithRowArgs& a) {
-    // Within each 16-byte half: U0-3 Y0_0-3 V0-3 Y1_0-3 of its four pairs.
-    alignas(16) int8_t m[16];
+    alignas(16) int8_t m[4][16];
     const int off[4] = {a.uOff, a.yOff0, a.vOff, a.yOff1};
-    for (int j = 0; j < 16; ++j) m[j] = int8_t(4 * (j & 3) + off[j >> 2]);
-    return {_mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(m))),
-            _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7)};
+    for (int c = 0; c < 4; ++c)
+        for (int j = 0; j < 16; ++j) m[c][j] = j % 4 ? int8_t(-1) : int8_t(j + off[c]);
+    __m256i v[4];
+    for (int c = 0; c < 4; ++c)
+        v[c] = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(m[c])));
+    return {v[0], v[1], v[2], v[3]};
 }
 
-// Eight pairs from a.src + 4 q; the next pair's chroma is read from the following group.
-template <bool SharedLuma>
+// Eight pairs from a.src + 4 q (pairs 0-3 | 4-7 in the lanes); the next pair's chroma is
+// read from the following group.
+// Last: the row's last eight pairs, whose last pair reads its own chroma as the next.
+template <bool SharedLuma, bool Sum, bool GreenOnly, bool Last = false>
 __attribute__((target("avx2"))) inline void packedBlock(const ArithVec& k, const PackedOrder& o,
                                                         const ArithRowArgs& a, int q) {
     const uint8_t* g = a.src + 4 * q;
-    __m128i uy, vy, uyn, vyn;
-    splitPairs(g, o.gather, o.order, uy, vy);
-    splitPairs(g + 4, o.gather, o.order, uyn, vyn);
-    const __m256i y0 = _mm256_cvtepu8_epi32(_mm_srli_si128(uy, 8));
-    const __m256i y1 = _mm256_cvtepu8_epi32(_mm_srli_si128(vy, 8));
-    __m256i u0, u1, v0, v1;
-    chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(uy), _mm256_cvtepu8_epi32(uyn), u0, u1);
-    chromaVec(a.sumIndex, _mm256_cvtepu8_epi32(vy), _mm256_cvtepu8_epi32(vyn), v0, v1);
+    const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g));
+    const __m256i wn =
+        Last ? _mm256_permutevar8x32_epi32(w, _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 7))
+             : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g + 4));
+    const __m256i u0 = _mm256_shuffle_epi8(w, o.u), v0 = _mm256_shuffle_epi8(w, o.v);
+    __m256i u1, v1;
+    if (Sum) {
+        u1 = _mm256_add_epi32(u0, _mm256_shuffle_epi8(wn, o.u));
+        v1 = _mm256_add_epi32(v0, _mm256_shuffle_epi8(wn, o.v));
+    } else {
+        // Every byte's rounded mean with the next pair's, the chroma picked from it.
+        const __m256i m = _mm256_avg_epu8(w, wn);
+        u1 = _mm256_shuffle_epi8(m, o.u), v1 = _mm256_shuffle_epi8(m, o.v);
+    }
     int amb0, amb1;
-    arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
+    arithBlock<SharedLuma, Sum, GreenOnly>(k, _mm256_shuffle_epi8(w, o.y0),
+                                           _mm256_shuffle_epi8(w, o.y1), u0, u1, v0, v1,
+                                           a.dst + 8 * q, amb0, amb1);
     if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
 }
 
-template <bool SharedLuma>
-__attribute__((target("avx2"))) void arithRowPacked(const ArithRowArgs& a) {
+template <bool SharedLuma, bool Sum, bool GreenOnly>
+__attribute__((target("avx2,prfchw"))) void arithRowPacked(const ArithRowArgs& a) {
     const ArithVec k = arithVec(*a.k);
     const PackedOrder o = packedOrder(a);
     int q = 0;
-    // The last pair reads its own chroma, not the following group's, so it goes to the tail.
-    for (; q + 9 <= a.pairs; q += 8) packedBlock<SharedLuma>(k, o, a, q);
-    if (q < a.pairs) {
+    // The last pair reads its own chroma, not the following group's: the last block does.
+    for (; q + 9 <= a.pairs; q += 8) {
+        // The destination's line a row ahead, for writing, as in the fast path.
+        _m_prefetchw(a.dst + 8 * q + 8192);
+        packedBlock<SharedLuma, Sum, GreenOnly>(k, o, a, q);
+    }
+    if (q < a.pairs && a.pairs >= 8) {
+        // The last eight again, over some already written with the same bytes.
+        packedBlock<SharedLuma, Sum, GreenOnly, true>(k, o, a, a.pairs - 8);
+    } else if (q < a.pairs) {
         ArithTail<8> t(a, q);
-        packedBlock<SharedLuma>(k, o, t.args, 0);
+        packedBlock<SharedLuma, Sum, GreenOnly>(k, o, t.args, 0);
         t.finish(a, q);
     }
 }
 
 // Eight pairs of unpacked rows from pair q; the entry past the last pair repeats it.
-template <bool SharedLuma>
+template <bool SharedLuma, bool Sum, bool GreenOnly>
 __attribute__((target("avx2"))) inline void planarBlock(const ArithVec& k, const ArithRowArgs& a,
                                                         int q) {
     const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.y + 2 * q));
     const __m256i low = _mm256_set1_epi32(0xffff);
-    const __m256i y0 = _mm256_and_si256(y, low), y1 = _mm256_srli_epi32(y, 16);
-    const __m256i un = load8x16(a.u + q + 1), vn = load8x16(a.v + q + 1);
-    __m256i u0, u1, v0, v1;
-    chromaVec(a.sumIndex, load8x16(a.u + q), un, u0, u1);
-    chromaVec(a.sumIndex, load8x16(a.v + q), vn, v0, v1);
+    const __m256i u0 = load8x16(a.u + q), v0 = load8x16(a.v + q);
     int amb0, amb1;
-    arithBlock<SharedLuma>(k, y0, y1, u0, u1, v0, v1, a.dst + 8 * q, amb0, amb1);
+    arithBlock<SharedLuma, Sum, GreenOnly>(k, _mm256_and_si256(y, low), _mm256_srli_epi32(y, 16),
+                                           u0, secondChroma<Sum>(u0, load8x16(a.u + q + 1)), v0,
+                                           secondChroma<Sum>(v0, load8x16(a.v + q + 1)),
+                                           a.dst + 8 * q, amb0, amb1);
     if (__builtin_expect(amb0 | amb1, 0)) arithFix(a, q, amb0, amb1);
 }
 
-template <bool SharedLuma>
-__attribute__((target("avx2"))) void arithRowPlanar(const ArithRowArgs& a) {
+template <bool SharedLuma, bool Sum, bool GreenOnly>
+__attribute__((target("avx2,prfchw"))) void arithRowPlanar(const ArithRowArgs& a) {
     const ArithVec k = arithVec(*a.k);
     int q = 0;
-    for (; q + 8 <= a.pairs; q += 8) planarBlock<SharedLuma>(k, a, q);
-    if (q < a.pairs) {
+    for (; q + 8 <= a.pairs; q += 8) {
+        _m_prefetchw(a.dst + 8 * q + 8192);
+        planarBlock<SharedLuma, Sum, GreenOnly>(k, a, q);
+    }
+    if (q < a.pairs && a.pairs >= 8) {
+        // The last eight again (the rows carry the entry past the last pair).
+        planarBlock<SharedLuma, Sum, GreenOnly>(k, a, a.pairs - 8);
+    } else if (q < a.pairs) {
         ArithTail<8> t(a, q);
-        planarBlock<SharedLuma>(k, t.args, 0);
+        planarBlock<SharedLuma, Sum, GreenOnly>(k, t.args, 0);
         t.finish(a, q);
     }
 }
@@ -1018,11 +1146,28 @@ ZU_AVX512 void arithRowPlanar512(const ArithRowArgs& a) {
 
 }  // namespace
 
+namespace {
+
+using ArithRowFn = void (*)(const ArithRowArgs&);
+// [packed, planar][shared luma][sum][green guard only]
+#define ZU_ARITH_ROWS(R)                                     \
+    {                                                        \
+        {{R<false, false, false>, R<false, false, true>},    \
+         {R<false, true, false>, R<false, true, true>}},     \
+        {                                                    \
+            {R<true, false, false>, R<true, false, true>}, { \
+                R<true, true, false>, R<true, true, true>    \
+            }                                                \
+        }                                                    \
+    }
+const ArithRowFn kArithRows[2][2][2][2] = {ZU_ARITH_ROWS(arithRowPacked),
+                                           ZU_ARITH_ROWS(arithRowPlanar)};
+#undef ZU_ARITH_ROWS
+
+}  // namespace
+
 void arithRowAvx2(const ArithRowArgs& a) {
-    if (a.src)
-        a.k->sharedLuma ? arithRowPacked<true>(a) : arithRowPacked<false>(a);
-    else
-        a.k->sharedLuma ? arithRowPlanar<true>(a) : arithRowPlanar<false>(a);
+    kArithRows[a.src ? 0 : 1][a.k->sharedLuma][a.sumIndex][a.k->greenGuardOnly](a);
 }
 
 void arithRowAvx512(const ArithRowArgs& a, bool vbmi) {
@@ -1038,30 +1183,48 @@ void arithRowAvx512(const ArithRowArgs& a, bool vbmi) {
 // ---- 10-bit 4:2:2 unpacking ---------------------------------------------------------------
 
 // Writes up to two entries past Y, U and V of the last whole group, which the callers'
-// buffers allow for.
+// buffers allow for. Two groups per step, one per 128-bit lane: a byte shuffle brings the
+// two bytes that hold each component into a 16-bit lane, a multiply by a power of two and
+// a shift take its ten bits to the bottom (there is no per-lane 16-bit shift in AVX2).
 __attribute__((target("avx2"))) void unpackV210Avx2(const uint8_t* row, int width, uint16_t* y,
                                                     uint16_t* u, uint16_t* v) {
-    // One group per step, each component a word of the group shifted right. Packed to 16 bits,
-    // the low lane is Y0-5 and two spare, the high lane U0-2, spare, V0-2, spare.
-    const __m256i aSrc = _mm256_setr_epi32(0, 1, 1, 2, 0, 1, 2, 0);
-    const __m256i aShift = _mm256_setr_epi32(10, 0, 20, 10, 0, 10, 20, 0);
-    const __m256i bSrc = _mm256_setr_epi32(3, 3, 3, 3, 0, 2, 3, 3);
-    const __m256i bShift = _mm256_setr_epi32(0, 20, 0, 0, 20, 0, 10, 0);
-    const __m256i mask = _mm256_set1_epi32(1023);
+    // Byte and shift of each component inside a group; words 6-7 and 3, 7 are spare.
+    static constexpr uint8_t yAt[8][2] = {{1, 2},  {4, 0},  {6, 4},  {9, 2},
+                                          {12, 0}, {14, 4}, {14, 4}, {14, 4}};
+    static constexpr uint8_t cAt[8][2] = {{0, 0}, {5, 2}, {10, 4}, {10, 4},
+                                          {2, 4}, {8, 0}, {13, 2}, {13, 2}};
+    alignas(16) uint8_t yIdx[16], cIdx[16];
+    alignas(16) uint16_t yMul[8], cMul[8];
+    for (int i = 0; i < 8; ++i) {
+        yIdx[2 * i] = yAt[i][0], yIdx[2 * i + 1] = uint8_t(yAt[i][0] + 1);
+        cIdx[2 * i] = cAt[i][0], cIdx[2 * i + 1] = uint8_t(cAt[i][0] + 1);
+        yMul[i] = uint16_t(16 >> yAt[i][1]), cMul[i] = uint16_t(16 >> cAt[i][1]);
+    }
+    const __m256i yi =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(yIdx)));
+    const __m256i ci =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(cIdx)));
+    const __m256i ym =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(yMul)));
+    const __m256i cm =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(cMul)));
+    const __m256i mask = _mm256_set1_epi16(1023);
     int x = 0;
-    for (; x + 6 <= width; x += 6, row += 16) {
-        const __m256i w =
-            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)));
-        const __m256i a =
-            _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, aSrc), aShift), mask);
-        const __m256i b =
-            _mm256_and_si256(_mm256_srlv_epi32(_mm256_permutevar8x32_epi32(w, bSrc), bShift), mask);
-        const __m256i p = _mm256_packus_epi32(a, b);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(y + x), _mm256_castsi256_si128(p));
-        const __m128i c = _mm256_extracti128_si256(p, 1);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(u + x / 2), c);
-        // The high half through an unaligned 64-bit store: v + x / 2 is only 2-byte aligned.
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(v + x / 2), _mm_unpackhi_epi64(c, c));
+    for (; x + 12 <= width; x += 12, row += 32) {
+        const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row));
+        const __m256i yv = _mm256_and_si256(
+            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_shuffle_epi8(w, yi), ym), 4), mask);
+        const __m256i cv = _mm256_and_si256(
+            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_shuffle_epi8(w, ci), cm), 4), mask);
+        const __m128i y0 = _mm256_castsi256_si128(yv), y1 = _mm256_extracti128_si256(yv, 1);
+        const __m128i c0 = _mm256_castsi256_si128(cv), c1 = _mm256_extracti128_si256(cv, 1);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(y + x), y0);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(y + x + 6), y1);
+        // 64-bit stores: u + x / 2 and v + x / 2 are only 2-byte aligned.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(u + x / 2), c0);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(u + x / 2 + 3), c1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(v + x / 2), _mm_unpackhi_epi64(c0, c0));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(v + x / 2 + 3), _mm_unpackhi_epi64(c1, c1));
     }
     if (x < width) unpackV210(row, width - x, y + x, u + x / 2, v + x / 2);
 }

@@ -434,6 +434,7 @@ struct TablePlan {
     ArithCoeffs arith{};
     std::vector<double> hostTables;  // the seven tables the terms were made from
     std::unique_ptr<FastColumns> columns;
+    std::unique_ptr<FastArith> fastArith;
     std::vector<short> fastTables;  // the three tables the columns were made from
     int64_t dMin;
     unsigned sfmt, dfmt;
@@ -474,6 +475,14 @@ bool sameHostTables(const TablePlan& p, const ZuColorTables* t) {
         if (std::memcmp(tabs[k], p.hostTables.data() + k * n, n * sizeof(double)) != 0)
             return false;
     return true;
+}
+
+// The fast tables a plan's kernel data were made from.
+[[maybe_unused]] void keepFastTables(const ZuColorTables& t, std::vector<short>& out) {
+    const short* fast[3] = {&t.fastLuma[0][0], &t.fastCb[0][0], &t.fastCr[0][0]};
+    out.resize(3 * kFastEntries);
+    for (int k = 0; k < 3; ++k)
+        std::copy(fast[k], fast[k] + kFastEntries, out.data() + k * kFastEntries);
 }
 
 std::shared_ptr<const TablePlan> makePlan(const SrcImage& src, const DstImage& dst,
@@ -542,14 +551,16 @@ std::shared_ptr<const TablePlan> makePlan(const SrcImage& src, const DstImage& d
         if (kernel == Kernel::Avx512Vbmi && (fa.step == 1 || fa.step == 2) && wordLayout) {
             p->columns = std::make_unique<FastColumns>();
             if (deriveFastColumns(t.fastLuma, t.fastCb, t.fastCr, *p->columns)) {
-                const short* fast[3] = {&t.fastLuma[0][0], &t.fastCb[0][0], &t.fastCr[0][0]};
-                p->fastTables.resize(3 * kFastEntries);
-                for (int k = 0; k < 3; ++k)
-                    std::copy(fast[k], fast[k] + kFastEntries,
-                              p->fastTables.data() + k * kFastEntries);
+                keepFastTables(t, p->fastTables);
             } else {
                 p->columns.reset();
             }
+        } else if (usesAvx2(kernel) && fa.step == 1 && fa.pairs >= 8) {
+            p->fastArith = std::make_unique<FastArith>();
+            if (deriveFastArith(t.fastLuma, t.fastCb, t.fastCr, *p->fastArith))
+                keepFastTables(t, p->fastTables);
+            else
+                p->fastArith.reset();
         }
 #endif
     } else if (j.path == Path::General && !opt.lut && is422(*sf) && df->family == Family::Rgb8 &&
@@ -603,6 +614,7 @@ void convertRow(const TablePlan& p, const Job& j, const uint8_t* s, uint8_t* d) 
             fa.cr = j.opt.tables->fastCr;
 #if defined(__x86_64__) || defined(__i386__)
             if (p.columns) return fastRowAvx512(fa, *p.columns);
+            if (p.fastArith) return fastRowArithAvx2(fa, *p.fastArith);
             if (usesAvx2(k)) return fastRowAvx2(fa);
             if (k == Kernel::Sse2) return fastRowSse2(fa);
 #endif
