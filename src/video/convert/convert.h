@@ -181,7 +181,8 @@ bool deriveFastArith(const short (*luma)[4], const short (*cb)[4], const short (
                      FastArith& f);
 // One form at one index, as the kernels compute it.
 int fastFormValue(const FastForm& f, int i);
-// Whole pairs of "2vuy" or "yuy2" at step 1, blocks of eight; needs AVX2 and 8 pairs.
+// Whole pairs of "2vuy" or "yuy2" at step 1 or 2, blocks of eight; needs AVX2 and 8 pairs.
+// At step 2 it reads the source pair after the last one it takes.
 void fastRowArithAvx2(const FastRowArgs& a, const FastArith& f);
 
 // Whole pairs of "2vuy" or "yuy2" at step 1 or 2 (others go to fastRowAvx2); needs AVX-512

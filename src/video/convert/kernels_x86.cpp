@@ -190,15 +190,23 @@ struct FastArithVec {
     __m256i addBr, addG, alpha, yIdx, cIdx;
 };
 
-// Eight pairs: 32 source bytes into 64 destination bytes.
+// Eight pairs taken from every Step-th source pair into 64 destination bytes.
 // Shared: the chroma forms share x, blue and red take (x < M), green (x > M).
-template <bool Shared>
+template <bool Shared, int Step>
 __attribute__((target("avx2"))) inline void fastArithBlock(const FastArithVec& v, const uint8_t* g,
                                                            uint8_t* d) {
     // Pairs 0, 1, 4, 5 | 2, 3, 6, 7: the in-lane unpacks at the end then leave pixels 0-7
-    // in the first result and 8-15 in the second.
-    const __m256i src =
-        _mm256_permute4x64_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(g)), 0xd8);
+    // in the first result and 8-15 in the second. At step 2 one dword shuffle of two loads
+    // takes the even source pairs straight into that order.
+    __m256i src;
+    if (Step == 1) {
+        src = _mm256_permute4x64_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(g)),
+                                       0xd8);
+    } else {
+        const __m256 a = _mm256_loadu_ps(reinterpret_cast<const float*>(g));
+        const __m256 b = _mm256_loadu_ps(reinterpret_cast<const float*>(g + 32));
+        src = _mm256_castps_si256(_mm256_shuffle_ps(a, b, 0x88));
+    }
     // Y of the lane's eight pixels, and U of its four pairs then their V, as words.
     const __m256i yw = _mm256_shuffle_epi8(src, v.yIdx);
     const __m256i cw = _mm256_shuffle_epi8(src, v.cIdx);
@@ -223,7 +231,7 @@ __attribute__((target("avx2"))) inline void fastArithBlock(const FastArithVec& v
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 32), p1);
 }
 
-template <bool Shared>
+template <bool Shared, int Step>
 __attribute__((target("avx2,prfchw"))) void fastArithBlocks(const FastArithVec& v,
                                                             const uint8_t* src, uint8_t* dst,
                                                             int pairs) {
@@ -231,10 +239,11 @@ __attribute__((target("avx2,prfchw"))) void fastArithBlocks(const FastArithVec& 
     for (; k + 8 <= pairs; k += 8) {
         // The destination's line a row ahead, for writing, as in the 512-bit kernel.
         _m_prefetchw(dst + 8 * k + 8192);
-        fastArithBlock<Shared>(v, src + 4 * k, dst + 8 * k);
+        fastArithBlock<Shared, Step>(v, src + 4 * Step * k, dst + 8 * k);
     }
     // The last eight again, over some already written with the same bytes.
-    if (k < pairs) fastArithBlock<Shared>(v, src + 4 * (pairs - 8), dst + 8 * (pairs - 8));
+    if (k < pairs)
+        fastArithBlock<Shared, Step>(v, src + 4 * Step * (pairs - 8), dst + 8 * (pairs - 8));
 }
 
 }  // namespace
@@ -258,10 +267,13 @@ __attribute__((target("avx2,prfchw"))) void fastRowArithAvx2(const FastRowArgs& 
     const uint8_t* src = a.src;
     uint8_t* dst = a.dst;
     const int pairs = a.pairs;
+    if (a.step == 2)
+        return f.sharedChroma ? fastArithBlocks<true, 2>(v, src, dst, pairs)
+                              : fastArithBlocks<false, 2>(v, src, dst, pairs);
     if (f.sharedChroma)
-        fastArithBlocks<true>(v, src, dst, pairs);
+        fastArithBlocks<true, 1>(v, src, dst, pairs);
     else
-        fastArithBlocks<false>(v, src, dst, pairs);
+        fastArithBlocks<false, 1>(v, src, dst, pairs);
 }
 
 namespace {

@@ -555,7 +555,7 @@ std::shared_ptr<const TablePlan> makePlan(const SrcImage& src, const DstImage& d
             } else {
                 p->columns.reset();
             }
-        } else if (usesAvx2(kernel) && fa.step == 1 && fa.pairs >= 8) {
+        } else if (usesAvx2(kernel) && (fa.step == 1 || fa.step == 2) && fa.pairs >= 8) {
             p->fastArith = std::make_unique<FastArith>();
             if (deriveFastArith(t.fastLuma, t.fastCb, t.fastCr, *p->fastArith))
                 keepFastTables(t, p->fastTables);
