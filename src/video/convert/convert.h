@@ -176,6 +176,9 @@ struct FastArith {
     // Blue and green-from-Cb share S and T, as do red and green-from-Cr, so that x is
     // computed once per chroma sample; blue and red then take (x < M), green (x > M).
     bool sharedChroma;
+    // The AVX2 kernel's constants as it loads them, for one source layout: made once per
+    // plan by prepareFastArithAvx2 rather than on every row.
+    alignas(32) int16_t vectors[17][16];
 };
 bool deriveFastArith(const short (*luma)[4], const short (*cb)[4], const short (*cr)[4],
                      FastArith& f);
@@ -183,6 +186,7 @@ bool deriveFastArith(const short (*luma)[4], const short (*cb)[4], const short (
 int fastFormValue(const FastForm& f, int i);
 // Whole pairs of "2vuy" or "yuy2" at step 1 or 2, blocks of eight; needs AVX2 and 8 pairs.
 // At step 2 it reads the source pair after the last one it takes.
+void prepareFastArithAvx2(const FastRowArgs& layout, FastArith& f);
 void fastRowArithAvx2(const FastRowArgs& a, const FastArith& f);
 
 // Whole pairs of "2vuy" or "yuy2" at step 1 or 2 (others go to fastRowAvx2); needs AVX-512

@@ -248,8 +248,14 @@ __attribute__((target("avx2,prfchw"))) void fastArithBlocks(const FastArithVec& 
 
 }  // namespace
 
-__attribute__((target("avx2,prfchw"))) void fastRowArithAvx2(const FastRowArgs& a,
-                                                             const FastArith& f) {
+namespace {
+__attribute__((target("avx2"))) inline __m256i vectorAt(const FastArith& f, int i) {
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(f.vectors[i]));
+}
+}  // namespace
+
+__attribute__((target("avx2"))) void prepareFastArithAvx2(const FastRowArgs& a, FastArith& f) {
+    static_assert(sizeof(FastArithVec) == sizeof f.vectors, "the vectors' layout");
     FastArithVec v;
     v.luma = fastFormVec(f.luma, f.luma);
     v.br = fastFormVec(f.blue, f.red);
@@ -264,6 +270,16 @@ __attribute__((target("avx2,prfchw"))) void fastRowArithAvx2(const FastRowArgs& 
     }
     v.yIdx = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(yi)));
     v.cIdx = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(ci)));
+    std::memcpy(f.vectors, &v, sizeof v);
+}
+
+__attribute__((target("avx2,prfchw"))) void fastRowArithAvx2(const FastRowArgs& a,
+                                                             const FastArith& f) {
+    const FastArithVec v{
+        {vectorAt(f, 0), vectorAt(f, 1), vectorAt(f, 2), vectorAt(f, 3)},
+        {vectorAt(f, 4), vectorAt(f, 5), vectorAt(f, 6), vectorAt(f, 7)},
+        {vectorAt(f, 8), vectorAt(f, 9), vectorAt(f, 10), vectorAt(f, 11)},
+        vectorAt(f, 12), vectorAt(f, 13), vectorAt(f, 14), vectorAt(f, 15), vectorAt(f, 16)};
     const uint8_t* src = a.src;
     uint8_t* dst = a.dst;
     const int pairs = a.pairs;

@@ -557,10 +557,12 @@ std::shared_ptr<const TablePlan> makePlan(const SrcImage& src, const DstImage& d
             }
         } else if (usesAvx2(kernel) && (fa.step == 1 || fa.step == 2) && fa.pairs >= 8) {
             p->fastArith = std::make_unique<FastArith>();
-            if (deriveFastArith(t.fastLuma, t.fastCb, t.fastCr, *p->fastArith))
+            if (deriveFastArith(t.fastLuma, t.fastCb, t.fastCr, *p->fastArith)) {
+                prepareFastArithAvx2(fa, *p->fastArith);
                 keepFastTables(t, p->fastTables);
-            else
+            } else {
                 p->fastArith.reset();
+            }
         }
 #endif
     } else if (j.path == Path::General && !opt.lut && is422(*sf) && df->family == Family::Rgb8 &&
