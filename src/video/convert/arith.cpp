@@ -265,6 +265,18 @@ int fastFormValue(const FastForm& f, int i) {
 
 namespace {
 
+// Where a column crosses zero: the middle of its zeros, or its first change of sign; -1
+// when it does neither.
+int crossing(const int* col) {
+    int zLo = -1, zHi = -1, mid = -1;
+    for (int i = 0; i < 256; ++i)
+        if (col[i] == 0) zHi = i, zLo = zLo < 0 ? i : zLo;
+    if (zLo >= 0) return (zLo + zHi) / 2;
+    for (int i = 1; i < 256 && mid < 0; ++i)
+        if ((col[i] < 0) != (col[i - 1] < 0)) mid = i;
+    return mid;
+}
+
 // A form for one column of 256 entries: the constant form, or a search over the
 // correction (none, or one below or from a crossing index) and the index scale, each
 // scale's feasible K coming from the range of slopes that fit the column's floors, and
@@ -273,16 +285,7 @@ bool fitForm(const int* col, FastForm& f) {
     bool constant = true;
     for (int i = 1; i < 256; ++i) constant = constant && col[i] == col[0];
     if (constant) return f = {1, 0, 0, -32768, col[0]}, true;
-    // Where the column crosses zero: the middle of its zeros, or its first change of sign.
-    int zLo = -1, zHi = -1, mid = -1;
-    for (int i = 0; i < 256; ++i)
-        if (col[i] == 0) zHi = i, zLo = zLo < 0 ? i : zLo;
-    if (zLo >= 0) {
-        mid = (zLo + zHi) / 2;
-    } else {
-        for (int i = 1; i < 256 && mid < 0; ++i)
-            if ((col[i] < 0) != (col[i - 1] < 0)) mid = i;
-    }
+    const int mid = crossing(col);
     const bool rising = col[255] >= col[0];
     // The correction's index; the first candidate has none.
     const int cands[5] = {0, mid, mid + 1, mid - 1, mid + 2};
@@ -385,15 +388,7 @@ struct Corrected {
 // its crossing (below) or from it on (!below).
 std::vector<Corrected> corrections(const int* col, bool below) {
     std::vector<Corrected> out;
-    int zLo = -1, zHi = -1, mid = -1;
-    for (int i = 0; i < 256; ++i)
-        if (col[i] == 0) zHi = i, zLo = zLo < 0 ? i : zLo;
-    if (zLo >= 0) {
-        mid = (zLo + zHi) / 2;
-    } else {
-        for (int i = 1; i < 256 && mid < 0; ++i)
-            if ((col[i] < 0) != (col[i - 1] < 0)) mid = i;
-    }
+    const int mid = crossing(col);
     const int cands[5] = {0, mid, mid + 1, mid - 1, mid + 2};
     for (int c = 0; c < (mid < 0 ? 1 : 5); ++c) {
         const int m = cands[c];
