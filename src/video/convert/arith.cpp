@@ -277,6 +277,40 @@ int crossing(const int* col) {
     return mid;
 }
 
+// The slopes (per index) that fit the floors t[0..255]: empty when amin >= amax.
+void slopeRange(const int* t, double& amin, double& amax) {
+    double recip[256];
+    for (int d = 1; d < 256; ++d) recip[d] = 1.0 / d;
+    amin = -1e300, amax = 1e300;
+    for (int i = 1; i < 256 && amin < amax; ++i)
+        for (int j = 0; j < i; ++j) {
+            amin = std::max(amin, (t[i] - t[j] - 1) * recip[i - j]);
+            amax = std::min(amax, (t[i] - t[j] + 1) * recip[i - j]);
+        }
+}
+
+// The offsets B with t[i] <= (i * s * k + B) / 65536 < t[i] + 1 for every i: [lo, hi),
+// false when there are none.
+bool offsets(const int* t, int s, int64_t k, int64_t& lo, int64_t& hi) {
+    lo = INT64_MIN, hi = INT64_MAX;
+    for (int i = 0; i < 256 && lo < hi; ++i) {
+        const int64_t xk = int64_t(i * s) * k;
+        lo = std::max(lo, int64_t(t[i]) * 65536 - xk);
+        hi = std::min(hi, int64_t(t[i] + 1) * 65536 - xk);
+    }
+    return lo < hi;
+}
+
+// k = g * odd with g its power of two; returns the odd part's inverse modulo 2^32 (Newton's
+// steps), by which T is solved from T * k modulo 65536.
+uint32_t oddInverse(int64_t k, int64_t& g) {
+    g = int64_t(1) << __builtin_ctzll(uint64_t(k < 0 ? -k : k));
+    const auto odd = uint32_t(k / g);
+    uint32_t inv = odd;
+    for (int n = 0; n < 5; ++n) inv *= 2 - odd * inv;
+    return inv;
+}
+
 // A form for one column of 256 entries: the constant form, or a search over the
 // correction (none, or one below or from a crossing index) and the index scale, each
 // scale's feasible K coming from the range of slopes that fit the column's floors, and
@@ -291,8 +325,6 @@ bool fitForm(const int* col, FastForm& f) {
     const int cands[5] = {0, mid, mid + 1, mid - 1, mid + 2};
     const int count = mid < 0 ? 1 : 5;
     int t[256];
-    double recip[256];
-    for (int d = 1; d < 256; ++d) recip[d] = 1.0 / d;
     for (int c = 0; c < count; ++c) {
         const int m = cands[c];
         if (c > 0 && (m < 1 || m > 255)) continue;
@@ -300,12 +332,8 @@ bool fitForm(const int* col, FastForm& f) {
         // falling ones from it on.
         for (int i = 0; i < 256; ++i)
             t[i] = col[i] - (c == 0 ? 0 : rising ? int(i < m) : int(i >= m));
-        double amin = -1e300, amax = 1e300;
-        for (int i = 1; i < 256 && amin < amax; ++i)
-            for (int j = 0; j < i; ++j) {
-                amin = std::max(amin, (t[i] - t[j] - 1) * recip[i - j]);
-                amax = std::min(amax, (t[i] - t[j] + 1) * recip[i - j]);
-            }
+        double amin, amax;
+        slopeRange(t, amin, amax);
         if (!(amin < amax)) continue;
         const int sign = c > 0 && !rising ? -1 : 1;
         for (int sh = 0; sh < 8; ++sh) {
@@ -322,21 +350,14 @@ bool fitForm(const int* col, FastForm& f) {
                       tHi = s > 0 ? 32767 - 255 * s : 32767;
             for (int64_t k = from; k <= to; ++k) {
                 if (k == 0) continue;
-                // Offsets B with t[i] <= (i * s * k + B) / 65536 < t[i] + 1 for every i.
-                int64_t lo = INT64_MIN, hi = INT64_MAX;
-                for (int i = 0; i < 256 && lo < hi; ++i) {
-                    const int64_t xk = int64_t(i * s) * k;
-                    lo = std::max(lo, int64_t(t[i]) * 65536 - xk);
-                    hi = std::min(hi, int64_t(t[i] + 1) * 65536 - xk);
-                }
-                if (lo >= hi) continue;
+                int64_t lo, hi;
+                if (!offsets(t, s, k, lo, hi)) continue;
                 // T * k is such an offset plus a whole multiple of 65536, left in C: with
                 // k = g * odd, T * k takes the residues that are multiples of g, each for one
                 // class of T modulo 65536 / g.
-                const int64_t g = int64_t(1) << __builtin_ctzll(uint64_t(k < 0 ? -k : k));
+                int64_t g;
+                const uint32_t inv = oddInverse(k, g);
                 const int64_t period = 65536 / g;
-                uint32_t inv = uint32_t(k / g);  // odd: its inverse by Newton's steps
-                for (int n = 0; n < 5; ++n) inv *= 2 - uint32_t(k / g) * inv;
                 for (int64_t rho = (lo % g == 0 ? lo : lo + (g - ((lo % g) + g) % g)); rho < hi;
                      rho += g) {
                     const int64_t cls = int64_t((uint64_t(rho / g) * inv) % uint64_t(period));
@@ -356,18 +377,6 @@ bool fitForm(const int* col, FastForm& f) {
         }
     }
     return false;
-}
-
-// The slopes (per index) that fit the floors t[0..255]: empty when amin >= amax.
-void slopeRange(const int* t, double& amin, double& amax) {
-    double recip[256];
-    for (int d = 1; d < 256; ++d) recip[d] = 1.0 / d;
-    amin = -1e300, amax = 1e300;
-    for (int i = 1; i < 256 && amin < amax; ++i)
-        for (int j = 0; j < i; ++j) {
-            amin = std::max(amin, (t[i] - t[j] - 1) * recip[i - j]);
-            amax = std::min(amax, (t[i] - t[j] + 1) * recip[i - j]);
-        }
 }
 
 // One way a column fits at a scale: K, the interval [lo, hi) of offsets B with
@@ -418,13 +427,8 @@ std::vector<ScaleFit> scaleFits(const std::vector<Corrected>& cs, int s) {
         const int64_t to = std::min<int64_t>(int64_t(std::ceil(std::min(k1, centre + 8))), 32767);
         for (int64_t k = from; k <= to; ++k) {
             if (k == 0) continue;
-            int64_t lo = INT64_MIN, hi = INT64_MAX;
-            for (int i = 0; i < 256 && lo < hi; ++i) {
-                const int64_t xk = int64_t(i * s) * k;
-                lo = std::max(lo, int64_t(c.t[i]) * 65536 - xk);
-                hi = std::min(hi, int64_t(c.t[i] + 1) * 65536 - xk);
-            }
-            if (lo < hi) out.push_back({k, lo, hi, c.m});
+            int64_t lo, hi;
+            if (offsets(c.t, s, k, lo, hi)) out.push_back({k, lo, hi, c.m});
         }
     }
     return out;
@@ -453,10 +457,9 @@ bool fitShared(const int* a, const int* b, FastForm& fa, FastForm& fb) {
                 // T * kx within [lo, hi) modulo 65536: each residue that is a multiple of
                 // g = the power of two in kx is reached by one class of T.
                 const int64_t kx = x.k ? x.k : 1;
-                const int64_t g = int64_t(1) << __builtin_ctzll(uint64_t(kx < 0 ? -kx : kx));
+                int64_t g;
+                const uint32_t inv = oddInverse(kx, g);
                 const int64_t period = 65536 / g;
-                uint32_t inv = uint32_t(kx / g);
-                for (int n = 0; n < 5; ++n) inv *= 2 - uint32_t(kx / g) * inv;
                 const int64_t first = x.lo + ((g - x.lo % g) % g + g) % g;
                 for (int64_t rho = first; rho < x.hi; rho += g) {
                     const int64_t cls = int64_t((uint64_t(rho / g) * inv) % uint64_t(period));
