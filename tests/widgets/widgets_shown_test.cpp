@@ -501,8 +501,11 @@ TEST_F(FieldsEndToEnd, CopyCutAndPasteGoThroughTheClipboardOfAnotherClient) {
     x.sync();
     ASSERT_TRUE(pumpUntil([&] { return !page.field.editing; }));
     EXPECT_EQ(xclipOut(), "name");
-    const std::string targets = xclipOut("-selection clipboard -t TARGETS");
-    EXPECT_NE(targets.find("UTF8_STRING"), std::string::npos) << targets;
+    // Every target offered, each a line of its own (a substring test would let "STRING"
+    // pass inside "UTF8_STRING").
+    const std::string targets = "\n" + xclipOut("-selection clipboard -t TARGETS") + "\n";
+    for (const char* t : {"TARGETS", "UTF8_STRING", "STRING", "TEXT"})
+        EXPECT_NE(targets.find(std::string("\n") + t + "\n"), std::string::npos) << t << targets;
     int status = 0;
     EXPECT_EQ(run("xclip -o -selection clipboard -t image/png 2>/dev/null", &status), "");
     EXPECT_NE(status, 0);
