@@ -272,6 +272,30 @@ int main() {
         swsUyvyRun, copy(full));
     row("2vuy->bgrA table fast path, dst +16 B", table(s422, dOff, &tb.t8, true, Kernel::Auto),
         yuvUyvyOff, swsUyvyOff, copy(full));
+    {
+        // The same split for libyuv: what two threads of this machine give a converter that
+        // is not ours, beside ours in the same turns.
+        auto yuvOn = [&](int threads) {
+            return [&, threads] {
+                ZUSetConvertThreads(threads);
+                forRows(H, 2, kSplitPixels, [&](int b, int e) {
+                    libyuv::UYVYToARGB(uyvy + size_t(b) * uyvyRb, uyvyRb, out + size_t(b) * bgraRb,
+                                       bgraRb, W, e - b);
+                });
+            };
+        };
+        const auto fast = table(s422, dFull, &tb.t8, true, Kernel::Auto);
+        auto oursOn = [&](int threads) {
+            return [&, threads] {
+                ZUSetConvertThreads(threads);
+                fast();
+            };
+        };
+        const auto t = timeMs({yuvOn(1), yuvOn(2), oursOn(1), oursOn(2)});
+        std::printf("  split over the same pool: libyuv 1T %.3f 2T %.3f (%.2fx), fast path 1T %.3f "
+                    "2T %.3f (%.2fx)\n",
+                    t[0], t[1], t[0] / t[1], t[2], t[3], t[2] / t[3]);
+    }
     row("2vuy->bgrA table fast path (scalar)", table(s422, dFull, &tb.t8, true, Kernel::Scalar),
         yuvUyvy, none, copy(full));
     row("2vuy->bgrA table general path", table(s422, dFull, &tb.t8, false, Kernel::Auto), yuvUyvy,
