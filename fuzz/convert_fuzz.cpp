@@ -30,9 +30,10 @@ constexpr size_t kCodeCount = sizeof kCodes / sizeof kCodes[0];
 using Reader = zu::fuzz::Input;
 
 // Every level by name: Auto alone would only ever run the best one this processor has. A
-// level it lacks runs as the next one below.
-const Kernel kKernels[] = {Kernel::Auto, Kernel::Reference, Kernel::Scalar,    Kernel::Sse2,
-                           Kernel::Avx2, Kernel::Avx512,    Kernel::Avx512Vbmi};
+// level it lacks runs as the next one below (Neon as Scalar).
+const Kernel kKernels[] = {Kernel::Auto,   Kernel::Reference,  Kernel::Scalar,
+                           Kernel::Sse2,   Kernel::Avx2,       Kernel::Avx512,
+                           Kernel::Avx512Vbmi, Kernel::Neon};
 constexpr size_t kKernelCount = sizeof kKernels / sizeof kKernels[0];
 
 // Row bytes: mostly what is needed, sometimes short by a little, padded, or negative.

@@ -22,7 +22,8 @@ const Level kLevels[] = {{Kernel::Scalar, "scalar", [] { return true; }, false},
                          {Kernel::Sse2, "sse2", [] { return true; }, false},
                          {Kernel::Avx2, "avx2", cpuHasAvx2, true},
                          {Kernel::Avx512, "avx512", cpuHasAvx512, true},
-                         {Kernel::Avx512Vbmi, "avx512-vbmi", cpuHasVbmi, true}};
+                         {Kernel::Avx512Vbmi, "avx512-vbmi", cpuHasVbmi, true},
+                         {Kernel::Neon, "neon", cpuHasNeon, true}};
 
 std::vector<Kernel> kernels(bool integerOnly = false) {
     std::vector<Kernel> k;

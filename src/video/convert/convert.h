@@ -76,11 +76,13 @@ struct DstImage {
 // runs as the next one below it.
 // Avx512 runs the integer kernel 32 pixels a step and otherwise the AVX2 kernels;
 // Avx512Vbmi adds byte permutes: the integer kernel's and the 10-bit unpacking's, and the
-// fast path's register lookups.
-enum class Kernel { Auto, Reference, Scalar, Sse2, Avx2, Avx512, Avx512Vbmi };
+// fast path's register lookups. Neon is arm64's (every arm64 processor has it); elsewhere
+// it runs as Scalar.
+enum class Kernel { Auto, Reference, Scalar, Sse2, Avx2, Avx512, Avx512Vbmi, Neon };
 
 bool cpuHasAvx2();
 bool cpuHasAvx512();
+bool cpuHasNeon();
 // The kernel Auto resolves to on this processor.
 Kernel bestKernel();
 
@@ -188,6 +190,9 @@ int fastFormValue(const FastForm& f, int i);
 // At step 2 it reads the source pair after the last one it takes.
 void prepareFastArithAvx2(const FastRowArgs& layout, FastArith& f);
 void fastRowArithAvx2(const FastRowArgs& a, const FastArith& f);
+// The same on arm64 (kernels_neon.cpp), step 1 or 2, any byte layout; needs 16 pairs. At
+// step 2 it reads the source pair after the last one it takes.
+void fastRowArithNeon(const FastRowArgs& a, const FastArith& f);
 
 // Whole pairs of "2vuy" or "yuy2" at step 1 or 2 (others go to fastRowAvx2); needs AVX-512
 // VBMI. At step 2 it reads the source pair after the last one it takes.

@@ -20,8 +20,16 @@ bool cpuHasVbmi() {
     return false;
 }
 
+bool cpuHasNeon() {
+#if defined(__aarch64__)
+    return true;
+#else
+    return false;
+#endif
+}
+
 Kernel bestKernel() {
-    return Kernel::Scalar;
+    return cpuHasNeon() ? Kernel::Neon : Kernel::Scalar;
 }
 #endif
 

@@ -34,6 +34,10 @@ bool cpuHasAvx512() {
     return has;
 }
 
+bool cpuHasNeon() {
+    return false;
+}
+
 Kernel bestKernel() {
     return cpuHasVbmi()     ? Kernel::Avx512Vbmi
            : cpuHasAvx512() ? Kernel::Avx512

@@ -88,9 +88,12 @@ inline bool validImages(const FormatInfo* sf, const FormatInfo* df, const SrcIma
 // The kernel a request runs on this processor.
 inline Kernel resolveKernel(Kernel k) {
     if (k == Kernel::Auto) return bestKernel();
-#if !defined(__x86_64__) && !defined(__i386__)
+#if defined(__aarch64__)
+    if (k != Kernel::Reference && k != Kernel::Neon) return Kernel::Scalar;
+#elif !defined(__x86_64__) && !defined(__i386__)
     if (k != Kernel::Reference) return Kernel::Scalar;
 #else
+    if (k == Kernel::Neon) return Kernel::Scalar;
     if (k == Kernel::Avx512Vbmi && !cpuHasVbmi()) k = Kernel::Avx512;
     if (k == Kernel::Avx512 && !cpuHasAvx512()) k = Kernel::Avx2;
     if (k == Kernel::Avx2 && !cpuHasAvx2()) return Kernel::Sse2;

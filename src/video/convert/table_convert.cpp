@@ -564,6 +564,15 @@ std::shared_ptr<const TablePlan> makePlan(const SrcImage& src, const DstImage& d
                 p->fastArith.reset();
             }
         }
+#elif defined(__aarch64__)
+        if (kernel == Kernel::Neon && (fa.step == 1 || fa.step == 2) && fa.pairs >= 16) {
+            const ZuColorTables& t = *opt.tables;
+            p->fastArith = std::make_unique<FastArith>();
+            if (deriveFastArith(t.fastLuma, t.fastCb, t.fastCr, *p->fastArith))
+                keepFastTables(t, p->fastTables);
+            else
+                p->fastArith.reset();
+        }
 #endif
     } else if (j.path == Path::General && !opt.lut && is422(*sf) && df->family == Family::Rgb8 &&
                df->bytesPerPixel == 4 && j.h.f == 1 && dst.width % 2 == 0) {
@@ -619,6 +628,8 @@ void convertRow(const TablePlan& p, const Job& j, const uint8_t* s, uint8_t* d) 
             if (p.fastArith) return fastRowArithAvx2(fa, *p.fastArith);
             if (usesAvx2(k)) return fastRowAvx2(fa);
             if (k == Kernel::Sse2) return fastRowSse2(fa);
+#elif defined(__aarch64__)
+            if (p.fastArith) return fastRowArithNeon(fa, *p.fastArith);
 #endif
             return fastRowScalar(fa);
         }
