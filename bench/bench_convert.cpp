@@ -292,9 +292,10 @@ int main() {
             };
         };
         const auto t = timeMs({yuvOn(1), yuvOn(2), oursOn(1), oursOn(2)});
-        std::printf("  split over the same pool: libyuv 1T %.3f 2T %.3f (%.2fx), fast path 1T %.3f "
-                    "2T %.3f (%.2fx)\n",
-                    t[0], t[1], t[0] / t[1], t[2], t[3], t[2] / t[3]);
+        std::printf(
+            "  split over the same pool: libyuv 1T %.3f 2T %.3f (%.2fx), fast path 1T %.3f "
+            "2T %.3f (%.2fx)\n",
+            t[0], t[1], t[0] / t[1], t[2], t[3], t[2] / t[3]);
     }
     row("2vuy->bgrA table fast path (scalar)", table(s422, dFull, &tb.t8, true, Kernel::Scalar),
         yuvUyvy, none, copy(full));

@@ -223,7 +223,7 @@ TEST(ConvertKernels, FallbackEqualsTheFormulaForEvery8BitTripleAndStandard) {
     for (int standard = 0; standard < 6; ++standard) {
         const StandardFormula f(standard, false);
         ZuColorDescriptor desc = standardDesc(standard);
-        if (cpuHasAvx2()) {
+        if (cpuHasAvx2() || cpuHasNeon()) {
             EXPECT_EQ(scalerRowPlan(s.src(), out.dst(), desc), RowPlan::Arithmetic) << standard;
         }
         for (int u = 0; u < 256; ++u) {
@@ -260,7 +260,7 @@ TEST(ConvertKernels, TenBitFallbackEqualsTheFormulaOnRandomTriples) {
     for (int standard = 0; standard < 6; ++standard) {
         const StandardFormula f(standard, true);
         ZuColorDescriptor desc = standardDesc(standard);
-        if (cpuHasAvx2()) {
+        if (cpuHasAvx2() || cpuHasNeon()) {
             EXPECT_EQ(scalerRowPlan(s.src(), out.dst(), desc), RowPlan::Arithmetic) << standard;
         }
         for (Kernel k : arithKernels()) {
@@ -291,9 +291,9 @@ TEST(ConvertKernels, AffineHostTablesTakeTheIntegerKernelOthersTheLookup) {
         for (HostTables* t : {&matrix, &gamma}) {
             TableOptions o;
             o.tables = &t->t;
-            const RowPlan expect = !cpuHasAvx2()  ? RowPlan::Lookup
-                                   : t == &matrix ? RowPlan::Arithmetic
-                                                  : RowPlan::Lookup;
+            const RowPlan expect = !cpuHasAvx2() && !cpuHasNeon() ? RowPlan::Lookup
+                                   : t == &matrix                 ? RowPlan::Arithmetic
+                                                                  : RowPlan::Lookup;
             EXPECT_EQ(tableRowPlan(s.src(), out.dst(), o), expect)
                 << (t == &matrix ? "matrix" : "gamma") << " " << ten;
         }

@@ -290,6 +290,7 @@ struct ArithRowArgs {
 };
 void arithRowAvx2(const ArithRowArgs& a);
 void arithRowAvx512(const ArithRowArgs& a, bool vbmi);
+void arithRowNeon(const ArithRowArgs& a);  // arm64
 
 // 4-byte 8-bit RGB into another 4-byte order: dst byte i = src byte map[i].
 void shuffleRowScalar(const uint8_t* src, uint8_t* dst, int pixels, const uint8_t map[4]);

@@ -470,7 +470,7 @@ std::shared_ptr<const ScalerPlan> makeScalerPlan(const FormatInfo* sf, const For
         p->terms = std::make_unique<RgbTerms>();
         buildTerms(p->desc, *sf, *df, *p->terms);
         c.terms = p->terms.get();
-        if (usesAvx2(kernel) &&
+        if (usesArith(kernel) &&
             deriveArith(*p->terms, sf->maxValue == 1023 ? 1024 : 256, true, df->slot, p->arith))
             c.arith = &p->arith;
     }

@@ -85,6 +85,11 @@ inline bool validImages(const FormatInfo* sf, const FormatInfo* df, const SrcIma
     return sMin >= 0 && dMin >= 0 && src.rowBytes >= sMin && dst.rowBytes >= dMin;
 }
 
+// Kernels that run the integer form of the 4:2:2 rows when their terms are affine.
+inline bool usesArith(Kernel k) {
+    return usesAvx2(k) || k == Kernel::Neon;
+}
+
 // The kernel a request runs on this processor.
 inline Kernel resolveKernel(Kernel k) {
     if (k == Kernel::Auto) return bestKernel();
@@ -121,6 +126,10 @@ inline void termsRow(const FormatInfo& sf, const uint8_t* s, uint8_t* d, int wid
             planarRowAvx2(pa);
             return;
         }
+#elif defined(__aarch64__)
+        if (kernel == Kernel::Neon && arith)
+            return arithRowNeon(
+                {nullptr, pa.y, pa.u, pa.v, d, pairs, 0, 0, 0, 0, sum, arith, terms});
 #endif
         planarRowScalar(pa);
         return;
@@ -139,6 +148,10 @@ inline void termsRow(const FormatInfo& sf, const uint8_t* s, uint8_t* d, int wid
         termRowAvx2(ta);
         return;
     }
+#elif defined(__aarch64__)
+    if (kernel == Kernel::Neon && arith)
+        return arithRowNeon({s, nullptr, nullptr, nullptr, d, pairs, sf.slot[1], sf.slot[3],
+                             sf.slot[0], sf.slot[2], sum, arith, terms});
 #endif
     termRowScalar(ta);
 }

@@ -589,7 +589,7 @@ std::shared_ptr<const TablePlan> makePlan(const SrcImage& src, const DstImage& d
         p->hostTables.resize(size_t(7) * n);
         for (int k = 0; k < 7; ++k)
             std::memcpy(p->hostTables.data() + size_t(k) * n, tabs[k], n * sizeof(double));
-        p->hasArith = usesAvx2(kernel) && deriveArith(*p->terms, n, false, df->slot, p->arith);
+        p->hasArith = usesArith(kernel) && deriveArith(*p->terms, n, false, df->slot, p->arith);
     } else if (j.path == Path::RgbRgb && !opt.lut && sf->family == Family::Rgb8 &&
                df->family == Family::Rgb8 && sf->bytesPerPixel == 4 && df->bytesPerPixel == 4 &&
                j.h.f == 1) {
