@@ -43,6 +43,28 @@ inline void planarChroma(const PlanarRowArgs& a, int k, int& u0, int& v0, int& u
     chromaIndices(a.sumIndex, u, v, un, vn, u0, v0, u1, v1);
 }
 
+// A pair's Y and chroma indices for the integer kernels' exact paths, from 8-bit pairs or
+// from unpacked rows (whose entry past the last pair repeats it); the row's last pair reads
+// its own chroma as the next.
+struct PairIndices {
+    int y0, y1, u0, v0, u1, v1;
+};
+inline PairIndices pairIndices(const ArithRowArgs& a, int pair) {
+    int u, v, un, vn;
+    PairIndices p;
+    if (a.src) {
+        const uint8_t* g = a.src + 4 * pair;
+        const int next = pair + 1 < a.pairs ? 4 : 0;
+        p.y0 = g[a.yOff0], p.y1 = g[a.yOff1], u = g[a.uOff], v = g[a.vOff];
+        un = g[next + a.uOff], vn = g[next + a.vOff];
+    } else {
+        p.y0 = a.y[2 * pair], p.y1 = a.y[2 * pair + 1], u = a.u[pair], v = a.v[pair];
+        un = a.u[pair + 1], vn = a.v[pair + 1];
+    }
+    chromaIndices(a.sumIndex, u, v, un, vn, p.u0, p.v0, p.u1, p.v1);
+    return p;
+}
+
 // One pixel from the terms, in the destination's byte order: the formula every kernel of
 // this family reproduces. With scale 1 and half2 0 the last step changes nothing.
 inline void termPixelExact(const RgbTerms& t, int y, int u, int v, uint8_t* out) {

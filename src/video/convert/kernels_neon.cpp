@@ -268,20 +268,9 @@ void arithRowNeon(const ArithRowArgs& a) {
     if (!shortRow) return;
     // Rows shorter than a block: the terms, pixel by pixel.
     for (int p = 0; p < pairs; ++p) {
-        int u, v, un, vn, y0, y1;
-        if (a.src) {
-            const uint8_t* g = a.src + 4 * p;
-            const int next = p + 1 < pairs ? 4 : 0;
-            y0 = g[a.yOff0], y1 = g[a.yOff1], u = g[a.uOff], v = g[a.vOff];
-            un = g[next + a.uOff], vn = g[next + a.vOff];
-        } else {
-            y0 = a.y[2 * p], y1 = a.y[2 * p + 1], u = a.u[p], v = a.v[p];
-            un = a.u[p + 1], vn = a.v[p + 1];
-        }
-        int u0, v0, u1, v1;
-        chromaIndices(a.sumIndex, u, v, un, vn, u0, v0, u1, v1);
-        termPixelExact(*a.terms, y0, u0, v0, a.dst + 8 * p);
-        termPixelExact(*a.terms, y1, u1, v1, a.dst + 8 * p + 4);
+        const PairIndices i = pairIndices(a, p);
+        termPixelExact(*a.terms, i.y0, i.u0, i.v0, a.dst + 8 * p);
+        termPixelExact(*a.terms, i.y1, i.u1, i.v1, a.dst + 8 * p + 4);
     }
 }
 

@@ -691,22 +691,11 @@ __attribute__((target("avx2"))) void arithFix(const ArithRowArgs& a, int k, unsi
     for (unsigned m = amb0 | amb1; m; m &= m - 1) {
         const int q = __builtin_ctz(m);
         const int pair = k + q;
-        int y0, y1, u, v, un, vn;
-        if (a.src) {
-            // The row's last pair has no next one: its own chroma (the tail copies carry it).
-            const uint8_t* g = a.src + 4 * pair;
-            const int next = pair + 1 < a.pairs ? 4 : 0;
-            y0 = g[a.yOff0], y1 = g[a.yOff1], u = g[a.uOff], v = g[a.vOff];
-            un = g[next + a.uOff], vn = g[next + a.vOff];
-        } else {
-            y0 = a.y[2 * pair], y1 = a.y[2 * pair + 1], u = a.u[pair], v = a.v[pair];
-            un = a.u[pair + 1], vn = a.v[pair + 1];
-        }
-        int u0, v0, u1, v1;
-        chromaIndices(a.sumIndex, u, v, un, vn, u0, v0, u1, v1);
+        // The tail copies carry the last pair's own chroma as the next.
+        const PairIndices i = pairIndices(a, pair);
         uint8_t* d = a.dst + 8 * pair;
-        if (amb0 >> q & 1) fixPixel(*a.terms, y0, u0, v0, d);
-        if (amb1 >> q & 1) fixPixel(*a.terms, y1, u1, v1, d + 4);
+        if (amb0 >> q & 1) fixPixel(*a.terms, i.y0, i.u0, i.v0, d);
+        if (amb1 >> q & 1) fixPixel(*a.terms, i.y1, i.u1, i.v1, d + 4);
     }
 }
 
