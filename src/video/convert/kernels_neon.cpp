@@ -11,32 +11,28 @@ namespace zu::detail {
 
 namespace {
 
-// A form as the kernel applies it: the (x > M) forms are taken as NOT (x < M + 1), so
-// that every form is one compare and one flip.
+// A form's vectors. Blue, red and luma add (x < M); the green forms that share their x
+// with blue and red add (x > M), those that do not (x < M), as deriveFastArith makes them.
 struct FormVec {
-    int16x8_t s, t, k, m, flip;
+    int16x8_t s, t, k, m;
 };
 
 FormVec formVec(const FastForm& f) {
-    int m = f.m, flip = 0;
-    if (f.above) {
-        // x > M is never true for M = 32767: x < -32768 is never true either.
-        m = f.m == 32767 ? -32768 : f.m + 1;
-        flip = f.m == 32767 ? 0 : -1;
-    }
-    return {vdupq_n_s16(f.s), vdupq_n_s16(f.t), vdupq_n_s16(f.k), vdupq_n_s16(int16_t(m)),
-            vdupq_n_s16(int16_t(flip))};
+    return {vdupq_n_s16(f.s), vdupq_n_s16(f.t), vdupq_n_s16(f.k), vdupq_n_s16(f.m)};
 }
 
-// fastFormValue on eight indices, less the constant. The high half of each 32-bit product
-// is its floor over 65536, exactly.
-inline int16x8_t form(const FormVec& f, uint8x8_t i) {
-    const int16x8_t x = vmlaq_s16(f.t, vreinterpretq_s16_u16(vmovl_u8(i)), f.s);
-    const int32x4_t lo = vmull_s16(vget_low_s16(x), vget_low_s16(f.k));
-    const int32x4_t hi = vmull_high_s16(x, f.k);
-    const int16x8_t h = vuzp2q_s16(vreinterpretq_s16_s32(lo), vreinterpretq_s16_s32(hi));
-    const int16x8_t below = veorq_s16(vreinterpretq_s16_u16(vcltq_s16(x, f.m)), f.flip);
-    return vsubq_s16(h, below);
+inline int16x8_t formX(const FormVec& f, int16x8_t i) {
+    return vmlaq_s16(f.t, i, f.s);
+}
+
+// fastFormValue less the constant, from x. The doubling high multiply halved is the high
+// half of the product exactly (floor of a floor over 2), as long as it does not saturate,
+// which only -32768 times -32768 does: the kernel is not used for K = -32768.
+template <bool Above>
+inline int16x8_t formValue(const FormVec& f, int16x8_t x) {
+    const int16x8_t h = vshrq_n_s16(vqdmulhq_s16(x, f.k), 1);
+    const uint16x8_t c = Above ? vcgtq_s16(x, f.m) : vcltq_s16(x, f.m);
+    return vsubq_s16(h, vreinterpretq_s16_u16(c));
 }
 
 struct FastNeon {
@@ -45,40 +41,53 @@ struct FastNeon {
     uint8x16_t alpha;
 };
 
-// Blue, green and red bytes of eight pixels from their luma words and their chroma words.
+// One component's bytes of eight pixels from their luma words and their chroma words.
 inline uint8x8_t saturate(int16x8_t l, int16x8_t c) {
     return vqmovun_s16(vaddq_s16(l, c));
 }
 
+inline int16x8_t widen(uint8x8_t b) {
+    return vreinterpretq_s16_u16(vmovl_u8(b));
+}
+
+// Pixels of eight pairs in order from the bytes of their first and second pixels.
+inline uint8x16_t interleave(uint8x8_t first, uint8x8_t second) {
+    const uint8x8x2_t z = vzip_u8(first, second);
+    return vcombine_u8(z.val[0], z.val[1]);
+}
+
 // Sixteen pairs: the source's four bytes of each pair, split by vld4, in "2vuy" order
-// (U Y0 V Y1) or in "yuy2" order (Y0 U Y1 V).
-template <bool Yuy2>
+// (U Y0 V Y1) or in "yuy2" order (Y0 U Y1 V). Shared: blue and green from Cb share x, as
+// do red and green from Cr.
+template <bool Yuy2, bool Shared>
 inline void fastBlock(const FastNeon& f, const uint8x16x4_t& g, uint8_t* d) {
     const uint8x16_t u = g.val[Yuy2 ? 1 : 0], y0 = g.val[Yuy2 ? 0 : 1];
     const uint8x16_t v = g.val[Yuy2 ? 3 : 2], y1 = g.val[Yuy2 ? 2 : 3];
     uint8x16x4_t out[2];
     for (int h = 0; h < 2; ++h) {
-        const uint8x8_t uh = h ? vget_high_u8(u) : vget_low_u8(u);
-        const uint8x8_t vh = h ? vget_high_u8(v) : vget_low_u8(v);
-        const int16x8_t b = vaddq_s16(form(f.blue, uh), f.addB);
-        const int16x8_t r = vaddq_s16(form(f.red, vh), f.addR);
-        const int16x8_t g2 = vaddq_s16(vaddq_s16(form(f.greenCb, uh), form(f.greenCr, vh)), f.addG);
-        const int16x8_t l0 = form(f.luma, h ? vget_high_u8(y0) : vget_low_u8(y0));
-        const int16x8_t l1 = form(f.luma, h ? vget_high_u8(y1) : vget_low_u8(y1));
-        // First and second pixels of pairs 8 h to 8 h + 7, then interleaved into pixel order.
-        const uint8x16_t be = vcombine_u8(saturate(l0, b), saturate(l1, b));
-        const uint8x16_t ge = vcombine_u8(saturate(l0, g2), saturate(l1, g2));
-        const uint8x16_t re = vcombine_u8(saturate(l0, r), saturate(l1, r));
-        const uint8x16_t bz = vzip1q_u8(be, vextq_u8(be, be, 8));
-        const uint8x16_t gz = vzip1q_u8(ge, vextq_u8(ge, ge, 8));
-        const uint8x16_t rz = vzip1q_u8(re, vextq_u8(re, re, 8));
-        out[h] = {{bz, gz, rz, f.alpha}};
+        const int16x8_t ui = widen(h ? vget_high_u8(u) : vget_low_u8(u));
+        const int16x8_t vi = widen(h ? vget_high_u8(v) : vget_low_u8(v));
+        const int16x8_t xu = formX(f.blue, ui), xv = formX(f.red, vi);
+        const int16x8_t xgu = Shared ? xu : formX(f.greenCb, ui);
+        const int16x8_t xgv = Shared ? xv : formX(f.greenCr, vi);
+        const int16x8_t b = vaddq_s16(formValue<false>(f.blue, xu), f.addB);
+        const int16x8_t r = vaddq_s16(formValue<false>(f.red, xv), f.addR);
+        const int16x8_t g2 = vaddq_s16(
+            vaddq_s16(formValue<Shared>(f.greenCb, xgu), formValue<Shared>(f.greenCr, xgv)),
+            f.addG);
+        const int16x8_t l0 =
+            formValue<false>(f.luma, formX(f.luma, widen(h ? vget_high_u8(y0) : vget_low_u8(y0))));
+        const int16x8_t l1 =
+            formValue<false>(f.luma, formX(f.luma, widen(h ? vget_high_u8(y1) : vget_low_u8(y1))));
+        out[h] = {{interleave(saturate(l0, b), saturate(l1, b)),
+                   interleave(saturate(l0, g2), saturate(l1, g2)),
+                   interleave(saturate(l0, r), saturate(l1, r)), f.alpha}};
     }
     vst4q_u8(d, out[0]);
     vst4q_u8(d + 64, out[1]);
 }
 
-// The source's 16 pairs at pair k of every step-th pair.
+// Sixteen source pairs from src, every Step-th one.
 template <int Step>
 inline uint8x16x4_t loadPairs(const uint8_t* src) {
     const uint8x16x4_t a = vld4q_u8(src);
@@ -88,36 +97,43 @@ inline uint8x16x4_t loadPairs(const uint8_t* src) {
              vuzp1q_u8(a.val[2], b.val[2]), vuzp1q_u8(a.val[3], b.val[3])}};
 }
 
-template <int Step, bool Yuy2>
+template <int Step, bool Yuy2, bool Shared>
 void fastBlocks(const FastNeon& f, const uint8_t* src, uint8_t* dst, int pairs) {
     int k = 0;
     for (; k + 16 <= pairs; k += 16)
-        fastBlock<Yuy2>(f, loadPairs<Step>(src + 4 * Step * k), dst + 8 * k);
+        fastBlock<Yuy2, Shared>(f, loadPairs<Step>(src + 4 * Step * k), dst + 8 * k);
     // The last sixteen again, over some already written with the same bytes.
     if (k < pairs) {
         const int q = pairs - 16;
-        fastBlock<Yuy2>(f, loadPairs<Step>(src + 4 * Step * q), dst + 8 * q);
+        fastBlock<Yuy2, Shared>(f, loadPairs<Step>(src + 4 * Step * q), dst + 8 * q);
     }
+}
+
+template <int Step, bool Yuy2>
+void fastRow(const FastNeon& n, const FastRowArgs& a, bool shared) {
+    shared ? fastBlocks<Step, Yuy2, true>(n, a.src, a.dst, a.pairs)
+           : fastBlocks<Step, Yuy2, false>(n, a.src, a.dst, a.pairs);
 }
 
 }  // namespace
 
 void fastRowArithNeon(const FastRowArgs& a, const FastArith& f) {
+    const FastForm* forms[5] = {&f.luma, &f.blue, &f.red, &f.greenCb, &f.greenCr};
+    const bool uyvy = a.uOff == 0 && a.yOff0 == 1 && a.vOff == 2 && a.yOff1 == 3;
+    const bool yuy2 = a.uOff == 1 && a.yOff0 == 0 && a.vOff == 3 && a.yOff1 == 2;
+    bool fits = uyvy || yuy2;  // no other 8-bit 4:2:2 order exists
+    for (const FastForm* form : forms) fits = fits && form->k != -32768;
+    if (!fits) return fastRowScalar(a);
     const FastNeon n{
         formVec(f.luma),       formVec(f.blue),
         formVec(f.red),        formVec(f.greenCb),
         formVec(f.greenCr),    vdupq_n_s16(f.add[0]),
         vdupq_n_s16(f.add[1]), vdupq_n_s16(int16_t(uint16_t(f.add[2]) + uint16_t(f.add[3]))),
         vdupq_n_u8(f.alpha)};
-    const bool uyvy = a.uOff == 0 && a.yOff0 == 1 && a.vOff == 2 && a.yOff1 == 3;
-    const bool yuy2 = a.uOff == 1 && a.yOff0 == 0 && a.vOff == 3 && a.yOff1 == 2;
-    if (!uyvy && !yuy2) return fastRowScalar(a);  // no other 8-bit 4:2:2 order exists
     if (a.step == 2)
-        yuy2 ? fastBlocks<2, true>(n, a.src, a.dst, a.pairs)
-             : fastBlocks<2, false>(n, a.src, a.dst, a.pairs);
+        yuy2 ? fastRow<2, true>(n, a, f.sharedChroma) : fastRow<2, false>(n, a, f.sharedChroma);
     else
-        yuy2 ? fastBlocks<1, true>(n, a.src, a.dst, a.pairs)
-             : fastBlocks<1, false>(n, a.src, a.dst, a.pairs);
+        yuy2 ? fastRow<1, true>(n, a, f.sharedChroma) : fastRow<1, false>(n, a, f.sharedChroma);
 }
 
 // ---- integer kernel (general path and fallback scaler) --------------------------------
