@@ -190,8 +190,9 @@ int fastFormValue(const FastForm& f, int i);
 // At step 2 it reads the source pair after the last one it takes.
 void prepareFastArithAvx2(const FastRowArgs& layout, FastArith& f);
 void fastRowArithAvx2(const FastRowArgs& a, const FastArith& f);
-// The same on arm64 (kernels_neon.cpp), step 1 or 2, any byte layout; needs 16 pairs. At
-// step 2 it reads the source pair after the last one it takes.
+// The same on arm64 (kernels_neon.cpp), "2vuy" or "yuy2" at step 1 or 2; needs 16 pairs. A
+// plan with a multiplier of -32768 takes the scalar kernel. At step 2 it reads the source
+// pair after the last one it takes.
 void fastRowArithNeon(const FastRowArgs& a, const FastArith& f);
 
 // Whole pairs of "2vuy" or "yuy2" at step 1 or 2 (others go to fastRowAvx2); needs AVX-512
